@@ -1,0 +1,26 @@
+# Cross build: Norvanex.exe, a 32-bit GUI program that imports only DLLs Windows ships.
+enable_language(RC)
+
+set(NORVANEX_WIN_FLAGS -Wall -Wextra -Wpedantic -Wshadow
+    -finput-charset=UTF-8 -fexec-charset=CP1252)
+target_compile_options(norvanex_logic PRIVATE ${NORVANEX_WIN_FLAGS})
+target_compile_definitions(norvanex_logic PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
+
+# Everything executables put in one folder, so programs and tests find each other beside themselves.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Static C and C++ runtimes: no libgcc_s, libstdc++ or libwinpthread DLL beside the program.
+set(NORVANEX_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+set(NORVANEX_WIN_SOURCES ${NORVANEX_APP_WIN} ${NORVANEX_PROCESS_WIN} ${NORVANEX_UI_WIN})
+list(TRANSFORM NORVANEX_WIN_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+add_library(norvanex_win STATIC ${NORVANEX_WIN_SOURCES})
+target_compile_options(norvanex_win PRIVATE ${NORVANEX_WIN_FLAGS})
+target_link_libraries(norvanex_win PUBLIC norvanex_logic
+    comctl32 shell32 ole32 uuid comdlg32 version advapi32 user32 gdi32 kernel32)
+
+add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc)
+target_compile_options(Norvanex PRIVATE ${NORVANEX_WIN_FLAGS})
+target_link_libraries(Norvanex PRIVATE norvanex_win)
+target_link_options(Norvanex PRIVATE ${NORVANEX_STATIC_LINK})
+set_target_properties(Norvanex PROPERTIES OUTPUT_NAME Norvanex)
