@@ -1,0 +1,110 @@
+// The call-line reader: splitting, quotes, limits and double-byte stepping.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CallLine.h"
+
+using norvanex::CallLineParam;
+
+namespace {
+
+const char* SingleByteNext(const char* p) { return *p ? p + 1 : p; }
+
+// A double-byte code page in miniature: 0x81 to 0x9F lead a two-byte character, as in Shift-JIS,
+// whose trail byte may be any byte, a quote or a blank included.
+const char* DoubleByteNext(const char* p) {
+    if (*p == '\0') return p;
+    const auto c = static_cast<unsigned char>(*p);
+    if (c >= 0x81 && c <= 0x9F && p[1] != '\0') return p + 2;
+    return p + 1;
+}
+
+std::vector<std::string> Params(const std::string& line, norvanex::CharNextFn next = SingleByteNext) {
+    std::vector<std::string> params;
+    for (int i = 1;; ++i) {
+        std::string p = CallLineParam(line.c_str(), i, next);
+        if (p.empty()) break;
+        params.push_back(p);
+    }
+    return params;
+}
+
+using List = std::vector<std::string>;
+
+}  // namespace
+
+TEST(CallLine, SplitsTokens) {
+    struct Case { std::string line; List expected; } cases[] = {
+        {"Norvanex.exe", {}},
+        {"", {}},
+        {"\"C:\\Program Files\\Norvanex.exe\" winword.exe", {"winword.exe"}},
+        {"n.exe  winword.exe\texcel.exe ", {"winword.exe", "excel.exe"}},
+        {"n.exe ~ask~ winword.exe r:C:\\Tools\\backup.exe", {"~ask~", "winword.exe", "r:C:\\Tools\\backup.exe"}},
+        {"n.exe r:\"C:\\Program Files\\x.exe\"", {"r:C:\\Program Files\\x.exe"}},
+        {"n.exe r:C:\\Program Files\\x.exe", {"r:C:\\Program", "Files\\x.exe"}},
+        {"n.exe a\"b c\"d e", {"ab cd", "e"}},
+        {"n.exe \"\" a \"\" \"\" b", {"a", "b"}},
+        {"n.exe \"\"a", {"a"}},
+        {"n.exe a\"\"b", {"ab"}},
+        {"n.exe \"open run", {"open run"}},
+        {"n.exe C:\\dir\\\" x", {"C:\\dir\\ x"}},
+        {"n.exe a\x01" "b\x1F" "c\x7F" "d", {"a", "b", "c\x7F" "d"}},
+        {"n.exe \xE4pfel.exe \"\xC4\tb\"", {"\xE4pfel.exe", "\xC4\tb"}},
+        {"\"n.exe\"winword.exe x", {"x"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Params(c.line), c.expected) << c.line;
+}
+
+TEST(CallLine, ParameterPastTheEndIsEmpty) {
+    const char* line = "n.exe a b";
+    EXPECT_EQ(CallLineParam(line, 2, SingleByteNext), "b");
+    EXPECT_EQ(CallLineParam(line, 3, SingleByteNext), "");
+    EXPECT_EQ(CallLineParam(line, 1000, SingleByteNext), "");
+    EXPECT_EQ(CallLineParam(line, 0, SingleByteNext), "");
+    EXPECT_EQ(CallLineParam(nullptr, 1, SingleByteNext), "");
+}
+
+TEST(CallLine, HundredAndOneParameters) {
+    std::string line = "n.exe";
+    for (int i = 1; i <= 101; ++i) line += " p" + std::to_string(i) + ".exe";
+    EXPECT_EQ(CallLineParam(line.c_str(), norvanex::kMaxParams, SingleByteNext), "p100.exe");
+    EXPECT_EQ(CallLineParam(line.c_str(), norvanex::kMaxParams + 1, SingleByteNext), "p101.exe");
+}
+
+TEST(CallLine, DoubleByteCharactersStayTogether) {
+    struct Case { std::string line; List expected; } cases[] = {
+        // The trail byte is a quote: no quoted run opens.
+        {"n.exe \x81\" x", {"\x81\"", "x"}},
+        // The trail byte is a blank: the token does not end inside the character.
+        {"n.exe \x82 x y", {"\x82 x", "y"}},
+        // Inside a quoted run, a trail quote does not close it.
+        {"n.exe \"\x83\" a\" b", {"\x83\" a", "b"}},
+        // A lead byte at the very end never steps past the terminator.
+        {"n.exe ab\x84", {"ab\x84"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Params(c.line, DoubleByteNext), c.expected) << c.line;
+    // The same bytes read single-byte split differently: the stepper really decides.
+    EXPECT_EQ(Params("n.exe \x82 x y"), (List{"\x82", "x", "y"}));
+}
+
+TEST(CallLine, StartParameters) {
+    struct Case { std::string param; bool isStart; std::string path; } cases[] = {
+        {"r:C:\\Tools\\backup.exe", true, "C:\\Tools\\backup.exe"},
+        {"R:c:\\x y.exe ", true, "c:\\x y.exe "},
+        {"r:", true, ""},
+        {"r", false, ""},
+        {"rr:x", false, ""},
+        {"s:x", false, ""},
+        {"~ask~", false, ""},
+        {"r:" + std::string(255, 'a'), true, std::string(255, 'a')},
+        {"r:" + std::string(256, 'a'), true, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(norvanex::IsStartParam(c.param), c.isStart) << c.param;
+        if (c.isStart) {
+            EXPECT_EQ(norvanex::StartPathOf(c.param), c.path) << c.param;
+        }
+    }
+}

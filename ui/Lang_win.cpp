@@ -1,0 +1,18 @@
+// The user's country code from the Windows locale.
+#include <windows.h>
+
+#include "ui/Lang.h"
+
+namespace norvanex {
+
+bool QueryUserCountryText(std::string& text) {
+    // LOCALE_ICOUNTRY holds at most five digits; six bytes with the terminator, so that 352 or
+    // 358 arrive whole.
+    char buffer[6] = {};
+    const int length = GetLocaleInfoA(GetUserDefaultLCID(), LOCALE_ICOUNTRY, buffer, sizeof buffer);
+    if (length <= 0) return false;
+    text.assign(buffer, static_cast<size_t>(length - 1));
+    return true;
+}
+
+}  // namespace norvanex
