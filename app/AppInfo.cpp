@@ -1,0 +1,40 @@
+// Version text, help file path, icon lookup path and DPI scaling.
+#include "app/AppInfo.h"
+
+namespace norvanex {
+
+std::string FormatFileVersion(uint32_t versionMS, uint32_t versionLS) {
+    return std::to_string(versionMS >> 16) + '.' + std::to_string(versionMS & 0xFFFF) + '.' +
+           std::to_string(versionLS >> 16) + '.' + std::to_string(versionLS & 0xFFFF);
+}
+
+std::string MajorMinor(const std::string& version) {
+    std::string text = version;
+    for (int cut = 0; cut < 2; ++cut) {
+        const size_t point = text.rfind('.');
+        if (point == std::string::npos) break;
+        text.erase(point);
+    }
+    return text;
+}
+
+std::string HelpFilePath(const std::string& exePath) {
+    const size_t slash = exePath.find_last_of("\\:");
+    std::string folder = slash == std::string::npos ? std::string() : exePath.substr(0, slash + 1);
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    return folder + "Norvanex.hlp";
+}
+
+std::string IconLookupPath(const std::string& path) {
+    std::string lookup = path;
+    if (lookup.size() == 1) lookup += ':';
+    if (lookup.size() == 2 && lookup[1] == ':') lookup += '\\';
+    return lookup;
+}
+
+int ScaleToDpi(int designValue, int dpi) {
+    const long long scaled = static_cast<long long>(designValue) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
+}
+
+}  // namespace norvanex

@@ -1,0 +1,26 @@
+// Facts about the running program that need no Windows: its version text and its help file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace norvanex {
+
+// "4.3.0.0" from the fixed file information's file version (most and least significant words).
+std::string FormatFileVersion(uint32_t versionMS, uint32_t versionLS);
+
+// Major and minor of a version text: everything from the last point on is cut, twice. A text with
+// fewer points loses what it has and no more ("4.3" gives "4", "4" stays "4").
+std::string MajorMinor(const std::string& version);
+
+// The help file beside the executable: its folder, a backslash, "Norvanex.hlp".
+std::string HelpFilePath(const std::string& exePath);
+
+// What the shell is asked for a path's icon: a drive letter, with or without its colon, is
+// looked up as the root of that drive ("C" and "C:" give "C:\").
+std::string IconLookupPath(const std::string& path);
+
+// A design position at 96 DPI brought to `dpi`, rounded to the nearest pixel.
+int ScaleToDpi(int designValue, int dpi);
+
+}  // namespace norvanex

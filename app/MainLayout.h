@@ -1,0 +1,112 @@
+// The main window as designed at 96 DPI: control ids, kinds, places and texts of both modes.
+#pragma once
+
+namespace norvanex {
+
+// An English and a German form; SelectText picks one when the text is set.
+struct TextPair {
+    const char* english;
+    const char* german;
+};
+
+// Ids of the main window's controls. BitBtn1 and BitBtn4 carry the dialog ids of the default and
+// the cancel button, so Enter and Escape reach them through IsDialogMessage.
+enum MainControl : int {
+    kBitBtn1 = 1,  // IDOK
+    kBitBtn4 = 2,  // IDCANCEL
+    kBitBtn2 = 102,
+    kBitBtn3,
+    kBitBtn5,
+    kBitBtn6,
+    kBitBtn9,
+    kLabel1,
+    kListView1,
+    kCheckBox1,
+    kLabel3,
+    kLabel2,
+    kProgImg,
+    kBevel1,
+    kBevel2,
+    kBevel3,
+    kBevel4,
+};
+
+enum class ControlKind { Button, Label, ListView, CheckBox, Image, BoxBevel, TopLine, Frame };
+
+struct ControlDesign {
+    MainControl id;
+    ControlKind kind;
+    int left, top, width, height;  // labels size themselves to their text: width and height 0
+    bool visible;                   // as designed, before either mode changes it
+    bool enabled;
+};
+
+constexpr int kClientWidth = 377;
+constexpr int kClientHeight = 305;
+
+// Creation order is z-order and tab order: the buttons, the list (its label just before it, so the
+// label's accelerator lands on the list), the check box, then everything without a tab stop, the
+// box bevel last so that every other control lies above it.
+constexpr ControlDesign kMainDesign[] = {
+    {kBitBtn2, ControlKind::Button, 200, 184, 83, 25, false, true},
+    {kBitBtn3, ControlKind::Button, 288, 184, 83, 25, false, false},
+    {kBitBtn5, ControlKind::Button, 200, 231, 83, 25, false, true},
+    {kBitBtn6, ControlKind::Button, 288, 231, 83, 25, false, false},
+    {kBitBtn9, ControlKind::Button, 8, 272, 83, 25, false, true},
+    {kBitBtn1, ControlKind::Button, 144, 272, 89, 25, false, true},
+    {kBitBtn4, ControlKind::Button, 288, 272, 83, 25, false, true},
+    {kLabel1, ControlKind::Label, 8, 8, 0, 0, true, true},
+    {kListView1, ControlKind::ListView, 8, 24, 361, 153, true, true},
+    {kCheckBox1, ControlKind::CheckBox, 8, 192, 185, 17, false, true},
+    {kProgImg, ControlKind::Image, 12, 224, 32, 32, true, true},
+    {kLabel3, ControlKind::Label, 56, 224, 0, 0, true, true},
+    {kLabel2, ControlKind::Label, 56, 242, 0, 0, true, true},
+    {kBevel1, ControlKind::TopLine, 8, 215, 361, 9, true, true},
+    {kBevel2, ControlKind::TopLine, 8, 264, 361, 9, true, true},
+    {kBevel3, ControlKind::Frame, 8, 220, 41, 41, true, true},
+    {kBevel4, ControlKind::BoxBevel, 0, 0, 377, 305, true, true},
+};
+
+// Where BitBtn1 stands in the editor.
+constexpr int kEditorBitBtn1Left = 200;
+constexpr int kEditorBitBtn1Width = 83;
+
+namespace texts {
+constexpr TextPair kTitle{"Norvanex", "Norvanex"};
+constexpr TextPair kEditorSuffix{" - New Shortcut", " - Neue Verknüpfung"};
+
+constexpr TextPair kLabel1Kill{"Canceled Programms", "Beendete Programme"};
+constexpr TextPair kLabel1Editor{"&Programms to close", "Zu beendende &Programme"};
+constexpr TextPair kLabel2{"No programm chosen", "Kein Programm gewählt"};
+constexpr TextPair kLabel3Kill{"Called Programm", "Gestartetes Programm"};
+constexpr TextPair kLabel3Editor{"Programm to run", "Zu startendes Programm"};
+constexpr TextPair kBitBtn1Kill{"&OK", "&OK"};
+constexpr TextPair kBitBtn1KillHint{"", ""};
+constexpr TextPair kBitBtn1Editor{"C&reate", "E&rstellen"};
+constexpr TextPair kBitBtn1EditorHint{"Create Shortcut", "Verknüpfung erstellen"};
+constexpr TextPair kBitBtn2{"&Insert", "E&infügen"};
+constexpr TextPair kBitBtn2Hint{"Chose file", "Datei wählen"};
+constexpr TextPair kBitBtn3{"De&lete", "&Löschen"};
+constexpr TextPair kBitBtn3Hint{"Removes a programm from the list", "Programm aus der Liste löschen"};
+constexpr TextPair kBitBtn4{"&Exit", "B&eenden"};
+constexpr TextPair kBitBtn4Hint{"Exit programm", "Programm beenden"};
+constexpr TextPair kBitBtn5{"C&hose", "Wä&hlen"};
+constexpr TextPair kBitBtn5Hint{"Chose a programm", "Programm wählem"};
+constexpr TextPair kBitBtn6{"Re&move", "En&tfernen"};
+constexpr TextPair kBitBtn6Hint{"Remove programm", "Programm entfernen"};
+constexpr TextPair kBitBtn9{"Info", "Info"};
+constexpr TextPair kBitBtn9Hint{"About Norvanex", "Über Norvanex"};
+constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig"};
+constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
+                                  "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
+constexpr TextPair kSelectTask{"Insert program from &tasklist...", "Programm aus &Taskliste wählen..."};
+constexpr TextPair kSelectFile{"Insert &programfile...", "&Programmdatei wählen..."};
+constexpr TextPair kSaveDialogTitle{"Save as", "Speichern unter"};
+constexpr TextPair kOpenDialogFilter{"Executables|*.exe|Libraries|*.dll",
+                                     "Ausführbare Dateien|*.exe|Bibliotheken|*.dll"};
+constexpr TextPair kConfirmation{
+    "Are you sure to do this?\r\rAll non saved files will be lost!",
+    "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
+}  // namespace texts
+
+}  // namespace norvanex

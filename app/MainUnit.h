@@ -1,0 +1,108 @@
+// TMainForm: the main window of both modes, the kill run's result window and the shortcut editor.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+#include "app/MainLayout.h"
+#include "app/Window_win.h"
+
+namespace norvanex {
+
+// Owns an image list the program made itself (button glyphs); never used for the shell's lists.
+class ImageList {
+public:
+    ImageList() = default;
+    explicit ImageList(HIMAGELIST list) : list_(list) {}
+    ~ImageList() { reset(); }
+    ImageList(ImageList&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
+    ImageList& operator=(ImageList&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.list_, nullptr));
+        return *this;
+    }
+    ImageList(const ImageList&) = delete;
+    ImageList& operator=(const ImageList&) = delete;
+
+    HIMAGELIST get() const { return list_; }
+    void reset(HIMAGELIST list = nullptr) {
+        if (list_) ImageList_Destroy(list_);
+        list_ = list;
+    }
+
+private:
+    HIMAGELIST list_ = nullptr;
+};
+
+// Application-wide facts set once at start.
+struct Application {
+    std::string title = "Norvanex";
+    std::string exePath;   // parameter 0
+    std::string helpFile;  // beside the executable
+    bool terminated = false;
+};
+Application& App();
+
+// Ends the program: the message loop stops as soon as it runs (also when asked during start-up).
+void Terminate();
+
+// Parameter `index` of this process's call line (0: the executable's own path).
+std::string ParamStr(int index);
+
+// The index of a path's small icon in the system image list; 0 when the shell knows none.
+int GetFileIconIndex(const std::string& path);
+
+// The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
+std::string GetVersionText();
+
+class TMainForm : public Window<TMainForm> {
+public:
+    static constexpr const char* kClassName = "TMainForm";
+
+    TMainForm() = default;
+    ~TMainForm();
+
+    // Registers the class and creates the window; FormCreate runs inside, the kill run with it.
+    bool Create(HINSTANCE instance);
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    friend class Window<TMainForm>;
+
+    void CreateControls();
+    void FormCreate();
+    void SetUpEditor();
+
+    void Timer2Timer();
+    void BitBtn1Click();
+    void BitBtn4Click();
+
+    HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
+    int Scale(int designValue) const;
+    void SetText(MainControl id, const TextPair& text);
+    void SetHint(MainControl id, const TextPair& text);
+    void SetGlyph(MainControl id, int bitmapId);
+    void Place(MainControl id, int left, int top, int width, int height);
+    void ShowControl(MainControl id, bool visible);
+    void EnableControl(MainControl id, bool enabled);
+    void FitLabel(MainControl id);
+    void AutoSize();
+    void DrawProgImg(const DRAWITEMSTRUCT& item);
+    bool IsKillRun() const { return killRun_; }
+
+    int dpi_ = 96;
+    bool killRun_ = false;
+    GdiObject<HFONT> font_;
+    HWND tooltip_ = nullptr;
+    HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
+    HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
+    ImageList glyphs_[kBevel4 + 1];
+    int progImgIndex_ = -1;            // icon of the program to start in largeIcons_, -1: empty
+    std::string versionText_;
+    std::string confirmationText_;
+};
+
+}  // namespace norvanex

@@ -1,0 +1,404 @@
+// TMainForm: start-up, the layout of both modes and the mode decision.
+#include "app/MainUnit.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/AppInfo.h"
+#include "app/CallLine.h"
+#include "resources/resource.h"
+#include "ui/Lang.h"
+
+namespace norvanex {
+
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;  // 30 s after the result window appears: the program ends
+constexpr UINT_PTR kTimer2 = 2;  // 500 ms after showing: bring the window to the front, once
+constexpr UINT kTimer2Interval = 500;
+
+// SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON, and without the small-icon flag.
+constexpr UINT kSmallIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON;
+constexpr UINT kLargeIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON;
+
+const ControlDesign& DesignOf(MainControl id) {
+    for (const ControlDesign& design : kMainDesign) {
+        if (design.id == id) return design;
+    }
+    return kMainDesign[0];
+}
+
+int GlyphOf(MainControl id) {
+    switch (id) {
+        case kBitBtn1: return IDB_BITBTN1;
+        case kBitBtn2: return IDB_BITBTN2;
+        case kBitBtn3: return IDB_BITBTN3;
+        case kBitBtn4: return IDB_BITBTN4;
+        case kBitBtn5: return IDB_BITBTN5;
+        case kBitBtn6: return IDB_BITBTN6;
+        case kBitBtn9: return IDB_BITBTN9;
+        default: return 0;
+    }
+}
+
+// Asks the shell for a path's icon and drops the icon handle at once: only the index (and the
+// image list that the call returns) is used. A failed call leaves the cleared record.
+DWORD_PTR QueryShellIcon(const std::string& path, UINT flags, int& index) {
+    SHFILEINFOA info{};
+    const DWORD_PTR result = SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
+    if (info.hIcon) DestroyIcon(info.hIcon);
+    index = info.iIcon;
+    return result;
+}
+
+}  // namespace
+
+Application& App() {
+    static Application app;
+    return app;
+}
+
+void Terminate() {
+    if (!App().terminated) PostQuitMessage(0);
+    App().terminated = true;
+}
+
+std::string ParamStr(int index) {
+    if (index == 0) return App().exePath;
+    return CallLineParam(GetCommandLineA(), index, [](const char* p) -> const char* { return CharNextA(p); });
+}
+
+int GetFileIconIndex(const std::string& path) {
+    int index = 0;
+    QueryShellIcon(IconLookupPath(path), kSmallIconQuery, index);
+    return index;
+}
+
+std::string GetVersionText() {
+    const std::string& exe = App().exePath;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+    if (size == 0) return std::string();
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(exe.c_str(), 0, size, block.data())) return std::string();
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        return std::string();
+    }
+    return FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
+}
+
+TMainForm::~TMainForm() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool TMainForm::Create(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORVANEX));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExA(&wc)) return false;
+
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    // Border with the system menu only, on top of other windows until the editor says otherwise.
+    CreateWindowExA(WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
+                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
+                    Scale(kClientWidth), Scale(kClientHeight), nullptr, nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+int TMainForm::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
+
+void TMainForm::CreateControls() {
+    font_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+
+    for (const ControlDesign& d : kMainDesign) {
+        const char* cls = WC_STATICA;
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+        DWORD exStyle = 0;
+        switch (d.kind) {
+            case ControlKind::Button:
+                cls = WC_BUTTONA;
+                style |= WS_TABSTOP | (d.id == kBitBtn1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+                break;
+            case ControlKind::CheckBox:
+                cls = WC_BUTTONA;
+                style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+                break;
+            case ControlKind::ListView:
+                cls = WC_LISTVIEWA;
+                style |= WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+            case ControlKind::Label:
+                style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
+                break;
+            case ControlKind::Image: style |= SS_OWNERDRAW; break;
+            case ControlKind::TopLine: style |= SS_ETCHEDHORZ; break;
+            case ControlKind::Frame: style |= SS_SUNKEN; break;
+            case ControlKind::BoxBevel: style |= SS_ETCHEDFRAME; break;
+        }
+        if (d.visible) style |= WS_VISIBLE;
+        if (!d.enabled) style |= WS_DISABLED;
+        HWND control = CreateWindowExA(exStyle, cls, "", style, Scale(d.left), Scale(d.top), Scale(d.width),
+                                       Scale(d.height), hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        if (d.kind == ControlKind::Button) SetGlyph(d.id, GlyphOf(d.id));
+    }
+    SendMessageA(Control(kCheckBox1), BM_SETCHECK, BST_CHECKED, 0);
+
+    HWND list = Control(kListView1);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = Scale(170);
+    ListView_InsertColumn(list, 0, &column);
+    ListView_InsertColumn(list, 1, &column);
+
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               instance, nullptr);
+}
+
+void TMainForm::SetText(MainControl id, const TextPair& text) {
+    SetWindowTextA(Control(id), SelectText(text.english, text.german).c_str());
+    if (DesignOf(id).kind == ControlKind::Label) FitLabel(id);
+}
+
+void TMainForm::SetHint(MainControl id, const TextPair& text) {
+    std::string hint = SelectText(text.english, text.german);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    tool.lpszText = hint.data();
+    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!hint.empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TMainForm::SetGlyph(MainControl id, int bitmapId) {
+    // A pair of 16 by 16 pictures side by side: the enabled one, then the disabled one. The
+    // button's image list takes one picture per state: normal, hot, pressed, disabled, default,
+    // stylus hot.
+    const int size = 16;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+    GdiObject<HBITMAP> pair(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!pair.get()) return;
+    ImageList both(ImageList_Create(size, size, ILC_COLOR32, 2, 0));
+    ImageList_Add(both.get(), pair.get(), nullptr);
+    ImageList states(ImageList_Create(size, size, ILC_COLOR32, 6, 0));
+    for (int picture : {0, 0, 0, 1, 0, 0}) {
+        HICON icon = ImageList_GetIcon(both.get(), picture, ILD_NORMAL);
+        ImageList_AddIcon(states.get(), icon);
+        DestroyIcon(icon);
+    }
+    BUTTON_IMAGELIST image{};
+    image.himl = states.get();
+    image.margin = {Scale(4), 0, 0, 0};
+    image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+    SendMessageA(Control(id), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
+    glyphs_[id] = std::move(states);
+}
+
+void TMainForm::Place(MainControl id, int left, int top, int width, int height) {
+    SetWindowPos(Control(id), nullptr, Scale(left), Scale(top), Scale(width), Scale(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainForm::ShowControl(MainControl id, bool visible) { ShowWindow(Control(id), visible ? SW_SHOWNA : SW_HIDE); }
+
+void TMainForm::EnableControl(MainControl id, bool enabled) { EnableWindow(Control(id), enabled); }
+
+// Labels size themselves to their text, as far as the window's right edge.
+void TMainForm::FitLabel(MainControl id) {
+    HWND label = Control(id);
+    char text[512];
+    const int length = GetWindowTextA(label, text, sizeof text);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    RECT extent{0, 0, 0, 0};
+    const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+    DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | prefix);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    const ControlDesign& d = DesignOf(id);
+    const int room = Scale(kClientWidth - 8 - d.left);
+    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.right, room), extent.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The client area reaches the right and bottom edges of the visible controls (the box bevel
+// frames the window, so lowering it shrinks the window); the window stays centred.
+void TMainForm::AutoSize() {
+    int right = 0, bottom = 0;
+    for (const ControlDesign& d : kMainDesign) {
+        HWND control = Control(d.id);
+        if (!(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        right = std::max<int>(right, r.right);
+        bottom = std::max<int>(bottom, r.bottom);
+    }
+    RECT frame{0, 0, right, bottom};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainForm::FormCreate() {
+    // 1. The shell's image lists, through the root of the executable's drive.
+    const std::string root = ParamStr(0).substr(0, 3);
+    int ignored = 0;
+    smallIcons_ = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kSmallIconQuery, ignored));
+    largeIcons_ = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kLargeIconQuery, ignored));
+    HWND list = Control(kListView1);
+    ListView_SetImageList(list, smallIcons_, LVSIL_SMALL);
+    ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
+
+    // 2 to 4. Help file, version, caption.
+    App().helpFile = HelpFilePath(ParamStr(0));
+    versionText_ = MajorMinor(GetVersionText());
+    std::string caption = App().title;
+    if (!versionText_.empty()) caption += ' ' + versionText_;
+    SetWindowTextA(hwnd_, caption.c_str());
+
+    // 5. Every text of both modes, and the kill run's own.
+    SetText(kLabel1, texts::kLabel1Kill);
+    SetText(kLabel2, texts::kLabel2);
+    SetText(kLabel3, texts::kLabel3Kill);
+    SetText(kBitBtn1, texts::kBitBtn1Kill);
+    SetHint(kBitBtn1, texts::kBitBtn1KillHint);
+    SetText(kBitBtn2, texts::kBitBtn2);
+    SetHint(kBitBtn2, texts::kBitBtn2Hint);
+    SetText(kBitBtn3, texts::kBitBtn3);
+    SetHint(kBitBtn3, texts::kBitBtn3Hint);
+    SetText(kBitBtn4, texts::kBitBtn4);
+    SetHint(kBitBtn4, texts::kBitBtn4Hint);
+    SetText(kBitBtn5, texts::kBitBtn5);
+    SetHint(kBitBtn5, texts::kBitBtn5Hint);
+    SetText(kBitBtn6, texts::kBitBtn6);
+    SetHint(kBitBtn6, texts::kBitBtn6Hint);
+    SetText(kBitBtn9, texts::kBitBtn9);
+    SetHint(kBitBtn9, texts::kBitBtn9Hint);
+    SetText(kCheckBox1, texts::kCheckBox1);
+    SetHint(kCheckBox1, texts::kCheckBox1Hint);
+    confirmationText_ = SelectText(texts::kConfirmation.english, texts::kConfirmation.german);
+    AutoSize();
+
+    // 6. The mode decision.
+    killRun_ = !ParamStr(1).empty();
+    if (killRun_) {
+        // 7. The result window reaches down to the bottom edge of BitBtn3 and stays hidden.
+        ShowControl(kBitBtn1, true);
+        const ControlDesign& lv = DesignOf(kListView1);
+        const ControlDesign& b3 = DesignOf(kBitBtn3);
+        Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
+        // Nothing is ended yet: the run ends as one that ended nothing.
+        Terminate();
+        return;
+    }
+    SetUpEditor();
+}
+
+void TMainForm::SetUpEditor() {
+    ShowWindow(hwnd_, SW_SHOW);
+    const ControlDesign& b1 = DesignOf(kBitBtn1);
+    SetGlyph(kBitBtn1, IDB_IMAGE4);
+    Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
+    SetText(kBitBtn1, texts::kBitBtn1Editor);
+    SetHint(kBitBtn1, texts::kBitBtn1EditorHint);
+    ShowControl(kBitBtn1, true);
+    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    char caption[256];
+    GetWindowTextA(hwnd_, caption, sizeof caption);
+    SetWindowTextA(hwnd_, (caption + SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german)).c_str());
+    SetText(kLabel1, texts::kLabel1Editor);
+    SetText(kLabel3, texts::kLabel3Editor);
+    for (MainControl id : {kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
+        ShowControl(id, true);
+    }
+    EnableControl(kBitBtn1, false);
+    SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
+}
+
+void TMainForm::Timer2Timer() {
+    KillTimer(hwnd_, kTimer2);
+    SetForegroundWindow(hwnd_);
+}
+
+void TMainForm::BitBtn1Click() {
+    if (IsKillRun()) Terminate();
+}
+
+void TMainForm::BitBtn4Click() { Terminate(); }
+
+void TMainForm::DrawProgImg(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    if (progImgIndex_ < 0 || largeIcons_ == nullptr) return;
+    ImageList_Draw(largeIcons_, progImgIndex_, item.hDC, item.rcItem.left, item.rcItem.top, ILD_TRANSPARENT);
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            CreateControls();
+            FormCreate();
+            return 0;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            HWND control = Control(static_cast<MainControl>(id));
+            const bool usable = control && IsWindowVisible(control) && IsWindowEnabled(control);
+            if (id == kBitBtn1 && usable) BitBtn1Click();
+            if (id == kBitBtn4 && usable) BitBtn4Click();
+            return 0;
+        }
+        case DM_GETDEFID:
+            return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+        case WM_TIMER:
+            if (wParam == kTimer2) Timer2Timer();
+            return 0;
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlID == kProgImg) DrawProgImg(item);
+            return TRUE;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Labels, the check box and the bevels sit on the window's face colour.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_CLOSE:
+            Terminate();
+            return 0;
+    }
+    return DefaultProc(message, wParam, lParam);
+}
+
+}  // namespace norvanex

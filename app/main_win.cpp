@@ -1,0 +1,29 @@
+// Norvanex: the program body. One executable, two faces: with parameters a kill run, without
+// them the shortcut editor.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/MainUnit.h"
+#include "ui/Info.h"
+#include "ui/TaskSel.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace norvanex;
+
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    App().exePath.assign(path, length);
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    // The windows of the whole run, in this order; a kill run happens while the first is created.
+    TMainForm mainForm;
+    if (!mainForm.Create(instance)) return 1;
+    TInfos infos;
+    infos.Create(instance, mainForm.hwnd());
+    TTaskSelect taskSelect;
+    taskSelect.Create(instance, mainForm.hwnd());
+
+    return RunMessageLoop(mainForm.hwnd());
+}

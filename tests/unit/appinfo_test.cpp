@@ -1,0 +1,44 @@
+// Version text, help file path, icon lookup path and DPI scaling.
+#include <gtest/gtest.h>
+
+#include "app/AppInfo.h"
+
+using namespace norvanex;
+
+TEST(AppInfo, FileVersionText) {
+    EXPECT_EQ(FormatFileVersion(0x00040003, 0x00000000), "4.3.0.0");
+    EXPECT_EQ(FormatFileVersion(0xFFFFFFFF, 0x0001000A), "65535.65535.1.10");
+}
+
+TEST(AppInfo, CaptionVersionNeverLoops) {
+    struct Case { const char* version; const char* expected; } cases[] = {
+        {"4.3.0.0", "4.3"}, {"10.20.30.40", "10.20"}, {"4.3.0", "4"}, {"4.3", "4"},
+        {"4", "4"}, {"", ""}, {"...", "."}, {"4.3.", "4"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MajorMinor(c.version), c.expected) << c.version;
+}
+
+TEST(AppInfo, HelpFileBesideTheExecutable) {
+    struct Case { const char* exe; const char* expected; } cases[] = {
+        {"C:\\Tools\\Norvanex.exe", "C:\\Tools\\Norvanex.hlp"},
+        {"C:\\Norvanex.exe", "C:\\Norvanex.hlp"},
+        {"\\\\server\\share\\n.exe", "\\\\server\\share\\Norvanex.hlp"},
+        {"C:n.exe", "C:\\Norvanex.hlp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HelpFilePath(c.exe), c.expected) << c.exe;
+}
+
+TEST(AppInfo, DriveLettersLookUpTheirRoot) {
+    struct Case { const char* path; const char* expected; } cases[] = {
+        {"C", "C:\\"}, {"C:", "C:\\"}, {"C:\\", "C:\\"}, {"", ""}, {"ab", "ab"},
+        {"C:\\x.exe", "C:\\x.exe"}, {"x.exe", "x.exe"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IconLookupPath(c.path), c.expected) << c.path;
+}
+
+TEST(AppInfo, DesignPositionsScale) {
+    struct Case { int value, dpi, expected; } cases[] = {
+        {377, 96, 377}, {377, 144, 566}, {305, 120, 381}, {49, 144, 74}, {1, 144, 2}, {-49, 144, -74}, {0, 144, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
+}

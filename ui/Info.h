@@ -1,0 +1,16 @@
+// TInfos: the about box, created hidden at start.
+#pragma once
+
+#include "app/Window_win.h"
+
+namespace norvanex {
+
+class TInfos : public Window<TInfos> {
+public:
+    static constexpr const char* kClassName = "TInfos";
+    ~TInfos();
+    bool Create(HINSTANCE instance, HWND owner);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+}  // namespace norvanex

@@ -1,0 +1,21 @@
+// The program's message box: the message follows the language choice, the title and the buttons
+// are the fixed German ones in both languages.
+#pragma once
+
+#include "app/MainLayout.h"
+
+#include <windows.h>
+
+namespace norvanex {
+
+enum class MessageKind {
+    Error,         // "Fehler", OK
+    Information,   // "Informationen", OK
+    Confirmation,  // "Bestätigung", Yes (default) and No
+};
+
+// Shows the box modally, centred on the screen. Returns IDYES, IDNO or IDOK for the buttons;
+// Escape answers No in a question and OK in a notice; the close box answers IDCANCEL.
+int ShowMessage(HWND owner, const TextPair& message, MessageKind kind);
+
+}  // namespace norvanex

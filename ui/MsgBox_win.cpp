@@ -1,0 +1,159 @@
+// The message box as a dialog of its own: MessageBoxA would disable the close box of a question
+// and ignore Escape there, and its button captions follow the system's language.
+#include "ui/MsgBox.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/AppInfo.h"
+#include "app/Window_win.h"
+#include "ui/Lang.h"
+
+namespace norvanex {
+
+namespace {
+
+struct ButtonSpec {
+    int id;
+    const char* caption;
+};
+
+struct BoxSpec {
+    const char* title;
+    LPCSTR icon;
+    std::vector<ButtonSpec> buttons;  // the first is the default button
+    int escapeResult;
+};
+
+BoxSpec SpecFor(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Error: return {"Fehler", IDI_HAND, {{IDOK, "OK"}}, IDOK};
+        case MessageKind::Information: return {"Informationen", IDI_ASTERISK, {{IDOK, "OK"}}, IDOK};
+        case MessageKind::Confirmation:
+            return {"Bestätigung", IDI_QUESTION, {{IDYES, "&Ja"}, {IDNO, "&Nein"}}, IDNO};
+    }
+    return {"", nullptr, {}, IDCANCEL};
+}
+
+struct BoxState {
+    std::string text;
+    BoxSpec spec;
+    GdiObject<HFONT> font;
+};
+
+// An empty dialog template (no items: the controls are made in WM_INITDIALOG, sized to the text).
+std::vector<WORD> EmptyTemplate(const char* title) {
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* dlg = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    dlg->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND | DS_SETFONT;
+    dlg->dwExtendedStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+    words.push_back(0);  // no menu
+    words.push_back(0);  // the standard dialog class
+    auto appendWide = [&words](const char* text) {
+        wchar_t buffer[128];
+        const int n = MultiByteToWideChar(1252, 0, text, -1, buffer, 128);
+        words.insert(words.end(), buffer, buffer + (n > 0 ? n : 1));
+        if (n <= 0) words.back() = 0;
+    };
+    appendWide(title);
+    words.push_back(8);  // point size
+    appendWide("MS Shell Dlg");
+    return words;
+}
+
+HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, const RECT& r, int id, HFONT font) {
+    HWND control = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                                   r.right - r.left, r.bottom - r.top, dialog,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void LayOut(HWND dialog, BoxState& state) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    auto px = [dpi](int v) { return ScaleToDpi(v, dpi); };
+    state.font.reset(CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg"));
+    HGDIOBJ old = SelectObject(screen, state.font.get());
+    RECT textRect{0, 0, px(420), 0};
+    DrawTextA(screen, state.text.c_str(), -1, &textRect,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+
+    const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON), gap = px(12);
+    const int buttonWidth = px(75), buttonHeight = px(23), buttonGap = px(6);
+    const int buttons = static_cast<int>(state.spec.buttons.size());
+    const int buttonsWidth = buttons * buttonWidth + (buttons - 1) * buttonGap;
+    const int textLeft = margin + iconSize + gap;
+    const int textHeight = std::max(static_cast<int>(textRect.bottom), iconSize);
+    const int clientWidth = std::max(textLeft + static_cast<int>(textRect.right) + margin, buttonsWidth + 2 * margin);
+    const int buttonTop = margin + textHeight + px(16);
+    const int clientHeight = buttonTop + buttonHeight + px(10);
+
+    HICON icon = LoadIconA(nullptr, state.spec.icon);
+    HWND iconControl = AddControl(dialog, "STATIC", "", SS_ICON, {margin, margin, margin + iconSize, margin + iconSize},
+                                  -1, state.font.get());
+    SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    const int textTop = margin + (textHeight - textRect.bottom) / 2;
+    AddControl(dialog, "STATIC", state.text.c_str(), SS_LEFT | SS_NOPREFIX,
+               {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1, state.font.get());
+    int left = (clientWidth - buttonsWidth) / 2;
+    for (size_t i = 0; i < state.spec.buttons.size(); ++i) {
+        const ButtonSpec& b = state.spec.buttons[i];
+        AddControl(dialog, "BUTTON", b.caption, WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                   {left, buttonTop, left + buttonWidth, buttonTop + buttonHeight}, b.id, state.font.get());
+        left += buttonWidth + buttonGap;
+    }
+    SendMessageA(dialog, DM_SETDEFID, state.spec.buttons.front().id, 0);
+
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(dialog, HWND_TOPMOST, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height, 0);
+}
+
+INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            state = reinterpret_cast<BoxState*>(lParam);
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            if (!RunHandler([&] { LayOut(dialog, *state); })) EndDialog(dialog, IDCANCEL);
+            SetFocus(GetDlgItem(dialog, state->spec.buttons.front().id));
+            return FALSE;  // the focus is set
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (id == IDCANCEL) {
+                EndDialog(dialog, state->spec.escapeResult);  // Escape
+            } else if (HIWORD(wParam) == BN_CLICKED) {
+                EndDialog(dialog, id);
+            }
+            return TRUE;
+        }
+        case WM_CLOSE:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int ShowMessage(HWND owner, const TextPair& message, MessageKind kind) {
+    BoxState state{SelectText(message.english, message.german), SpecFor(kind), {}};
+    const std::vector<WORD> dialogTemplate = EmptyTemplate(state.spec.title);
+    const INT_PTR result = DialogBoxIndirectParamA(
+        GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
+        BoxProc, reinterpret_cast<LPARAM>(&state));
+    return result > 0 ? static_cast<int>(result) : IDCANCEL;
+}
+
+}  // namespace norvanex
