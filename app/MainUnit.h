@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "app/KillRun.h"
 #include "app/MainLayout.h"
 #include "app/Window_win.h"
 
@@ -75,10 +76,18 @@ private:
     void CreateControls();
     void FormCreate();
     void SetUpEditor();
+    void RunKill();
+    void ShowStartSection(bool visible);
+    void SetProgramToStart(const std::string& path);
+    void AddResult(const std::string& caption);
 
+    void Timer1Timer();
     void Timer2Timer();
+    void Timer4Timer();
+    void EnableTimer4();
     void BitBtn1Click();
     void BitBtn4Click();
+    void ListView1DblClick();
 
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int designValue) const;
@@ -101,6 +110,9 @@ private:
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[kBevel4 + 1];
     int progImgIndex_ = -1;            // icon of the program to start in largeIcons_, -1: empty
+    std::string programToStart_;
+    bool timer4Enabled_ = false;
+    StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
     std::string confirmationText_;
 };

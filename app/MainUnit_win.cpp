@@ -8,8 +8,11 @@
 
 #include "app/AppInfo.h"
 #include "app/CallLine.h"
+#include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
+#include "ui/MsgBox.h"
+#include "ui/Prop.h"
 
 namespace norvanex {
 
@@ -17,7 +20,10 @@ namespace {
 
 constexpr UINT_PTR kTimer1 = 1;  // 30 s after the result window appears: the program ends
 constexpr UINT_PTR kTimer2 = 2;  // 500 ms after showing: bring the window to the front, once
+constexpr UINT_PTR kTimer4 = 4;  // 1 s after the first "r:" parameter: open the program to start
+constexpr UINT kTimer1Interval = 30000;
 constexpr UINT kTimer2Interval = 500;
+constexpr UINT kTimer4Interval = 1000;
 
 // SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON, and without the small-icon flag.
 constexpr UINT kSmallIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON;
@@ -317,8 +323,7 @@ void TMainForm::FormCreate() {
         const ControlDesign& lv = DesignOf(kListView1);
         const ControlDesign& b3 = DesignOf(kBitBtn3);
         Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
-        // Nothing is ended yet: the run ends as one that ended nothing.
-        Terminate();
+        RunKill();
         return;
     }
     SetUpEditor();
@@ -343,6 +348,113 @@ void TMainForm::SetUpEditor() {
     }
     EnableControl(kBitBtn1, false);
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
+}
+
+// The kill run, inside the window's creation: ask if wanted, end what the call line names, then
+// leave the rest to the timers.
+void TMainForm::RunKill() {
+    if (NeedsConfirmation(ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); }) &&
+        ShowMessage(nullptr, confirmationText_, MessageKind::Confirmation) != IDYES) {
+        Terminate();
+        return;
+    }
+
+    // The whole application shows the busy pointer while the walk runs.
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
+    ShowStartSection(false);
+    HWND list = Control(kListView1);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    WalkCallLine(
+        ParamStr, [this](const std::string& path) { SetProgramToStart(path); },
+        [this](const std::string& name) {
+            std::vector<uint32_t> ended;
+            const std::string caption = Processes().EndProcessesByName(name, &ended);
+            startGate_.AddEnded(ended);
+            if (!caption.empty()) AddResult(caption);
+        });
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SetCursor(previous ? previous : LoadCursorA(nullptr, IDC_ARROW));
+
+    if (ListView_GetItemCount(list) > 0) {
+        ShowWindow(hwnd_, SW_SHOW);
+        SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
+        SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
+    } else if (!timer4Enabled_) {
+        Terminate();
+    }
+}
+
+// The section of the program to start. While it is hidden the OK button moves up by the gap
+// between the two lines and the window, which frames its controls, becomes that much shorter.
+void TMainForm::ShowStartSection(bool visible) {
+    for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) ShowControl(id, visible);
+    const ControlDesign& b1 = DesignOf(kBitBtn1);
+    const ControlDesign& box = DesignOf(kBevel4);
+    const int gap = visible ? 0 : DesignOf(kBevel2).top - DesignOf(kBevel1).top;
+    Place(kBitBtn1, b1.left, b1.top - gap, b1.width, b1.height);
+    Place(kBevel4, box.left, box.top, box.width, box.height - gap);
+    AutoSize();
+}
+
+void TMainForm::SetProgramToStart(const std::string& path) {
+    ShowStartSection(true);
+    programToStart_ = path;
+    progImgIndex_ = GetFileIconIndex(path);
+    InvalidateRect(Control(kProgImg), nullptr, TRUE);
+    SetWindowTextA(Control(kLabel2), path.c_str());
+    FitLabel(kLabel2);
+    EnableTimer4();
+}
+
+void TMainForm::AddResult(const std::string& caption) {
+    HWND list = Control(kListView1);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = ListView_GetItemCount(list);
+    item.pszText = const_cast<char*>(caption.c_str());
+    item.iImage = GetFileIconIndex(caption);
+    ListView_InsertItem(list, &item);
+}
+
+// A later "r:" parameter does not restart the count.
+void TMainForm::EnableTimer4() {
+    if (timer4Enabled_) return;
+    timer4Enabled_ = true;
+    SetTimer(hwnd_, kTimer4, kTimer4Interval, nullptr);
+}
+
+void TMainForm::Timer1Timer() { Terminate(); }
+
+void TMainForm::Timer4Timer() {
+    KillTimer(hwnd_, kTimer4);
+    // What this run ended must be gone before its successor starts; meanwhile the window stays
+    // responsive and asks again a little later.
+    if (!startGate_.MayOpen(GetTickCount(), [](const std::vector<uint32_t>& ids) {
+            return Processes().AnyProcessRunning(ids);
+        })) {
+        SetTimer(hwnd_, kTimer4, StartGate::kPollMs, nullptr);
+        return;
+    }
+    timer4Enabled_ = false;
+    ShellExecuteA(nullptr, "open", programToStart_.c_str(), "", "", SW_SHOW);
+    if (ListView_GetItemCount(Control(kListView1)) == 0) Terminate();
+}
+
+void TMainForm::ListView1DblClick() {
+    KillTimer(hwnd_, kTimer1);
+    HWND list = Control(kListView1);
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (selected < 0) return;
+    auto captionOf = [list](int index) {
+        char text[MAX_PATH + 1] = {};
+        ListView_GetItemText(list, index, 0, text, sizeof text);
+        return std::string(text);
+    };
+    try {
+        ShowFileProperties(nullptr, captionOf(selected), "Version");
+    } catch (...) {
+        RunHandler([&] { ShowFileProperties(nullptr, captionOf(ListView_GetItemCount(list) - 1), "Freigabe"); });
+    }
 }
 
 void TMainForm::Timer2Timer() {
@@ -379,8 +491,15 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case DM_GETDEFID:
             return MAKELRESULT(kBitBtn1, DC_HASDEFID);
         case WM_TIMER:
+            if (wParam == kTimer1) Timer1Timer();
             if (wParam == kTimer2) Timer2Timer();
+            if (wParam == kTimer4) Timer4Timer();
             return 0;
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.idFrom == kListView1 && header.code == NM_DBLCLK) ListView1DblClick();
+            return 0;
+        }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item.CtlID == kProgImg) DrawProgImg(item);

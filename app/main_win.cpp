@@ -4,11 +4,15 @@
 #include <commctrl.h>
 
 #include "app/MainUnit.h"
+#include "process/ProcessAccess.h"
 #include "ui/Info.h"
 #include "ui/TaskSel.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace norvanex;
+
+    // Which Windows family this is, once, before any window exists.
+    Processes().CheckPlatform();
 
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);

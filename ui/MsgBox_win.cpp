@@ -148,7 +148,11 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 int ShowMessage(HWND owner, const TextPair& message, MessageKind kind) {
-    BoxState state{SelectText(message.english, message.german), SpecFor(kind), {}};
+    return ShowMessage(owner, SelectText(message.english, message.german), kind);
+}
+
+int ShowMessage(HWND owner, const std::string& message, MessageKind kind) {
+    BoxState state{message, SpecFor(kind), {}};
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.spec.title);
     const INT_PTR result = DialogBoxIndirectParamA(
         GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,

@@ -1,0 +1,47 @@
+// The kill run's rules that need no window: who is asked, how the call line is walked, and when the
+// program to start may be opened.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace norvanex {
+
+using ParamFn = std::function<std::string(int)>;
+using FindFn = std::function<std::string(const std::string&)>;
+
+// The exact word that makes a run ask first, as parameter 1 only; case matters.
+inline constexpr const char* kAskWord = "~ask~";
+
+// True when parameter 1 is "~ask~" and a program that the call line names runs: every parameter
+// but "r:" ones (and empty ones) is looked up, "~ask~" itself included, up to the first hit.
+bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess);
+
+// Walks parameters 1 to 100 up to the first empty one: an "r:" parameter goes to `onStart` with its
+// path, every other parameter to `onName`.
+void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
+                  const std::function<void(const std::string& name)>& onName);
+
+// Holds the program to start back until the processes that this run ended have left the process
+// list, so that a program ended and started again in one run does not hand its start to its own
+// dying instance. Gives up waiting after kMaxWaitMs.
+class StartGate {
+public:
+    static constexpr uint32_t kMaxWaitMs = 5000;
+    static constexpr uint32_t kPollMs = 100;
+
+    void AddEnded(const std::vector<uint32_t>& ids) { ended_.insert(ended_.end(), ids.begin(), ids.end()); }
+
+    // Asked at each tick with the current tick count (milliseconds, may wrap) and a question that
+    // takes one fresh snapshot. The first call starts the clock.
+    bool MayOpen(uint32_t nowMs, const std::function<bool(const std::vector<uint32_t>&)>& anyRunning);
+
+private:
+    std::vector<uint32_t> ended_;
+    bool started_ = false;
+    uint32_t firstAskMs_ = 0;
+};
+
+}  // namespace norvanex

@@ -1,0 +1,134 @@
+// The kill run's window-free rules: who is asked, the walk over the call line, the restart wait.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/CallLine.h"
+#include "app/KillRun.h"
+
+using namespace norvanex;
+
+namespace {
+
+// A call line as its parameters; records which ones were read.
+struct CallLine {
+    std::vector<std::string> params;
+    mutable std::vector<int> read;
+    std::string operator()(int i) const {
+        read.push_back(i);
+        return i >= 1 && i <= static_cast<int>(params.size()) ? params[i - 1] : std::string();
+    }
+};
+
+struct Running {
+    std::map<std::string, std::string> byName;  // name -> what the lookup answers
+    mutable std::vector<std::string> asked;
+    std::string operator()(const std::string& name) const {
+        asked.push_back(name);
+        auto it = byName.find(name);
+        return it == byName.end() ? std::string() : it->second;
+    }
+};
+
+}  // namespace
+
+TEST(KillRun, AsksOnlyForAnExactLeadingAskWordAndARunningProgram) {
+    struct Case {
+        std::vector<std::string> params;
+        bool expected;
+        std::vector<std::string> asked;
+    } cases[] = {
+        {{"~ask~", "winword.exe"}, true, {"~ask~", "winword.exe"}},
+        {{"~ask~", "r:C:\\x.exe", "excel.exe"}, false, {"~ask~", "excel.exe"}},
+        {{"~ASK~", "winword.exe"}, false, {}},
+        {{"winword.exe", "~ask~"}, false, {}},
+        {{"~ask~"}, false, {"~ask~"}},
+        {{"~ask~", "notes.exe", "winword.exe", "excel.exe"}, true, {"~ask~", "notes.exe", "winword.exe"}},
+    };
+    Running running{{{"winword.exe", "WINWORD.EXE"}}, {}};
+    for (auto& c : cases) {
+        running.asked.clear();
+        EXPECT_EQ(NeedsConfirmation(CallLine{c.params, {}}, std::cref(running)), c.expected) << c.params[0];
+        EXPECT_EQ(running.asked, c.asked) << c.params[0];
+    }
+}
+
+TEST(KillRun, AskWordItselfIsLookedUpLikeAName) {
+    Running running{{{"~ask~", "~ask~"}}, {}};
+    EXPECT_TRUE(NeedsConfirmation(CallLine{{"~ask~"}, {}}, running));
+}
+
+TEST(KillRun, WalkSplitsNamesAndProgramToStart) {
+    struct Case {
+        std::vector<std::string> params;
+        std::vector<std::string> names, starts;
+    } cases[] = {
+        {{"winword.exe", "excel.exe"}, {"winword.exe", "excel.exe"}, {}},
+        {{"r:C:\\a.exe", "x.exe", "R:C:\\b.exe"}, {"x.exe"}, {"C:\\a.exe", "C:\\b.exe"}},
+        {{"r:"}, {}, {""}},
+        {{"~ask~", "a.exe"}, {"~ask~", "a.exe"}, {}},
+        {{"a.exe", "", "b.exe"}, {"a.exe"}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> names, starts;
+        WalkCallLine(CallLine{c.params, {}}, [&](const std::string& p) { starts.push_back(p); },
+                     [&](const std::string& n) { names.push_back(n); });
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(starts, c.starts);
+    }
+}
+
+TEST(KillRun, HundredAndFirstParameterIsNeverRead) {
+    for (const std::string last : {"p101.exe", "r:C:\\late.exe"}) {
+        CallLine line;
+        for (int i = 1; i <= 100; ++i) line.params.push_back("p" + std::to_string(i) + ".exe");
+        line.params.push_back(last);
+        int names = 0, starts = 0;
+        WalkCallLine(std::cref(line), [&](const std::string&) { ++starts; }, [&](const std::string&) { ++names; });
+        EXPECT_EQ(names, 100);
+        EXPECT_EQ(starts, 0);
+        EXPECT_EQ(line.read.size(), 100u);
+        for (int i : line.read) EXPECT_LE(i, kMaxParams);
+
+        line.params[0] = kAskWord;
+        line.read.clear();
+        Running running;
+        NeedsConfirmation(std::cref(line), running);
+        EXPECT_FALSE(line.read.empty());
+        for (int i : line.read) EXPECT_LE(i, kMaxParams);
+    }
+}
+
+TEST(KillRun, StartWaitsForTheEndedProcessesToGo) {
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> ended;
+        std::vector<bool> runningAtTick;  // the snapshot's answer at each tick
+        std::vector<uint32_t> tickMs;
+        int opensAtTick;                  // -1: not within the ticks
+    } cases[] = {
+        {"nothing ended", {}, {true}, {1000}, 0},
+        {"already gone", {7}, {false}, {1000}, 0},
+        {"gone at the third look", {7, 8}, {true, true, false}, {1000, 1100, 1200}, 2},
+        {"never gone: five seconds", {7}, {true, true, true, true}, {1000, 3000, 5999, 6000}, 3},
+        {"tick count wraps", {7}, {true, true, true}, {0xFFFFFF00u, 0x00001000u, 0x00001288u}, 2},
+    };
+    for (const auto& c : cases) {
+        StartGate gate;
+        gate.AddEnded(c.ended);
+        int opened = -1;
+        for (size_t t = 0; t < c.tickMs.size() && opened < 0; ++t) {
+            const bool running = c.runningAtTick[t];
+            if (gate.MayOpen(c.tickMs[t], [&](const std::vector<uint32_t>& ids) {
+                    EXPECT_EQ(ids, c.ended);
+                    return running;
+                })) {
+                opened = static_cast<int>(t);
+            }
+        }
+        EXPECT_EQ(opened, c.opensAtTick) << c.what;
+    }
+}

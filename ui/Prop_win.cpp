@@ -1,0 +1,21 @@
+// The properties sheet through the shell's "properties" verb.
+#include "ui/Prop.h"
+
+#include <shellapi.h>
+
+namespace norvanex {
+
+bool ShowFileProperties(HWND owner, const std::string& path, const std::string& page) {
+    // The parameters of the "properties" verb name the sheet's page to show first.
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner;
+    info.lpVerb = "properties";
+    info.lpFile = path.c_str();
+    info.lpParameters = page.c_str();
+    info.nShow = SW_HIDE;
+    return ShellExecuteExA(&info) != FALSE;
+}
+
+}  // namespace norvanex
