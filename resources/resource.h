@@ -1,0 +1,33 @@
+/* Resource numbers and product strings, shared by resources/Norvanex.rc and the C++ sources. */
+#ifndef NORVANEX_RESOURCE_H
+#define NORVANEX_RESOURCE_H
+
+/* Plain numbers only: windres and rc.exe read this file through their preprocessor. */
+
+/* The application icon: the lowest icon number, so Explorer and the task bar show it. */
+#define IDI_NORVANEX 1
+
+/*
+ * Button glyph pairs, drawn by tools/make_art.py. Each is one 32 x 16 bitmap, 32 bits per pixel
+ * with straight (not premultiplied) alpha in the fourth byte: the left 16 x 16 is the enabled
+ * glyph, the right one the disabled glyph. Load with LoadImage(instance, MAKEINTRESOURCE(id),
+ * IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION) so that the alpha byte survives, then
+ * ImageList_Create(16, 16, ILC_COLOR32, 2, 0) and ImageList_Add(list, bitmap, nullptr):
+ * image 0 is enabled, image 1 disabled. Comctl32 6 (bound by the manifest) blends the alpha;
+ * no mask or key colour is involved.
+ */
+#define IDB_BITBTN1 101 /* OK, a check mark (kill run; fits the about box's OK as well) */
+#define IDB_IMAGE4  102 /* Create shortcut: BitBtn1's pair in the editor */
+#define IDB_BITBTN2 103 /* Insert, a plus */
+#define IDB_BITBTN3 104 /* Delete, a cross over a list */
+#define IDB_BITBTN4 105 /* Exit, an arrow leaving through a door */
+#define IDB_BITBTN5 106 /* Choose, a folder with a play badge */
+#define IDB_BITBTN6 107 /* Remove, a minus on a disc */
+#define IDB_BITBTN9 108 /* Info, the letter i */
+
+/* The maker and the copyright line, as the version resource and the about box show them. The
+   \xA9 is the copyright sign in code page 1252. */
+#define NORVANEX_COMPANY   "Norvanex Team"
+#define NORVANEX_COPYRIGHT "Copyright \xA9 2026 Norvanex Team"
+
+#endif
