@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# The Wine bench: one WINEPREFIX and one Xvfb display of the build's own, shared by the Win32 tests of a run.
+#
+#   bench.sh setup    DIR [OWNER_PID]   make DIR/prefix, start Xvfb on a free display, write DIR/env
+#   bench.sh teardown DIR               stop the prefix's wineserver and that Xvfb, remove the prefix
+#   bench.sh run      DIR PROGRAM [ARGS...]
+#                                       run a Win32 program inside the bench, print its output, pass
+#                                       its exit code on
+#   bench.sh shell    DIR               an interactive shell inside the bench (sets it up if it is
+#                                       down, and then tears it down again on leaving)
+#
+# ctest calls setup and teardown as the fixture of every Win32 test. Setup leaves a watchdog behind
+# that tears the bench down when OWNER_PID (by default the caller, that is ctest) goes away without
+# doing it, so an interrupted run leaves neither Xvfb nor wineserver behind.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+self="$here/bench.sh"
+
+die() { echo "bench: $*" >&2; exit 1; }
+now_ms() { date +%s%3N; }
+
+# Reads DIR/env (KEY=VALUE lines written by setup) into bench_* variables without evaluating it.
+load_env() {
+  local dir=$1 key value
+  [ -f "$dir/env" ] || return 1
+  bench_prefix="" bench_display="" bench_xvfb_pid="" bench_watch_pid=""
+  while IFS='=' read -r key value; do
+    case "$key" in
+      WINEPREFIX) bench_prefix=$value ;;
+      DISPLAY) bench_display=$value ;;
+      XVFB_PID) bench_xvfb_pid=$value ;;
+      WATCHDOG_PID) bench_watch_pid=$value ;;
+    esac
+  done <"$dir/env"
+  [ -n "$bench_prefix" ] && [ -n "$bench_display" ]
+}
+
+# True when PID is alive and runs the program named COMM (guards against a recycled pid).
+pid_is() {
+  local pid=$1 comm=$2
+  [ -n "$pid" ] && [ -r "/proc/$pid/comm" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$comm" ]
+}
+
+wine_env() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export DISPLAY=$2
+}
+
+# Starts Xvfb on the first display number from 90 up that has neither a socket nor a lock file,
+# and checks that it really came up (its own pid in the lock file, the socket present).
+start_xvfb() {
+  local dir=$1 n pid i lockpid
+  for n in $(seq 90 399); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >"$dir/xvfb.log" 2>&1 &
+    pid=$!
+    for i in $(seq 1 100); do
+      if ! kill -0 "$pid" 2>/dev/null; then break; fi
+      lockpid=$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock" || true)
+      if [ "$lockpid" = "$pid" ] && [ -S "/tmp/.X11-unix/X$n" ]; then
+        xvfb_display=":$n" xvfb_pid=$pid
+        return 0
+      fi
+      sleep 0.1
+    done
+    # Lost a race for this number, or Xvfb failed: stop ours and try the next one.
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  die "no free X display between :90 and :399 (see $dir/xvfb.log)"
+}
+
+# The registry the bench needs: one virtual desktop for every process (title bars drawn, windows of
+# all processes visible to each other), 96 DPI, and no crash dialog that would block a test.
+write_reg() {
+  cat >"$1" <<'EOF'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="800x600"
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:00000060
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+EOF
+}
+
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
+cmd_setup() {
+  local dir=$1 owner=${2:-$PPID} t0 t1 prefix log
+  t0=$(now_ms)
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  if [ -f "$dir/env" ]; then
+    echo "bench: tearing down a bench left from an earlier run"
+    cmd_teardown "$dir" || true
+  fi
+  prefix="$dir/prefix"
+  log="$dir/setup.log"
+  : >"$log"
+  rm -rf "$prefix"
+  command -v Xvfb >/dev/null || die "Xvfb is missing (tools/install-deps.sh installs it)"
+  command -v wine >/dev/null || die "wine is missing (tools/install-deps.sh installs it)"
+
+  start_xvfb "$dir"
+  # Written first so that teardown finds Xvfb even if a later step fails.
+  printf 'WINEPREFIX=%s\nDISPLAY=%s\nXVFB_PID=%s\n' "$prefix" "$xvfb_display" "$xvfb_pid" >"$dir/env"
+  trap 'echo "bench: setup failed, see $log" >&2; cmd_teardown "$dir" >/dev/null 2>&1 || true' ERR
+
+  wine_env "$prefix" "$xvfb_display"
+  # Every Wine process gets files, never the caller's pipes: a daemon holding ctest's pipe would
+  # keep ctest waiting.
+  wineboot -i </dev/null >>"$log" 2>&1
+  wineserver -w
+  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+  write_reg "$dir/bench.reg"
+  wine reg import "$(winpath "$dir/bench.reg")" </dev/null >>"$log" 2>&1
+  # Fonts are enumerated when the server starts: restart it, and keep it up for the whole run.
+  wineserver -k || true
+  wineserver -w || true
+  wineserver -p </dev/null >>"$log" 2>&1
+
+  setsid bash "$self" watch "$dir" "$owner" </dev/null >>"$dir/watch.log" 2>&1 &
+  echo "WATCHDOG_PID=$!" >>"$dir/env"
+  trap - ERR
+  mkdir -p "$dir/logs" "$(dirname "$dir")/screenshots"
+  t1=$(now_ms)
+  echo "bench: prefix $prefix, display $xvfb_display (Xvfb pid $xvfb_pid), set up in $((t1 - t0)) ms"
+}
+
+cmd_teardown() {
+  local dir=$1 from_watchdog=${2:-} t0 i
+  t0=$(now_ms)
+  if ! load_env "$dir"; then
+    echo "bench: nothing to tear down in $dir"
+    return 0
+  fi
+  if [ -z "$from_watchdog" ] && pid_is "$bench_watch_pid" bash; then
+    kill "$bench_watch_pid" 2>/dev/null || true
+  fi
+  if [ -d "$bench_prefix" ]; then
+    WINEPREFIX=$bench_prefix WINEDEBUG=-all wineserver -k 2>/dev/null || true
+    WINEPREFIX=$bench_prefix WINEDEBUG=-all timeout 20 wineserver -w 2>/dev/null || true
+  fi
+  if pid_is "$bench_xvfb_pid" Xvfb; then
+    kill "$bench_xvfb_pid" 2>/dev/null || true
+    for i in $(seq 1 50); do pid_is "$bench_xvfb_pid" Xvfb || break; sleep 0.1; done
+    pid_is "$bench_xvfb_pid" Xvfb && kill -9 "$bench_xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$bench_prefix"
+  rm -f "$dir/env"
+  echo "bench: torn down in $(( $(now_ms) - t0 )) ms"
+}
+
+cmd_watch() {
+  local dir=$1 owner=$2
+  while [ -f "$dir/env" ] && kill -0 "$owner" 2>/dev/null; do sleep 1; done
+  if [ -f "$dir/env" ]; then
+    echo "bench: owner $owner is gone, tearing down"
+    cmd_teardown "$dir" from_watchdog
+  fi
+}
+
+cmd_run() {
+  local dir=$1 prog=$2 name log pid rc
+  shift 2
+  load_env "$dir" || die "the bench is not up ($dir/env missing): run the test through ctest, or 'bench.sh setup $dir' first"
+  pid_is "$bench_xvfb_pid" Xvfb || die "the bench's Xvfb ($bench_display, pid $bench_xvfb_pid) is not running"
+  wine_env "$bench_prefix" "$bench_display"
+  # The programs under test get their locale from LC_ALL given per start by the driver; everything
+  # else runs in a locale that exists on every machine.
+  unset LANG LANGUAGE $(compgen -e LC_ || true)
+  export LC_ALL=C.UTF-8
+  name=$(basename "$prog")
+  mkdir -p "$dir/logs"
+  log="$dir/logs/${name%.*}.log"
+  # Output goes through a file, not the caller's pipe: programs that the test leaves behind inherit
+  # the descriptors, and ctest would wait for them.
+  wine "$prog" "$@" </dev/null >"$log" 2>&1 &
+  pid=$!
+  trap 'kill -TERM "$pid" 2>/dev/null; cat "$log"; echo "bench: $name interrupted"; exit 143' TERM INT
+  rc=0
+  wait "$pid" || rc=$?
+  cat "$log"
+  return "$rc"
+}
+
+cmd_shell() {
+  local dir=$1 own=""
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  if ! load_env "$dir"; then
+    cmd_setup "$dir" $$
+    own=1
+    load_env "$dir"
+  fi
+  echo "bench: WINEPREFIX=$bench_prefix DISPLAY=$bench_display; 'exit' leaves${own:+ and tears the bench down}"
+  (
+    wine_env "$bench_prefix" "$bench_display"
+    export PS1="[bench $bench_display] \w\$ "
+    cd "$(dirname "$dir")"
+    bash --norc -i || true
+  )
+  [ -n "$own" ] && cmd_teardown "$dir"
+  return 0
+}
+
+case "${1:-}" in
+  setup) [ $# -ge 2 ] || die "usage: bench.sh setup DIR [OWNER_PID]"; cmd_setup "$2" "${3:-$PPID}" ;;
+  teardown) [ $# -ge 2 ] || die "usage: bench.sh teardown DIR"; cmd_teardown "$2" ;;
+  watch) cmd_watch "$2" "$3" ;;
+  run) [ $# -ge 3 ] || die "usage: bench.sh run DIR PROGRAM [ARGS...]"; shift; cmd_run "$@" ;;
+  shell) [ $# -ge 2 ] || die "usage: bench.sh shell DIR"; cmd_shell "$2" ;;
+  *) die "usage: bench.sh setup|teardown|run|shell DIR ..." ;;
+esac

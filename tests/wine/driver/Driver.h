@@ -1,0 +1,271 @@
+// The end-to-end test driver: starts Win32 programs on the bench's Wine desktop, finds and reads their
+// windows across processes, presses buttons and keys, and takes screenshots.
+//
+// The driver runs inside the bench (tests/wine/bench/bench.sh run), on the same virtual desktop as
+// the programs it drives; a window on another desktop is invisible to it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace driver {
+
+constexpr DWORD kTimeout = 10000;  // default wait, in milliseconds
+
+// ---- Paths -------------------------------------------------------------------------------------
+
+std::string ModuleFolder();                     // folder of this test program, no trailing backslash
+std::string BesideMe(const std::string& name);  // ModuleFolder() + "\" + name
+std::string NorvanexExe();                      // BesideMe("Norvanex.exe")
+std::string ScreenshotFolder();                 // <build>\screenshots (created on demand)
+std::string ScratchFolder();  // an empty folder of this test program inside the prefix's TEMP
+std::string UnixPath(const std::string& windowsPath);  // through Wine's own mapping
+
+// Quotes one argument by the rules CommandLineToArgvW and the C runtime read it back with.
+std::string QuoteArg(const std::string& arg);
+
+// ---- Processes ---------------------------------------------------------------------------------
+
+struct StartOptions {
+  std::string args;         // the command-line tail: "<quoted exe> <args>" is the command line
+  std::string commandLine;  // when not empty, the whole command line, exactly (args is ignored)
+  std::string lcAll;        // LC_ALL for the program, e.g. "de_CH.UTF-8"; empty: the bench's C.UTF-8
+                            // (country 1). See Start() for how it gets there.
+  std::string workDir;      // empty: this test program's current folder
+  std::vector<std::pair<std::string, std::string>> env;  // variables added or replaced
+  // Start returns once the program waits for input (WaitForInputIdle), has ended, or idleMs passed.
+  // A program that never reads messages (victim.exe, marker.exe) never gets idle: pass 0.
+  DWORD idleMs = 5000;
+};
+
+// A program the driver started. When the object goes away while the program still runs, the
+// program is terminated (only this one: what it started itself is left to the bench's teardown).
+class Process {
+ public:
+  Process() = default;
+  Process(HANDLE handle, DWORD pid, std::string commandLine);
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  explicit operator bool() const { return handle_ != nullptr; }
+  DWORD pid() const { return pid_; }
+  HANDLE handle() const { return handle_; }
+  const std::string& commandLine() const { return commandLine_; }
+  const std::string& error() const { return error_; }  // why Start failed
+
+  bool Running() const;
+  // The exit code, or nothing when the program still runs after timeoutMs.
+  std::optional<DWORD> WaitExit(DWORD timeoutMs = kTimeout) const;
+  void Terminate(UINT exitCode = 1);
+  // Leaves the program running when this object goes away.
+  void Detach();
+
+  // Top-level windows of the program (all, or only the visible ones).
+  std::vector<HWND> Windows(bool visibleOnly = true) const;
+  // The first visible top-level window (with that exact caption, when one is given); nullptr on
+  // timeout or when the program ends first.
+  HWND WaitWindow(DWORD timeoutMs = kTimeout, const std::string& caption = "") const;
+  // A visible dialog of the program (see FindDialog).
+  HWND WaitDialog(const std::string& title = "", DWORD timeoutMs = kTimeout) const;
+
+  static Process Failed(std::string why);
+
+ private:
+  void Close();
+
+  HANDLE handle_ = nullptr;
+  DWORD pid_ = 0;
+  bool detached_ = false;
+  std::string commandLine_;
+  std::string error_;
+};
+
+// Starts exe. Without lcAll the program is created directly with CreateProcess. Wine does not take a
+// child's locale from its environment block (the child inherits the parent's Unix locale), so with
+// lcAll the driver starts `/usr/bin/env LC_ALL=<lcAll> wine launcher.exe SPEC` as a Unix process, and
+// the launcher (beside this program) creates the program with the exact command line and hands its
+// process handle back. Either way the command line arrives byte for byte.
+Process Start(const std::string& exe, const StartOptions& options = {});
+Process Start(const std::string& exe, const std::string& args);
+
+// Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
+std::vector<DWORD> ProcessesNamed(const std::string& name);
+
+// ---- Windows: finding --------------------------------------------------------------------------
+
+std::vector<HWND> TopWindows(DWORD pid, bool visibleOnly = true);
+// A visible top-level window of pid (any pid when 0) with this caption and/or class ("" = any).
+HWND FindTopWindow(DWORD pid, const std::string& caption, const std::string& className = "");
+// Every descendant of parent, in the order EnumChildWindows gives.
+std::vector<HWND> Children(HWND parent);
+// The descendant with this control id (direct children first), or nullptr.
+HWND ChildById(HWND parent, int id);
+// The first descendant with this class and text ("" = any); text compares with '&' removed.
+HWND ChildByText(HWND parent, const std::string& className, const std::string& text);
+
+// A visible dialog of pid: a #32770 window with this title (any title when ""), or else any
+// top-level window with this exact title.
+HWND FindDialog(DWORD pid, const std::string& title = "");
+HWND WaitDialog(DWORD pid, const std::string& title = "", DWORD timeoutMs = kTimeout);
+// The button of a dialog whose caption, with '&' removed, equals caption with '&' removed.
+HWND ButtonByCaption(HWND dialog, const std::string& caption);
+
+// ---- Windows: reading --------------------------------------------------------------------------
+
+std::string Text(HWND hwnd);  // WM_GETTEXT through SendMessageTimeout (works across processes)
+std::string ClassOf(HWND hwnd);
+DWORD PidOf(HWND hwnd);
+RECT RectInParent(HWND hwnd);  // in the parent's client coordinates (screen for a top-level)
+RECT ScreenRect(HWND hwnd);
+SIZE ClientSize(HWND hwnd);
+bool Visible(HWND hwnd);  // IsWindowVisible: the window and all its ancestors have WS_VISIBLE
+bool Enabled(HWND hwnd);
+LONG Style(HWND hwnd);
+LONG ExStyle(HWND hwnd);
+bool Topmost(HWND hwnd);
+int CheckState(HWND button);  // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE
+// The tooltip text ("hint") of a control: searched in every tooltips_class32 window of the control's
+// process, for a tool whose uId is the control (TTF_IDISHWND) or whose hwnd is the control. Read with
+// TTM_GETTEXTW through memory inside that process (Wine marshals no tooltip message), converted to
+// the ANSI code page. Nothing when no tool covers the control.
+std::optional<std::string> Hint(HWND control);
+
+// ---- List views (structures placed inside the list view's process) -----------------------------
+
+struct LvItem {
+  std::string text;
+  int image = -1;
+  UINT state = 0;  // LVIS_SELECTED, LVIS_FOCUSED, ...
+  bool selected() const { return (state & LVIS_SELECTED) != 0; }
+};
+
+int LvCount(HWND lv);
+int LvColumnCount(HWND lv);
+std::optional<LvItem> LvGet(HWND lv, int item, int subItem = 0);
+std::string LvText(HWND lv, int item, int subItem = 0);
+std::vector<std::string> LvTexts(HWND lv, int subItem = 0);  // every item's text
+std::vector<int> LvSelected(HWND lv);
+bool LvSelect(HWND lv, int item);  // selects and focuses item, deselects the rest (-1: none)
+// An item's rectangle in the list view's client coordinates (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL).
+std::optional<RECT> LvItemRect(HWND lv, int item, int part = LVIR_LABEL);
+int LvHitTest(HWND lv, POINT client);  // the item at a client point, -1 for none
+
+// ---- Acting ------------------------------------------------------------------------------------
+
+// Posts BM_CLICK and returns at once (a sent click would wait out a modal dialog it opens).
+void Click(HWND button);
+// Sends BM_CLICK; true when the button's process handled it within timeoutMs.
+bool ClickAndWait(HWND button, DWORD timeoutMs = kTimeout);
+bool SetText(HWND hwnd, const std::string& text);  // WM_SETTEXT
+// Closes a top-level window through its system menu command (posts WM_SYSCOMMAND SC_CLOSE).
+void CloseBySystemMenu(HWND top);
+// Posts WM_KEYDOWN/WM_KEYUP to target. Reaches LVN_KEYDOWN and IsDialogMessage, not WM_HELP.
+void PostKey(HWND target, UINT vk);
+// Real input: brings target's window to the front, gives target the focus (AttachThreadInput +
+// SetFocus), then SendInput with modifiers held (extended-key flag where the key needs it: Ins,
+// Del, arrows, ...). The only way F1 becomes WM_HELP. False when target did not get the focus.
+bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers = {});
+// Brings a top-level window to the front (SetForegroundWindow); true when it is the foreground.
+bool BringToFront(HWND top);
+// Real mouse input at a screen point; false when the point is not inside expect's window (given
+// as a window or any of its descendants) after bringing expect's top-level to the front.
+bool MouseClick(POINT screen, HWND expect = nullptr);
+bool MouseDoubleClick(POINT screen, HWND expect = nullptr);
+POINT CenterOnScreen(HWND hwnd);
+// Real double-click on the middle of an item's label, or on list space that holds no item.
+bool DoubleClickLvItem(HWND lv, int item);
+bool DoubleClickLvEmpty(HWND lv);
+// Posts WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP at a client point.
+void PostDoubleClick(HWND hwnd, POINT client);
+
+// ---- Waiting -----------------------------------------------------------------------------------
+
+// Polls cond every stepMs until it is true (returns true) or timeoutMs passed (returns false).
+template <class Cond>
+bool WaitUntil(Cond&& cond, DWORD timeoutMs = kTimeout, DWORD stepMs = 20) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (GetTickCount() - start >= timeoutMs) return cond();
+    Sleep(stepMs);
+  }
+}
+
+// ---- Screenshots -------------------------------------------------------------------------------
+
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;  // top row first, 3 bytes a pixel
+  std::uint32_t Pixel(int x, int y) const;  // 0xRRGGBB
+  int DistinctColors(int stopAt = 1 << 24) const;
+};
+
+// Copies a screen rectangle (the virtual desktop, title bars included) from the screen DC.
+Image Capture(const RECT& screenRect);
+Image CaptureScreen();
+bool SavePng(const Image& image, const std::string& path);
+// Captures the whole screen, or one window with its frame, into ScreenshotFolder()\NAME.png;
+// returns the PNG's path, empty on failure.
+std::string Screenshot(const std::string& name);
+std::string Screenshot(const std::string& name, HWND window);
+
+// ---- Bench settings ----------------------------------------------------------------------------
+
+// Sets Wine's screen DPI (HKCU\Control Panel\Desktop LogPixels) for programs started from now on,
+// and puts the previous value back when it goes away. Wine reads it when a process starts.
+class DpiScope {
+ public:
+  explicit DpiScope(int dpi);
+  ~DpiScope();
+  DpiScope(const DpiScope&) = delete;
+  DpiScope& operator=(const DpiScope&) = delete;
+
+ private:
+  std::optional<DWORD> previous_;
+};
+int BenchDpi();  // LogPixels as set now (96 when the value is missing)
+bool SetBenchDpi(int dpi);
+
+// ---- The host ----------------------------------------------------------------------------------
+
+// Runs a /bin/sh command on the Linux host (Wine starts Unix executables for CreateProcess) and
+// waits for it; returns its exit status and, when output is given, what it printed (stdout and
+// stderr). Nothing on timeout or when it could not start.
+std::optional<int> RunHost(const std::string& shellCommand, std::string* output = nullptr,
+                           DWORD timeoutMs = 60000);
+
+// ---- Memory inside another process --------------------------------------------------------------
+
+// A block allocated inside the process of a window, for messages whose pointers Wine does not
+// marshal between processes (LVM_GETITEM, TTM_GETTEXT, ...).
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND windowOfProcess, size_t size);
+  ~RemoteMemory();
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  explicit operator bool() const { return base_ != nullptr; }
+  // The address inside the other process, offset bytes into the block.
+  void* At(size_t offset = 0) const { return static_cast<char*>(base_) + offset; }
+  bool Write(size_t offset, const void* data, size_t size);
+  bool Read(size_t offset, void* data, size_t size) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  void* base_ = nullptr;
+  size_t size_ = 0;
+};
+
+}  // namespace driver

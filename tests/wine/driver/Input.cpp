@@ -1,0 +1,160 @@
+// Acting on other processes' windows: button clicks, posted and real keys, real mouse input.
+#include "driver/Driver.h"
+
+namespace driver {
+namespace {
+
+bool IsExtendedKey(UINT vk) {
+  switch (vk) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_RCONTROL: case VK_RMENU:
+    case VK_DIVIDE: case VK_NUMLOCK: case VK_APPS: case VK_LWIN: case VK_RWIN: case VK_SNAPSHOT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+INPUT KeyInput(UINT vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = static_cast<WORD>(vk);
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+  return input;
+}
+
+LPARAM KeyLParam(UINT vk, bool up) {
+  LPARAM bits = 1 | (static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16);
+  if (IsExtendedKey(vk)) bits |= LPARAM(1) << 24;
+  if (up) bits |= (LPARAM(1) << 30) | (LPARAM(1) << 31);
+  return bits;
+}
+
+INPUT MouseInput(DWORD flags, POINT screen) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  // Absolute coordinates run from 0 to 65535 across the virtual screen (the Wine desktop).
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  input.mi.dx = MulDiv(screen.x - left, 65535, width > 1 ? width - 1 : 1);
+  input.mi.dy = MulDiv(screen.y - top, 65535, height > 1 ? height - 1 : 1);
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  return input;
+}
+
+bool PointHits(POINT screen, HWND expect) {
+  if (!expect) return true;
+  HWND at = WindowFromPoint(screen);
+  return at && (at == expect || IsChild(expect, at));
+}
+
+bool MouseClicks(POINT screen, HWND expect, int clicks) {
+  if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
+  if (!PointHits(screen, expect)) return false;
+  SetCursorPos(screen.x, screen.y);
+  std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_MOVE, screen)};
+  for (int i = 0; i < clicks; ++i) {
+    inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN, screen));
+    inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP, screen));
+  }
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+}  // namespace
+
+void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+bool ClickAndWait(HWND button, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+bool SetText(HWND hwnd, const std::string& text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                             kTimeout, &result) != 0 &&
+         result != 0;
+}
+
+void CloseBySystemMenu(HWND top) { PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void PostKey(HWND target, UINT vk) {
+  PostMessageA(target, WM_KEYDOWN, vk, KeyLParam(vk, false));
+  PostMessageA(target, WM_KEYUP, vk, KeyLParam(vk, true));
+}
+
+bool BringToFront(HWND top) {
+  if (!top) return false;
+  SetForegroundWindow(top);
+  return WaitUntil([&] { return GetForegroundWindow() == top; }, 2000);
+}
+
+bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
+  BringToFront(GetAncestor(target, GA_ROOT));
+  const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
+  const DWORD ourThread = GetCurrentThreadId();
+  // SetFocus works only on a window of a thread whose input state we share.
+  AttachThreadInput(ourThread, targetThread, TRUE);
+  SetFocus(target);
+  AttachThreadInput(ourThread, targetThread, FALSE);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  const bool focused = GetGUIThreadInfo(targetThread, &gui) && gui.hwndFocus == target;
+
+  // One event at a time with a pause: when Wine gets Shift and a letter in one batch, the letter
+  // often comes out unshifted.
+  auto send = [](INPUT input) {
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+  };
+  for (UINT modifier : modifiers) send(KeyInput(modifier, false));
+  send(KeyInput(vk, false));
+  send(KeyInput(vk, true));
+  for (auto it = modifiers.end(); it != modifiers.begin();) send(KeyInput(*--it, true));
+  return focused;
+}
+
+POINT CenterOnScreen(HWND hwnd) {
+  const RECT rect = ScreenRect(hwnd);
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+bool MouseClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 1); }
+
+bool MouseDoubleClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 2); }
+
+bool DoubleClickLvItem(HWND lv, int item) {
+  const auto rect = LvItemRect(lv, item, LVIR_LABEL);
+  if (!rect) return false;
+  POINT point{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2};
+  ClientToScreen(lv, &point);
+  return MouseDoubleClick(point, lv);
+}
+
+bool DoubleClickLvEmpty(HWND lv) {
+  RECT client{};
+  GetClientRect(lv, &client);
+  const LONG inset = 4;
+  const POINT candidates[] = {
+      {client.right - inset, client.bottom - inset},
+      {client.left + inset, client.bottom - inset},
+      {client.right - inset, (client.top + client.bottom) / 2},
+  };
+  for (POINT point : candidates) {
+    if (LvHitTest(lv, point) != -1) continue;
+    ClientToScreen(lv, &point);
+    return MouseDoubleClick(point, lv);
+  }
+  return false;
+}
+
+void PostDoubleClick(HWND hwnd, POINT client) {
+  const LPARAM at = MAKELPARAM(client.x, client.y);
+  PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
+  PostMessageA(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
+}
+
+}  // namespace driver
