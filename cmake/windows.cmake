@@ -10,7 +10,12 @@ target_compile_definitions(norvanex_logic PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _W
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # Static C and C++ runtimes: no libgcc_s, libstdc++ or libwinpthread DLL beside the program.
-set(NORVANEX_STATIC_LINK -static -static-libgcc -static-libstdc++)
+set(NORVANEX_STATIC_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+add_compile_options(-ffunction-sections -fdata-sections)
+target_compile_options(norvanex_logic PRIVATE -ffunction-sections -fdata-sections)
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE MinSizeRel CACHE STRING "Build type" FORCE)
+endif()
 
 set(NORVANEX_WIN_SOURCES ${NORVANEX_APP_WIN} ${NORVANEX_PROCESS_WIN} ${NORVANEX_UI_WIN})
 list(TRANSFORM NORVANEX_WIN_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
@@ -18,9 +23,20 @@ add_library(norvanex_win STATIC ${NORVANEX_WIN_SOURCES})
 target_compile_options(norvanex_win PRIVATE ${NORVANEX_WIN_FLAGS})
 target_link_libraries(norvanex_win PUBLIC norvanex_logic
     comctl32 shell32 ole32 uuid comdlg32 version advapi32 user32 gdi32 kernel32)
+# The logic calls back into its platform side (the locale query): a cycle of static libraries,
+# which CMake links by repeating them.
+target_link_libraries(norvanex_logic INTERFACE norvanex_win)
+
+# windres reads the icon, glyphs and manifest itself; CMake's scanner sees only #include.
+file(GLOB NORVANEX_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Norvanex.ico
+     ${CMAKE_SOURCE_DIR}/resources/Norvanex.manifest ${CMAKE_SOURCE_DIR}/resources/glyphs/*.bmp)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Norvanex.rc PROPERTIES OBJECT_DEPENDS "${NORVANEX_RC_INPUTS}")
 
 add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc)
 target_compile_options(Norvanex PRIVATE ${NORVANEX_WIN_FLAGS})
 target_link_libraries(Norvanex PRIVATE norvanex_win)
 target_link_options(Norvanex PRIVATE ${NORVANEX_STATIC_LINK})
 set_target_properties(Norvanex PROPERTIES OUTPUT_NAME Norvanex)
+if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release")
+  target_link_options(Norvanex PRIVATE -s)
+endif()

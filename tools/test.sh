@@ -33,7 +33,7 @@ run_suite "native unit tests (ASan, UBSan)" build/native -DNORVANEX_SANITIZE=ON
 CC=clang CXX=clang++ run_suite "fuzzers" build/fuzz -DNORVANEX_FUZZ=ON \
     -DNORVANEX_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 run_suite "Win32 tests under Wine" build/win32 \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
 
 echo
 printf '%s\n' "${summary[@]}"
