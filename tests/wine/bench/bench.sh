@@ -8,6 +8,8 @@
 #                                       its exit code on
 #   bench.sh shell    DIR               an interactive shell inside the bench (sets it up if it is
 #                                       down, and then tears it down again on leaving)
+#   bench.sh exec     DIR COMMAND...    one command inside the bench, set up and torn down around it
+#                                       when it was down
 #
 # ctest calls setup and teardown as the fixture of every Win32 test. Setup leaves a watchdog behind
 # that tears the bench down when OWNER_PID (by default the caller, that is ctest) goes away without
@@ -171,6 +173,7 @@ cmd_watch() {
 cmd_run() {
   local dir=$1 prog=$2 name log pid rc
   shift 2
+  [ -f "$prog" ] || die "$prog is missing: build it first (cmake --build BUILD --target wine_tests)"
   load_env "$dir" || die "the bench is not up ($dir/env missing): run the test through ctest, or 'bench.sh setup $dir' first"
   pid_is "$bench_xvfb_pid" Xvfb || die "the bench's Xvfb ($bench_display, pid $bench_xvfb_pid) is not running"
   wine_env "$bench_prefix" "$bench_display"
@@ -182,25 +185,49 @@ cmd_run() {
   mkdir -p "$dir/logs"
   log="$dir/logs/${name%.*}.log"
   # Output goes through a file, not the caller's pipe: programs that the test leaves behind inherit
-  # the descriptors, and ctest would wait for them.
+  # the descriptors, and ctest would wait for them. This shell copies the file out as it grows, so
+  # nothing but this shell holds the pipe: when ctest kills it at a timeout, the pipe closes.
+  : >"$log"
   wine "$prog" "$@" </dev/null >"$log" 2>&1 &
   pid=$!
-  trap 'kill -TERM "$pid" 2>/dev/null; cat "$log"; echo "bench: $name interrupted"; exit 143' TERM INT
+  printed=0
+  trap 'kill -TERM "$pid" 2>/dev/null; sleep 0.5; copy_new "$log"; echo "bench: $name interrupted"; exit 143' TERM INT
+  while kill -0 "$pid" 2>/dev/null; do
+    copy_new "$log"
+    sleep 0.2
+  done
   rc=0
   wait "$pid" || rc=$?
-  cat "$log"
+  copy_new "$log"
   return "$rc"
 }
 
-cmd_shell() {
-  local dir=$1 own=""
-  mkdir -p "$dir"
-  dir=$(cd "$dir" && pwd)
-  if ! load_env "$dir"; then
-    cmd_setup "$dir" $$
+# Prints what was appended to FILE since the last call (byte count in $printed).
+copy_new() {
+  local size
+  size=$(stat -c %s "$1" 2>/dev/null || echo 0)
+  if [ "$size" -gt "$printed" ]; then
+    tail -c +$((printed + 1)) "$1" | head -c $((size - printed))
+    printed=$size
+  fi
+}
+
+# Makes sure the bench in DIR is up; sets own=1 when this call set it up.
+ensure_up() {
+  local dir=$1
+  own=""
+  if ! load_env "$dir" || ! pid_is "$bench_xvfb_pid" Xvfb; then
+    cmd_setup "$dir" $$ >&2
     own=1
     load_env "$dir"
   fi
+}
+
+cmd_shell() {
+  local dir=$1 own
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  ensure_up "$dir"
   echo "bench: WINEPREFIX=$bench_prefix DISPLAY=$bench_display; 'exit' leaves${own:+ and tears the bench down}"
   (
     wine_env "$bench_prefix" "$bench_display"
@@ -212,11 +239,23 @@ cmd_shell() {
   return 0
 }
 
+cmd_exec() {
+  local dir=$1 own rc=0
+  shift
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  ensure_up "$dir"
+  ( wine_env "$bench_prefix" "$bench_display"; "$@" ) || rc=$?
+  [ -n "$own" ] && cmd_teardown "$dir" >&2
+  return "$rc"
+}
+
 case "${1:-}" in
   setup) [ $# -ge 2 ] || die "usage: bench.sh setup DIR [OWNER_PID]"; cmd_setup "$2" "${3:-$PPID}" ;;
   teardown) [ $# -ge 2 ] || die "usage: bench.sh teardown DIR"; cmd_teardown "$2" ;;
   watch) cmd_watch "$2" "$3" ;;
   run) [ $# -ge 3 ] || die "usage: bench.sh run DIR PROGRAM [ARGS...]"; shift; cmd_run "$@" ;;
   shell) [ $# -ge 2 ] || die "usage: bench.sh shell DIR"; cmd_shell "$2" ;;
-  *) die "usage: bench.sh setup|teardown|run|shell DIR ..." ;;
+  exec) [ $# -ge 3 ] || die "usage: bench.sh exec DIR COMMAND..."; shift; cmd_exec "$@" ;;
+  *) die "usage: bench.sh setup|teardown|run|shell|exec DIR ..." ;;
 esac

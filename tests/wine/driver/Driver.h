@@ -101,6 +101,15 @@ Process Start(const std::string& exe, const std::string& args);
 // Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
 std::vector<DWORD> ProcessesNamed(const std::string& name);
 
+struct ProcessEntry {
+  DWORD pid;
+  std::string name;  // file name as ToolHelp gives it
+};
+std::vector<ProcessEntry> AllProcesses();
+// Terminates every process that is not in before, except this one and Wine's own services
+// (services.exe, explorer.exe, rpcss.exe, ...); returns "name (pid)" of each one ended.
+std::vector<std::string> EndProcessesNotIn(const std::vector<ProcessEntry>& before);
+
 // ---- Windows: finding --------------------------------------------------------------------------
 
 std::vector<HWND> TopWindows(DWORD pid, bool visibleOnly = true);

@@ -324,6 +324,42 @@ std::vector<DWORD> ProcessesNamed(const std::string& name) {
   return pids;
 }
 
+std::vector<ProcessEntry> AllProcesses() {
+  std::vector<ProcessEntry> all;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return all;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    all.push_back({entry.th32ProcessID, entry.szExeFile});
+  }
+  CloseHandle(snapshot);
+  return all;
+}
+
+std::vector<std::string> EndProcessesNotIn(const std::vector<ProcessEntry>& before) {
+  // Wine starts these on demand for every program; ending them would only slow the next test down.
+  static const char* const kWineServices[] = {"services.exe", "winedevice.exe", "plugplay.exe",
+                                              "svchost.exe",  "rpcss.exe",      "explorer.exe",
+                                              "conhost.exe",  "winemenubuilder.exe", "wineboot.exe"};
+  std::vector<std::string> ended;
+  for (const ProcessEntry& entry : AllProcesses()) {
+    if (entry.pid == GetCurrentProcessId()) continue;
+    bool old = false;
+    for (const ProcessEntry& earlier : before) old = old || earlier.pid == entry.pid;
+    for (const char* service : kWineServices) old = old || SameTextNoCase(entry.name, service);
+    if (old) continue;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.pid);
+    if (!process) continue;
+    if (TerminateProcess(process, 1)) {
+      WaitForSingleObject(process, 5000);
+      ended.push_back(entry.name + " (" + std::to_string(entry.pid) + ")");
+    }
+    CloseHandle(process);
+  }
+  return ended;
+}
+
 // ---- The host ----
 
 std::optional<int> RunHost(const std::string& shellCommand, std::string* output, DWORD timeoutMs) {
