@@ -46,7 +46,8 @@ struct StartOptions {
 };
 
 // A program the driver started. When the object goes away while the program still runs, the
-// program is terminated (only this one: what it started itself is left to the bench's teardown).
+// program is terminated (only this one; what it started in turn is ended when the test program
+// ends, see CheckMain.cpp, or at the latest by the bench's teardown).
 class Process {
  public:
   Process() = default;
