@@ -52,12 +52,12 @@ wine_env() {
 # Starts Xvfb on the first display number from 90 up that has neither a socket nor a lock file,
 # and checks that it really came up (its own pid in the lock file, the socket present).
 start_xvfb() {
-  local dir=$1 n pid i lockpid
+  local dir=$1 n pid lockpid
   for n in $(seq 90 399); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >"$dir/xvfb.log" 2>&1 &
     pid=$!
-    for i in $(seq 1 100); do
+    for _ in $(seq 1 100); do
       if ! kill -0 "$pid" 2>/dev/null; then break; fi
       lockpid=$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock" || true)
       if [ "$lockpid" = "$pid" ] && [ -S "/tmp/.X11-unix/X$n" ]; then
@@ -138,7 +138,7 @@ cmd_setup() {
 }
 
 cmd_teardown() {
-  local dir=$1 from_watchdog=${2:-} t0 i
+  local dir=$1 from_watchdog=${2:-} t0
   t0=$(now_ms)
   if ! load_env "$dir"; then
     echo "bench: nothing to tear down in $dir"
@@ -153,8 +153,8 @@ cmd_teardown() {
   fi
   if pid_is "$bench_xvfb_pid" Xvfb; then
     kill "$bench_xvfb_pid" 2>/dev/null || true
-    for i in $(seq 1 50); do pid_is "$bench_xvfb_pid" Xvfb || break; sleep 0.1; done
-    pid_is "$bench_xvfb_pid" Xvfb && kill -9 "$bench_xvfb_pid" 2>/dev/null || true
+    for _ in $(seq 1 50); do pid_is "$bench_xvfb_pid" Xvfb || break; sleep 0.1; done
+    if pid_is "$bench_xvfb_pid" Xvfb; then kill -9 "$bench_xvfb_pid" 2>/dev/null || true; fi
   fi
   rm -rf "$bench_prefix"
   rm -f "$dir/env"
@@ -179,7 +179,9 @@ cmd_run() {
   wine_env "$bench_prefix" "$bench_display"
   # The programs under test get their locale from LC_ALL given per start by the driver; everything
   # else runs in a locale that exists on every machine.
-  unset LANG LANGUAGE $(compgen -e LC_ || true)
+  local var
+  for var in $(compgen -e LC_ || true); do unset "$var"; done
+  unset LANG LANGUAGE
   export LC_ALL=C.UTF-8
   name=$(basename "$prog")
   mkdir -p "$dir/logs"
