@@ -1,3 +1,8 @@
 # Process access: the platform-free logic and its Win32 binding.
-set(NORVANEX_PROCESS_LOGIC)
+set(NORVANEX_PROCESS_LOGIC
+    process/ImagePath.cpp
+    process/PerfData.cpp
+    process/ProcessAccess.cpp
+    process/ProgramName.cpp
+    process/ToolHelpBinding.cpp)
 set(NORVANEX_PROCESS_WIN)

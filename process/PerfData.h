@@ -1,0 +1,58 @@
+// Reading the registry's performance data: the counter name table and the "process" object block.
+// Works on byte buffers only; the registry queries are in ProcessAccess.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace norvanex {
+
+// One process as the performance data lists it: the instance name and its "id process" counter.
+struct ProcessNameEntry {
+    std::string name;
+    std::uint32_t id = 0;
+};
+using ProcessNameList = std::vector<ProcessNameEntry>;
+
+// Raised for data that cannot be read as the layout describes; every caller catches it and goes on
+// with its list unchanged.
+class MalformedPerfData : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The most instances one listing appends.
+inline constexpr std::size_t kMaxPerfInstances = 254;
+
+// What the "Counters" value (REG_MULTI_SZ of index, name, index, name, ...) says about the two
+// names needed. When a name occurs more than once, its last occurrence wins.
+struct CounterIndexes {
+    bool hasProcessObject = false;
+    std::string processObject;  // the decimal digits before "process", kept as text (a value name)
+    bool hasIdProcessCounter = false;
+    std::uint32_t idProcessCounter = 0;
+};
+
+// Walks the strings up to the first empty one (or the end of the data). Throws MalformedPerfData
+// when "id process" is not preceded by decimal digits or its index exceeds a signed 32-bit number.
+CounterIndexes ParseCounterNameTable(const std::uint8_t* data, std::size_t size);
+
+// True when the block is long enough for, and starts with, the UTF-16 signature "PERF".
+bool HasPerfSignature(const std::uint8_t* data, std::size_t size);
+
+// Converts a NUL-terminated UTF-16 name into out (outSize bytes); returns the bytes written with
+// the NUL, or 0 when the name does not fit or cannot be converted. WideCharToMultiByte's contract.
+using WideToAnsi = std::function<int(const char16_t* name, char* out, int outSize)>;
+
+// Reads the first object of a PERF_DATA_BLOCK: up to kMaxPerfInstances (name, id) pairs in the
+// order of the instances. Every offset, count and length is checked against size before it is
+// used; data that would lead outside it throws MalformedPerfData, as does a negative instance
+// count. Empty when no counter definition carries idProcessCounter.
+ProcessNameList ParsePerfDataBlock(const std::uint8_t* data, std::size_t size,
+                                   std::uint32_t idProcessCounter, const WideToAnsi& convert);
+
+}  // namespace norvanex

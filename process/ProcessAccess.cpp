@@ -1,0 +1,412 @@
+// Process access over a ProcessPlatform: platform check, performance data, debug privilege, image
+// path, and finding and ending processes by program name.
+#include "process/ProcessAccess.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include "process/ImagePath.h"
+#include "process/ProgramName.h"
+
+namespace norvanex {
+namespace {
+
+// Access rights, from winnt.h. PROCESS_ALL_ACCESS is the value of the NT 4 to XP headers, which
+// later systems accept as well.
+constexpr std::uint32_t kProcessTerminate = 0x0001;
+constexpr std::uint32_t kProcessQueryInformation = 0x0400;
+constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
+constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
+constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
+constexpr std::uint32_t kSePrivilegeEnabled = 2;
+
+constexpr std::int32_t kErrorSuccess = 0;
+constexpr std::int32_t kErrorMoreData = 234;
+constexpr std::uint32_t kOsVersionInfoSize = 148;  // sizeof(OSVERSIONINFOA)
+constexpr std::uint32_t kCpAcp = 0;
+constexpr std::uint32_t kRtlQueryProcessModules = 0x01;  // PDI_MODULES
+
+// RegQueryValueExA on HKEY_PERFORMANCE_DATA answers ERROR_MORE_DATA without saying how much it
+// needs, so the buffer grows step by step; the ceiling keeps a platform that never stops asking
+// for more from taking all memory.
+constexpr std::uint32_t kPerfDataFirstSize = 51200;
+constexpr std::uint32_t kPerfDataGrowth = 25600;
+constexpr std::uint64_t kPerfDataCeiling = 16u * 1024 * 1024;
+
+// The Windows directory fits in MAX_PATH on every system seen, but GetWindowsDirectoryA reports the
+// size it needs when it does not, and then it is asked again.
+constexpr std::uint32_t kWindowsDirectoryBuffer = 255;
+// QueryFullProcessImageNameA paths may exceed MAX_PATH; 32767 characters is the longest Win32 path.
+constexpr std::uint32_t kFullImageNameBuffer = 32768;
+
+constexpr char kPerflibKey[] = "software\\microsoft\\windows nt\\currentversion\\perflib";
+constexpr unsigned kLangEnglishNeutral = 9;  // MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL)
+
+class HandleCloser {
+public:
+    HandleCloser(ProcessPlatform& platform, OsHandle handle)
+        : platform_(platform), handle_(handle) {}
+    ~HandleCloser() { platform_.CloseHandle(handle_); }
+    HandleCloser(const HandleCloser&) = delete;
+    HandleCloser& operator=(const HandleCloser&) = delete;
+
+private:
+    ProcessPlatform& platform_;
+    OsHandle handle_;
+};
+
+class KeyCloser {
+public:
+    KeyCloser(ProcessPlatform& platform, RegKey key) : platform_(platform), key_(key) {}
+    ~KeyCloser() { platform_.RegCloseKey(key_); }
+    KeyCloser(const KeyCloser&) = delete;
+    KeyCloser& operator=(const KeyCloser&) = delete;
+
+private:
+    ProcessPlatform& platform_;
+    RegKey key_;
+};
+
+// A zero-filled byte buffer. calloc, because fresh pages from the system are zero already, so the
+// large buffers of the performance-data retries cost no clearing.
+class ZeroedBuffer {
+public:
+    explicit ZeroedBuffer(std::size_t size)
+        : data_(static_cast<std::uint8_t*>(std::calloc(size ? size : 1, 1))) {
+        if (!data_) throw std::bad_alloc();
+    }
+    ~ZeroedBuffer() { std::free(data_); }
+    ZeroedBuffer(const ZeroedBuffer&) = delete;
+    ZeroedBuffer& operator=(const ZeroedBuffer&) = delete;
+    std::uint8_t* data() const { return data_; }
+
+private:
+    std::uint8_t* data_;
+};
+
+void Remember(std::vector<std::uint32_t>* ids, std::uint32_t id) {
+    if (ids && std::find(ids->begin(), ids->end(), id) == ids->end()) ids->push_back(id);
+}
+
+}  // namespace
+
+ProcessAccess::ProcessAccess(ProcessPlatform& platform)
+    : platform_(platform), toolHelp_(platform) {}
+
+void ProcessAccess::CheckPlatform() {
+    OsVersionInfo info;
+    info.size = kOsVersionInfoSize;
+    // On failure the record stays zeroed: platform id 0, not the NT line.
+    platform_.GetVersionExA(info);
+    platformId_ = info.platformId;
+}
+
+void ProcessAccess::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
+    toolHelp_.WalkSnapshot(visit);
+}
+
+std::int32_t ProcessAccess::EnableDebugPrivilege() {
+    OsHandle token{};
+    if (!platform_.OpenProcessToken(platform_.GetCurrentProcess(), kTokenAdjustPrivilegesAndQuery,
+                                    &token)) {
+        return -2;
+    }
+    HandleCloser closeToken(platform_, token);
+
+    Luid luid;
+    if (!platform_.LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &luid)) return -3;
+
+    TokenPrivilege enable;
+    enable.privilegeCount = 1;
+    enable.luid = luid;
+    enable.attributes = kSePrivilegeEnabled;
+    TokenPrivilege previous;
+    std::uint32_t returnLength = 0;
+    // AdjustTokenPrivileges succeeds also when it assigned nothing; only the last error tells
+    // (ERROR_NOT_ALL_ASSIGNED), so its own result says nothing here.
+    platform_.AdjustTokenPrivileges(token, false, enable, 16, &previous, &returnLength);
+    return platform_.GetLastError() != 0 ? -4 : 0;
+}
+
+std::int32_t ProcessAccess::ListProcessesFromPerfData(ProcessNameList& list) {
+    if (platformId_ != kPlatformWin32Nt) return -1;
+    EnableDebugPrivilege();
+    // Closing HKEY_PERFORMANCE_DATA lets the performance library free what it gathered; it is done
+    // on every way out, malformed data included.
+    KeyCloser closePerfData(platform_, kHkeyPerformanceData);
+    return ReadPerfData(list);
+}
+
+std::int32_t ProcessAccess::ReadPerfData(ProcessNameList& list) {
+    char keyPath[sizeof kPerflibKey + 8];
+    std::snprintf(keyPath, sizeof keyPath, "%s\\%.3X", kPerflibKey, kLangEnglishNeutral);
+
+    RegKey perflib{};
+    if (platform_.RegOpenKeyExA(kHkeyLocalMachine, keyPath, 0, kKeyRead, &perflib) !=
+        kErrorSuccess) {
+        return -1;
+    }
+    KeyCloser closePerflib(platform_, perflib);
+
+    std::uint32_t tableSize = 0;
+    if (platform_.RegQueryValueExA(perflib, "Counters", nullptr, nullptr, &tableSize) !=
+            kErrorSuccess ||
+        tableSize > kPerfDataCeiling) {
+        return -2;
+    }
+    CounterIndexes indexes;
+    {
+        // Zero-filled, so a read that fails leaves an empty table.
+        const ZeroedBuffer table(tableSize);
+        std::uint32_t readSize = tableSize;
+        platform_.RegQueryValueExA(perflib, "Counters", nullptr, table.data(), &readSize);
+        indexes = ParseCounterNameTable(table.data(), tableSize);
+    }
+    // Without both indexes there is no object to ask for and no counter that holds the id.
+    if (!indexes.hasProcessObject || indexes.processObject.empty() ||
+        !indexes.hasIdProcessCounter) {
+        return 0;
+    }
+
+    std::uint32_t size = kPerfDataFirstSize;
+    std::unique_ptr<ZeroedBuffer> buffer;
+    std::size_t valid = 0;
+    for (;;) {
+        buffer.reset();
+        buffer = std::make_unique<ZeroedBuffer>(size);
+        std::uint32_t returned = size;
+        const std::int32_t result =
+            platform_.RegQueryValueExA(kHkeyPerformanceData, indexes.processObject.c_str(), nullptr,
+                                       buffer->data(), &returned);
+        // A size above the buffer's would be a platform fault; never read past what was allocated.
+        valid = std::min<std::size_t>(returned, size);
+        if (result == kErrorSuccess && returned > 0 && HasPerfSignature(buffer->data(), valid))
+            break;
+        if (result != kErrorMoreData) return 0;
+        // Never smaller than the refused buffer, so the attempts always move towards the ceiling.
+        const std::uint64_t next = std::uint64_t{std::max(returned, size)} + kPerfDataGrowth;
+        if (next > kPerfDataCeiling) return 0;
+        size = static_cast<std::uint32_t>(next);
+    }
+
+    const ProcessNameList entries = ParsePerfDataBlock(
+        buffer->data(), valid, indexes.idProcessCounter,
+        [this](const char16_t* name, char* out, int outSize) {
+            return platform_.WideCharToMultiByte(kCpAcp, 0, name, -1, out, outSize);
+        });
+    list.insert(list.end(), entries.begin(), entries.end());
+    return static_cast<std::int32_t>(entries.size());
+}
+
+bool ProcessAccess::BindNtdllDebugFunctions() {
+    if (ntdll_ == ModuleHandle{}) {
+        ntdll_ = platform_.LoadLibraryA("ntdll.dll");
+        if (ntdll_ != ModuleHandle{}) {
+            rtlCreateQueryDebugBuffer_ =
+                platform_.GetProcAddress(ntdll_, "RtlCreateQueryDebugBuffer");
+            rtlQueryProcessDebugInformation_ =
+                platform_.GetProcAddress(ntdll_, "RtlQueryProcessDebugInformation");
+            rtlDestroyQueryDebugBuffer_ =
+                platform_.GetProcAddress(ntdll_, "RtlDestroyQueryDebugBuffer");
+        }
+    }
+    return rtlCreateQueryDebugBuffer_ != ProcAddress{} &&
+           rtlQueryProcessDebugInformation_ != ProcAddress{} &&
+           rtlDestroyQueryDebugBuffer_ != ProcAddress{};
+}
+
+std::string ProcessAccess::GetProcessImagePath(std::uint32_t processId) {
+    std::string path;
+    try {
+        path = ImagePathFromDebugInformation(processId);
+    } catch (const std::exception&) {
+        path.clear();
+    }
+    // A 32-bit process cannot read a 64-bit process's module list, and Wine answers with an empty
+    // one; the kernel still knows the image name.
+    if (path.empty()) {
+        try {
+            path = ImagePathFromKernel(processId);
+        } catch (const std::exception&) {
+            path.clear();
+        }
+    }
+    return path;
+}
+
+std::string ProcessAccess::ImagePathFromDebugInformation(std::uint32_t processId) {
+    if (!BindNtdllDebugFunctions()) return {};
+    const DebugBuffer buffer =
+        platform_.RtlCreateQueryDebugBuffer(rtlCreateQueryDebugBuffer_, 0, false);
+    if (buffer == DebugBuffer{}) return {};
+    struct DestroyAtEnd {
+        ProcessPlatform& platform;
+        ProcAddress destroy;
+        DebugBuffer buffer;
+        ~DestroyAtEnd() { platform.RtlDestroyQueryDebugBuffer(destroy, buffer); }
+    } destroyAtEnd{platform_, rtlDestroyQueryDebugBuffer_, buffer};
+
+    // NTSTATUS: negative values are errors, positive ones are successes with information.
+    if (platform_.RtlQueryProcessDebugInformation(rtlQueryProcessDebugInformation_, processId,
+                                                  kRtlQueryProcessModules, buffer) < 0) {
+        return {};
+    }
+    std::array<char, 256> raw{};
+    if (!platform_.ReadFirstModulePath(buffer, raw)) return {};
+    const void* nul = std::memchr(raw.data(), '\0', raw.size());
+    const std::size_t length = nul ? static_cast<const char*>(nul) - raw.data() : raw.size();
+    return RewriteImagePath(std::string(raw.data(), length), [this] { return WindowsDirectory(); });
+}
+
+std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
+    if (kernel32_ == ModuleHandle{}) {
+        kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
+        if (kernel32_ != ModuleHandle{}) {
+            queryFullProcessImageName_ =
+                platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameA");
+        }
+    }
+    if (queryFullProcessImageName_ == ProcAddress{}) return {};
+
+    const OsHandle process =
+        platform_.OpenProcess(kProcessQueryLimitedInformation, false, processId);
+    if (process == OsHandle{}) return {};
+    HandleCloser closeProcess(platform_, process);
+
+    std::string name(kFullImageNameBuffer, '\0');
+    std::uint32_t size = kFullImageNameBuffer;
+    if (!platform_.QueryFullProcessImageNameA(queryFullProcessImageName_, process, 0, name.data(),
+                                              &size)) {
+        return {};
+    }
+    name.resize(std::min<std::size_t>({size, std::strlen(name.c_str()), kFullImageNameBuffer - 1}));
+    return RewriteImagePath(std::move(name), [this] { return WindowsDirectory(); });
+}
+
+std::string ProcessAccess::WindowsDirectory() {
+    std::string directory(kWindowsDirectoryBuffer, '\0');
+    std::uint32_t length =
+        platform_.GetWindowsDirectoryA(directory.data(), kWindowsDirectoryBuffer);
+    if (length >= kWindowsDirectoryBuffer) {
+        // Too small: length is the size needed, with the NUL.
+        const std::uint32_t needed = length;
+        directory.assign(needed, '\0');
+        length = platform_.GetWindowsDirectoryA(directory.data(), needed);
+        if (length >= needed) return {};
+    }
+    directory.resize(length);
+    return directory;
+}
+
+ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
+    ProcessNameList list;
+    try {
+        ListProcessesFromPerfData(list);
+    } catch (const std::exception&) {
+        list.clear();
+    }
+    return list;
+}
+
+std::string ProcessAccess::FindProcessByName(const std::string& name) {
+    try {
+        std::string result;
+        WalkSnapshot([&](const SnapshotEntry& entry) {
+            if (ProgramNameMatches(entry.exeFile, name)) result = entry.exeFile;
+        });
+        if (!result.empty()) return result;
+
+        for (const ProcessNameEntry& entry : PerfDataListOrEmpty()) {
+            std::string path = GetProcessImagePath(entry.id);
+            if (path.empty()) path = entry.name;
+            if (ProgramNameMatches(entry.name, name) || ProgramNameMatches(path, name)) return path;
+        }
+    } catch (const std::exception&) {
+    }
+    return {};
+}
+
+std::string ProcessAccess::EndProcessesByName(const std::string& name,
+                                              std::vector<std::uint32_t>* endedIds) {
+    try {
+        // Ending the program's own process would cut the run short: later names not ended, the
+        // program to start not opened, no window.
+        const std::uint32_t self = platform_.GetCurrentProcessId();
+
+        std::vector<std::uint32_t> matches;
+        WalkSnapshot([&](const SnapshotEntry& entry) {
+            if (entry.processId != self && ProgramNameMatches(entry.exeFile, name)) {
+                matches.push_back(entry.processId);
+            }
+        });
+        std::string result;
+        if (!matches.empty()) {
+            // Only the last match's path becomes the result, and it must be read while that process
+            // still runs; the others would each cost a query of another process for nothing.
+            result = GetProcessImagePath(matches.back());
+            for (std::uint32_t id : matches) {
+                if (EndSnapshotMatch(id)) Remember(endedIds, id);
+            }
+        }
+        if (!result.empty()) return result;
+
+        for (const ProcessNameEntry& entry : PerfDataListOrEmpty()) {
+            if (entry.id == self) continue;
+            // The result is the entry's name, so its path is needed only when the name alone does
+            // not match.
+            bool isMatch = ProgramNameMatches(entry.name, name);
+            if (!isMatch) {
+                const std::string path = GetProcessImagePath(entry.id);
+                isMatch = !path.empty() && ProgramNameMatches(path, name);
+            }
+            if (isMatch) {
+                if (TerminateProcessById(entry.id) == 0) Remember(endedIds, entry.id);
+                return entry.name;
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    return {};
+}
+
+bool ProcessAccess::EndSnapshotMatch(std::uint32_t processId) {
+    Criticality critical = Criticality::Unknown;
+    OsHandle process =
+        platform_.OpenProcess(kProcessTerminate | kProcessQueryInformation, false, processId);
+    if (process != OsHandle{}) {
+        critical = platform_.QueryProcessCritical(process);
+    } else {
+        // Rights that allow ending but not asking: the question stays unanswered.
+        process = platform_.OpenProcess(kProcessTerminate, false, processId);
+        if (process == OsHandle{}) return false;
+    }
+    HandleCloser closeProcess(platform_, process);
+    // Ending a critical process stops the whole system at once.
+    if (critical == Criticality::Critical) return false;
+    return platform_.TerminateProcess(process, 0);
+}
+
+std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId) {
+    if (platformId_ != kPlatformWin32Nt) return -1;
+    const OsHandle process = platform_.OpenProcess(kProcessAllAccess, true, processId);
+    if (process == OsHandle{}) return -2;
+    HandleCloser closeProcess(platform_, process);
+    if (platform_.QueryProcessCritical(process) == Criticality::Critical) return -2;
+    return platform_.TerminateProcess(process, 0) ? 0 : -3;
+}
+
+bool ProcessAccess::AnyProcessRunning(const std::vector<std::uint32_t>& ids) {
+    bool found = false;
+    WalkSnapshot([&](const SnapshotEntry& entry) {
+        if (!found && std::find(ids.begin(), ids.end(), entry.processId) != ids.end()) found = true;
+    });
+    return found;
+}
+
+}  // namespace norvanex

@@ -1,0 +1,95 @@
+// Process access: the platform check, the process lists, the image path, and finding and ending
+// processes by program name. Everything goes through one ProcessPlatform.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "process/PerfData.h"
+#include "process/ProcessPlatform.h"
+#include "process/ToolHelpBinding.h"
+
+namespace norvanex {
+
+// dwPlatformId of the NT line (VER_PLATFORM_WIN32_NT).
+inline constexpr std::uint32_t kPlatformWin32Nt = 2;
+
+class ProcessAccess {
+public:
+    explicit ProcessAccess(ProcessPlatform& platform);
+
+    ProcessAccess(const ProcessAccess&) = delete;
+    ProcessAccess& operator=(const ProcessAccess&) = delete;
+
+    // Reads the platform id once (GetVersionExA); call at start, before any window. Until then, and
+    // when the call fails, the platform id is 0: not the NT line.
+    void CheckPlatform();
+    std::uint32_t PlatformId() const { return platformId_; }
+
+    // The ToolHelp binding with its three wrappers and the snapshot walk.
+    ToolHelpBinding& ToolHelp() { return toolHelp_; }
+    void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit);
+
+    // Appends one (name, id) per instance of the performance data's "process" object, at most 254.
+    // Status: -1 not the NT line or the perflib key cannot be opened; -2 the size of "Counters"
+    // cannot be read; 0 no data (or no instances); n > 0 entries appended.
+    // Throws MalformedPerfData (list untouched) for data that cannot be read; callers catch it.
+    std::int32_t ListProcessesFromPerfData(ProcessNameList& list);
+
+    // Enables SeDebugPrivilege in the program's own token. 0 enabled; -2 the token cannot be
+    // opened; -3 the privilege name cannot be looked up; -4 the adjustment reported an error.
+    std::int32_t EnableDebugPrivilege();
+
+    // True when the three ntdll debug-information functions were found.
+    bool BindNtdllDebugFunctions();
+
+    // The drive-letter path of the process's executable, or empty when it cannot be learnt.
+    // Never throws.
+    std::string GetProcessImagePath(std::uint32_t processId);
+
+    // Whether a process of the named program runs: the last matching snapshot entry's string, or
+    // the first matching performance-data entry's image path (its name when the path is unknown);
+    // empty when none. Ends nothing; never throws.
+    std::string FindProcessByName(const std::string& name);
+
+    // Ends every matching process of the snapshot and returns the last match's image path; when
+    // that is empty, ends the first matching performance-data entry and returns its name. Never
+    // ends this program's own process or one that Windows marks as critical. endedIds, when given,
+    // receives the ids whose TerminateProcess succeeded. Never throws.
+    std::string EndProcessesByName(const std::string& name,
+                                   std::vector<std::uint32_t>* endedIds = nullptr);
+
+    // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
+    // critical; -3 TerminateProcess failed.
+    std::int32_t TerminateProcessById(std::uint32_t processId);
+
+    // True when one new snapshot lists any of the ids.
+    bool AnyProcessRunning(const std::vector<std::uint32_t>& ids);
+
+private:
+    std::int32_t ReadPerfData(ProcessNameList& list);
+    std::string ImagePathFromDebugInformation(std::uint32_t processId);
+    std::string ImagePathFromKernel(std::uint32_t processId);
+    std::string WindowsDirectory();
+    bool EndSnapshotMatch(std::uint32_t processId);
+    ProcessNameList PerfDataListOrEmpty();
+
+    ProcessPlatform& platform_;
+    std::uint32_t platformId_ = 0;
+    ToolHelpBinding toolHelp_;
+
+    ModuleHandle ntdll_{};
+    ProcAddress rtlCreateQueryDebugBuffer_{};
+    ProcAddress rtlQueryProcessDebugInformation_{};
+    ProcAddress rtlDestroyQueryDebugBuffer_{};
+
+    ModuleHandle kernel32_{};
+    ProcAddress queryFullProcessImageName_{};
+};
+
+// The process-wide instance bound to Win32 (ProcessPlatform_win.cpp).
+ProcessAccess& Processes();
+
+}  // namespace norvanex

@@ -1,0 +1,118 @@
+// The operating-system operations that process access uses, as one interface: Win32 in production
+// (ProcessPlatform_win.cpp), a scripted fake in the native tests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace norvanex {
+
+// Opaque values that the platform hands out and takes back. Distinct types, so that a snapshot
+// handle cannot be passed where a registry key is expected; 0 is the null value of each.
+enum class OsHandle : std::uintptr_t {};
+enum class ModuleHandle : std::uintptr_t {};
+enum class ProcAddress : std::uintptr_t {};
+enum class RegKey : std::uintptr_t {};
+enum class DebugBuffer : std::uintptr_t {};
+
+// INVALID_HANDLE_VALUE, which CreateToolhelp32Snapshot returns on failure.
+inline constexpr OsHandle kInvalidHandle = static_cast<OsHandle>(~std::uintptr_t{0});
+// The predefined registry keys, with their 32-bit Windows values.
+inline constexpr RegKey kHkeyLocalMachine = static_cast<RegKey>(std::uintptr_t{0x80000002u});
+inline constexpr RegKey kHkeyPerformanceData = static_cast<RegKey>(std::uintptr_t{0x80000004u});
+
+// The part of OSVERSIONINFOA that is passed and read.
+struct OsVersionInfo {
+    std::uint32_t size = 0;        // dwOSVersionInfoSize
+    std::uint32_t platformId = 0;  // dwPlatformId
+};
+
+// The part of the ANSI PROCESSENTRY32 (296 bytes) that is passed and read.
+struct ProcessEntry32 {
+    std::uint32_t size = 0;           // dwSize
+    std::uint32_t processId = 0;      // th32ProcessID
+    std::array<char, 260> exeFile{};  // szExeFile, NUL-terminated unless all 260 bytes are used
+};
+
+struct Luid {
+    std::uint32_t lowPart = 0;
+    std::int32_t highPart = 0;
+};
+
+// TOKEN_PRIVILEGES with room for exactly one privilege (16 bytes on Windows).
+struct TokenPrivilege {
+    std::uint32_t privilegeCount = 0;
+    Luid luid;
+    std::uint32_t attributes = 0;
+};
+
+// The answer to "does ending this process stop the whole system" (ProcessBreakOnTermination).
+enum class Criticality { NotCritical, Critical, Unknown };
+
+class ProcessPlatform {
+public:
+    virtual ~ProcessPlatform() = default;
+
+    // kernel32: the platform id; the result is not examined by the caller.
+    virtual bool GetVersionExA(OsVersionInfo& info) = 0;
+
+    // Run-time binding of optional functions. A null ProcAddress means "missing".
+    virtual ModuleHandle GetModuleHandleA(const char* moduleName) = 0;
+    virtual ModuleHandle LoadLibraryA(const char* moduleName) = 0;
+    virtual ProcAddress GetProcAddress(ModuleHandle module, const char* procName) = 0;
+
+    // ToolHelp, called through the addresses that GetProcAddress returned.
+    virtual OsHandle CreateToolhelp32Snapshot(ProcAddress fn, std::uint32_t flags,
+                                              std::uint32_t processId) = 0;
+    virtual bool Process32First(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) = 0;
+    virtual bool Process32Next(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) = 0;
+    virtual bool CloseHandle(OsHandle handle) = 0;
+
+    // advapi32 registry; results are Win32 error codes (0 success, 234 ERROR_MORE_DATA).
+    virtual std::int32_t RegOpenKeyExA(RegKey parent, const char* subKey, std::uint32_t options,
+                                       std::uint32_t access, RegKey* result) = 0;
+    virtual std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
+                                          std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    virtual std::int32_t RegCloseKey(RegKey key) = 0;
+
+    virtual int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                    const char16_t* wide, int wideLength, char* out,
+                                    int outSize) = 0;
+
+    // The program's own process and its access token.
+    virtual OsHandle GetCurrentProcess() = 0;
+    virtual std::uint32_t GetCurrentProcessId() = 0;
+    virtual bool OpenProcessToken(OsHandle process, std::uint32_t access, OsHandle* token) = 0;
+    virtual bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid) = 0;
+    virtual bool AdjustTokenPrivileges(OsHandle token, bool disableAll,
+                                       const TokenPrivilege& newState, std::uint32_t bufferLength,
+                                       TokenPrivilege* previousState,
+                                       std::uint32_t* returnLength) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+
+    // Other processes.
+    virtual OsHandle OpenProcess(std::uint32_t access, bool inheritHandle,
+                                 std::uint32_t processId) = 0;
+    virtual bool TerminateProcess(OsHandle process, std::uint32_t exitCode) = 0;
+    // Asked on a handle opened with PROCESS_QUERY_INFORMATION; Unknown where the system cannot say.
+    virtual Criticality QueryProcessCritical(OsHandle process) = 0;
+    // kernel32 (Vista and later), called through the address that GetProcAddress returned.
+    virtual bool QueryFullProcessImageNameA(ProcAddress fn, OsHandle process, std::uint32_t flags,
+                                            char* buffer, std::uint32_t* size) = 0;
+
+    // ntdll debug information, called through the addresses that GetProcAddress returned.
+    virtual DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,
+                                                  bool useEventPair) = 0;
+    virtual std::int32_t RtlQueryProcessDebugInformation(ProcAddress fn, std::uint32_t processId,
+                                                         std::uint32_t flags,
+                                                         DebugBuffer buffer) = 0;
+    virtual std::int32_t RtlDestroyQueryDebugBuffer(ProcAddress fn, DebugBuffer buffer) = 0;
+    // Copies the image path field of the first module record (256 bytes, not necessarily
+    // NUL-terminated). False when the buffer holds no module record to read.
+    virtual bool ReadFirstModulePath(DebugBuffer buffer, std::array<char, 256>& path) = 0;
+
+    // Length of the Windows directory, or the size needed (with the NUL) when it does not fit.
+    virtual std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) = 0;
+};
+
+}  // namespace norvanex

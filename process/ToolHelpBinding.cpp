@@ -1,0 +1,66 @@
+// The ToolHelp binding and the snapshot walk.
+#include "process/ToolHelpBinding.h"
+
+#include <cstring>
+
+namespace norvanex {
+namespace {
+
+// sizeof(PROCESSENTRY32) in its 8-bit-character form on 32-bit Windows.
+constexpr std::uint32_t kProcessEntrySize = 296;
+
+}  // namespace
+
+bool ToolHelpBinding::BindToolHelp() {
+    if (kernel32_ == ModuleHandle{}) {
+        kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
+        if (kernel32_ != ModuleHandle{}) {
+            createSnapshot_ = platform_.GetProcAddress(kernel32_, "CreateToolhelp32Snapshot");
+            process32First_ = platform_.GetProcAddress(kernel32_, "Process32First");
+            process32Next_ = platform_.GetProcAddress(kernel32_, "Process32Next");
+        }
+    }
+    return kernel32_ != ModuleHandle{} && createSnapshot_ != ProcAddress{};
+}
+
+OsHandle ToolHelpBinding::CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId) {
+    if (!BindToolHelp()) return OsHandle{};
+    return platform_.CreateToolhelp32Snapshot(createSnapshot_, flags, processId);
+}
+
+bool ToolHelpBinding::Process32First(OsHandle snapshot, ProcessEntry32& entry) {
+    if (!BindToolHelp() || process32First_ == ProcAddress{}) return false;
+    return platform_.Process32First(process32First_, snapshot, entry);
+}
+
+bool ToolHelpBinding::Process32Next(OsHandle snapshot, ProcessEntry32& entry) {
+    if (!BindToolHelp() || process32Next_ == ProcAddress{}) return false;
+    return platform_.Process32Next(process32Next_, snapshot, entry);
+}
+
+void ToolHelpBinding::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
+    const OsHandle snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
+    // Neither the null of a missing ToolHelp nor INVALID_HANDLE_VALUE is a handle to walk or close.
+    if (snapshot == OsHandle{} || snapshot == kInvalidHandle) return;
+
+    struct CloseAtEnd {
+        ProcessPlatform& platform;
+        OsHandle handle;
+        ~CloseAtEnd() { platform.CloseHandle(handle); }
+    } closeAtEnd{platform_, snapshot};
+
+    ProcessEntry32 entry;
+    entry.size = kProcessEntrySize;
+    SnapshotEntry visited;
+    for (bool ok = Process32First(snapshot, entry); ok; ok = Process32Next(snapshot, entry)) {
+        // szExeFile may fill all 260 bytes without a NUL.
+        const char* exe = entry.exeFile.data();
+        const void* nul = std::memchr(exe, '\0', entry.exeFile.size());
+        const std::size_t length = nul ? static_cast<const char*>(nul) - exe : entry.exeFile.size();
+        visited.exeFile.assign(exe, length);
+        visited.processId = entry.processId;
+        visit(visited);
+    }
+}
+
+}  // namespace norvanex

@@ -1,0 +1,324 @@
+// Finding and ending processes by name: both passes, the statuses, and what is never ended.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeProcessPlatform.h"
+#include "process/ProcessAccess.h"
+
+using namespace norvanex;
+using fake::FakeProcess;
+using fake::FakeProcessPlatform;
+using Ids = std::vector<std::uint32_t>;
+
+namespace {
+
+struct Scenario {
+    const char* what;
+    void (*script)(FakeProcessPlatform&);
+    std::string name;
+    std::string ended;  // EndProcessesByName's result
+    Ids terminated;     // in order
+    std::string found;  // FindProcessByName's result
+};
+
+// Two copies of Word (one as a full path, as the 9x line names them), Excel, the program itself.
+void Office(FakeProcessPlatform& p) {
+    p.Add(10, "winword.exe").modulePath = "\\??\\C:\\Office\\WINWORD.EXE";
+    p.Add(11, "C:\\Office\\WinWord.exe").modulePath = "\\SystemRoot\\..\\Office\\WINWORD.EXE";
+    p.Add(12, "EXCEL.EXE").modulePath = "C:\\Office\\EXCEL.EXE";
+    p.Add(p.selfId, "Norvanex.exe").modulePath = "C:\\Tools\\Norvanex.exe";
+    p.SetPerfInstances({{u"System", 4},
+                        {u"WINWORD", 10},
+                        {u"WINWORD", 11},
+                        {u"EXCEL", 12},
+                        {u"Norvanex", p.selfId}});
+}
+
+// Processes that the snapshot does not show, only the performance data.
+void PerfOnly(FakeProcessPlatform& p) {
+    Office(p);
+    for (FakeProcess& process : p.processes) process.inSnapshot = false;
+}
+
+}  // namespace
+
+TEST(FindAndEnd, Scenarios) {
+    const Scenario scenarios[] = {
+        {"two snapshot matches: both ended, the later one's path",
+         Office,
+         "WINWORD.EXE",
+         "C:\\WINDOWS\\..\\Office\\WINWORD.EXE",
+         {10, 11},
+         "C:\\Office\\WinWord.exe"},
+        {"one match", Office, "excel.exe", "C:\\Office\\EXCEL.EXE", {12}, "EXCEL.EXE"},
+        {"full path name matches only that whole string",
+         Office,
+         "c:\\office\\winword.exe",
+         "C:\\WINDOWS\\..\\Office\\WINWORD.EXE",
+         {11},
+         "C:\\Office\\WinWord.exe"},
+        {"no match in either pass", Office, "notepad.exe", "", {}, ""},
+        {"name without extension: only the performance-data name",
+         Office,
+         "winword",
+         "WINWORD",
+         {10},
+         "C:\\Office\\WINWORD.EXE"},
+        {"second pass: first match only, its performance-data name",
+         PerfOnly,
+         "winword.exe",
+         "WINWORD",
+         {10},
+         "C:\\Office\\WINWORD.EXE"},
+        {"no ToolHelp: the second pass decides",
+         [](FakeProcessPlatform& p) {
+             Office(p);
+             p.missingFunctions = {"CreateToolhelp32Snapshot"};
+         },
+         "excel.exe",
+         "EXCEL",
+         {12},
+         "C:\\Office\\EXCEL.EXE"},
+        {"second pass, path unknown: the name stands in",
+         [](FakeProcessPlatform& p) {
+             PerfOnly(p);
+             for (FakeProcess& process : p.processes) process.modulePath.clear();
+         },
+         "winword",
+         "WINWORD",
+         {10},
+         "WINWORD"},
+        {"last match without a path: the second pass ends the first listed again",
+         [](FakeProcessPlatform& p) {
+             Office(p);
+             p.Find(11)->hasModuleRecord = false;
+             p.Find(10)->inSnapshot = false;
+         },
+         "winword.exe",
+         "WINWORD",
+         {11, 10},
+         "C:\\Office\\WinWord.exe"},
+        {"9x line: every match ended, no path, no second pass",
+         [](FakeProcessPlatform& p) {
+             Office(p);
+             p.platformId = 1;
+             p.missingFunctions = {"RtlQueryProcessDebugInformation", "QueryFullProcessImageNameA"};
+         },
+         "winword.exe",
+         "",
+         {10, 11},
+         "C:\\Office\\WinWord.exe"},
+        {"ids with the top bit set",
+         [](FakeProcessPlatform& p) {
+             p.Add(0x80000000u, "a.exe").modulePath = "C:\\a1.exe";
+             p.Add(0xFFFFFFFCu, "A.EXE").modulePath = "C:\\a2.exe";
+         },
+         "a.exe",
+         "C:\\a2.exe",
+         {0x80000000u, 0xFFFFFFFCu},
+         "A.EXE"},
+        {"szExeFile of 260 bytes without a NUL",
+         [](FakeProcessPlatform& p) {
+             p.Add(20, std::string(256, 'x') + ".exe").modulePath = "C:\\x";
+         },
+         std::string(256, 'X') + ".EXE",
+         "C:\\x",
+         {20},
+         std::string(256, 'x') + ".exe"},
+    };
+    for (const Scenario& s : scenarios) {
+        {
+            FakeProcessPlatform platform;
+            s.script(platform);
+            ProcessAccess access(platform);
+            access.CheckPlatform();
+            Ids endedIds;
+            EXPECT_EQ(access.EndProcessesByName(s.name, &endedIds), s.ended) << s.what;
+            EXPECT_EQ(platform.terminated, s.terminated) << s.what;
+            EXPECT_EQ(endedIds, s.terminated) << s.what;
+            EXPECT_EQ(platform.LiveHandles(), 0u) << s.what;
+            EXPECT_EQ(platform.LiveDebugBuffers(), 0u) << s.what;
+        }
+        {
+            FakeProcessPlatform platform;
+            s.script(platform);
+            ProcessAccess access(platform);
+            access.CheckPlatform();
+            EXPECT_EQ(access.FindProcessByName(s.name), s.found) << s.what;
+            EXPECT_TRUE(platform.terminated.empty()) << s.what;
+            EXPECT_EQ(platform.LiveHandles(), 0u) << s.what;
+        }
+    }
+}
+
+TEST(FindAndEnd, NeverEndsItself) {
+    FakeProcessPlatform platform;
+    Office(platform);
+    platform.Add(30, "NORVANEX.EXE").modulePath = "C:\\Other\\Norvanex.exe";
+    ProcessAccess access(platform);
+    access.CheckPlatform();
+    EXPECT_EQ(access.EndProcessesByName("norvanex.exe"), "C:\\Other\\Norvanex.exe");
+    EXPECT_EQ(platform.terminated, Ids{30});
+    EXPECT_EQ(access.EndProcessesByName("norvanex.exe"),
+              "");  // only itself left: both passes pass it
+    EXPECT_EQ(platform.terminated, Ids{30});
+    for (const fake::OpenCall& open : platform.opens) EXPECT_NE(open.processId, platform.selfId);
+}
+
+TEST(FindAndEnd, NeverEndsACriticalProcess) {
+    FakeProcessPlatform platform;
+    platform.Add(40, "csrss.exe").modulePath = "C:\\a\\csrss.exe";
+    platform.Add(41, "csrss.exe").modulePath = "C:\\b\\csrss.exe";
+    platform.Add(42, "csrss.exe").modulePath = "C:\\c\\csrss.exe";
+    platform.Find(40)->critical = Criticality::Critical;
+    platform.Find(41)->critical = Criticality::Unknown;  // cannot be answered: not critical
+    platform.Find(42)->critical = Criticality::Critical;
+    platform.Find(42)->deniedAccess = 0x0400;  // the question cannot be asked at all
+    ProcessAccess access(platform);
+    access.CheckPlatform();
+    Ids endedIds;
+    // The last match is reported as before, like one that could not be opened.
+    EXPECT_EQ(access.EndProcessesByName("csrss.exe", &endedIds), "C:\\c\\csrss.exe");
+    EXPECT_EQ(platform.terminated, (Ids{41, 42}));
+    EXPECT_EQ(endedIds, (Ids{41, 42}));
+    EXPECT_EQ(platform.LiveHandles(), 0u);
+}
+
+TEST(FindAndEnd, EndedIdsHoldOnlySuccesses) {
+    FakeProcessPlatform platform;
+    platform.Add(50, "a.exe").openRefused = true;
+    platform.Add(51, "a.exe").terminateRefused = true;
+    platform.Add(52, "a.exe").modulePath = "C:\\a.exe";
+    ProcessAccess access(platform);
+    access.CheckPlatform();
+    Ids endedIds{7};
+    EXPECT_EQ(access.EndProcessesByName("a.exe", &endedIds), "C:\\a.exe");
+    EXPECT_EQ(endedIds, (Ids{7, 52}));
+    EXPECT_TRUE(access.AnyProcessRunning({52, 50}));
+    EXPECT_FALSE(access.AnyProcessRunning({52}));
+    EXPECT_FALSE(access.AnyProcessRunning({}));
+}
+
+TEST(FindAndEnd, AsksForPathsOnlyWhereTheyCount) {
+    // First pass: one image path query for any number of matches, of the last one.
+    FakeProcessPlatform first;
+    for (std::uint32_t id = 100; id < 120; ++id) first.Add(id, "v.exe").modulePath = "C:\\v.exe";
+    ProcessAccess a(first);
+    a.CheckPlatform();
+    EXPECT_EQ(a.EndProcessesByName("v.exe"), "C:\\v.exe");
+    EXPECT_EQ(first.debugQueries, Ids{119});
+    EXPECT_EQ(first.terminated.size(), 20u);
+
+    // Second pass: a name that matches needs no path; one that does not, does.
+    FakeProcessPlatform second;
+    PerfOnly(second);
+    ProcessAccess b(second);
+    b.CheckPlatform();
+    EXPECT_EQ(b.EndProcessesByName("winword"), "WINWORD");
+    EXPECT_EQ(second.debugQueries, Ids{4});  // System, before the match
+    second.debugQueries.clear();
+    EXPECT_EQ(b.FindProcessByName("excel"), "C:\\Office\\EXCEL.EXE");
+    EXPECT_EQ(second.debugQueries, (Ids{4, 10, 11, 12}));  // Find returns the path: asked of each
+}
+
+TEST(TerminateById, Statuses) {
+    struct Case {
+        const char* what;
+        void (*script)(FakeProcessPlatform&);
+        std::uint32_t id;
+        std::int32_t status;
+        std::size_t opens;
+    } cases[] = {
+        {"ended", [](FakeProcessPlatform&) {}, 60, 0, 1},
+        {"top bit set", [](FakeProcessPlatform&) {}, 0x80000061u, 0, 1},
+        {"9x line: not even opened", [](FakeProcessPlatform& p) { p.platformId = 1; }, 60, -1, 0},
+        {"GetVersionExA failing", [](FakeProcessPlatform& p) { p.versionFails = true; }, 60, -1, 0},
+        {"cannot be opened", [](FakeProcessPlatform& p) { p.Find(60)->openRefused = true; }, 60, -2,
+         1},
+        {"no such process", [](FakeProcessPlatform&) {}, 99, -2, 1},
+        {"critical", [](FakeProcessPlatform& p) { p.Find(60)->critical = Criticality::Critical; },
+         60, -2, 1},
+        {"refused", [](FakeProcessPlatform& p) { p.Find(60)->terminateRefused = true; }, 60, -3, 1},
+    };
+    for (const Case& c : cases) {
+        FakeProcessPlatform platform;
+        platform.Add(60, "a.exe");
+        platform.Add(0x80000061u, "b.exe");
+        c.script(platform);
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        EXPECT_EQ(access.TerminateProcessById(c.id), c.status) << c.what;
+        ASSERT_EQ(platform.opens.size(), c.opens) << c.what;
+        if (c.opens) {
+            EXPECT_EQ(platform.opens[0].access, 0x1F0FFFu) << c.what;
+            EXPECT_EQ(platform.opens[0].processId, c.id) << c.what;
+        }
+        EXPECT_EQ(platform.terminated.size(), c.status == 0 ? 1u : 0u) << c.what;
+        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+    }
+}
+
+TEST(Platform, CheckPlatformAndVersionFailure) {
+    FakeProcessPlatform platform;
+    ProcessAccess access(platform);
+    EXPECT_EQ(access.PlatformId(), 0u);
+    access.CheckPlatform();
+    EXPECT_EQ(access.PlatformId(), 2u);
+    platform.versionFails = true;
+    ProcessAccess failed(platform);
+    failed.CheckPlatform();
+    EXPECT_EQ(failed.PlatformId(), 0u);
+    ProcessNameList list;
+    EXPECT_EQ(failed.ListProcessesFromPerfData(list), -1);
+    EXPECT_EQ(platform.tokenOpens, 0);
+}
+
+TEST(ToolHelp, MissingPiecesGiveShorterWalks) {
+    struct Case {
+        const char* what;
+        void (*script)(FakeProcessPlatform&);
+        std::size_t seen;
+        int snapshots;
+    } cases[] = {
+        {"all there", [](FakeProcessPlatform&) {}, 3, 1},
+        {"no kernel32 handle", [](FakeProcessPlatform& p) { p.kernel32Missing = true; }, 0, 0},
+        {"no snapshot function",
+         [](FakeProcessPlatform& p) { p.missingFunctions = {"CreateToolhelp32Snapshot"}; }, 0, 0},
+        {"no Process32First",
+         [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32First"}; }, 0, 1},
+        {"no Process32Next", [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32Next"}; },
+         1, 1},
+        {"snapshot fails", [](FakeProcessPlatform& p) { p.snapshotFails = true; }, 0, 1},
+    };
+    for (const Case& c : cases) {
+        FakeProcessPlatform platform;
+        platform.Add(1, "a.exe");
+        platform.Add(2, "b.exe");
+        platform.Add(3, "c.exe");
+        c.script(platform);
+        ProcessAccess access(platform);
+        std::size_t seen = 0;
+        access.WalkSnapshot([&](const SnapshotEntry&) { ++seen; });
+        EXPECT_EQ(seen, c.seen) << c.what;
+        EXPECT_EQ(platform.snapshots, c.snapshots) << c.what;
+        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+    }
+}
+
+TEST(ToolHelp, BindingTriesAgainUntilKernel32IsKnown) {
+    FakeProcessPlatform platform;
+    platform.kernel32Missing = true;
+    ToolHelpBinding binding(platform);
+    EXPECT_FALSE(binding.BindToolHelp());
+    EXPECT_FALSE(binding.BindToolHelp());
+    EXPECT_TRUE(platform.procLookups.empty());
+    platform.kernel32Missing = false;
+    EXPECT_TRUE(binding.BindToolHelp());
+    EXPECT_TRUE(binding.BindToolHelp());
+    EXPECT_EQ(platform.getModuleHandleCalls, 3);
+    EXPECT_EQ(platform.procLookups, (std::vector<std::string>{"CreateToolhelp32Snapshot",
+                                                              "Process32First", "Process32Next"}));
+}
