@@ -8,6 +8,8 @@
 
 #include "app/CallLine.h"
 #include "app/KillRun.h"
+#include "fakes/FakeProcessPlatform.h"
+#include "process/ProcessAccess.h"
 
 using namespace norvanex;
 
@@ -130,5 +132,39 @@ TEST(KillRun, StartWaitsForTheEndedProcessesToGo) {
             }
         }
         EXPECT_EQ(opened, c.opensAtTick) << c.what;
+    }
+}
+
+TEST(KillRun, RestartWaitsOnTheRealSnapshotWalk) {
+    for (bool leaves : {true, false}) {
+        fake::FakeProcessPlatform platform;
+        platform.Add(10, "single.exe", "C:\\Tools\\single.exe");
+        platform.Add(11, "other.exe", "C:\\Tools\\other.exe");
+        platform.Add(12, "SINGLE.EXE", "C:\\Tools\\single.exe");
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+
+        StartGate gate;
+        std::vector<uint32_t> ended;
+        EXPECT_EQ(access.EndProcessesByName("single.exe", &ended), "C:\\Tools\\single.exe");
+        EXPECT_EQ(ended, (std::vector<uint32_t>{10, 12}));
+        gate.AddEnded(ended);
+        auto anyRunning = [&](const std::vector<uint32_t>& ids) { return access.AnyProcessRunning(ids); };
+
+        // The first victim is still on its way out: it stays listed for a while.
+        platform.processes[0].running = true;
+        const int snapshotsBefore = platform.snapshots;
+        EXPECT_FALSE(gate.MayOpen(1000, anyRunning));
+        EXPECT_FALSE(gate.MayOpen(1100, anyRunning));
+        EXPECT_EQ(platform.snapshots, snapshotsBefore + 2);  // a fresh snapshot at every look
+        if (leaves) {
+            platform.processes[0].running = false;
+            EXPECT_TRUE(gate.MayOpen(1200, anyRunning));
+        } else {
+            EXPECT_FALSE(gate.MayOpen(5999, anyRunning));
+            EXPECT_TRUE(gate.MayOpen(6000, anyRunning));
+        }
+        // Other programs' processes never hold the start back.
+        EXPECT_TRUE(platform.processes[1].running);
     }
 }

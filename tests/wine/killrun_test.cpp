@@ -1,0 +1,332 @@
+// The kill run end to end: real victims ended, the result window, the program to start, the
+// question, the timers, the 101st parameter and the restart wait, with the real Norvanex.exe.
+// Timeout: 900
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/MainLayout.h"
+
+using namespace driver;
+using namespace norvanex;
+
+namespace {
+
+constexpr const char* kResultCaption = "Norvanex 4.3";
+
+// A copy of a helper program under another name, in this test's scratch folder.
+std::string CopyAs(const std::string& helper, const std::string& name) {
+    const std::string path = ScratchFolder() + "\\" + name;
+    CopyFileA(BesideMe(helper).c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+// Windowless victims, left running (the run under test ends them; the bench cleans up the rest).
+void StartVictims(const std::string& path, int count) {
+    for (int i = 0; i < count; ++i) {
+        StartOptions options;
+        options.idleMs = 0;
+        Process victim = Start(path, options);
+        REQUIRE_EQ(victim.error(), "");
+        victim.Detach();
+    }
+    REQUIRE(WaitUntil([&] {
+        return static_cast<int>(ProcessesNamed(path.substr(path.rfind('\\') + 1)).size()) >= count;
+    }));
+}
+
+std::string MarkerFile() { return ScratchFolder() + "\\marker.log"; }
+
+// The marker lines written so far: "<tick>\t<pid>\t<command line>".
+std::vector<std::string> MarkerLines() {
+    std::ifstream in(MarkerFile(), std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+DWORD TickOf(const std::string& markerLine) { return std::stoul(markerLine.substr(0, markerLine.find('\t'))); }
+
+// Ends, when it goes away, every process that was not running when it was made (victims that a
+// case leaves behind on purpose), so the next case starts from the same list.
+struct LeaveNoVictims {
+    std::vector<ProcessEntry> before = AllProcesses();
+    ~LeaveNoVictims() {
+        for (const std::string& ended : EndProcessesNotIn(before)) check::Log("cleaned up " + ended);
+    }
+};
+
+Process Run(const std::string& args, const std::string& lcAll = "", bool markersStay = false) {
+    DeleteFileA(MarkerFile().c_str());
+    StartOptions options;
+    options.args = args;
+    options.lcAll = lcAll;
+    options.env = {{"NORVANEX_MARKER", MarkerFile()}};
+    if (markersStay) options.env.push_back({"NORVANEX_MARKER_STAY", "1"});
+    Process norvanex = Start(NorvanexExe(), options);
+    if (!norvanex.error().empty()) check::Log("start failed: " + norvanex.error());
+    return norvanex;
+}
+
+bool Shown(HWND main, MainControl id) { return Visible(ChildById(main, id)); }
+
+}  // namespace
+
+CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
+    const std::string word = CopyAs("victim.exe", "winword.exe");
+    const std::string excel = CopyAs("victim.exe", "Excel.EXE");
+    StartVictims(word, 3);
+    StartVictims(excel, 1);
+
+    Process norvanex = Run("winword.exe excel.exe");
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    const DWORD shownAt = GetTickCount();
+    CHECK(ProcessesNamed("winword.exe").empty());
+    CHECK(ProcessesNamed("Excel.EXE").empty());
+    CHECK_EQ(norvanex.Windows().size(), 1u);
+    CHECK(Topmost(main));
+    CHECK_EQ(Text(ChildById(main, kLabel1)), "Canceled Programms");
+
+    HWND list = ChildById(main, kListView1);
+    CHECK_EQ(RectInParent(list).bottom, 209);  // down to the bottom edge of the hidden Delete button
+    REQUIRE_EQ(LvCount(list), 2);
+    CHECK_EQ(LvText(list, 0), word);
+    CHECK_EQ(LvText(list, 1), excel);
+    for (int i = 0; i < 2; ++i) CHECK(LvGet(list, i).value_or(LvItem{}).image >= 0);
+
+    // No program to start: its section is hidden and the window 49 pixels shorter.
+    for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) CHECK(!Shown(main, id));
+    CHECK_EQ(ClientSize(main).cy, 305 - 49);
+    const RECT ok = RectInParent(ChildById(main, kBitBtn1));
+    CHECK_EQ(ok.left, 144);
+    CHECK_EQ(ok.top, 223);
+    CHECK_EQ(Text(ChildById(main, kBitBtn1)), "&OK");
+    CHECK(Shown(main, kBitBtn1));
+    CHECK(!Shown(main, kBitBtn4));
+    Screenshot("result-en-96", main);
+
+    const std::optional<DWORD> exit = norvanex.WaitExit(40000);
+    const DWORD after = GetTickCount() - shownAt;
+    CHECK(exit.has_value());
+    check::Log("closed itself after " + std::to_string(after) + " ms");
+    CHECK(after >= 29000 && after <= 33000);
+}
+
+CASE(ProgramToStartAlone) {
+    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    const DWORD before = GetTickCount();
+    Process norvanex = Run("r:" + marker);
+    bool windowSeen = false;
+    WaitUntil([&] {
+        windowSeen = windowSeen || !norvanex.Windows().empty();
+        return !norvanex.Running();
+    });
+    CHECK(!windowSeen);
+    CHECK(norvanex.WaitExit(1000).has_value());
+    REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
+    const std::vector<std::string> lines = MarkerLines();
+    CHECK_EQ(lines.size(), 1u);
+    CHECK(TickOf(lines[0]) - before >= 900);
+}
+
+CASE(OnlyTheLaterProgramToStart) {
+    const std::string first = CopyAs("marker.exe", "first.exe");
+    const std::string second = CopyAs("marker.exe", "second.exe");
+    Process norvanex = Run("r:" + first + " r:" + second);
+    CHECK(norvanex.WaitExit(10000).has_value());
+    Sleep(500);
+    const std::vector<std::string> lines = MarkerLines();
+    REQUIRE_EQ(lines.size(), 1u);
+    CHECK(lines[0].find("second.exe") != std::string::npos);
+}
+
+CASE(ResultWithProgramToStart) {
+    const std::string word = CopyAs("victim.exe", "winword.exe");
+    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    struct Language { const char* locale; const char* label3; int dpi; const char* shot; } languages[] = {
+        {"en_US.UTF-8", "Called Programm", 96, "result-start-en-96"},
+        {"de_DE.UTF-8", "Gestartetes Programm", 96, "result-start-de-96"},
+        {"en_US.UTF-8", "Called Programm", 144, "result-start-en-144"},
+        {"de_DE.UTF-8", "Gestartetes Programm", 144, "result-start-de-144"},
+    };
+    for (const Language& language : languages) {
+        DpiScope dpi(language.dpi);
+        StartVictims(word, 1);
+        Process norvanex = Run("winword.exe r:" + marker, language.locale);
+        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+        REQUIRE(main != nullptr);
+        for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) CHECK(Shown(main, id));
+        CHECK_EQ(Text(ChildById(main, kLabel2)), marker);
+        CHECK_EQ(Text(ChildById(main, kLabel3)), std::string(language.label3));
+        CHECK_EQ(ClientSize(main).cy, language.dpi == 96 ? 305 : 458);
+        CHECK_EQ(RectInParent(ChildById(main, kBitBtn1)).top, language.dpi == 96 ? 272 : 408);
+        REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
+        Sleep(300);
+        CHECK_EQ(MarkerLines().size(), 1u);
+        CHECK(norvanex.Running());  // the list is not empty: the window stays after the start
+        Screenshot(language.shot, main);
+        Click(ChildById(main, kBitBtn1));
+        CHECK(norvanex.WaitExit().has_value());
+    }
+    for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+        StartVictims(word, 1);
+        Process norvanex = Run("winword.exe", locale);
+        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+        REQUIRE(main != nullptr);
+        Screenshot(std::string("result-") + (locale[0] == 'd' ? "de" : "en") + "-96-plain", main);
+        if (locale[0] == 'd') CHECK_EQ(Text(ChildById(main, kLabel1)), "Beendete Programme");
+        CloseBySystemMenu(main);
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+CASE(EmptyProgramToStartShowsTheSection) {
+    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
+    Process norvanex = Run("winword.exe r:");
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    CHECK(Shown(main, kLabel2));
+    CHECK_EQ(Text(ChildById(main, kLabel2)), "");
+    CHECK_EQ(ClientSize(main).cy, 305);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+}
+
+CASE(QuestionFirst) {
+    const std::string word = CopyAs("victim.exe", "winword.exe");
+    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    enum class Answer { No, Escape, Close, Yes };
+    struct Case { Answer answer; const char* locale; const char* message; } cases[] = {
+        {Answer::No, "en_US.UTF-8", "Are you sure to do this?\r\rAll non saved files will be lost!"},
+        {Answer::Escape, "de_DE.UTF-8",
+         "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"},
+        {Answer::Close, "en_US.UTF-8", nullptr},
+        {Answer::Yes, "en_US.UTF-8", nullptr},
+    };
+    for (const Case& c : cases) {
+        LeaveNoVictims cleanup;
+        StartVictims(word, 1);
+        Process norvanex = Run("~ask~ winword.exe r:" + marker, c.locale);
+        HWND box = norvanex.WaitDialog("Bestätigung");
+        REQUIRE(box != nullptr);
+        HWND yes = ButtonByCaption(box, "&Ja");
+        HWND no = ButtonByCaption(box, "&Nein");
+        REQUIRE(yes != nullptr && no != nullptr);
+        CHECK_EQ(Text(yes), "&Ja");
+        CHECK_EQ(Text(no), "&Nein");
+        if (c.message) CHECK(ChildByText(box, "Static", c.message) != nullptr);
+        switch (c.answer) {
+            case Answer::No: Click(no); break;
+            case Answer::Escape: PostKey(yes, VK_ESCAPE); break;
+            case Answer::Close: CloseBySystemMenu(box); break;
+            case Answer::Yes: Click(yes); break;
+        }
+        if (c.answer == Answer::Yes) {
+            HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+            REQUIRE(main != nullptr);
+            CHECK(ProcessesNamed("winword.exe").empty());
+            REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
+            Click(ChildById(main, kBitBtn1));
+            CHECK(norvanex.WaitExit().has_value());
+        } else {
+            CHECK(norvanex.WaitExit().has_value());
+            CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
+            Sleep(1500);
+            CHECK(MarkerLines().empty());
+        }
+    }
+}
+
+CASE(NoQuestionWhenNothingNamedRuns) {
+    Process norvanex = Run("~ask~ nothing-runs-so.exe");
+    CHECK(norvanex.WaitExit().has_value());
+    CHECK(FindDialog(norvanex.pid(), "Bestätigung") == nullptr);
+
+    // Written in capitals it is a program name like any other: no question.
+    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
+    Process capitals = Run("~ASK~ winword.exe");
+    HWND main = capitals.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    CHECK(FindDialog(capitals.pid(), "Bestätigung") == nullptr);
+    CHECK_EQ(LvCount(ChildById(main, kListView1)), 1);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(capitals.WaitExit().has_value());
+}
+
+CASE(OkBeforeTheStartTimerOpensNothing) {
+    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
+    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    Process norvanex = Run("winword.exe r:" + marker);
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit(3000).has_value());
+    Sleep(1500);
+    CHECK(MarkerLines().empty());
+}
+
+CASE(DoubleClickKeepsTheWindow) {
+    const std::string word = CopyAs("victim.exe", "winword.exe");
+    for (bool onEntry : {true, false}) {
+        StartVictims(word, 1);
+        Process norvanex = Run("winword.exe");
+        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+        REQUIRE(main != nullptr);
+        HWND list = ChildById(main, kListView1);
+        CHECK(onEntry ? DoubleClickLvItem(list, 0) : DoubleClickLvEmpty(list));
+        CHECK(!norvanex.WaitExit(32000).has_value());
+        // The properties sheet may have come up as a window of its own; OK still ends the run.
+        Click(ChildById(main, kBitBtn1));
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+CASE(HundredAndFirstParameterIsNeverRead) {
+    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
+    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    std::string args = "winword.exe";
+    for (int i = 2; i <= 100; ++i) args += " absent" + std::to_string(i) + ".exe";
+    args += " r:" + marker;
+    Process norvanex = Run(args);
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    CHECK(!Shown(main, kLabel2));
+    Sleep(2000);
+    CHECK(MarkerLines().empty());
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+}
+
+CASE(EndedProgramStartsAgainOnce) {
+    LeaveNoVictims cleanup;
+    const std::string single = CopyAs("marker.exe", "single.exe");
+    DeleteFileA(MarkerFile().c_str());
+    StartOptions options;
+    options.idleMs = 0;
+    options.env = {{"NORVANEX_MARKER", ScratchFolder() + "\\old.log"}, {"NORVANEX_MARKER_STAY", "1"}};
+    Process old = Start(single, options);
+    REQUIRE_EQ(old.error(), "");
+    old.Detach();
+    REQUIRE(WaitUntil([] { return ProcessesNamed("single.exe").size() == 1; }));
+    const DWORD oldPid = ProcessesNamed("single.exe")[0];
+
+    Process norvanex = Run("single.exe r:" + single, "", true);
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 8000));
+    Sleep(500);
+    CHECK_EQ(MarkerLines().size(), 1u);
+    const std::vector<DWORD> running = ProcessesNamed("single.exe");
+    REQUIRE_EQ(running.size(), 1u);
+    CHECK_NE(running[0], oldPid);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+}

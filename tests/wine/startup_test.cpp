@@ -1,0 +1,142 @@
+// Start-up pieces under Wine, in process and on a real command line: the call-line reader over
+// GetCommandLineA and CharNextA, drive icons, and the silent abort ending only its handler.
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "app/MainUnit.h"
+#include "app/Window_win.h"
+#include "ui/Lang.h"
+
+using namespace driver;
+
+namespace {
+constexpr const char* kParamsOut = "NORVANEX_PARAMS_OUT";
+}  // namespace
+
+// Not a test of its own: the child of CallLineOnARealCommandLine, which starts this program again.
+// It must stay the first case, so that it ends the child before any other case runs.
+CASE(ParamsChild) {
+    const char* out = std::getenv(kParamsOut);
+    if (out == nullptr) return;
+    std::ofstream file(out, std::ios::binary);
+    for (int i = 1; i <= 102; ++i) file << norvanex::ParamStr(i) << '\0';
+    file.close();
+    ExitProcess(0);
+}
+
+CASE(CallLineOnARealCommandLine) {
+    const std::string out = ScratchFolder() + "\\params.bin";
+    std::string line = "\"" + BesideMe("startup_test.exe") +
+                       "\" ParamsChild a\"b c\"d \"\" \"\"  r:\"C:\\Program Files\\x.exe\" r:C:\\Program Files\\x.exe"
+                       " \"~ask~\" \xE4pfel.exe\t\"open end";
+    std::vector<std::string> expected = {"ParamsChild", "ab cd", "r:C:\\Program Files\\x.exe", "r:C:\\Program",
+                                         "Files\\x.exe", "~ask~", "\xE4pfel.exe", "open end"};
+    StartOptions options;
+    options.commandLine = line;
+    options.env = {{kParamsOut, out}};
+    options.idleMs = 0;
+    Process child = Start(BesideMe("startup_test.exe"), options);
+    REQUIRE_EQ(child.error(), "");
+    REQUIRE_EQ(child.WaitExit().value_or(99), 0u);
+
+    std::ifstream in(out, std::ios::binary);
+    std::vector<std::string> params;
+    std::string param;
+    while (std::getline(in, param, '\0')) params.push_back(param);
+    REQUIRE_EQ(params.size(), 102u);
+    for (size_t i = 0; i < params.size(); ++i) {
+        CHECK_EQ(params[i], i < expected.size() ? expected[i] : std::string());
+    }
+
+    // 101 parameters: the reader still finds the last one, exactly where it stands.
+    std::string many = "\"" + BesideMe("startup_test.exe") + "\" ParamsChild";
+    for (int i = 2; i <= 101; ++i) many += " p" + std::to_string(i);
+    options.commandLine = many;
+    Process second = Start(BesideMe("startup_test.exe"), options);
+    REQUIRE_EQ(second.WaitExit().value_or(99), 0u);
+    std::ifstream again(out, std::ios::binary);
+    params.clear();
+    while (std::getline(again, param, '\0')) params.push_back(param);
+    REQUIRE_EQ(params.size(), 102u);
+    CHECK_EQ(params[99], "p100");
+    CHECK_EQ(params[100], "p101");
+    CHECK_EQ(params[101], "");
+}
+
+CASE(DriveLetterLooksUpTheDriveRoot) {
+    SHFILEINFOA info{};
+    REQUIRE(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0);
+    const int root = norvanex::GetFileIconIndex("C:\\");
+    CHECK_EQ(root, info.iIcon);
+    CHECK_EQ(norvanex::GetFileIconIndex("C"), root);
+    CHECK_EQ(norvanex::GetFileIconIndex("C:"), root);
+    CHECK_EQ(norvanex::GetFileIconIndex(""), 0);
+}
+
+namespace {
+
+// A window whose handlers throw: WM_APP the silent abort, WM_APP + 1 anything else.
+class Thrower : public norvanex::Window<Thrower> {
+public:
+    int started = 0, quits = 0;
+
+    bool Create() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "NorvanexThrower";
+        RegisterClassA(&wc);
+        CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, this);
+        return hwnd_ != nullptr;
+    }
+    ~Thrower() {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_APP:
+                ++started;
+                throw norvanex::SilentAbort{};
+            case WM_APP + 1:
+                ++started;
+                throw std::runtime_error("a handler failed");
+            case WM_APP + 2:
+                ++quits;
+                PostQuitMessage(7);
+                return 42;
+        }
+        return DefaultProc(message, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+CASE(SilentAbortEndsOnlyTheHandler) {
+    Thrower window;
+    REQUIRE(window.Create());
+    CHECK_EQ(SendMessageA(window.hwnd(), WM_APP, 0, 0), 0);
+    CHECK_EQ(SendMessageA(window.hwnd(), WM_APP + 1, 0, 0), 0);
+    CHECK_EQ(window.started, 2);
+    CHECK(IsWindow(window.hwnd()));
+
+    // Through the message loop: the throwing messages are dropped, the next one is handled.
+    PostMessageA(window.hwnd(), WM_APP, 0, 0);
+    PostMessageA(window.hwnd(), WM_APP + 1, 0, 0);
+    PostMessageA(window.hwnd(), WM_APP + 2, 0, 0);
+    CHECK_EQ(norvanex::RunMessageLoop(nullptr), 7);
+    CHECK_EQ(window.started, 4);
+    CHECK_EQ(window.quits, 1);
+}
+
+CASE(LocaleGivesANumericCountry) {
+    // Wine's locales always carry a country code, so the language choice never aborts here.
+    CHECK_EQ(norvanex::SelectText("en", "de"), "en");
+    CHECK_EQ(norvanex::GetUserCountryCode(), 1);
+}
