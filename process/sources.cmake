@@ -5,4 +5,5 @@ set(NORVANEX_PROCESS_LOGIC
     process/ProcessAccess.cpp
     process/ProgramName.cpp
     process/ToolHelpBinding.cpp)
-set(NORVANEX_PROCESS_WIN)
+set(NORVANEX_PROCESS_WIN
+    process/ProcessPlatform_win.cpp)
