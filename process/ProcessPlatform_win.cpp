@@ -11,7 +11,8 @@
 namespace norvanex {
 namespace {
 
-static_assert(sizeof(void*) == 4, "the debug buffer and structure layouts are those of 32-bit Windows");
+static_assert(sizeof(void*) == 4,
+              "the debug buffer and structure layouts are those of 32-bit Windows");
 static_assert(sizeof(PROCESSENTRY32) == 296, "the 8-bit-character PROCESSENTRY32");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA");
 static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "TOKEN_PRIVILEGES with one privilege");
@@ -31,7 +32,8 @@ using NtQueryInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PU
 constexpr ULONG kProcessBreakOnTermination = 29;
 
 // RTL_DEBUG_INFORMATION (32-bit): the pointer to the module list at byte 48. The list
-// (RTL_PROCESS_MODULES) holds a ULONG count and then the records, whose FullPathName is 28 bytes in.
+// (RTL_PROCESS_MODULES) holds a ULONG count and then the records, whose FullPathName is 28 bytes
+// in.
 constexpr std::size_t kDebugInfoModules = 48;
 constexpr std::size_t kModulesFirstPath = 4 + 28;
 
@@ -40,8 +42,12 @@ Fn Bound(ProcAddress fn) {
     return reinterpret_cast<Fn>(static_cast<std::uintptr_t>(fn));
 }
 
-HANDLE ToHandle(OsHandle h) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h)); }
-OsHandle FromHandle(HANDLE h) { return static_cast<OsHandle>(reinterpret_cast<std::uintptr_t>(h)); }
+HANDLE ToHandle(OsHandle h) {
+    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h));
+}
+OsHandle FromHandle(HANDLE h) {
+    return static_cast<OsHandle>(reinterpret_cast<std::uintptr_t>(h));
+}
 
 HKEY ToKey(RegKey key) {
     if (key == kHkeyLocalMachine) return HKEY_LOCAL_MACHINE;
@@ -60,11 +66,13 @@ public:
     }
 
     ModuleHandle GetModuleHandleA(const char* moduleName) override {
-        return static_cast<ModuleHandle>(reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(moduleName)));
+        return static_cast<ModuleHandle>(
+            reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(moduleName)));
     }
 
     ModuleHandle LoadLibraryA(const char* moduleName) override {
-        return static_cast<ModuleHandle>(reinterpret_cast<std::uintptr_t>(::LoadLibraryA(moduleName)));
+        return static_cast<ModuleHandle>(
+            reinterpret_cast<std::uintptr_t>(::LoadLibraryA(moduleName)));
     }
 
     ProcAddress GetProcAddress(ModuleHandle module, const char* procName) override {
@@ -100,9 +108,9 @@ public:
                                   std::uint8_t* data, std::uint32_t* dataSize) override {
         DWORD valueType = 0;
         DWORD size = dataSize ? *dataSize : 0;
-        const LONG status = ::RegQueryValueExA(ToKey(key), valueName, nullptr,
-                                               type ? &valueType : nullptr, data,
-                                               dataSize ? &size : nullptr);
+        const LONG status =
+            ::RegQueryValueExA(ToKey(key), valueName, nullptr, type ? &valueType : nullptr, data,
+                               dataSize ? &size : nullptr);
         if (type) *type = valueType;
         if (dataSize) *dataSize = size;
         return status;
@@ -159,7 +167,8 @@ public:
 
     std::uint32_t GetLastError() override { return ::GetLastError(); }
 
-    OsHandle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override {
+    OsHandle OpenProcess(std::uint32_t access, bool inheritHandle,
+                         std::uint32_t processId) override {
         return FromHandle(::OpenProcess(access, inheritHandle, processId));
     }
 

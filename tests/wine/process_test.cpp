@@ -1,0 +1,227 @@
+// Process access on real processes: windowless victims found and ended by name, the image path,
+// the program's own process spared, and the platform check in Windows 98 mode.
+// Timeout: 300
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "process/ProcessAccess.h"
+
+using namespace driver;
+using norvanex::Processes;
+
+namespace {
+
+// Set in the environment of the copy that reports the platform in Windows 98 mode.
+constexpr const char* kReportVariable = "NORVANEX_PLATFORM_REPORT";
+constexpr const char* kVictimVariable = "NORVANEX_VICTIM_PID";
+constexpr const char* kWin98Copy = "nvx98.exe";
+constexpr const char* kSelfCopy = "nvxself.exe";
+
+std::string CopyAs(const std::string& source, const std::string& name) {
+    const std::string path = ScratchFolder() + "\\" + name;
+    REQUIRE(CopyFileA(source.c_str(), path.c_str(), FALSE));
+    return path;
+}
+
+std::string FileName(const std::string& path) {
+    return path.substr(path.rfind('\\') + 1);
+}
+
+// Starts count windowless copies of path and waits until the snapshot shows them all, besides
+// `others` processes of that name that already run.
+std::vector<DWORD> StartVictims(const std::string& path, int count, int others = 0) {
+    for (int i = 0; i < count; ++i) {
+        StartOptions options;
+        options.idleMs = 0;
+        Process victim = Start(path, options);
+        REQUIRE_EQ(victim.error(), "");
+        victim.Detach();
+    }
+    std::vector<DWORD> pids;
+    REQUIRE(WaitUntil([&] {
+        pids = ProcessesNamed(FileName(path));
+        return static_cast<int>(pids.size()) >= count + others;
+    }));
+    return pids;
+}
+
+// Paths compare without regard to case, as the file system does; upper-cased so a failure shows
+// both.
+std::string Upper(std::string text) {
+    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Runs one case of this program again, in a copy named name with kReportVariable set, and returns
+// the report that the copy wrote (empty when it wrote none).
+std::string RunCopy(const std::string& name, const std::string& caseName,
+                    std::vector<std::pair<std::string, std::string>> env) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string copy = CopyAs(self, name);
+    const std::string report = ScratchFolder() + "\\" + caseName + ".txt";
+    DeleteFileA(report.c_str());
+    StartOptions options;
+    options.args = caseName;
+    options.idleMs = 0;
+    options.env = std::move(env);
+    options.env.emplace_back(kReportVariable, report);
+    Process probe = Start(copy, options);
+    CHECK_EQ(probe.error(), "");
+    CHECK(probe.WaitExit(30000).has_value());
+    std::ifstream in(report, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Ends, when it goes away, whatever a case started and left running.
+struct LeaveNoVictims {
+    std::vector<ProcessEntry> before = AllProcesses();
+    ~LeaveNoVictims() { EndProcessesNotIn(before); }
+};
+
+}  // namespace
+
+CASE(EndsEveryCopyAndReportsItsPath) {
+    LeaveNoVictims cleanup;
+    Processes().CheckPlatform();
+    const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
+    const std::string excel = CopyAs(BesideMe("victim.exe"), "Excel.EXE");
+    const std::vector<DWORD> words = StartVictims(word, 3);
+    StartVictims(excel, 1);
+
+    std::vector<std::uint32_t> ended;
+    const std::string result = Processes().EndProcessesByName("winword.exe", &ended);
+    // Wine's module list is empty; the path comes from the kernel's image name, in drive-letter
+    // form.
+    CHECK_EQ(Upper(result), Upper(word));
+    CHECK(result.size() > 3 && result[1] == ':' && result[2] == '\\');
+    CHECK_EQ(ended.size(), words.size());
+    CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
+    CHECK(WaitUntil([&] { return !Processes().AnyProcessRunning(ended); }));
+    CHECK_EQ(ProcessesNamed("Excel.EXE").size(), 1u);
+
+    CHECK_EQ(Upper(Processes().EndProcessesByName("excel.exe")), Upper(excel));
+    CHECK(WaitUntil([] { return ProcessesNamed("Excel.EXE").empty(); }));
+}
+
+CASE(FindEndsNothingAndGivesTheSnapshotString) {
+    LeaveNoVictims cleanup;
+    Processes().CheckPlatform();
+    const std::string excel = CopyAs(BesideMe("victim.exe"), "Excel.EXE");
+    StartVictims(excel, 2);
+
+    // ToolHelp names the bare file with its case on disk.
+    CHECK_EQ(Processes().FindProcessByName("EXCEL.EXE"), "Excel.EXE");
+    CHECK_EQ(Processes().FindProcessByName("excel"), "");
+    Sleep(200);
+    CHECK_EQ(ProcessesNamed("Excel.EXE").size(), 2u);
+}
+
+CASE(OnlyLettersAToZFold) {
+    LeaveNoVictims cleanup;
+    Processes().CheckPlatform();
+    const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
+    StartVictims(word, 1);
+
+    CHECK_EQ(Processes().EndProcessesByName("winword"), "");
+    Sleep(200);
+    CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
+    CHECK_EQ(Upper(Processes().EndProcessesByName("WINWORD.EXE")), Upper(word));
+    CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
+}
+
+// Ending itself would end the run with exit code 0 as if all went well, so a copy of this program
+// makes the call and writes down what it got; a missing report means that it ended itself.
+CASE(SparesItsOwnProcess) {
+    if (const char* report = std::getenv(kReportVariable)) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        Processes().CheckPlatform();
+        std::vector<std::uint32_t> ended;
+        const std::string result = Processes().EndProcessesByName(FileName(self), &ended);
+        std::ofstream(report, std::ios::binary) << ended.size() << ' ' << result << '\n';
+        return;
+    }
+
+    LeaveNoVictims cleanup;
+    CreateDirectoryA((ScratchFolder() + "\\twins").c_str(), nullptr);
+    const std::string twin = CopyAs(BesideMe("victim.exe"), "twins\\" + std::string(kSelfCopy));
+    StartVictims(twin, 2);
+
+    const std::string report = RunCopy(kSelfCopy, "SparesItsOwnProcess", {});
+    std::istringstream in(report);
+    std::size_t endedCount = 99;
+    std::string result;
+    in >> endedCount;
+    std::getline(in >> std::ws, result);
+    CHECK_EQ(endedCount, 2u);
+    CHECK_EQ(Upper(result), Upper(twin));
+    CHECK(WaitUntil([] { return ProcessesNamed(kSelfCopy).empty(); }));
+}
+
+CASE(PlatformOnTheNtLine) {
+    LeaveNoVictims cleanup;
+    Processes().CheckPlatform();
+    CHECK_EQ(Processes().PlatformId(), 2u);
+    // Wine's counter table has no "process" object: nothing listed, nothing read.
+    norvanex::ProcessNameList list;
+    CHECK_EQ(Processes().ListProcessesFromPerfData(list), 0);
+    CHECK(list.empty());
+    CHECK_EQ(Processes().EnableDebugPrivilege(), 0);
+
+    const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
+    const std::vector<DWORD> pids = StartVictims(word, 1);
+    CHECK_EQ(Upper(Processes().GetProcessImagePath(pids.front())), Upper(word));
+    CHECK_EQ(Processes().TerminateProcessById(pids.front()), 0);
+    CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
+    CHECK_EQ(Processes().TerminateProcessById(0xFFFFFFF0u), -2);
+}
+
+// Windows 98 mode is given per program (HKCU\Software\Wine\AppDefaults\NAME\Version), so a copy of
+// this test program runs the case again in that mode and writes what it saw to a file.
+CASE(PlatformInWindows98Mode) {
+    if (const char* report = std::getenv(kReportVariable)) {
+        Processes().CheckPlatform();
+        norvanex::ProcessNameList list;
+        const int listed = Processes().ListProcessesFromPerfData(list);
+        const int terminated = Processes().TerminateProcessById(
+            std::strtoul(std::getenv(kVictimVariable), nullptr, 10));
+        std::ofstream(report, std::ios::binary) << Processes().PlatformId() << ' ' << listed << ' '
+                                                << list.size() << ' ' << terminated << '\n';
+        return;
+    }
+
+    LeaveNoVictims cleanup;
+    const std::string victim = CopyAs(BesideMe("victim.exe"), "winword.exe");
+    const DWORD victimPid = StartVictims(victim, 1).front();
+
+    const std::string key = std::string("Software\\Wine\\AppDefaults\\") + kWin98Copy;
+    HKEY appKey = nullptr;
+    REQUIRE_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                               nullptr, &appKey, nullptr),
+               ERROR_SUCCESS);
+    RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+    RegCloseKey(appKey);
+    const std::string report = RunCopy(kWin98Copy, "PlatformInWindows98Mode",
+                                       {{kVictimVariable, std::to_string(victimPid)}});
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+
+    std::istringstream in(report);
+    unsigned platformId = 99;
+    int listed = 99, terminated = 99;
+    std::size_t size = 99;
+    in >> platformId >> listed >> size >> terminated;
+    CHECK_EQ(platformId, 1u);
+    CHECK_EQ(listed, -1);
+    CHECK_EQ(size, 0u);
+    CHECK_EQ(terminated, -1);
+    CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);  // -1: the victim was not even opened
+}
