@@ -100,6 +100,7 @@ private:
     void FitLabel(MainControl id);
     void AutoSize();
     void DrawProgImg(const DRAWITEMSTRUCT& item);
+    void DrawBevel(const DRAWITEMSTRUCT& item);
     bool IsKillRun() const { return killRun_; }
 
     int dpi_ = 96;

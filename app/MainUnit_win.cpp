@@ -155,10 +155,12 @@ void TMainForm::CreateControls() {
             case ControlKind::Label:
                 style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
                 break;
-            case ControlKind::Image: style |= SS_OWNERDRAW; break;
-            case ControlKind::TopLine: style |= SS_ETCHEDHORZ; break;
-            case ControlKind::Frame: style |= SS_SUNKEN; break;
-            case ControlKind::BoxBevel: style |= SS_ETCHEDFRAME; break;
+            // Bevels draw themselves (DrawBevel): the etched static styles resize their window
+            // to the line they draw, and the design places them by their whole box.
+            case ControlKind::Image:
+            case ControlKind::TopLine:
+            case ControlKind::Frame:
+            case ControlKind::BoxBevel: style |= SS_OWNERDRAW; break;
         }
         if (d.visible) style |= WS_VISIBLE;
         if (!d.enabled) style |= WS_DISABLED;
@@ -468,6 +470,16 @@ void TMainForm::BitBtn1Click() {
 
 void TMainForm::BitBtn4Click() { Terminate(); }
 
+void TMainForm::DrawBevel(const DRAWITEMSTRUCT& item) {
+    RECT r = item.rcItem;
+    switch (DesignOf(static_cast<MainControl>(item.CtlID)).kind) {
+        case ControlKind::TopLine: DrawEdge(item.hDC, &r, EDGE_ETCHED, BF_TOP); break;
+        case ControlKind::Frame: DrawEdge(item.hDC, &r, BDR_SUNKENOUTER, BF_RECT); break;
+        case ControlKind::BoxBevel: DrawEdge(item.hDC, &r, EDGE_ETCHED, BF_RECT); break;
+        default: break;
+    }
+}
+
 void TMainForm::DrawProgImg(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     if (progImgIndex_ < 0 || largeIcons_ == nullptr) return;
@@ -502,7 +514,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item.CtlID == kProgImg) DrawProgImg(item);
+            if (item.CtlID == kProgImg) {
+                DrawProgImg(item);
+            } else {
+                DrawBevel(item);
+            }
             return TRUE;
         }
         case WM_CTLCOLORSTATIC:

@@ -76,7 +76,6 @@ CASE(DriveLetterLooksUpTheDriveRoot) {
     CHECK_EQ(root, info.iIcon);
     CHECK_EQ(norvanex::GetFileIconIndex("C"), root);
     CHECK_EQ(norvanex::GetFileIconIndex("C:"), root);
-    CHECK_EQ(norvanex::GetFileIconIndex(""), 0);
 }
 
 namespace {
