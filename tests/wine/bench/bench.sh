@@ -95,6 +95,31 @@ EOF
 
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
+# Stops the prefix's wineserver (and with it every Wine process of the prefix) and our Xvfb, and
+# removes the prefix. Each step is skipped when there is nothing to stop.
+stop_bench() {
+  local xpid=$1 prefix=$2 p
+  if [ -n "$prefix" ] && [ -d "$prefix" ]; then
+    WINEPREFIX=$prefix WINEDEBUG=-all wineserver -k 2>/dev/null || true
+    WINEPREFIX=$prefix WINEDEBUG=-all timeout 20 wineserver -w 2>/dev/null || true
+  elif [ -n "$prefix" ]; then
+    # The prefix folder is gone, so wineserver -k cannot find its server: end the server of this
+    # prefix by pid (its clients end with it).
+    for p in /proc/[0-9]*; do
+      case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
+      if tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$prefix"; then
+        kill "${p#/proc/}" 2>/dev/null || true
+      fi
+    done
+  fi
+  if pid_is "$xpid" Xvfb; then
+    kill "$xpid" 2>/dev/null || true
+    for _ in $(seq 1 50); do pid_is "$xpid" Xvfb || break; sleep 0.1; done
+    if pid_is "$xpid" Xvfb; then kill -9 "$xpid" 2>/dev/null || true; fi
+  fi
+  [ -z "$prefix" ] || rm -rf "$prefix"
+}
+
 cmd_setup() {
   local dir=$1 owner=${2:-$PPID} t0 t1 prefix log
   t0=$(now_ms)
@@ -114,7 +139,7 @@ cmd_setup() {
   start_xvfb "$dir"
   # Written first so that teardown finds Xvfb even if a later step fails.
   printf 'WINEPREFIX=%s\nDISPLAY=%s\nXVFB_PID=%s\n' "$prefix" "$xvfb_display" "$xvfb_pid" >"$dir/env"
-  trap 'echo "bench: setup failed, see $log" >&2; cmd_teardown "$dir" >/dev/null 2>&1 || true' ERR
+  trap 'echo "bench: setup failed, see $log" >&2; stop_bench "$xvfb_pid" "$prefix"; rm -f "$dir/env"' ERR
 
   wine_env "$prefix" "$xvfb_display"
   # Every Wine process gets files, never the caller's pipes: a daemon holding ctest's pipe would
@@ -129,7 +154,7 @@ cmd_setup() {
   wineserver -w || true
   wineserver -p </dev/null >>"$log" 2>&1
 
-  setsid bash "$self" watch "$dir" "$owner" </dev/null >>"$dir/watch.log" 2>&1 &
+  setsid bash "$self" watch "$dir" "$owner" "$xvfb_pid" "$prefix" </dev/null >>"$dir/watch.log" 2>&1 &
   echo "WATCHDOG_PID=$!" >>"$dir/env"
   trap - ERR
   mkdir -p "$dir/logs" "$(dirname "$dir")/screenshots"
@@ -147,26 +172,22 @@ cmd_teardown() {
   if [ -z "$from_watchdog" ] && pid_is "$bench_watch_pid" bash; then
     kill "$bench_watch_pid" 2>/dev/null || true
   fi
-  if [ -d "$bench_prefix" ]; then
-    WINEPREFIX=$bench_prefix WINEDEBUG=-all wineserver -k 2>/dev/null || true
-    WINEPREFIX=$bench_prefix WINEDEBUG=-all timeout 20 wineserver -w 2>/dev/null || true
-  fi
-  if pid_is "$bench_xvfb_pid" Xvfb; then
-    kill "$bench_xvfb_pid" 2>/dev/null || true
-    for _ in $(seq 1 50); do pid_is "$bench_xvfb_pid" Xvfb || break; sleep 0.1; done
-    if pid_is "$bench_xvfb_pid" Xvfb; then kill -9 "$bench_xvfb_pid" 2>/dev/null || true; fi
-  fi
-  rm -rf "$bench_prefix"
+  stop_bench "$bench_xvfb_pid" "$bench_prefix"
   rm -f "$dir/env"
   echo "bench: torn down in $(( $(now_ms) - t0 )) ms"
 }
 
+# Teardown ends the watchdog before it removes DIR/env. So when the watchdog sees env vanish, the
+# folder was removed under a running bench: it then stops what it knows from setup by itself.
 cmd_watch() {
-  local dir=$1 owner=$2
+  local dir=$1 owner=$2 xvfb_pid=$3 prefix=$4
   while [ -f "$dir/env" ] && kill -0 "$owner" 2>/dev/null; do sleep 1; done
   if [ -f "$dir/env" ]; then
     echo "bench: owner $owner is gone, tearing down"
     cmd_teardown "$dir" from_watchdog
+  else
+    echo "bench: $dir/env vanished without a teardown, stopping Xvfb $xvfb_pid and $prefix"
+    stop_bench "$xvfb_pid" "$prefix"
   fi
 }
 
@@ -255,7 +276,7 @@ cmd_exec() {
 case "${1:-}" in
   setup) [ $# -ge 2 ] || die "usage: bench.sh setup DIR [OWNER_PID]"; cmd_setup "$2" "${3:-$PPID}" ;;
   teardown) [ $# -ge 2 ] || die "usage: bench.sh teardown DIR"; cmd_teardown "$2" ;;
-  watch) cmd_watch "$2" "$3" ;;
+  watch) cmd_watch "$2" "$3" "$4" "$5" ;;
   run) [ $# -ge 3 ] || die "usage: bench.sh run DIR PROGRAM [ARGS...]"; shift; cmd_run "$@" ;;
   shell) [ $# -ge 2 ] || die "usage: bench.sh shell DIR"; cmd_shell "$2" ;;
   exec) [ $# -ge 3 ] || die "usage: bench.sh exec DIR COMMAND..."; shift; cmd_exec "$@" ;;
