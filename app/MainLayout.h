@@ -99,11 +99,6 @@ constexpr TextPair kBitBtn9Hint{"About Norvanex", "Über Norvanex"};
 constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig"};
 constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
-constexpr TextPair kSelectTask{"Insert program from &tasklist...", "Programm aus &Taskliste wählen..."};
-constexpr TextPair kSelectFile{"Insert &programfile...", "&Programmdatei wählen..."};
-constexpr TextPair kSaveDialogTitle{"Save as", "Speichern unter"};
-constexpr TextPair kOpenDialogFilter{"Executables|*.exe|Libraries|*.dll",
-                                     "Ausführbare Dateien|*.exe|Bibliotheken|*.dll"};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
