@@ -9,14 +9,19 @@
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    const HANDLE warmUp = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    for (BOOL ok = Process32First(warmUp, &entry); ok; ok = Process32Next(warmUp, &entry)) {
+    }
+    CloseHandle(warmUp);
+
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
 
     int ended = 0;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
     for (BOOL ok = Process32First(snapshot, &entry); ok; ok = Process32Next(snapshot, &entry)) {
         if (lstrcmpiA(entry.szExeFile, argv[1]) != 0) continue;
         if (const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
