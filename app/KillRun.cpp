@@ -28,6 +28,29 @@ void WalkCallLine(const ParamFn& param, const std::function<void(const std::stri
     }
 }
 
+KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool()>& confirm,
+                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs) {
+    KillWalk walk;
+    if (NeedsConfirmation(param, findProcess) && !confirm()) {
+        walk.refused = true;
+        return walk;
+    }
+    WalkCallLine(
+        param,
+        [&](const std::string& path) {
+            if (!walk.startNamed) walk.startNamedAtMs = nowMs();
+            walk.startNamed = true;
+            walk.programToStart = path;
+        },
+        [&](const std::string& name) {
+            std::vector<uint32_t> ended;
+            std::string caption = endProcesses(name, &ended);
+            walk.endedIds.insert(walk.endedIds.end(), ended.begin(), ended.end());
+            if (!caption.empty()) walk.results.push_back(std::move(caption));
+        });
+    return walk;
+}
+
 bool StartGate::MayOpen(uint32_t nowMs, const std::function<bool(const std::vector<uint32_t>&)>& anyRunning) {
     if (!started_) {
         started_ = true;

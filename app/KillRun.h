@@ -24,6 +24,23 @@ bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess);
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
                   const std::function<void(const std::string& name)>& onName);
 
+using EndFn = std::function<std::string(const std::string& name, std::vector<uint32_t>* endedIds)>;
+
+// What a kill run's walk did: the result window is built from it.
+struct KillWalk {
+    bool refused = false;              // asked, and answered with anything but Yes: nothing was done
+    std::vector<std::string> results;  // one caption per name that ended something, in call-line order
+    bool startNamed = false;           // an "r:" parameter was met (its path may be empty)
+    std::string programToStart;        // the path of the last one
+    uint32_t startNamedAtMs = 0;       // when the first one was met: the start timer counts from there
+    std::vector<uint32_t> endedIds;    // every process that this run ended
+};
+
+// The kill run up to its result: asks first when the call line wants it (`confirm` answers true
+// for Yes), then ends what every name names and notes the program to start.
+KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool()>& confirm,
+                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs);
+
 // Holds the program to start back until the processes that this run ended have left the process
 // list, so that a program ended and started again in one run does not hand its start to its own
 // dying instance. Gives up waiting after kMaxWaitMs.

@@ -58,11 +58,16 @@ int GetFileIconIndex(const std::string& path);
 // The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
 std::string GetVersionText();
 
+// A kill run's walk: the confirmation and the endings, made before any window exists, so that the
+// user waits for the processes to go and not for the result window to be built.
+KillWalk RunKillWalk();
+
 class TMainForm : public Window<TMainForm> {
 public:
     static constexpr const char* kClassName = "TMainForm";
 
-    TMainForm() = default;
+    // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
+    explicit TMainForm(const KillWalk* walk) : walk_(walk) {}
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.
@@ -76,7 +81,7 @@ private:
     void CreateControls();
     void FormCreate();
     void SetUpEditor();
-    void RunKill();
+    void ShowKillResult();
     void ShowStartSection(bool visible);
     void SetProgramToStart(const std::string& path);
     void AddResult(const std::string& caption);
@@ -100,11 +105,11 @@ private:
     void FitLabel(MainControl id);
     void AutoSize();
     void DrawProgImg(const DRAWITEMSTRUCT& item);
-    void DrawBevel(const DRAWITEMSTRUCT& item);
-    bool IsKillRun() const { return killRun_; }
+    void PaintBevels(HDC dc);
+    bool IsKillRun() const { return walk_ != nullptr; }
 
     int dpi_ = 96;
-    bool killRun_ = false;
+    const KillWalk* walk_ = nullptr;
     GdiObject<HFONT> font_;
     HWND tooltip_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
@@ -115,7 +120,6 @@ private:
     bool timer4Enabled_ = false;
     StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
-    std::string confirmationText_;
 };
 
 }  // namespace norvanex

@@ -155,8 +155,8 @@ void TMainForm::CreateControls() {
             case ControlKind::Label:
                 style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
                 break;
-            // Bevels draw themselves (DrawBevel): the etched static styles resize their window
-            // to the line they draw, and the design places them by their whole box.
+            // Bevels are empty windows that hold their place (the etched static styles would
+            // resize them to the line they draw); the main window paints them (PaintBevels).
             case ControlKind::Image:
             case ControlKind::TopLine:
             case ControlKind::Frame:
@@ -203,28 +203,44 @@ void TMainForm::SetHint(MainControl id, const TextPair& text) {
 }
 
 void TMainForm::SetGlyph(MainControl id, int bitmapId) {
-    // A pair of 16 by 16 pictures side by side: the enabled one, then the disabled one. The
-    // button's image list takes one picture per state: normal, hot, pressed, disabled, default,
-    // stylus hot.
-    const int size = 16;
+    // The resource is a pair of 16 by 16 pictures side by side, 32 bits with alpha: the enabled
+    // one, then the disabled one. The button's image list takes one picture per state (normal,
+    // hot, pressed, disabled, default, stylus hot), laid out here as one strip and added at once.
+    constexpr int kSize = 16;
+    constexpr int kStates[] = {0, 0, 0, 1, 0, 0};
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
     GdiObject<HBITMAP> pair(static_cast<HBITMAP>(
         LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!pair.get()) return;
-    ImageList both(ImageList_Create(size, size, ILC_COLOR32, 2, 0));
-    ImageList_Add(both.get(), pair.get(), nullptr);
-    ImageList states(ImageList_Create(size, size, ILC_COLOR32, 6, 0));
-    for (int picture : {0, 0, 0, 1, 0, 0}) {
-        HICON icon = ImageList_GetIcon(both.get(), picture, ILD_NORMAL);
-        ImageList_AddIcon(states.get(), icon);
-        DestroyIcon(icon);
+    DIBSECTION source{};
+    if (!pair.get() || GetObjectA(pair.get(), sizeof source, &source) != sizeof source ||
+        source.dsBm.bmBitsPixel != 32 || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) {
+        return;
     }
+    BITMAPINFO strip{};
+    strip.bmiHeader.biSize = sizeof strip.bmiHeader;
+    strip.bmiHeader.biWidth = kSize * 6;
+    strip.bmiHeader.biHeight = kSize;  // bottom-up, as the resource
+    strip.bmiHeader.biPlanes = 1;
+    strip.bmiHeader.biBitCount = 32;
+    strip.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    GdiObject<HBITMAP> states(CreateDIBSection(nullptr, &strip, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!states.get()) return;
+    const auto* from = static_cast<const uint32_t*>(source.dsBm.bmBits);
+    auto* to = static_cast<uint32_t*>(bits);
+    for (int row = 0; row < kSize; ++row) {
+        for (int state = 0; state < 6; ++state) {
+            std::copy_n(from + row * 2 * kSize + kStates[state] * kSize, kSize, to + row * 6 * kSize + state * kSize);
+        }
+    }
+    ImageList list(ImageList_Create(kSize, kSize, ILC_COLOR32, 6, 0));
+    ImageList_Add(list.get(), states.get(), nullptr);
     BUTTON_IMAGELIST image{};
-    image.himl = states.get();
+    image.himl = list.get();
     image.margin = {Scale(4), 0, 0, 0};
     image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
     SendMessageA(Control(id), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
-    glyphs_[id] = std::move(states);
+    glyphs_[id] = std::move(list);
 }
 
 void TMainForm::Place(MainControl id, int left, int top, int width, int height) {
@@ -294,7 +310,7 @@ void TMainForm::FormCreate() {
     if (!versionText_.empty()) caption += ' ' + versionText_;
     SetWindowTextA(hwnd_, caption.c_str());
 
-    // 5. Every text of both modes, and the kill run's own.
+    // 5. Every text of both modes, and the kill run's own (its question is asked before any window).
     SetText(kLabel1, texts::kLabel1Kill);
     SetText(kLabel2, texts::kLabel2);
     SetText(kLabel3, texts::kLabel3Kill);
@@ -314,18 +330,16 @@ void TMainForm::FormCreate() {
     SetHint(kBitBtn9, texts::kBitBtn9Hint);
     SetText(kCheckBox1, texts::kCheckBox1);
     SetHint(kCheckBox1, texts::kCheckBox1Hint);
-    confirmationText_ = SelectText(texts::kConfirmation.english, texts::kConfirmation.german);
     AutoSize();
 
     // 6. The mode decision.
-    killRun_ = !ParamStr(1).empty();
-    if (killRun_) {
+    if (IsKillRun()) {
         // 7. The result window reaches down to the bottom edge of BitBtn3 and stays hidden.
         ShowControl(kBitBtn1, true);
         const ControlDesign& lv = DesignOf(kListView1);
         const ControlDesign& b3 = DesignOf(kBitBtn3);
         Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
-        RunKill();
+        ShowKillResult();
         return;
     }
     SetUpEditor();
@@ -352,30 +366,30 @@ void TMainForm::SetUpEditor() {
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
 }
 
-// The kill run, inside the window's creation: ask if wanted, end what the call line names, then
-// leave the rest to the timers.
-void TMainForm::RunKill() {
-    if (NeedsConfirmation(ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); }) &&
-        ShowMessage(nullptr, confirmationText_, MessageKind::Confirmation) != IDYES) {
-        Terminate();
-        return;
-    }
-
+KillWalk RunKillWalk() {
     // The whole application shows the busy pointer while the walk runs.
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
+    KillWalk walk = WalkKillRun(
+        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); },
+        [] { return ShowMessage(nullptr, texts::kConfirmation, MessageKind::Confirmation) == IDYES; },
+        [](const std::string& name, std::vector<uint32_t>* ended) {
+            return Processes().EndProcessesByName(name, ended);
+        },
+        [] { return static_cast<uint32_t>(GetTickCount()); });
+    SetCursor(previous ? previous : LoadCursorA(nullptr, IDC_ARROW));
+    return walk;
+}
+
+// The result window of a kill run whose walk is done: what was ended, the program to start, and
+// the timers that take over from here.
+void TMainForm::ShowKillResult() {
     ShowStartSection(false);
+    if (walk_->startNamed) SetProgramToStart(walk_->programToStart);
+    startGate_.AddEnded(walk_->endedIds);
     HWND list = Control(kListView1);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    WalkCallLine(
-        ParamStr, [this](const std::string& path) { SetProgramToStart(path); },
-        [this](const std::string& name) {
-            std::vector<uint32_t> ended;
-            const std::string caption = Processes().EndProcessesByName(name, &ended);
-            startGate_.AddEnded(ended);
-            if (!caption.empty()) AddResult(caption);
-        });
+    for (const std::string& caption : walk_->results) AddResult(caption);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    SetCursor(previous ? previous : LoadCursorA(nullptr, IDC_ARROW));
 
     if (ListView_GetItemCount(list) > 0) {
         ShowWindow(hwnd_, SW_SHOW);
@@ -396,6 +410,7 @@ void TMainForm::ShowStartSection(bool visible) {
     Place(kBitBtn1, b1.left, b1.top - gap, b1.width, b1.height);
     Place(kBevel4, box.left, box.top, box.width, box.height - gap);
     AutoSize();
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TMainForm::SetProgramToStart(const std::string& path) {
@@ -418,11 +433,12 @@ void TMainForm::AddResult(const std::string& caption) {
     ListView_InsertItem(list, &item);
 }
 
-// A later "r:" parameter does not restart the count.
+// The start timer counts from the first "r:" parameter of the walk; a later one does not restart it.
 void TMainForm::EnableTimer4() {
     if (timer4Enabled_) return;
     timer4Enabled_ = true;
-    SetTimer(hwnd_, kTimer4, kTimer4Interval, nullptr);
+    const uint32_t elapsed = static_cast<uint32_t>(GetTickCount()) - walk_->startNamedAtMs;
+    SetTimer(hwnd_, kTimer4, elapsed < kTimer4Interval ? kTimer4Interval - elapsed : USER_TIMER_MINIMUM, nullptr);
 }
 
 void TMainForm::Timer1Timer() { Terminate(); }
@@ -470,13 +486,23 @@ void TMainForm::BitBtn1Click() {
 
 void TMainForm::BitBtn4Click() { Terminate(); }
 
-void TMainForm::DrawBevel(const DRAWITEMSTRUCT& item) {
-    RECT r = item.rcItem;
-    switch (DesignOf(static_cast<MainControl>(item.CtlID)).kind) {
-        case ControlKind::TopLine: DrawEdge(item.hDC, &r, EDGE_ETCHED, BF_TOP); break;
-        case ControlKind::Frame: DrawEdge(item.hDC, &r, BDR_SUNKENOUTER, BF_RECT); break;
-        case ControlKind::BoxBevel: DrawEdge(item.hDC, &r, EDGE_ETCHED, BF_RECT); break;
-        default: break;
+// The bevels are drawn by the window itself, below every control: as windows of their own they
+// would be painted over by the controls they frame (or paint over them).
+void TMainForm::PaintBevels(HDC dc) {
+    for (const ControlDesign& d : kMainDesign) {
+        UINT edge = 0, sides = BF_RECT;
+        switch (d.kind) {
+            case ControlKind::TopLine: edge = EDGE_ETCHED; sides = BF_TOP; break;
+            case ControlKind::Frame: edge = BDR_SUNKENOUTER; break;
+            case ControlKind::BoxBevel: edge = EDGE_ETCHED; break;
+            default: continue;
+        }
+        HWND bevel = Control(d.id);
+        if (!IsWindowVisible(bevel)) continue;
+        RECT r;
+        GetWindowRect(bevel, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        DrawEdge(dc, &r, edge, sides);
     }
 }
 
@@ -514,12 +540,15 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item.CtlID == kProgImg) {
-                DrawProgImg(item);
-            } else {
-                DrawBevel(item);
-            }
+            if (item.CtlID == kProgImg) DrawProgImg(item);
             return TRUE;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd_, &paint);
+            PaintBevels(dc);
+            EndPaint(hwnd_, &paint);
+            return 0;
         }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {

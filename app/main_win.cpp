@@ -18,11 +18,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     App().exePath.assign(path, length);
 
+    // A kill run ends what its call line names first; nothing is left to show when the question
+    // was refused, or when nothing was ended and nothing is to be started.
+    KillWalk walk;
+    const bool killRun = !ParamStr(1).empty();
+    if (killRun) {
+        if (!RunHandler([&] { walk = RunKillWalk(); })) return 0;
+        if (walk.refused || (walk.results.empty() && !walk.startNamed)) return 0;
+    }
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
-    // The windows of the whole run, in this order; a kill run happens while the first is created.
-    TMainForm mainForm;
+    // The windows of the whole run, in this order; the first builds the result window or the editor.
+    TMainForm mainForm(killRun ? &walk : nullptr);
     if (!mainForm.Create(instance)) return 1;
     TInfos infos;
     infos.Create(instance, mainForm.hwnd());

@@ -40,3 +40,5 @@ set_target_properties(Norvanex PROPERTIES OUTPUT_NAME Norvanex)
 if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release")
   target_link_options(Norvanex PRIVATE -s)
 endif()
+
+add_subdirectory(tools/bench)

@@ -1,6 +1,7 @@
 // The kill run's window-free rules: who is asked, the walk over the call line, the restart wait.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -166,5 +167,60 @@ TEST(KillRun, RestartWaitsOnTheRealSnapshotWalk) {
         }
         // Other programs' processes never hold the start back.
         EXPECT_TRUE(platform.processes[1].running);
+    }
+}
+
+TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> params;
+        bool answer;                        // what the question is answered
+        bool asked, refused;
+        std::vector<std::string> ended;     // names handed to the ending, in order
+        std::vector<std::string> results;
+        bool startNamed;
+        std::string start;
+        uint32_t startAt;
+    } cases[] = {
+        {"plain", {"winword.exe", "excel.exe", "none.exe"}, true, false, false,
+         {"winword.exe", "excel.exe", "none.exe"}, {"C:\\W\\winword.exe", "C:\\E\\excel.exe"}, false, "", 0},
+        {"refused", {"~ask~", "winword.exe", "r:C:\\x.exe"}, false, true, true, {}, {}, false, "", 0},
+        {"accepted", {"~ask~", "winword.exe", "r:C:\\x.exe"}, true, true, false, {"~ask~", "winword.exe"},
+         {"C:\\W\\winword.exe"}, true, "C:\\x.exe", 1000},
+        {"two starts: the later path, the first time", {"r:C:\\a.exe", "winword.exe", "r:C:\\b.exe"}, true, false,
+         false, {"winword.exe"}, {"C:\\W\\winword.exe"}, true, "C:\\b.exe", 1000},
+        {"empty start", {"r:"}, true, false, false, {}, {}, true, "", 1000},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> ended;
+        bool asked = false;
+        uint32_t clock = 1000;
+        const KillWalk walk = WalkKillRun(
+            CallLine{c.params, {}},
+            [](const std::string& name) { return name == "winword.exe" ? name : std::string(); },
+            [&] {
+                asked = true;
+                return c.answer;
+            },
+            [&](const std::string& name, std::vector<uint32_t>* ids) {
+                ended.push_back(name);
+                if (name == "winword.exe") {
+                    ids->assign({7, 9});
+                    return std::string("C:\\W\\winword.exe");
+                }
+                return name == "excel.exe" ? std::string("C:\\E\\excel.exe") : std::string();
+            },
+            [&] { return clock += 100, clock - 100; });
+        EXPECT_EQ(asked, c.asked) << c.what;
+        EXPECT_EQ(walk.refused, c.refused) << c.what;
+        EXPECT_EQ(ended, c.ended) << c.what;
+        EXPECT_EQ(walk.results, c.results) << c.what;
+        EXPECT_EQ(walk.startNamed, c.startNamed) << c.what;
+        EXPECT_EQ(walk.programToStart, c.start) << c.what;
+        if (c.startNamed) {
+            EXPECT_EQ(walk.startNamedAtMs, c.startAt) << c.what;
+        }
+        const bool endedWord = std::find(c.ended.begin(), c.ended.end(), "winword.exe") != c.ended.end();
+        EXPECT_EQ(walk.endedIds, endedWord ? std::vector<uint32_t>({7, 9}) : std::vector<uint32_t>()) << c.what;
     }
 }

@@ -1,0 +1,75 @@
+// The time a user waits: from the start of `Norvanex.exe benchvictim.exe` until all N victims are
+// gone, against `taskkill /F /IM benchvictim.exe` under the same prefix, both as whole processes
+// and timed the same way (start to the last victim leaving the snapshot). Each figure is the
+// median of RUNS runs; the two take turns within a run.
+//   killrun_bench.exe OUTPUT-FILE [RUNS]
+// Norvanex.exe and bench_victim.exe lie beside this program. Norvanex shows its result window, so
+// this needs a display; the window is closed by ending the process that this program started.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BenchCommon.h"
+#include "process/ProcessAccess.h"
+
+using namespace bench;
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) { bench::Fail("killrun_bench", what); }
+
+// Starts commandLine and returns the milliseconds until no victim is listed any more; the started
+// process is then waited for (taskkill) or ended (Norvanex, which would show its window for 30 s).
+double TimeUntilGone(const std::string& commandLine, bool endItAfterwards) {
+    const double start = NowMs();
+    const HANDLE process = StartQuiet(commandLine);
+    if (process == nullptr) Fail("cannot start the program under test");
+    if (!WaitFor([] { return CountVictims() == 0; }, 1)) Fail("not every victim ended");
+    const double elapsed = NowMs() - start;
+    if (endItAfterwards) TerminateProcess(process, 0);
+    WaitForSingleObject(process, 30000);
+    CloseHandle(process);
+    return elapsed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) Fail("usage: killrun_bench.exe OUTPUT-FILE [RUNS]");
+    const int runs = argc > 2 ? std::max(5, std::atoi(argv[2])) : 9;
+    const std::string folder = Folder();
+    const std::string victim = folder + "\\" + kVictimName;
+    if (!CopyFileA((folder + "\\bench_victim.exe").c_str(), victim.c_str(), FALSE)) {
+        Fail("cannot copy bench_victim.exe");
+    }
+    norvanex::Processes().CheckPlatform();
+    if (CountVictims() != 0) Fail("victims of an earlier run are still there");
+
+    const std::string norvanex = "\"" + folder + "\\Norvanex.exe\" " + kVictimName;
+    const std::string taskkill = std::string("taskkill.exe /F /IM ") + kVictimName;
+    std::string table =
+        "| N | Norvanex.exe (whole process) | taskkill /F /IM (whole process) | ratio |\n"
+        "|---:|---:|---:|---:|\n";
+    for (const int count : kCounts) {
+        std::vector<double> ours, theirs;
+        for (int run = 0; run < runs; ++run) {
+            if (!StartVictims(victim, count)) Fail("victims did not start");
+            ours.push_back(TimeUntilGone(norvanex, true));
+            if (!StartVictims(victim, count)) Fail("victims did not start");
+            theirs.push_back(TimeUntilGone(taskkill, false));
+        }
+        const double o = Median(ours), t = Median(theirs);
+        char row[160];
+        std::snprintf(row, sizeof row, "| %d | %.1f ms | %.1f ms | %.2fx |\n", count, o, t, o / t);
+        table += row;
+    }
+    std::fputs(table.c_str(), stdout);
+    std::ofstream(argv[1], std::ios::binary) << table;
+    DeleteFileA(victim.c_str());
+    return 0;
+}
