@@ -366,18 +366,16 @@ void TMainForm::SetUpEditor() {
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
 }
 
+// No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
+// would set up the display driver before the processes are ended.
 KillWalk RunKillWalk() {
-    // The whole application shows the busy pointer while the walk runs.
-    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
-    KillWalk walk = WalkKillRun(
+    return WalkKillRun(
         ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); },
         [] { return ShowMessage(nullptr, texts::kConfirmation, MessageKind::Confirmation) == IDYES; },
         [](const std::string& name, std::vector<uint32_t>* ended) {
             return Processes().EndProcessesByName(name, ended);
         },
         [] { return static_cast<uint32_t>(GetTickCount()); });
-    SetCursor(previous ? previous : LoadCursorA(nullptr, IDC_ARROW));
-    return walk;
 }
 
 // The result window of a kill run whose walk is done: what was ended, the program to start, and
