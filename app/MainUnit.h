@@ -5,37 +5,12 @@
 #include <commctrl.h>
 
 #include <string>
-#include <utility>
 
 #include "app/KillRun.h"
 #include "app/MainLayout.h"
 #include "app/Window_win.h"
 
 namespace norvanex {
-
-// Owns an image list the program made itself (button glyphs); never used for the shell's lists.
-class ImageList {
-public:
-    ImageList() = default;
-    explicit ImageList(HIMAGELIST list) : list_(list) {}
-    ~ImageList() { reset(); }
-    ImageList(ImageList&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
-    ImageList& operator=(ImageList&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.list_, nullptr));
-        return *this;
-    }
-    ImageList(const ImageList&) = delete;
-    ImageList& operator=(const ImageList&) = delete;
-
-    HIMAGELIST get() const { return list_; }
-    void reset(HIMAGELIST list = nullptr) {
-        if (list_) ImageList_Destroy(list_);
-        list_ = list;
-    }
-
-private:
-    HIMAGELIST list_ = nullptr;
-};
 
 // Application-wide facts set once at start.
 struct Application {

@@ -103,21 +103,13 @@ TMainForm::~TMainForm() {
 }
 
 bool TMainForm::Create(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORVANEX));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return false;
-
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    HICON smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE,
+                             LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORVANEX)), smallIcon)) {
+        return false;
+    }
+    dpi_ = ScreenDpi();
 
     // Border with the system menu only, on top of other windows until the editor says otherwise.
     CreateWindowExA(WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
@@ -233,8 +225,8 @@ void TMainForm::SetGlyph(MainControl id, int bitmapId) {
             std::copy_n(from + row * 2 * kSize + kStates[state] * kSize, kSize, to + row * 6 * kSize + state * kSize);
         }
     }
-    ImageList list(ImageList_Create(kSize, kSize, ILC_COLOR32, 6, 0));
-    ImageList_Add(list.get(), states.get(), nullptr);
+    ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 6, 0));
+    comctl::ImageListAdd(list.get(), states.get(), nullptr);
     BUTTON_IMAGELIST image{};
     image.himl = list.get();
     image.margin = {Scale(4), 0, 0, 0};
@@ -283,14 +275,7 @@ void TMainForm::AutoSize() {
         right = std::max<int>(right, r.right);
         bottom = std::max<int>(bottom, r.bottom);
     }
-    RECT frame{0, 0, right, bottom};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeAndCenter(hwnd_, right, bottom);
 }
 
 void TMainForm::FormCreate() {
@@ -507,7 +492,7 @@ void TMainForm::PaintBevels(HDC dc) {
 void TMainForm::DrawProgImg(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     if (progImgIndex_ < 0 || largeIcons_ == nullptr) return;
-    ImageList_Draw(largeIcons_, progImgIndex_, item.hDC, item.rcItem.left, item.rcItem.top, ILD_TRANSPARENT);
+    comctl::ImageListDraw(largeIcons_, progImgIndex_, item.hDC, item.rcItem.left, item.rcItem.top, ILD_TRANSPARENT);
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,45 @@
-// The program's message loop.
+// The program's message loop and what its windows share.
 #include "app/Window_win.h"
 
 namespace norvanex {
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
+                         HICON icon, HICON smallIcon) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColor + 1));
+    wc.lpszClassName = className;
+    return RegisterClassExA(&wc) != 0;
+}
+
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self) {
+    return CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, className, title,
+                           WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                           owner, nullptr, instance, self);
+}
 
 int RunMessageLoop(HWND dialogWindow) {
     MSG msg;

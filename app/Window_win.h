@@ -3,8 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
+
+#include "app/CommonControls_win.h"
 
 namespace norvanex {
 
@@ -60,30 +63,57 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
-// Owns a GDI object (font, bitmap, brush): deleted once, never copied.
-template <class Handle>
-class GdiObject {
+// Owns a handle that Deleter releases: released once, never copied (a copy would release twice).
+template <class Handle, class Deleter>
+class Owned {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    ~Owned() { reset(); }
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Owned& operator=(Owned&& other) noexcept {
         if (this != &other) reset(std::exchange(other.handle_, nullptr));
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
 
     Handle get() const { return handle_; }
     void reset(Handle handle = nullptr) {
-        if (handle_) DeleteObject(handle_);
+        if (handle_) Deleter{}(handle_);
         handle_ = handle;
     }
 
 private:
     Handle handle_ = nullptr;
 };
+
+struct GdiDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct ImageListDeleter {
+    void operator()(HIMAGELIST list) const { comctl::ImageListDestroy(list); }
+};
+
+// A font, bitmap or brush of the program's own.
+template <class Handle>
+using GdiObject = Owned<Handle, GdiDeleter>;
+// An image list the program made itself (button glyphs); never one of the shell's lists.
+using ImageList = Owned<HIMAGELIST, ImageListDeleter>;
+
+// The screen's pixels per inch, as every design position is scaled to.
+int ScreenDpi();
+
+// Registers a window class of the program: arrow cursor, the given background colour.
+bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
+                         HICON icon = nullptr, HICON smallIcon = nullptr);
+
+// Gives `window` a client area of the given size and centres it on the work area.
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight);
+
+// A hidden dialog-like window of the program: dialog border, close box only, on top of others.
+// `self` arrives at WM_NCCREATE; the caller sizes it.
+HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self);
 
 // The message loop of the whole program; keyboard navigation goes through IsDialogMessage of
 // `dialogWindow` (the main window), and nothing thrown by a message's handling ends the loop.

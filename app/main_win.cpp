@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/CommonControls_win.h"
 #include "app/MainUnit.h"
 #include "process/ProcessAccess.h"
 #include "ui/Info.h"
@@ -28,7 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    comctl::InitCommonControlsEx(&controls);
 
     // The windows of the whole run, in this order; the first builds the result window or the editor.
     TMainForm mainForm(killRun ? &walk : nullptr);

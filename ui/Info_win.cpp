@@ -10,23 +10,9 @@ TInfos::~TInfos() {
 }
 
 bool TInfos::Create(HINSTANCE instance, HWND owner) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return false;
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    RECT frame{0, 0, ScaleToDpi(297, dpi), ScaleToDpi(185, dpi)};
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateWindowExA(exStyle, kClassName, "Info", style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                    frame.bottom - frame.top, owner, nullptr, instance, this);
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_WINDOW)) return false;
+    CreateDialogFrame(instance, owner, kClassName, "Info", this);
+    if (hwnd_) SizeAndCenter(hwnd_, ScaleToDpi(297, ScreenDpi()), ScaleToDpi(185, ScreenDpi()));
     return hwnd_ != nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/AppInfo.h"
+#include "app/CommonControls_win.h"
 #include "app/Window_win.h"
 #include "ui/Lang.h"
 
@@ -71,8 +72,8 @@ HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, con
 }
 
 void LayOut(HWND dialog, BoxState& state) {
+    const int dpi = ScreenDpi();
     HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     auto px = [dpi](int v) { return ScaleToDpi(v, dpi); };
     state.font.reset(CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -110,14 +111,7 @@ void LayOut(HWND dialog, BoxState& state) {
     }
     SendMessageA(dialog, DM_SETDEFID, state.spec.buttons.front().id, 0);
 
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(dialog, HWND_TOPMOST, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height, 0);
+    SizeAndCenter(dialog, clientWidth, clientHeight);
 }
 
 INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -152,6 +146,10 @@ int ShowMessage(HWND owner, const TextPair& message, MessageKind kind) {
 }
 
 int ShowMessage(HWND owner, const std::string& message, MessageKind kind) {
+    // The box may come before the main window (a kill run's question): its buttons and texts are
+    // drawn by the themed classes of Common Controls 6.0 all the same.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    comctl::InitCommonControlsEx(&controls);
     BoxState state{message, SpecFor(kind), {}};
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.spec.title);
     const INT_PTR result = DialogBoxIndirectParamA(

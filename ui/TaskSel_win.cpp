@@ -11,23 +11,9 @@ TTaskSelect::~TTaskSelect() {
 }
 
 bool TTaskSelect::Create(HINSTANCE instance, HWND owner) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return false;
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    RECT frame{0, 0, ScaleToDpi(417, dpi), ScaleToDpi(289, dpi)};
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateWindowExA(exStyle, kClassName, "", style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                    frame.bottom - frame.top, owner, nullptr, instance, this);
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE)) return false;
+    CreateDialogFrame(instance, owner, kClassName, "", this);
+    if (hwnd_) SizeAndCenter(hwnd_, ScaleToDpi(417, ScreenDpi()), ScaleToDpi(289, ScreenDpi()));
     return hwnd_ != nullptr;
 }
 

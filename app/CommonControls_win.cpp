@@ -1,0 +1,65 @@
+// comctl32, loaded at its first use. LoadLibraryA runs under the process's default activation
+// context, so the manifest's binding to Common Controls 6.0 applies as it does to a static import.
+#include "app/CommonControls_win.h"
+
+namespace norvanex::comctl {
+
+namespace {
+
+struct Functions {
+    decltype(&::InitCommonControlsEx) initCommonControlsEx = nullptr;
+    decltype(&::ImageList_Create) imageListCreate = nullptr;
+    decltype(&::ImageList_Add) imageListAdd = nullptr;
+    decltype(&::ImageList_Destroy) imageListDestroy = nullptr;
+    decltype(&::ImageList_Draw) imageListDraw = nullptr;
+};
+
+template <class Fn>
+void Bind(HMODULE module, const char* name, Fn& fn) {
+    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const Functions& Comctl32() {
+    static const Functions functions = [] {
+        Functions f;
+        // The module stays loaded for the life of the process, as a static import would.
+        if (HMODULE module = LoadLibraryA("comctl32.dll")) {
+            Bind(module, "InitCommonControlsEx", f.initCommonControlsEx);
+            Bind(module, "ImageList_Create", f.imageListCreate);
+            Bind(module, "ImageList_Add", f.imageListAdd);
+            Bind(module, "ImageList_Destroy", f.imageListDestroy);
+            Bind(module, "ImageList_Draw", f.imageListDraw);
+        }
+        return f;
+    }();
+    return functions;
+}
+
+}  // namespace
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
+    const auto fn = Comctl32().initCommonControlsEx;
+    return fn ? fn(controls) : FALSE;
+}
+
+HIMAGELIST ImageListCreate(int width, int height, UINT flags, int initial, int grow) {
+    const auto fn = Comctl32().imageListCreate;
+    return fn ? fn(width, height, flags, initial, grow) : nullptr;
+}
+
+int ImageListAdd(HIMAGELIST list, HBITMAP image, HBITMAP mask) {
+    const auto fn = Comctl32().imageListAdd;
+    return fn ? fn(list, image, mask) : -1;
+}
+
+BOOL ImageListDestroy(HIMAGELIST list) {
+    const auto fn = Comctl32().imageListDestroy;
+    return fn ? fn(list) : FALSE;
+}
+
+BOOL ImageListDraw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style) {
+    const auto fn = Comctl32().imageListDraw;
+    return fn ? fn(list, index, dc, x, y, style) : FALSE;
+}
+
+}  // namespace norvanex::comctl
