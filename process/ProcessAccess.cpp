@@ -16,12 +16,7 @@
 namespace norvanex {
 namespace {
 
-// Access rights, from winnt.h. PROCESS_ALL_ACCESS is the value of the NT 4 to XP headers, which
-// later systems accept as well.
-constexpr std::uint32_t kProcessTerminate = 0x0001;
-constexpr std::uint32_t kProcessQueryInformation = 0x0400;
-constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
-constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
+// Access rights, from winnt.h.
 constexpr std::uint32_t kKeyRead = 0x20019;
 constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
 constexpr std::uint32_t kSePrivilegeEnabled = 2;

@@ -15,6 +15,15 @@ enum class ProcAddress : std::uintptr_t {};
 enum class RegKey : std::uintptr_t {};
 enum class DebugBuffer : std::uintptr_t {};
 
+// Process access rights, from winnt.h. PROCESS_ALL_ACCESS is the value of the NT 4 to XP headers,
+// which later systems accept as well.
+inline constexpr std::uint32_t kProcessTerminate = 0x0001;
+inline constexpr std::uint32_t kProcessQueryInformation = 0x0400;
+inline constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
+inline constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
+// The size of the ANSI PROCESSENTRY32 on 32-bit Windows.
+inline constexpr std::uint32_t kProcessEntrySize = 296;
+
 // INVALID_HANDLE_VALUE, which CreateToolhelp32Snapshot returns on failure.
 inline constexpr OsHandle kInvalidHandle = static_cast<OsHandle>(~std::uintptr_t{0});
 // The predefined registry keys, with their 32-bit Windows values.

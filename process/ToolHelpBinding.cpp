@@ -4,12 +4,6 @@
 #include <cstring>
 
 namespace norvanex {
-namespace {
-
-// sizeof(PROCESSENTRY32) in its 8-bit-character form on 32-bit Windows.
-constexpr std::uint32_t kProcessEntrySize = 296;
-
-}  // namespace
 
 bool ToolHelpBinding::BindToolHelp() {
     if (kernel32_ == ModuleHandle{}) {

@@ -15,19 +15,19 @@ namespace norvanex {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonLook {
     int id;
     const char* caption;
 };
 
-struct BoxSpec {
+struct BoxLook {
     const char* title;
     LPCSTR icon;
-    std::vector<ButtonSpec> buttons;  // the first is the default button
+    std::vector<ButtonLook> buttons;  // the first is the default button
     int escapeResult;
 };
 
-BoxSpec SpecFor(MessageKind kind) {
+BoxLook LookOf(MessageKind kind) {
     switch (kind) {
         case MessageKind::Error: return {"Fehler", IDI_HAND, {{IDOK, "OK"}}, IDOK};
         case MessageKind::Information: return {"Informationen", IDI_ASTERISK, {{IDOK, "OK"}}, IDOK};
@@ -39,7 +39,7 @@ BoxSpec SpecFor(MessageKind kind) {
 
 struct BoxState {
     std::string text;
-    BoxSpec spec;
+    BoxLook look;
     GdiObject<HFONT> font;
 };
 
@@ -87,7 +87,7 @@ void LayOut(HWND dialog, BoxState& state) {
 
     const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON), gap = px(12);
     const int buttonWidth = px(75), buttonHeight = px(23), buttonGap = px(6);
-    const int buttons = static_cast<int>(state.spec.buttons.size());
+    const int buttons = static_cast<int>(state.look.buttons.size());
     const int buttonsWidth = buttons * buttonWidth + (buttons - 1) * buttonGap;
     const int textLeft = margin + iconSize + gap;
     const int textHeight = std::max(static_cast<int>(textRect.bottom), iconSize);
@@ -95,7 +95,7 @@ void LayOut(HWND dialog, BoxState& state) {
     const int buttonTop = margin + textHeight + px(16);
     const int clientHeight = buttonTop + buttonHeight + px(10);
 
-    HICON icon = LoadIconA(nullptr, state.spec.icon);
+    HICON icon = LoadIconA(nullptr, state.look.icon);
     HWND iconControl = AddControl(dialog, "STATIC", "", SS_ICON, {margin, margin, margin + iconSize, margin + iconSize},
                                   -1, state.font.get());
     SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
@@ -103,13 +103,13 @@ void LayOut(HWND dialog, BoxState& state) {
     AddControl(dialog, "STATIC", state.text.c_str(), SS_LEFT | SS_NOPREFIX,
                {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1, state.font.get());
     int left = (clientWidth - buttonsWidth) / 2;
-    for (size_t i = 0; i < state.spec.buttons.size(); ++i) {
-        const ButtonSpec& b = state.spec.buttons[i];
+    for (size_t i = 0; i < state.look.buttons.size(); ++i) {
+        const ButtonLook& b = state.look.buttons[i];
         AddControl(dialog, "BUTTON", b.caption, WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                    {left, buttonTop, left + buttonWidth, buttonTop + buttonHeight}, b.id, state.font.get());
         left += buttonWidth + buttonGap;
     }
-    SendMessageA(dialog, DM_SETDEFID, state.spec.buttons.front().id, 0);
+    SendMessageA(dialog, DM_SETDEFID, state.look.buttons.front().id, 0);
 
     SizeAndCenter(dialog, clientWidth, clientHeight);
 }
@@ -121,12 +121,12 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
             state = reinterpret_cast<BoxState*>(lParam);
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             if (!RunHandler([&] { LayOut(dialog, *state); })) EndDialog(dialog, IDCANCEL);
-            SetFocus(GetDlgItem(dialog, state->spec.buttons.front().id));
+            SetFocus(GetDlgItem(dialog, state->look.buttons.front().id));
             return FALSE;  // the focus is set
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             if (id == IDCANCEL) {
-                EndDialog(dialog, state->spec.escapeResult);  // Escape
+                EndDialog(dialog, state->look.escapeResult);  // Escape
             } else if (HIWORD(wParam) == BN_CLICKED) {
                 EndDialog(dialog, id);
             }
@@ -150,8 +150,8 @@ int ShowMessage(HWND owner, const std::string& message, MessageKind kind) {
     // drawn by the themed classes of Common Controls 6.0 all the same.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     comctl::InitCommonControlsEx(&controls);
-    BoxState state{message, SpecFor(kind), {}};
-    const std::vector<WORD> dialogTemplate = EmptyTemplate(state.spec.title);
+    BoxState state{message, LookOf(kind), {}};
+    const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);
     const INT_PTR result = DialogBoxIndirectParamA(
         GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
         BoxProc, reinterpret_cast<LPARAM>(&state));

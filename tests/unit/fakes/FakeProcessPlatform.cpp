@@ -11,11 +11,6 @@ namespace {
 
 constexpr std::uintptr_t kKernel32 = 0x7C800000;
 constexpr std::uintptr_t kNtdll = 0x7C900000;
-constexpr std::uint32_t kProcessEntrySize = 296;
-constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
-constexpr std::uint32_t kProcessTerminate = 0x0001;
-constexpr std::uint32_t kProcessQueryInformation = 0x0400;
-constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
 constexpr std::int32_t kErrorFileNotFound = 2;
 constexpr std::int32_t kErrorMoreData = 234;
 constexpr std::int32_t kStatusInvalidCid = static_cast<std::int32_t>(0xC000000B);

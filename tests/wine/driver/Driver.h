@@ -93,7 +93,7 @@ class Process {
 
 // Starts exe. Without lcAll the program is created directly with CreateProcess. Wine does not take a
 // child's locale from its environment block (the child inherits the parent's Unix locale), so with
-// lcAll the driver starts `/usr/bin/env LC_ALL=<lcAll> wine launcher.exe SPEC` as a Unix process, and
+// lcAll the driver starts `/usr/bin/env LC_ALL=<lcAll> wine launcher.exe REQUEST` as a Unix process, and
 // the launcher (beside this program) creates the program with the exact command line and hands its
 // process handle back. Either way the command line arrives byte for byte.
 Process Start(const std::string& exe, const StartOptions& options = {});

@@ -92,8 +92,8 @@ Process StartDirect(const std::string& exe, const std::string& commandLine, cons
   return Process(info.hProcess, info.dwProcessId, commandLine);
 }
 
-// See Start(): the launcher reads SPEC ("<driver pid>\n<exe>\n<work dir>\n<command line>") and answers
-// in SPEC.out with "ok <pid> <handle valid in the driver>" or "error <code> <what>".
+// See Start(): the launcher reads REQUEST ("<driver pid>\n<exe>\n<work dir>\n<command line>") and answers
+// in REQUEST.out with "ok <pid> <handle valid in the driver>" or "error <code> <what>".
 Process StartThroughLauncher(const std::string& exe, const std::string& commandLine,
                              const StartOptions& options) {
   if (!PlainLocaleName(options.lcAll)) return Process::Failed("unusable LC_ALL value: " + options.lcAll);
@@ -102,16 +102,16 @@ Process StartThroughLauncher(const std::string& exe, const std::string& commandL
     return Process::Failed("launcher.exe is missing beside the test program");
   }
   static int counter = 0;
-  const std::string spec = ScratchFolder() + "\\launch-" + std::to_string(++counter) + ".txt";
-  const std::string answer = spec + ".out";
+  const std::string request = ScratchFolder() + "\\launch-" + std::to_string(++counter) + ".txt";
+  const std::string answer = request + ".out";
   DeleteFileA(answer.c_str());
   const std::string workDir = options.workDir.empty() ? FullPath(".") : options.workDir;
-  if (!WriteWholeFile(spec, std::to_string(GetCurrentProcessId()) + "\n" + exe + "\n" + workDir + "\n" +
+  if (!WriteWholeFile(request, std::to_string(GetCurrentProcessId()) + "\n" + exe + "\n" + workDir + "\n" +
                                 commandLine)) {
-    return Process::Failed("cannot write " + spec);
+    return Process::Failed("cannot write " + request);
   }
   std::string unixLine = "/usr/bin/env LC_ALL=" + options.lcAll + " " + QuoteArg(WineLoader()) + " " +
-                         QuoteArg(launcher) + " " + QuoteArg(spec);
+                         QuoteArg(launcher) + " " + QuoteArg(request);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -125,7 +125,7 @@ Process StartThroughLauncher(const std::string& exe, const std::string& commandL
   if (info.hProcess) CloseHandle(info.hProcess);
   std::string reply;
   const bool answered = WaitUntil([&] { return ReadWholeFile(answer, reply) && !reply.empty(); }, 30000, 25);
-  DeleteFileA(spec.c_str());
+  DeleteFileA(request.c_str());
   DeleteFileA(answer.c_str());
   if (!answered) return Process::Failed("no answer from launcher.exe for " + commandLine);
   unsigned long pid = 0, handle = 0;

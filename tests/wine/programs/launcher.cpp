@@ -1,9 +1,9 @@
 // Starts a program for the test driver from inside a Wine process whose Unix locale the driver chose
 // (Wine hands a parent's locale down to its children, not the LC_ALL of an environment block).
 //
-//   launcher.exe SPEC
-// SPEC holds "<driver pid>\n<executable>\n<working folder>\n<command line>" (the command line runs
-// to the end of the file, byte for byte). The answer goes to SPEC.out: "ok <pid> <handle>" with a
+//   launcher.exe REQUEST
+// REQUEST holds "<driver pid>\n<executable>\n<working folder>\n<command line>" (the command line runs
+// to the end of the file, byte for byte). The answer goes to REQUEST.out: "ok <pid> <handle>" with a
 // process handle duplicated into the driver, or "error <code> <what>". Exit code 0 or 1 alike.
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-std::string SpecPath() {
+std::string RequestPath() {
   // Everything after the first token of our own command line, without surrounding quotes.
   const char* p = GetCommandLineA();
   if (*p == '"') {
@@ -39,8 +39,8 @@ bool ReadAll(const std::string& path, std::string& out) {
 }
 
 // Written aside and renamed, so the driver never reads half an answer.
-void Answer(const std::string& spec, const std::string& text) {
-  const std::string path = spec + ".out", temp = spec + ".tmp";
+void Answer(const std::string& request, const std::string& text) {
+  const std::string path = request + ".out", temp = request + ".tmp";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
@@ -59,9 +59,9 @@ std::string Line(const std::string& text, size_t& at) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const std::string spec = SpecPath();
+  const std::string request = RequestPath();
   std::string text;
-  if (!ReadAll(spec, text)) return 1;
+  if (!ReadAll(request, text)) return 1;
   size_t at = 0;
   const DWORD driverPid = static_cast<DWORD>(std::strtoul(Line(text, at).c_str(), nullptr, 10));
   const std::string exe = Line(text, at);
@@ -70,7 +70,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   HANDLE driver = OpenProcess(PROCESS_DUP_HANDLE, FALSE, driverPid);
   if (!driver) {
-    Answer(spec, "error " + std::to_string(GetLastError()) + " cannot open the driver process\n");
+    Answer(request, "error " + std::to_string(GetLastError()) + " cannot open the driver process\n");
     return 1;
   }
   STARTUPINFOA startup{};
@@ -78,7 +78,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
-    Answer(spec, "error " + std::to_string(GetLastError()) + " CreateProcess failed\n");
+    Answer(request, "error " + std::to_string(GetLastError()) + " CreateProcess failed\n");
     return 1;
   }
   HANDLE forDriver = nullptr;
@@ -90,10 +90,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CloseHandle(info.hProcess);
   CloseHandle(driver);
   if (!duplicated) {
-    Answer(spec, "error " + std::to_string(error) + " DuplicateHandle failed\n");
+    Answer(request, "error " + std::to_string(error) + " DuplicateHandle failed\n");
     return 1;
   }
-  Answer(spec, "ok " + std::to_string(info.dwProcessId) + " " +
+  Answer(request, "ok " + std::to_string(info.dwProcessId) + " " +
                    std::to_string(reinterpret_cast<ULONG_PTR>(forDriver)) + "\n");
   return 0;
 }
