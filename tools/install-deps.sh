@@ -7,7 +7,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64 \
-         xvfb xauth fonts-wine imagemagick clang libclang-rt-14-dev python3 python3-pil; do
+         xvfb xauth fonts-wine imagemagick clang libclang-rt-14-dev libgtest-dev python3 python3-pil; do
   have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

@@ -111,7 +111,6 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
     CHECK_EQ(Text(ChildById(main, kBitBtn1)), "&OK");
     CHECK(Shown(main, kBitBtn1));
     CHECK(!Shown(main, kBitBtn4));
-    Screenshot("result-en-96", main);
 
     const std::optional<DWORD> exit = norvanex.WaitExit(40000);
     const DWORD after = GetTickCount() - shownAt;
@@ -176,13 +175,19 @@ CASE(ResultWithProgramToStart) {
         Click(ChildById(main, kBitBtn1));
         CHECK(norvanex.WaitExit().has_value());
     }
-    for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+    struct Plain { const char* locale; int dpi; const char* shot; } plains[] = {
+        {"en_US.UTF-8", 96, "result-en-96"}, {"de_DE.UTF-8", 96, "result-de-96"},
+        {"en_US.UTF-8", 144, "result-en-144"}, {"de_DE.UTF-8", 144, "result-de-144"},
+    };
+    for (const Plain& plain : plains) {
+        DpiScope dpi(plain.dpi);
         StartVictims(word, 1);
-        Process norvanex = Run("winword.exe", locale);
+        Process norvanex = Run("winword.exe", plain.locale);
         HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
         REQUIRE(main != nullptr);
-        Screenshot(std::string("result-") + (locale[0] == 'd' ? "de" : "en") + "-96-plain", main);
-        if (locale[0] == 'd') CHECK_EQ(Text(ChildById(main, kLabel1)), "Beendete Programme");
+        CHECK_EQ(Text(ChildById(main, kLabel1)), std::string(plain.locale[0] == 'd' ? "Beendete Programme" : "Canceled Programms"));
+        CHECK_EQ(ClientSize(main).cy, plain.dpi == 96 ? 256 : 384);
+        Screenshot(plain.shot, main);
         CloseBySystemMenu(main);
         CHECK(norvanex.WaitExit().has_value());
     }
