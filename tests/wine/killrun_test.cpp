@@ -17,26 +17,8 @@ namespace {
 
 constexpr const char* kResultCaption = "Norvanex 4.3";
 
-// A copy of a helper program under another name, in this test's scratch folder.
-std::string CopyAs(const std::string& helper, const std::string& name) {
-    const std::string path = ScratchFolder() + "\\" + name;
-    CopyFileA(BesideMe(helper).c_str(), path.c_str(), FALSE);
-    return path;
-}
-
 // Windowless victims, left running (the run under test ends them; the bench cleans up the rest).
-void StartVictims(const std::string& path, int count) {
-    for (int i = 0; i < count; ++i) {
-        StartOptions options;
-        options.idleMs = 0;
-        Process victim = Start(path, options);
-        REQUIRE_EQ(victim.error(), "");
-        victim.Detach();
-    }
-    REQUIRE(WaitUntil([&] {
-        return static_cast<int>(ProcessesNamed(path.substr(path.rfind('\\') + 1)).size()) >= count;
-    }));
-}
+void StartVictims(const std::string& path, int count) { REQUIRE(!StartWindowless(path, count).empty()); }
 
 std::string MarkerFile() { return ScratchFolder() + "\\marker.log"; }
 
@@ -80,8 +62,8 @@ bool Shown(HWND main, MainControl id) { return Visible(ChildById(main, id)); }
 }  // namespace
 
 CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
-    const std::string word = CopyAs("victim.exe", "winword.exe");
-    const std::string excel = CopyAs("victim.exe", "Excel.EXE");
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string excel = CopyToScratch("victim.exe", "Excel.EXE");
     StartVictims(word, 3);
     StartVictims(excel, 1);
 
@@ -120,7 +102,7 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
 }
 
 CASE(ProgramToStartAlone) {
-    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     const DWORD before = GetTickCount();
     Process norvanex = Run("r:" + marker);
     bool windowSeen = false;
@@ -137,8 +119,8 @@ CASE(ProgramToStartAlone) {
 }
 
 CASE(OnlyTheLaterProgramToStart) {
-    const std::string first = CopyAs("marker.exe", "first.exe");
-    const std::string second = CopyAs("marker.exe", "second.exe");
+    const std::string first = CopyToScratch("marker.exe", "first.exe");
+    const std::string second = CopyToScratch("marker.exe", "second.exe");
     Process norvanex = Run("r:" + first + " r:" + second);
     CHECK(norvanex.WaitExit(10000).has_value());
     Sleep(500);
@@ -148,8 +130,8 @@ CASE(OnlyTheLaterProgramToStart) {
 }
 
 CASE(ResultWithProgramToStart) {
-    const std::string word = CopyAs("victim.exe", "winword.exe");
-    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     struct Language { const char* locale; const char* label3; int dpi; const char* shot; } languages[] = {
         {"en_US.UTF-8", "Called Programm", 96, "result-start-en-96"},
         {"de_DE.UTF-8", "Gestartetes Programm", 96, "result-start-de-96"},
@@ -194,7 +176,7 @@ CASE(ResultWithProgramToStart) {
 }
 
 CASE(EmptyProgramToStartShowsTheSection) {
-    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
     Process norvanex = Run("winword.exe r:");
     HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
     REQUIRE(main != nullptr);
@@ -206,8 +188,8 @@ CASE(EmptyProgramToStartShowsTheSection) {
 }
 
 CASE(QuestionFirst) {
-    const std::string word = CopyAs("victim.exe", "winword.exe");
-    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     enum class Answer { No, Escape, Close, Yes };
     struct Case { Answer answer; const char* locale; const char* message; } cases[] = {
         {Answer::No, "en_US.UTF-8", "Are you sure to do this?\r\rAll non saved files will be lost!"},
@@ -256,7 +238,7 @@ CASE(NoQuestionWhenNothingNamedRuns) {
     CHECK(FindDialog(norvanex.pid(), "Bestätigung") == nullptr);
 
     // Written in capitals it is a program name like any other: no question.
-    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
     Process capitals = Run("~ASK~ winword.exe");
     HWND main = capitals.WaitWindow(kTimeout, kResultCaption);
     REQUIRE(main != nullptr);
@@ -267,8 +249,8 @@ CASE(NoQuestionWhenNothingNamedRuns) {
 }
 
 CASE(OkBeforeTheStartTimerOpensNothing) {
-    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
-    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     Process norvanex = Run("winword.exe r:" + marker);
     HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
     REQUIRE(main != nullptr);
@@ -279,7 +261,7 @@ CASE(OkBeforeTheStartTimerOpensNothing) {
 }
 
 CASE(DoubleClickKeepsTheWindow) {
-    const std::string word = CopyAs("victim.exe", "winword.exe");
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
     for (bool onEntry : {true, false}) {
         StartVictims(word, 1);
         Process norvanex = Run("winword.exe");
@@ -295,8 +277,8 @@ CASE(DoubleClickKeepsTheWindow) {
 }
 
 CASE(HundredAndFirstParameterIsNeverRead) {
-    StartVictims(CopyAs("victim.exe", "winword.exe"), 1);
-    const std::string marker = CopyAs("marker.exe", "starter.exe");
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     std::string args = "winword.exe";
     for (int i = 2; i <= 100; ++i) args += " absent" + std::to_string(i) + ".exe";
     args += " r:" + marker;
@@ -312,7 +294,7 @@ CASE(HundredAndFirstParameterIsNeverRead) {
 
 CASE(EndedProgramStartsAgainOnce) {
     LeaveNoVictims cleanup;
-    const std::string single = CopyAs("marker.exe", "single.exe");
+    const std::string single = CopyToScratch("marker.exe", "single.exe");
     DeleteFileA(MarkerFile().c_str());
     StartOptions options;
     options.idleMs = 0;

@@ -99,6 +99,13 @@ class Process {
 Process Start(const std::string& exe, const StartOptions& options = {});
 Process Start(const std::string& exe, const std::string& args);
 
+// A copy of a helper program beside this one, under another name, in ScratchFolder(); its path.
+std::string CopyToScratch(const std::string& helper, const std::string& name);
+// Starts count copies of a windowless program (victim.exe and its copies), leaves them running,
+// and waits until ToolHelp lists them besides `alreadyRunning` others of that name. The pids of
+// that name then running; empty when a start failed or they did not appear.
+std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alreadyRunning = 0);
+
 // Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
 std::vector<DWORD> ProcessesNamed(const std::string& name);
 

@@ -309,6 +309,29 @@ Process Start(const std::string& exe, const std::string& args) {
   return Start(exe, options);
 }
 
+std::string CopyToScratch(const std::string& helper, const std::string& name) {
+  const std::string path = ScratchFolder() + "\\" + name;
+  CopyFileA(BesideMe(helper).c_str(), path.c_str(), FALSE);
+  return path;
+}
+
+std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alreadyRunning) {
+  for (int i = 0; i < count; ++i) {
+    StartOptions options;
+    options.idleMs = 0;
+    Process started = Start(exe, options);
+    if (!started) return {};
+    started.Detach();
+  }
+  const std::string name = exe.substr(exe.find_last_of("\\/") + 1);
+  std::vector<DWORD> pids;
+  const bool listed = WaitUntil([&] {
+    pids = ProcessesNamed(name);
+    return static_cast<int>(pids.size()) >= count + alreadyRunning;
+  });
+  return listed ? pids : std::vector<DWORD>{};
+}
+
 std::vector<DWORD> ProcessesNamed(const std::string& name) {
   std::vector<DWORD> pids;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
