@@ -25,7 +25,7 @@ constexpr UINT kTimer1Interval = 30000;
 constexpr UINT kTimer2Interval = 500;
 constexpr UINT kTimer4Interval = 1000;
 
-// SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON, and without the small-icon flag.
+// The system image lists: the small one (16641) and the large one (16640).
 constexpr UINT kSmallIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON;
 constexpr UINT kLargeIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON;
 
@@ -447,7 +447,7 @@ void TMainForm::ListView1DblClick() {
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (selected < 0) return;
     auto captionOf = [list](int index) {
-        char text[MAX_PATH + 1] = {};
+        char text[1024] = {};  // image paths from the kernel may be longer than MAX_PATH
         ListView_GetItemText(list, index, 0, text, sizeof text);
         return std::string(text);
     };
