@@ -334,16 +334,13 @@ std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alread
 
 std::vector<DWORD> ProcessesNamed(const std::string& name) {
   std::vector<DWORD> pids;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return pids;
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+  for (const ProcessEntry& process : AllProcesses()) {
     // Wine gives the bare file name; Windows 9x gave a full path.
-    const char* file = std::strrchr(entry.szExeFile, '\\');
-    if (SameTextNoCase(file ? file + 1 : entry.szExeFile, name)) pids.push_back(entry.th32ProcessID);
+    const size_t slash = process.name.rfind('\\');
+    if (SameTextNoCase(slash == std::string::npos ? process.name : process.name.substr(slash + 1), name)) {
+      pids.push_back(process.pid);
+    }
   }
-  CloseHandle(snapshot);
   return pids;
 }
 
