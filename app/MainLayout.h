@@ -1,13 +1,9 @@
 // The main window as designed at 96 DPI: control ids, kinds, places and texts of both modes.
 #pragma once
 
-namespace norvanex {
+#include "base/AnsiText.h"
 
-// An English and a German form; SelectText picks one when the text is set.
-struct TextPair {
-    const char* english;
-    const char* german;
-};
+namespace norvanex {
 
 // Ids of the main window's controls. BitBtn1 and BitBtn4 carry the dialog ids of the default and
 // the cancel button, so Enter and Escape reach them through IsDialogMessage.

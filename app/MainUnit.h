@@ -8,30 +8,13 @@
 
 #include "app/KillRun.h"
 #include "app/MainLayout.h"
-#include "app/Window_win.h"
+#include "base/AppInfo_win.h"
+#include "base/Window_win.h"
 
 namespace norvanex {
 
-// Application-wide facts set once at start.
-struct Application {
-    std::string title = "Norvanex";
-    std::string exePath;   // parameter 0
-    std::string helpFile;  // beside the executable
-    bool terminated = false;
-};
-Application& App();
-
-// Ends the program: the message loop stops as soon as it runs (also when asked during start-up).
-void Terminate();
-
 // Parameter `index` of this process's call line (0: the executable's own path).
 std::string ParamStr(int index);
-
-// The index of a path's small icon in the system image list; 0 when the shell knows none.
-int GetFileIconIndex(const std::string& path);
-
-// The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
-std::string GetVersionText();
 
 // A kill run's walk: the confirmation and the endings, made before any window exists, so that the
 // user waits for the processes to go and not for the result window to be built.

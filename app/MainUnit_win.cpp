@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "app/CallLine.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
@@ -24,10 +24,6 @@ constexpr UINT_PTR kTimer4 = 4;  // 1 s after the first "r:" parameter: open the
 constexpr UINT kTimer1Interval = 30000;
 constexpr UINT kTimer2Interval = 500;
 constexpr UINT kTimer4Interval = 1000;
-
-// The system image lists: the small one (16641) and the large one (16640).
-constexpr UINT kSmallIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON;
-constexpr UINT kLargeIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON;
 
 const ControlDesign& DesignOf(MainControl id) {
     for (const ControlDesign& design : kMainDesign) {
@@ -49,53 +45,11 @@ int GlyphOf(MainControl id) {
     }
 }
 
-// Asks the shell for a path's icon and drops the icon handle at once: only the index (and the
-// image list that the call returns) is used. A failed call leaves the cleared record.
-DWORD_PTR QueryShellIcon(const std::string& path, UINT flags, int& index) {
-    SHFILEINFOA info{};
-    const DWORD_PTR result = SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
-    if (info.hIcon) DestroyIcon(info.hIcon);
-    index = info.iIcon;
-    return result;
-}
-
 }  // namespace
-
-Application& App() {
-    static Application app;
-    return app;
-}
-
-void Terminate() {
-    if (!App().terminated) PostQuitMessage(0);
-    App().terminated = true;
-}
 
 std::string ParamStr(int index) {
     if (index == 0) return App().exePath;
     return CallLineParam(GetCommandLineA(), index, [](const char* p) -> const char* { return CharNextA(p); });
-}
-
-int GetFileIconIndex(const std::string& path) {
-    int index = 0;
-    QueryShellIcon(IconLookupPath(path), kSmallIconQuery, index);
-    return index;
-}
-
-std::string GetVersionText() {
-    const std::string& exe = App().exePath;
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
-    if (size == 0) return std::string();
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(exe.c_str(), 0, size, block.data())) return std::string();
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
-        length < sizeof(VS_FIXEDFILEINFO)) {
-        return std::string();
-    }
-    return FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
 }
 
 TMainForm::~TMainForm() {
@@ -281,9 +235,9 @@ void TMainForm::AutoSize() {
 void TMainForm::FormCreate() {
     // 1. The shell's image lists, through the root of the executable's drive.
     const std::string root = ParamStr(0).substr(0, 3);
-    int ignored = 0;
-    smallIcons_ = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kSmallIconQuery, ignored));
-    largeIcons_ = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kLargeIconQuery, ignored));
+    const SystemImageLists shellLists = QuerySystemImageLists(root);
+    smallIcons_ = shellLists.small;
+    largeIcons_ = shellLists.large;
     HWND list = Control(kListView1);
     ListView_SetImageList(list, smallIcons_, LVSIL_SMALL);
     ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);

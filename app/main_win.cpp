@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/CommonControls_win.h"
+#include "base/CommonControls_win.h"
 #include "app/MainUnit.h"
 #include "process/ProcessAccess.h"
 #include "ui/Info.h"

@@ -1,7 +1,7 @@
 // TInfos: the about box, created hidden at start.
 #pragma once
 
-#include "app/Window_win.h"
+#include "base/Window_win.h"
 
 namespace norvanex {
 

@@ -1,7 +1,7 @@
 // TInfos: the about box window, fixed size, close box only, on top of other windows.
 #include "ui/Info.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 namespace norvanex {
 

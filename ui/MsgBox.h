@@ -2,11 +2,11 @@
 // are the fixed German ones in both languages.
 #pragma once
 
-#include "app/MainLayout.h"
-
 #include <windows.h>
 
 #include <string>
+
+#include "base/AnsiText.h"
 
 namespace norvanex {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppInfo.h"
-#include "app/CommonControls_win.h"
-#include "app/Window_win.h"
+#include "base/AppInfo.h"
+#include "base/CommonControls_win.h"
+#include "base/Window_win.h"
 #include "ui/Lang.h"
 
 namespace norvanex {

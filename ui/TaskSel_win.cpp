@@ -1,7 +1,7 @@
 // TTaskSelect: the task chooser window, dialog border, on top of other windows.
 #include "ui/TaskSel.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "ui/Lang.h"
 
 namespace norvanex {

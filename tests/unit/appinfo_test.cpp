@@ -1,7 +1,7 @@
 // Version text, help file path, icon lookup path and DPI scaling.
 #include <gtest/gtest.h>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 using namespace norvanex;
 

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "app/MainUnit.h"
-#include "app/Window_win.h"
+#include "base/Window_win.h"
 #include "ui/Lang.h"
 
 using namespace driver;

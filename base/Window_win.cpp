@@ -1,5 +1,5 @@
 // The program's message loop and what its windows share.
-#include "app/Window_win.h"
+#include "base/Window_win.h"
 
 namespace norvanex {
 

@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "app/CommonControls_win.h"
+#include "base/CommonControls_win.h"
 
 namespace norvanex {
 

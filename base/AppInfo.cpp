@@ -1,5 +1,5 @@
 // Version text, help file path, icon lookup path and DPI scaling.
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 namespace norvanex {
 

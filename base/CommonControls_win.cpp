@@ -1,6 +1,6 @@
 // comctl32, loaded at its first use. LoadLibraryA runs under the process's default activation
 // context, so the manifest's binding to Common Controls 6.0 applies as it does to a static import.
-#include "app/CommonControls_win.h"
+#include "base/CommonControls_win.h"
 
 namespace norvanex::comctl {
 

@@ -1,0 +1,36 @@
+// 8-bit ANSI text as the program compares and cuts it: letters a to z fold, nothing else does, and
+// the two bytes of a double-byte character (code pages 932, 936, 949, 950) always stay together.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace norvanex {
+
+// An English and a German form; SelectText picks one when the text is set.
+struct TextPair {
+    const char* english;
+    const char* german;
+};
+
+// Whether a byte opens a double-byte character in the ANSI code page (IsDBCSLeadByte on Windows).
+// The question is injected so that every rule here is tested with real double-byte pairs natively.
+using LeadByteFn = bool (*)(unsigned char byte);
+
+// The answer of every single-byte code page, 1252 among them: no byte leads.
+bool NoLeadBytes(unsigned char byte);
+
+// True when a and b hold the same characters, where a to z and A to Z are compared without regard
+// to case in single-byte characters only: the trail byte of a double-byte character is compared
+// exactly, whatever letter it looks like.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b, LeadByteFn isLeadByte);
+
+// Where the part after the last separator starts: one past the last single-byte character that
+// `separators` lists, 0 when there is none. A trail byte that looks like a separator is none.
+std::size_t NamePartStart(std::string_view text, std::string_view separators, LeadByteFn isLeadByte);
+
+// Everything after the last backslash; the whole text without one, empty when it ends in one.
+std::string_view AfterLastBackslash(std::string_view text, LeadByteFn isLeadByte);
+
+}  // namespace norvanex

@@ -1,0 +1,70 @@
+// The running program's shared facts, its icon lookups and its version resource.
+#include "base/AppInfo_win.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "base/AppInfo.h"
+
+namespace norvanex {
+
+namespace {
+
+// The system image lists: the small one (16641) and the large one (16640).
+constexpr UINT kSmallIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON;
+constexpr UINT kLargeIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON;
+
+// Asks the shell for a path's icon and drops the icon handle at once: only the index (and the
+// image list that the call returns) is used. A failed call leaves the cleared record.
+DWORD_PTR QueryShellIcon(const std::string& path, UINT flags, int& index) {
+    SHFILEINFOA info{};
+    const DWORD_PTR result = SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
+    if (info.hIcon) DestroyIcon(info.hIcon);
+    index = info.iIcon;
+    return result;
+}
+
+}  // namespace
+
+Application& App() {
+    static Application app;
+    return app;
+}
+
+void Terminate() {
+    if (!App().terminated) PostQuitMessage(0);
+    App().terminated = true;
+}
+
+int GetFileIconIndex(const std::string& path) {
+    int index = 0;
+    QueryShellIcon(IconLookupPath(path), kSmallIconQuery, index);
+    return index;
+}
+
+SystemImageLists QuerySystemImageLists(const std::string& root) {
+    int ignored = 0;
+    SystemImageLists lists;
+    lists.small = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kSmallIconQuery, ignored));
+    lists.large = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kLargeIconQuery, ignored));
+    return lists;
+}
+
+std::string GetVersionText() {
+    const std::string& exe = App().exePath;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+    if (size == 0) return std::string();
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(exe.c_str(), 0, size, block.data())) return std::string();
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        return std::string();
+    }
+    return FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
+}
+
+}  // namespace norvanex

@@ -1,0 +1,37 @@
+// The running program's shared facts and shell services, for every window of the program.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace norvanex {
+
+// Application-wide facts set once at start.
+struct Application {
+    std::string title = "Norvanex";
+    std::string exePath;   // parameter 0
+    std::string helpFile;  // beside the executable
+    bool terminated = false;
+};
+Application& App();
+
+// Ends the program: the message loop stops as soon as it runs (also when asked during start-up).
+void Terminate();
+
+// The index of a path's small icon in the system image list; 0 when the shell knows none.
+int GetFileIconIndex(const std::string& path);
+
+// The shell's small and large system image lists, asked for through `root` (a drive root). They
+// belong to the shell: never changed, never destroyed.
+struct SystemImageLists {
+    HIMAGELIST small = nullptr;
+    HIMAGELIST large = nullptr;
+};
+SystemImageLists QuerySystemImageLists(const std::string& root);
+
+// The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
+std::string GetVersionText();
+
+}  // namespace norvanex
