@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Window_win.h"
@@ -40,7 +41,7 @@ private:
     void TasksDblClick();
     bool IsRefreshKey(const MSG& msg) const;
     void FitLabel1();
-    void FitColumn();
+    void FitColumn(const std::unordered_map<std::string, int>& distinctTexts);
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int designValue) const;
 

@@ -132,7 +132,8 @@ void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     HWND tasks = Control(kTasks);
     SetFocus(tasks);
     if (ListView_GetItemCount(tasks) > 0) ListView_SetItemState(tasks, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-    UpdateWindow(hwnd_);
+    // Painted whole before anything else is read: the user sees the filled list at once.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 
     MSG msg{};
     bool quit = false;
@@ -194,7 +195,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     for (std::size_t i = 0; i < collected_.size(); ++i) {
         const auto found = icons.try_emplace(collected_[i], 0);
-        if (found.second) found.first->second = GetFileIconIndex(collected_[i]);
+        if (found.second) found.first->second = GetFileIconIndexOnly(collected_[i]);
         item.iItem = static_cast<int>(i);
         item.pszText = const_cast<char*>(collected_[i].c_str());
         item.iImage = found.first->second;
@@ -204,7 +205,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     }
     SetWindowTextA(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)).c_str());
     FitLabel1();
-    FitColumn();
+    FitColumn(icons);
     SendMessageA(tasks, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(tasks, nullptr, TRUE);
 }
@@ -227,11 +228,11 @@ void TTaskSelect::FitLabel1() {
 
 // The list's columns are as wide as the longest caption needs, at most the list's own width, so a
 // path is cut only where it could never fit.
-void TTaskSelect::FitColumn() {
+void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinctTexts) {
     HWND tasks = Control(kTasks);
     int widest = 0;
-    for (const std::string& text : collected_) {
-        widest = std::max(widest, static_cast<int>(ListView_GetStringWidth(tasks, text.c_str())));
+    for (const auto& text : distinctTexts) {
+        widest = std::max(widest, static_cast<int>(ListView_GetStringWidth(tasks, text.first.c_str())));
     }
     RECT client{};
     GetClientRect(tasks, &client);
