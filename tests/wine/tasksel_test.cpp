@@ -122,9 +122,11 @@ CASE(ChooserChild) {
 
 CASE(ListsRunningHelpersWithPathsAndCount) {
     REQUIRE(!HelperPath().empty());
-    struct Language { const char* locale; const char* title; const char* abort; const char* count; } languages[] = {
-        {"", "Choose tasks to kill", "A&bort", " running tasks:"},
-        {"de_DE.UTF-8", "Zu beendende Tasks wählen", "A&bbrechen", " laufende Tasks:"},
+    struct Language {
+        const char *locale, *title, *abort, *count, *hint;
+    } languages[] = {
+        {"", "Choose tasks to kill", "A&bort", " running tasks:", "double-click for details"},
+        {"de_DE.UTF-8", "Zu beendende Tasks wählen", "A&bbrechen", " laufende Tasks:", "Doppelclick für Details"},
     };
     for (const Language& l : languages) {
         check::Log(std::string("locale ") + (*l.locale ? l.locale : "C"));
@@ -144,6 +146,7 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
         }
         CHECK_EQ(Text(ChildById(c.dialog, kBitBtn1)), "&OK");
         CHECK_EQ(Text(ChildById(c.dialog, kBitBtn2)), l.abort);
+        CHECK_EQ(Hint(tasks).value_or("(no hint)"), std::string(l.hint));
 
         const int rows = LvCount(tasks);
         CHECK(rows >= 3);  // the two helpers and at least the chooser's own process
