@@ -23,7 +23,15 @@ namespace {
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
 
-UINT CheckMark(bool checked) { return INDEXTOSTATEIMAGEMASK(checked ? 2 : 1); }
+// The state image of a ticked check box in a list view with LVS_EX_CHECKBOXES.
+constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+
+const Design& DesignOf(Control id) {
+    for (const Design& design : kDesign) {
+        if (design.id == id) return design;
+    }
+    return kDesign[0];
+}
 
 }  // namespace
 
@@ -201,7 +209,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
         item.iImage = found.first->second;
         ListView_InsertItem(tasks, &item);
         // A list with check boxes gives every new row a cleared one, whatever the insert asks.
-        if (marks[i]) ListView_SetItemState(tasks, static_cast<int>(i), CheckMark(true), LVIS_STATEIMAGEMASK);
+        if (marks[i]) ListView_SetItemState(tasks, static_cast<int>(i), kChecked, LVIS_STATEIMAGEMASK);
     }
     SetWindowTextA(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)).c_str());
     FitLabel1();
@@ -220,8 +228,8 @@ void TTaskSelect::FitLabel1() {
     DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
-    const Design& d = kDesign[3];
-    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.right, Scale(kClientWidth - 8 - d.left)), extent.bottom,
+    const int room = Scale(kClientWidth - 8 - DesignOf(kLabel1).left);
+    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.right, room), extent.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(label, nullptr, TRUE);
 }
