@@ -25,8 +25,17 @@ constexpr const char* kOwnerCaption = "Chooser owner";
 
 struct Outcome {
     int result = -1;
+    int helpRequests = -1;  // WM_HELP messages that reached the owner
     std::vector<std::string> checked;
 };
+
+int ownerHelpRequests = 0;
+
+// The editor's stand-in: it counts the help requests that reach it.
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HELP) ++ownerHelpRequests;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
 
 // A child showing the chooser, and what it handed back once it ended.
 struct Chooser {
@@ -42,6 +51,7 @@ struct Chooser {
         std::ifstream in(out, std::ios::binary);
         std::string line;
         if (std::getline(in, line)) outcome.result = std::atoi(line.c_str());
+        if (std::getline(in, line)) outcome.helpRequests = std::atoi(line.c_str());
         while (std::getline(in, line)) outcome.checked.push_back(line);
         return outcome;
     }
@@ -109,12 +119,17 @@ CASE(ChooserChild) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND owner = CreateWindowExA(0, WC_STATICA, kOwnerCaption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                 nullptr, nullptr, instance, nullptr);
+    WNDCLASSA ownerClass{};
+    ownerClass.lpfnWndProc = OwnerProc;
+    ownerClass.hInstance = instance;
+    ownerClass.lpszClassName = "ChooserOwner";
+    RegisterClassA(&ownerClass);
+    HWND owner = CreateWindowExA(0, ownerClass.lpszClassName, kOwnerCaption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 200, 100, nullptr, nullptr, instance, nullptr);
     norvanex::TaskChoice choice;
     if (norvanex::TaskSelect().Create(instance, owner)) norvanex::TaskSelect().ShowModal(owner, choice);
     std::ofstream file(out, std::ios::binary);
-    file << choice.result << '\n';
+    file << choice.result << '\n' << ownerHelpRequests << '\n';
     for (const std::string& caption : choice.checked) file << caption << '\n';
     file.close();
     ExitProcess(IsWindowEnabled(owner) ? 0 : 3);
@@ -184,12 +199,17 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
     CHECK_EQ(lstrcmpiA(outcome.checked[0].c_str(), HelperPath().c_str()), 0);
     CHECK_EQ(lstrcmpiA(outcome.checked[1].c_str(), HelperPath().c_str()), 0);
 
-    // OK with nothing checked: accepted, nothing listed.
+    // OK with nothing checked (Enter, the default button): accepted, nothing listed. F1 before it
+    // opens nothing: the chooser has no help, and the request must not travel on to the owner.
     Chooser empty = ShowChooser();
     REQUIRE(empty.dialog != nullptr);
+    CHECK(PressKey(empty.Tasks(), VK_F1));
+    Sleep(200);
+    CHECK(Visible(empty.dialog));
     PressKey(empty.Tasks(), VK_RETURN);
     const Outcome none = empty.Finish();
     CHECK_EQ(none.result, 1);
+    CHECK_EQ(none.helpRequests, 0);
     CHECK(none.checked.empty());
 }
 
