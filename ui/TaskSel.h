@@ -21,7 +21,8 @@ public:
     TTaskSelect() = default;
     ~TTaskSelect();
 
-    // Registers the class and creates the hidden dialog, owned by `owner`.
+    // Registers the class and creates the hidden dialog, owned by `owner`; its controls are built
+    // at the first showing.
     bool Create(HINSTANCE instance, HWND owner);
 
     // Shows the chooser modally over `owner` (disabled meanwhile), fills it, returns when it

@@ -85,7 +85,6 @@ void TTaskSelect::FormCreate() {
                                        instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-    SetWindowTextA(hwnd_, Select(texts::kTitle).c_str());
     SetWindowTextA(Control(kBitBtn1), Select(texts::kBitBtn1).c_str());
     SetWindowTextA(Control(kBitBtn2), Select(texts::kBitBtn2).c_str());
     glyphs_[0] = SetButtonGlyph(Control(kBitBtn1), IDB_BITBTN1, Scale(4));
@@ -123,6 +122,9 @@ void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     if (owner && GetWindow(hwnd_, GW_OWNER) != owner) {
         SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     }
+    // Every start creates the chooser, most never show it: its controls are built at the first
+    // showing, so that neither the editor nor a kill run's result window waits for them.
+    if (!Control(kTasks)) FormCreate();
     taskSelectResult_ = 8;
     modal_ = true;
 
@@ -277,7 +279,7 @@ void TTaskSelect::TasksDblClick() {
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            FormCreate();
+            SetWindowTextA(hwnd_, Select(texts::kTitle).c_str());
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kBitBtn1 && modal_) BitBtn1Click();
