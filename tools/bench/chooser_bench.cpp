@@ -103,6 +103,9 @@ int main(int argc, char** argv) {
     RegisterClassA(&stopwatchClass);
     HWND stopwatch = CreateWindowExA(0, stopwatchClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      instance, nullptr);
+    // What the editor has done before its chooser can be shown: the shell's image lists asked for.
+    const std::string root = norvanex::App().exePath.substr(0, 3);
+    norvanex::QuerySystemImageLists(root);
     HWND owner = CreateWindowExA(0, WC_STATICA, "Editor stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 377, 305,
                                  nullptr, nullptr, instance, nullptr);
     const double createStart = NowMs();
