@@ -26,6 +26,21 @@ std::string Select(const TextPair& text) { return SelectText(text.english, text.
 // The state image of a ticked check box in a list view with LVS_EX_CHECKBOXES.
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 
+// Holds a window's drawing back until it goes, also when what it guards throws.
+class RedrawLock {
+public:
+    explicit RedrawLock(HWND window) : window_(window) { SendMessageA(window_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawLock() {
+        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    RedrawLock(const RedrawLock&) = delete;
+    RedrawLock& operator=(const RedrawLock&) = delete;
+
+private:
+    HWND window_;
+};
+
 const Design& DesignOf(Control id) {
     for (const Design& design : kDesign) {
         if (design.id == id) return design;
@@ -131,6 +146,10 @@ void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     // Filled once for this showing, before it appears: activations while it is open (a
     // properties sheet opened from it, a switch to another program and back) keep the rows and
     // the user's marks. F5 refills on purpose.
+    // Each showing starts empty, so a fill that fails leaves no rows or marks of the last one.
+    collected_.clear();
+    ListView_DeleteAllItems(Control(kTasks));
+    SetWindowTextA(Control(kLabel1), "");
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     RunHandler([&] { FillTaskList(false); });
     SetCursor(previous);
@@ -196,7 +215,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     collected_ = CollectTaskTexts(Processes());
     const std::vector<bool> marks = MarksAfterRefill(before, collected_, SystemLeadByte);
 
-    SendMessageA(tasks, WM_SETREDRAW, FALSE, 0);
+    const RedrawLock lock(tasks);
     ListView_DeleteAllItems(tasks);
     ListView_SetItemCount(tasks, static_cast<int>(collected_.size()));
     // Several processes of one program share their text: the shell is asked once per text.
@@ -216,8 +235,6 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     SetWindowTextA(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)).c_str());
     FitLabel1();
     FitColumn(icons);
-    SendMessageA(tasks, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(tasks, nullptr, TRUE);
 }
 
 void TTaskSelect::FitLabel1() {
