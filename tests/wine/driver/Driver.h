@@ -254,6 +254,29 @@ class DpiScope {
 int BenchDpi();  // LogPixels as set now (96 when the value is missing)
 bool SetBenchDpi(int dpi);
 
+// Hands what the shell opens for some classes to marker.exe instead of a browser or mail program:
+// sets HKEY_CLASSES_ROOT\<class>\shell\open\command to `"<marker.exe>" "%1"` for each class
+// ("https", "mailto", "htmlfile", ...), and puts back what was there when it goes away. Programs
+// started with NORVANEX_MARKER in their environment pass it on to what they open, so the marker
+// writes the opened target into that file.
+class ShellOpenRecorder {
+ public:
+  explicit ShellOpenRecorder(std::initializer_list<const char*> classes);
+  ~ShellOpenRecorder();
+  ShellOpenRecorder(const ShellOpenRecorder&) = delete;
+  ShellOpenRecorder& operator=(const ShellOpenRecorder&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  struct Saved {
+    std::string key;
+    bool existed;
+    std::string value;
+  };
+  std::vector<Saved> saved_;
+  bool ok_ = true;
+};
+
 // ---- The host ----------------------------------------------------------------------------------
 
 // Runs a /bin/sh command on the Linux host (Wine starts Unix executables for CreateProcess) and
