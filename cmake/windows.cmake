@@ -42,3 +42,4 @@ if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release"
 endif()
 
 add_subdirectory(tools/bench)
+include(cmake/help.cmake)

@@ -7,7 +7,7 @@ namespace norvanex {
 constexpr const char* kHelpTopicIndex = "hlp_index";     // German
 constexpr const char* kHelpTopicIndexE = "hlp_index_e";  // English
 
-// Map numbers of the same topics. The help sources (tools/helpc/content/) assign them and the
+// Map numbers of the same topics. The help sources (resources/help/) assign them and the
 // tests read them back from the built file; they never change once released, because a viewer
 // opened by number from an older program must still find its topic.
 constexpr unsigned kHelpMapIndex = 1000;   // hlp_index, German
