@@ -61,6 +61,18 @@ HelpViewerFacts ViewerFacts(const std::string& htmlPage) {
     return facts;
 }
 
+// The shell turns a file: URL back into a path and loses the #topic on the way (Wine then looks
+// for a file named "page.html#topic" and finds none), so the program that opens the page, the
+// default browser, gets the URL itself. Without one the page opens plainly, at its top.
+void OpenPageAtTopic(const std::string& page, const char* topic) {
+    char browser[MAX_PATH + 1] = {};
+    if (reinterpret_cast<INT_PTR>(FindExecutableA(page.c_str(), nullptr, browser)) > 32 && browser[0] != '\0') {
+        const std::string url = '"' + FileUrl(page, topic, SystemLeadByte) + '"';
+        if (reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", browser, url.c_str(), "", SW_SHOW)) > 32) return;
+    }
+    ShellExecuteA(nullptr, "open", page.c_str(), "", "", SW_SHOW);
+}
+
 }  // namespace
 
 void ShowHelpIndex(HWND owner) {
@@ -68,7 +80,7 @@ void ShowHelpIndex(HWND owner) {
     const std::string& helpFile = App().helpFile;
     const std::string page = BesideHelpFile(helpFile, topic.htmlPage);
     if (ChooseHelpViewer(ViewerFacts(page)) == HelpViewer::Browser) {
-        ShellExecuteA(nullptr, "open", FileUrl(page, topic.contextId, SystemLeadByte).c_str(), "", "", SW_SHOW);
+        OpenPageAtTopic(page, topic.contextId);
         return;
     }
     // Wine's viewer runs no macros, so JumpID through HELP_COMMAND would open nothing there; the

@@ -224,7 +224,9 @@ void TInfos::Execute() {
     // activation goes back to the owner and not to another program.
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     if (owner) EnableWindow(owner, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
+    // Shown at the top of the z-order explicitly: Wine otherwise shows a box opened a second time
+    // behind its owner.
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(hwnd_);
     SetFocus(Control(kInfoBitBtn1));
     modal_ = true;

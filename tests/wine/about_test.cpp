@@ -163,8 +163,9 @@ CASE(TextsAndPlacesInBothLanguagesOnEveryOpening) {
             REQUIRE(box != nullptr);
             CHECK_EQ(Text(box), "Info");
             CheckBox(editor, box, *language);
-            CHECK(NavyPixels(ChildById(box, kInfoLabel6)) > 20);
-            CHECK(NavyPixels(ChildById(box, kInfoLabel4)) > 20);
+            // In front of the editor and painted, also when opened a second time.
+            CHECK(WaitUntil([&] { return NavyPixels(ChildById(box, kInfoLabel6)) > 20; }, 3000));
+            CHECK(WaitUntil([&] { return NavyPixels(ChildById(box, kInfoLabel4)) > 20; }, 3000));
             CHECK_EQ(NavyPixels(ChildById(box, kInfoLabel5)), 0);
             if (opening == 1) CHECK(!Screenshot(language->shot, box).empty());
             Click(ChildById(box, kInfoBitBtn1));

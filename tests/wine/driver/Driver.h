@@ -255,10 +255,11 @@ int BenchDpi();  // LogPixels as set now (96 when the value is missing)
 bool SetBenchDpi(int dpi);
 
 // Hands what the shell opens for some classes to marker.exe instead of a browser or mail program:
-// sets HKEY_CLASSES_ROOT\<class>\shell\open\command to `"<marker.exe>" "%1"` for each class
-// ("https", "mailto", "htmlfile", ...), and puts back what was there when it goes away. Programs
-// started with NORVANEX_MARKER in their environment pass it on to what they open, so the marker
-// writes the opened target into that file.
+// sets HKEY_CLASSES_ROOT\\<class>\\shell\\open\\command to `"<marker.exe>" "%1"` for each URL
+// scheme or class ("https", "mailto", ...); an extension (".html") is pointed at a class of the
+// recorder's own that does the same. Everything is put back when it goes away. Programs started
+// with NORVANEX_MARKER in their environment pass it on to what they open, so the marker writes the
+// opened target into that file.
 class ShellOpenRecorder {
  public:
   explicit ShellOpenRecorder(std::initializer_list<const char*> classes);
@@ -269,10 +270,11 @@ class ShellOpenRecorder {
 
  private:
   struct Saved {
-    std::string key;
+    std::string key;  // under HKEY_CLASSES_ROOT; its default value
     bool existed;
     std::string value;
   };
+  void Set(const std::string& key, const std::string& value);
   std::vector<Saved> saved_;
   bool ok_ = true;
 };

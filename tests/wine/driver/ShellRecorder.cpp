@@ -28,24 +28,36 @@ bool WriteDefault(const std::string& key, const std::string& value) {
   return status == ERROR_SUCCESS;
 }
 
+constexpr const char* kRecordedClass = "NorvanexRecorded";
+
 }  // namespace
+
+void ShellOpenRecorder::Set(const std::string& key, const std::string& value) {
+  Saved saved{key, false, std::string()};
+  saved.existed = ReadDefault(key, saved.value);
+  ok_ = WriteDefault(key, value) && ok_;
+  saved_.push_back(saved);
+}
 
 ShellOpenRecorder::ShellOpenRecorder(std::initializer_list<const char*> classes) {
   const std::string command = QuoteArg(BesideMe("marker.exe")) + " \"%1\"";
   for (const char* name : classes) {
-    Saved saved{std::string(name) + "\\shell\\open\\command", false, std::string()};
-    saved.existed = ReadDefault(saved.key, saved.value);
-    ok_ = WriteDefault(saved.key, command) && ok_;
-    saved_.push_back(saved);
+    if (name[0] == '.') {
+      Set(name, kRecordedClass);
+      Set(std::string(kRecordedClass) + "\\shell\\open\\command", command);
+    } else {
+      Set(std::string(name) + "\\shell\\open\\command", command);
+    }
   }
 }
 
+// In reverse, so that a key set twice gets its first value back.
 ShellOpenRecorder::~ShellOpenRecorder() {
-  for (const Saved& saved : saved_) {
-    if (saved.existed) {
-      WriteDefault(saved.key, saved.value);
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+    if (it->existed) {
+      WriteDefault(it->key, it->value);
     } else {
-      WriteDefault(saved.key, "");
+      RegDeleteKeyA(HKEY_CLASSES_ROOT, it->key.c_str());
     }
   }
 }
