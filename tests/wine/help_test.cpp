@@ -62,7 +62,10 @@ bool ViewerShows(const std::string& title, const std::string& shot = "") {
     if (!shown) {
         check::Log("viewer: " + (viewer ? "'" + ViewerTopicText(viewer).substr(0, 80) + "'" : std::string("none")));
     }
-    if (viewer && !shot.empty()) CHECK(!Screenshot(shot, viewer).empty());
+    if (viewer && !shot.empty()) {
+        Sleep(500);  // the viewer draws its button bar after the topic
+        CHECK(!Screenshot(shot, viewer).empty());
+    }
     for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
         for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
     }
