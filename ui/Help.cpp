@@ -86,6 +86,12 @@ std::string BesideHelpFile(const std::string& helpFile, std::string_view name) {
     return path.append(name);
 }
 
+bool TakesPageUrl(std::string_view program, LeadByteFn isLeadByte) {
+    const std::string_view name = program.substr(NamePartStart(program, "\\/:", isLeadByte));
+    return !name.empty() && !EqualsIgnoringAsciiCase(name, "rundll32.exe", isLeadByte) &&
+           !EqualsIgnoringAsciiCase(name, "rundll32", isLeadByte);
+}
+
 std::string FileUrl(std::string_view path, std::string_view fragment, LeadByteFn isLeadByte) {
     std::string url = "file:";
     std::size_t i = 0;

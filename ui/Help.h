@@ -51,6 +51,11 @@ HelpViewer ChooseHelpViewer(const HelpViewerFacts& facts);
 // A file in the same folder as the help file (which ends in "Norvanex.hlp").
 std::string BesideHelpFile(const std::string& helpFile, std::string_view name);
 
+// Whether the program that opens the HTML page can be handed the page's URL with its #topic as
+// its argument: a browser can; rundll32.exe, behind which some associations hide a DLL entry, would
+// take it for the DLL to call, and nothing would open. False for an empty program too.
+bool TakesPageUrl(std::string_view program, LeadByteFn isLeadByte);
+
 // A file: URL for a Windows path with a fragment: "C:\My Help\a.html" and "top" give
 // file:///C:/My%20Help/a.html#top; a UNC path \\server\share\a.html gives file://server/share/a.html.
 // Backslashes become slashes only where they are characters of their own (never a trail byte);

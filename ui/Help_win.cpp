@@ -66,7 +66,8 @@ HelpViewerFacts ViewerFacts(const std::string& htmlPage) {
 // default browser, gets the URL itself. Without one the page opens plainly, at its top.
 void OpenPageAtTopic(const std::string& page, const char* topic) {
     char browser[MAX_PATH + 1] = {};
-    if (reinterpret_cast<INT_PTR>(FindExecutableA(page.c_str(), nullptr, browser)) > 32 && browser[0] != '\0') {
+    if (reinterpret_cast<INT_PTR>(FindExecutableA(page.c_str(), nullptr, browser)) > 32 &&
+        TakesPageUrl(browser, SystemLeadByte)) {
         const std::string url = '"' + FileUrl(page, topic, SystemLeadByte) + '"';
         if (reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", browser, url.c_str(), "", SW_SHOW)) > 32) return;
     }

@@ -121,6 +121,22 @@ TEST(Help, FileUrlOfTheHtmlPage) {
     EXPECT_EQ(FileUrl("C:\\x.html", "", NoLeadBytes), "file:///C:/x.html");
 }
 
+TEST(Help, OnlyABrowserIsHandedThePageUrl) {
+    struct Case { const char* program; LeadByteFn lead; bool expected; } cases[] = {
+        {"C:\\Program Files\\Browser\\browser.exe", NoLeadBytes, true},
+        {"C:\\WINDOWS\\system32\\RUNDLL32.EXE", NoLeadBytes, false},
+        {"C:\\Windows\\System32\\rundll32", NoLeadBytes, false},
+        {"rundll32.exe", NoLeadBytes, false},
+        {"C:\\Tools\\rundll32.exe.bak", NoLeadBytes, true},
+        {"", NoLeadBytes, false},
+        {"C:\\Tools\\", NoLeadBytes, false},
+        // A Shift-JIS name whose trail byte is 0x5C is a name, not a folder.
+        {"C:\\\x83\x5C", Lead932, true},
+        {"C:\\\x83\x5C", NoLeadBytes, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TakesPageUrl(c.program, c.lead), c.expected) << c.program;
+}
+
 TEST(Info, LinkTargets) {
     struct Case { const char* site; const char* home; const char* expected; } cases[] = {
         {"https://www.norvanex.example", "https://www.norvanex.example/norvanex/",
