@@ -8,6 +8,10 @@
 
 namespace norvanex {
 
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+
 class TInfos : public Window<TInfos> {
 public:
     static constexpr const char* kClassName = "TInfos";
@@ -24,6 +28,8 @@ private:
     friend class Window<TInfos>;
 
     void CreateControls();
+    void BringToFront();
+    void TimerFrontTimer();
     void HelpExecute();
     void BitBtn1Click();
     void Label5Click();
@@ -45,7 +51,7 @@ private:
     GdiObject<HFONT> titleFont_;
     GdiObject<HFONT> linkFont_;
     GdiObject<HBITMAP> logo_;  // composed over the window colour, 88 x 42
-    HICON icon_ = nullptr;     // the program's own, from its resources: never destroyed
+    Owned<HICON, IconDeleter> icon_;  // the program's icon at the box's size
     ImageList okGlyph_;
 };
 

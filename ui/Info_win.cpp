@@ -18,6 +18,11 @@ namespace {
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 
+// Shortly after showing: the box comes to the front once more. Under Wine the owner's activation,
+// left over from a closing just before, can otherwise still land above the box.
+constexpr UINT_PTR kTimerFront = 1;
+constexpr UINT kTimerFrontInterval = 300;
+
 const InfoDesign& DesignOf(InfoControl id) {
     for (const InfoDesign& design : kInfoDesign) {
         if (design.id == id) return design;
@@ -61,7 +66,6 @@ ImageList LoadEnabledGlyph(HINSTANCE instance, int bitmapId) {
 
 TInfos::~TInfos() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (icon_) DestroyIcon(icon_);
 }
 
 bool TInfos::Create(HINSTANCE instance, HWND owner) {
@@ -126,8 +130,8 @@ void TInfos::CreateControls() {
 
 void TInfos::LoadPictures() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    icon_ = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON, Scale(32), Scale(32), 0));
+    icon_.reset(static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON, Scale(32), Scale(32), 0)));
 
     // The logo carries straight alpha; it is laid over the window colour once, so that it draws
     // (and scales) as a plain picture.
@@ -224,10 +228,8 @@ void TInfos::Execute() {
     // activation goes back to the owner and not to another program.
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     if (owner) EnableWindow(owner, FALSE);
-    // Shown at the top of the z-order explicitly: Wine otherwise shows a box opened a second time
-    // behind its owner.
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    SetForegroundWindow(hwnd_);
+    BringToFront();
+    SetTimer(hwnd_, kTimerFront, kTimerFrontInterval, nullptr);
     SetFocus(Control(kInfoBitBtn1));
     modal_ = true;
     MSG msg;
@@ -246,9 +248,21 @@ void TInfos::Execute() {
         });
     }
     modal_ = false;
+    KillTimer(hwnd_, kTimerFront);
     if (owner) EnableWindow(owner, TRUE);
     ShowWindow(hwnd_, SW_HIDE);
-    if (owner) SetActiveWindow(owner);
+}
+
+// Shown at the top of the z-order explicitly, not only made visible: Wine showed a box opened a
+// second time behind its owner.
+void TInfos::BringToFront() {
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetForegroundWindow(hwnd_);
+}
+
+void TInfos::TimerFrontTimer() {
+    KillTimer(hwnd_, kTimerFront);
+    if (modal_) BringToFront();
 }
 
 void TInfos::HelpExecute() { ShowHelpIndex(GetWindow(hwnd_, GW_OWNER)); }
@@ -281,7 +295,9 @@ void TInfos::DrawPicture(const DRAWITEMSTRUCT& item) {
     const RECT& r = item.rcItem;
     if (item.CtlID == kInfoImage1) {
         FillRect(item.hDC, &r, GetSysColorBrush(COLOR_WINDOW));
-        if (icon_) DrawIconEx(item.hDC, r.left, r.top, icon_, r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
+        if (icon_.get()) {
+            DrawIconEx(item.hDC, r.left, r.top, icon_.get(), r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
+        }
         return;
     }
     if (item.CtlID != kInfoImage8 || !logo_.get()) return;
@@ -311,6 +327,9 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case DM_GETDEFID:
             return MAKELRESULT(kInfoBitBtn1, DC_HASDEFID);
+        case WM_TIMER:
+            if (wParam == kTimerFront) TimerFrontTimer();
+            return 0;
         case WM_HELP:
             // F1 here opens help, and goes no further up to the owner.
             HelpExecute();

@@ -55,10 +55,12 @@ std::string ViewerTopicText(HWND viewer) {
 // given, and closes the viewer again.
 bool ViewerShows(const std::string& title, const std::string& shot = "") {
     HWND viewer = nullptr;
+    const DWORD start = GetTickCount();
     const bool shown = WaitUntil([&] {
         viewer = ViewerWindow();
         return viewer && ViewerTopicText(viewer).compare(0, title.size(), title) == 0;
     });
+    if (shown) check::Log("topic shown " + std::to_string(GetTickCount() - start) + " ms after the key");
     if (!shown) {
         check::Log("viewer: " + (viewer ? "'" + ViewerTopicText(viewer).substr(0, 80) + "'" : std::string("none")));
     }
