@@ -52,7 +52,7 @@ public:
         if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
         int lineNo = 0;
         size_t pos = 0;
-        while (pos <= text.size()) {
+        while (pos < text.size()) {
             size_t end = text.find('\n', pos);
             if (end == std::string_view::npos) end = text.size();
             std::string_view raw = text.substr(pos, end - pos);
@@ -70,7 +70,7 @@ public:
         }
         if (!EndBlock(error)) return false;
         if (out_.topics.empty()) {
-            error = Where(name_, lineNo) + "no @topic in this source";
+            error = Where(name_, lineNo == 0 ? 1 : lineNo) + "no @topic in this source";
             return false;
         }
         for (const Topic& t : out_.topics) {
