@@ -1,0 +1,120 @@
+// The help files the build puts beside Norvanex.exe, opened by Wine's help viewer: by context id
+// on the viewer's command line and by map number through WinHelpA, in both languages.
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "ui/HelpTopics.h"
+
+using namespace driver;
+
+namespace {
+
+struct Language {
+    const char* id;
+    unsigned map;
+    const char* title;     // the topic's first paragraph
+    const char* phrase;    // a line further down
+    const char* shot;
+};
+// German text in code page 1252, as the viewer's rich edit control gives it back.
+const Language kLanguages[] = {
+    {norvanex::kHelpTopicIndexE, norvanex::kHelpMapIndexE, "Norvanex help", "What Norvanex never ends", "help-en"},
+    {norvanex::kHelpTopicIndex, norvanex::kHelpMapIndex, "Norvanex-Hilfe", "Die Aufrufzeile", "help-de"},
+};
+
+std::string HelpFile() { return BesideMe("Norvanex.hlp"); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The viewer's topic text: the rich edit control in any visible window of a winhlp32 process.
+std::string ViewerText(HWND* top = nullptr) {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        for (HWND window : TopWindows(pid)) {
+            for (HWND child : Children(window)) {
+                std::string cls = ClassOf(child);
+                for (char& c : cls) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+                if (cls.find("richedit") == std::string::npos) continue;
+                if (top) *top = window;
+                return Text(child);
+            }
+        }
+    }
+    return "";
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+void EndViewers() {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, kTimeout);
+        CloseHandle(process);
+    }
+}
+
+}  // namespace
+
+CASE(HelpFilesBesideTheProgram) {
+    const std::string hlp = ReadFile(HelpFile());
+    REQUIRE(hlp.size() > 16);
+    CHECK_EQ(hlp.substr(0, 4), std::string("\x3F\x5F\x03\x00", 4));
+    const std::string en = ReadFile(BesideMe("Norvanex.html")), de = ReadFile(BesideMe("Norvanex_de.html"));
+    CHECK(Contains(en, "<section id=\"hlp_index_e\">"));
+    CHECK(Contains(de, "<section id=\"hlp_index\">"));
+    CHECK(Contains(de, "Norvanex-Hilfe"));
+}
+
+CASE(ViewerOpensEachIndexByContextId) {
+    for (const Language& language : kLanguages) {
+        EndViewers();
+        Process viewer = Start("C:\\windows\\winhlp32.exe",
+                               std::string("-i ") + language.id + " " + QuoteArg(HelpFile()));
+        REQUIRE_EQ(viewer.error(), "");
+        HWND top = nullptr;
+        std::string text;
+        CHECK(WaitUntil([&] { return Contains(text = ViewerText(&top), language.phrase); }));
+        CHECK_EQ(text.substr(0, std::string(language.title).size()), std::string(language.title));
+        REQUIRE(top != nullptr);
+        CHECK(Contains(Text(top), "Norvanex"));
+        BringToFront(top);
+        Sleep(300);
+        CHECK(!Screenshot(language.shot, top).empty());
+        viewer.Terminate();
+    }
+    EndViewers();
+}
+
+CASE(WinHelpOpensEachIndexByMapNumber) {
+    // An owner window of our own, as the program's main window would be.
+    HWND owner = CreateWindowExA(0, "STATIC", "help owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    REQUIRE(owner != nullptr);
+    EndViewers();
+    const std::string file = HelpFile();
+    // German first, then English in the same viewer: the second request must replace the topic.
+    for (const Language* language : {&kLanguages[1], &kLanguages[0]}) {
+        CHECK(WinHelpA(owner, file.c_str(), HELP_CONTEXT, language->map));
+        std::string text;
+        CHECK(WaitUntil([&] {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            text = ViewerText();
+            return Contains(text, language->phrase);
+        }));
+        CHECK_EQ(text.substr(0, std::string(language->title).size()), std::string(language->title));
+    }
+    WinHelpA(owner, file.c_str(), HELP_QUIT, 0);
+    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
+    EndViewers();
+    DestroyWindow(owner);
+}
