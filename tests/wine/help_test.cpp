@@ -3,6 +3,9 @@
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
+#include <richedit.h>
+
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -35,7 +38,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 // The viewer's topic text: the rich edit control in any visible window of a winhlp32 process.
-std::string ViewerText(HWND* top = nullptr) {
+std::string ViewerText(HWND* top = nullptr, HWND* edit = nullptr) {
     for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
         for (HWND window : TopWindows(pid)) {
             for (HWND child : Children(window)) {
@@ -43,6 +46,7 @@ std::string ViewerText(HWND* top = nullptr) {
                 for (char& c : cls) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
                 if (cls.find("richedit") == std::string::npos) continue;
                 if (top) *top = window;
+                if (edit) *edit = child;
                 return Text(child);
             }
         }
@@ -89,6 +93,39 @@ CASE(ViewerOpensEachIndexByContextId) {
         BringToFront(top);
         Sleep(300);
         CHECK(!Screenshot(language.shot, top).empty());
+        viewer.Terminate();
+    }
+    EndViewers();
+}
+
+// A real click on a link of each index leads to the linked topic: the jump's hash finds it.
+CASE(LinksLeadToTheirTopics) {
+    struct Link { const char* from; const char* label; const char* title; } links[] = {
+        {norvanex::kHelpTopicIndexE, "The call line", "The call line"},
+        {norvanex::kHelpTopicIndexE, "Norvanex-Hilfe", "Norvanex-Hilfe"},
+        {norvanex::kHelpTopicIndex, "Was Norvanex nie beendet", "Was Norvanex nie beendet"},
+    };
+    for (const Link& link : links) {
+        EndViewers();
+        Process viewer = Start("C:\\windows\\winhlp32.exe", std::string("-i ") + link.from + " " + QuoteArg(HelpFile()));
+        REQUIRE_EQ(viewer.error(), "");
+        HWND top = nullptr, edit = nullptr;
+        std::string text;
+        REQUIRE(WaitUntil([&] { return Contains(text = ViewerText(&top, &edit), link.label); }));
+        // The rich edit control counts a paragraph break as one character; WM_GETTEXT gives two.
+        // The last occurrence: the German index names its own title first.
+        const size_t at = text.rfind(link.label);
+        const LONG index = static_cast<LONG>(at - std::count(text.begin(), text.begin() + at, '\n') + 3);
+        RemoteMemory point(edit, sizeof(POINTL));
+        REQUIRE(static_cast<bool>(point));
+        SendMessageA(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(point.At()), index);
+        POINTL pl{};
+        REQUIRE(point.Read(0, &pl, sizeof pl));
+        POINT screen{pl.x + 2, pl.y + 6};
+        ClientToScreen(edit, &screen);
+        CHECK(MouseClick(screen, edit));
+        CHECK(WaitUntil([&] { return ViewerText().rfind(link.title, 0) == 0; }));
+        CHECK_EQ(ViewerText().substr(0, std::string(link.title).size()), std::string(link.title));
         viewer.Terminate();
     }
     EndViewers();
