@@ -201,6 +201,31 @@ TEST(HlpWriter, RecordsAcrossBlockBoundaries) {
     }
 }
 
+TEST(HlpWriter, TreesGrowPastOnePage) {
+    // Enough topics that |CONTEXT, |TTLBTREE and |KWBTREE need leaf pages under index pages.
+    for (int count : {1, 255, 256, 700}) {
+        std::string text;
+        for (int t = 0; t < count; ++t) {
+            const std::string n = std::to_string(t);
+            text += "@topic topic_" + n + "\n@map " + n + "\n@title Title number " + n + "\n@keywords keyword " + n +
+                    "; shared\nSee [the first|topic_0].\n";
+        }
+        std::string error;
+        const auto sources = ParseAll({{"x", text}}, error);
+        ASSERT_FALSE(sources.empty()) << error;
+        const hlptest::HlpFile f = RoundTrip(sources);
+        ASSERT_EQ(f.topics.size(), static_cast<size_t>(count));
+        EXPECT_EQ(f.contexts.size(), f.topics.size());
+        EXPECT_EQ(f.titles.size(), f.topics.size());
+        EXPECT_EQ(f.keywords.size(), f.topics.size() + 1);
+        EXPECT_EQ(f.keywords.at("shared").size(), f.topics.size());
+        for (int t = 0; t < count; ++t) {
+            EXPECT_EQ(f.contexts.at(ContextHash("topic_" + std::to_string(t))), f.topics[t].offset);
+            EXPECT_EQ(f.maps.at(t), f.topics[t].offset);
+        }
+    }
+}
+
 TEST(HlpWriter, RefusesAParagraphLongerThanABlock) {
     std::string error;
     const auto sources = ParseAll({{"x.txt", "@topic a\n@title A\n\n" + std::string(4001, 'x') + "\n"}}, error);

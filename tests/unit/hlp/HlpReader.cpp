@@ -66,7 +66,10 @@ View InternalFile(const View& file, uint32_t offset, const std::string& name) {
 }
 
 // Walks a B+ tree's leaves in order; `entry` reads one entry at a position and returns its end.
-void WalkTree(const View& tree, const std::string& name, const std::function<size_t(const View&, size_t)>& entry) {
+// Index pages must name, for each child after the first, the first key of that child's subtree;
+// a key is the entry's leading NUL-terminated string, or its first four bytes.
+void WalkTree(const View& tree, const std::string& name, bool stringKey,
+              const std::function<size_t(const View&, size_t)>& entry) {
     if (tree.U16(0) != 0x293B) Fail(name + ": not a B+ tree");
     const uint16_t pageSize = tree.U16(4);
     const uint16_t root = tree.U16(26);
@@ -80,13 +83,48 @@ void WalkTree(const View& tree, const std::string& name, const std::function<siz
         if (n >= pages) Fail(name + ": page number out of range");
         return tree.Sub(38 + static_cast<size_t>(n) * pageSize, pageSize, name.c_str());
     };
+    auto keyAt = [&](const View& v, size_t at) {
+        size_t end = at + 4;
+        if (stringKey) v.Z(at, end);
+        v.Need(at, end - at, "key");
+        return std::string(reinterpret_cast<const char*>(v.data + at), end - at);
+    };
+    // The first key below a page, following first children down to a leaf.
+    std::function<std::string(uint16_t, uint16_t)> firstKey = [&](uint16_t n, uint16_t level) {
+        const View p = page(n);
+        if (level == levels) {
+            if (p.U16(2) == 0) Fail(name + ": empty leaf below an index page");
+            return keyAt(p, 8);
+        }
+        return firstKey(p.U16(4), static_cast<uint16_t>(level + 1));
+    };
+    std::function<void(uint16_t, uint16_t)> checkIndex = [&](uint16_t n, uint16_t level) {
+        if (level == levels) return;
+        const View p = page(n);
+        checkIndex(p.U16(4), static_cast<uint16_t>(level + 1));
+        size_t at = 6;
+        for (uint16_t i = 0; i < p.U16(2); ++i) {
+            const std::string key = keyAt(p, at);
+            at += key.size();
+            const uint16_t child = p.U16(at);
+            at += 2;
+            if (firstKey(child, static_cast<uint16_t>(level + 1)) != key) Fail(name + ": index key differs from its child's");
+            checkIndex(child, static_cast<uint16_t>(level + 1));
+        }
+        if (p.U16(0) != pageSize - at) Fail(name + ": free-bytes count of an index page is wrong");
+    };
+    if (levels > 8) Fail(name + ": too many levels");
+    checkIndex(root, 1);
     uint16_t current = root;
     for (uint16_t level = 1; level < levels; ++level) current = page(current).U16(4);
+    if (page(current).U16(4) != 0xFFFF) Fail(name + ": first leaf has a previous page");
     uint32_t seen = 0;
     std::set<uint16_t> visited;
+    uint16_t previous = 0xFFFF;
     while (current != 0xFFFF) {
         if (!visited.insert(current).second) Fail(name + ": leaf pages form a loop");
         const View leaf = page(current);
+        if (leaf.U16(4) != previous) Fail(name + ": a leaf's previous page is wrong");
         const uint16_t entries = leaf.U16(2);
         size_t at = 8;
         for (uint16_t i = 0; i < entries; ++i) {
@@ -95,6 +133,7 @@ void WalkTree(const View& tree, const std::string& name, const std::function<siz
         }
         if (leaf.U16(0) != pageSize - at) Fail(name + ": free-bytes count is wrong");
         seen += entries;
+        previous = current;
         current = leaf.U16(6);
     }
     if (seen != count) Fail(name + ": entry count differs from the header");
@@ -209,7 +248,7 @@ bool ReadHlp(const std::vector<uint8_t>& data, HlpFile& out, std::string& error)
         if (file.U32(12) != data.size()) Fail("file size field differs from the size");
         const View dir = InternalFile(file, file.U32(4), "directory");
         std::string previous;
-        WalkTree(dir, "directory", [&](const View& page, size_t at) {
+        WalkTree(dir, "directory", true, [&](const View& page, size_t at) {
             size_t next = 0;
             std::string name = page.Z(at, next);
             if (!out.directory.empty() && !(previous < name)) Fail("directory not sorted: " + name);
@@ -328,7 +367,7 @@ bool ReadHlp(const std::vector<uint8_t>& data, HlpFile& out, std::string& error)
         }
 
         int32_t lastHash = 0;
-        WalkTree(internal("|CONTEXT"), "|CONTEXT", [&](const View& page, size_t at) {
+        WalkTree(internal("|CONTEXT"), "|CONTEXT", false, [&](const View& page, size_t at) {
             const auto hash = static_cast<int32_t>(page.U32(at));
             if (!out.contexts.empty() && hash <= lastHash) Fail("|CONTEXT not sorted by signed hash");
             lastHash = hash;
@@ -339,7 +378,7 @@ bool ReadHlp(const std::vector<uint8_t>& data, HlpFile& out, std::string& error)
         const uint16_t maps = map.U16(0);
         if (map.size != 2 + 8u * maps) Fail("|CTXOMAP size");
         for (uint16_t i = 0; i < maps; ++i) out.maps[map.U32(2 + 8 * i)] = map.U32(6 + 8 * i);
-        WalkTree(internal("|TTLBTREE"), "|TTLBTREE", [&](const View& page, size_t at) {
+        WalkTree(internal("|TTLBTREE"), "|TTLBTREE", false, [&](const View& page, size_t at) {
             size_t next = 0;
             const uint32_t offset = page.U32(at);
             if (!out.titles.empty() && offset <= out.titles.rbegin()->first) Fail("|TTLBTREE not sorted");
@@ -348,7 +387,7 @@ bool ReadHlp(const std::vector<uint8_t>& data, HlpFile& out, std::string& error)
         });
         if (out.directory.count("|KWBTREE")) {
             const View kwdata = internal("|KWDATA");
-            WalkTree(internal("|KWBTREE"), "|KWBTREE", [&](const View& page, size_t at) {
+            WalkTree(internal("|KWBTREE"), "|KWBTREE", true, [&](const View& page, size_t at) {
                 size_t next = 0;
                 const std::string keyword = page.Z(at, next);
                 const uint16_t count = page.U16(next);
