@@ -65,11 +65,21 @@ TEST(HelpSource, RejectsWhatTheFormatCannotHold) {
         {"@topic a\n@title A\n@map 4294967296\n", "x.txt:3: @map needs a number"},
         {"@topic a\n@title A\n@frob x\n", "x.txt:3: unknown directive @frob"},
         {"# only a comment\n", "x.txt:1: no @topic"},
+        {"@topic a\n@title A\n@keywords b;;c\n", "x.txt:3: empty keyword"},
     };
     for (const auto& c : cases) {
         std::string error;
         ParseAll({{"x.txt", c.text}}, error);
         EXPECT_NE(error.find(c.error), std::string::npos) << c.text << "\ngot: " << error;
+    }
+    // Titles and keywords fit the file's trees: 255 characters pass, 256 do not.
+    for (const char* directive : {"@title ", "@keywords "}) {
+        for (size_t length : {255u, 256u}) {
+            std::string error;
+            const std::string text = std::string("@topic a\n@title A\n") + directive + std::string(length, 'k') + "\n";
+            const bool ok = !ParseAll({{"x.txt", text}}, error).empty();
+            EXPECT_EQ(ok, length == 255) << directive << length << ": " << error;
+        }
     }
 }
 
