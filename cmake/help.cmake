@@ -10,7 +10,6 @@ ExternalProject_Add(helpc_host
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/helpc
   BINARY_DIR ${_helpc_dir}
   CMAKE_ARGS -DCMAKE_CXX_COMPILER=${NORVANEX_HOST_CXX} -DCMAKE_BUILD_TYPE=Release
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${_helpc_dir} --target helpc
   BUILD_ALWAYS ON
   BUILD_BYPRODUCTS ${NORVANEX_HELPC}
   INSTALL_COMMAND "")

@@ -1,224 +1,157 @@
-// F1 under Wine: the help viewer opens at the index topic in the user's language from the editor,
-// the kill run's result window and the about box; F1 in the task chooser opens nothing; without a
-// WinHelp viewer the HTML help opens in the browser at the same topic.
-// Timeout: 500
+// The help files the build puts beside Norvanex.exe, opened by Wine's help viewer: by context id
+// on the viewer's command line and by map number through WinHelpA, in both languages.
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
-#include <fstream>
-#include <vector>
+#include <richedit.h>
 
-#include "app/MainLayout.h"
-#include "ui/InfoLayout.h"
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "ui/HelpTopics.h"
 
 using namespace driver;
-using namespace norvanex;
 
 namespace {
 
 struct Language {
-    const char* lcAll;
-    const char* editorCaption;
-    const char* topicTitle;  // the first line of the index topic
-    const char* topic;
-    const char* page;
+    const char* id;
+    unsigned map;
+    const char* title;     // the topic's first paragraph
+    const char* phrase;    // a line further down
+    const char* shot;
 };
-const Language kEnglish{"en_US.UTF-8", "Norvanex 4.3 - New Shortcut", "Norvanex help", "hlp_index_e", "Norvanex.html"};
-const Language kGerman{"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Norvanex-Hilfe", "hlp_index",
-                       "Norvanex_de.html"};
-
-std::string MarkerFile() { return ScratchFolder() + "\\opened.log"; }
-
-Process StartNorvanex(const Language& language, const std::string& args = "") {
-    StartOptions options;
-    options.lcAll = language.lcAll;
-    options.args = args;
-    options.env = {{"NORVANEX_MARKER", MarkerFile()}};
-    return Start(NorvanexExe(), options);
-}
-
-// The viewer's main window (class MS_WINHELP), once one is up.
-HWND ViewerWindow() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        if (HWND w = FindTopWindow(pid, "", "MS_WINHELP")) return w;
-    }
-    return nullptr;
-}
-
-// The text of the topic the viewer shows (Wine's viewer renders it in a rich edit control).
-std::string ViewerTopicText(HWND viewer) {
-    HWND text = ChildByText(viewer, "RichEdit20A", "");
-    return text ? Text(text) : std::string();
-}
-
-// Waits for the viewer to show a topic that starts with `title`, keeps a screenshot when a name is
-// given, and closes the viewer again.
-bool ViewerShows(const std::string& title, const std::string& shot = "") {
-    HWND viewer = nullptr;
-    const DWORD start = GetTickCount();
-    const bool shown = WaitUntil([&] {
-        viewer = ViewerWindow();
-        return viewer && ViewerTopicText(viewer).compare(0, title.size(), title) == 0;
-    });
-    if (shown) check::Log("topic shown " + std::to_string(GetTickCount() - start) + " ms after the key");
-    if (!shown) {
-        check::Log("viewer: " + (viewer ? "'" + ViewerTopicText(viewer).substr(0, 80) + "'" : std::string("none")));
-    }
-    if (viewer && !shot.empty()) {
-        Sleep(500);  // the viewer draws its button bar after the topic
-        CHECK(!Screenshot(shot, viewer).empty());
-    }
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
-    }
-    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
-    return shown;
-}
-
-// Moves a file aside for as long as it lives.
-class FileAside {
-public:
-    explicit FileAside(std::string path) : path_(std::move(path)), aside_(path_ + ".aside") {
-        moved_ = MoveFileExA(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-    }
-    ~FileAside() {
-        if (moved_) MoveFileExA(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-    FileAside(const FileAside&) = delete;
-    FileAside& operator=(const FileAside&) = delete;
-    bool moved() const { return moved_; }
-
-private:
-    std::string path_, aside_;
-    bool moved_ = false;
+// German text in code page 1252, as the viewer's rich edit control gives it back.
+const Language kLanguages[] = {
+    {norvanex::kHelpTopicIndexE, norvanex::kHelpMapIndexE, "Norvanex help", "What Norvanex never ends", "help-en"},
+    {norvanex::kHelpTopicIndex, norvanex::kHelpMapIndex, "Norvanex-Hilfe", "Die Aufrufzeile", "help-de"},
 };
 
-std::string WindowsFolder() {
-    char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, MAX_PATH);
-    return folder;
+std::string HelpFile() { return BesideMe("Norvanex.hlp"); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
-std::vector<std::string> MarkerLines() {
-    std::ifstream in(MarkerFile(), std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
+// The viewer's topic text: the rich edit control in any visible window of a winhlp32 process.
+std::string ViewerText(HWND* top = nullptr, HWND* edit = nullptr) {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        for (HWND window : TopWindows(pid)) {
+            for (HWND child : Children(window)) {
+                std::string cls = ClassOf(child);
+                for (char& c : cls) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+                if (cls.find("richedit") == std::string::npos) continue;
+                if (top) *top = window;
+                if (edit) *edit = child;
+                return Text(child);
+            }
+        }
     }
-    return lines;
+    return "";
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+void EndViewers() {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, kTimeout);
+        CloseHandle(process);
+    }
 }
 
 }  // namespace
 
-CASE(F1InTheEditorOpensTheIndexInTheUsersLanguage) {
-    struct Case { const Language* language; const char* shot; } cases[] = {
-        {&kEnglish, "help-en"}, {&kGerman, "help-de"},
+CASE(HelpFilesBesideTheProgram) {
+    const std::string hlp = ReadFile(HelpFile());
+    REQUIRE(hlp.size() > 16);
+    CHECK_EQ(hlp.substr(0, 4), std::string("\x3F\x5F\x03\x00", 4));
+    const std::string en = ReadFile(BesideMe("Norvanex.html")), de = ReadFile(BesideMe("Norvanex_de.html"));
+    CHECK(Contains(en, "<section id=\"hlp_index_e\">"));
+    CHECK(Contains(de, "<section id=\"hlp_index\">"));
+    CHECK(Contains(de, "Norvanex-Hilfe"));
+}
+
+CASE(ViewerOpensEachIndexByContextId) {
+    for (const Language& language : kLanguages) {
+        EndViewers();
+        Process viewer = Start("C:\\windows\\winhlp32.exe",
+                               std::string("-i ") + language.id + " " + QuoteArg(HelpFile()));
+        REQUIRE_EQ(viewer.error(), "");
+        HWND top = nullptr;
+        std::string text;
+        CHECK(WaitUntil([&] { return Contains(text = ViewerText(&top), language.phrase); }));
+        CHECK_EQ(text.substr(0, std::string(language.title).size()), std::string(language.title));
+        REQUIRE(top != nullptr);
+        CHECK(Contains(Text(top), "Norvanex"));
+        BringToFront(top);
+        Sleep(300);
+        CHECK(!Screenshot(language.shot, top).empty());
+        viewer.Terminate();
+    }
+    EndViewers();
+}
+
+// A real click on a link of each index leads to the linked topic: the jump's hash finds it.
+CASE(LinksLeadToTheirTopics) {
+    struct Link { const char* from; const char* label; const char* title; } links[] = {
+        {norvanex::kHelpTopicIndexE, "The call line", "The call line"},
+        {norvanex::kHelpTopicIndexE, "Norvanex-Hilfe", "Norvanex-Hilfe"},
+        {norvanex::kHelpTopicIndex, "Was Norvanex nie beendet", "Was Norvanex nie beendet"},
     };
-    for (const Case& c : cases) {
-        check::Log(std::string("locale ") + c.language->lcAll);
-        Process norvanex = StartNorvanex(*c.language);
-        HWND main = norvanex.WaitWindow(kTimeout, c.language->editorCaption);
-        REQUIRE(main != nullptr);
-        // From a button and from the list: both pass F1 up to the window.
-        CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
-        CHECK(ViewerShows(c.language->topicTitle, c.shot));
-        CHECK(PressKey(ChildById(main, kListView1), VK_F1));
-        CHECK(ViewerShows(c.language->topicTitle));
-        CHECK(norvanex.Running());
-        CloseBySystemMenu(main);
-        CHECK(norvanex.WaitExit().has_value());
+    for (const Link& link : links) {
+        EndViewers();
+        Process viewer = Start("C:\\windows\\winhlp32.exe", std::string("-i ") + link.from + " " + QuoteArg(HelpFile()));
+        REQUIRE_EQ(viewer.error(), "");
+        HWND top = nullptr, edit = nullptr;
+        std::string text;
+        REQUIRE(WaitUntil([&] { return Contains(text = ViewerText(&top, &edit), link.label); }));
+        // The rich edit control counts a paragraph break as one character; WM_GETTEXT gives two.
+        // The last occurrence: the German index names its own title first.
+        const size_t at = text.rfind(link.label);
+        const LONG index = static_cast<LONG>(at - std::count(text.begin(), text.begin() + at, '\n') + 3);
+        RemoteMemory point(edit, sizeof(POINTL));
+        REQUIRE(static_cast<bool>(point));
+        SendMessageA(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(point.At()), index);
+        POINTL pl{};
+        REQUIRE(point.Read(0, &pl, sizeof pl));
+        POINT screen{pl.x + 2, pl.y + 6};
+        ClientToScreen(edit, &screen);
+        CHECK(MouseClick(screen, edit));
+        CHECK(WaitUntil([&] { return ViewerText().rfind(link.title, 0) == 0; }));
+        CHECK_EQ(ViewerText().substr(0, std::string(link.title).size()), std::string(link.title));
+        viewer.Terminate();
     }
+    EndViewers();
 }
 
-CASE(F1InTheResultWindowOpensTheIndexInTheUsersLanguage) {
-    const std::string victim = CopyToScratch("victim.exe", "helpvictim.exe");
-    for (const Language* language : {&kEnglish, &kGerman}) {
-        check::Log(std::string("locale ") + language->lcAll);
-        REQUIRE(!StartWindowless(victim, 1).empty());
-        Process norvanex = StartNorvanex(*language, "helpvictim.exe");
-        HWND main = norvanex.WaitWindow(kTimeout, "Norvanex 4.3");
-        REQUIRE(main != nullptr);
-        CHECK(PressKey(ChildById(main, kListView1), VK_F1));
-        CHECK(ViewerShows(language->topicTitle));
-        Click(ChildById(main, kBitBtn1));
-        CHECK(norvanex.WaitExit().has_value());
+CASE(WinHelpOpensEachIndexByMapNumber) {
+    // An owner window of our own, as the program's main window would be.
+    HWND owner = CreateWindowExA(0, "STATIC", "help owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    REQUIRE(owner != nullptr);
+    EndViewers();
+    const std::string file = HelpFile();
+    // German first, then English in the same viewer: the second request must replace the topic.
+    for (const Language* language : {&kLanguages[1], &kLanguages[0]}) {
+        CHECK(WinHelpA(owner, file.c_str(), HELP_CONTEXT, language->map));
+        std::string text;
+        CHECK(WaitUntil([&] {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            text = ViewerText();
+            return Contains(text, language->phrase);
+        }));
+        CHECK_EQ(text.substr(0, std::string(language->title).size()), std::string(language->title));
     }
+    WinHelpA(owner, file.c_str(), HELP_QUIT, 0);
+    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
+    EndViewers();
+    DestroyWindow(owner);
 }
-
-CASE(F1InTheAboutBoxOpensTheIndexAndTheBoxStays) {
-    for (const Language* language : {&kEnglish, &kGerman}) {
-        check::Log(std::string("locale ") + language->lcAll);
-        Process norvanex = StartNorvanex(*language);
-        HWND main = norvanex.WaitWindow(kTimeout, language->editorCaption);
-        REQUIRE(main != nullptr);
-        Click(ChildById(main, kBitBtn9));
-        HWND box = nullptr;
-        REQUIRE(WaitUntil([&] { return (box = FindTopWindow(norvanex.pid(), "Info", "TInfos")) != nullptr; }));
-        CHECK(PressKey(ChildById(box, kInfoBitBtn1), VK_F1));
-        CHECK(ViewerShows(language->topicTitle));
-        CHECK(Visible(box));
-        Click(ChildById(box, kInfoBitBtn1));
-        CHECK(WaitUntil([&] { return !Visible(box); }));
-        CloseBySystemMenu(main);
-        CHECK(norvanex.WaitExit().has_value());
-    }
-}
-
-// The chooser cannot be opened from the editor yet; it exists hidden from the start, so the test
-// shows it. Its F1 travels up to the main window that owns it, which must not answer.
-CASE(F1InTheTaskChooserOpensNothing) {
-    Process norvanex = StartNorvanex(kEnglish);
-    HWND main = norvanex.WaitWindow(kTimeout, kEnglish.editorCaption);
-    REQUIRE(main != nullptr);
-    HWND chooser = nullptr;
-    for (HWND w : norvanex.Windows(false)) {
-        if (ClassOf(w) == "TTaskSelect") chooser = w;
-    }
-    REQUIRE(chooser != nullptr);
-    ShowWindow(chooser, SW_SHOW);
-    REQUIRE(WaitUntil([&] { return Visible(chooser); }));
-    CHECK(PressKey(chooser, VK_F1));
-    Sleep(2000);
-    CHECK(ProcessesNamed("winhlp32.exe").empty());
-    ShowWindow(chooser, SW_HIDE);
-    // The same key in the editor itself does open help: the key reached the program.
-    CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
-    CHECK(ViewerShows(kEnglish.topicTitle));
-    CloseBySystemMenu(main);
-    CHECK(norvanex.WaitExit().has_value());
-}
-
-// Without winhlp32.exe in the Windows folder, F1 hands the HTML page at the index topic to the
-// shell; the page's association is recorded instead of opening a browser.
-CASE(WithoutAViewerF1OpensTheHtmlHelp) {
-    ShellOpenRecorder recorder({".html", "file", "http", "https"});
-    REQUIRE(recorder.ok());
-    FileAside viewer(WindowsFolder() + "\\winhlp32.exe");
-    REQUIRE(viewer.moved());
-    for (const Language* language : {&kEnglish, &kGerman}) {
-        check::Log(std::string("locale ") + language->lcAll);
-        DeleteFileA(MarkerFile().c_str());
-        Process norvanex = StartNorvanex(*language);
-        HWND main = norvanex.WaitWindow(kTimeout, language->editorCaption);
-        REQUIRE(main != nullptr);
-        CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
-        CHECK(WaitUntil([] { return !MarkerLines().empty(); }));
-        const std::vector<std::string> lines = MarkerLines();
-        CHECK_EQ(lines.size(), 1u);
-        std::string url = "file:///" + BesideMe(language->page) + "#" + language->topic;
-        for (char& ch : url) ch = ch == '\\' ? '/' : ch;
-        const std::string expected = "\"" + url + "\"";
-        for (const std::string& line : lines) {
-            if (!CHECK(line.size() > expected.size() &&
-                       line.compare(line.size() - expected.size(), expected.size(), expected) == 0)) {
-                check::Log("opened: " + line + "\n  expected the end: " + expected);
-            }
-        }
-        CHECK(ProcessesNamed("winhlp32.exe").empty());
-        CloseBySystemMenu(main);
-        CHECK(norvanex.WaitExit().has_value());
-    }
-}
-

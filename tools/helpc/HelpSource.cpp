@@ -14,6 +14,9 @@ constexpr uint16_t kHigh1252[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
+// Titles and keywords are kept in the help file's B+ trees, a few to a page.
+constexpr size_t kMaxTitle = 255;
+
 std::string CodePointName(uint32_t cp) {
     static const char digits[] = "0123456789ABCDEF";
     std::string hex;
@@ -52,7 +55,7 @@ public:
         if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
         int lineNo = 0;
         size_t pos = 0;
-        while (pos <= text.size()) {
+        while (pos < text.size()) {
             size_t end = text.find('\n', pos);
             if (end == std::string_view::npos) end = text.size();
             std::string_view raw = text.substr(pos, end - pos);
@@ -70,7 +73,7 @@ public:
         }
         if (!EndBlock(error)) return false;
         if (out_.topics.empty()) {
-            error = Where(name_, lineNo) + "no @topic in this source";
+            error = Where(name_, lineNo == 0 ? 1 : lineNo) + "no @topic in this source";
             return false;
         }
         for (const Topic& t : out_.topics) {
@@ -154,6 +157,7 @@ private:
         if (!topic.blocks.empty()) return Fail(error, lineNo, word + " after the topic's text");
         if (word == "@title") {
             if (value.empty()) return Fail(error, lineNo, "empty @title");
+            if (value.size() > kMaxTitle) return Fail(error, lineNo, "@title longer than 255 characters");
             topic.title = value;
             return true;
         }
@@ -176,6 +180,7 @@ private:
                 if (semi == std::string::npos) semi = value.size();
                 const std::string keyword = Trim(std::string_view(value).substr(start, semi - start));
                 if (keyword.empty()) return Fail(error, lineNo, "empty keyword");
+                if (keyword.size() > kMaxTitle) return Fail(error, lineNo, "keyword longer than 255 characters");
                 topic.keywords.push_back(keyword);
                 start = semi + 1;
             }

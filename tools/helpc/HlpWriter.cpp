@@ -148,13 +148,67 @@ void AddRuns(TextRecord& rec, const std::vector<Run>& runs, uint16_t plainFont) 
     }
 }
 
-// A B+ tree of one leaf page, the root. Enough for a help file of a few dozen topics.
+// A B+ tree: the entries, sorted by the caller, fill leaf pages in order; above them index pages
+// hold the first key of each further child page, up to a single root. An entry's key is its
+// leading NUL-terminated string or its first four bytes.
 bool BuildTree(const char* structure, uint16_t flags, uint16_t pageSize, const std::vector<Bytes>& entries,
                Bytes& out, std::string& error, const char* what) {
-    size_t used = 8;
-    for (const Bytes& e : entries) used += e.size();
-    if (used > pageSize) {
-        error = std::string("too many ") + what + " for one B+ tree page";
+    const bool stringKey = structure[0] == 'z' || structure[0] == 'F' || structure[0] == 'i';
+    auto keyOf = [&](const Bytes& entry) {
+        size_t length = 4;
+        if (stringKey) length = static_cast<size_t>(std::find(entry.begin(), entry.end(), 0) - entry.begin()) + 1;
+        return Bytes(entry.begin(), entry.begin() + static_cast<std::ptrdiff_t>(std::min(length, entry.size())));
+    };
+    struct Page {
+        std::vector<const Bytes*> entries;
+        std::vector<Bytes> index;  // (key, child) entries of an index page
+        uint16_t firstChild = 0;
+        size_t used = 8;
+        Bytes firstKey;
+    };
+    std::vector<Page> pages;
+    std::vector<size_t> level;  // pages of the level being built
+    for (const Bytes& e : entries) {
+        if (8 + e.size() > pageSize) {
+            error = std::string("an entry of the ") + what + " is longer than a B+ tree page";
+            return false;
+        }
+        if (level.empty() || pages[level.back()].used + e.size() > pageSize) {
+            level.push_back(pages.size());
+            pages.emplace_back();
+            pages.back().firstKey = keyOf(e);
+        }
+        pages[level.back()].entries.push_back(&e);
+        pages[level.back()].used += e.size();
+    }
+    if (level.empty()) {
+        level.push_back(0);
+        pages.emplace_back();
+    }
+    const std::vector<size_t> leaves = level;
+    uint16_t levels = 1;
+    while (level.size() > 1) {
+        std::vector<size_t> upper;
+        for (size_t i = 0; i < level.size(); ++i) {
+            Bytes e = pages[level[i]].firstKey;
+            Put16(e, static_cast<uint16_t>(level[i]));
+            if (i == 0 || pages[upper.back()].used + e.size() > pageSize) {
+                upper.push_back(pages.size());
+                Page page;
+                page.firstChild = static_cast<uint16_t>(level[i]);
+                page.firstKey = pages[level[i]].firstKey;
+                page.used = 6;
+                pages.push_back(page);
+                continue;
+            }
+            pages[upper.back()].index.push_back(e);
+            pages[upper.back()].used += e.size();
+        }
+        level = upper;
+        ++levels;
+    }
+    if (pages.size() > 0xFFFE) {
+        error = std::string("too many ") + what + " for a B+ tree";
         return false;
     }
     out.clear();
@@ -164,19 +218,29 @@ bool BuildTree(const char* structure, uint16_t flags, uint16_t pageSize, const s
     char name[16] = {};
     std::copy(structure, structure + std::char_traits<char>::length(structure), name);
     out.insert(out.end(), name, name + 16);
-    Put16(out, 0);       // must be zero
-    Put16(out, 0);       // page splits
-    Put16(out, 0);       // root page
-    Put16(out, 0xFFFF);  // must be -1
-    Put16(out, 1);       // total pages
-    Put16(out, 1);       // levels
+    Put16(out, 0);                                                // must be zero
+    Put16(out, static_cast<uint16_t>(leaves.size() - 1));         // page splits
+    Put16(out, static_cast<uint16_t>(level.front()));             // root page
+    Put16(out, 0xFFFF);                                           // must be -1
+    Put16(out, static_cast<uint16_t>(pages.size()));              // total pages
+    Put16(out, levels);
     Put32(out, static_cast<uint32_t>(entries.size()));
-    Put16(out, static_cast<uint16_t>(pageSize - used));
-    Put16(out, static_cast<uint16_t>(entries.size()));
-    Put16(out, 0xFFFF);  // previous leaf
-    Put16(out, 0xFFFF);  // next leaf
-    for (const Bytes& e : entries) out.insert(out.end(), e.begin(), e.end());
-    out.resize(38 + pageSize, 0);
+    for (size_t n = 0; n < pages.size(); ++n) {
+        const Page& page = pages[n];
+        const size_t at = out.size();
+        const bool leaf = n < leaves.size();
+        Put16(out, static_cast<uint16_t>(pageSize - page.used));
+        Put16(out, static_cast<uint16_t>(leaf ? page.entries.size() : page.index.size()));
+        if (leaf) {
+            Put16(out, n == 0 ? 0xFFFF : static_cast<uint16_t>(n - 1));                  // previous leaf
+            Put16(out, n + 1 == leaves.size() ? 0xFFFF : static_cast<uint16_t>(n + 1));  // next leaf
+            for (const Bytes* e : page.entries) out.insert(out.end(), e->begin(), e->end());
+        } else {
+            Put16(out, page.firstChild);
+            for (const Bytes& e : page.index) out.insert(out.end(), e.begin(), e.end());
+        }
+        out.resize(at + pageSize, 0);
+    }
     return true;
 }
 
@@ -445,6 +509,10 @@ bool WriteHlp(const std::vector<Source>& sources, const HlpOptions& options, std
     Bytes context, titleTree;
     if (!BuildTree("L4", 0x0002, 0x0800, hashEntries, context, error, "context ids")) return false;
     if (!BuildTree("Lz", 0x0002, 0x0800, titles, titleTree, error, "topic titles")) return false;
+    if (maps.size() > 0xFFFF) {
+        error = "more than 65535 map numbers";
+        return false;
+    }
     Bytes ctxomap;
     Put16(ctxomap, static_cast<uint16_t>(maps.size()));
     for (const auto& [map, offset] : maps) {

@@ -19,8 +19,8 @@ struct HlpOptions {
 };
 
 // Builds the file from the topics of all sources in order. Fails (with `error`) only where the
-// format cannot hold the input: a paragraph longer than a topic block, or more titles, ids,
-// map numbers or keywords than one B+ tree page holds.
+// format cannot hold the input: a paragraph longer than a topic block, more than 65535 map
+// numbers, or a title or keyword longer than a B+ tree page.
 bool WriteHlp(const std::vector<Source>& sources, const HlpOptions& options, std::vector<uint8_t>& out,
               std::string& error);
 
