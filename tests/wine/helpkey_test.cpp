@@ -1,6 +1,6 @@
-// The help key under Wine: the help viewer opens at the index topic in the user's language from the editor,
-// the kill run's result window and the about box; F1 in the task chooser opens nothing; without a
-// WinHelp viewer the HTML help opens in the browser at the same topic.
+// The help key under Wine: the help viewer opens at the index topic in the user's language from
+// the editor, the kill run's result window and the about box; F1 in the task chooser opens nothing;
+// without a WinHelp viewer the HTML help opens in the browser at the same topic.
 // Timeout: 500
 #include "driver/Check.h"
 #include "driver/Driver.h"
