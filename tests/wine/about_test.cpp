@@ -234,6 +234,9 @@ CASE(LinksHandTheirTargetsToTheShellAndTheBoxStaysOpen) {
         HWND control = ChildById(box, link.id);
         REQUIRE(MouseClick(CenterOnScreen(control), control));
         CHECK(WaitUntil([&] { return MarkerLines().size() > seen; }));
+        // The next click only once the opened program has ended: under load a click on the logo
+        // went unanswered while the marker still ran.
+        CHECK(WaitUntil([] { return ProcessesNamed("marker.exe").empty(); }));
         const std::vector<std::string> lines = MarkerLines();
         if (!CHECK_EQ(lines.size(), seen + 1)) continue;
         seen = lines.size();
