@@ -220,6 +220,7 @@ void TInfos::CenterOverOwner() {
 }
 
 void TInfos::Execute() {
+    if (!hwnd_) return;  // never created: nothing to show, and no loop that could end
     SetLabel(kInfoLabel8, SelectText(infotexts::kLabel8.english, infotexts::kLabel8.german));
     SetLabel(kInfoLabel1, TitleWithVersion(App().title, GetVersionText()));
     CenterOverOwner();
