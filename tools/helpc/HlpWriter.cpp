@@ -128,7 +128,9 @@ private:
     uint16_t font_ = 0xFFFF;
 };
 
+// Headings are bold already: their bold runs keep the heading's font.
 void AddRuns(TextRecord& rec, const std::vector<Run>& runs, uint16_t plainFont) {
+    const uint16_t boldFont = plainFont == kFontText ? static_cast<uint16_t>(kFontBold) : plainFont;
     rec.Font(plainFont);
     for (const Run& run : runs) {
         switch (run.kind) {
@@ -137,7 +139,7 @@ void AddRuns(TextRecord& rec, const std::vector<Run>& runs, uint16_t plainFont) 
             rec.Text(run.text);
             break;
         case RunKind::Bold:
-            rec.Font(kFontBold);
+            rec.Font(boldFont);
             rec.Text(run.text);
             break;
         case RunKind::Link:
