@@ -154,7 +154,7 @@ TEST(HlpWriter, RoundTripThroughTheReader) {
     const auto sources = ParseAll(
         {{"en",
           "@topic first\n@map 7\n@title First\n@keywords Alpha; beta\nText *bold* [second|Second.2] end.\n"
-          "> line 1\n> line 2\n@topic Second.2\n@title Second \xC3\xA4\n@keywords alpha\n- one\n"},
+          "> line 1\n> line 2\n= Head *bold*\n@topic Second.2\n@title Second \xC3\xA4\n@keywords alpha\n- one\n"},
          {"de", "@topic dritte\n@map 4000000000\n@title Dritte\nZur\xC3\xBC" "ck: [erste|first]\n"}},
         error);
     ASSERT_FALSE(sources.empty()) << error;
@@ -173,11 +173,14 @@ TEST(HlpWriter, RoundTripThroughTheReader) {
     EXPECT_EQ(f.keywords.at("Alpha"), (std::vector<uint32_t>{f.topics[0].offset, f.topics[1].offset}));
     // Title paragraph first, then the text with its jump; example lines kept apart.
     const auto& p = f.topics[0].paragraphs;
-    ASSERT_EQ(p.size(), 3u);
+    ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[0].text, "First");
     EXPECT_EQ(p[1].text, "Text bold second end.");
     EXPECT_EQ(p[1].jumps, (std::vector<int32_t>{ContextHash("Second.2")}));
+    EXPECT_EQ(p[1].fonts.size(), 3u);  // text, bold, text again
     EXPECT_EQ(p[2].text, "line 1\nline 2");
+    EXPECT_EQ(p[3].text, "Head bold");
+    EXPECT_EQ(p[3].fonts.size(), 1u);  // a heading's bold run keeps the heading's font
     // Every jump lands on a topic.
     for (const auto& t : f.topics)
         for (const auto& para : t.paragraphs)
@@ -266,7 +269,15 @@ TEST(HelpContent, BothLanguagesCompileAndEveryLinkResolves) {
     std::string error;
     const auto sources = ParseAll({{"en.txt", ReadText(dir + "en.txt")}, {"de.txt", ReadText(dir + "de.txt")}}, error);
     ASSERT_EQ(sources.size(), 2u) << error;
-    const hlptest::HlpFile f = RoundTrip(sources);
+    // The file the build's helpc wrote is the one compiled here, byte for byte, and reads back.
+    std::vector<uint8_t> compiled;
+    ASSERT_TRUE(WriteHlp(sources, {"Norvanex", ""}, compiled, error)) << error;
+#ifdef NORVANEX_BUILT_HELP
+    const std::string built = ReadText(NORVANEX_BUILT_HELP);
+    EXPECT_EQ(std::vector<uint8_t>(built.begin(), built.end()), compiled);
+#endif
+    hlptest::HlpFile f;
+    ASSERT_TRUE(hlptest::ReadHlp(compiled, f, error)) << error;
     // The index topics at the numbers the program asks for, the English one opening by default.
     const hlptest::Topic* de = f.TopicAt(f.maps.at(kHelpMapIndex));
     const hlptest::Topic* en = f.TopicAt(f.maps.at(kHelpMapIndexE));

@@ -131,6 +131,50 @@ CASE(LinksLeadToTheirTopics) {
     EndViewers();
 }
 
+// The viewer's index lists the keywords of both languages from the file's keyword tree.
+CASE(ViewerIndexListsTheKeywords) {
+    EndViewers();
+    Process viewer = Start("C:\\windows\\winhlp32.exe", std::string("-i hlp_index_e ") + QuoteArg(HelpFile()));
+    REQUIRE_EQ(viewer.error(), "");
+    HWND top = nullptr;
+    REQUIRE(WaitUntil([&] { return Contains(ViewerText(&top), "Norvanex help"); }));
+    HWND index = nullptr;
+    for (HWND child : Children(top)) {
+        std::string text = Text(child);
+        text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+        if (text == "Index") index = child;
+    }
+    REQUIRE(index != nullptr);
+    Click(index);
+    HWND list = nullptr;
+    REQUIRE(WaitUntil([&] {
+        for (HWND window : TopWindows(viewer.pid())) {
+            for (HWND child : Children(window)) {
+                if (ClassOf(child) == "ListBox" && SendMessageA(child, LB_GETCOUNT, 0, 0) > 0) list = child;
+            }
+        }
+        return list != nullptr;
+    }));
+    // Between processes Wine hands LB_GETTEXT back in UTF-16 even to SendMessageA: ask for UTF-16.
+    std::vector<std::string> keywords;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[512] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) >= 512) continue;
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        char text[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        keywords.push_back(text);
+    }
+    CHECK(count > 40);
+    for (const char* keyword : {"call line", "Aufrufzeile", "\xDC" "berblick", "~ask~", "r:"}) {
+        CHECK(std::find(keywords.begin(), keywords.end(), keyword) != keywords.end());
+    }
+    CHECK(!Screenshot("help-index-en").empty());
+    viewer.Terminate();
+    EndViewers();
+}
+
 CASE(WinHelpOpensEachIndexByMapNumber) {
     // An owner window of our own, as the program's main window would be.
     HWND owner = CreateWindowExA(0, "STATIC", "help owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,

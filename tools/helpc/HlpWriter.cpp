@@ -100,6 +100,8 @@ public:
         Record r;
         r.type = kRecordText;
         r.topic = topic;
+        // The viewer adds up these lengths to reach a topic offset. Counting the text part's bytes
+        // keeps offsets of different topics apart and below a block's 0x8000.
         const auto length = static_cast<uint32_t>(text_.size());
         PutPackedSignedLong(r.data1, length);
         PutPackedUnsignedShort(r.data1, length);
@@ -128,7 +130,9 @@ private:
     uint16_t font_ = 0xFFFF;
 };
 
+// Headings are bold already: their bold runs keep the heading's font.
 void AddRuns(TextRecord& rec, const std::vector<Run>& runs, uint16_t plainFont) {
+    const uint16_t boldFont = plainFont == kFontText ? static_cast<uint16_t>(kFontBold) : plainFont;
     rec.Font(plainFont);
     for (const Run& run : runs) {
         switch (run.kind) {
@@ -137,7 +141,7 @@ void AddRuns(TextRecord& rec, const std::vector<Run>& runs, uint16_t plainFont) 
             rec.Text(run.text);
             break;
         case RunKind::Bold:
-            rec.Font(kFontBold);
+            rec.Font(boldFont);
             rec.Text(run.text);
             break;
         case RunKind::Link:
@@ -337,7 +341,8 @@ bool WriteHlp(const std::vector<Source>& sources, const HlpOptions& options, std
     closing.data1.assign(28, 0);
     records.push_back(closing);
 
-    // Layout: a record's header and formatting part stay inside one block; its text may run on.
+    // Layout: a record's header and formatting part stay inside one block, where the viewer looks
+    // for them from the record's position; its text may run on into the next block.
     uint32_t run = 0;
     for (Record& r : records) {
         const auto head = static_cast<uint32_t>(kLinkHeader + r.data1.size());
@@ -379,7 +384,8 @@ bool WriteHlp(const std::vector<Source>& sources, const HlpOptions& options, std
         Set32(r.data1, 24, last || next >= records.size() ? kNone : records[next].pos);
     }
 
-    // |TOPIC: blocks with their headers; the last block padded to full size.
+    // |TOPIC: blocks with their headers. The last block is padded to full size, because a viewer
+    // reads an uncompressed file block by block, whole blocks at a time.
     Bytes topicFile(static_cast<size_t>(blocks) * kBlockSize, 0);
     auto putAt = [&](uint32_t at, uint8_t v) {
         topicFile[(at / kBlockData) * kBlockSize + kBlockHeader + at % kBlockData] = v;
