@@ -94,7 +94,12 @@ void ShowHelpIndex(HWND owner) {
     }
 }
 
+bool PlainHelpKey() {
+    return GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+}
+
 bool HelpIsFor(HWND window, const HELPINFO& info) {
+    if (!PlainHelpKey()) return false;
     if (info.iContextType == HELPINFO_MENUITEM) return true;
     HWND item = static_cast<HWND>(info.hItemHandle);
     return item == window || IsChild(window, item);

@@ -11,8 +11,13 @@ namespace norvanex {
 // language cannot be chosen; nothing is sent then.
 void ShowHelpIndex(HWND owner);
 
-// True when WM_HELP's HELPINFO names `window` itself or one of its controls (or a menu): F1 pressed
-// in another window that `window` merely owns (the task chooser) arrives here too and is not ours.
+// True when WM_HELP came from F1 alone: the system sends it for Shift+F1 and Ctrl+F1 too, and
+// only the plain key opens help.
+bool PlainHelpKey();
+
+// True when WM_HELP came from F1 alone and its HELPINFO names `window` itself or one of its
+// controls (or a menu): F1 pressed in another window that `window` merely owns (the task chooser)
+// arrives here too and is not ours.
 bool HelpIsFor(HWND window, const HELPINFO& info);
 
 }  // namespace norvanex

@@ -333,8 +333,11 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_HELP:
             // F1 here opens help, and goes no further up to the owner.
-            HelpExecute();
+            if (PlainHelpKey()) HelpExecute();
             return TRUE;
+        case WM_SYSCOLORCHANGE:
+            LoadPictures();  // the logo lies over the window colour
+            return 0;
         case WM_SETCURSOR:
             if (IsLink(reinterpret_cast<HWND>(wParam))) {
                 SetCursor(LoadCursorA(nullptr, IDC_HAND));

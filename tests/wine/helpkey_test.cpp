@@ -51,6 +51,13 @@ std::string ViewerTopicText(HWND viewer) {
     return text ? Text(text) : std::string();
 }
 
+void CloseViewers() {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
+    }
+    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
+}
+
 // Waits for the viewer to show a topic that starts with `title`, keeps a screenshot when a name is
 // given, and closes the viewer again.
 bool ViewerShows(const std::string& title, const std::string& shot = "") {
@@ -68,10 +75,7 @@ bool ViewerShows(const std::string& title, const std::string& shot = "") {
         Sleep(500);  // the viewer draws its button bar after the topic
         CHECK(!Screenshot(shot, viewer).empty());
     }
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
-    }
-    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
+    CloseViewers();
     return shown;
 }
 
@@ -166,9 +170,10 @@ CASE(F1InTheAboutBoxOpensTheIndexAndTheBoxStays) {
     }
 }
 
-// The chooser cannot be opened from the editor yet; it exists hidden from the start, so the test
-// shows it. Its F1 travels up to the main window that owns it, which must not answer.
-CASE(F1InTheTaskChooserOpensNothing) {
+// Only F1 alone opens help, and only in the main window and the about box. The chooser cannot be
+// opened from the editor yet; it exists hidden from the start, so the test shows it. Its F1
+// travels up to the main window that owns it, which must not answer.
+CASE(OtherKeysAndTheTaskChooserOpenNothing) {
     Process norvanex = StartNorvanex(kEnglish);
     HWND main = norvanex.WaitWindow(kTimeout, kEnglish.editorCaption);
     REQUIRE(main != nullptr);
@@ -177,13 +182,24 @@ CASE(F1InTheTaskChooserOpensNothing) {
         if (ClassOf(w) == "TTaskSelect") chooser = w;
     }
     REQUIRE(chooser != nullptr);
-    ShowWindow(chooser, SW_SHOW);
-    REQUIRE(WaitUntil([&] { return Visible(chooser); }));
-    CHECK(PressKey(chooser, VK_F1));
-    Sleep(2000);
-    CHECK(ProcessesNamed("winhlp32.exe").empty());
-    ShowWindow(chooser, SW_HIDE);
-    // The same key in the editor itself does open help: the key reached the program.
+    struct Case { const char* name; bool inChooser; std::initializer_list<UINT> modifiers; } cases[] = {
+        {"F1 in the chooser", true, {}},
+        {"Shift+F1", false, {VK_SHIFT}},
+        {"Ctrl+F1", false, {VK_CONTROL}},
+    };
+    for (const Case& c : cases) {
+        check::Log(c.name);
+        if (c.inChooser) {
+            ShowWindow(chooser, SW_SHOW);
+            REQUIRE(WaitUntil([&] { return Visible(chooser); }));
+        }
+        CHECK(PressKey(c.inChooser ? chooser : ChildById(main, kBitBtn2), VK_F1, c.modifiers));
+        Sleep(1500);
+        CHECK(ProcessesNamed("winhlp32.exe").empty());
+        CloseViewers();  // one that came up anyway
+        if (c.inChooser) ShowWindow(chooser, SW_HIDE);
+    }
+    // F1 alone in the editor itself does open help: the keys reached the program.
     CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
     CHECK(ViewerShows(kEnglish.topicTitle));
     CloseBySystemMenu(main);
