@@ -62,6 +62,17 @@ ImageList LoadEnabledGlyph(HINSTANCE instance, int bitmapId) {
     return list;
 }
 
+// The character height (cell height less internal leading) that a font really gets.
+int CharHeight(HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return metrics.tmHeight - metrics.tmInternalLeading;
+}
+
 }  // namespace
 
 TInfos::~TInfos() {
@@ -79,13 +90,19 @@ int TInfos::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_);
 
 void TInfos::CreateControls() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    auto makeFont = [this](int height, int weight, bool underline) {
+    auto makeFont = [](int height, int weight, bool underline, const char* face) {
         return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
     };
-    font_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, false));
-    titleFont_.reset(makeFont(-Scale(kInfoTitleHeight), FW_BOLD, false));
-    linkFont_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, true));
+    font_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, false, "MS Sans Serif"));
+    linkFont_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, true, "MS Sans Serif"));
+    // MS Sans Serif is a bitmap face of a few sizes; where none comes near the title's height
+    // (at 144 DPI the nearest is smaller than at 96), a scalable face of the same kind takes over.
+    const int titleHeight = Scale(kInfoTitleHeight);
+    titleFont_.reset(makeFont(-titleHeight, FW_BOLD, false, "MS Sans Serif"));
+    if (CharHeight(titleFont_.get()) < titleHeight * 4 / 5) {
+        titleFont_.reset(makeFont(-titleHeight, FW_BOLD, false, "Microsoft Sans Serif"));
+    }
 
     for (const InfoDesign& d : kInfoDesign) {
         const char* cls = WC_STATICA;

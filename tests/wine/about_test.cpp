@@ -253,3 +253,29 @@ CASE(LinksHandTheirTargetsToTheShellAndTheBoxStaysOpen) {
     CloseBySystemMenu(editor.main);
     CHECK(editor.process.WaitExit().has_value());
 }
+
+CASE(ScalesWithTheScreen) {
+    struct Shot { const Language* language; const char* name; } shots[] = {
+        {&kEnglish, "about-en-144"}, {&kGerman, "about-de-144"},
+    };
+    for (const Shot& s : shots) {
+        DpiScope dpi(144);
+        Editor editor = StartEditor(*s.language);
+        REQUIRE(editor.main != nullptr);
+        HWND box = OpenBox(editor);
+        REQUIRE(box != nullptr);
+        // Every design position grows by half.
+        CHECK_EQ(ClientSize(box).cx, 446);
+        CHECK_EQ(ClientSize(box).cy, 278);
+        const RECT ok = RectInParent(ChildById(box, kInfoBitBtn1));
+        CHECK_EQ(ok.left, 324);
+        CHECK_EQ(ok.top, 228);
+        const RECT logo = RectInParent(ChildById(box, kInfoImage8));
+        CHECK_EQ(logo.right - logo.left, 132);
+        CHECK(!Screenshot(s.name, box).empty());
+        Click(ChildById(box, kInfoBitBtn1));
+        CHECK(WaitClosed(box));
+        CloseBySystemMenu(editor.main);
+        CHECK(editor.process.WaitExit().has_value());
+    }
+}
