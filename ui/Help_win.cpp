@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ std::string FileDescription(const std::string& path) {
     if (!VerQueryValueA(block.data(), key, reinterpret_cast<void**>(&text), &length) || text == nullptr) {
         return std::string();
     }
-    return std::string(text, length > 0 ? length - 1 : 0).c_str();
+    return std::string(text, strnlen(text, length));  // the length may count the terminator
 }
 
 bool IsFile(const std::string& path) {
