@@ -123,7 +123,7 @@ void CheckBox(const Editor& editor, HWND box, const Language& language) {
     CHECK(r6.left <= 208);
     CHECK(r6.right <= 297 - 8);
     CHECK(r6.left > r5.right);
-    // Label1 is bold and taller than the 8-point text below it.
+    // Label1, the large title, is taller than the 8-point text below it.
     const RECT r1 = RectInParent(ChildById(box, kInfoLabel1));
     CHECK(r1.bottom - r1.top > r5.bottom - r5.top + 4);
 }
