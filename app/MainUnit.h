@@ -13,6 +13,8 @@
 
 namespace norvanex {
 
+class TInfos;
+
 // Parameter `index` of this process's call line (0: the executable's own path).
 std::string ParamStr(int index);
 
@@ -33,6 +35,9 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The about box that BitBtn9 opens; it is created after this window.
+    void SetAboutBox(TInfos* infos) { infos_ = infos; }
+
 private:
     friend class Window<TMainForm>;
 
@@ -50,6 +55,8 @@ private:
     void EnableTimer4();
     void BitBtn1Click();
     void BitBtn4Click();
+    void BitBtn9Click();
+    void HelpExecute();
     void ListView1DblClick();
 
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
@@ -78,6 +85,7 @@ private:
     bool timer4Enabled_ = false;
     StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
+    TInfos* infos_ = nullptr;
 };
 
 }  // namespace norvanex

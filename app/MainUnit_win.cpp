@@ -10,6 +10,8 @@
 #include "app/CallLine.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
+#include "ui/Help_win.h"
+#include "ui/Info.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 #include "ui/Prop.h"
@@ -423,6 +425,12 @@ void TMainForm::BitBtn1Click() {
 
 void TMainForm::BitBtn4Click() { Terminate(); }
 
+void TMainForm::BitBtn9Click() {
+    if (infos_) infos_->Execute();
+}
+
+void TMainForm::HelpExecute() { ShowHelpIndex(hwnd_); }
+
 // The bevels are drawn by the window itself, below every control: as windows of their own they
 // would be painted over by the controls they frame (or paint over them).
 void TMainForm::PaintBevels(HDC dc) {
@@ -461,10 +469,16 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const bool usable = control && IsWindowVisible(control) && IsWindowEnabled(control);
             if (id == kBitBtn1 && usable) BitBtn1Click();
             if (id == kBitBtn4 && usable) BitBtn4Click();
+            if (id == kBitBtn9 && usable) BitBtn9Click();
             return 0;
         }
         case DM_GETDEFID:
             return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+        case WM_HELP:
+            // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here
+            // as well; those have no help.
+            if (HelpIsFor(hwnd_, *reinterpret_cast<const HELPINFO*>(lParam))) HelpExecute();
+            return TRUE;
         case WM_TIMER:
             if (wParam == kTimer1) Timer1Timer();
             if (wParam == kTimer2) Timer2Timer();

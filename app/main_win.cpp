@@ -36,6 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!mainForm.Create(instance)) return 1;
     TInfos infos;
     infos.Create(instance, mainForm.hwnd());
+    mainForm.SetAboutBox(&infos);
     TaskSelect().Create(instance, mainForm.hwnd());
 
     return RunMessageLoop(mainForm.hwnd());

@@ -19,3 +19,7 @@ if(_norvanex_san)
     add_link_options(-fsanitize=address,undefined)
   endif()
 endif()
+
+# The help compiler's logic, unit-tested here; its program only where it can link (not in the
+# fuzzing build, whose sanitizer runtime comes with the fuzzers).
+add_subdirectory(tools/helpc)

@@ -29,7 +29,7 @@ target_link_libraries(norvanex_logic INTERFACE norvanex_win)
 
 # windres reads the icon, glyphs and manifest itself; CMake's scanner sees only #include.
 file(GLOB NORVANEX_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Norvanex.ico
-     ${CMAKE_SOURCE_DIR}/resources/Norvanex.manifest ${CMAKE_SOURCE_DIR}/resources/glyphs/*.bmp)
+     ${CMAKE_SOURCE_DIR}/resources/Norvanex.manifest ${CMAKE_SOURCE_DIR}/resources/glyphs/*.bmp ${CMAKE_SOURCE_DIR}/resources/logo.bmp)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Norvanex.rc PROPERTIES OBJECT_DEPENDS "${NORVANEX_RC_INPUTS}")
 
 add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc)
@@ -42,3 +42,4 @@ if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release"
 endif()
 
 add_subdirectory(tools/bench)
+include(cmake/help.cmake)

@@ -25,9 +25,21 @@
 #define IDB_BITBTN6 107 /* Remove, a minus on a disc */
 #define IDB_BITBTN9 108 /* Info, the letter i */
 
-/* The maker and the copyright line, as the version resource and the about box show them. The
-   \xA9 is the copyright sign in code page 1252. */
+/* The about box's maker logo (Image8), 88 x 42, in the same 32-bit straight-alpha format. */
+#define IDB_LOGO 120
+
+/* The maker, as the version resource and the about box show it: name, years, the line naming
+   both, the copyright line, and the addresses the about box opens. The web page goes through the
+   maker's redirect page: site + "/redir/prog.php?url=" + home page. The \xA9 is the copyright
+   sign in code page 1252. The .example domain is reserved until the project has addresses of its
+   own. */
 #define NORVANEX_COMPANY   "Norvanex Team"
-#define NORVANEX_COPYRIGHT "Copyright \xA9 2026 Norvanex Team"
+#define NORVANEX_YEARS     "2026"
+#define NORVANEX_MAKER_LINE "\xA9 " NORVANEX_YEARS " " NORVANEX_COMPANY
+#define NORVANEX_COPYRIGHT "Copyright " NORVANEX_MAKER_LINE
+#define NORVANEX_SITE      "https://www.norvanex.example"
+#define NORVANEX_HOMEPAGE  "https://www.norvanex.example/norvanex/"
+#define NORVANEX_WEB_SHOWN "www.norvanex.example"
+#define NORVANEX_MAIL      "mail@norvanex.example"
 
 #endif

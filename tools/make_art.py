@@ -5,7 +5,8 @@ This file is the drawing source: every picture is a list of simple shapes placed
 The rasteriser below is plain Python (8 x 8 samples per pixel, box filter, no library), so the
 output is byte for byte the same on every machine and every run; PIL is needed only for --sheet.
 
-    make_art.py              write resources/Norvanex.ico and resources/glyphs/*.bmp
+    make_art.py              write resources/Norvanex.ico, resources/glyphs/*.bmp and
+                             resources/logo.bmp
     make_art.py --check      exit 1 unless the committed files equal a fresh drawing
     make_art.py --sheet PNG  also draw every picture enlarged on light and dark backgrounds
 
@@ -124,12 +125,14 @@ def vgrad(top, bottom, y0, y1):
 
 
 class Canvas:
-    """A square picture, kept as SS x SS opaque-or-empty samples per pixel."""
+    """A picture (square unless a height is given), kept as SS x SS opaque-or-empty samples per
+    pixel."""
 
-    def __init__(self, size):
+    def __init__(self, size, height=None):
         self.size = size
+        self.height = size if height is None else height
         self.n = size * SS
-        self.samples = [None] * (self.n * self.n)
+        self.samples = [None] * (self.n * self.height * SS)
 
     def fill(self, shape, colour):
         (x0, y0, x1, y1), inside = shape
@@ -137,7 +140,7 @@ class Canvas:
         i0 = max(int(x0 * SS) - 1, 0)
         i1 = min(int(x1 * SS) + 2, n)
         j0 = max(int(y0 * SS) - 1, 0)
-        j1 = min(int(y1 * SS) + 2, n)
+        j1 = min(int(y1 * SS) + 2, self.height * SS)
         flat = not callable(colour)
         for j in range(j0, j1):
             y = (j + 0.5) / SS
@@ -151,7 +154,7 @@ class Canvas:
         """Box-filters the samples into rows of straight-alpha (r, g, b, a) bytes."""
         out = []
         n, full = self.n, SS * SS
-        for py in range(self.size):
+        for py in range(self.height):
             row = []
             for px in range(self.size):
                 cover, r, g, b = 0, 0.0, 0.0, 0.0
@@ -364,6 +367,21 @@ def glyph_pair(draw):
     return [a + b for a, b in zip(on, off)]
 
 
+# ---------------------------------------------------------------- the maker's logo, 88 x 42
+def draw_logo():
+    """The about box's maker logo: a navy badge with a white N whose last stroke runs on into
+    three blue speed lines, on a transparent ground."""
+    c = Canvas(88, 42)
+    c.fill(rect(1, 1, 41, 41, 7), NAVY)
+    c.fill(rect(3, 3, 39, 39, 5), vgrad(BLUE_LT, BLUE, 3, 39))
+    c.fill(stroke([(12, 31), (12, 11), (30, 31), (30, 11)], 5.2), WHITE)
+    c.fill(circle(30, 11, 3.4), GOLD)
+    for k, (length, colour) in enumerate(((40, NAVY), (32, BLUE), (24, BLUE_LT))):
+        y = 12 + 9 * k
+        c.fill(rect(46, y, 46 + length, y + 5, 2.5), colour)
+    return c.pixels()
+
+
 # ---------------------------------------------------------------- file formats
 def dib_bits(rows):
     """Bottom-up BGRA rows, as a DIB stores them."""
@@ -426,6 +444,8 @@ def generate():
     for name, draw in GLYPHS:
         rows = glyph_pair(draw)
         files["resources/glyphs/" + name] = (bmp32(rows), [rows])
+    logo = draw_logo()
+    files["resources/logo.bmp"] = (bmp32(logo), [logo])
     return files
 
 

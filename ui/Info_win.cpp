@@ -1,9 +1,79 @@
-// TInfos: the about box window, fixed size, close box only, on top of other windows.
+// TInfos: the about box. Fixed size, close box only, on top of other windows, modal over its owner.
 #include "ui/Info.h"
 
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdint>
+
 #include "base/AppInfo.h"
+#include "base/AppInfo_win.h"
+#include "resources/resource.h"
+#include "ui/Help_win.h"
+#include "ui/Lang.h"
 
 namespace norvanex {
+
+namespace {
+
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+
+// Shortly after showing: the box comes to the front once more. Under Wine the owner's activation,
+// left over from a closing just before, can otherwise still land above the box.
+constexpr UINT_PTR kTimerFront = 1;
+constexpr UINT kTimerFrontInterval = 300;
+
+const InfoDesign& DesignOf(InfoControl id) {
+    for (const InfoDesign& design : kInfoDesign) {
+        if (design.id == id) return design;
+    }
+    return kInfoDesign[0];
+}
+
+// Opens a link target with the user's default program for it; whatever fails, the shell tells.
+void OpenTarget(const std::string& target) { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
+
+// A glyph-pair resource (16 x 16 enabled, then disabled, 32 bits with straight alpha): an image
+// list with the enabled picture alone, which a button uses in every state.
+ImageList LoadEnabledGlyph(HINSTANCE instance, int bitmapId) {
+    constexpr int kSize = 16;
+    GdiObject<HBITMAP> pair(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    DIBSECTION source{};
+    if (!pair.get() || GetObjectA(pair.get(), sizeof source, &source) != sizeof source ||
+        source.dsBm.bmBitsPixel != 32 || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) {
+        return ImageList();
+    }
+    BITMAPINFO one{};
+    one.bmiHeader.biSize = sizeof one.bmiHeader;
+    one.bmiHeader.biWidth = kSize;
+    one.bmiHeader.biHeight = kSize;
+    one.bmiHeader.biPlanes = 1;
+    one.bmiHeader.biBitCount = 32;
+    one.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    GdiObject<HBITMAP> enabled(CreateDIBSection(nullptr, &one, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!enabled.get()) return ImageList();
+    const auto* from = static_cast<const uint32_t*>(source.dsBm.bmBits);
+    auto* to = static_cast<uint32_t*>(bits);
+    for (int row = 0; row < kSize; ++row) std::copy_n(from + row * 2 * kSize, kSize, to + row * kSize);
+    ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 1, 0));
+    comctl::ImageListAdd(list.get(), enabled.get(), nullptr);
+    return list;
+}
+
+// The character height (cell height less internal leading) that a font really gets.
+int CharHeight(HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return metrics.tmHeight - metrics.tmInternalLeading;
+}
+
+}  // namespace
 
 TInfos::~TInfos() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -11,15 +81,306 @@ TInfos::~TInfos() {
 
 bool TInfos::Create(HINSTANCE instance, HWND owner) {
     if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_WINDOW)) return false;
-    CreateDialogFrame(instance, owner, kClassName, "Info", this);
-    if (hwnd_) SizeAndCenter(hwnd_, ScaleToDpi(297, ScreenDpi()), ScaleToDpi(185, ScreenDpi()));
+    dpi_ = ScreenDpi();
+    CreateDialogFrame(instance, owner, kClassName, infotexts::kTitle, this);
     return hwnd_ != nullptr;
 }
 
+int TInfos::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
+
+void TInfos::CreateControls() {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+    auto makeFont = [](int height, int weight, bool underline, const char* face) {
+        return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+    };
+    font_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, false, "MS Sans Serif"));
+    linkFont_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, true, "MS Sans Serif"));
+    // MS Sans Serif is a bitmap face of a few sizes; where none comes near the title's height
+    // (at 144 DPI the nearest is smaller than at 96), a scalable face of the same kind takes over.
+    const int titleHeight = Scale(kInfoTitleHeight);
+    titleFont_.reset(makeFont(-titleHeight, FW_BOLD, false, "MS Sans Serif"));
+    if (CharHeight(titleFont_.get()) < titleHeight * 4 / 5) {
+        titleFont_.reset(makeFont(-titleHeight, FW_BOLD, false, "Microsoft Sans Serif"));
+    }
+
+    for (const InfoDesign& d : kInfoDesign) {
+        const char* cls = WC_STATICA;
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        HFONT font = font_.get();
+        switch (d.kind) {
+            case InfoKind::Button: cls = WC_BUTTONA; style |= WS_TABSTOP | BS_DEFPUSHBUTTON; break;
+            case InfoKind::GroupBox: cls = WC_BUTTONA; style |= BS_GROUPBOX; break;
+            case InfoKind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
+            case InfoKind::WrappedLabel: style |= SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL; break;
+            case InfoKind::Link: style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY; font = linkFont_.get(); break;
+            case InfoKind::Picture: style |= SS_OWNERDRAW | SS_NOTIFY; break;
+            case InfoKind::Icon:
+            case InfoKind::TopLine:
+            case InfoKind::BoxBevel: style |= SS_OWNERDRAW; break;
+        }
+        if (d.id == kInfoLabel1) font = titleFont_.get();
+        HWND control = CreateWindowExA(0, cls, "", style, Scale(d.left), Scale(d.top), Scale(d.width),
+                                       Scale(d.height), hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    // The group box and the bevels lie below everything else, so they never paint over the icon.
+    for (InfoControl id : {kInfoGroupBox1, kInfoBevel2, kInfoBevel3}) {
+        SetWindowPos(Control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+
+    SetWindowTextA(Control(kInfoBitBtn1), infotexts::kBitBtn1.english);
+    okGlyph_ = LoadEnabledGlyph(instance, IDB_BITBTN1);
+    if (okGlyph_.get()) {
+        BUTTON_IMAGELIST image{};
+        image.himl = okGlyph_.get();
+        image.margin = {Scale(4), 0, 0, 0};
+        image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+        SendMessageA(Control(kInfoBitBtn1), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
+    }
+    SetLabel(kInfoLabel5, NORVANEX_MAKER_LINE);
+    SetLabel(kInfoLabel6, NORVANEX_MAIL);
+    SetLabel(kInfoLabel4, NORVANEX_WEB_SHOWN);
+    LoadPictures();
+}
+
+void TInfos::LoadPictures() {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+    icon_.reset(static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON, Scale(32), Scale(32), 0)));
+
+    // The logo carries straight alpha; it is laid over the window colour once, so that it draws
+    // (and scales) as a plain picture.
+    GdiObject<HBITMAP> source(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    DIBSECTION dib{};
+    if (!source.get() || GetObjectA(source.get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) {
+        return;
+    }
+    const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    logo_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!logo_.get()) return;
+    const COLORREF ground = GetSysColor(COLOR_WINDOW);
+    const uint32_t groundRgb[3] = {GetRValue(ground), GetGValue(ground), GetBValue(ground)};
+    const auto* from = static_cast<const uint8_t*>(dib.dsBm.bmBits);
+    auto* to = static_cast<uint8_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        const uint32_t alpha = from[4 * i + 3];
+        for (int channel = 0; channel < 3; ++channel) {
+            const uint32_t over = groundRgb[2 - channel];  // BGR in the DIB
+            to[4 * i + channel] = static_cast<uint8_t>((from[4 * i + channel] * alpha + over * (255 - alpha) + 127) / 255);
+        }
+        to[4 * i + 3] = 0;
+    }
+}
+
+void TInfos::SetLabel(InfoControl id, const std::string& text) {
+    SetWindowTextA(Control(id), text.c_str());
+    FitLabel(id);
+}
+
+// Labels and links size themselves to their text. The mail link keeps the right margin: an
+// address wider than the place the design leaves it moves left instead of leaving the box.
+void TInfos::FitLabel(InfoControl id) {
+    const InfoDesign& d = DesignOf(id);
+    if (d.kind != InfoKind::Label && d.kind != InfoKind::Link) return;
+    HWND label = Control(id);
+    char text[512];
+    const int length = GetWindowTextA(label, text, sizeof text);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    const int right = Scale(kInfoClientWidth - kInfoRightMargin);
+    int left = Scale(d.left);
+    if (d.kind == InfoKind::Link && left + extent.right > right) left = std::max(0, right - static_cast<int>(extent.right));
+    SetWindowPos(label, nullptr, left, Scale(d.top), std::min<int>(extent.right, right - left), extent.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The box reaches the right and bottom edges of its controls (the box bevel frames it all) and
+// stands centred over its owner, inside the work area.
+void TInfos::CenterOverOwner() {
+    int right = 0, bottom = 0;
+    for (const InfoDesign& d : kInfoDesign) {
+        RECT r;
+        GetWindowRect(Control(d.id), &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        right = std::max<int>(right, r.right);
+        bottom = std::max<int>(bottom, r.bottom);
+    }
+    RECT frame{0, 0, right, bottom};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT owner{};
+    HWND ownerWindow = GetWindow(hwnd_, GW_OWNER);
+    if (!ownerWindow || !GetWindowRect(ownerWindow, &owner)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &owner, 0);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int x = owner.left + (owner.right - owner.left - width) / 2;
+    int y = owner.top + (owner.bottom - owner.top - height) / 2;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TInfos::Execute() {
+    if (!hwnd_) return;  // never created: nothing to show, and no loop that could end
+    SetLabel(kInfoLabel8, SelectText(infotexts::kLabel8.english, infotexts::kLabel8.german));
+    SetLabel(kInfoLabel1, TitleWithVersion(App().title, GetVersionText()));
+    CenterOverOwner();
+
+    // The owner is disabled before the box shows and enabled again before it hides, so that the
+    // activation goes back to the owner and not to another program.
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if (owner) EnableWindow(owner, FALSE);
+    BringToFront();
+    SetTimer(hwnd_, kTimerFront, kTimerFrontInterval, nullptr);
+    SetFocus(Control(kInfoBitBtn1));
+    modal_ = true;
+    MSG msg;
+    while (modal_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program ends: leave the quit message for the main loop.
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        RunHandler([&] {
+            if (!IsDialogMessageA(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        });
+    }
+    modal_ = false;
+    KillTimer(hwnd_, kTimerFront);
+    if (owner) EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+// Shown at the top of the z-order explicitly, not only made visible: Wine showed a box opened a
+// second time behind its owner.
+void TInfos::BringToFront() {
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetForegroundWindow(hwnd_);
+}
+
+void TInfos::TimerFrontTimer() {
+    KillTimer(hwnd_, kTimerFront);
+    if (modal_) BringToFront();
+}
+
+void TInfos::HelpExecute() { ShowHelpIndex(GetWindow(hwnd_, GW_OWNER)); }
+
+void TInfos::BitBtn1Click() { modal_ = false; }
+
+void TInfos::Label5Click() { OpenTarget(WebPageTarget(NORVANEX_SITE, NORVANEX_HOMEPAGE)); }
+
+void TInfos::Label6Click() { OpenTarget(MailTarget(NORVANEX_MAIL)); }
+
+bool TInfos::IsLink(HWND control) const {
+    return control && (control == Control(kInfoLabel4) || control == Control(kInfoLabel6) ||
+                       control == Control(kInfoImage8));
+}
+
+void TInfos::PaintBevels(HDC dc) {
+    for (const InfoDesign& d : kInfoDesign) {
+        UINT sides = 0;
+        if (d.kind == InfoKind::TopLine) sides = BF_TOP;
+        if (d.kind == InfoKind::BoxBevel) sides = BF_RECT;
+        if (sides == 0) continue;
+        RECT r;
+        GetWindowRect(Control(d.id), &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        DrawEdge(dc, &r, EDGE_ETCHED, sides);
+    }
+}
+
+void TInfos::DrawPicture(const DRAWITEMSTRUCT& item) {
+    const RECT& r = item.rcItem;
+    if (item.CtlID == kInfoImage1) {
+        FillRect(item.hDC, &r, GetSysColorBrush(COLOR_WINDOW));
+        if (icon_.get()) {
+            DrawIconEx(item.hDC, r.left, r.top, icon_.get(), r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
+        }
+        return;
+    }
+    if (item.CtlID != kInfoImage8 || !logo_.get()) return;
+    BITMAP logo{};
+    GetObjectA(logo_.get(), sizeof logo, &logo);
+    HDC memory = CreateCompatibleDC(item.hDC);
+    HGDIOBJ old = SelectObject(memory, logo_.get());
+    SetStretchBltMode(item.hDC, HALFTONE);
+    StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, logo.bmWidth,
+               logo.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
 LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) {
-        ShowWindow(hwnd_, SW_HIDE);
-        return 0;
+    switch (message) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (id == kInfoBitBtn1 && code == BN_CLICKED) BitBtn1Click();
+            if ((id == kInfoLabel4 || id == kInfoImage8) && code == STN_CLICKED) Label5Click();
+            if (id == kInfoLabel6 && code == STN_CLICKED) Label6Click();
+            return 0;
+        }
+        case DM_GETDEFID:
+            return MAKELRESULT(kInfoBitBtn1, DC_HASDEFID);
+        case WM_TIMER:
+            if (wParam == kTimerFront) TimerFrontTimer();
+            return 0;
+        case WM_HELP:
+            // F1 here opens help, and goes no further up to the owner.
+            if (PlainHelpKey()) HelpExecute();
+            return TRUE;
+        case WM_SYSCOLORCHANGE:
+            LoadPictures();  // the logo lies over the window colour
+            return 0;
+        case WM_SETCURSOR:
+            if (IsLink(reinterpret_cast<HWND>(wParam))) {
+                SetCursor(LoadCursorA(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_DRAWITEM:
+            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd_, &paint);
+            PaintBevels(dc);
+            EndPaint(hwnd_, &paint);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            SetTextColor(dc, IsLink(reinterpret_cast<HWND>(lParam)) ? kNavy : GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        case WM_CLOSE:
+            modal_ = false;
+            return 0;
     }
     return DefaultProc(message, wParam, lParam);
 }

@@ -254,6 +254,31 @@ class DpiScope {
 int BenchDpi();  // LogPixels as set now (96 when the value is missing)
 bool SetBenchDpi(int dpi);
 
+// Hands what the shell opens for some classes to marker.exe instead of a browser or mail program:
+// sets HKEY_CLASSES_ROOT\\<class>\\shell\\open\\command to `"<marker.exe>" "%1"` for each URL
+// scheme or class ("https", "mailto", ...); an extension (".html") is pointed at a class of the
+// recorder's own that does the same. Everything is put back when it goes away. Programs started
+// with NORVANEX_MARKER in their environment pass it on to what they open, so the marker writes the
+// opened target into that file.
+class ShellOpenRecorder {
+ public:
+  explicit ShellOpenRecorder(std::initializer_list<const char*> classes);
+  ~ShellOpenRecorder();
+  ShellOpenRecorder(const ShellOpenRecorder&) = delete;
+  ShellOpenRecorder& operator=(const ShellOpenRecorder&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  struct Saved {
+    std::string key;  // under HKEY_CLASSES_ROOT; its default value
+    bool existed;
+    std::string value;
+  };
+  void Set(const std::string& key, const std::string& value);
+  std::vector<Saved> saved_;
+  bool ok_ = true;
+};
+
 // ---- The host ----------------------------------------------------------------------------------
 
 // Runs a /bin/sh command on the Linux host (Wine starts Unix executables for CreateProcess) and

@@ -1,0 +1,240 @@
+// The help key under Wine: the help viewer opens at the index topic in the user's language from
+// the editor, the kill run's result window and the about box; F1 in the task chooser opens nothing;
+// without a WinHelp viewer the HTML help opens in the browser at the same topic.
+// Timeout: 500
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <fstream>
+#include <vector>
+
+#include "app/MainLayout.h"
+#include "ui/InfoLayout.h"
+
+using namespace driver;
+using namespace norvanex;
+
+namespace {
+
+struct Language {
+    const char* lcAll;
+    const char* editorCaption;
+    const char* topicTitle;  // the first line of the index topic
+    const char* topic;
+    const char* page;
+};
+const Language kEnglish{"en_US.UTF-8", "Norvanex 4.3 - New Shortcut", "Norvanex help", "hlp_index_e", "Norvanex.html"};
+const Language kGerman{"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Norvanex-Hilfe", "hlp_index",
+                       "Norvanex_de.html"};
+
+std::string MarkerFile() { return ScratchFolder() + "\\opened.log"; }
+
+Process StartNorvanex(const Language& language, const std::string& args = "") {
+    StartOptions options;
+    options.lcAll = language.lcAll;
+    options.args = args;
+    options.env = {{"NORVANEX_MARKER", MarkerFile()}};
+    return Start(NorvanexExe(), options);
+}
+
+// The viewer's main window (class MS_WINHELP), once one is up.
+HWND ViewerWindow() {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        if (HWND w = FindTopWindow(pid, "", "MS_WINHELP")) return w;
+    }
+    return nullptr;
+}
+
+// The text of the topic the viewer shows (Wine's viewer renders it in a rich edit control).
+std::string ViewerTopicText(HWND viewer) {
+    HWND text = ChildByText(viewer, "RichEdit20A", "");
+    return text ? Text(text) : std::string();
+}
+
+void CloseViewers() {
+    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
+    }
+    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
+}
+
+// Waits for the viewer to show a topic that starts with `title`, keeps a screenshot when a name is
+// given, and closes the viewer again.
+bool ViewerShows(const std::string& title, const std::string& shot = "") {
+    HWND viewer = nullptr;
+    const DWORD start = GetTickCount();
+    const bool shown = WaitUntil([&] {
+        viewer = ViewerWindow();
+        return viewer && ViewerTopicText(viewer).compare(0, title.size(), title) == 0;
+    });
+    if (shown) check::Log("topic shown " + std::to_string(GetTickCount() - start) + " ms after the key");
+    if (!shown) {
+        check::Log("viewer: " + (viewer ? "'" + ViewerTopicText(viewer).substr(0, 80) + "'" : std::string("none")));
+    }
+    if (viewer && !shot.empty()) {
+        Sleep(500);  // the viewer draws its button bar after the topic
+        CHECK(!Screenshot(shot, viewer).empty());
+    }
+    CloseViewers();
+    return shown;
+}
+
+// Moves a file aside for as long as it lives.
+class FileAside {
+public:
+    explicit FileAside(std::string path) : path_(std::move(path)), aside_(path_ + ".aside") {
+        moved_ = MoveFileExA(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    ~FileAside() {
+        if (moved_) MoveFileExA(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    FileAside(const FileAside&) = delete;
+    FileAside& operator=(const FileAside&) = delete;
+    bool moved() const { return moved_; }
+
+private:
+    std::string path_, aside_;
+    bool moved_ = false;
+};
+
+std::string WindowsFolder() {
+    char folder[MAX_PATH] = {};
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return folder;
+}
+
+std::vector<std::string> MarkerLines() {
+    std::ifstream in(MarkerFile(), std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+CASE(F1InTheEditorOpensTheIndexInTheUsersLanguage) {
+    struct Case { const Language* language; const char* shot; } cases[] = {
+        {&kEnglish, "f1-en"}, {&kGerman, "f1-de"},
+    };
+    for (const Case& c : cases) {
+        check::Log(std::string("locale ") + c.language->lcAll);
+        Process norvanex = StartNorvanex(*c.language);
+        HWND main = norvanex.WaitWindow(kTimeout, c.language->editorCaption);
+        REQUIRE(main != nullptr);
+        // From a button and from the list: both pass F1 up to the window.
+        CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
+        CHECK(ViewerShows(c.language->topicTitle, c.shot));
+        CHECK(PressKey(ChildById(main, kListView1), VK_F1));
+        CHECK(ViewerShows(c.language->topicTitle));
+        CHECK(norvanex.Running());
+        CloseBySystemMenu(main);
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+CASE(F1InTheResultWindowOpensTheIndexInTheUsersLanguage) {
+    const std::string victim = CopyToScratch("victim.exe", "helpvictim.exe");
+    for (const Language* language : {&kEnglish, &kGerman}) {
+        check::Log(std::string("locale ") + language->lcAll);
+        REQUIRE(!StartWindowless(victim, 1).empty());
+        Process norvanex = StartNorvanex(*language, "helpvictim.exe");
+        HWND main = norvanex.WaitWindow(kTimeout, "Norvanex 4.3");
+        REQUIRE(main != nullptr);
+        CHECK(PressKey(ChildById(main, kListView1), VK_F1));
+        CHECK(ViewerShows(language->topicTitle));
+        Click(ChildById(main, kBitBtn1));
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+CASE(F1InTheAboutBoxOpensTheIndexAndTheBoxStays) {
+    for (const Language* language : {&kEnglish, &kGerman}) {
+        check::Log(std::string("locale ") + language->lcAll);
+        Process norvanex = StartNorvanex(*language);
+        HWND main = norvanex.WaitWindow(kTimeout, language->editorCaption);
+        REQUIRE(main != nullptr);
+        Click(ChildById(main, kBitBtn9));
+        HWND box = nullptr;
+        REQUIRE(WaitUntil([&] { return (box = FindTopWindow(norvanex.pid(), "Info", "TInfos")) != nullptr; }));
+        CHECK(PressKey(ChildById(box, kInfoBitBtn1), VK_F1));
+        CHECK(ViewerShows(language->topicTitle));
+        CHECK(Visible(box));
+        Click(ChildById(box, kInfoBitBtn1));
+        CHECK(WaitUntil([&] { return !Visible(box); }));
+        CloseBySystemMenu(main);
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+// Only F1 alone opens help, and only in the main window and the about box. The chooser cannot be
+// opened from the editor yet; it exists hidden from the start, so the test shows it. Its F1
+// travels up to the main window that owns it, which must not answer.
+CASE(OtherKeysAndTheTaskChooserOpenNothing) {
+    Process norvanex = StartNorvanex(kEnglish);
+    HWND main = norvanex.WaitWindow(kTimeout, kEnglish.editorCaption);
+    REQUIRE(main != nullptr);
+    HWND chooser = nullptr;
+    for (HWND w : norvanex.Windows(false)) {
+        if (ClassOf(w) == "TTaskSelect") chooser = w;
+    }
+    REQUIRE(chooser != nullptr);
+    struct Case { const char* name; bool inChooser; std::initializer_list<UINT> modifiers; } cases[] = {
+        {"F1 in the chooser", true, {}},
+        {"Shift+F1", false, {VK_SHIFT}},
+        {"Ctrl+F1", false, {VK_CONTROL}},
+    };
+    for (const Case& c : cases) {
+        check::Log(c.name);
+        if (c.inChooser) {
+            ShowWindow(chooser, SW_SHOW);
+            REQUIRE(WaitUntil([&] { return Visible(chooser); }));
+        }
+        CHECK(PressKey(c.inChooser ? chooser : ChildById(main, kBitBtn2), VK_F1, c.modifiers));
+        Sleep(1500);
+        CHECK(ProcessesNamed("winhlp32.exe").empty());
+        CloseViewers();  // one that came up anyway
+        if (c.inChooser) ShowWindow(chooser, SW_HIDE);
+    }
+    // F1 alone in the editor itself does open help: the keys reached the program.
+    CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
+    CHECK(ViewerShows(kEnglish.topicTitle));
+    CloseBySystemMenu(main);
+    CHECK(norvanex.WaitExit().has_value());
+}
+
+// Without winhlp32.exe in the Windows folder, F1 hands the HTML page at the index topic to the
+// shell; the page's association is recorded instead of opening a browser.
+CASE(WithoutAViewerF1OpensTheHtmlHelp) {
+    ShellOpenRecorder recorder({".html", "file", "http", "https"});
+    REQUIRE(recorder.ok());
+    FileAside viewer(WindowsFolder() + "\\winhlp32.exe");
+    REQUIRE(viewer.moved());
+    for (const Language* language : {&kEnglish, &kGerman}) {
+        check::Log(std::string("locale ") + language->lcAll);
+        DeleteFileA(MarkerFile().c_str());
+        Process norvanex = StartNorvanex(*language);
+        HWND main = norvanex.WaitWindow(kTimeout, language->editorCaption);
+        REQUIRE(main != nullptr);
+        CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
+        CHECK(WaitUntil([] { return !MarkerLines().empty(); }));
+        const std::vector<std::string> lines = MarkerLines();
+        CHECK_EQ(lines.size(), 1u);
+        std::string url = "file:///" + BesideMe(language->page) + "#" + language->topic;
+        for (char& ch : url) ch = ch == '\\' ? '/' : ch;
+        const std::string expected = "\"" + url + "\"";
+        for (const std::string& line : lines) {
+            if (!CHECK(line.size() > expected.size() &&
+                       line.compare(line.size() - expected.size(), expected.size(), expected) == 0)) {
+                check::Log("opened: " + line + "\n  expected the end: " + expected);
+            }
+        }
+        CHECK(ProcessesNamed("winhlp32.exe").empty());
+        CloseBySystemMenu(main);
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
