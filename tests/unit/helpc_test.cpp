@@ -54,6 +54,8 @@ TEST(HelpSource, RejectsWhatTheFormatCannotHold) {
         {"@topic a\n@title A\noverlong \xE0\x80\xAF\n", "x.txt:3: character an invalid UTF-8"},
         {"@topic a\n@title A\nSee [there|b].\n", "x.txt:3: link to missing topic \"b\""},
         {"@topic a\n@title A\n@topic A\n@title B\n", "x.txt:3: context id \"A\" is already used at x.txt:1"},
+        {"@topic dvolkgqx\n@title A\n@topic sacpirpf\n@title B\n",
+         "x.txt:3: context id \"sacpirpf\" has the same hash as \"dvolkgqx\" at x.txt:1"},
         {"@topic a\n@map 5\n@title A\n@topic b\n@map 5\n@title B\n", "x.txt:4: map number 5 is already used"},
         {"@topic a-b\n", "x.txt:1: context id \"a-b\""},
         {"@topic a\n@title A\nopen *bold\n", "x.txt:3: bold text not closed"},

@@ -364,6 +364,22 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
+int32_t ContextHash(std::string_view id) {
+    uint32_t hash = 0;
+    for (char ch : id) {
+        const auto c = static_cast<unsigned char>(ch);
+        uint32_t x = 0;
+        if (c >= 'A' && c <= 'Z') x = c - 'A' + 17;
+        else if (c >= 'a' && c <= 'z') x = c - 'a' + 17;
+        else if (c >= '1' && c <= '9') x = c - '0';
+        else if (c == '0') x = 10;
+        else if (c == '.') x = 12;
+        else if (c == '_') x = 13;
+        hash = hash * 43 + x;
+    }
+    return static_cast<int32_t>(hash);
+}
+
 bool ParseSource(std::string_view text, const std::string& name, Source& out, std::string& error) {
     out = Source();
     out.name = name;
@@ -373,6 +389,7 @@ bool ParseSource(std::string_view text, const std::string& name, Source& out, st
 
 bool CheckSources(const std::vector<Source>& sources, std::string& error) {
     std::map<std::string, const Topic*> ids;
+    std::map<int32_t, const Topic*> hashes;
     std::map<uint32_t, const Topic*> maps;
     for (const Source& source : sources) {
         for (const Topic& topic : source.topics) {
@@ -380,6 +397,13 @@ bool CheckSources(const std::vector<Source>& sources, std::string& error) {
             if (!added) {
                 error = Where(topic.file, topic.line) + "context id \"" + topic.id + "\" is already used at " +
                         it->second->file + ":" + std::to_string(it->second->line) + " (\"" + it->second->id + "\")";
+                return false;
+            }
+            auto [h, hashAdded] = hashes.emplace(ContextHash(topic.id), &topic);
+            if (!hashAdded) {
+                error = Where(topic.file, topic.line) + "context id \"" + topic.id + "\" has the same hash as \"" +
+                        h->second->id + "\" at " + h->second->file + ":" + std::to_string(h->second->line) +
+                        "; rename one of them";
                 return false;
             }
             if (topic.hasMap) {

@@ -60,8 +60,9 @@ struct Source {
 // Parses one source. On failure returns false and sets `error` to "NAME:LINE: what".
 bool ParseSource(std::string_view text, const std::string& name, Source& out, std::string& error);
 
-// Checks what only all sources together can tell: no context id twice (the viewer folds case,
-// so neither in another case), no map number twice, every link names a topic.
+// Checks what only all sources together can tell: no context id twice (the viewer finds topics
+// by hash, which folds case, so neither in another case nor two ids of one hash), no map number
+// twice, every link names a topic.
 bool CheckSources(const std::vector<Source>& sources, std::string& error);
 
 // UTF-8 to code page 1252. Fails at the first byte sequence that is not UTF-8 or at a character
@@ -73,5 +74,8 @@ std::string Cp1252ToUtf8(std::string_view text);
 
 // Letters, digits, "_" and ".": the characters every viewer hashes alike.
 bool IsValidContextId(std::string_view id);
+
+// The viewer's hash of a context id; letters fold to one case.
+int32_t ContextHash(std::string_view id);
 
 }  // namespace norvanex::help

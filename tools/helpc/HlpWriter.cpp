@@ -258,22 +258,6 @@ std::string FoldKeyword(std::string_view s) {
 
 }  // namespace
 
-int32_t ContextHash(std::string_view id) {
-    uint32_t hash = 0;
-    for (char ch : id) {
-        const auto c = static_cast<unsigned char>(ch);
-        uint32_t x = 0;
-        if (c >= 'A' && c <= 'Z') x = c - 'A' + 17;
-        else if (c >= 'a' && c <= 'z') x = c - 'a' + 17;
-        else if (c >= '1' && c <= '9') x = c - '0';
-        else if (c == '0') x = 10;
-        else if (c == '.') x = 12;
-        else if (c == '_') x = 13;
-        hash = hash * 43 + x;
-    }
-    return static_cast<int32_t>(hash);
-}
-
 bool WriteHlp(const std::vector<Source>& sources, const HlpOptions& options, std::vector<uint8_t>& out,
               std::string& error) {
     std::vector<const Topic*> topics;

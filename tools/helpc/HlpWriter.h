@@ -10,9 +10,6 @@
 
 namespace norvanex::help {
 
-// The viewer's hash of a context id; letters fold to one case.
-int32_t ContextHash(std::string_view id);
-
 struct HlpOptions {
     std::string title;            // the file's title (code page 1252)
     std::string contentsTopic;    // context id of the topic opened when none is asked for
