@@ -1,7 +1,7 @@
 // The executable and its editor face under Wine: PE shape, version, the window in both languages,
 // no window with parameters, filling the editor as a user does (insert menu, open dialog, keys,
 // dragging, dropped files), screenshots at 96 and 144 DPI.
-// Timeout: 900
+// Timeout: 600
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
