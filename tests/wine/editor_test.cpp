@@ -514,6 +514,17 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
     const std::vector<int> before = icons();
     CHECK(before.size() == 3 && before[1] != before[2]);
 
+    // One entry at a time: Shift with an arrow moves the selection instead of widening it.
+    const auto first = LvItemRect(editor.List(), 0, LVIR_LABEL);
+    REQUIRE(first.has_value());
+    POINT on{(first->left + first->right) / 2, (first->top + first->bottom) / 2};
+    ClientToScreen(editor.List(), &on);
+    CHECK(MouseClick(on, editor.List()));
+    CHECK(PressKey(editor.List(), VK_DOWN, {VK_SHIFT}));
+    Sleep(200);
+    CHECK_EQ(LvSelected(editor.List()), (std::vector<int>{1}));
+    CHECK(LvSelect(editor.List(), -1));
+
     enum Action { ClickItem, ClickEmpty, DeleteButton, DelInList, DelElsewhere };
     struct Step { Action action; int item; std::vector<std::string> left; std::vector<bool> buttons; } steps[] = {
         {ClickEmpty, -1, files, {true, true, false}},       // a click counts, selected or not
