@@ -126,12 +126,17 @@ bool MouseClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 
 
 bool MouseDoubleClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 2); }
 
-bool DoubleClickLvItem(HWND lv, int item) {
-  const auto rect = LvItemRect(lv, item, LVIR_LABEL);
-  if (!rect) return false;
+std::optional<POINT> LvItemOnScreen(HWND lv, int item, int part) {
+  const auto rect = LvItemRect(lv, item, part);
+  if (!rect) return std::nullopt;
   POINT point{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2};
   ClientToScreen(lv, &point);
-  return MouseDoubleClick(point, lv);
+  return point;
+}
+
+bool DoubleClickLvItem(HWND lv, int item) {
+  const auto point = LvItemOnScreen(lv, item);
+  return point && MouseDoubleClick(*point, lv);
 }
 
 bool DoubleClickLvEmpty(HWND lv) {
