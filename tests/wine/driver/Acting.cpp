@@ -207,7 +207,7 @@ bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files)
   header.fNC = FALSE;
   header.fWide = FALSE;
   // The window has handled the drop when the send returns; only then is the block released here.
-  // (The receiver's DragFinish does not own it; Wine's GlobalFree refuses a block it did not give.)
+  // The receiver's DragFinish cannot free it: it is no global memory block of that process.
   RemoteMemory memory(top, sizeof header + names.size());
   if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
     return false;
