@@ -345,11 +345,14 @@ CASE(InsertButtonAndInsKeyOpenTheMenuAtOnePlace) {
 }
 
 CASE(OpenDialogAddsTheChosenFilesInItsOrder) {
-    struct Case { const char* locale; const char* caption; const char* title; int count; int nameLength; } cases[] = {
-        {"", kEnglishCaption, "Chose programms to kill", 3, 5},
-        {"de_DE.UTF-8", kGermanCaption, "Zu beendende Programme wählen", 3, 5},
+    struct Case {
+        const char *locale, *caption, *title, *filter;
+        int count, nameLength;
+    } cases[] = {
+        {"", kEnglishCaption, "Chose programms to kill", "Executables", 3, 5},
+        {"de_DE.UTF-8", kGermanCaption, "Zu beendende Programme wählen", "Ausführbare Dateien", 3, 5},
         // A hundred long names fill more than any small buffer: every one must arrive whole.
-        {"", kEnglishCaption, "Chose programms to kill", 100, 120},
+        {"", kEnglishCaption, "Chose programms to kill", "Executables", 100, 120},
     };
     for (const Case& c : cases) {
         Editor editor = OpenEditor(c.locale, c.caption);
@@ -365,6 +368,7 @@ CASE(OpenDialogAddsTheChosenFilesInItsOrder) {
         PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
         HWND dialog = editor.process.WaitDialog(c.title);
         REQUIRE(dialog != nullptr);
+        CHECK(ChildByText(dialog, "ComboBox", c.filter) != nullptr);  // the first file type shown
         // Into the folder first, then the names, as a user types them.
         REQUIRE(ConfirmFileDialog(dialog, ScratchFolder()));
         Sleep(300);
