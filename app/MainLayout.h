@@ -100,4 +100,28 @@ constexpr TextPair kConfirmation{
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
 }  // namespace texts
 
+// The editor's insert menu items and its keys (Ins, Del): their commands arrive as WM_COMMAND.
+enum EditorCommand : int {
+    kSelectTask = 201,
+    kSelectFile,
+    kEinfg,
+    kEntf,
+};
+
+// The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
+constexpr int kInsertMenuRise = 12;
+
+namespace texts {
+constexpr TextPair kSelectTask{"Insert program from &tasklist...", "Programm aus &Taskliste wählen..."};
+constexpr TextPair kSelectFile{"Insert &programfile...", "&Programmdatei wählen..."};
+constexpr TextPair kOpenToEnd{"Chose programms to kill", "Zu beendende Programme wählen"};
+constexpr TextPair kOpenToStart{"Chose programm to run", "Zu startendes Programm wählen"};
+// Pairs of description and pattern, separated by vertical bars.
+constexpr TextPair kOpenFilter{"Executables|*.exe|Libraries|*.dll", "Ausführbare Dateien|*.exe|Bibliotheken|*.dll"};
+constexpr TextPair kListHint{"double-click for details", "Doppelclick für Details"};
+// The own path stands between the two parts, each on a line of its own.
+constexpr TextPair kOwnPathBefore{"The programm\r", "Das Programm\r"};
+constexpr TextPair kOwnPathAfter{"\ris not allowed to chose!", "\rdarf nicht gewählt werden!"};
+}  // namespace texts
+
 }  // namespace norvanex

@@ -4,8 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <string>
+#include <commdlg.h>
+#include <shellapi.h>
 
+#include <string>
+#include <vector>
+
+#include "app/CallLine.h"
+#include "app/Editor.h"
 #include "app/KillRun.h"
 #include "app/MainLayout.h"
 #include "base/AppInfo_win.h"
@@ -33,6 +39,20 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The editor's keys (Ins, Del), for the message loop; null in a kill run.
+    HACCEL Accelerators() const { return accelerators_.get(); }
+
+    // The editor's state, as a shortcut is written from it and read back into it.
+    // Adds one program to end: refused with a message when it is this program, ignored when listed.
+    void AddProgramToList(const std::string& path);
+    // Makes `path` the program to start: its icon, its file-name part, Remove enabled.
+    void ChooseProgramToStart(const std::string& path);
+    // The captions of the programs to end, in list order.
+    std::vector<std::string> ProgramsToEnd() const;
+    // The program to start; empty when none is chosen.
+    const std::string& ProgramToStart() const { return editor_.ProgramToStart(); }
+    bool AskFirst() const;
+
 private:
     friend class Window<TMainForm>;
 
@@ -51,6 +71,46 @@ private:
     void BitBtn1Click();
     void BitBtn4Click();
     void ListView1DblClick();
+
+    // The editor (Editor_win.cpp).
+    enum class OpenPurpose { AddToEnd, ChooseToStart };
+    void SetUpEditorBehaviour();
+    void BitBtn2Click();
+    void SelectFileClick();
+    void SelectTaskClick();
+    void BitBtn5Click();
+    void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
+    static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void GrowOpenBuffer(HWND dialog, OPENFILENAMEA& request);
+    void OpenDialog1CanClose(const OPENFILENAMEA& request);
+    void ListView1Click();
+    void BitBtn3Click();
+    void EntfExecute();
+    void BitBtn6Click();
+    void ListView1BeginDrag();
+    void DragMove(POINT client);
+    void DragEnd(POINT client, bool drop);
+    bool CancelDrag();
+    void ProgImgDragOver(HWND source, bool& accept);
+    void ProgImgDragDrop(HWND source);
+    void FormDropFiles(HDROP drop);
+    bool OverProgImg(POINT client) const;
+    void BeginListUpdate();
+    void EndListUpdate();
+    void ShowEditorState();
+    void ShowProgramToStart();
+    void EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead);
+    void SetHintText(MainControl id, const std::string& hint);
+    HWND MessageOwner() const;
+
+    // Create and the shortcut file (EditorCreate_win.cpp).
+    void CreateFromEditor();
+    CallRequest EditorRequest() const;
+    void ShowSaveDialog1();
+    static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void SaveDialog1CanClose(HWND dialog, const std::string& fileName);
+    bool DropShortcut(HDROP drop);
+    void LoadShortcut(const std::string& fileName);
 
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int designValue) const;
@@ -78,6 +138,23 @@ private:
     bool timer4Enabled_ = false;
     StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
+
+    struct MenuDeleter {
+        void operator()(HMENU menu) const { DestroyMenu(menu); }
+    };
+    struct AcceleratorDeleter {
+        void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
+    };
+    EditorLists editor_;
+    Owned<HMENU, MenuDeleter> popupMenu2_;
+    GdiObject<HBITMAP> menuImages_[2];
+    Owned<HACCEL, AcceleratorDeleter> accelerators_;
+    OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;
+    std::vector<char> openBuffer_;
+    HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
+    int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
+    std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog
+    std::vector<char> saveBuffer_;
 };
 
 }  // namespace norvanex

@@ -2,6 +2,7 @@
 #include "app/MainUnit.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
@@ -303,6 +304,7 @@ void TMainForm::SetUpEditor() {
     }
     EnableControl(kBitBtn1, false);
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
+    SetUpEditorBehaviour();
 }
 
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
@@ -418,7 +420,11 @@ void TMainForm::Timer2Timer() {
 }
 
 void TMainForm::BitBtn1Click() {
-    if (IsKillRun()) Terminate();
+    if (IsKillRun()) {
+        Terminate();
+        return;
+    }
+    CreateFromEditor();
 }
 
 void TMainForm::BitBtn4Click() { Terminate(); }
@@ -459,8 +465,18 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const int id = LOWORD(wParam);
             HWND control = Control(static_cast<MainControl>(id));
             const bool usable = control && IsWindowVisible(control) && IsWindowEnabled(control);
+            if (id == kBitBtn4 && CancelDrag()) return 0;
             if (id == kBitBtn1 && usable) BitBtn1Click();
             if (id == kBitBtn4 && usable) BitBtn4Click();
+            if (IsKillRun()) return 0;
+            if (id == kBitBtn2 && usable) BitBtn2Click();
+            if (id == kBitBtn3 && usable) BitBtn3Click();
+            if (id == kBitBtn5 && usable) BitBtn5Click();
+            if (id == kBitBtn6 && usable) BitBtn6Click();
+            if (id == kSelectTask) SelectTaskClick();
+            if (id == kSelectFile) SelectFileClick();
+            if (id == kEinfg) BitBtn2Click();
+            if (id == kEntf) EntfExecute();
             return 0;
         }
         case DM_GETDEFID:
@@ -473,6 +489,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             if (header.idFrom == kListView1 && header.code == NM_DBLCLK) ListView1DblClick();
+            if (header.idFrom == kListView1 && header.code == NM_CLICK && !IsKillRun()) ListView1Click();
+            if (header.idFrom == kListView1 && header.code == LVN_BEGINDRAG && !IsKillRun()) ListView1BeginDrag();
             return 0;
         }
         case WM_DRAWITEM: {
@@ -495,6 +513,20 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
+        case WM_MOUSEMOVE:
+            if (dragSource_) DragMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_LBUTTONUP:
+            if (dragSource_) DragEnd(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, true);
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (dragSource_ && reinterpret_cast<HWND>(lParam) != hwnd_) DragEnd(POINT{-1, -1}, false);
+            return 0;
+        case WM_DROPFILES:
+            if (!IsKillRun() && !DropShortcut(reinterpret_cast<HDROP>(wParam))) {
+                FormDropFiles(reinterpret_cast<HDROP>(wParam));
+            }
+            return 0;
         case WM_CLOSE:
             Terminate();
             return 0;

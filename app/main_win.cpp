@@ -2,12 +2,44 @@
 // them the shortcut editor.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+
+#include <optional>
 
 #include "base/CommonControls_win.h"
 #include "app/MainUnit.h"
 #include "process/ProcessAccess.h"
 #include "ui/Info.h"
 #include "ui/TaskSel.h"
+
+namespace {
+
+// COM on the GUI thread, apartment-threaded, as the shell's dialogs and its link object need it.
+// ole32 is bound here rather than imported: a kill run never loads it.
+class ComApartment {
+public:
+    ComApartment() {
+        module_ = LoadLibraryA("ole32.dll");
+        if (!module_) return;
+        using Init = HRESULT(WINAPI*)(void*, DWORD);
+        const auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(module_, "CoInitializeEx")));
+        uninit_ = reinterpret_cast<Uninit>(reinterpret_cast<void*>(GetProcAddress(module_, "CoUninitialize")));
+        initialised_ = init && uninit_ && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
+    }
+    ~ComApartment() {
+        if (initialised_) uninit_();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    using Uninit = void(WINAPI*)();
+    HMODULE module_ = nullptr;  // stays loaded for the life of the process
+    Uninit uninit_ = nullptr;
+    bool initialised_ = false;
+};
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace norvanex;
@@ -28,6 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         if (walk.refused || (walk.results.empty() && !walk.startNamed)) return 0;
     }
 
+    std::optional<ComApartment> com;
+    if (!killRun) com.emplace();
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     comctl::InitCommonControlsEx(&controls);
 
@@ -36,8 +71,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!mainForm.Create(instance)) return 1;
     TInfos infos;
     infos.Create(instance, mainForm.hwnd());
-    TTaskSelect taskSelect;
-    taskSelect.Create(instance, mainForm.hwnd());
+    TaskSelect().Create(instance, mainForm.hwnd());
 
-    return RunMessageLoop(mainForm.hwnd());
+    return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators());
 }

@@ -41,10 +41,13 @@ HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, co
                            owner, nullptr, instance, self);
 }
 
-int RunMessageLoop(HWND dialogWindow) {
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         RunHandler([&] {
+            // Shortcuts only for keys typed into the main window, never into another window.
+            const bool ours = msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd);
+            if (accelerators && ours && TranslateAcceleratorA(dialogWindow, accelerators, &msg)) return;
             if (dialogWindow == nullptr || !IsDialogMessageA(dialogWindow, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);

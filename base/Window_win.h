@@ -116,7 +116,8 @@ void SizeAndCenter(HWND window, int clientWidth, int clientHeight);
 HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self);
 
 // The message loop of the whole program; keyboard navigation goes through IsDialogMessage of
-// `dialogWindow` (the main window), and nothing thrown by a message's handling ends the loop.
-int RunMessageLoop(HWND dialogWindow);
+// `dialogWindow` (the main window), its keyboard shortcuts through `accelerators` (none when null),
+// and nothing thrown by a message's handling ends the loop.
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr);
 
 }  // namespace norvanex

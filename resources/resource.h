@@ -25,6 +25,13 @@
 #define IDB_BITBTN6 107 /* Remove, a minus on a disc */
 #define IDB_BITBTN9 108 /* Info, the letter i */
 
+/*
+ * The insert menu's images: one 16 x 16 picture each, in the glyphs' format (straight alpha); the
+ * menu takes them premultiplied.
+ */
+#define IDB_MENU_TASK 109 /* Insert from the running tasks: windows of running programs */
+#define IDB_MENU_FILE 110 /* Insert a program file: a page with a plus */
+
 /* The maker and the copyright line, as the version resource and the about box show them. The
    \xA9 is the copyright sign in code page 1252. */
 #define NORVANEX_COMPANY   "Norvanex Team"

@@ -326,6 +326,37 @@ def glyph_info(c):
     c.fill(union(rect(7, 6, 9, 12), rect(6, 6, 9, 7), rect(6, 11, 10, 12)), WHITE)
 
 
+def small_window(c, x, y, w, h, title):
+    """A program window seen from afar: frame, title bar, white client."""
+    c.fill(rect(x, y, x + w, y + h), NAVY)
+    c.fill(rect(x + 1, y + 1, x + w - 1, y + 1 + title), vgrad(BLUE_LT, BLUE, y + 1, y + 1 + title))
+    c.fill(rect(x + 1, y + 1 + title, x + w - 1, y + h - 1), vgrad(PAPER, PAPER_SH, y, y + h))
+
+
+def menu_task(c):
+    """SelectTask: two running programs' windows, one behind the other."""
+    small_window(c, 0, 1, 11, 9, 2)
+    small_window(c, 4, 6, 12, 9, 2)
+    for y in (11, 13):
+        c.fill(rect(6, y, 14, y + 1), LINE)
+
+
+def menu_file(c):
+    """SelectFile: a program file with a plus, to be added."""
+    page(c, 1, 0, 12, 15, 4)
+    for y in (6, 8, 10):
+        c.fill(rect(4, y, 9, y + 1), LINE)
+    c.fill(union(rect(10, 7, 14, 16, 0.5), rect(7.5, 9.5, 16, 13.5, 0.5)), GREEN_DK)
+    c.fill(union(rect(11, 8, 13, 15), rect(8.5, 10.5, 15, 12.5)), GREEN_LT)
+
+
+# The insert menu's images: single pictures, no disabled twin (the menu items are always enabled).
+MENU_IMAGES = [
+    ("menu_task.bmp", menu_task),  # SelectTask
+    ("menu_file.bmp", menu_file),  # SelectFile
+]
+
+
 # File names under resources/glyphs/; resources/Norvanex.rc gives each its IDB_ number.
 GLYPHS = [
     ("ok.bmp", glyph_ok),              # BitBtn1, kill run
@@ -425,6 +456,11 @@ def generate():
     files = {"resources/Norvanex.ico": (ico(icons), icons)}
     for name, draw in GLYPHS:
         rows = glyph_pair(draw)
+        files["resources/glyphs/" + name] = (bmp32(rows), [rows])
+    for name, draw in MENU_IMAGES:
+        c = Canvas(16)
+        draw(c)
+        rows = c.pixels()
         files["resources/glyphs/" + name] = (bmp32(rows), [rows])
     return files
 

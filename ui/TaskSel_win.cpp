@@ -6,6 +6,11 @@
 
 namespace norvanex {
 
+TTaskSelect& TaskSelect() {
+    static TTaskSelect chooser;
+    return chooser;
+}
+
 TTaskSelect::~TTaskSelect() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -17,12 +22,37 @@ bool TTaskSelect::Create(HINSTANCE instance, HWND owner) {
     return hwnd_ != nullptr;
 }
 
+void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
+    choice.checked.clear();
+    if (!hwnd_) {
+        choice.result = 0;
+        return;
+    }
+    EnableWindow(owner, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    modal_ = true;
+    MSG msg;
+    while (modal_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageA(hwnd_, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (msg.message == WM_QUIT && modal_) PostQuitMessage(static_cast<int>(msg.wParam));
+    modal_ = false;
+    EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    SetActiveWindow(owner);
+    if (choice.result != 1) choice.result = 0;
+}
+
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             SetWindowTextA(hwnd_, SelectText("Choose tasks to kill", "Zu beendende Tasks wählen").c_str());
             return 0;
         case WM_CLOSE:
+            modal_ = false;
             ShowWindow(hwnd_, SW_HIDE);
             return 0;
     }

@@ -1,0 +1,79 @@
+// The shortcut editor's list rules and button states.
+#include "app/Editor.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace norvanex {
+
+EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte)
+    : ownPath_(std::move(ownPath)), isLeadByte_(isLeadByte) {}
+
+Addition EditorLists::Classify(std::string_view path) const {
+    if (EqualsIgnoringAsciiCase(path, ownPath_, isLeadByte_)) return Addition::OwnPath;
+    for (const EditorEntry& entry : entries_) {
+        if (EqualsIgnoringAsciiCase(path, entry.caption, isLeadByte_)) return Addition::Duplicate;
+    }
+    return Addition::Added;
+}
+
+Addition EditorLists::Add(const std::string& path, const IconLookup& iconOf) {
+    const Addition addition = Classify(path);
+    if (addition != Addition::Added) return addition;
+    listHint_ = true;
+    entries_.push_back(EditorEntry{path, iconOf ? iconOf(path) : 0});
+    buttons_.create = true;
+    return addition;
+}
+
+bool EditorLists::Delete(int index) {
+    if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
+    entries_.erase(entries_.begin() + index);
+    buttons_.del = false;
+    buttons_.create = !entries_.empty();
+    if (entries_.empty()) listHint_ = false;
+    return true;
+}
+
+void EditorLists::Click() { buttons_.del = !entries_.empty(); }
+
+void EditorLists::ChooseProgramToStart(const std::string& path, int icon) {
+    programToStart_ = path;
+    programToStartIcon_ = icon;
+    hasProgramToStart_ = true;
+    buttons_.remove = true;
+}
+
+void EditorLists::RemoveProgramToStart() {
+    programToStart_.clear();
+    programToStartIcon_ = -1;
+    hasProgramToStart_ = false;
+    buttons_.remove = false;
+}
+
+std::string_view EditorLists::ProgramToStartName() const {
+    return AfterLastBackslash(programToStart_, isLeadByte_);
+}
+
+std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isLeadByte) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0; start < buffer.size();) {
+        const std::size_t end = std::min(buffer.find('\0', start), buffer.size());
+        if (end == start) break;  // the empty text that closes the list
+        parts.push_back(buffer.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.size() <= 1) return std::vector<std::string>(parts.begin(), parts.end());
+    const std::string_view folder = parts.front();
+    const bool endsInBackslash = NamePartStart(folder, "\\", isLeadByte) == folder.size();
+    std::vector<std::string> files;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        std::string file(folder);
+        if (!endsInBackslash) file += '\\';
+        file += parts[i];
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+}  // namespace norvanex

@@ -1,0 +1,87 @@
+// The shortcut editor's rules without windows: which programs the list takes, what the program to
+// start shows, and which buttons each step of the user leaves enabled.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/AnsiText.h"
+
+namespace norvanex {
+
+// One program to end: its caption as it was added and its icon in the system image lists.
+struct EditorEntry {
+    std::string caption;
+    int icon = 0;
+};
+
+// The buttons whose state follows the editor's lists; the others are always enabled.
+struct EditorButtons {
+    bool create = false;  // BitBtn1
+    bool del = false;     // BitBtn3
+    bool remove = false;  // BitBtn6
+
+    bool operator==(const EditorButtons& other) const {
+        return create == other.create && del == other.del && remove == other.remove;
+    }
+};
+
+// What became of a program offered to the list.
+enum class Addition {
+    Added,
+    OwnPath,    // the program itself: refused with a message
+    Duplicate,  // an equal caption is listed already: ignored without a word
+};
+
+// The editor's state: the programs to end, the program to start, the buttons. Captions compare with
+// the letters a to z folded and every other byte exact, a double-byte character as a whole.
+class EditorLists {
+public:
+    using IconLookup = std::function<int(const std::string& path)>;
+
+    EditorLists() = default;
+    EditorLists(std::string ownPath, LeadByteFn isLeadByte);
+
+    // What Add would do with `path`, without doing it.
+    Addition Classify(std::string_view path) const;
+    // Appends `path` unchanged with the icon `iconOf` gives, unless Classify refuses it; only an
+    // appended program is looked up.
+    Addition Add(const std::string& path, const IconLookup& iconOf);
+    // Removes the entry at `index` (the selected one); false, and nothing changes, for none.
+    bool Delete(int index);
+    // A click into the list: Delete follows whether the list holds entries, selected or not.
+    void Click();
+
+    void ChooseProgramToStart(const std::string& path, int icon);
+    void RemoveProgramToStart();
+
+    const std::vector<EditorEntry>& Entries() const { return entries_; }
+    const std::string& ProgramToStart() const { return programToStart_; }
+    // The icon of the program to start; -1 while none is chosen (the image stays empty).
+    int ProgramToStartIcon() const { return programToStartIcon_; }
+    bool HasProgramToStart() const { return hasProgramToStart_; }
+    // What the label under the heading shows of the program to start: its file-name part.
+    std::string_view ProgramToStartName() const;
+    // Whether the list offers its "double-click for details" hint.
+    bool ListHint() const { return listHint_; }
+    const EditorButtons& Buttons() const { return buttons_; }
+
+private:
+    std::string ownPath_;
+    LeadByteFn isLeadByte_ = NoLeadBytes;
+    std::vector<EditorEntry> entries_;
+    std::string programToStart_;
+    int programToStartIcon_ = -1;
+    bool hasProgramToStart_ = false;
+    bool listHint_ = false;
+    EditorButtons buttons_;
+};
+
+// The files an open dialog returns in its buffer, in the dialog's order: one full path, or the
+// folder followed by the names chosen in it ("folder\0name\0name\0\0"). A folder that ends in a
+// backslash (a drive root) gets no second one; a trail byte that looks like one is none.
+std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isLeadByte);
+
+}  // namespace norvanex

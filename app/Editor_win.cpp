@@ -1,0 +1,390 @@
+// TMainForm as the shortcut editor: the insert menu, the open dialog with its two purposes, the task
+// chooser, the program to start, dragging an entry onto its image, files dropped from the shell,
+// deleting, and the buttons that follow each step.
+#include "app/MainUnit.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/AnsiText_win.h"
+#include "base/AppInfo.h"
+#include "resources/resource.h"
+#include "ui/Lang.h"
+#include "ui/MsgBox.h"
+#include "ui/TaskSel.h"
+
+namespace norvanex {
+
+namespace {
+
+std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
+
+// Room for 100 files of the longest name each, and their folder: a selection of that size always
+// arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
+constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
+
+// comdlg32 loads comctl32 with it; bound at the editor's first dialog, so that a kill run (which
+// shows no dialog) never loads either before its processes are ended.
+BOOL GetOpenFileNameLate(OPENFILENAMEA* request) {
+    using Fn = BOOL(WINAPI*)(OPENFILENAMEA*);
+    static const Fn fn = [] {
+        HMODULE module = LoadLibraryA("comdlg32.dll");
+        return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameA")))
+                      : nullptr;
+    }();
+    return fn ? fn(request) : FALSE;
+}
+
+// A menu image: the straight alpha of the resource premultiplied, as menus blend 32-bit bitmaps.
+HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    DIBSECTION dib{};
+    if (!bitmap || GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) return bitmap;
+    auto* pixel = static_cast<BYTE*>(dib.dsBm.bmBits);
+    for (LONG i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i, pixel += 4) {
+        for (int channel = 0; channel < 3; ++channel) pixel[channel] = static_cast<BYTE>(pixel[channel] * pixel[3] / 255);
+    }
+    return bitmap;
+}
+
+bool IsListView(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, WC_LISTVIEWA) == 0;
+}
+
+}  // namespace
+
+// Called once the editor's face is set up: what makes it work.
+void TMainForm::SetUpEditorBehaviour() {
+    editor_ = EditorLists(App().exePath, SystemLeadByte);
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+
+    HWND list = Control(kListView1);
+    SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | LVS_SINGLESEL);
+    // A label passes the mouse to its parent unless it notifies; its hint needs the mouse.
+    HWND label2 = Control(kLabel2);
+    SetWindowLongPtrA(label2, GWL_STYLE, GetWindowLongPtrA(label2, GWL_STYLE) | SS_NOTIFY);
+
+    ACCEL keys[] = {
+        {FVIRTKEY, VK_INSERT, kEinfg},
+        {FVIRTKEY, VK_DELETE, kEntf},
+    };
+    accelerators_.reset(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
+
+    popupMenu2_.reset(CreatePopupMenu());
+    const struct {
+        EditorCommand id;
+        const TextPair& text;
+        int image;
+    } items[] = {
+        {kSelectTask, texts::kSelectTask, IDB_MENU_TASK},
+        {kSelectFile, texts::kSelectFile, IDB_MENU_FILE},
+    };
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        std::string caption = Select(items[i].text);
+        menuImages_[i].reset(LoadMenuImage(instance, items[i].image));
+        MENUITEMINFOA item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+        item.wID = items[i].id;
+        item.dwTypeData = caption.data();
+        item.hbmpItem = menuImages_[i].get();
+        InsertMenuItemA(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
+    }
+
+    DragAcceptFiles(hwnd_, TRUE);
+    ShowEditorState();
+}
+
+std::vector<std::string> TMainForm::ProgramsToEnd() const {
+    std::vector<std::string> captions;
+    for (const EditorEntry& entry : editor_.Entries()) captions.push_back(entry.caption);
+    return captions;
+}
+
+bool TMainForm::AskFirst() const {
+    return SendMessageA(Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// The insert menu opens over the Insert button: from the window's outer left edge plus the button's
+// left offset, and from the window's top edge plus the button's top offset, a little higher.
+void TMainForm::BitBtn2Click() {
+    RECT window{}, button{};
+    GetWindowRect(hwnd_, &window);
+    GetWindowRect(Control(kBitBtn2), &button);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&button), 2);
+    TrackPopupMenu(popupMenu2_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, window.left + button.left,
+                   window.top + button.top - Scale(kInsertMenuRise), 0, hwnd_, nullptr);
+}
+
+void TMainForm::SelectFileClick() {
+    // Exactly these options: no must-exist check, the read-only box stays.
+    ShowOpenDialog(OpenPurpose::AddToEnd, OFN_ALLOWMULTISELECT | OFN_ENABLESIZING, texts::kOpenToEnd);
+}
+
+void TMainForm::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart); }
+
+void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
+    openPurpose_ = purpose;
+    std::string filter = Select(texts::kOpenFilter);
+    std::replace(filter.begin(), filter.end(), '|', '\0');
+    filter.append(2, '\0');
+    const std::string caption = Select(title);
+    openBuffer_.assign(kOpenBufferChars, '\0');
+
+    OPENFILENAMEA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = hwnd_;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = openBuffer_.data();
+    request.nMaxFile = static_cast<DWORD>(openBuffer_.size());
+    request.lpstrTitle = caption.c_str();
+    // The files are taken while the dialog confirms them (OpenDialog1CanClose, through the hook).
+    request.Flags = options | OFN_EXPLORER | OFN_ENABLEHOOK;
+    request.lpfnHook = OpenDialogHook;
+    request.lCustData = reinterpret_cast<LPARAM>(this);
+    GetOpenFileNameLate(&request);
+}
+
+UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData);
+        return FALSE;
+    }
+    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message != WM_NOTIFY || self == nullptr) return FALSE;
+    const auto& notify = *reinterpret_cast<const OFNOTIFYA*>(lParam);
+    // No exception may cross the dialog's procedure; the dialog closes whatever happens here.
+    if (notify.hdr.code == CDN_SELCHANGE) {
+        RunHandler([&] { self->GrowOpenBuffer(GetParent(dialog), *notify.lpOFN); });
+    } else if (notify.hdr.code == CDN_FILEOK) {
+        RunHandler([&] { self->OpenDialog1CanClose(*notify.lpOFN); });
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+    }
+    return FALSE;
+}
+
+// The dialog writes the folder and every selected name into the buffer; it only grows, so that a
+// selection never arrives cut short (KB 131462).
+void TMainForm::GrowOpenBuffer(HWND dialog, OPENFILENAMEA& request) {
+    const LRESULT folder = SendMessageA(dialog, CDM_GETFOLDERPATH, 0, 0);
+    const LRESULT names = SendMessageA(dialog, CDM_GETSPEC, 0, 0);
+    if (folder < 0 || names < 0) return;
+    const std::size_t needed = static_cast<std::size_t>(folder) + static_cast<std::size_t>(names) + 2;
+    if (needed <= request.nMaxFile || request.lpstrFile != openBuffer_.data()) return;
+    openBuffer_.resize(needed * 2, '\0');
+    request.lpstrFile = openBuffer_.data();
+    request.nMaxFile = static_cast<DWORD>(openBuffer_.size());
+}
+
+void TMainForm::OpenDialog1CanClose(const OPENFILENAMEA& request) {
+    const std::vector<std::string> files =
+        OpenDialogFiles(std::string_view(request.lpstrFile, request.nMaxFile), SystemLeadByte);
+    if (files.empty()) return;
+    if (openPurpose_ == OpenPurpose::ChooseToStart) {
+        ChooseProgramToStart(files.front());
+    } else {
+        for (const std::string& file : files) AddProgramToList(file);
+    }
+    openPurpose_ = OpenPurpose::AddToEnd;
+}
+
+void TMainForm::SelectTaskClick() {
+    TaskChoice choice;
+    choice.result = 8;
+    TaskSelect().ShowModal(hwnd_, choice);
+    if (choice.result != 1) return;
+    BeginListUpdate();
+    for (const std::string& caption : choice.checked) AddProgramToList(caption);
+    EndListUpdate();
+}
+
+void TMainForm::AddProgramToList(const std::string& path) {
+    switch (editor_.Classify(path)) {
+        case Addition::OwnPath:
+            ShowMessage(MessageOwner(), Select(texts::kOwnPathBefore) + App().exePath + Select(texts::kOwnPathAfter),
+                        MessageKind::Information);
+            return;
+        case Addition::Duplicate:
+            return;
+        case Addition::Added:
+            break;
+    }
+    BeginListUpdate();
+    editor_.Add(path, GetFileIconIndex);
+    const EditorEntry& entry = editor_.Entries().back();
+    HWND list = Control(kListView1);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = ListView_GetItemCount(list);
+    item.pszText = const_cast<char*>(entry.caption.c_str());
+    item.iImage = entry.icon;
+    ListView_InsertItem(list, &item);
+    EndListUpdate();
+    ShowEditorState();
+}
+
+void TMainForm::ChooseProgramToStart(const std::string& path) {
+    editor_.ChooseProgramToStart(path, GetFileIconIndex(path));
+    ShowProgramToStart();
+    ShowEditorState();
+}
+
+void TMainForm::BitBtn6Click() {
+    editor_.RemoveProgramToStart();
+    ShowProgramToStart();
+    ShowEditorState();
+}
+
+void TMainForm::ListView1Click() {
+    editor_.Click();
+    ShowEditorState();
+}
+
+void TMainForm::BitBtn3Click() {
+    HWND list = Control(kListView1);
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (!editor_.Delete(selected)) return;
+    ListView_DeleteItem(list, selected);
+    ShowEditorState();
+}
+
+// Del deletes only what the user is looking at: the one selected entry of the focused list.
+void TMainForm::EntfExecute() {
+    HWND list = Control(kListView1);
+    if (GetFocus() != list || ListView_GetSelectedCount(list) != 1) return;
+    BitBtn3Click();
+}
+
+// Dragging an entry: the main window holds the mouse until the button is let go; only the program
+// image takes the drop.
+void TMainForm::ListView1BeginDrag() {
+    dragSource_ = Control(kListView1);
+    SetCapture(hwnd_);
+    SetCursor(LoadCursorA(nullptr, IDC_NO));
+}
+
+void TMainForm::DragMove(POINT client) {
+    bool accept = false;
+    if (OverProgImg(client)) ProgImgDragOver(dragSource_, accept);
+    SetCursor(LoadCursorA(nullptr, accept ? IDC_ARROW : IDC_NO));
+}
+
+void TMainForm::DragEnd(POINT client, bool drop) {
+    HWND source = std::exchange(dragSource_, nullptr);
+    if (GetCapture() == hwnd_) ReleaseCapture();
+    if (!drop || source == nullptr || !OverProgImg(client)) return;
+    bool accept = false;
+    ProgImgDragOver(source, accept);
+    if (accept) ProgImgDragDrop(source);
+}
+
+// Escape while an entry is dragged ends the drag, not the program.
+bool TMainForm::CancelDrag() {
+    if (dragSource_ == nullptr) return false;
+    DragEnd(POINT{-1, -1}, false);
+    return true;
+}
+
+void TMainForm::ProgImgDragOver(HWND source, bool& accept) { accept = source != nullptr && IsListView(source); }
+
+void TMainForm::ProgImgDragDrop(HWND source) {
+    const int selected = ListView_GetNextItem(source, -1, LVNI_SELECTED);
+    if (selected < 0) return;
+    if (source == Control(kListView1)) {
+        if (selected < static_cast<int>(editor_.Entries().size())) ChooseProgramToStart(editor_.Entries()[selected].caption);
+        return;
+    }
+    char caption[1024] = {};  // image paths from the kernel may be longer than MAX_PATH
+    ListView_GetItemText(source, selected, 0, caption, sizeof caption);
+    ChooseProgramToStart(caption);
+}
+
+// Files dropped from the shell: on the program image the first becomes the program to start,
+// anywhere else they join the list as if chosen in the open dialog.
+void TMainForm::FormDropFiles(HDROP drop) {
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    std::vector<std::string> files;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        std::string file(length, '\0');
+        if (length > 0 && DragQueryFileA(drop, i, file.data(), length + 1) == length) files.push_back(std::move(file));
+    }
+    DragFinish(drop);
+    if (files.empty()) return;
+    if (OverProgImg(at)) {
+        ChooseProgramToStart(files.front());
+        return;
+    }
+    BeginListUpdate();
+    for (const std::string& file : files) AddProgramToList(file);
+    EndListUpdate();
+}
+
+// The image and the frame around it are one target.
+bool TMainForm::OverProgImg(POINT client) const {
+    RECT frame{};
+    GetWindowRect(Control(kBevel3), &frame);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+    return PtInRect(&frame, client) != FALSE;
+}
+
+void TMainForm::BeginListUpdate() {
+    if (listUpdates_++ == 0) SendMessageA(Control(kListView1), WM_SETREDRAW, FALSE, 0);
+}
+
+void TMainForm::EndListUpdate() {
+    if (listUpdates_ == 0 || --listUpdates_ > 0) return;
+    HWND list = Control(kListView1);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void TMainForm::ShowEditorState() {
+    const EditorButtons& buttons = editor_.Buttons();
+    EnableKeepingFocus(kBitBtn1, buttons.create, kListView1);
+    EnableKeepingFocus(kBitBtn3, buttons.del, kListView1);
+    EnableKeepingFocus(kBitBtn6, buttons.remove, kBitBtn5);
+    SetHintText(kListView1, editor_.ListHint() ? Select(texts::kListHint) : std::string());
+}
+
+void TMainForm::ShowProgramToStart() {
+    progImgIndex_ = editor_.ProgramToStartIcon();
+    InvalidateRect(Control(kProgImg), nullptr, TRUE);
+    const std::string name = editor_.HasProgramToStart() ? std::string(editor_.ProgramToStartName()) : Select(texts::kLabel2);
+    SetWindowTextA(Control(kLabel2), name.c_str());
+    FitLabel(kLabel2);
+    SetHintText(kLabel2, editor_.ProgramToStart());
+}
+
+// A button disabled while it has the focus would leave the keyboard nowhere.
+void TMainForm::EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead) {
+    HWND control = Control(id);
+    if (!enabled && GetFocus() == control) SetFocus(Control(focusInstead));
+    EnableWindow(control, enabled);
+}
+
+void TMainForm::SetHintText(MainControl id, const std::string& hint) {
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    std::string text = hint;
+    tool.lpszText = text.data();
+    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Messages go to the window the user works in: an open dialog or the chooser, else the editor.
+HWND TMainForm::MessageOwner() const {
+    HWND popup = GetLastActivePopup(hwnd_);
+    return popup && IsWindowVisible(popup) && IsWindowEnabled(popup) ? popup : hwnd_;
+}
+
+}  // namespace norvanex
