@@ -1,6 +1,8 @@
 // Acting on other processes' windows: button clicks, posted and real keys, real mouse input.
 #include "driver/Driver.h"
 
+#include <shlobj.h>
+
 namespace driver {
 namespace {
 
@@ -75,6 +77,34 @@ bool SetText(HWND hwnd, const std::string& text) {
   return SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
                              kTimeout, &result) != 0 &&
          result != 0;
+}
+
+HWND FileNameField(HWND dialog) {
+  for (HWND child : Children(dialog)) {
+    if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
+  }
+  return nullptr;
+}
+
+bool DropFiles(HWND target, const std::vector<std::string>& files, POINT client) {
+  std::string names;
+  for (const std::string& file : files) names += file + '\0';
+  names += '\0';
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.pt = client;
+  header.fNC = FALSE;
+  header.fWide = FALSE;
+  // The block is not the driver's to free: the target's DragFinish releases it. Wine's
+  // GlobalLock and GlobalFree take a plain pointer for a fixed block, so memory placed in the
+  // target's process serves as the HDROP.
+  RemoteMemory block(target, sizeof header + names.size());
+  if (!block || !block.Write(0, &header, sizeof header) || !block.Write(sizeof header, names.data(), names.size())) {
+    return false;
+  }
+  void* drop = block.At();
+  block.Release();
+  return PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != FALSE;
 }
 
 void CloseBySystemMenu(HWND top) { PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0); }

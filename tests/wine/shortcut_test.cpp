@@ -1,0 +1,269 @@
+// Shortcuts under Wine: the file the link object writes and an independent parser reads, the
+// editor's Create with its save dialog, the overwrite question and the limit, the written shortcut
+// opened through the shell, and a dropped shortcut loaded back into the editor.
+// Timeout: 600
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <vector>
+
+#include "app/MainLayout.h"
+#include "app/Shortcut_win.h"
+
+using namespace driver;
+using namespace norvanex;
+
+namespace {
+
+constexpr const char* kEditorCaption = "Norvanex 4.3 - New Shortcut";
+
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What lnkinfo (liblnk, a parser of its own) reads from a shortcut: its "name : value" lines.
+std::map<std::string, std::string> LnkInfo(const std::string& path) {
+    std::string output;
+    const std::optional<int> status = RunHost("lnkinfo " + QuoteArg(UnixPath(path)), &output);
+    std::map<std::string, std::string> fields;
+    if (!status || *status != 0) {
+        check::Log("lnkinfo failed: " + output);
+        return fields;
+    }
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        const std::string line = output.substr(start, end - start);
+        start = end + 1;
+        const size_t colon = line.find(": ");
+        if (colon == std::string::npos) continue;
+        auto trim = [](std::string text) {
+            while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.erase(0, 1);
+            while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+            return text;
+        };
+        fields[trim(line.substr(0, colon))] = trim(line.substr(colon + 2));
+    }
+    return fields;
+}
+
+std::string Field(const std::map<std::string, std::string>& fields, const std::string& name) {
+    const auto it = fields.find(name);
+    return it == fields.end() ? std::string("(none)") : it->second;
+}
+
+// The four fields that Create writes, as the independent parser reads them.
+void CheckLnkInfo(const std::string& file, const std::string& target, const std::string& arguments,
+                  const std::string& icon) {
+    const std::map<std::string, std::string> info = LnkInfo(file);
+    CHECK_EQ(Field(info, "Local path"), target);
+    CHECK_EQ(Field(info, "Command line arguments"), arguments);
+    CHECK_EQ(Field(info, "Icon location"), icon);
+    CHECK_EQ(Field(info, "Icon index"), "0");
+    const std::string description = Field(info, "Description");
+    CHECK(description == "" || description == "(none)");
+}
+
+}  // namespace
+
+CASE(ShortcutFileReadByAnIndependentParser) {
+    ComScope com;
+    struct Case { const char* what; std::string arguments; std::string icon; } cases[] = {
+        {"plain", "~ask~ winword.exe excel.exe", "C:\\windows\\notepad.exe"},
+        {"quoted", "\"My Tool.exe\" r:\"C:\\Program Files\\x y.exe\"", "C:\\Program Files\\x y.exe"},
+        {"260", std::string(256, 'a') + ".exe", "C:\\windows\\notepad.exe"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = ScratchFolder() + "\\" + c.what + ".lnk";
+        REQUIRE(CreateShortcut(NorvanexExe(), c.arguments, file, c.icon, ""));
+        REQUIRE(Exists(file));
+        CheckLnkInfo(file, NorvanexExe(), c.arguments, c.icon);
+        const std::optional<ShortcutFields> back = ReadShortcut(file);
+        REQUIRE(back.has_value());
+        CHECK_EQ(back->target, NorvanexExe());
+        CHECK_EQ(back->arguments, c.arguments);
+        CHECK_EQ(back->iconPath, c.icon);
+        CHECK_EQ(back->iconNumber, 0);
+        CHECK_EQ(back->description, "");
+    }
+    CHECK(!ReadShortcut(ScratchFolder() + "\\missing.lnk").has_value());
+}
+
+namespace {
+
+// The editor, started as a user starts it, and its window.
+struct Editor {
+    Process process;
+    HWND main = nullptr;
+
+    explicit Editor(const std::string& lcAll = "", const char* caption = kEditorCaption) {
+        StartOptions options;
+        options.lcAll = lcAll;
+        process = Start(NorvanexExe(), options);
+        main = process.WaitWindow(kTimeout, caption);
+    }
+    ~Editor() {
+        if (main && IsWindow(main)) CloseBySystemMenu(main);
+        process.WaitExit(5000);
+    }
+    HWND Control(MainControl id) const { return ChildById(main, id); }
+    int Entries() const { return LvCount(Control(kListView1)); }
+};
+
+// Types a name into a file dialog's name field and confirms it with the dialog's OK button.
+bool ConfirmFileDialog(const Process& process, const std::string& title, const std::string& name,
+                       const std::string& screenshot = "") {
+    HWND dialog = process.WaitDialog(title);
+    if (!CHECK(dialog != nullptr)) return false;
+    HWND field = FileNameField(dialog);
+    if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
+    if (!screenshot.empty()) CHECK(!Screenshot(screenshot, dialog).empty());
+    Click(ChildById(dialog, IDOK));
+    return CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+// Insert, "Insert programfile...", the open dialog: one program to end.
+bool AddProgram(const Editor& editor, const std::string& path, const char* title = "Chose programms to kill") {
+    const int before = editor.Entries();
+    PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
+    return ConfirmFileDialog(editor.process, title, path) &&
+           CHECK(WaitUntil([&] { return editor.Entries() == before + 1; }));
+}
+
+// Choose, the open dialog: the program to start.
+bool ChooseProgram(const Editor& editor, const std::string& path) {
+    Click(editor.Control(kBitBtn5));
+    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    return ConfirmFileDialog(editor.process, "Chose programm to run", path) &&
+           CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == name; }));
+}
+
+// Create, then the save dialog with a typed name.
+bool SaveAs(const Editor& editor, const std::string& typed, const char* title = "Save as",
+            const std::string& screenshot = "") {
+    Click(editor.Control(kBitBtn1));
+    return ConfirmFileDialog(editor.process, title, typed, screenshot);
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) joined += text + "|";
+    return joined;
+}
+
+std::vector<std::string> MarkerLines(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+// Opens a shortcut as Explorer does, answers the question when `ask`, and checks the kill run:
+// the victims end, the result window lists them, the program to start starts once.
+void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vector<std::string>& victims,
+                         const std::string& helper) {
+    const std::string marker = ScratchFolder() + "\\shortcut-marker.log";
+    DeleteFileA(marker.c_str());
+    SetEnvironmentVariableA("NORVANEX_MARKER", marker.c_str());
+    for (const std::string& victim : victims) REQUIRE(!StartWindowless(victim, 1).empty());
+
+    const auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", shortcut.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    CHECK(opened > 32);
+    if (ask) {
+        HWND question = WaitDialog(0, "Bestätigung");
+        REQUIRE(question != nullptr);
+        Click(ButtonByCaption(question, "&Ja"));
+    }
+    HWND result = nullptr;
+    REQUIRE(WaitUntil([&] { return (result = FindTopWindow(0, "Norvanex 4.3", "TMainForm")) != nullptr; }));
+    for (const std::string& victim : victims) {
+        const std::string name = victim.substr(victim.find_last_of('\\') + 1);
+        CHECK(WaitUntil([&] { return ProcessesNamed(name).empty(); }));
+    }
+    CHECK_EQ(Joined(LvTexts(ChildById(result, kListView1))), Joined(victims));
+    // The program to start, once (1 s after the walk); none without one.
+    WaitUntil([&] { return !MarkerLines(marker).empty(); }, 5000);
+    Sleep(500);
+    const std::vector<std::string> lines = MarkerLines(marker);
+    CHECK_EQ(lines.size(), helper.empty() ? 0u : 1u);
+    if (!lines.empty()) CHECK(lines[0].find(helper) != std::string::npos);
+    Click(ChildById(result, kBitBtn1));
+    CHECK(WaitUntil([&] { return !IsWindow(result); }));
+    SetEnvironmentVariableA("NORVANEX_MARKER", nullptr);
+}
+
+}  // namespace
+
+// The editor filled through its dialogs, Create, a typed name: the file the shell can open, with
+// the fields read back by lnkinfo; then opened through the shell, it does what the editor showed.
+CASE(CreateWritesAShortcutThatRuns) {
+    ComScope com;
+    CreateDirectoryA((ScratchFolder() + "\\with blanks").c_str(), nullptr);
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string excel = CopyToScratch("victim.exe", "excel.exe");
+    const std::string blank = CopyToScratch("victim.exe", "with blanks\\my victim.exe");
+    const std::string helper = CopyToScratch("marker.exe", "helper.exe");
+    const std::string blankHelper = CopyToScratch("marker.exe", "with blanks\\run me.exe");
+    const std::string ghost = "C:\\nowhere\\ghost";  // no such file, no type: the unknown-file icon
+    const std::string folder = ScratchFolder() + "\\";
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> programs;
+        std::vector<std::string> dropped;  // dropped on the list after the programs
+        std::string start;
+        bool ask;
+        std::string typed, written, arguments, icon;
+        std::vector<std::string> victims;  // opened through the shell when not empty
+    } cases[] = {
+        {"two programs, asked", {word, excel}, {}, "", true, folder + "kill word", folder + "kill word.lnk",
+         "~ask~ winword.exe excel.exe", NorvanexExe(), {word, excel}},
+        {"program to start gives the icon", {word, ghost}, {"C:\\windows"}, helper, false, folder + "A.LNK", folder + "A.LNK",
+         "winword.exe ghost windows r:" + helper, helper, {word}},
+        // Under Wine every program file shows the unknown-file icon; a folder has an icon of its own.
+        {"the one other icon in the list", {ghost, word}, {"C:\\windows"}, "", false, folder + "x.lnk.txt",
+         folder + "x.lnk.txt.lnk", "ghost winword.exe windows", "C:\\windows", {}},
+        {"blanks", {blank}, {}, blankHelper, false, folder + "with blanks\\a.Lnk", folder + "with blanks\\a.Lnk",
+         "\"my victim.exe\" r:\"" + blankHelper + "\"", blankHelper, {blank}},
+    };
+    for (const Case& c : cases) {
+        check::Log(c.what);
+        DeleteFileA(c.written.c_str());
+        Editor editor;
+        REQUIRE(editor.main != nullptr);
+        for (const std::string& program : c.programs) REQUIRE(AddProgram(editor, program));
+        if (!c.dropped.empty()) {
+            HWND list = editor.Control(kListView1);
+            const RECT where = RectInParent(list);
+            REQUIRE(DropFiles(editor.main, c.dropped, POINT{where.left + 20, where.top + 20}));
+            REQUIRE(WaitUntil([&] { return editor.Entries() == static_cast<int>(c.programs.size() + c.dropped.size()); }));
+        }
+        if (!c.start.empty()) REQUIRE(ChooseProgram(editor, c.start));
+        if (!c.ask) Click(editor.Control(kCheckBox1));
+        REQUIRE(WaitUntil([&] { return CheckState(editor.Control(kCheckBox1)) == (c.ask ? BST_CHECKED : BST_UNCHECKED); }));
+        REQUIRE(SaveAs(editor, c.typed));
+        REQUIRE(WaitUntil([&] { return Exists(c.written); }));
+        CheckLnkInfo(c.written, NorvanexExe(), c.arguments, c.icon);
+        // The editor keeps its state for the next shortcut.
+        CHECK_EQ(editor.Entries(), static_cast<int>(c.programs.size() + c.dropped.size()));
+        CHECK(Enabled(editor.Control(kBitBtn1)));
+        if (!c.victims.empty()) OpenThroughTheShell(c.written, c.ask, c.victims, c.start);
+    }
+}
