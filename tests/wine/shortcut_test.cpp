@@ -267,3 +267,101 @@ CASE(CreateWritesAShortcutThatRuns) {
         if (!c.victims.empty()) OpenThroughTheShell(c.written, c.ask, c.victims, c.start);
     }
 }
+
+namespace {
+
+// The message box of the program with this title, and whether it shows `message`.
+HWND WaitBox(const Process& process, const char* title) { return process.WaitDialog(title); }
+bool ShowsText(HWND box, const std::string& message) {
+    for (HWND child : Children(box)) {
+        if (Text(child) == message) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Saving over a shortcut asks first, also when the typed name lacks ".lnk"; No leaves the file as
+// it was, byte for byte, Yes writes the editor's line over it.
+CASE(SavingOverAShortcutAsksFirst) {
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    struct Case { const char* locale; const char* caption; const char* title; const char* question; const char* shot; } cases[] = {
+        {"en_US.UTF-8", kEditorCaption, "Save as", "Should i overwrite the existing file?", "save-dialog-en"},
+        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Speichern unter",
+         "Soll die vorhandene Datei überschrieben werden?", "save-dialog-de"},
+    };
+    for (const Case& c : cases) {
+        const std::string typed = ScratchFolder() + "\\again";
+        const std::string file = typed + ".lnk";
+        DeleteFileA(file.c_str());
+        Editor editor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        REQUIRE(AddProgram(editor, word, c.locale[0] == 'd' ? "Zu beendende Programme wählen" : "Chose programms to kill"));
+        REQUIRE(SaveAs(editor, typed, c.title, c.shot));
+        REQUIRE(WaitUntil([&] { return Exists(file); }));
+        const std::string first = FileBytes(file);
+        CHECK_EQ(Field(LnkInfo(file), "Command line arguments"), "~ask~ winword.exe");
+
+        Click(editor.Control(kCheckBox1));  // the line changes: "winword.exe" alone
+        for (const bool yes : {false, true}) {
+            Click(editor.Control(kBitBtn1));
+            HWND dialog = editor.process.WaitDialog(c.title);
+            REQUIRE(dialog != nullptr);
+            // The name was emptied before this showing.
+            CHECK_EQ(Text(FileNameField(dialog)), "");
+            REQUIRE(SetText(FileNameField(dialog), typed));
+            Click(ChildById(dialog, IDOK));
+            HWND question = WaitBox(editor.process, "Bestätigung");
+            REQUIRE(question != nullptr);
+            CHECK(ShowsText(question, c.question));
+            CHECK(IsWindow(dialog));  // asked while the save dialog is still open
+            if (!yes) CHECK(!Screenshot(std::string("overwrite-") + (c.locale[0] == 'd' ? "de" : "en"), question).empty());
+            Click(ButtonByCaption(question, yes ? "&Ja" : "&Nein"));
+            CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+            if (!yes) CHECK(FileBytes(file) == first);
+        }
+        CHECK(WaitUntil([&] { return Field(LnkInfo(file), "Command line arguments") == "winword.exe"; }, 3000));
+    }
+}
+
+// The line's limit counts every character, quotes included: 260 opens the save dialog, 261 shows
+// the error box in the user's language and no dialog.
+CASE(LineOverTheLimitShowsTheErrorBox) {
+    // "~ask~ " and two names of 127 and 126 (or 127) characters, one blank between them.
+    const std::string first = "C:\\" + std::string(123, 'a') + ".exe";
+    struct Case { const char* locale; const char* caption; int second; const char* message; const char* shot; } cases[] = {
+        {"en_US.UTF-8", kEditorCaption, 126, nullptr, ""},
+        {"en_US.UTF-8", kEditorCaption, 127,
+         "Too much entrys!\r\rOne call sould have max. 260 chars, your will have 261 chars.\r"
+         "Please remove one or more files from the list.", "create-too-long-en"},
+        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", 127,
+         "Zu viele Einträge!\r\rEin Aufruf sollte maximal 260 Zeichen enthalten, dieser würde 261 Zeichen lang "
+         "sein.\rBitte entfernen Sie eine oder mehrere Dateien aus der Liste.", "create-too-long-de"},
+    };
+    for (const Case& c : cases) {
+        const bool german = c.locale[0] == 'd';
+        const char* openTitle = german ? "Zu beendende Programme wählen" : "Chose programms to kill";
+        Editor editor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        REQUIRE(AddProgram(editor, first, openTitle));
+        REQUIRE(AddProgram(editor, "C:\\" + std::string(c.second - 4, 'b') + ".exe", openTitle));
+        Click(editor.Control(kBitBtn1));
+        const char* saveTitle = german ? "Speichern unter" : "Save as";
+        if (!c.message) {
+            HWND dialog = editor.process.WaitDialog(saveTitle);
+            REQUIRE(dialog != nullptr);
+            Click(ChildById(dialog, IDCANCEL));
+            CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+            continue;
+        }
+        HWND box = WaitBox(editor.process, "Fehler");
+        REQUIRE(box != nullptr);
+        CHECK(ShowsText(box, c.message));
+        CHECK(!Screenshot(c.shot, box).empty());
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        Sleep(300);
+        CHECK(FindDialog(editor.process.pid(), saveTitle) == nullptr);
+        CHECK_EQ(editor.Entries(), 2);
+    }
+}
