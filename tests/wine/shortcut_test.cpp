@@ -126,15 +126,16 @@ struct Editor {
 };
 
 // Types a name into a file dialog's name field and confirms it with the dialog's OK button.
+// Unless `closes`, the dialog is expected to stay open for a question of the program.
 bool ConfirmFileDialog(const Process& process, const std::string& title, const std::string& name,
-                       const std::string& screenshot = "") {
+                       const std::string& screenshot = "", bool closes = true) {
     HWND dialog = process.WaitDialog(title);
     if (!CHECK(dialog != nullptr)) return false;
     HWND field = FileNameField(dialog);
     if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
     if (!screenshot.empty()) CHECK(!Screenshot(screenshot, dialog).empty());
     Click(ChildById(dialog, IDOK));
-    return CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+    return !closes || CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
 // Insert, "Insert programfile...", the open dialog: one program to end.
@@ -155,9 +156,9 @@ bool ChooseProgram(const Editor& editor, const std::string& path) {
 
 // Create, then the save dialog with a typed name.
 bool SaveAs(const Editor& editor, const std::string& typed, const char* title = "Save as",
-            const std::string& screenshot = "") {
+            const std::string& screenshot = "", bool closes = true) {
     Click(editor.Control(kBitBtn1));
-    return ConfirmFileDialog(editor.process, title, typed, screenshot);
+    return ConfirmFileDialog(editor.process, title, typed, screenshot, closes);
 }
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -364,4 +365,69 @@ CASE(LineOverTheLimitShowsTheErrorBox) {
         CHECK(FindDialog(editor.process.pid(), saveTitle) == nullptr);
         CHECK_EQ(editor.Entries(), 2);
     }
+}
+
+// A shortcut of this program dropped on the editor replaces its state with what the call line
+// says, each program as a bare name; written again over the same file (after the question), the
+// line is the same. A shortcut of another program is refused and the editor stays as it was.
+CASE(DroppedShortcutLoadsIntoTheEditor) {
+    ComScope com;
+    const std::string ours = ScratchFolder() + "\\edit me.lnk";
+    const std::string arguments = "\"my victim.exe\" winword.exe r:\"C:\\Program Files\\Sync\\sync.exe\"";
+    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
+    const std::string foreign = ScratchFolder() + "\\notepad.lnk";
+    REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", foreign, "C:\\windows\\notepad.exe", ""));
+
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "excel.exe")));  // replaced by the load
+    HWND list = editor.Control(kListView1);
+    const RECT where = RectInParent(list);
+    REQUIRE(DropFiles(editor.main, {ours}, POINT{where.left + 20, where.top + 20}));
+    REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
+    CHECK_EQ(Joined(LvTexts(list)), "my victim.exe|winword.exe|");
+    CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+    CHECK(Enabled(editor.Control(kBitBtn1)));
+    CHECK(Enabled(editor.Control(kBitBtn6)));
+
+    // Saved over the same file: asked first, and the line comes out as it went in.
+    REQUIRE(SaveAs(editor, ours, "Save as", "", false));
+    HWND question = WaitBox(editor.process, "Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
+    CHECK(WaitUntil([&] { return Field(LnkInfo(ours), "Icon location") == "C:\\Program Files\\Sync\\sync.exe"; }, 3000));
+    CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), arguments);
+
+    const std::string before = Joined(LvTexts(list));
+    REQUIRE(DropFiles(editor.main, {foreign}, POINT{where.left + 20, where.top + 20}));
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The shortcut\r" + foreign + "\rdoes not call Norvanex and cannot be edited here."));
+    CHECK(!Screenshot("drop-foreign-shortcut-en", box).empty());
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK_EQ(Joined(LvTexts(list)), before);
+    CHECK_EQ(Text(editor.Control(kLabel2)), "sync.exe");
+    CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+}
+
+// A line within the limit that the kill run would read otherwise is refused with a box of its own:
+// here a program to start whose path (256 characters) the reader does not take.
+CASE(LineTheReaderWouldMisreadIsRefused) {
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    REQUIRE(AddProgram(editor, "C:\\a"));
+    const std::string start = "C:\\" + std::string(249, 's') + ".exe";
+    REQUIRE(ChooseProgram(editor, start));
+    Click(editor.Control(kCheckBox1));
+    REQUIRE(WaitUntil([&] { return CheckState(editor.Control(kCheckBox1)) == BST_UNCHECKED; }));
+    Click(editor.Control(kBitBtn1));  // "a r:C:\sss...s.exe": 260 characters
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The path of the program to run is too long!\r\rA call starts programs whose path has at "
+                         "most 255 chars, this one has 256 chars.\rPlease choose a program with a shorter path."));
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    Sleep(300);
+    CHECK(FindDialog(editor.process.pid(), "Save as") == nullptr);
 }
