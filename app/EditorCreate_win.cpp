@@ -107,7 +107,7 @@ bool TMainForm::DropShortcut(HDROP drop) {
         const UINT length = DragQueryFileA(drop, i, nullptr, 0);
         std::string file(length, '\0');
         if (length == 0 || DragQueryFileA(drop, i, file.data(), length + 1) != length) continue;
-        if (LinkFileName(file, SystemLeadByte) == file) shortcut = std::move(file);
+        if (HasLinkEnding(file, SystemLeadByte)) shortcut = std::move(file);
     }
     if (shortcut.empty()) return false;
     DragFinish(drop);

@@ -12,18 +12,19 @@ bool StartsCharacter(const std::string& text, size_t offset, LeadByteFn isLeadBy
     return i == offset;
 }
 
+constexpr std::string_view kLinkEnding = ".lnk";
+
 }  // namespace
 
+bool HasLinkEnding(const std::string& name, LeadByteFn isLeadByte) {
+    if (name.size() < kLinkEnding.size()) return false;
+    const size_t tail = name.size() - kLinkEnding.size();
+    return StartsCharacter(name, tail, isLeadByte) &&
+           EqualsIgnoringAsciiCase(std::string_view(name).substr(tail), kLinkEnding, isLeadByte);
+}
+
 std::string LinkFileName(const std::string& name, LeadByteFn isLeadByte) {
-    constexpr std::string_view kEnding = ".lnk";
-    if (name.size() >= kEnding.size()) {
-        const size_t tail = name.size() - kEnding.size();
-        if (StartsCharacter(name, tail, isLeadByte) &&
-            EqualsIgnoringAsciiCase(std::string_view(name).substr(tail), kEnding, isLeadByte)) {
-            return name;
-        }
-    }
-    return name + std::string(kEnding);
+    return HasLinkEnding(name, isLeadByte) ? name : name + std::string(kLinkEnding);
 }
 
 std::string ChooseIconSource(const std::string& programToStart, const std::vector<IconCandidate>& entries,

@@ -12,6 +12,8 @@ namespace norvanex {
 // Shortcut files end in ".lnk": a name whose last four characters are not ".lnk" in any letter
 // case gets it appended ("kill word" -> "kill word.lnk", "A.LNK" stays, "x.lnk.txt" gets it).
 std::string LinkFileName(const std::string& name, LeadByteFn isLeadByte);
+// Whether a name already ends so: a shortcut file's name.
+bool HasLinkEnding(const std::string& name, LeadByteFn isLeadByte);
 
 // A name of no known file type that no file carries: its icon is the shell's icon for unknown files.
 inline constexpr const char* kUnknownFileName = "test.dumdidumdidumdidum";
