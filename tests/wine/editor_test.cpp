@@ -1,6 +1,7 @@
 // The executable and its editor face under Wine: PE shape, version, the window in both languages,
-// no window with parameters, screenshots at 96 and 144 DPI.
-// Timeout: 400
+// no window with parameters, filling the editor as a user does (insert menu, open dialog, keys,
+// dragging, dropped files), screenshots at 96 and 144 DPI.
+// Timeout: 600
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
@@ -217,5 +218,385 @@ CASE(Screenshots) {
         CHECK(!Screenshot(s.name, main).empty());
         CloseBySystemMenu(main);
         CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+// ---- The editor at work ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr char kEnglishCaption[] = "Norvanex 4.3 - New Shortcut";
+constexpr char kGermanCaption[] = "Norvanex 4.3 - Neue Verknüpfung";
+
+// A running editor and its controls.
+struct Editor {
+    Process process;
+    HWND main = nullptr;
+    HWND Get(MainControl id) const { return ChildById(main, id); }
+    HWND List() const { return Get(kListView1); }
+
+    // Files dropped from the shell onto the list, or onto the program image.
+    bool DropOnList(const std::vector<std::string>& files) const {
+        return DropFiles(main, CenterIn(List()), files);
+    }
+    bool DropOnImage(const std::vector<std::string>& files) const {
+        return DropFiles(main, CenterIn(Get(kProgImg)), files);
+    }
+    // The centre of a control in the main window's client coordinates.
+    POINT CenterIn(HWND control) const {
+        POINT at = CenterOnScreen(control);
+        ScreenToClient(main, &at);
+        return at;
+    }
+    // Buttons Create, Delete, Remove, as enabled now.
+    std::vector<bool> Buttons() const { return {Enabled(Get(kBitBtn1)), Enabled(Get(kBitBtn3)), Enabled(Get(kBitBtn6))}; }
+};
+
+Editor OpenEditor(const std::string& lcAll = "", const char* caption = kEnglishCaption) {
+    Editor editor{StartEditor(lcAll)};
+    editor.main = editor.process.WaitWindow(kTimeout, caption);
+    return editor;
+}
+
+HWND PopupMenuOf(DWORD pid) {
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = FindTopWindow(pid, "", "#32768")) != nullptr; }, 3000);
+    return menu;
+}
+
+// Files in the scratch folder whose icons differ: copies of the program itself (its own icon) and
+// of a helper without an icon resource.
+std::string ToolCopy(const std::string& name) { return CopyToScratch("Norvanex.exe", name); }
+std::string PlainCopy(const std::string& name) { return CopyToScratch("victim.exe", name); }
+
+// The program image as the screen shows it.
+Image ImageOf(HWND progImg) {
+    RedrawWindow(progImg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(150);
+    return Capture(ScreenRect(progImg));
+}
+
+struct DropRequest {
+    HWND main;
+    POINT at;
+    std::string file;
+};
+
+DWORD WINAPI DropInThread(void* parameter) {
+    const auto* request = static_cast<const DropRequest*>(parameter);
+    return DropFiles(request->main, request->at, {request->file}) ? 0 : 1;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+CASE(InsertButtonAndInsKeyOpenTheMenuAtOnePlace) {
+    for (int dpi : {96, 144}) {
+        DpiScope scope(dpi);
+        Editor editor = OpenEditor();
+        REQUIRE(editor.main != nullptr);
+        Sleep(700);  // past the bring-to-front timer
+        const RECT window = ScreenRect(editor.main);
+        const RECT button = RectInParent(editor.Get(kBitBtn2));
+        // The window's outer corner plus the button's place in the client area, 12 design pixels up.
+        const POINT expected{window.left + button.left, window.top + button.top - (dpi == 96 ? 12 : 18)};
+
+        Click(editor.Get(kBitBtn2));
+        HWND menu = PopupMenuOf(editor.process.pid());
+        REQUIRE(menu != nullptr);
+        const RECT byButton = ScreenRect(menu);
+        CHECK_EQ(byButton.left, expected.x);
+        CHECK_EQ(byButton.top, expected.y);
+        if (dpi == 96) {
+            Sleep(300);  // drawn
+            RECT both{};
+            UnionRect(&both, &window, &byButton);
+            CHECK(SavePng(Capture(both), ScreenshotFolder() + "\\editor-menu-en-96.png"));
+        }
+        SendKey(VK_ESCAPE);
+        REQUIRE(WaitUntil([&] { return !IsWindowVisible(menu); }, 3000));
+
+        CHECK(PressKey(editor.List(), VK_INSERT));
+        menu = PopupMenuOf(editor.process.pid());
+        REQUIRE(menu != nullptr);
+        const RECT byKey = ScreenRect(menu);
+        CHECK_EQ(byKey.left, byButton.left);
+        CHECK_EQ(byKey.top, byButton.top);
+        // Its accelerators choose an item: P opens the dialog for programs to end.
+        SendKey('P');
+        HWND dialog = editor.process.WaitDialog("Chose programms to kill");
+        CHECK(dialog != nullptr);
+        if (dialog) CloseBySystemMenu(dialog);
+        CHECK(WaitUntil([&] { return FindDialog(editor.process.pid(), "Chose programms to kill") == nullptr; }));
+        CHECK_EQ(LvCount(editor.List()), 0);
+        CloseBySystemMenu(editor.main);
+        CHECK(editor.process.WaitExit().has_value());
+    }
+}
+
+CASE(OpenDialogAddsTheChosenFilesInItsOrder) {
+    struct Case { const char* locale; const char* caption; const char* title; int count; int nameLength; } cases[] = {
+        {"", kEnglishCaption, "Chose programms to kill", 3, 5},
+        {"de_DE.UTF-8", kGermanCaption, "Zu beendende Programme wählen", 3, 5},
+        // A hundred long names fill more than any small buffer: every one must arrive whole.
+        {"", kEnglishCaption, "Chose programms to kill", 100, 120},
+    };
+    for (const Case& c : cases) {
+        Editor editor = OpenEditor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        std::vector<std::string> expected;
+        std::string typed;
+        for (int i = c.count; i >= 1; --i) {  // the dialog's order is the typed one, not the alphabet
+            std::string name = std::to_string(i);
+            name = std::string(static_cast<size_t>(std::max(0, c.nameLength - static_cast<int>(name.size()))), 'n') + name + ".exe";
+            expected.push_back(PlainCopy(name));
+            typed += "\"" + name + "\" ";
+        }
+        PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
+        HWND dialog = editor.process.WaitDialog(c.title);
+        REQUIRE(dialog != nullptr);
+        // Into the folder first, then the names, as a user types them.
+        REQUIRE(ConfirmFileDialog(dialog, ScratchFolder()));
+        Sleep(300);
+        REQUIRE(ConfirmFileDialog(dialog, typed));
+        CHECK(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
+        CHECK(WaitUntil([&] { return LvCount(editor.List()) == c.count; }));
+        const std::vector<std::string> listed = LvTexts(editor.List());
+        CHECK_EQ(listed.size(), expected.size());
+        for (size_t i = 0; i < std::min(listed.size(), expected.size()); ++i) CHECK_EQ(Lower(listed[i]), Lower(expected[i]));
+        CHECK(Enabled(editor.Get(kBitBtn1)));
+        CHECK_EQ(Hint(editor.List()).value_or("(none)"),
+                 std::string(c.locale[0] ? "Doppelclick für Details" : "double-click for details"));
+        CloseBySystemMenu(editor.main);
+        CHECK(editor.process.WaitExit().has_value());
+    }
+}
+
+// Wine's shell gives every file here one icon and a folder another, so a folder stands in for a
+// program with an icon of its own.
+CASE(ProgramToStartChosenRemovedAndChosenAgain) {
+    const std::string tool = ToolCopy("tool.exe");
+    const std::string folder = ScratchFolder();
+    const std::string folderName = folder.substr(folder.rfind('\\') + 1);
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    HWND image = editor.Get(kProgImg);
+    HWND label = editor.Get(kLabel2);
+    const Image empty = ImageOf(image);
+    CHECK_EQ(empty.DistinctColors(), 1);
+
+    struct Step { const std::string* chosen; std::string shown; bool byDialog, remove; } steps[] = {
+        {&tool, "tool.exe", true, true},
+        {&folder, folderName, false, false},  // dropped onto the image
+        {&tool, "tool.exe", true, false},     // chosen over another one
+    };
+    std::vector<Image> shown;
+    for (const Step& step : steps) {
+        if (step.byDialog) {
+            Click(editor.Get(kBitBtn5));
+            HWND dialog = editor.process.WaitDialog("Chose programm to run");
+            REQUIRE(dialog != nullptr);
+            REQUIRE(ConfirmFileDialog(dialog, *step.chosen));
+        } else {
+            CHECK(editor.DropOnImage({*step.chosen}));
+        }
+        CHECK(WaitUntil([&] { return Text(label) == step.shown; }));
+        CHECK_EQ(Hint(label).value_or("(none)"), *step.chosen);
+        CHECK_EQ(editor.Buttons(), (std::vector<bool>{false, false, true}));
+        shown.push_back(ImageOf(image));
+        CHECK(shown.back().DistinctColors() > 4);
+        CHECK_EQ(LvCount(editor.List()), 0);  // the program to start is not one to end
+        if (!step.remove) continue;
+        Click(editor.Get(kBitBtn6));
+        CHECK(WaitUntil([&] { return Text(label) == "No programm chosen"; }));
+        CHECK(!Hint(label) || Hint(label)->empty());
+        CHECK(!Enabled(editor.Get(kBitBtn6)));
+        CHECK(ImageOf(image).rgb == empty.rgb);
+    }
+    REQUIRE_EQ(shown.size(), 3u);
+    CHECK(shown[0].rgb != shown[1].rgb);  // the new program's icon, not the old one
+    CHECK(shown[1].rgb != shown[2].rgb);
+    CHECK(shown[0].rgb == shown[2].rgb);
+    CloseBySystemMenu(editor.main);
+    CHECK(editor.process.WaitExit().has_value());
+}
+
+CASE(DraggingAnEntryOntoTheImageMakesItTheProgramToStart) {
+    const std::string first = PlainCopy("first.exe"), second = ToolCopy("second.exe");
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    REQUIRE(editor.DropOnList({first, second}));
+    REQUIRE_EQ(LvCount(editor.List()), 2);
+    struct Drag { int item; MainControl onto; const char* shown; } drags[] = {
+        {1, kBitBtn5, "No programm chosen"},  // only the image takes a drop
+        {1, kProgImg, "second.exe"},
+        {0, kProgImg, "first.exe"},
+    };
+    for (const Drag& d : drags) {
+        const auto rect = LvItemRect(editor.List(), d.item, LVIR_LABEL);
+        REQUIRE(rect.has_value());
+        POINT from{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2};
+        ClientToScreen(editor.List(), &from);
+        Sleep(GetDoubleClickTime() + 100);  // two presses on one place would be a double-click
+        CHECK(MouseDrag(from, CenterOnScreen(editor.Get(d.onto)), editor.List()));
+        CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == d.shown; }, 3000));
+        CHECK_EQ(LvTexts(editor.List()), (std::vector<std::string>{first, second}));  // the entry stays
+        CHECK_EQ(Enabled(editor.Get(kBitBtn6)), std::string(d.shown) != "No programm chosen");
+    }
+    CHECK_EQ(Hint(editor.Get(kLabel2)).value_or("(none)"), first);
+    CloseBySystemMenu(editor.main);
+    CHECK(editor.process.WaitExit().has_value());
+}
+
+CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
+    // A folder in the middle has another icon than the files around it.
+    const std::vector<std::string> files = {PlainCopy("one.exe"), ScratchFolder(), PlainCopy("three.exe")};
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    CHECK_EQ(editor.Buttons(), (std::vector<bool>{false, false, false}));
+    REQUIRE(editor.DropOnList(files));
+    auto icons = [&] {
+        std::vector<int> images;
+        for (int i = 0; i < LvCount(editor.List()); ++i) images.push_back(LvGet(editor.List(), i).value_or(LvItem{}).image);
+        return images;
+    };
+    const std::vector<int> before = icons();
+    CHECK(before.size() == 3 && before[1] != before[2]);
+
+    enum Action { ClickItem, ClickEmpty, DeleteButton, DelInList, DelElsewhere };
+    struct Step { Action action; int item; std::vector<std::string> left; std::vector<bool> buttons; } steps[] = {
+        {ClickEmpty, -1, files, {true, true, false}},       // a click counts, selected or not
+        {DeleteButton, -1, files, {true, true, false}},     // nothing selected: nothing happens
+        {ClickItem, 0, files, {true, true, false}},
+        {DeleteButton, -1, {files[1], files[2]}, {true, false, false}},
+        {DelInList, -1, {files[1], files[2]}, {true, false, false}},  // no entry selected
+        {ClickItem, 1, {files[1], files[2]}, {true, true, false}},
+        {DelElsewhere, -1, {files[1], files[2]}, {true, true, false}},  // the list lacks the focus
+        {DelInList, -1, {files[1]}, {true, false, false}},
+        {ClickItem, 0, {files[1]}, {true, true, false}},
+        {DelInList, -1, {}, {false, false, false}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        const Step& step = steps[i];
+        check::Log("step " + std::to_string(i));
+        switch (step.action) {
+            case ClickItem: {
+                const auto rect = LvItemRect(editor.List(), step.item, LVIR_LABEL);
+                REQUIRE(rect.has_value());
+                POINT at{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2};
+                ClientToScreen(editor.List(), &at);
+                CHECK(MouseClick(at, editor.List()));
+                break;
+            }
+            case ClickEmpty: {
+                RECT client{};
+                GetClientRect(editor.List(), &client);
+                POINT at{client.right - 6, client.bottom - 6};
+                ClientToScreen(editor.List(), &at);
+                CHECK(MouseClick(at, editor.List()));
+                break;
+            }
+            case DeleteButton: CHECK(ClickAndWait(editor.Get(kBitBtn3))); break;
+            case DelInList: CHECK(PressKey(editor.List(), VK_DELETE)); break;
+            case DelElsewhere: CHECK(PressKey(editor.Get(kCheckBox1), VK_DELETE)); break;
+        }
+        Sleep(200);
+        CHECK_EQ(LvTexts(editor.List()), step.left);
+        CHECK_EQ(editor.Buttons(), step.buttons);
+        if (i == 3) CHECK_EQ(icons(), (std::vector<int>{before[1], before[2]}));  // the others keep their icons
+    }
+    CHECK(!Hint(editor.List()) || Hint(editor.List())->empty());
+    CloseBySystemMenu(editor.main);
+    CHECK(editor.process.WaitExit().has_value());
+}
+
+CASE(FilesDroppedFromOutside) {
+    const std::string a = PlainCopy("dropa.exe"), b = ToolCopy("dropb.exe");
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    struct Drop { bool onImage; std::vector<std::string> files; std::vector<std::string> listed; const char* shown; } drops[] = {
+        {false, {a, b}, {a, b}, "No programm chosen"},
+        {false, {Lower(a), b}, {a, b}, "No programm chosen"},  // already listed, in any case
+        {true, {b, a}, {a, b}, "dropb.exe"},                    // the first one is the program to start
+    };
+    for (const Drop& d : drops) {
+        CHECK(d.onImage ? editor.DropOnImage(d.files) : editor.DropOnList(d.files));
+        CHECK_EQ(LvTexts(editor.List()), d.listed);
+        CHECK_EQ(Text(editor.Get(kLabel2)), std::string(d.shown));
+    }
+    CHECK_EQ(editor.Buttons(), (std::vector<bool>{true, false, true}));
+    CHECK(editor.process.Running());
+    CloseBySystemMenu(editor.main);
+    CHECK(editor.process.WaitExit().has_value());
+}
+
+CASE(OwnPathIsRefusedWithAnInformationBox) {
+    struct Case { const char* locale; const char* caption; const char* first; const char* last; } cases[] = {
+        {"", kEnglishCaption, "The programm", "is not allowed to chose!"},
+        {"de_DE.UTF-8", kGermanCaption, "Das Programm", "darf nicht gewählt werden!"},
+    };
+    for (const Case& c : cases) {
+        Editor editor = OpenEditor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        // The drop waits for the box, so it runs beside this thread.
+        DropRequest request{editor.main, editor.CenterIn(editor.List()), Lower(NorvanexExe())};
+        HANDLE thread = CreateThread(nullptr, 0, DropInThread, &request, 0, nullptr);
+        REQUIRE(thread != nullptr);
+        HWND box = editor.process.WaitDialog("Informationen");
+        CHECK(box != nullptr);
+        if (box) {
+            const std::string expected = std::string(c.first) + "\r\n" + NorvanexExe() + "\r\n" + c.last;
+            HWND text = nullptr;
+            for (HWND child : Children(box)) {
+                if (ClassOf(child) == "Static" && Text(child).find(c.first) != std::string::npos) text = child;
+            }
+            CHECK(text != nullptr);
+            if (text) CHECK_EQ(Text(text).find(NorvanexExe()) != std::string::npos, true);
+            HWND ok = ButtonByCaption(box, "OK");
+            CHECK(ok != nullptr);
+            if (ok) Click(ok);
+        }
+        CHECK_EQ(WaitForSingleObject(thread, kTimeout), WAIT_OBJECT_0);
+        CloseHandle(thread);
+        CHECK_EQ(LvCount(editor.List()), 0);
+        CHECK(!Enabled(editor.Get(kBitBtn1)));
+        CloseBySystemMenu(editor.main);
+        CHECK(editor.process.WaitExit().has_value());
+    }
+}
+
+CASE(ScreenshotsOfAFilledEditor) {
+    // Where a user keeps programs, rather than the scratch folder's long name.
+    CreateDirectoryA("C:\\Tools", nullptr);
+    auto place = [](const char* helper, const std::string& name) {
+        const std::string path = "C:\\Tools\\" + name;
+        CopyFileA(BesideMe(helper).c_str(), path.c_str(), FALSE);
+        return path;
+    };
+    const std::vector<std::string> files = {place("victim.exe", "winword.exe"), place("victim.exe", "excel.exe"),
+                                            place("victim.exe", "outlook.exe")};
+    const std::string start = place("Norvanex.exe", "backup.exe");
+    struct Shot { int dpi; const char* locale; const char* caption; const char* name; } shots[] = {
+        {96, "en_US.UTF-8", kEnglishCaption, "editor-filled-en-96"},
+        {96, "de_DE.UTF-8", kGermanCaption, "editor-filled-de-96"},
+        {144, "en_US.UTF-8", kEnglishCaption, "editor-filled-en-144"},
+        {144, "de_DE.UTF-8", kGermanCaption, "editor-filled-de-144"},
+    };
+    for (const Shot& s : shots) {
+        DpiScope dpi(s.dpi);
+        Editor editor = OpenEditor(s.locale, s.caption);
+        REQUIRE(editor.main != nullptr);
+        CHECK(editor.DropOnList(files));
+        CHECK(editor.DropOnImage({start}));
+        CHECK_EQ(LvCount(editor.List()), 3);
+        SetCursorPos(0, 0);  // no hint over the list in the picture
+        Sleep(700);
+        CHECK(!Screenshot(s.name, editor.main).empty());
+        CloseBySystemMenu(editor.main);
+        CHECK(editor.process.WaitExit().has_value());
     }
 }

@@ -188,3 +188,74 @@ void PostDoubleClick(HWND hwnd, POINT client) {
 }
 
 }  // namespace driver
+
+namespace driver {
+
+void SendKey(UINT vk) {
+  INPUT down = KeyInput(vk, false), up = KeyInput(vk, true);
+  SendInput(1, &down, sizeof down);
+  Sleep(30);
+  SendInput(1, &up, sizeof up);
+  Sleep(30);
+}
+
+bool MouseDrag(POINT from, POINT to, HWND expect) {
+  if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
+  if (!PointHits(from, expect)) return false;
+  auto send = [](INPUT input) {
+    SendInput(1, &input, sizeof input);
+    Sleep(20);
+  };
+  SetCursorPos(from.x, from.y);
+  send(MouseInput(MOUSEEVENTF_MOVE, from));
+  send(MouseInput(MOUSEEVENTF_LEFTDOWN, from));
+  // Small steps first, so the source sees the drag start beyond its threshold, then onwards.
+  constexpr int kSteps = 12;
+  for (int i = 1; i <= kSteps; ++i) {
+    const POINT at{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps};
+    send(MouseInput(MOUSEEVENTF_MOVE, at));
+  }
+  send(MouseInput(MOUSEEVENTF_LEFTUP, to));
+  return true;
+}
+
+bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
+  HWND top = GetAncestor(target, GA_ROOT);
+  std::string names;
+  for (const std::string& file : files) names += file + '\0';
+  names += '\0';
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.pt = client;
+  header.fNC = FALSE;
+  header.fWide = FALSE;
+  // The window has handled the drop when the send returns; only then is the block released here.
+  // (The receiver's DragFinish does not own it; Wine's GlobalFree refuses a block it did not give.)
+  RemoteMemory memory(top, sizeof header + names.size());
+  if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
+    return false;
+  }
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(memory.At()), 0, SMTO_ABORTIFHUNG, kTimeout,
+                             &result) != 0;
+}
+
+bool ConfirmFileDialog(HWND dialog, const std::string& text) {
+  // The file-name box (id 0x47C, edt1 or cmb13) is an edit, inside a combo box in newer layouts.
+  HWND edit = nullptr;
+  for (HWND child : Children(dialog)) {
+    if (GetDlgCtrlID(child) == 0x47C && lstrcmpiA(ClassOf(child).c_str(), "Edit") == 0) edit = child;
+  }
+  if (!edit) {
+    for (HWND child : Children(dialog)) {
+      if (GetDlgCtrlID(child) == 0x47C) edit = child;
+    }
+  }
+  if (!edit || !SetText(edit, text)) return false;
+  HWND ok = GetDlgItem(dialog, IDOK);
+  if (!ok) return false;
+  Click(ok);
+  return true;
+}
+
+}  // namespace driver

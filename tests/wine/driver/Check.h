@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace check {
 
@@ -42,9 +43,25 @@ std::string ShowChars(const char* text);  // Quote, or (null)
 bool SameChars(const char* a, const char* b);  // by content; two nulls are equal
 
 template <class T>
+struct IsVector : std::false_type {};
+template <class T, class A>
+struct IsVector<std::vector<T, A>> : std::true_type {};
+
+template <class T>
 std::string Show(const T& value) {
   using U = std::decay_t<T>;
-  if constexpr (std::is_same_v<U, std::string>) {
+  if constexpr (IsVector<U>::value) {
+    std::string out = "{";
+    for (size_t i = 0; i < value.size(); ++i) {
+      out += (i ? ", " : "");
+      if constexpr (std::is_same_v<typename U::value_type, bool>) {
+        out += value[i] ? "true" : "false";
+      } else {
+        out += Show(value[i]);
+      }
+    }
+    return out + "}";
+  } else if constexpr (std::is_same_v<U, std::string>) {
     return Quote(value);
   } else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) {
     return ShowChars(value);

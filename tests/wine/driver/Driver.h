@@ -197,6 +197,8 @@ void PostKey(HWND target, UINT vk);
 // SetFocus), then SendInput with modifiers held (extended-key flag where the key needs it: Ins,
 // Del, arrows, ...). The only way F1 becomes WM_HELP. False when target did not get the focus.
 bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers = {});
+// Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up.
+void SendKey(UINT vk);
 // Brings a top-level window to the front (SetForegroundWindow); true when it is the foreground.
 bool BringToFront(HWND top);
 // Real mouse input at a screen point; false when the point is not inside expect's window (given
@@ -209,6 +211,15 @@ bool DoubleClickLvItem(HWND lv, int item);
 bool DoubleClickLvEmpty(HWND lv);
 // Posts WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP at a client point.
 void PostDoubleClick(HWND hwnd, POINT client);
+// Real mouse: presses the left button at `from` (inside expect's window, as MouseClick checks),
+// moves to `to` in steps with the button held, and lets it go there.
+bool MouseDrag(POINT from, POINT to, HWND expect = nullptr);
+// Files dropped from the shell onto `target`: a DROPFILES block (ANSI names) built inside the
+// target's process, delivered as WM_DROPFILES to its top-level window with the drop point in that
+// window's client coordinates. True when the window handled the message.
+bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files);
+// Types `text` into the file-name box of a common open or save dialog and presses its OK button.
+bool ConfirmFileDialog(HWND dialog, const std::string& text);
 
 // ---- Waiting -----------------------------------------------------------------------------------
 
