@@ -127,7 +127,7 @@ struct Editor {
 
 // Types a name into a file dialog's name field and confirms it with the dialog's OK button.
 // Unless `closes`, the dialog is expected to stay open for a question of the program.
-bool ConfirmFileDialog(const Process& process, const std::string& title, const std::string& name,
+bool ConfirmTitledDialog(const Process& process, const std::string& title, const std::string& name,
                        const std::string& screenshot = "", bool closes = true) {
     HWND dialog = process.WaitDialog(title);
     if (!CHECK(dialog != nullptr)) return false;
@@ -142,7 +142,7 @@ bool ConfirmFileDialog(const Process& process, const std::string& title, const s
 bool AddProgram(const Editor& editor, const std::string& path, const char* title = "Chose programms to kill") {
     const int before = editor.Entries();
     PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
-    return ConfirmFileDialog(editor.process, title, path) &&
+    return ConfirmTitledDialog(editor.process, title, path) &&
            CHECK(WaitUntil([&] { return editor.Entries() == before + 1; }));
 }
 
@@ -150,7 +150,7 @@ bool AddProgram(const Editor& editor, const std::string& path, const char* title
 bool ChooseProgram(const Editor& editor, const std::string& path) {
     Click(editor.Control(kBitBtn5));
     const std::string name = path.substr(path.find_last_of('\\') + 1);
-    return ConfirmFileDialog(editor.process, "Chose programm to run", path) &&
+    return ConfirmTitledDialog(editor.process, "Chose programm to run", path) &&
            CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == name; }));
 }
 
@@ -158,7 +158,7 @@ bool ChooseProgram(const Editor& editor, const std::string& path) {
 bool SaveAs(const Editor& editor, const std::string& typed, const char* title = "Save as",
             const std::string& screenshot = "", bool closes = true) {
     Click(editor.Control(kBitBtn1));
-    return ConfirmFileDialog(editor.process, title, typed, screenshot, closes);
+    return ConfirmTitledDialog(editor.process, title, typed, screenshot, closes);
 }
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -253,7 +253,7 @@ CASE(CreateWritesAShortcutThatRuns) {
         if (!c.dropped.empty()) {
             HWND list = editor.Control(kListView1);
             const RECT where = RectInParent(list);
-            REQUIRE(DropFiles(editor.main, c.dropped, POINT{where.left + 20, where.top + 20}));
+            REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, c.dropped));
             REQUIRE(WaitUntil([&] { return editor.Entries() == static_cast<int>(c.programs.size() + c.dropped.size()); }));
         }
         if (!c.start.empty()) REQUIRE(ChooseProgram(editor, c.start));
@@ -383,7 +383,7 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "excel.exe")));  // replaced by the load
     HWND list = editor.Control(kListView1);
     const RECT where = RectInParent(list);
-    REQUIRE(DropFiles(editor.main, {ours}, POINT{where.left + 20, where.top + 20}));
+    REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {ours}));
     REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
     CHECK_EQ(Joined(LvTexts(list)), "my victim.exe|winword.exe|");
     CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
@@ -399,7 +399,7 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), arguments);
 
     const std::string before = Joined(LvTexts(list));
-    REQUIRE(DropFiles(editor.main, {foreign}, POINT{where.left + 20, where.top + 20}));
+    REQUIRE(PostDropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {foreign}));
     HWND box = WaitBox(editor.process, "Fehler");
     REQUIRE(box != nullptr);
     CHECK(ShowsText(box, "The shortcut\r" + foreign + "\rdoes not call Norvanex and cannot be edited here."));

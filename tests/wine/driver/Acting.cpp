@@ -86,7 +86,8 @@ HWND FileNameField(HWND dialog) {
   return nullptr;
 }
 
-bool DropFiles(HWND target, const std::vector<std::string>& files, POINT client) {
+bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
+  HWND top = GetAncestor(target, GA_ROOT);
   std::string names;
   for (const std::string& file : files) names += file + '\0';
   names += '\0';
@@ -95,16 +96,14 @@ bool DropFiles(HWND target, const std::vector<std::string>& files, POINT client)
   header.pt = client;
   header.fNC = FALSE;
   header.fWide = FALSE;
-  // The block is not the driver's to free: the target's DragFinish releases it. Wine's
-  // GlobalLock and GlobalFree take a plain pointer for a fixed block, so memory placed in the
-  // target's process serves as the HDROP.
-  RemoteMemory block(target, sizeof header + names.size());
-  if (!block || !block.Write(0, &header, sizeof header) || !block.Write(sizeof header, names.data(), names.size())) {
+  RemoteMemory memory(top, sizeof header + names.size());
+  if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
     return false;
   }
-  void* drop = block.At();
-  block.Release();
-  return PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != FALSE;
+  // Nobody here knows when the target is done with the block: it stays in the target's process.
+  void* drop = memory.At();
+  memory.Release();
+  return PostMessageA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != FALSE;
 }
 
 void CloseBySystemMenu(HWND top) { PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0); }

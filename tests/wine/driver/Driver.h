@@ -188,9 +188,9 @@ bool SetText(HWND hwnd, const std::string& text);  // WM_SETTEXT
 void CloseBySystemMenu(HWND top);
 // The file-name field of a common open or save dialog (the Edit with id 0x47C), or nullptr.
 HWND FileNameField(HWND dialog);
-// Drops files on a window as the shell does: a WM_DROPFILES whose block (DROPFILES, ANSI names)
-// lies in the target's process, at a client point. The target frees it with DragFinish.
-bool DropFiles(HWND target, const std::vector<std::string>& files, POINT client);
+// DropFiles for a drop that opens a modal window (a message): posted, it returns at once, and the
+// block is left to the target's process.
+bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files);
 // Posts WM_KEYDOWN/WM_KEYUP to target. Reaches LVN_KEYDOWN and IsDialogMessage, not WM_HELP.
 void PostKey(HWND target, UINT vk);
 // Real input: brings target's window to the front, gives target the focus (AttachThreadInput +
