@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "app/MainLayout.h"
@@ -376,6 +378,51 @@ CASE(OpenDialogAddsTheChosenFilesInItsOrder) {
     }
 }
 
+// More than any buffer set aside for 100 files of the longest name: selected with the mouse and
+// keys in the dialog's list, every file arrives.
+CASE(OpenDialogTakesASelectionOfAnySize) {
+    const std::string folder = ScratchFolder() + "\\many";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    constexpr int kFiles = 140;
+    std::vector<std::string> expected;
+    for (int i = 0; i < kFiles; ++i) {
+        char number[8];
+        snprintf(number, sizeof number, "%03d", i);
+        const std::string path = folder + "\\" + std::string(200, 'm') + number + ".exe";
+        CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        expected.push_back(path);
+    }
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
+    HWND dialog = editor.process.WaitDialog("Chose programms to kill");
+    REQUIRE(dialog != nullptr);
+    REQUIRE(ConfirmFileDialog(dialog, folder));
+    HWND files = nullptr;
+    REQUIRE(WaitUntil([&] {
+        files = ChildByText(dialog, WC_LISTVIEWA, "");
+        return files && LvCount(files) == kFiles;
+    }));
+    // The first file, then Shift+End: the whole folder.
+    const auto first = LvItemRect(files, 0, LVIR_ICON);  // the long label runs out of sight
+    REQUIRE(first.has_value());
+    POINT at{(first->left + first->right) / 2, (first->top + first->bottom) / 2};
+    ClientToScreen(files, &at);
+    CHECK(MouseClick(at, files));
+    CHECK(PressKey(files, VK_END, {VK_SHIFT}));
+    CHECK(WaitUntil([&] { return static_cast<int>(LvSelected(files).size()) == kFiles; }));
+    Sleep(300);
+    Click(GetDlgItem(dialog, IDOK));
+    CHECK(WaitUntil([&] { return LvCount(editor.List()) == kFiles; }));
+    std::vector<std::string> listed = LvTexts(editor.List());
+    for (std::string& text : listed) text = Lower(text);
+    for (std::string& text : expected) text = Lower(text);
+    std::sort(listed.begin(), listed.end());
+    CHECK(listed == expected);
+    CloseBySystemMenu(editor.main);
+    CHECK(editor.process.WaitExit().has_value());
+}
+
 // Wine's shell gives every file here one icon and a folder another, so a folder stands in for a
 // program with an icon of its own.
 CASE(ProgramToStartChosenRemovedAndChosenAgain) {
@@ -466,6 +513,17 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
     };
     const std::vector<int> before = icons();
     CHECK(before.size() == 3 && before[1] != before[2]);
+
+    // One entry at a time: Shift with an arrow moves the selection instead of widening it.
+    const auto first = LvItemRect(editor.List(), 0, LVIR_LABEL);
+    REQUIRE(first.has_value());
+    POINT on{(first->left + first->right) / 2, (first->top + first->bottom) / 2};
+    ClientToScreen(editor.List(), &on);
+    CHECK(MouseClick(on, editor.List()));
+    CHECK(PressKey(editor.List(), VK_DOWN, {VK_SHIFT}));
+    Sleep(200);
+    CHECK_EQ(LvSelected(editor.List()), (std::vector<int>{1}));
+    CHECK(LvSelect(editor.List(), -1));
 
     enum Action { ClickItem, ClickEmpty, DeleteButton, DelInList, DelElsewhere };
     struct Step { Action action; int item; std::vector<std::string> left; std::vector<bool> buttons; } steps[] = {
