@@ -110,7 +110,11 @@ bool ConfirmTitledDialog(const Process& process, const std::string& title, const
     if (!CHECK(dialog != nullptr)) return false;
     HWND field = FileNameField(dialog);
     if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
-    if (!screenshot.empty()) CHECK(!Screenshot(screenshot, dialog).empty());
+    if (!screenshot.empty()) {
+        BringToFront(dialog);
+        Sleep(700);  // the dialog paints its controls over a while
+        CHECK(!Screenshot(screenshot, dialog).empty());
+    }
     Click(ChildById(dialog, IDOK));
     return !closes || CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
 }
