@@ -43,6 +43,12 @@ int GetFileIconIndex(const std::string& path) {
     return index;
 }
 
+int GetFileIconIndexOnly(const std::string& path) {
+    int index = 0;
+    QueryShellIcon(IconLookupPath(path), SHGFI_SYSICONINDEX | SHGFI_SMALLICON, index);
+    return index;
+}
+
 SystemImageLists QuerySystemImageLists(const std::string& root) {
     int ignored = 0;
     SystemImageLists lists;

@@ -1,31 +1,61 @@
-// TTaskSelect: the running-task chooser, created hidden at start.
+// TTaskSelect: the running-task chooser, created hidden at start and shown modally by the editor.
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Window_win.h"
 
 namespace norvanex {
 
-// The chooser's answer: result 1 when the user accepted (8 before showing, else 0), and the
-// captions of the checked rows in row order.
-struct TaskChoice { int result = 8; std::vector<std::string> checked; };
+// What the chooser gives back to the editor.
+struct TaskChoice {
+    int result = 8;                    // TaskSelectResult: 1 accepted, 0 declined
+    std::vector<std::string> checked;  // captions of the checked rows, in row order
+};
 
 class TTaskSelect : public Window<TTaskSelect> {
 public:
     static constexpr const char* kClassName = "TTaskSelect";
+    TTaskSelect() = default;
     ~TTaskSelect();
+
+    // Registers the class and creates the hidden dialog, owned by `owner`.
     bool Create(HINSTANCE instance, HWND owner);
-    // Shows the chooser modally over `owner` and fills `choice` when it closes.
+
+    // Shows the chooser modally over `owner` (disabled meanwhile), fills it, returns when it
+    // closes; `choice.result` is 1 after OK, else 0, and only an accepted choice lists captions.
     void ShowModal(HWND owner, TaskChoice& choice);
+
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    friend class Window<TTaskSelect>;
+
+    void FormCreate();
+    void FillTaskList(bool keepMarks);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void FormClose();
+    void TasksDblClick();
+    bool IsRefreshKey(const MSG& msg) const;
+    void FitLabel1();
+    void FitColumn(const std::unordered_map<std::string, int>& distinctTexts);
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    int Scale(int designValue) const;
+
+    int dpi_ = 96;
+    int taskSelectResult_ = 8;
     bool modal_ = false;
+    std::vector<std::string> collected_;  // one per row, in row order
+    GdiObject<HFONT> font_;
+    HWND tooltip_ = nullptr;
+    HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
+    ImageList glyphs_[2];
 };
 
-// The program's one chooser.
+// The one chooser of the program; app/main_win.cpp creates its window at start.
 TTaskSelect& TaskSelect();
 
 }  // namespace norvanex

@@ -1,10 +1,39 @@
-// TTaskSelect: the task chooser window, dialog border, on top of other windows.
+// TTaskSelect: the task chooser window, dialog border, on top of other windows, modal over its owner.
 #include "ui/TaskSel.h"
 
+#include <algorithm>
+#include <unordered_map>
+
+#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/AppInfo_win.h"
+#include "base/ButtonGlyph_win.h"
+#include "process/ProcessAccess.h"
+#include "resources/resource.h"
 #include "ui/Lang.h"
+#include "ui/Prop.h"
+#include "ui/TaskList.h"
+#include "ui/TaskSelLayout.h"
 
 namespace norvanex {
+
+using namespace tasksel;
+
+namespace {
+
+std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
+
+// The state image of a ticked check box in a list view with LVS_EX_CHECKBOXES.
+constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+
+const Design& DesignOf(Control id) {
+    for (const Design& design : kDesign) {
+        if (design.id == id) return design;
+    }
+    return kDesign[0];
+}
+
+}  // namespace
 
 TTaskSelect& TaskSelect() {
     static TTaskSelect chooser;
@@ -15,45 +44,275 @@ TTaskSelect::~TTaskSelect() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+int TTaskSelect::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
+
 bool TTaskSelect::Create(HINSTANCE instance, HWND owner) {
-    if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE)) return false;
+    if (hwnd_) return true;
+    RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE);
+    dpi_ = ScreenDpi();
     CreateDialogFrame(instance, owner, kClassName, "", this);
-    if (hwnd_) SizeAndCenter(hwnd_, ScaleToDpi(417, ScreenDpi()), ScaleToDpi(289, ScreenDpi()));
-    return hwnd_ != nullptr;
+    if (!hwnd_) return false;
+    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    SizeAndCenter(hwnd_, Scale(kClientWidth), Scale(kClientHeight));
+    return true;
+}
+
+void TTaskSelect::FormCreate() {
+    font_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                            "MS Sans Serif"));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+    for (const Design& d : kDesign) {
+        const char* cls = WC_BUTTONA;
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD exStyle = 0;
+        switch (d.id) {
+            case kBitBtn1: style |= WS_TABSTOP | BS_DEFPUSHBUTTON; break;
+            case kBitBtn2: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
+            case kTasks:
+                cls = WC_LISTVIEWA;
+                // The system image list is the shell's: the list view must never destroy it.
+                style |= WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+            case kLabel1:
+                cls = WC_STATICA;
+                style |= SS_LEFT | SS_NOPREFIX;
+                break;
+        }
+        HWND control = CreateWindowExA(exStyle, cls, "", style, Scale(d.left), Scale(d.top), Scale(d.width),
+                                       Scale(d.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)),
+                                       instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    SetWindowTextA(hwnd_, Select(texts::kTitle).c_str());
+    SetWindowTextA(Control(kBitBtn1), Select(texts::kBitBtn1).c_str());
+    SetWindowTextA(Control(kBitBtn2), Select(texts::kBitBtn2).c_str());
+    glyphs_[0] = SetButtonGlyph(Control(kBitBtn1), IDB_BITBTN1, Scale(4));
+    glyphs_[1] = SetButtonGlyph(Control(kBitBtn2), IDB_BITBTN4, Scale(4));
+
+    HWND tasks = Control(kTasks);
+    ListView_SetExtendedListViewStyle(tasks, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    std::string exe = App().exePath;
+    if (exe.empty()) {
+        char path[MAX_PATH + 1] = {};
+        exe.assign(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    }
+    smallIcons_ = QuerySystemImageLists(exe.substr(0, 3)).small;
+    ListView_SetImageList(tasks, smallIcons_, LVSIL_SMALL);
+
+    // The double-click is the list's only hidden feature; the hint tells of it as the editor's
+    // list does.
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
+                               nullptr);
+    std::string hint = Select(texts::kTasksHint);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(tasks);
+    tool.lpszText = hint.data();
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     choice.checked.clear();
-    if (!hwnd_) {
-        choice.result = 0;
-        return;
+    choice.result = 0;
+    if (!hwnd_ || modal_) return;
+    if (owner && GetWindow(hwnd_, GW_OWNER) != owner) {
+        SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     }
-    EnableWindow(owner, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
+    taskSelectResult_ = 8;
     modal_ = true;
-    MSG msg;
-    while (modal_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(hwnd_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+
+    // Filled once for this showing, before it appears: activations while it is open (a
+    // properties sheet opened from it, a switch to another program and back) keep the rows and
+    // the user's marks. F5 refills on purpose.
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    RunHandler([&] { FillTaskList(false); });
+    SetCursor(previous);
+
+    if (owner) EnableWindow(owner, FALSE);
+    SizeAndCenter(hwnd_, Scale(kClientWidth), Scale(kClientHeight));
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    HWND tasks = Control(kTasks);
+    SetFocus(tasks);
+    if (ListView_GetItemCount(tasks) > 0) ListView_SetItemState(tasks, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    // Painted whole before anything else is read: the user sees the filled list at once.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+    MSG msg{};
+    bool quit = false;
+    while (modal_) {
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            quit = true;
+            break;
+        }
+        RunHandler([&] {
+            if (IsRefreshKey(msg)) {
+                FillTaskList(true);
+            } else if (!IsDialogMessageA(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        });
+    }
+    if (quit) {
+        // The program is ending: the outer loop must see the request too.
+        modal_ = false;
+        FormClose();
+        PostQuitMessage(static_cast<int>(msg.wParam));
+    }
+
+    choice.result = taskSelectResult_;
+    if (choice.result == 1) {
+        for (int i = 0, n = ListView_GetItemCount(tasks); i < n && i < static_cast<int>(collected_.size()); ++i) {
+            if (ListView_GetCheckState(tasks, i)) choice.checked.push_back(collected_[i]);
         }
     }
-    if (msg.message == WM_QUIT && modal_) PostQuitMessage(static_cast<int>(msg.wParam));
-    modal_ = false;
-    EnableWindow(owner, TRUE);
+    // The owner comes back before the dialog goes, so that the activation returns to it and not
+    // to another program's window.
+    if (owner) EnableWindow(owner, TRUE);
     ShowWindow(hwnd_, SW_HIDE);
-    SetActiveWindow(owner);
-    if (choice.result != 1) choice.result = 0;
+    if (owner) SetActiveWindow(owner);
+}
+
+bool TTaskSelect::IsRefreshKey(const MSG& msg) const {
+    return msg.message == WM_KEYDOWN && msg.wParam == VK_F5 && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
+}
+
+void TTaskSelect::FillTaskList(bool keepMarks) {
+    HWND tasks = Control(kTasks);
+    std::vector<TaskRow> before;
+    if (keepMarks) {
+        for (int i = 0, n = ListView_GetItemCount(tasks); i < n && i < static_cast<int>(collected_.size()); ++i) {
+            before.push_back({collected_[i], ListView_GetCheckState(tasks, i) != FALSE});
+        }
+    }
+    collected_ = CollectTaskTexts(Processes());
+    const std::vector<bool> marks = MarksAfterRefill(before, collected_, SystemLeadByte);
+
+    SendMessageA(tasks, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(tasks);
+    ListView_SetItemCount(tasks, static_cast<int>(collected_.size()));
+    // Several processes of one program share their text: the shell is asked once per text.
+    std::unordered_map<std::string, int> icons;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    for (std::size_t i = 0; i < collected_.size(); ++i) {
+        const auto found = icons.try_emplace(collected_[i], 0);
+        if (found.second) found.first->second = GetFileIconIndexOnly(collected_[i]);
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(collected_[i].c_str());
+        item.iImage = found.first->second;
+        ListView_InsertItem(tasks, &item);
+        // A list with check boxes gives every new row a cleared one, whatever the insert asks.
+        if (marks[i]) ListView_SetItemState(tasks, static_cast<int>(i), kChecked, LVIS_STATEIMAGEMASK);
+    }
+    SetWindowTextA(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)).c_str());
+    FitLabel1();
+    FitColumn(icons);
+    SendMessageA(tasks, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(tasks, nullptr, TRUE);
+}
+
+void TTaskSelect::FitLabel1() {
+    HWND label = Control(kLabel1);
+    char text[128];
+    const int length = GetWindowTextA(label, text, sizeof text);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    const int room = Scale(kClientWidth - 8 - DesignOf(kLabel1).left);
+    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.right, room), extent.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(label, nullptr, TRUE);
+}
+
+// The list's columns are as wide as the longest caption needs, at most the list's own width, so a
+// path is cut only where it could never fit.
+void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinctTexts) {
+    HWND tasks = Control(kTasks);
+    int widest = 0;
+    for (const auto& text : distinctTexts) {
+        widest = std::max(widest, static_cast<int>(ListView_GetStringWidth(tasks, text.first.c_str())));
+    }
+    RECT client{};
+    GetClientRect(tasks, &client);
+    // Check box, icon and the gaps around them.
+    const int extra = Scale(16 + 16 + 16);
+    ListView_SetColumnWidth(tasks, 0, std::max<int>(Scale(64), std::min<int>(widest + extra, client.right)));
+}
+
+void TTaskSelect::BitBtn1Click() {
+    taskSelectResult_ = 1;
+    FormClose();
+}
+
+void TTaskSelect::BitBtn2Click() {
+    taskSelectResult_ = 0;
+    FormClose();
+}
+
+void TTaskSelect::FormClose() {
+    if (taskSelectResult_ != 1) taskSelectResult_ = 0;
+    modal_ = false;
+}
+
+void TTaskSelect::TasksDblClick() {
+    const int selected = ListView_GetNextItem(Control(kTasks), -1, LVNI_SELECTED);
+    if (selected < 0 || selected >= static_cast<int>(collected_.size())) return;
+    const std::string& caption = collected_[selected];
+    const DWORD attributes = GetFileAttributesA(caption.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    // Owned by the chooser: without an owner the sheet would open behind this top-most dialog.
+    ShowFileProperties(hwnd_, caption, "Version");
 }
 
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            SetWindowTextA(hwnd_, SelectText("Choose tasks to kill", "Zu beendende Tasks wählen").c_str());
+            FormCreate();
             return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kBitBtn1 && modal_) BitBtn1Click();
+            if (LOWORD(wParam) == kBitBtn2 && modal_) BitBtn2Click();
+            return 0;
+        case DM_GETDEFID:
+            return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.idFrom == kTasks && header.code == NM_DBLCLK) TasksDblClick();
+            return 0;
+        }
+        case WM_HELP:
+            // The chooser has no help of its own; left to the default, F1 would travel on to the
+            // owner and open the editor's help over this dialog.
+            return TRUE;
+        case WM_PAINT: {
+            // Bevel1 frames the whole client area.
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd_, &paint);
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            DrawEdge(dc, &client, EDGE_ETCHED, BF_RECT);
+            EndPaint(hwnd_, &paint);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
         case WM_CLOSE:
-            modal_ = false;
-            ShowWindow(hwnd_, SW_HIDE);
+            if (modal_) FormClose();
+            else ShowWindow(hwnd_, SW_HIDE);
             return 0;
     }
     return DefaultProc(message, wParam, lParam);

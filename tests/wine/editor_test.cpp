@@ -423,6 +423,60 @@ CASE(OpenDialogTakesASelectionOfAnySize) {
     CHECK(editor.process.WaitExit().has_value());
 }
 
+// The chooser as the editor uses it: the checked rows join the list in one go, in row order, once
+// each; Abort and the close box add nothing, whatever is checked.
+CASE(TaskChooserAddsTheCheckedRows) {
+    const std::string first = CopyToScratch("victim.exe", "chosenone.exe");
+    const std::string second = CopyToScratch("victim.exe", "chosentwo.exe");
+    REQUIRE(StartWindowless(first, 2).size() == 2u);  // two instances: two equal rows
+    REQUIRE(StartWindowless(second, 1).size() == 1u);
+    enum Leave { Ok, Abort, CloseBox };
+    struct Case { Leave leave; bool added; } cases[] = {{Abort, false}, {CloseBox, false}, {Ok, true}};
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    for (const Case& c : cases) {
+        PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
+        HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+        REQUIRE(chooser != nullptr);
+        HWND tasks = nullptr;
+        REQUIRE(WaitUntil([&] { return (tasks = ChildByText(chooser, WC_LISTVIEWA, "")) && LvCount(tasks) > 0; }));
+        // Check, in reverse row order, every row of the two helpers (three rows).
+        const std::vector<std::string> rows = LvTexts(tasks);
+        int checked = 0;
+        for (int row = static_cast<int>(rows.size()) - 1; row >= 0; --row) {
+            const std::string name = Lower(rows[static_cast<size_t>(row)]);
+            if (name.find("chosen") == std::string::npos) continue;
+            CHECK(LvSelect(tasks, row) && PressKey(tasks, VK_SPACE));
+            ++checked;
+        }
+        CHECK_EQ(checked, 3);
+        Sleep(200);
+        switch (c.leave) {
+            case Ok: Click(GetDlgItem(chooser, IDOK)); break;
+            case Abort: Click(GetDlgItem(chooser, IDCANCEL)); break;
+            case CloseBox: CloseBySystemMenu(chooser); break;
+        }
+        CHECK(WaitUntil([&] { return !IsWindowVisible(chooser); }));
+        CHECK(WaitUntil([&] { return Enabled(editor.main); }));
+        Sleep(200);
+        std::vector<std::string> listed = LvTexts(editor.List());
+        for (std::string& text : listed) text = Lower(text);
+        // Row order, the second instance of one program dropped as a duplicate.
+        std::vector<std::string> expected;
+        for (const std::string& row : rows) {
+            const std::string name = Lower(row);
+            if (name.find("chosen") != std::string::npos &&
+                std::find(expected.begin(), expected.end(), name) == expected.end()) {
+                expected.push_back(name);
+            }
+        }
+        CHECK_EQ(listed, c.added ? expected : std::vector<std::string>{});
+        CHECK_EQ(Enabled(editor.Get(kBitBtn1)), c.added);
+    }
+    CloseBySystemMenu(editor.main);
+    CHECK(editor.process.WaitExit().has_value());
+}
+
 // Wine's shell gives every file here one icon and a folder another, so a folder stands in for a
 // program with an icon of its own.
 CASE(ProgramToStartChosenRemovedAndChosenAgain) {

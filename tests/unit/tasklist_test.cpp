@@ -1,0 +1,149 @@
+// The task chooser's rules: what it collects from which source, and which marks a refill keeps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/AnsiText.h"
+#include "fakes/FakeProcessPlatform.h"
+#include "process/ProcessAccess.h"
+#include "ui/TaskList.h"
+
+using namespace norvanex;
+using fake::FakeProcessPlatform;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC.
+bool ShiftJisLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+struct Collection {
+    const char* what;
+    void (*script)(FakeProcessPlatform&);
+    Texts expected;
+    int snapshots;  // walks taken
+};
+
+// The pseudo-processes of the performance data, a program without a known path, two instances of
+// one program, and the chooser's own process.
+void NtSystem(FakeProcessPlatform& p) {
+    p.Add(0, "[System Process]");
+    p.Add(4, "System");
+    p.Add(10, "notepad.exe").modulePath = "\\??\\C:\\WINDOWS\\notepad.exe";
+    p.Add(11, "notepad.exe").modulePath = "\\??\\C:\\WINDOWS\\notepad.exe";
+    p.Add(12, "svc.exe");
+    p.Add(p.selfId, "Norvanex.exe").modulePath = "C:\\Tools\\Norvanex.exe";
+    p.SetPerfInstances({{u"Idle", 0},
+                        {u"System", 4},
+                        {u"notepad", 10},
+                        {u"notepad", 11},
+                        {u"svc", 12},
+                        {u"Norvanex", p.selfId},
+                        {u"_Total", 0}});
+}
+
+}  // namespace
+
+TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
+    const Collection cases[] = {
+        {"performance data: paths, names without one, pseudo-processes left out, both instances",
+         NtSystem,
+         {"C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc", "C:\\Tools\\Norvanex.exe"},
+         0},
+        {"pseudo-process names in any case are left out only without a path",
+         [](FakeProcessPlatform& p) {
+             p.Add(20, "idle.exe").modulePath = "C:\\Games\\IDLE";
+             p.SetPerfInstances({{u"IDLE", 0}, {u"system", 4}, {u"_total", 0}, {u"iDlE", 20},
+                                 {u"Systems", 5}, {u"", 6}});
+         },
+         {"C:\\Games\\IDLE", "Systems"},
+         0},
+        {"nothing usable in the performance data: every snapshot entry, paths where known",
+         [](FakeProcessPlatform& p) {
+             NtSystem(p);
+             p.SetPerfInstances({{u"Idle", 0}, {u"_Total", 0}});
+         },
+         {"[System Process]", "System", "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc.exe",
+          "C:\\Tools\\Norvanex.exe"},
+         1},
+        {"9x line: the snapshot's own paths, nobody asked for another",
+         [](FakeProcessPlatform& p) {
+             p.platformId = 1;
+             p.Add(1, "C:\\WINDOWS\\EXPLORER.EXE").modulePath = "C:\\elsewhere\\x.exe";
+             p.Add(2, "C:\\WINDOWS\\SYSTEM\\IDLE");
+         },
+         {"C:\\WINDOWS\\EXPLORER.EXE", "C:\\WINDOWS\\SYSTEM\\IDLE"},
+         1},
+        {"the kernel's path when the debug information has none (as under Wine)",
+         [](FakeProcessPlatform& p) {
+             p.Add(7, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
+             p.Add(8, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
+         },
+         {"Z:\\tmp\\victim.exe", "Z:\\tmp\\victim.exe"},
+         1},
+        {"malformed performance data: the snapshot takes over",
+         [](FakeProcessPlatform& p) {
+             NtSystem(p);
+             p.perfData = fake::PerfDataBlockBuilder()
+                              .Counter(fake::kIdProcessIndex, 8)
+                              .Instance(u"notepad", 10)
+                              .NumInstancesField(-1)
+                              .Build();
+         },
+         {"[System Process]", "System", "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc.exe",
+          "C:\\Tools\\Norvanex.exe"},
+         1},
+        {"neither source: nothing",
+         [](FakeProcessPlatform& p) { p.snapshotFails = true; },
+         {},
+         1},
+    };
+    for (const Collection& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeProcessPlatform platform;
+        c.script(platform);
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        EXPECT_EQ(CollectTaskTexts(access), c.expected);
+        EXPECT_EQ(platform.snapshots, c.snapshots);
+        EXPECT_EQ(platform.LiveHandles(), 0u);
+        EXPECT_EQ(platform.LiveDebugBuffers(), 0u);
+        EXPECT_TRUE(platform.terminated.empty());
+    }
+}
+
+TEST(TaskList, RefillKeepsTheMarksOfCaptionsStillListed) {
+    struct Refill {
+        const char* what;
+        std::vector<TaskRow> before;
+        Texts captions;
+        std::vector<bool> marks;
+    } cases[] = {
+        {"same rows", {{"a.exe", true}, {"b.exe", false}}, {"a.exe", "b.exe"}, {true, false}},
+        {"a process ended, another started, order changed",
+         {{"a.exe", false}, {"b.exe", true}, {"c.exe", true}},
+         {"d.exe", "c.exe", "a.exe"},
+         {false, true, false}},
+        {"letters a to z folded", {{"C:\\Tools\\A.EXE", true}}, {"c:\\tools\\a.exe"}, {true}},
+        {"one of two instances checked marks one row", {{"n.exe", false}, {"n.exe", true}}, {"n.exe", "n.exe"},
+         {false, true}},
+        {"a third instance starts cleared", {{"n.exe", true}, {"n.exe", true}}, {"n.exe", "n.exe", "n.exe"},
+         {true, true, false}},
+        // 0x83 0x41 and 0x83 0x61 are two different katakana: the trail byte never folds.
+        {"double-byte trail bytes compare exactly", {{"\x83\x41.exe", true}}, {"\x83\x61.exe", "\x83\x41.exe"},
+         {false, true}},
+        {"empty before", {}, {"a.exe"}, {false}},
+    };
+    for (const Refill& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(MarksAfterRefill(c.before, c.captions, ShiftJisLeadByte), c.marks);
+    }
+}
+
+TEST(TaskList, CountComesFirst) {
+    EXPECT_EQ(RunningTasksText(37, "laufende Tasks:"), "37 laufende Tasks:");
+    EXPECT_EQ(RunningTasksText(0, "running tasks:"), "0 running tasks:");
+}

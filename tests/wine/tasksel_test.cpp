@@ -1,0 +1,308 @@
+// The task chooser under Wine, shown by this program's child exactly as the editor shows it, and
+// driven with real clicks and keys: the running helpers with their paths, the count in both
+// languages, checked rows returned by OK only, marks kept over a re-activation and F5, screenshots.
+// Timeout: 400
+// Resources: program
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "base/AppInfo_win.h"
+#include "ui/TaskSel.h"
+#include "ui/TaskSelLayout.h"
+
+using namespace driver;
+using namespace norvanex::tasksel;
+
+namespace {
+
+constexpr const char* kChoiceOut = "NORVANEX_CHOICE_OUT";
+constexpr const char* kHelperName = "choosable.exe";
+constexpr const char* kOwnerCaption = "Chooser owner";
+
+struct Outcome {
+    int result = -1;
+    std::vector<std::string> checked;
+};
+
+// A child showing the chooser, and what it handed back once it ended.
+struct Chooser {
+    Process child;
+    std::string out;
+    HWND dialog = nullptr;
+    HWND owner = nullptr;
+
+    HWND Tasks() const { return ChildById(dialog, kTasks); }
+    Outcome Finish() {
+        Outcome outcome;
+        if (child.WaitExit().value_or(99) != 0) return outcome;
+        std::ifstream in(out, std::ios::binary);
+        std::string line;
+        if (std::getline(in, line)) outcome.result = std::atoi(line.c_str());
+        while (std::getline(in, line)) outcome.checked.push_back(line);
+        return outcome;
+    }
+};
+
+Chooser ShowChooser(const std::string& lcAll = "", const std::string& title = "Choose tasks to kill") {
+    Chooser c;
+    c.out = ScratchFolder() + "\\choice.txt";
+    DeleteFileA(c.out.c_str());
+    StartOptions options;
+    options.lcAll = lcAll;
+    options.env = {{kChoiceOut, c.out}};
+    c.child = Start(BesideMe("tasksel_test.exe"), options);
+    c.dialog = c.child.WaitWindow(kTimeout, title);
+    c.owner = FindTopWindow(c.child.pid(), kOwnerCaption);
+    return c;
+}
+
+// The running helpers, started once for the whole program: two instances of one program.
+const std::string& HelperPath() {
+    static const std::string path = [] {
+        const std::string copy = CopyToScratch("victim.exe", kHelperName);
+        return StartWindowless(copy, 2).size() == 2 ? copy : std::string();
+    }();
+    return path;
+}
+
+bool Checked(HWND lv, int row) {
+    const auto item = LvGet(lv, row);
+    return item && (item->state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+std::vector<int> RowsOf(HWND lv, const std::string& caption) {
+    std::vector<int> rows;
+    const std::vector<std::string> texts = LvTexts(lv);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (lstrcmpiA(texts[i].c_str(), caption.c_str()) == 0) rows.push_back(static_cast<int>(i));
+    }
+    return rows;
+}
+
+// A real click on a row's check box, which sits at the row's left edge.
+bool ClickCheckBox(HWND lv, int row) {
+    const auto bounds = LvItemRect(lv, row, LVIR_BOUNDS);
+    if (!bounds) return false;
+    POINT point{bounds->left + 8, (bounds->top + bounds->bottom) / 2};
+    ClientToScreen(lv, &point);
+    return MouseClick(point, lv);
+}
+
+// Space on a row: the focus to the row, then the key.
+bool SpaceOn(HWND lv, int row) {
+    return LvSelect(lv, row) && PressKey(lv, VK_SPACE);
+}
+
+}  // namespace
+
+// Not a test of its own: the child that the other cases start, showing the chooser over an owner
+// window as the editor does. It must stay the first case.
+CASE(ChooserChild) {
+    const char* out = std::getenv(kChoiceOut);
+    if (out == nullptr) return;
+    char path[MAX_PATH + 1] = {};
+    norvanex::App().exePath.assign(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND owner = CreateWindowExA(0, WC_STATICA, kOwnerCaption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                 nullptr, nullptr, instance, nullptr);
+    norvanex::TaskChoice choice;
+    if (norvanex::TaskSelect().Create(instance, owner)) norvanex::TaskSelect().ShowModal(owner, choice);
+    std::ofstream file(out, std::ios::binary);
+    file << choice.result << '\n';
+    for (const std::string& caption : choice.checked) file << caption << '\n';
+    file.close();
+    ExitProcess(IsWindowEnabled(owner) ? 0 : 3);
+}
+
+CASE(ListsRunningHelpersWithPathsAndCount) {
+    REQUIRE(!HelperPath().empty());
+    struct Language {
+        const char *locale, *title, *abort, *count, *hint;
+    } languages[] = {
+        {"", "Choose tasks to kill", "A&bort", " running tasks:", "double-click for details"},
+        {"de_DE.UTF-8", "Zu beendende Tasks wählen", "A&bbrechen", " laufende Tasks:", "Doppelclick für Details"},
+    };
+    for (const Language& l : languages) {
+        check::Log(std::string("locale ") + (*l.locale ? l.locale : "C"));
+        Chooser c = ShowChooser(l.locale, l.title);
+        REQUIRE(c.dialog != nullptr);
+        HWND tasks = c.Tasks();
+        REQUIRE(tasks != nullptr);
+        CHECK(Topmost(c.dialog));
+        CHECK(!Enabled(c.owner));
+        CHECK_EQ(ClientSize(c.dialog).cx, 417);
+        CHECK_EQ(ClientSize(c.dialog).cy, 289);
+        for (const Design& d : kDesign) {
+            const RECT r = RectInParent(ChildById(c.dialog, d.id));
+            CHECK_EQ(r.left, d.left);
+            CHECK_EQ(r.top, d.top);
+            if (d.width) CHECK_EQ(r.right - r.left, d.width);
+        }
+        CHECK_EQ(Text(ChildById(c.dialog, kBitBtn1)), "&OK");
+        CHECK_EQ(Text(ChildById(c.dialog, kBitBtn2)), l.abort);
+        CHECK_EQ(Hint(tasks).value_or("(no hint)"), std::string(l.hint));
+
+        const int rows = LvCount(tasks);
+        CHECK(rows >= 3);  // the two helpers and at least the chooser's own process
+        CHECK_EQ(Text(ChildById(c.dialog, kLabel1)), std::to_string(rows) + l.count);
+        CHECK_EQ(RowsOf(tasks, HelperPath()).size(), 2u);
+        for (int row = 0; row < rows; ++row) CHECK(!Checked(tasks, row));
+        // Both helper rows share one icon, and it is the file's own, not the empty slot.
+        const std::vector<int> helpers = RowsOf(tasks, HelperPath());
+        if (helpers.size() == 2) {
+            CHECK_EQ(LvGet(tasks, helpers[0])->image, LvGet(tasks, helpers[1])->image);
+            CHECK_EQ(LvGet(tasks, helpers[0])->image, norvanex::GetFileIconIndex(HelperPath()));
+        }
+        Click(ChildById(c.dialog, kBitBtn2));
+        const Outcome outcome = c.Finish();
+        CHECK_EQ(outcome.result, 0);
+    }
+}
+
+CASE(OkReturnsTheCheckedRowsInRowOrder) {
+    REQUIRE(!HelperPath().empty());
+    Chooser c = ShowChooser();
+    REQUIRE(c.dialog != nullptr);
+    HWND tasks = c.Tasks();
+    const std::vector<int> helpers = RowsOf(tasks, HelperPath());
+    REQUIRE_EQ(helpers.size(), 2u);
+    // The later row first, by mouse; the earlier by Space.
+    CHECK(ClickCheckBox(tasks, helpers[1]));
+    CHECK(WaitUntil([&] { return Checked(tasks, helpers[1]); }, 2000));
+    CHECK(SpaceOn(tasks, helpers[0]));
+    CHECK(WaitUntil([&] { return Checked(tasks, helpers[0]); }, 2000));
+    Click(ChildById(c.dialog, kBitBtn1));
+    const Outcome outcome = c.Finish();
+    CHECK_EQ(outcome.result, 1);
+    REQUIRE_EQ(outcome.checked.size(), 2u);
+    CHECK_EQ(lstrcmpiA(outcome.checked[0].c_str(), HelperPath().c_str()), 0);
+    CHECK_EQ(lstrcmpiA(outcome.checked[1].c_str(), HelperPath().c_str()), 0);
+
+    // OK with nothing checked: accepted, nothing listed.
+    Chooser empty = ShowChooser();
+    REQUIRE(empty.dialog != nullptr);
+    PressKey(empty.Tasks(), VK_RETURN);
+    const Outcome none = empty.Finish();
+    CHECK_EQ(none.result, 1);
+    CHECK(none.checked.empty());
+}
+
+CASE(AbortCloseBoxAndEscapeReturnNothing) {
+    REQUIRE(!HelperPath().empty());
+    struct Way { const char* what; void (*close)(const Chooser&); } ways[] = {
+        {"Abort", [](const Chooser& c) { Click(ChildById(c.dialog, kBitBtn2)); }},
+        {"close box", [](const Chooser& c) { CloseBySystemMenu(c.dialog); }},
+        {"Escape", [](const Chooser& c) { PressKey(c.Tasks(), VK_ESCAPE); }},
+    };
+    for (const Way& way : ways) {
+        check::Log(way.what);
+        Chooser c = ShowChooser();
+        REQUIRE(c.dialog != nullptr);
+        const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
+        REQUIRE(!helpers.empty());
+        CHECK(SpaceOn(c.Tasks(), helpers[0]));
+        CHECK(WaitUntil([&] { return Checked(c.Tasks(), helpers[0]); }, 2000));
+        way.close(c);
+        const Outcome outcome = c.Finish();
+        CHECK_EQ(outcome.result, 0);
+        CHECK(outcome.checked.empty());
+    }
+}
+
+CASE(MarksSurviveDoubleClickAndReactivation) {
+    REQUIRE(!HelperPath().empty());
+    Chooser c = ShowChooser();
+    REQUIRE(c.dialog != nullptr);
+    HWND tasks = c.Tasks();
+    const std::vector<int> helpers = RowsOf(tasks, HelperPath());
+    REQUIRE_EQ(helpers.size(), 2u);
+    const int rows = LvCount(tasks);
+    CHECK(SpaceOn(tasks, helpers[0]));
+    CHECK(WaitUntil([&] { return Checked(tasks, helpers[0]); }, 2000));
+
+    // A double-click asks for the properties sheet (Wine shows none), then another program's
+    // window takes the front and the chooser gets it back.
+    CHECK(DoubleClickLvItem(tasks, helpers[1]));
+    Sleep(300);
+    HWND other = CreateWindowExA(0, WC_STATICA, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200,
+                                 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    CHECK(BringToFront(other));
+    Sleep(200);
+    CHECK(BringToFront(c.dialog));
+    Sleep(200);
+    DestroyWindow(other);
+
+    CHECK_EQ(LvCount(tasks), rows);
+    CHECK(Checked(tasks, helpers[0]));
+    Click(ChildById(c.dialog, kBitBtn1));
+    const Outcome outcome = c.Finish();
+    CHECK_EQ(outcome.result, 1);
+    CHECK_EQ(outcome.checked.size(), 1u);
+}
+
+CASE(F5RefillsAndKeepsMarks) {
+    REQUIRE(!HelperPath().empty());
+    Chooser c = ShowChooser();
+    REQUIRE(c.dialog != nullptr);
+    HWND tasks = c.Tasks();
+    const int rows = LvCount(tasks);
+    const std::vector<int> helpers = RowsOf(tasks, HelperPath());
+    REQUIRE_EQ(helpers.size(), 2u);
+    CHECK(SpaceOn(tasks, helpers[1]));
+    CHECK(WaitUntil([&] { return Checked(tasks, helpers[1]); }, 2000));
+
+    // A third instance starts; F5 lists it, cleared, and the checked instance stays checked.
+    const std::vector<DWORD> two = ProcessesNamed(kHelperName);
+    const std::vector<DWORD> third = StartWindowless(HelperPath(), 1, 2);
+    REQUIRE_EQ(third.size(), 3u);
+    CHECK(PressKey(tasks, VK_F5));
+    CHECK(WaitUntil([&] { return LvCount(tasks) == rows + 1; }, 3000));
+    CHECK_EQ(Text(ChildById(c.dialog, kLabel1)), std::to_string(rows + 1) + " running tasks:");
+    const std::vector<int> after = RowsOf(tasks, HelperPath());
+    REQUIRE_EQ(after.size(), 3u);
+    int checked = 0;
+    for (int row = 0; row < LvCount(tasks); ++row) checked += Checked(tasks, row) ? 1 : 0;
+    CHECK_EQ(checked, 1);
+    CHECK(Checked(tasks, after[1]));
+    Click(ChildById(c.dialog, kBitBtn1));
+    CHECK_EQ(c.Finish().checked.size(), 1u);
+
+    // The third instance ends again, so the other cases see two.
+    for (DWORD pid : third) {
+        if (std::find(two.begin(), two.end(), pid) != two.end()) continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    }
+}
+
+CASE(Screenshots) {
+    REQUIRE(!HelperPath().empty());
+    struct Shot { int dpi; const char* locale; const char* title; const char* name; } shots[] = {
+        {96, "en_US.UTF-8", "Choose tasks to kill", "chooser-en-96"},
+        {96, "de_DE.UTF-8", "Zu beendende Tasks wählen", "chooser-de-96"},
+        {144, "en_US.UTF-8", "Choose tasks to kill", "chooser-en-144"},
+        {144, "de_DE.UTF-8", "Zu beendende Tasks wählen", "chooser-de-144"},
+    };
+    for (const Shot& s : shots) {
+        DpiScope dpi(s.dpi);
+        Chooser c = ShowChooser(s.locale, s.title);
+        REQUIRE(c.dialog != nullptr);
+        const SIZE client = ClientSize(c.dialog);
+        CHECK_EQ(client.cx, s.dpi == 96 ? 417 : 626);
+        CHECK_EQ(client.cy, s.dpi == 96 ? 289 : 434);
+        const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
+        if (!helpers.empty()) SpaceOn(c.Tasks(), helpers[0]);
+        Sleep(300);
+        CHECK(!Screenshot(s.name, c.dialog).empty());
+        CloseBySystemMenu(c.dialog);
+        CHECK_EQ(c.Finish().result, 0);
+    }
+}

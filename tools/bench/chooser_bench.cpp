@@ -1,0 +1,177 @@
+// The chooser's wait: from TaskSelect().ShowModal until the filled list is painted, with N extra
+// windowless processes running, against chooser_floor.exe (one snapshot, a plain list view, no
+// icons) with the same texts and with the snapshot's bare names. Each figure is the median of
+// RUNS runs after one unseen warm-up; the three take turns within a run.
+//   chooser_bench.exe OUTPUT-FILE [RUNS]
+// chooser_floor.exe and bench_victim.exe lie beside this program; it needs a display.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BenchCommon.h"
+#include "base/AppInfo_win.h"
+#include "process/ProcessAccess.h"
+#include "ui/TaskList.h"
+#include "ui/TaskSel.h"
+#include "ui/TaskSelLayout.h"
+
+using namespace bench;
+
+namespace {
+
+constexpr int kExtraProcesses = 200;
+
+[[noreturn]] void Fail(const char* what) { bench::Fail("chooser_bench", what); }
+
+double shownAt = 0;
+
+// Posted before ShowModal: it is read by the chooser's own loop, which runs only once the filled
+// dialog is on screen and painted; it notes the time and closes the chooser.
+LRESULT CALLBACK StopwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        shownAt = NowMs();
+        PostMessageA(norvanex::TaskSelect().hwnd(), WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+struct Shown {
+    double ms;
+    int rows;
+};
+
+Shown TimeChooser(HWND owner, HWND stopwatch) {
+    norvanex::TaskChoice choice;
+    const double start = NowMs();
+    PostMessageA(stopwatch, WM_APP, 0, 0);
+    norvanex::TaskSelect().ShowModal(owner, choice);
+    if (choice.result != 0) Fail("the chooser did not close as declined");
+    return {shownAt - start, ListView_GetItemCount(GetDlgItem(norvanex::TaskSelect().hwnd(), norvanex::tasksel::kTasks))};
+}
+
+Shown TimeFloor(const std::string& folder, const char* mode) {
+    const std::string out = folder + "\\floor.txt";
+    DeleteFileA(out.c_str());
+    if (!RunToEnd("\"" + folder + "\\chooser_floor.exe\" " + mode + " \"" + out + "\"")) Fail("cannot run the floor");
+    double micros = 0;
+    int rows = 0;
+    std::ifstream in(out);
+    if (!(in >> micros >> rows)) Fail("the floor wrote nothing");
+    return {micros / 1000.0, rows};
+}
+
+std::string Ms(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f ms", ms);
+    return text;
+}
+
+std::string Ratio(double a, double b) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2fx", b > 0 ? a / b : 0.0);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) Fail("usage: chooser_bench.exe OUTPUT-FILE [RUNS]");
+    const int runs = argc > 2 ? std::max(3, std::atoi(argv[2])) : 9;
+    const std::string folder = Folder();
+    const std::string victim = folder + "\\" + kVictimName;
+    if (!CopyFileA((folder + "\\bench_victim.exe").c_str(), victim.c_str(), FALSE)) Fail("cannot copy the victim");
+    norvanex::Processes().CheckPlatform();
+    char path[MAX_PATH + 1] = {};
+    norvanex::App().exePath.assign(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    if (CountVictims() != 0) Fail("victims of an earlier run are still there");
+    if (!StartVictims(victim, kExtraProcesses)) Fail("cannot start the extra processes");
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA stopwatchClass{};
+    stopwatchClass.lpfnWndProc = StopwatchProc;
+    stopwatchClass.hInstance = instance;
+    stopwatchClass.lpszClassName = "ChooserBenchStopwatch";
+    RegisterClassA(&stopwatchClass);
+    HWND stopwatch = CreateWindowExA(0, stopwatchClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     instance, nullptr);
+    HWND owner = CreateWindowExA(0, WC_STATICA, "Editor stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 377, 305,
+                                 nullptr, nullptr, instance, nullptr);
+    if (!norvanex::TaskSelect().Create(instance, owner)) Fail("cannot create the chooser");
+
+    TimeChooser(owner, stopwatch);
+    std::vector<double> chooser, samePaths, bareNames;
+    int rows = 0, floorRows = 0;
+    for (int run = 0; run < runs; ++run) {
+        const Shown shown = TimeChooser(owner, stopwatch);
+        chooser.push_back(shown.ms);
+        rows = shown.rows;
+        const Shown floor = TimeFloor(folder, "paths");
+        samePaths.push_back(floor.ms);
+        floorRows = floor.rows;
+        bareNames.push_back(TimeFloor(folder, "names").ms);
+    }
+
+    std::string table =
+        "| rows | chooser (ShowModal to painted) | floor, same texts | ratio | floor, snapshot names | ratio |\n"
+        "|---:|---:|---:|---:|---:|---:|\n";
+    const double c = Median(chooser), p = Median(samePaths), n = Median(bareNames);
+    table += "| " + std::to_string(rows) + " (floor " + std::to_string(floorRows) + ") | " + Ms(c) + " | " + Ms(p) +
+             " | " + Ratio(c, p) + " | " + Ms(n) + " | " + Ratio(c, n) + " |\n";
+
+    // Where the chooser's time goes: its parts, each timed alone over the same processes.
+    std::vector<double> collect, perf, walk, paths, icons, iconsWithHandle;
+    std::size_t distinct = 0;
+    for (int run = 0; run < runs; ++run) {
+        double t = NowMs();
+        const std::vector<std::string> texts = norvanex::CollectTaskTexts(norvanex::Processes());
+        collect.push_back(NowMs() - t);
+        t = NowMs();
+        norvanex::ProcessNameList list;
+        norvanex::Processes().ListProcessesFromPerfData(list);
+        perf.push_back(NowMs() - t);
+        std::vector<std::uint32_t> ids;
+        t = NowMs();
+        norvanex::Processes().WalkSnapshot([&](const norvanex::SnapshotEntry& e) { ids.push_back(e.processId); });
+        walk.push_back(NowMs() - t);
+        t = NowMs();
+        for (std::uint32_t id : ids) norvanex::Processes().GetProcessImagePath(id);
+        paths.push_back(NowMs() - t);
+        std::vector<std::string> unique = texts;
+        std::sort(unique.begin(), unique.end());
+        unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+        distinct = unique.size();
+        t = NowMs();
+        for (const std::string& text : unique) norvanex::GetFileIconIndexOnly(text);
+        icons.push_back(NowMs() - t);
+        t = NowMs();
+        for (const std::string& text : unique) norvanex::GetFileIconIndex(text);
+        iconsWithHandle.push_back(NowMs() - t);
+    }
+    table += "\nParts, each alone: collecting the texts " + Ms(Median(collect)) + " (performance data " +
+             Ms(Median(perf)) + ", snapshot walk " + Ms(Median(walk)) + ", image paths " + Ms(Median(paths)) +
+             "); icon indexes of the " + std::to_string(distinct) + " distinct texts " + Ms(Median(icons)) +
+             " (with an icon handle made and destroyed each: " + Ms(Median(iconsWithHandle)) + ").\n";
+    std::ofstream(argv[1], std::ios::binary) << table;
+
+    for (const norvanex::SnapshotEntry& entry : [] {
+             std::vector<norvanex::SnapshotEntry> all;
+             norvanex::Processes().WalkSnapshot([&](const norvanex::SnapshotEntry& e) { all.push_back(e); });
+             return all;
+         }()) {
+        if (lstrcmpiA(entry.exeFile.c_str(), kVictimName) != 0) continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.processId)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    }
+    return 0;
+}

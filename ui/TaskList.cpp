@@ -1,0 +1,90 @@
+// The task chooser's collection and refill rules over the process access.
+#include "ui/TaskList.h"
+
+#include <exception>
+
+#include "process/ProcessAccess.h"
+
+namespace norvanex {
+
+namespace {
+
+bool NamesAFolder(const std::string& text) {
+    // A 9x snapshot gives the whole path, an NT snapshot only the file name. Any backslash or
+    // drive colon counts (a trail byte that looks like one only costs a needless lookup).
+    return text.find_first_of("\\:") != std::string::npos;
+}
+
+void CollectFromPerfData(ProcessAccess& processes, std::vector<std::string>& texts) {
+    ProcessNameList entries;
+    try {
+        processes.ListProcessesFromPerfData(entries);
+    } catch (const std::exception&) {
+        // Data that cannot be read lists nothing; the snapshot takes over.
+        return;
+    }
+    for (const ProcessNameEntry& entry : entries) {
+        std::string text = processes.GetProcessImagePath(entry.id);
+        if (text.empty()) {
+            // "Idle", "System" and "_Total" are no programs one could end; with a path a process
+            // of that name is one.
+            if (entry.name.empty() || IsPseudoProcessName(entry.name)) continue;
+            text = entry.name;
+        }
+        texts.push_back(std::move(text));
+    }
+}
+
+void CollectFromSnapshot(ProcessAccess& processes, std::vector<std::string>& texts) {
+    processes.WalkSnapshot([&](const SnapshotEntry& entry) {
+        std::string text;
+        // A bare file name has the generic icon and no properties sheet; the path names the same
+        // program and is what the performance-data step would have listed for it.
+        if (!NamesAFolder(entry.exeFile)) text = processes.GetProcessImagePath(entry.processId);
+        texts.push_back(text.empty() ? entry.exeFile : std::move(text));
+    });
+}
+
+}  // namespace
+
+bool IsPseudoProcessName(const std::string& text) {
+    for (const char* pseudo : {"IDLE", "SYSTEM", "_TOTAL"}) {
+        if (EqualsIgnoringAsciiCase(text, pseudo, NoLeadBytes)) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> CollectTaskTexts(ProcessAccess& processes) {
+    std::vector<std::string> texts;
+    try {
+        CollectFromPerfData(processes, texts);
+    } catch (const std::exception&) {
+        // What was collected before the failure stays.
+    }
+    if (texts.empty()) CollectFromSnapshot(processes, texts);
+    return texts;
+}
+
+std::vector<bool> MarksAfterRefill(const std::vector<TaskRow>& before,
+                                   const std::vector<std::string>& captions, LeadByteFn isLeadByte) {
+    std::vector<bool> taken(before.size(), false);
+    std::vector<bool> marks;
+    marks.reserve(captions.size());
+    for (const std::string& caption : captions) {
+        bool mark = false;
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            if (taken[i] || !EqualsIgnoringAsciiCase(before[i].caption, caption, isLeadByte)) continue;
+            taken[i] = true;
+            mark = before[i].checked;
+            break;
+        }
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
+std::string RunningTasksText(std::size_t count, const std::string& runningTasks) {
+    return std::to_string(count) + ' ' + runningTasks;
+}
+
+}  // namespace norvanex
