@@ -153,12 +153,17 @@ bool MouseClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 
 
 bool MouseDoubleClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 2); }
 
-bool DoubleClickLvItem(HWND lv, int item) {
-  const auto rect = LvItemRect(lv, item, LVIR_LABEL);
-  if (!rect) return false;
+std::optional<POINT> LvItemOnScreen(HWND lv, int item, int part) {
+  const auto rect = LvItemRect(lv, item, part);
+  if (!rect) return std::nullopt;
   POINT point{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2};
   ClientToScreen(lv, &point);
-  return MouseDoubleClick(point, lv);
+  return point;
+}
+
+bool DoubleClickLvItem(HWND lv, int item) {
+  const auto point = LvItemOnScreen(lv, item);
+  return point && MouseDoubleClick(*point, lv);
 }
 
 bool DoubleClickLvEmpty(HWND lv) {
@@ -229,7 +234,7 @@ bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files)
   header.fNC = FALSE;
   header.fWide = FALSE;
   // The window has handled the drop when the send returns; only then is the block released here.
-  // (The receiver's DragFinish does not own it; Wine's GlobalFree refuses a block it did not give.)
+  // The receiver's DragFinish cannot free it: it is no global memory block of that process.
   RemoteMemory memory(top, sizeof header + names.size());
   if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
     return false;

@@ -176,6 +176,8 @@ bool LvSelect(HWND lv, int item);  // selects and focuses item, deselects the re
 // An item's rectangle in the list view's client coordinates (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL).
 std::optional<RECT> LvItemRect(HWND lv, int item, int part = LVIR_LABEL);
 int LvHitTest(HWND lv, POINT client);  // the item at a client point, -1 for none
+// The middle of an item's part (LVIR_LABEL, LVIR_ICON, ...) on the screen.
+std::optional<POINT> LvItemOnScreen(HWND lv, int item, int part = LVIR_LABEL);
 
 // ---- Acting ------------------------------------------------------------------------------------
 
