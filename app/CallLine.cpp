@@ -1,10 +1,13 @@
 // The call-line reader: token splitting over CharNextA-style stepping.
 #include "app/CallLine.h"
 
+#include "app/KillRun.h"
+
 namespace norvanex {
 
 namespace {
 
+// The reader ends a token at any of these outside quotes.
 bool IsSeparator(char c) {
     const auto code = static_cast<unsigned char>(c);
     return code >= 1 && code <= 32;
@@ -74,6 +77,160 @@ bool IsStartParam(const std::string& param) {
 std::string StartPathOf(const std::string& param) {
     if (param.size() < 2 || param.size() - 2 > kMaxStartPath) return std::string();
     return param.substr(2);
+}
+
+namespace {
+
+// Whether the reader would cut `token` apart: a separator byte that is not the trail byte of a
+// double-byte character.
+bool NeedsQuotes(const std::string& token, LeadByteFn isLeadByte) {
+    for (size_t i = 0; i < token.size(); ++i) {
+        if (isLeadByte(static_cast<unsigned char>(token[i])) && i + 1 < token.size()) {
+            ++i;
+        } else if (IsSeparator(token[i])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Quoted(const std::string& token, LeadByteFn isLeadByte) {
+    return NeedsQuotes(token, isLeadByte) ? '"' + token + '"' : token;
+}
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+}  // namespace
+
+std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte) {
+    std::string line = request.ask ? std::string(kAskWord) + ' ' : std::string();
+    for (const std::string& caption : request.captions) {
+        line += Quoted(std::string(AfterLastBackslash(caption, isLeadByte)), isLeadByte);
+        line += ' ';
+    }
+    if (!request.programToStart.empty()) {
+        // The quotes go around the path only: the reader drops them wherever they stand, and the
+        // prefix stays where the reader looks for it.
+        line += "r:" + Quoted(request.programToStart, isLeadByte);
+    }
+    // Blanks and control characters go from both ends (the blank after the last name among them),
+    // never the trail byte of a double-byte character that ends the line.
+    size_t first = 0;
+    while (first < line.size() && IsBlankOrControl(line[first])) ++first;
+    size_t last = first;
+    for (size_t i = first; i < line.size();) {
+        const size_t length = (isLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) ? 2 : 1;
+        if (length == 2 || !IsBlankOrControl(line[i])) last = i + length;
+        i += length;
+    }
+    return line.substr(first, last - first);
+}
+
+CallRead ReadCallLine(const std::string& line, CharNextFn charNext) {
+    // The reader passes over token 0, the program's own name.
+    const std::string commandLine = "Norvanex.exe " + line;
+    std::vector<std::string> params;
+    for (std::string p; !(p = CallLineParam(commandLine.c_str(), static_cast<int>(params.size()) + 1, charNext)).empty();) {
+        params.push_back(std::move(p));
+    }
+    auto param = [&](int index) {
+        return index >= 1 && index <= static_cast<int>(params.size()) ? params[index - 1] : std::string();
+    };
+    CallRead read;
+    read.ask = param(1) == kAskWord;
+    bool first = true;
+    WalkCallLine(
+        param,
+        [&](const std::string& path) {
+            read.startNamed = true;
+            read.programToStart = path;
+            first = false;
+        },
+        [&](const std::string& name) {
+            if (!(first && read.ask)) read.names.push_back(name);
+            first = false;
+        });
+    read.paramCount = static_cast<int>(params.size());
+    return read;
+}
+
+CallLineVerdict CheckCallLine(const CallRequest& request, const std::string& line, LeadByteFn isLeadByte,
+                              CharNextFn charNext) {
+    CallLineVerdict verdict;
+    if (line.size() > kMaxCallLine) {
+        verdict.fault = CallLineFault::TooLong;
+        verdict.count = line.size();
+        return verdict;
+    }
+    const CallRead read = ReadCallLine(line, charNext);
+    if (read.paramCount > kMaxParams) {
+        verdict.fault = CallLineFault::TooManyParams;
+        verdict.count = static_cast<size_t>(read.paramCount);
+        return verdict;
+    }
+    const bool startChosen = !request.programToStart.empty();
+    if (startChosen && request.programToStart.size() > kMaxStartPath) {
+        verdict.fault = CallLineFault::StartPathTooLong;
+        verdict.subject = request.programToStart;
+        verdict.count = request.programToStart.size();
+        return verdict;
+    }
+    // The first entry that does not come back as itself is the one to name; a "~ask~" read where
+    // none was asked for, or an "r:" name, shows up here as a name that went missing.
+    for (size_t i = 0; i < request.captions.size(); ++i) {
+        const std::string_view name = AfterLastBackslash(request.captions[i], isLeadByte);
+        if (read.ask != request.ask || i >= read.names.size() || read.names[i] != name) {
+            verdict.fault = CallLineFault::UnreadableName;
+            verdict.subject = request.captions[i];
+            return verdict;
+        }
+    }
+    if (read.ask != request.ask || read.names.size() != request.captions.size() ||
+        read.startNamed != startChosen || read.programToStart != request.programToStart) {
+        verdict.fault = startChosen ? CallLineFault::UnreadableStart : CallLineFault::UnreadableName;
+        verdict.subject = startChosen ? request.programToStart : std::string();
+    }
+    return verdict;
+}
+
+MessageText CallLineFaultText(const CallLineVerdict& verdict) {
+    const std::string count = std::to_string(verdict.count);
+    switch (verdict.fault) {
+        case CallLineFault::None: return {};
+        case CallLineFault::TooLong:
+            return {"Too much entrys!\r\rOne call sould have max. " + std::to_string(kMaxCallLine) +
+                        " chars, your will have " + count + " chars.\rPlease remove one or more files from the list.",
+                    "Zu viele Einträge!\r\rEin Aufruf sollte maximal " + std::to_string(kMaxCallLine) +
+                        " Zeichen enthalten, dieser würde " + count +
+                        " Zeichen lang sein.\rBitte entfernen Sie eine oder mehrere Dateien aus der Liste."};
+        case CallLineFault::TooManyParams:
+            return {"Too many entries!\r\rOne call is read up to its " + std::to_string(kMaxParams) +
+                        "th parameter, this one would have " + count +
+                        ".\rPlease remove one or more files from the list.",
+                    "Zu viele Einträge!\r\rEin Aufruf wird bis zu seinem " + std::to_string(kMaxParams) +
+                        ". Parameter gelesen, dieser hätte " + count +
+                        ".\rBitte entfernen Sie eine oder mehrere Dateien aus der Liste."};
+        case CallLineFault::StartPathTooLong:
+            return {"The path of the program to run is too long!\r\rA call starts programs whose path has at most " +
+                        std::to_string(kMaxStartPath) + " chars, this one has " + count +
+                        " chars.\rPlease choose a program with a shorter path.",
+                    "Der Pfad des zu startenden Programms ist zu lang!\r\rEin Aufruf startet Programme mit höchstens " +
+                        std::to_string(kMaxStartPath) + " Zeichen langem Pfad, dieser ist " + count +
+                        " Zeichen lang.\rBitte wählen Sie ein Programm mit kürzerem Pfad."};
+        case CallLineFault::UnreadableName:
+            return {"This entry cannot be written into a call:\r\r" + verdict.subject +
+                        "\r\rThe shortcut would end other programs than the list shows.\rPlease remove it from the list.",
+                    "Dieser Eintrag kann nicht in einen Aufruf geschrieben werden:\r\r" + verdict.subject +
+                        "\r\rDie Verknüpfung würde andere Programme beenden, als die Liste zeigt.\rBitte entfernen Sie "
+                        "ihn aus der Liste."};
+        case CallLineFault::UnreadableStart:
+            return {"The program to run cannot be written into a call:\r\r" + verdict.subject +
+                        "\r\rThe shortcut would start another program.\rPlease choose another program to run.",
+                    "Das zu startende Programm kann nicht in einen Aufruf geschrieben werden:\r\r" + verdict.subject +
+                        "\r\rDie Verknüpfung würde ein anderes Programm starten.\rBitte wählen Sie ein anderes "
+                        "zu startendes Programm."};
+    }
+    return {};
 }
 
 }  // namespace norvanex

@@ -1,7 +1,11 @@
 // Reading the call line: parameters split from the command line the way the program always did.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
+
+#include "base/AnsiText.h"
 
 namespace norvanex {
 
@@ -26,5 +30,62 @@ bool IsStartParam(const std::string& param);
 // name, and later open, another file than the one written.
 constexpr size_t kMaxStartPath = 255;
 std::string StartPathOf(const std::string& param);
+
+// ---- Writing: the editor's call line -----------------------------------------------------------
+
+// A shortcut's arguments stay within 260 characters (quotes included); 261 are refused.
+constexpr size_t kMaxCallLine = 260;
+
+// The editor's state as a call carries it.
+struct CallRequest {
+    bool ask = false;                   // "~ask~" first
+    std::vector<std::string> captions;  // the programs to end as listed: paths or bare names
+    std::string programToStart;         // empty: none
+};
+
+// "~ask~", the file-name part of each caption, "r:" and the program to start, single blanks
+// between, no blank at either end. A name or path holding a blank (or any other separator of the
+// reader) is enclosed in double quotes, which the reader removes again: written bare it would be
+// split into other names and end or start the wrong programs.
+std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte);
+
+// What a kill run reads from a call line (its parameters, without the program's own name).
+struct CallRead {
+    bool ask = false;
+    std::vector<std::string> names;  // the programs to end, a leading "~ask~" not among them
+    bool startNamed = false;
+    std::string programToStart;      // of the last "r:" parameter
+    int paramCount = 0;              // every parameter the line holds, also those never read
+};
+CallRead ReadCallLine(const std::string& line, CharNextFn charNext);
+
+enum class CallLineFault {
+    None,
+    TooLong,           // more than kMaxCallLine characters
+    TooManyParams,     // more than kMaxParams: the last ones would never be read
+    StartPathTooLong,  // the reader refuses a path over kMaxStartPath characters
+    UnreadableName,    // `subject` (a caption) would not come back as its own program name
+    UnreadableStart,   // the program to start would not come back as written
+};
+
+struct CallLineVerdict {
+    CallLineFault fault = CallLineFault::None;
+    std::string subject;  // the caption or path at fault
+    size_t count = 0;     // the length or number that is too large
+};
+
+// Whether `line`, composed from `request`, is one that Create may write: within the limit, and read
+// back by the kill run as the same ask flag, the same names in order and the same program to start.
+CallLineVerdict CheckCallLine(const CallRequest& request, const std::string& line, LeadByteFn isLeadByte,
+                              CharNextFn charNext);
+
+// A message composed at run time, in both forms; SelectText picks one.
+struct MessageText {
+    std::string english;
+    std::string german;
+};
+
+// The error box's message for a refused call line (both empty for None).
+MessageText CallLineFaultText(const CallLineVerdict& verdict);
 
 }  // namespace norvanex

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CallLine.h"
 #include "app/Editor.h"
 #include "app/KillRun.h"
 #include "app/MainLayout.h"
@@ -109,6 +110,15 @@ private:
     void SetHintText(MainControl id, const std::string& hint);
     HWND MessageOwner() const;
 
+    // Create and the shortcut file (EditorCreate_win.cpp).
+    void CreateFromEditor();
+    CallRequest EditorRequest() const;
+    void ShowSaveDialog1();
+    static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void SaveDialog1CanClose(HWND dialog, const std::string& fileName);
+    bool DropShortcut(HDROP drop);
+    void LoadShortcut(const std::string& fileName);
+
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int designValue) const;
     void SetText(MainControl id, const TextPair& text);
@@ -152,6 +162,8 @@ private:
     std::vector<char> openBuffer_;
     HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
     int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
+    std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog
+    std::vector<char> saveBuffer_;
 };
 
 }  // namespace norvanex

@@ -422,7 +422,11 @@ void TMainForm::Timer2Timer() {
 }
 
 void TMainForm::BitBtn1Click() {
-    if (IsKillRun()) Terminate();
+    if (IsKillRun()) {
+        Terminate();
+        return;
+    }
+    CreateFromEditor();
 }
 
 void TMainForm::BitBtn4Click() { Terminate(); }
@@ -533,7 +537,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (dragSource_ && reinterpret_cast<HWND>(lParam) != hwnd_) DragEnd(POINT{-1, -1}, false);
             return 0;
         case WM_DROPFILES:
-            if (!IsKillRun()) FormDropFiles(reinterpret_cast<HDROP>(wParam));
+            if (!IsKillRun() && !DropShortcut(reinterpret_cast<HDROP>(wParam))) {
+                FormDropFiles(reinterpret_cast<HDROP>(wParam));
+            }
             return 0;
         case WM_CLOSE:
             Terminate();

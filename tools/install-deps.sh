@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing Norvanex needs on Debian: the mingw-w64 i686 cross compiler,
 # Wine with its 32-bit layer, Xvfb and Wine's fonts, clang for the fuzzers, imagemagick for
-# screenshots. Quiet when everything is already there.
+# screenshots, lnkinfo to read written shortcuts back. Quiet when everything is already there.
 set -euo pipefail
 
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64 \
-         xvfb xauth fonts-wine imagemagick clang libclang-rt-14-dev libgtest-dev python3 python3-pil; do
+         xvfb xauth fonts-wine imagemagick clang libclang-rt-14-dev libgtest-dev python3 python3-pil \
+         liblnk-utils; do
   have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

@@ -79,6 +79,33 @@ bool SetText(HWND hwnd, const std::string& text) {
          result != 0;
 }
 
+HWND FileNameField(HWND dialog) {
+  for (HWND child : Children(dialog)) {
+    if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
+  }
+  return nullptr;
+}
+
+bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
+  HWND top = GetAncestor(target, GA_ROOT);
+  std::string names;
+  for (const std::string& file : files) names += file + '\0';
+  names += '\0';
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.pt = client;
+  header.fNC = FALSE;
+  header.fWide = FALSE;
+  RemoteMemory memory(top, sizeof header + names.size());
+  if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
+    return false;
+  }
+  // Nobody here knows when the target is done with the block: it stays in the target's process.
+  void* drop = memory.At();
+  memory.Release();
+  return PostMessageA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != FALSE;
+}
+
 void CloseBySystemMenu(HWND top) { PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 void PostKey(HWND target, UINT vk) {

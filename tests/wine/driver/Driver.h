@@ -188,6 +188,11 @@ bool ClickAndWait(HWND button, DWORD timeoutMs = kTimeout);
 bool SetText(HWND hwnd, const std::string& text);  // WM_SETTEXT
 // Closes a top-level window through its system menu command (posts WM_SYSCOMMAND SC_CLOSE).
 void CloseBySystemMenu(HWND top);
+// The file-name field of a common open or save dialog (the Edit with id 0x47C), or nullptr.
+HWND FileNameField(HWND dialog);
+// DropFiles for a drop that opens a modal window (a message): posted, it returns at once, and the
+// block is left to the target's process.
+bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files);
 // Posts WM_KEYDOWN/WM_KEYUP to target. Reaches LVN_KEYDOWN and IsDialogMessage, not WM_HELP.
 void PostKey(HWND target, UINT vk);
 // Real input: brings target's window to the front, gives target the focus (AttachThreadInput +
@@ -316,6 +321,8 @@ class RemoteMemory {
   void* At(size_t offset = 0) const { return static_cast<char*>(base_) + offset; }
   bool Write(size_t offset, const void* data, size_t size);
   bool Read(size_t offset, void* data, size_t size) const;
+  // Leaves the block to the other process: it is not freed when this object goes away.
+  void Release() { base_ = nullptr; }
 
  private:
   HANDLE process_ = nullptr;

@@ -1,0 +1,144 @@
+// The editor's Create: the call line, the save dialog and the shortcut file; and a dropped shortcut
+// loaded back into the editor.
+#include "app/MainUnit.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "app/Shortcut.h"
+#include "app/Shortcut_win.h"
+#include "base/AnsiText_win.h"
+#include "base/AppInfo.h"
+#include "ui/Lang.h"
+#include "ui/MsgBox.h"
+
+namespace norvanex {
+
+namespace {
+
+const char* SystemCharNext(const char* p) { return CharNextA(p); }
+
+// Shortcut names and the paths they may hold can be longer than MAX_PATH on newer systems.
+constexpr size_t kSaveBufferSize = 1024;
+
+// "Verknüpfungen|*.lnk" in both languages: description and pattern, each ended by a null.
+constexpr char kSaveFilter[] = "Verknüpfungen\0*.lnk\0";
+
+}  // namespace
+
+CallRequest TMainForm::EditorRequest() const {
+    CallRequest request;
+    request.ask = AskFirst();
+    request.captions = ProgramsToEnd();
+    request.programToStart = ProgramToStart();
+    return request;
+}
+
+// Create, in the editor: a line that the limit and the reader accept becomes the pending call
+// line and the save dialog opens; any other is refused with a message and nothing else happens.
+void TMainForm::CreateFromEditor() {
+    const CallRequest request = EditorRequest();
+    const std::string line = ComposeCallLine(request, SystemLeadByte);
+    const CallLineVerdict verdict = CheckCallLine(request, line, SystemLeadByte, SystemCharNext);
+    if (verdict.fault != CallLineFault::None) {
+        const MessageText message = CallLineFaultText(verdict);
+        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        return;
+    }
+    pendingCallLine_ = line;
+    ShowSaveDialog1();
+}
+
+void TMainForm::ShowSaveDialog1() {
+    saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
+    const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
+    OPENFILENAMEA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = hwnd_;
+    request.lpstrFilter = kSaveFilter;
+    request.nFilterIndex = 1;
+    request.lpstrFile = saveBuffer_.data();
+    request.nMaxFile = static_cast<DWORD>(saveBuffer_.size());
+    request.lpstrTitle = title.c_str();
+    // No default extension and no overwrite prompt of the dialog's own: the closing handler adds
+    // ".lnk" and asks itself, and it works while the dialog is still open (the hook).
+    request.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_ENABLEHOOK;
+    request.lpfnHook = SaveDialogHook;
+    request.lCustData = reinterpret_cast<LPARAM>(this);
+    GetSaveFileNameA(&request);
+}
+
+UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData);
+        return TRUE;
+    }
+    if (message != WM_NOTIFY) return FALSE;
+    const auto& notify = *reinterpret_cast<const OFNOTIFYA*>(lParam);
+    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    if (notify.hdr.code != CDN_FILEOK || self == nullptr) return FALSE;
+    // The dialog closes in every case: a failure here only means that nothing was written.
+    RunHandler([&] { self->SaveDialog1CanClose(GetParent(dialog), notify.lpOFN->lpstrFile); });
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+    return FALSE;
+}
+
+void TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
+    if (typedName.empty()) return;
+    const std::string fileName = LinkFileName(typedName, SystemLeadByte);
+    if (GetFileAttributesA(fileName.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ShowMessage(dialog, texts::kOverwrite, MessageKind::Confirmation) != IDYES) {
+        return;
+    }
+    const CallRequest request = EditorRequest();
+    std::vector<IconCandidate> entries;
+    for (const std::string& caption : request.captions) entries.push_back({caption, GetFileIconIndex(caption)});
+    const std::string iconSource =
+        ChooseIconSource(request.programToStart, entries, GetFileIconIndex(kUnknownFileName), App().exePath);
+    CreateShortcut(App().exePath, pendingCallLine_, fileName, iconSource, "");
+}
+
+// A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
+// the other files are passed over. False, with the drop untouched, when it holds none.
+bool TMainForm::DropShortcut(HDROP drop) {
+    std::string shortcut;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count && shortcut.empty(); ++i) {
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        std::string file(length, '\0');
+        if (length == 0 || DragQueryFileA(drop, i, file.data(), length + 1) != length) continue;
+        if (HasLinkEnding(file, SystemLeadByte)) shortcut = std::move(file);
+    }
+    if (shortcut.empty()) return false;
+    DragFinish(drop);
+    LoadShortcut(shortcut);
+    return true;
+}
+
+// A shortcut of this program replaces the editor's state with what its call line says; any other
+// is refused, and the editor stays as it was.
+void TMainForm::LoadShortcut(const std::string& fileName) {
+    const std::optional<ShortcutFields> fields = ReadShortcut(fileName);
+    if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
+        const MessageText message = NotOurShortcutText(fileName);
+        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        return;
+    }
+    const CallRequest request = RequestFromArguments(fields->arguments, SystemCharNext);
+
+    HWND list = Control(kListView1);
+    BeginListUpdate();
+    while (editor_.Delete(0)) ListView_DeleteItem(list, 0);
+    for (const std::string& name : request.captions) AddProgramToList(name);
+    EndListUpdate();
+    SendMessageA(Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (request.programToStart.empty()) {
+        editor_.RemoveProgramToStart();
+        ShowProgramToStart();
+        ShowEditorState();
+    } else {
+        ChooseProgramToStart(request.programToStart);
+    }
+}
+
+}  // namespace norvanex

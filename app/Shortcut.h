@@ -1,0 +1,48 @@
+// The shortcut file's rules that need no Windows: its name, its icon and what a loaded one holds.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/CallLine.h"
+#include "base/AnsiText.h"
+
+namespace norvanex {
+
+// Shortcut files end in ".lnk": a name whose last four characters are not ".lnk" in any letter
+// case gets it appended ("kill word" -> "kill word.lnk", "A.LNK" stays, "x.lnk.txt" gets it).
+std::string LinkFileName(const std::string& name, LeadByteFn isLeadByte);
+// Whether a name already ends so: a shortcut file's name.
+bool HasLinkEnding(const std::string& name, LeadByteFn isLeadByte);
+
+// A name of no known file type that no file carries: its icon is the shell's icon for unknown files.
+inline constexpr const char* kUnknownFileName = "test.dumdidumdidumdidum";
+
+struct IconCandidate {
+    std::string caption;
+    int iconIndex;  // its index in the system image list
+};
+
+// Where the shortcut takes its icon from (always icon number 0): the program to start when one is
+// chosen; else the one entry of the list whose icon differs from the unknown-file icon, when there
+// is exactly one such entry; else the program's own path.
+std::string ChooseIconSource(const std::string& programToStart, const std::vector<IconCandidate>& entries,
+                             int unknownIconIndex, const std::string& ownPath);
+
+// True when a shortcut's target is this program: its file name equals the running program's file
+// name (letters a to z in either case), wherever either lies.
+bool TargetIsProgram(const std::string& target, const std::string& ownPath, LeadByteFn isLeadByte);
+
+// The editor's state that a shortcut's arguments describe: each program to end as a bare name.
+CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNext);
+
+namespace texts {
+inline constexpr TextPair kSaveDialogTitle{"Save as", "Speichern unter"};
+inline constexpr TextPair kOverwrite{"Should i overwrite the existing file?",
+                                     "Soll die vorhandene Datei überschrieben werden?"};
+}  // namespace texts
+
+// The refusal of a dropped shortcut that does not call this program.
+MessageText NotOurShortcutText(const std::string& fileName);
+
+}  // namespace norvanex

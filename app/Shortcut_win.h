@@ -1,0 +1,26 @@
+// Shortcut files through the shell's link object: writing one, and reading one back.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace norvanex {
+
+// Writes a shortcut: target, arguments, description and icon (number 0); working folder, hot key
+// and show command keep the link object's defaults. True when the link object and its file
+// interface were there; whether the save itself worked is not told. COM must be initialised.
+bool CreateShortcut(const std::string& target, const std::string& arguments, const std::string& fileName,
+                    const std::string& iconPath, const std::string& description);
+
+struct ShortcutFields {
+    std::string target;
+    std::string arguments;
+    std::string iconPath;
+    int iconNumber = 0;
+    std::string description;
+};
+
+// The fields of a shortcut file; nothing when it cannot be loaded as one.
+std::optional<ShortcutFields> ReadShortcut(const std::string& fileName);
+
+}  // namespace norvanex

@@ -1,0 +1,92 @@
+// The shortcut file's rules: its name, its icon, and which dropped shortcuts the editor loads.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Shortcut.h"
+
+using namespace norvanex;
+
+namespace {
+
+bool TestLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; }
+const char* DoubleByteNext(const char* p) {
+    if (*p == '\0') return p;
+    return TestLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
+}
+const char* SingleByteNext(const char* p) { return *p ? p + 1 : p; }
+
+}  // namespace
+
+TEST(Shortcut, LinkFileName) {
+    struct Case { std::string typed; std::string written; } cases[] = {
+        {"C:\\Links\\kill word", "C:\\Links\\kill word.lnk"},
+        {"C:\\Links\\A.LNK", "C:\\Links\\A.LNK"},
+        {"a.Lnk", "a.Lnk"},
+        {"x.lnk.txt", "x.lnk.txt.lnk"},
+        {".lnk", ".lnk"},
+        {"lnk", "lnk.lnk"},
+        {"a.lnk ", "a.lnk .lnk"},
+        {"C:\\x.LN\xCB", "C:\\x.LN\xCB.lnk"},  // no fold beyond a to z
+        // ".lnk" that begins inside a double-byte character is not the ending.
+        {"\x81.lnk", "\x81.lnk.lnk"},
+        {"\x81x.lnk", "\x81x.lnk"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LinkFileName(c.typed, TestLeadByte), c.written) << c.typed;
+    EXPECT_EQ(LinkFileName("\x81.lnk", NoLeadBytes), "\x81.lnk");
+}
+
+TEST(Shortcut, IconSource) {
+    const std::string own = "C:\\Tools\\Norvanex.exe";
+    constexpr int kUnknown = 3;
+    struct Case { const char* what; std::string start; std::vector<IconCandidate> entries; std::string source; } cases[] = {
+        {"program to start wins", "C:\\x\\run.exe", {{"C:\\a.exe", 7}}, "C:\\x\\run.exe"},
+        {"one singled out", "", {{"winword.exe", kUnknown}, {"C:\\a.exe", 7}, {"b.exe", kUnknown}}, "C:\\a.exe"},
+        {"two singled out", "", {{"C:\\a.exe", 7}, {"C:\\b.exe", 8}}, own},
+        {"none singled out", "", {{"winword.exe", kUnknown}, {"excel.exe", kUnknown}}, own},
+        {"empty list", "", {}, own},
+        {"icon 0 differs too", "", {{"a.exe", 0}}, "a.exe"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChooseIconSource(c.start, c.entries, kUnknown, own), c.source) << c.what;
+}
+
+TEST(Shortcut, TargetIsProgram) {
+    const std::string own = "C:\\Tools\\Norvanex.exe";
+    struct Case { std::string target; bool ours; } cases[] = {
+        {"C:\\Tools\\Norvanex.exe", true},
+        {"c:\\tools\\NORVANEX.EXE", true},
+        {"D:\\elsewhere\\norvanex.exe", true},
+        {"Norvanex.exe", true},
+        {"C:\\Tools\\Norvanex.exe.bak", false},
+        {"C:\\Windows\\notepad.exe", false},
+        {"C:\\Tools\\", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TargetIsProgram(c.target, own, NoLeadBytes), c.ours) << c.target;
+    // The trail byte 0x5C of a double-byte character is no folder separator.
+    EXPECT_FALSE(TargetIsProgram("C:\\\x81\\Norvanex.exe", "C:\\Norvanex.exe", TestLeadByte));
+    EXPECT_TRUE(TargetIsProgram("C:\\\x81\\Norvanex.exe", "D:\\\x81\\NORVANEX.exe", TestLeadByte));
+}
+
+// A loaded shortcut gives the editor what its line says, each program to end as a bare name; what
+// the editor writes from that state is the same line again.
+TEST(Shortcut, ArgumentsBackToTheEditor) {
+    struct Case { std::string arguments; CallRequest request; } cases[] = {
+        {"~ask~ winword.exe excel.exe", {true, {"winword.exe", "excel.exe"}, ""}},
+        {"winword.exe r:C:\\Windows\\notepad.exe", {false, {"winword.exe"}, "C:\\Windows\\notepad.exe"}},
+        {"\"My Tool.exe\" r:\"C:\\Program Files\\x.exe\"", {false, {"My Tool.exe"}, "C:\\Program Files\\x.exe"}},
+        {"~ASK~ a.exe", {false, {"~ASK~", "a.exe"}, ""}},
+        {"r:C:\\first.exe a.exe R:C:\\second.exe", {false, {"a.exe"}, "C:\\second.exe"}},
+        {"", {false, {}, ""}},
+    };
+    for (const auto& c : cases) {
+        const CallRequest request = RequestFromArguments(c.arguments, SingleByteNext);
+        EXPECT_EQ(request.ask, c.request.ask) << c.arguments;
+        EXPECT_EQ(request.captions, c.request.captions) << c.arguments;
+        EXPECT_EQ(request.programToStart, c.request.programToStart) << c.arguments;
+    }
+    const std::string line = "~ask~ \"\x82\" a.exe\" b.exe r:\"C:\\x y\\\x83 .exe\"";
+    const CallRequest request = RequestFromArguments(line, DoubleByteNext);
+    EXPECT_EQ(ComposeCallLine(request, TestLeadByte), line);
+}

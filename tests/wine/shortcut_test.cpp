@@ -1,0 +1,411 @@
+// Shortcuts under Wine: the editor's Create with its save dialog, the file read back by an
+// independent parser, the overwrite question and the limits, the written shortcut opened through
+// the shell, and a dropped shortcut loaded back into the editor.
+// Timeout: 600
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <vector>
+
+#include "app/MainLayout.h"
+#include "app/Shortcut_win.h"
+
+using namespace driver;
+using namespace norvanex;
+
+namespace {
+
+constexpr const char* kEditorCaption = "Norvanex 4.3 - New Shortcut";
+
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What lnkinfo (liblnk, a parser of its own) reads from a shortcut: its "name : value" lines.
+std::map<std::string, std::string> LnkInfo(const std::string& path) {
+    std::string output;
+    const std::optional<int> status = RunHost("lnkinfo " + QuoteArg(UnixPath(path)), &output);
+    std::map<std::string, std::string> fields;
+    if (!status || *status != 0) {
+        check::Log("lnkinfo failed: " + output);
+        return fields;
+    }
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        const std::string line = output.substr(start, end - start);
+        start = end + 1;
+        const size_t colon = line.find(": ");
+        if (colon == std::string::npos) continue;
+        auto trim = [](std::string text) {
+            while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.erase(0, 1);
+            while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+            return text;
+        };
+        fields[trim(line.substr(0, colon))] = trim(line.substr(colon + 2));
+    }
+    return fields;
+}
+
+std::string Field(const std::map<std::string, std::string>& fields, const std::string& name) {
+    const auto it = fields.find(name);
+    return it == fields.end() ? std::string("(none)") : it->second;
+}
+
+// The four fields that Create writes, as the independent parser reads them.
+void CheckLnkInfo(const std::string& file, const std::string& target, const std::string& arguments,
+                  const std::string& icon) {
+    const std::map<std::string, std::string> info = LnkInfo(file);
+    CHECK_EQ(Field(info, "Local path"), target);
+    CHECK_EQ(Field(info, "Command line arguments"), arguments);
+    CHECK_EQ(Field(info, "Icon location"), icon);
+    CHECK_EQ(Field(info, "Icon index"), "0");
+    const std::string description = Field(info, "Description");
+    CHECK(description == "" || description == "(none)");
+}
+
+}  // namespace
+
+namespace {
+
+// The editor, started as a user starts it, and its window.
+struct Editor {
+    Process process;
+    HWND main = nullptr;
+
+    explicit Editor(const std::string& lcAll = "", const char* caption = kEditorCaption) {
+        StartOptions options;
+        options.lcAll = lcAll;
+        process = Start(NorvanexExe(), options);
+        main = process.WaitWindow(kTimeout, caption);
+    }
+    ~Editor() {
+        if (main && IsWindow(main)) CloseBySystemMenu(main);
+        process.WaitExit(5000);
+    }
+    HWND Control(MainControl id) const { return ChildById(main, id); }
+    int Entries() const { return LvCount(Control(kListView1)); }
+};
+
+// Types a name into a file dialog's name field and confirms it with the dialog's OK button.
+// Unless `closes`, the dialog is expected to stay open for a question of the program.
+bool ConfirmTitledDialog(const Process& process, const std::string& title, const std::string& name,
+                       const std::string& screenshot = "", bool closes = true) {
+    HWND dialog = process.WaitDialog(title);
+    if (!CHECK(dialog != nullptr)) return false;
+    HWND field = FileNameField(dialog);
+    if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
+    if (!screenshot.empty()) {
+        BringToFront(dialog);
+        Sleep(700);  // the dialog paints its controls over a while
+        CHECK(!Screenshot(screenshot, dialog).empty());
+    }
+    Click(ChildById(dialog, IDOK));
+    return !closes || CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+// Insert, "Insert programfile...", the open dialog: one program to end.
+bool AddProgram(const Editor& editor, const std::string& path, const char* title = "Chose programms to kill") {
+    const int before = editor.Entries();
+    PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
+    return ConfirmTitledDialog(editor.process, title, path) &&
+           CHECK(WaitUntil([&] { return editor.Entries() == before + 1; }));
+}
+
+// Choose, the open dialog: the program to start.
+bool ChooseProgram(const Editor& editor, const std::string& path) {
+    Click(editor.Control(kBitBtn5));
+    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    return ConfirmTitledDialog(editor.process, "Chose programm to run", path) &&
+           CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == name; }));
+}
+
+// Create, then the save dialog with a typed name.
+bool SaveAs(const Editor& editor, const std::string& typed, const char* title = "Save as",
+            const std::string& screenshot = "", bool closes = true) {
+    Click(editor.Control(kBitBtn1));
+    return ConfirmTitledDialog(editor.process, title, typed, screenshot, closes);
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) joined += text + "|";
+    return joined;
+}
+
+std::vector<std::string> MarkerLines(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+// Opens a shortcut as Explorer does, answers the question when `ask`, and checks the kill run:
+// the victims end, the result window lists them, the program to start starts once.
+void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vector<std::string>& victims,
+                         const std::string& helper) {
+    const std::string marker = ScratchFolder() + "\\shortcut-marker.log";
+    DeleteFileA(marker.c_str());
+    SetEnvironmentVariableA("NORVANEX_MARKER", marker.c_str());
+    for (const std::string& victim : victims) REQUIRE(!StartWindowless(victim, 1).empty());
+
+    const auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", shortcut.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    CHECK(opened > 32);
+    if (ask) {
+        HWND question = WaitDialog(0, "Bestätigung");
+        REQUIRE(question != nullptr);
+        Click(ButtonByCaption(question, "&Ja"));
+    }
+    HWND result = nullptr;
+    REQUIRE(WaitUntil([&] { return (result = FindTopWindow(0, "Norvanex 4.3", "TMainForm")) != nullptr; }));
+    for (const std::string& victim : victims) {
+        const std::string name = victim.substr(victim.find_last_of('\\') + 1);
+        CHECK(WaitUntil([&] { return ProcessesNamed(name).empty(); }));
+    }
+    CHECK_EQ(Joined(LvTexts(ChildById(result, kListView1))), Joined(victims));
+    // The program to start, once (1 s after the walk); none without one.
+    WaitUntil([&] { return !MarkerLines(marker).empty(); }, 5000);
+    Sleep(500);
+    const std::vector<std::string> lines = MarkerLines(marker);
+    CHECK_EQ(lines.size(), helper.empty() ? 0u : 1u);
+    if (!lines.empty()) CHECK(lines[0].find(helper) != std::string::npos);
+    Click(ChildById(result, kBitBtn1));
+    CHECK(WaitUntil([&] { return !IsWindow(result); }));
+    SetEnvironmentVariableA("NORVANEX_MARKER", nullptr);
+}
+
+}  // namespace
+
+// The editor filled through its dialogs, Create, a typed name: the file the shell can open, with
+// the fields read back by lnkinfo; then opened through the shell, it does what the editor showed.
+CASE(CreateWritesAShortcutThatRuns) {
+    ComScope com;
+    CreateDirectoryA((ScratchFolder() + "\\with blanks").c_str(), nullptr);
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string excel = CopyToScratch("victim.exe", "excel.exe");
+    const std::string blank = CopyToScratch("victim.exe", "with blanks\\my victim.exe");
+    const std::string helper = CopyToScratch("marker.exe", "helper.exe");
+    const std::string blankHelper = CopyToScratch("marker.exe", "with blanks\\run me.exe");
+    const std::string ghost = "C:\\nowhere\\ghost";  // no such file, no type: the unknown-file icon
+    const std::string folder = ScratchFolder() + "\\";
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> programs;
+        std::vector<std::string> dropped;  // dropped on the list after the programs
+        std::string start;
+        bool ask;
+        std::string typed, written, arguments, icon;
+        std::vector<std::string> victims;  // opened through the shell when not empty
+    } cases[] = {
+        {"two programs, asked", {word, excel}, {}, "", true, folder + "kill word", folder + "kill word.lnk",
+         "~ask~ winword.exe excel.exe", NorvanexExe(), {word, excel}},
+        {"program to start gives the icon", {word, ghost}, {"C:\\windows"}, helper, false, folder + "A.LNK", folder + "A.LNK",
+         "winword.exe ghost windows r:" + helper, helper, {word}},
+        // Under Wine every program file shows the unknown-file icon; a folder has an icon of its own.
+        {"the one other icon in the list", {ghost, word}, {"C:\\windows"}, "", false, folder + "x.lnk.txt",
+         folder + "x.lnk.txt.lnk", "ghost winword.exe windows", "C:\\windows", {}},
+        {"blanks", {blank}, {}, blankHelper, false, folder + "with blanks\\a.Lnk", folder + "with blanks\\a.Lnk",
+         "\"my victim.exe\" r:\"" + blankHelper + "\"", blankHelper, {blank}},
+    };
+    for (const Case& c : cases) {
+        check::Log(c.what);
+        DeleteFileA(c.written.c_str());
+        Editor editor;
+        REQUIRE(editor.main != nullptr);
+        for (const std::string& program : c.programs) REQUIRE(AddProgram(editor, program));
+        if (!c.dropped.empty()) {
+            HWND list = editor.Control(kListView1);
+            const RECT where = RectInParent(list);
+            REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, c.dropped));
+            REQUIRE(WaitUntil([&] { return editor.Entries() == static_cast<int>(c.programs.size() + c.dropped.size()); }));
+        }
+        if (!c.start.empty()) REQUIRE(ChooseProgram(editor, c.start));
+        if (!c.ask) Click(editor.Control(kCheckBox1));
+        REQUIRE(WaitUntil([&] { return CheckState(editor.Control(kCheckBox1)) == (c.ask ? BST_CHECKED : BST_UNCHECKED); }));
+        REQUIRE(SaveAs(editor, c.typed));
+        REQUIRE(WaitUntil([&] { return Exists(c.written); }));
+        CheckLnkInfo(c.written, NorvanexExe(), c.arguments, c.icon);
+        // The editor keeps its state for the next shortcut.
+        CHECK_EQ(editor.Entries(), static_cast<int>(c.programs.size() + c.dropped.size()));
+        CHECK(Enabled(editor.Control(kBitBtn1)));
+        if (!c.victims.empty()) OpenThroughTheShell(c.written, c.ask, c.victims, c.start);
+    }
+}
+
+namespace {
+
+// The message box of the program with this title, and whether it shows `message`.
+HWND WaitBox(const Process& process, const char* title) { return process.WaitDialog(title); }
+bool ShowsText(HWND box, const std::string& message) {
+    for (HWND child : Children(box)) {
+        if (Text(child) == message) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Saving over a shortcut asks first, also when the typed name lacks ".lnk"; No leaves the file as
+// it was, byte for byte, Yes writes the editor's line over it.
+CASE(SavingOverAShortcutAsksFirst) {
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    struct Case { const char* locale; const char* caption; const char* title; const char* question; const char* shot; } cases[] = {
+        {"en_US.UTF-8", kEditorCaption, "Save as", "Should i overwrite the existing file?", "save-dialog-en"},
+        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Speichern unter",
+         "Soll die vorhandene Datei überschrieben werden?", "save-dialog-de"},
+    };
+    for (const Case& c : cases) {
+        const std::string typed = ScratchFolder() + "\\again";
+        const std::string file = typed + ".lnk";
+        DeleteFileA(file.c_str());
+        Editor editor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        REQUIRE(AddProgram(editor, word, c.locale[0] == 'd' ? "Zu beendende Programme wählen" : "Chose programms to kill"));
+        REQUIRE(SaveAs(editor, typed, c.title, c.shot));
+        REQUIRE(WaitUntil([&] { return Exists(file); }));
+        const std::string first = FileBytes(file);
+        CHECK_EQ(Field(LnkInfo(file), "Command line arguments"), "~ask~ winword.exe");
+
+        Click(editor.Control(kCheckBox1));  // the line changes: "winword.exe" alone
+        for (const bool yes : {false, true}) {
+            Click(editor.Control(kBitBtn1));
+            HWND dialog = editor.process.WaitDialog(c.title);
+            REQUIRE(dialog != nullptr);
+            // The name was emptied before this showing.
+            CHECK_EQ(Text(FileNameField(dialog)), "");
+            REQUIRE(SetText(FileNameField(dialog), typed));
+            Click(ChildById(dialog, IDOK));
+            HWND question = WaitBox(editor.process, "Bestätigung");
+            REQUIRE(question != nullptr);
+            CHECK(ShowsText(question, c.question));
+            CHECK(IsWindow(dialog));  // asked while the save dialog is still open
+            if (!yes) CHECK(!Screenshot(std::string("overwrite-") + (c.locale[0] == 'd' ? "de" : "en"), question).empty());
+            Click(ButtonByCaption(question, yes ? "&Ja" : "&Nein"));
+            CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+            if (!yes) CHECK(FileBytes(file) == first);
+        }
+        CHECK(WaitUntil([&] { return Field(LnkInfo(file), "Command line arguments") == "winword.exe"; }, 3000));
+    }
+}
+
+// The line's limit counts every character, quotes included: 260 opens the save dialog, 261 shows
+// the error box in the user's language and no dialog. A line within the limit that the kill run
+// would read otherwise (a program to start whose path of 256 characters the reader refuses) gets
+// a box of its own.
+CASE(LineOverTheLimitShowsTheErrorBox) {
+    // "~ask~ " and two names of 127 and 126 (or 127) characters, one blank between them.
+    const std::string a127 = "C:\\" + std::string(123, 'a') + ".exe";
+    const std::string b126 = "C:\\" + std::string(122, 'b') + ".exe", b127 = "C:\\" + std::string(123, 'b') + ".exe";
+    const std::string start256 = "C:\\" + std::string(249, 's') + ".exe";  // "a r:C:\sss...": 260
+    struct Case {
+        const char* locale;
+        const char* caption;
+        std::vector<std::string> programs;
+        std::string start;
+        const char* message;  // nullptr: the save dialog opens
+        const char* shot;
+    } cases[] = {
+        {"en_US.UTF-8", kEditorCaption, {a127, b126}, "", nullptr, ""},
+        {"en_US.UTF-8", kEditorCaption, {a127, b127}, "",
+         "Too much entrys!\r\rOne call sould have max. 260 chars, your will have 261 chars.\r"
+         "Please remove one or more files from the list.", "create-too-long-en"},
+        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", {a127, b127}, "",
+         "Zu viele Einträge!\r\rEin Aufruf sollte maximal 260 Zeichen enthalten, dieser würde 261 Zeichen lang "
+         "sein.\rBitte entfernen Sie eine oder mehrere Dateien aus der Liste.", "create-too-long-de"},
+        {"en_US.UTF-8", kEditorCaption, {"C:\\a"}, start256,
+         "The path of the program to run is too long!\r\rA call starts programs whose path has at most 255 chars, "
+         "this one has 256 chars.\rPlease choose a program with a shorter path.", "create-start-too-long-en"},
+    };
+    for (const Case& c : cases) {
+        const bool german = c.locale[0] == 'd';
+        const char* openTitle = german ? "Zu beendende Programme wählen" : "Chose programms to kill";
+        Editor editor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        for (const std::string& program : c.programs) REQUIRE(AddProgram(editor, program, openTitle));
+        if (!c.start.empty()) {
+            REQUIRE(ChooseProgram(editor, c.start));
+            Click(editor.Control(kCheckBox1));
+            REQUIRE(WaitUntil([&] { return CheckState(editor.Control(kCheckBox1)) == BST_UNCHECKED; }));
+        }
+        Click(editor.Control(kBitBtn1));
+        const char* saveTitle = german ? "Speichern unter" : "Save as";
+        if (!c.message) {
+            HWND dialog = editor.process.WaitDialog(saveTitle);
+            REQUIRE(dialog != nullptr);
+            Click(ChildById(dialog, IDCANCEL));
+            CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+            continue;
+        }
+        HWND box = WaitBox(editor.process, "Fehler");
+        REQUIRE(box != nullptr);
+        CHECK(ShowsText(box, c.message));
+        CHECK(!Screenshot(c.shot, box).empty());
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        Sleep(300);
+        CHECK(FindDialog(editor.process.pid(), saveTitle) == nullptr);
+        CHECK_EQ(editor.Entries(), static_cast<int>(c.programs.size()));
+    }
+}
+
+// A shortcut of this program dropped on the editor replaces its state with what the call line
+// says, each program as a bare name; written again over the same file (after the question), the
+// line is the same. A shortcut of another program is refused and the editor stays as it was.
+CASE(DroppedShortcutLoadsIntoTheEditor) {
+    ComScope com;
+    const std::string ours = ScratchFolder() + "\\edit me.lnk";
+    const std::string arguments = "\"my victim.exe\" winword.exe r:\"C:\\Program Files\\Sync\\sync.exe\"";
+    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
+    const std::string foreign = ScratchFolder() + "\\notepad.lnk";
+    REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", foreign, "C:\\windows\\notepad.exe", ""));
+
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "excel.exe")));  // replaced by the load
+    HWND list = editor.Control(kListView1);
+    const RECT where = RectInParent(list);
+    REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {ours}));
+    REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
+    CHECK_EQ(Joined(LvTexts(list)), "my victim.exe|winword.exe|");
+    CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+    CHECK(Enabled(editor.Control(kBitBtn1)));
+    CHECK(Enabled(editor.Control(kBitBtn6)));
+
+    // Saved over the same file: asked first, and the line comes out as it went in.
+    REQUIRE(SaveAs(editor, ours, "Save as", "", false));
+    HWND question = WaitBox(editor.process, "Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
+    CHECK(WaitUntil([&] { return Field(LnkInfo(ours), "Icon location") == "C:\\Program Files\\Sync\\sync.exe"; }, 3000));
+    CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), arguments);
+
+    const std::string before = Joined(LvTexts(list));
+    REQUIRE(PostDropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {foreign}));
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The shortcut\r" + foreign + "\rdoes not call Norvanex and cannot be edited here."));
+    CHECK(!Screenshot("drop-foreign-shortcut-en", box).empty());
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK_EQ(Joined(LvTexts(list)), before);
+    CHECK_EQ(Text(editor.Control(kLabel2)), "sync.exe");
+    CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+}
