@@ -46,10 +46,6 @@ int GlyphOf(MainControl id) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // CharNextA's stepping, answered by kernel32: a kill run reads its call line before it ends
 // anything, and user32 (bound at its first call) would cost its start-up there.
 const char* NextAnsiChar(const char* p) {

@@ -13,7 +13,8 @@ function(norvanex_delay_import dll var)
   find_library(NORVANEX_IMPLIB_${dll} NAMES ${dll} REQUIRED)
   set(out ${CMAKE_BINARY_DIR}/delay-import/lib${dll}_delay.a)
   set(${var} ${out} PARENT_SCOPE)
-  if(EXISTS ${out} AND NOT ${NORVANEX_IMPLIB_${dll}} IS_NEWER_THAN ${out})
+  if(EXISTS ${out} AND NOT ${NORVANEX_IMPLIB_${dll}} IS_NEWER_THAN ${out}
+     AND NOT ${CMAKE_CURRENT_FUNCTION_LIST_FILE} IS_NEWER_THAN ${out})
     return()
   endif()
 
