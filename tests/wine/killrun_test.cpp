@@ -384,6 +384,10 @@ std::vector<DllLoad> DllsOfDebuggedRun(const std::string& args, HANDLE victim, D
     for (;;) {
         DEBUG_EVENT event{};
         if (!WaitForDebugEvent(&event, 1000)) {
+            if (GetTickCount() - start > runMs + kTimeout) {
+                check::Log("Norvanex did not end under the debugger");
+                break;
+            }
             if (!terminated && GetTickCount() - start > runMs) {
                 TerminateProcess(info.hProcess, 1);
                 terminated = true;
