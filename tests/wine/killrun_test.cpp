@@ -1,5 +1,6 @@
 // The kill run end to end: real victims ended, the result window, the program to start, the
-// question, the timers, the 101st parameter and the restart wait, with the real Norvanex.exe.
+// question, the timers, the 101st parameter, the restart wait and what a run loads before it has
+// ended anything, with the real Norvanex.exe.
 // Timeout: 900
 #include "driver/Check.h"
 #include "driver/Driver.h"
