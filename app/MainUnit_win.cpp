@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "app/CallLine.h"
 #include "process/ProcessAccess.h"
@@ -48,11 +49,18 @@ int GlyphOf(MainControl id) {
     }
 }
 
+// CharNextA's stepping, answered by kernel32: a kill run reads its call line before it ends
+// anything, and user32 (bound at its first call) would cost its start-up there.
+const char* NextAnsiChar(const char* p) {
+    if (*p == '\0') return p;
+    return SystemLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
+}
+
 }  // namespace
 
 std::string ParamStr(int index) {
     if (index == 0) return App().exePath;
-    return CallLineParam(GetCommandLineA(), index, [](const char* p) -> const char* { return CharNextA(p); });
+    return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
 TMainForm::~TMainForm() {

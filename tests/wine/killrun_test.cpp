@@ -1,9 +1,11 @@
 // The kill run end to end: real victims ended, the result window, the program to start, the
-// question, the timers, the 101st parameter and the restart wait, with the real Norvanex.exe.
+// question, the timers, the 101st parameter, the restart wait and what a run loads before it has
+// ended anything, with the real Norvanex.exe.
 // Timeout: 900
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -316,4 +318,166 @@ CASE(EndedProgramStartsAgainOnce) {
     CHECK_NE(running[0], oldPid);
     Click(ChildById(main, kBitBtn1));
     CHECK(norvanex.WaitExit().has_value());
+}
+
+namespace {
+
+// What any process of ours maps before its own code runs: kernel32 and the C runtime, and Wine's
+// time-zone names (tzres.dll, mapped as data; a program of kernel32 and msvcrt alone maps it too).
+const std::vector<std::string> kStartUpDlls = {"ntdll.dll", "kernelbase.dll", "kernel32.dll", "msvcrt.dll",
+                                               "tzres.dll"};
+
+bool Listed(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// One DLL that a debugged run loaded, and whether the run's victim was still alive when it did.
+struct DllLoad {
+    std::string name;  // file name, lower case
+    bool victimAlive;
+};
+
+std::string LowerFileName(std::string path) {
+    path = path.substr(path.find_last_of("\\/") + 1);
+    for (char& c : path) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return path;
+}
+
+// The file name of a DLL that a debug event reports: through the file handle, or else through the
+// name pointer inside the debuggee.
+std::string LoadedDllName(HANDLE debuggee, const LOAD_DLL_DEBUG_INFO& info) {
+    char path[MAX_PATH] = {};
+    if (info.hFile && GetFinalPathNameByHandleA(info.hFile, path, MAX_PATH, 0) > 0) return LowerFileName(path);
+    void* name = nullptr;
+    if (!info.lpImageName || !ReadProcessMemory(debuggee, info.lpImageName, &name, sizeof name, nullptr) || !name) {
+        return "?";
+    }
+    if (info.fUnicode) {
+        wchar_t wide[MAX_PATH] = {};
+        ReadProcessMemory(debuggee, name, wide, sizeof wide - sizeof(wchar_t), nullptr);
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
+    } else {
+        ReadProcessMemory(debuggee, name, path, MAX_PATH - 1, nullptr);
+    }
+    return LowerFileName(path);
+}
+
+// Runs Norvanex with args under the debugging API, which holds the whole process still at every
+// DLL it loads: while it stands, the victim (when given) is waited for briefly, so each load is
+// known to come before or after the victim's end. A run that has not ended by itself after
+// runMs is ended.
+std::vector<DllLoad> DllsOfDebuggedRun(const std::string& args, HANDLE victim, DWORD runMs, bool* exitedAlone) {
+    std::string commandLine = QuoteArg(NorvanexExe()) + " " + args;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<DllLoad> loads;
+    *exitedAlone = false;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                        nullptr, &startup, &info)) {
+        check::Log("cannot start Norvanex under the debugger");
+        return loads;
+    }
+    const DWORD start = GetTickCount();
+    bool terminated = false;
+    for (;;) {
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, 1000)) {
+            if (GetTickCount() - start > runMs + kTimeout) {
+                check::Log("Norvanex did not end under the debugger");
+                break;
+            }
+            if (!terminated && GetTickCount() - start > runMs) {
+                TerminateProcess(info.hProcess, 1);
+                terminated = true;
+            }
+            continue;
+        }
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT: {
+                // A victim that was ended before this load is gone within moments; one that is still
+                // to be ended cannot go while the run stands still here. The start-up DLLs come
+                // first in any case and are not waited for.
+                const std::string name = LoadedDllName(info.hProcess, event.u.LoadDll);
+                const DWORD waitMs = Listed(kStartUpDlls, name) ? 0 : 2000;
+                const bool alive = victim && WaitForSingleObject(victim, waitMs) == WAIT_TIMEOUT;
+                loads.push_back({name, alive});
+                if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+                break;
+            }
+            case EXCEPTION_DEBUG_EVENT:
+                if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+                    status = DBG_EXCEPTION_NOT_HANDLED;
+                }
+                break;
+            default: break;
+        }
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+            *exitedAlone = !terminated;
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+            break;
+        }
+        if (!terminated && GetTickCount() - start > runMs) {
+            TerminateProcess(info.hProcess, 1);
+            terminated = true;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return loads;
+}
+
+}  // namespace
+
+// What a kill run loads before it has done its work: kernel32 and the C runtime only. Every other
+// DLL (user32 and gdi32 for the window, shell32 for icons, version, advapi32, ole32, comdlg32,
+// comctl32) is bound at its first call, after the endings; a run that ends nothing and starts
+// nothing never loads the window's DLLs at all.
+CASE(LoadsOnlyKernelAndRuntimeBeforeEnding) {
+    const std::vector<std::string> windowDlls = {"user32.dll", "gdi32.dll", "shell32.dll", "comctl32.dll",
+                                                 "ole32.dll",  "version.dll", "comdlg32.dll"};
+    struct {
+        const char* what;
+        bool withVictim;
+    } const cases[] = {
+        {"a running program named", true},
+        {"nothing named runs", false},
+    };
+    for (const auto& c : cases) {
+        check::Log(c.what);
+        LeaveNoVictims cleanup;
+        HANDLE victim = nullptr;
+        if (c.withVictim) {
+            const std::vector<DWORD> pids = StartWindowless(CopyToScratch("victim.exe", "leanvictim.exe"), 1);
+            REQUIRE_EQ(pids.size(), 1u);
+            victim = OpenProcess(SYNCHRONIZE, FALSE, pids[0]);
+            REQUIRE(victim != nullptr);
+        }
+        bool exitedAlone = false;
+        const std::vector<DllLoad> loads =
+            DllsOfDebuggedRun(c.withVictim ? "leanvictim.exe" : "absent-program.exe", victim, 6000, &exitedAlone);
+        CHECK(!loads.empty());
+        std::string unwanted;  // what was loaded too early, or at all
+        for (const DllLoad& load : loads) {
+            const bool early = c.withVictim ? load.victimAlive && !Listed(kStartUpDlls, load.name)
+                                            : Listed(windowDlls, load.name);
+            if (early) unwanted += load.name + " ";
+        }
+        CHECK_EQ(unwanted, "");
+        if (c.withVictim) {
+            CHECK_EQ(WaitForSingleObject(victim, 0), WAIT_OBJECT_0);
+            // The result window still comes: its DLLs load after the ending.
+            CHECK(std::any_of(loads.begin(), loads.end(), [](const DllLoad& l) { return l.name == "user32.dll"; }));
+            CloseHandle(victim);
+        } else {
+            CHECK(exitedAlone);
+        }
+    }
 }
