@@ -23,18 +23,6 @@ std::string Select(const TextPair& text) { return SelectText(text.english, text.
 // arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
 constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
 
-// comdlg32 loads comctl32 with it; bound at the editor's first dialog, so that a kill run (which
-// shows no dialog) never loads either before its processes are ended.
-BOOL GetOpenFileNameLate(OPENFILENAMEA* request) {
-    using Fn = BOOL(WINAPI*)(OPENFILENAMEA*);
-    static const Fn fn = [] {
-        HMODULE module = LoadLibraryA("comdlg32.dll");
-        return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameA")))
-                      : nullptr;
-    }();
-    return fn ? fn(request) : FALSE;
-}
-
 // A menu image: the straight alpha of the resource premultiplied, as menus blend 32-bit bitmaps.
 HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
     HBITMAP bitmap = static_cast<HBITMAP>(
@@ -146,7 +134,7 @@ void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPai
     request.Flags = options | OFN_EXPLORER | OFN_ENABLEHOOK;
     request.lpfnHook = OpenDialogHook;
     request.lCustData = reinterpret_cast<LPARAM>(this);
-    GetOpenFileNameLate(&request);
+    GetOpenFileNameA(&request);
 }
 
 UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {

@@ -9,6 +9,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ButtonGlyph_win.h"
 #include "app/CallLine.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
@@ -160,44 +161,7 @@ void TMainForm::SetHint(MainControl id, const TextPair& text) {
 }
 
 void TMainForm::SetGlyph(MainControl id, int bitmapId) {
-    // The resource is a pair of 16 by 16 pictures side by side, 32 bits with alpha: the enabled
-    // one, then the disabled one. The button's image list takes one picture per state (normal,
-    // hot, pressed, disabled, default, stylus hot), laid out here as one strip and added at once.
-    constexpr int kSize = 16;
-    constexpr int kStates[] = {0, 0, 0, 1, 0, 0};
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    GdiObject<HBITMAP> pair(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    DIBSECTION source{};
-    if (!pair.get() || GetObjectA(pair.get(), sizeof source, &source) != sizeof source ||
-        source.dsBm.bmBitsPixel != 32 || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) {
-        return;
-    }
-    BITMAPINFO strip{};
-    strip.bmiHeader.biSize = sizeof strip.bmiHeader;
-    strip.bmiHeader.biWidth = kSize * 6;
-    strip.bmiHeader.biHeight = kSize;  // bottom-up, as the resource
-    strip.bmiHeader.biPlanes = 1;
-    strip.bmiHeader.biBitCount = 32;
-    strip.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject<HBITMAP> states(CreateDIBSection(nullptr, &strip, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!states.get()) return;
-    const auto* from = static_cast<const uint32_t*>(source.dsBm.bmBits);
-    auto* to = static_cast<uint32_t*>(bits);
-    for (int row = 0; row < kSize; ++row) {
-        for (int state = 0; state < 6; ++state) {
-            std::copy_n(from + row * 2 * kSize + kStates[state] * kSize, kSize, to + row * 6 * kSize + state * kSize);
-        }
-    }
-    ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 6, 0));
-    comctl::ImageListAdd(list.get(), states.get(), nullptr);
-    BUTTON_IMAGELIST image{};
-    image.himl = list.get();
-    image.margin = {Scale(4), 0, 0, 0};
-    image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
-    SendMessageA(Control(id), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
-    glyphs_[id] = std::move(list);
+    glyphs_[id] = SetButtonGlyph(Control(id), bitmapId, Scale(4));
 }
 
 void TMainForm::Place(MainControl id, int left, int top, int width, int height) {

@@ -23,22 +23,9 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-// ole32 is bound at the first shortcut, not imported: a kill run never loads it.
-using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-CoCreateInstanceFn BindCoCreateInstance() {
-    static const CoCreateInstanceFn bound = [] {
-        HMODULE ole32 = LoadLibraryA("ole32.dll");  // stays loaded for the life of the process
-        return ole32 ? reinterpret_cast<CoCreateInstanceFn>(
-                           reinterpret_cast<void*>(GetProcAddress(ole32, "CoCreateInstance")))
-                     : nullptr;
-    }();
-    return bound;
-}
-
 ComPtr<IShellLinkA> NewShellLink() {
     ComPtr<IShellLinkA> link;
-    const CoCreateInstanceFn create = BindCoCreateInstance();
-    if (!create || FAILED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put()))) {
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put()))) {
         link.reset();
     }
     return link;

@@ -15,27 +15,17 @@
 namespace {
 
 // COM on the GUI thread, apartment-threaded, as the shell's dialogs and its link object need it.
-// ole32 is bound here rather than imported: a kill run never loads it.
+// ole32 is bound at this first call (a delay-load import), so a kill run never loads it.
 class ComApartment {
 public:
-    ComApartment() {
-        module_ = LoadLibraryA("ole32.dll");
-        if (!module_) return;
-        using Init = HRESULT(WINAPI*)(void*, DWORD);
-        const auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(module_, "CoInitializeEx")));
-        uninit_ = reinterpret_cast<Uninit>(reinterpret_cast<void*>(GetProcAddress(module_, "CoUninitialize")));
-        initialised_ = init && uninit_ && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
-    }
+    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ComApartment() {
-        if (initialised_) uninit_();
+        if (initialised_) CoUninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
 private:
-    using Uninit = void(WINAPI*)();
-    HMODULE module_ = nullptr;  // stays loaded for the life of the process
-    Uninit uninit_ = nullptr;
     bool initialised_ = false;
 };
 

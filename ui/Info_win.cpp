@@ -8,6 +8,7 @@
 
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
+#include "base/ButtonGlyph_win.h"
 #include "resources/resource.h"
 #include "ui/Help_win.h"
 #include "ui/Lang.h"
@@ -32,35 +33,6 @@ const InfoDesign& DesignOf(InfoControl id) {
 
 // Opens a link target with the user's default program for it; whatever fails, the shell tells.
 void OpenTarget(const std::string& target) { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
-
-// A glyph-pair resource (16 x 16 enabled, then disabled, 32 bits with straight alpha): an image
-// list with the enabled picture alone, which a button uses in every state.
-ImageList LoadEnabledGlyph(HINSTANCE instance, int bitmapId) {
-    constexpr int kSize = 16;
-    GdiObject<HBITMAP> pair(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    DIBSECTION source{};
-    if (!pair.get() || GetObjectA(pair.get(), sizeof source, &source) != sizeof source ||
-        source.dsBm.bmBitsPixel != 32 || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) {
-        return ImageList();
-    }
-    BITMAPINFO one{};
-    one.bmiHeader.biSize = sizeof one.bmiHeader;
-    one.bmiHeader.biWidth = kSize;
-    one.bmiHeader.biHeight = kSize;
-    one.bmiHeader.biPlanes = 1;
-    one.bmiHeader.biBitCount = 32;
-    one.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject<HBITMAP> enabled(CreateDIBSection(nullptr, &one, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!enabled.get()) return ImageList();
-    const auto* from = static_cast<const uint32_t*>(source.dsBm.bmBits);
-    auto* to = static_cast<uint32_t*>(bits);
-    for (int row = 0; row < kSize; ++row) std::copy_n(from + row * 2 * kSize, kSize, to + row * kSize);
-    ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 1, 0));
-    comctl::ImageListAdd(list.get(), enabled.get(), nullptr);
-    return list;
-}
 
 // The character height (cell height less internal leading) that a font really gets.
 int CharHeight(HFONT font) {
@@ -131,14 +103,7 @@ void TInfos::CreateControls() {
     }
 
     SetWindowTextA(Control(kInfoBitBtn1), infotexts::kBitBtn1.english);
-    okGlyph_ = LoadEnabledGlyph(instance, IDB_BITBTN1);
-    if (okGlyph_.get()) {
-        BUTTON_IMAGELIST image{};
-        image.himl = okGlyph_.get();
-        image.margin = {Scale(4), 0, 0, 0};
-        image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
-        SendMessageA(Control(kInfoBitBtn1), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
-    }
+    okGlyph_ = SetButtonGlyph(Control(kInfoBitBtn1), IDB_BITBTN1, Scale(4));
     SetLabel(kInfoLabel5, NORVANEX_MAKER_LINE);
     SetLabel(kInfoLabel6, NORVANEX_MAIL);
     SetLabel(kInfoLabel4, NORVANEX_WEB_SHOWN);
