@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fakes/CodePages.h"
+
 namespace norvanex::fake {
 namespace {
 
@@ -118,6 +120,8 @@ void FakeProcessPlatform::FillEntry(const FakeProcess& process, ProcessEntry32& 
     std::memcpy(entry.exeFile.data(), process.exeFile.data(),
                 std::min(process.exeFile.size(), entry.exeFile.size()));
 }
+
+LeadByteFn FakeProcessPlatform::LeadBytes() { return LeadBytesOf(codePage); }
 
 bool FakeProcessPlatform::GetVersionExA(OsVersionInfo& info) {
     if (info.size != 148) Misuse("OSVERSIONINFOA size not 148");

@@ -42,6 +42,7 @@ public:
     FakeProcessPlatform();
 
     // ---- Script ----
+    unsigned codePage = 1252;  // the ANSI code page whose lead bytes LeadBytes answers
     std::uint32_t platformId = 2;
     bool versionFails = false;
     bool kernel32Missing = false;
@@ -96,6 +97,7 @@ public:
     std::vector<std::uint32_t> RunningIds() const;
 
     // ---- ProcessPlatform ----
+    LeadByteFn LeadBytes() override;
     bool GetVersionExA(OsVersionInfo& info) override;
     ModuleHandle GetModuleHandleA(const char* moduleName) override;
     ModuleHandle LoadLibraryA(const char* moduleName) override;
