@@ -44,7 +44,6 @@ private:
     void SetProgramToStart(const std::string& path);
     void AddResult(const std::string& caption, bool ended);
     LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW& draw);
-    void HintForDisabled(HWND control, UINT mouseMessage);
     void HintText(NMHDR& header);
     void PlaceHintArea(MainControl id);
 

@@ -148,8 +148,8 @@ void TMainForm::SetHint(MainControl id, const TextPair& text) {
     SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     if (!hints_[id].empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 
-    // A disabled control gets no mouse messages, so the tool above never sees the mouse over it.
-    // Windows gives those messages to the main window instead: a second tool covers the control's
+    // A disabled control gets no mouse messages, so the tool above never sees the mouse over it;
+    // they go to the main window instead (Windows and Wine alike). A second tool covers the control's
     // place there, and its text is asked for each time (HintText), so that it stays silent while
     // the control is enabled or hidden.
     TOOLINFOA area{};
@@ -198,25 +198,6 @@ void TMainForm::HintText(NMHDR& header) {
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wideHint_.data(), length);
         info.lpszText = wideHint_.data();
     }
-}
-
-// Wine gives a mouse move over a disabled control to nobody; the control only passes the cursor
-// question (WM_SETCURSOR) on to the main window. The move is handed to the tips from there, as the
-// control's own, since Wine's tips find that control under the mouse.
-void TMainForm::HintForDisabled(HWND control, UINT mouseMessage) {
-    if (mouseMessage != WM_MOUSEMOVE || !tooltip_ || control == hwnd_ || GetParent(control) != hwnd_ ||
-        IsWindowEnabled(control)) {
-        return;
-    }
-    MSG move{};
-    move.hwnd = control;
-    move.message = WM_MOUSEMOVE;
-    move.time = static_cast<DWORD>(GetMessageTime());
-    GetCursorPos(&move.pt);
-    POINT client = move.pt;
-    ScreenToClient(control, &client);
-    move.lParam = MAKELPARAM(client.x, client.y);
-    SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
 }
 
 void TMainForm::SetGlyph(MainControl id, int bitmapId) {
@@ -589,9 +570,6 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
-        case WM_SETCURSOR:
-            HintForDisabled(reinterpret_cast<HWND>(wParam), HIWORD(lParam));
-            break;
         case WM_CLOSE:
             Terminate();
             return 0;

@@ -124,6 +124,8 @@ bool MouseClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 
 
 bool MouseDoubleClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 2); }
 
+bool MouseMove(POINT screen, HWND expect) { return MouseClicks(screen, expect, 0); }
+
 bool DoubleClickLvItem(HWND lv, int item) {
   const auto rect = LvItemRect(lv, item, LVIR_LABEL);
   if (!rect) return false;
