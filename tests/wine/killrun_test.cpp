@@ -376,6 +376,26 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
         check::Log("runs on: " + runsOn);
         CHECK_EQ(lstrcmpiA(runsOn.c_str(), "C:\\windows\\system32\\services.exe"), 0);
         CHECK_EQ(Hint(list).value_or("(no hint)"), std::string(language.hint));
+        // The ended entry is written in the window text colour, the one that runs on in grey.
+        for (int item : {0, 1}) {
+            const std::optional<RECT> label = LvItemRect(list, item, LVIR_LABEL);
+            REQUIRE(label.has_value());
+            POINT corners[2] = {{label->left, label->top}, {label->right, label->bottom}};
+            MapWindowPoints(list, nullptr, corners, 2);
+            const Image shot = Capture({corners[0].x, corners[0].y, corners[1].x, corners[1].y});
+            auto rgb = [](COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
+            int grey = 0, plain = 0;
+            for (int y = 0; y < shot.height; ++y) {
+                for (int x = 0; x < shot.width; ++x) {
+                    const std::uint32_t pixel = shot.Pixel(x, y);
+                    grey += pixel == static_cast<std::uint32_t>(rgb(GetSysColor(COLOR_GRAYTEXT)));
+                    plain += pixel == static_cast<std::uint32_t>(rgb(GetSysColor(COLOR_WINDOWTEXT)));
+                }
+            }
+            check::Log("entry " + std::to_string(item) + ": " + std::to_string(grey) + " grey, " +
+                       std::to_string(plain) + " plain text pixels");
+            CHECK(item == 0 ? (plain > 20 && grey == 0) : (grey > 20 && plain == 0));
+        }
         Screenshot(language.shot, main);
         Click(ChildById(main, kBitBtn1));
         CHECK(norvanex.WaitExit().has_value());
