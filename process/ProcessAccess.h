@@ -116,5 +116,7 @@ private:
 
 // The process-wide instance bound to Win32 (ProcessPlatform_win.cpp).
 ProcessAccess& Processes();
+// The Win32 operations that it is bound to.
+ProcessPlatform& SystemProcessPlatform();
 
 }  // namespace norvanex

@@ -281,9 +281,13 @@ private:
 
 }  // namespace
 
-ProcessAccess& Processes() {
+ProcessPlatform& SystemProcessPlatform() {
     static Win32ProcessPlatform platform;
-    static ProcessAccess access(platform);
+    return platform;
+}
+
+ProcessAccess& Processes() {
+    static ProcessAccess access(SystemProcessPlatform());
     return access;
 }
 
