@@ -383,6 +383,7 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
             Remember(endedIds, matches[i].id);
         } else {
             lastSurvivor = i;
+            outcome.survivors.push_back(matches[i].id);
         }
     }
     // Nothing ended: nothing is listed as ended. When only some ending failed after the process
@@ -468,11 +469,15 @@ std::string ProcessAccess::EndProcessesByName(const std::string& name,
             }
         });
         const EndOutcome first = EndMatches(matches, endedIds);
-        if (stillRunning) *stillRunning = first.stillRunning;
-        if (!first.ended.empty()) return first.ended;
-        // Found, and none of them could be ended: the second pass would find the same ones.
-        if (!matches.empty() && !first.anyEnded) return {};
+        if (!first.ended.empty()) {
+            if (stillRunning) *stillRunning = first.stillRunning;
+            return first.ended;
+        }
 
+        // The second pass runs with the debug privilege that the performance data enables, so it
+        // may end what the first pass could not open; what it leaves is reported as before.
+        std::string result;
+        std::string runsOn;
         const ProcessNameList list = PerfDataListOrEmpty();
         for (const ProcessNameEntry& entry : list) {
             if (entry.id == self) continue;
@@ -486,18 +491,28 @@ std::string ProcessAccess::EndProcessesByName(const std::string& name,
             if (isMatch) {
                 if (TerminateProcessById(entry.id) == 0) {
                     Remember(endedIds, entry.id);
-                    return entry.name;
+                    result = entry.name;
+                } else {
+                    runsOn = entry.name;
                 }
-                if (stillRunning) *stillRunning = entry.name;
-                return {};
+                break;
             }
         }
         if (list.empty()) {
             std::vector<Match> byPath = SnapshotMatchesByPath(name, false);
             const EndOutcome second = EndMatches(byPath, endedIds);
-            if (stillRunning && !second.stillRunning.empty()) *stillRunning = second.stillRunning;
-            return second.ended;
+            result = second.ended;
+            runsOn = second.stillRunning;
         }
+        if (stillRunning) {
+            // The first pass names what it found better (by path) while that still runs.
+            if (!first.survivors.empty() && AnyProcessRunning(first.survivors)) {
+                *stillRunning = first.stillRunning;
+            } else {
+                *stillRunning = runsOn;
+            }
+        }
+        return result;
     } catch (const std::exception&) {
     }
     return {};

@@ -88,6 +88,7 @@ private:
         bool anyEnded = false;
         std::string ended;         // the image path of the last process ended
         std::string stillRunning;  // the path (or name) of the last one that runs on
+        std::vector<std::uint32_t> survivors;  // the ids of all that run on
     };
 
     std::int32_t ReadPerfData(ProcessNameList& list);

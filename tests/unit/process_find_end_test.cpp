@@ -341,6 +341,22 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
              p.SetPerfInstances({{u"WINWORD", 70}});
          },
          "winword", "", "WINWORD", {}},
+        // The debug privilege comes with the performance data: the second pass may end what the
+        // first could not open, and then nothing is reported as running on.
+        {"second pass ends what the first could not open",
+         [](FakeProcessPlatform& p) {
+             p.Find(50)->needsDebugPrivilege = true;
+             p.SetPerfInstances({{u"a", 50}});
+         },
+         "a.exe", "a", "", {50}},
+        {"second pass ends one of two that the first could not open",
+         [](FakeProcessPlatform& p) {
+             p.Find(50)->needsDebugPrivilege = true;
+             p.Add(51, "a.exe").modulePath = "C:\\y\\a.exe";
+             p.Find(51)->openRefused = true;
+             p.SetPerfInstances({{u"a", 50}, {u"a", 51}});
+         },
+         "a.exe", "a", "C:\\y\\a.exe", {50}},
         {"second pass spares a session process",
          [](FakeProcessPlatform& p) {
              p.Add(71, "lsass.exe").modulePath = "C:\\WINDOWS\\system32\\lsass.exe";
