@@ -34,9 +34,20 @@ CASE(HintsShowOnDisabledButtons) {
             // From a place without a hint, so that the tip has to come up anew.
             CHECK(MouseMove(CenterOnScreen(list), main));
             CHECK(WaitUntil([&] { return !ShownTip(norvanex.pid()).has_value(); }, 3000));
-            CHECK(MouseMove(CenterOnScreen(button), main));
             const std::string expected = german ? hover.german : hover.english;
-            const bool shown = WaitUntil([&] { return ShownTip(norvanex.pid()) == expected; }, 4000);
+            // Resting on the button, moved by a pixel now and then as a hand does: a tip waits for
+            // the mouse to move over its tool.
+            POINT at = CenterOnScreen(button);
+            CHECK(MouseMove(at, main));
+            int step = 0;
+            const bool shown = WaitUntil([&] {
+                if (ShownTip(norvanex.pid()) == expected) return true;
+                if (++step % 25 == 0) {
+                    at.x += (step / 25) % 2 ? 1 : -1;
+                    MouseMove(at, main);
+                }
+                return false;
+            }, 5000);
             CHECK(shown);
             if (!shown) check::Log(std::string("no tip over ") + expected + ", shown: " +
                                    ShownTip(norvanex.pid()).value_or("(none)"));
