@@ -354,31 +354,20 @@ OsHandle ProcessAccess::OpenToEnd(Match& match) {
 
 ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
                                                     std::vector<std::uint32_t>* endedIds) {
-    // Every match is opened before any is ended, so that the path under which the ended ones are
-    // listed is read while the last of them still runs, and only for that one.
-    std::vector<OsHandle> handles;
-    handles.reserve(matches.size());
-    struct CloseAll {
-        ProcessPlatform& platform;
-        std::vector<OsHandle>& handles;
-        ~CloseAll() {
-            for (OsHandle h : handles) {
-                if (h != OsHandle{}) platform.CloseHandle(h);
-            }
-        }
-    } closeAll{platform_, handles};
-    for (Match& match : matches) handles.push_back(OpenToEnd(match));
-
     EndOutcome outcome;
+    std::string lastPath;
     std::size_t lastSurvivor = matches.size();
-    for (std::size_t i = matches.size(); i-- > 0;) {
-        if (handles[i] != OsHandle{}) {
-            outcome.ended = PathOf(matches[i]);
-            break;
-        }
-    }
     for (std::size_t i = 0; i < matches.size(); ++i) {
-        if (handles[i] != OsHandle{} && platform_.TerminateProcess(handles[i], 0)) {
+        const OsHandle process = OpenToEnd(matches[i]);
+        // Only the last match's path is read, and before it is ended; the others would each cost a
+        // query of another process for nothing.
+        if (i + 1 == matches.size()) lastPath = PathOf(matches[i]);
+        bool ended = false;
+        if (process != OsHandle{}) {
+            HandleCloser closeProcess(platform_, process);
+            ended = platform_.TerminateProcess(process, 0);
+        }
+        if (ended) {
             outcome.anyEnded = true;
             Remember(endedIds, matches[i].id);
         } else {
@@ -386,9 +375,9 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
             outcome.survivors.push_back(matches[i].id);
         }
     }
-    // Nothing ended: nothing is listed as ended. When only some ending failed after the process
-    // was opened for it, the caption read before stays: it names the same program.
-    if (!outcome.anyEnded) outcome.ended.clear();
+    // Listed as ended only when something was. Matches of one name are copies of one program, so
+    // the last one's path names it also when that one ran on.
+    if (outcome.anyEnded) outcome.ended = lastPath;
     if (lastSurvivor < matches.size()) {
         // It still runs, so its path can be read now.
         Match& survivor = matches[lastSurvivor];
