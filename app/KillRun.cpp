@@ -44,9 +44,11 @@ KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std:
         },
         [&](const std::string& name) {
             std::vector<uint32_t> ended;
-            std::string caption = endProcesses(name, &ended);
+            std::string runsOn;
+            std::string caption = endProcesses(name, &ended, &runsOn);
             walk.endedIds.insert(walk.endedIds.end(), ended.begin(), ended.end());
             if (!caption.empty()) walk.results.push_back(std::move(caption));
+            if (!runsOn.empty()) walk.stillRunning.push_back(std::move(runsOn));
         });
     return walk;
 }

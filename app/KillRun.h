@@ -24,12 +24,16 @@ bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess);
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
                   const std::function<void(const std::string& name)>& onName);
 
-using EndFn = std::function<std::string(const std::string& name, std::vector<uint32_t>* endedIds)>;
+// Ends what the name names; returns the caption of what was ended (empty: nothing) and puts the
+// caption of a matching process that could not be ended into `stillRunning` (empty: none).
+using EndFn = std::function<std::string(const std::string& name, std::vector<uint32_t>* endedIds,
+                                        std::string* stillRunning)>;
 
 // What a kill run's walk did: the result window is built from it.
 struct KillWalk {
     bool refused = false;              // asked, and answered with anything but Yes: nothing was done
     std::vector<std::string> results;  // one caption per name that ended something, in call-line order
+    std::vector<std::string> stillRunning;  // one caption per name found but not ended, in that order
     bool startNamed = false;           // an "r:" parameter was met (its path may be empty)
     std::string programToStart;        // the path of the last one
     uint32_t startNamedAtMs = 0;       // when the first one was met: the start timer counts from there

@@ -72,6 +72,8 @@ constexpr TextPair kTitle{"Norvanex", "Norvanex"};
 constexpr TextPair kEditorSuffix{" - New Shortcut", " - Neue Verknüpfung"};
 
 constexpr TextPair kLabel1Kill{"Canceled Programms", "Beendete Programme"};
+constexpr TextPair kStillRunningHint{"Greyed programs could not be ended and are still running",
+                                     "Grau dargestellte Programme konnten nicht beendet werden und laufen noch"};
 constexpr TextPair kLabel1Editor{"&Programms to close", "Zu beendende &Programme"};
 constexpr TextPair kLabel2{"No programm chosen", "Kein Programm gewählt"};
 constexpr TextPair kLabel3Kill{"Called Programm", "Gestartetes Programm"};

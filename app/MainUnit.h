@@ -67,7 +67,10 @@ private:
     void ShowKillResult();
     void ShowStartSection(bool visible);
     void SetProgramToStart(const std::string& path);
-    void AddResult(const std::string& caption);
+    void AddResult(const std::string& caption, bool ended);
+    LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW& draw);
+    void HintText(NMHDR& header);
+    void PlaceHintArea(MainControl id);
 
     void Timer1Timer();
     void Timer2Timer();
@@ -137,6 +140,8 @@ private:
     const KillWalk* walk_ = nullptr;
     GdiObject<HFONT> font_;
     HWND tooltip_ = nullptr;
+    std::string hints_[kBevel4 + 1];   // each control's hint as set, for the tip over a disabled one
+    std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[kBevel4 + 1];

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "base/AnsiText_win.h"
@@ -149,15 +150,66 @@ void TMainForm::SetText(MainControl id, const TextPair& text) {
 }
 
 void TMainForm::SetHint(MainControl id, const TextPair& text) {
-    std::string hint = SelectText(text.english, text.german);
+    hints_[id] = SelectText(text.english, text.german);
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    tool.lpszText = hint.data();
+    tool.lpszText = hints_[id].data();
     SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!hint.empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!hints_[id].empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+
+    // A disabled control gets no mouse messages, so the tool above never sees the mouse over it;
+    // they go to the main window instead (Windows and Wine alike). A second tool covers the control's
+    // place there, and its text is asked for each time (HintText), so that it stays silent while
+    // the control is enabled or hidden.
+    TOOLINFOA area{};
+    area.cbSize = sizeof area;
+    area.uFlags = TTF_SUBCLASS;
+    area.hwnd = hwnd_;
+    area.uId = static_cast<UINT_PTR>(id);
+    area.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&area));
+    if (!hints_[id].empty()) {
+        SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&area));
+        PlaceHintArea(id);
+    }
+}
+
+void TMainForm::PlaceHintArea(MainControl id) {
+    if (!tooltip_) return;
+    TOOLINFOA area{};
+    area.cbSize = sizeof area;
+    area.hwnd = hwnd_;
+    area.uId = static_cast<UINT_PTR>(id);
+    GetWindowRect(Control(id), &area.rect);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&area.rect), 2);
+    SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&area));
+}
+
+// The text of a control's area tool: its hint while it shows disabled, else nothing (no tip).
+void TMainForm::HintText(NMHDR& header) {
+    const UINT_PTR id = header.idFrom;
+    const bool isArea = id <= static_cast<UINT_PTR>(kBevel4);
+    std::string_view text;
+    if (isArea) {
+        HWND control = Control(static_cast<MainControl>(id));
+        if (control && IsWindowVisible(control) && !IsWindowEnabled(control)) text = hints_[id];
+    }
+    if (header.code == TTN_GETDISPINFOA) {
+        auto& info = reinterpret_cast<NMTTDISPINFOA&>(header);
+        if (!isArea) return;
+        info.szText[0] = '\0';
+        info.lpszText = text.empty() ? info.szText : hints_[id].data();
+    } else {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+        if (!isArea) return;
+        const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        wideHint_.assign(static_cast<std::size_t>(length), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wideHint_.data(), length);
+        info.lpszText = wideHint_.data();
+    }
 }
 
 void TMainForm::SetGlyph(MainControl id, int bitmapId) {
@@ -167,6 +219,7 @@ void TMainForm::SetGlyph(MainControl id, int bitmapId) {
 void TMainForm::Place(MainControl id, int left, int top, int width, int height) {
     SetWindowPos(Control(id), nullptr, Scale(left), Scale(top), Scale(width), Scale(height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!hints_[id].empty()) PlaceHintArea(id);
 }
 
 void TMainForm::ShowControl(MainControl id, bool visible) { ShowWindow(Control(id), visible ? SW_SHOWNA : SW_HIDE); }
@@ -287,8 +340,8 @@ KillWalk RunKillWalk() {
     return WalkKillRun(
         ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); },
         [] { return ShowMessage(nullptr, texts::kConfirmation, MessageKind::Confirmation) == IDYES; },
-        [](const std::string& name, std::vector<uint32_t>* ended) {
-            return Processes().EndProcessesByName(name, ended);
+        [](const std::string& name, std::vector<uint32_t>* ended, std::string* stillRunning) {
+            return Processes().EndProcessesByName(name, ended, stillRunning);
         },
         [] { return static_cast<uint32_t>(GetTickCount()); });
 }
@@ -301,8 +354,11 @@ void TMainForm::ShowKillResult() {
     startGate_.AddEnded(walk_->endedIds);
     HWND list = Control(kListView1);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::string& caption : walk_->results) AddResult(caption);
+    for (const std::string& caption : walk_->results) AddResult(caption, true);
+    // Below what was ended, greyed: what was found and runs on, so that nobody takes it for ended.
+    for (const std::string& caption : walk_->stillRunning) AddResult(caption, false);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    if (!walk_->stillRunning.empty()) SetHint(kListView1, texts::kStillRunningHint);
 
     if (ListView_GetItemCount(list) > 0) {
         ShowWindow(hwnd_, SW_SHOW);
@@ -336,10 +392,12 @@ void TMainForm::SetProgramToStart(const std::string& path) {
     EnableTimer4();
 }
 
-void TMainForm::AddResult(const std::string& caption) {
+// An entry's lParam says whether its program was ended (1) or still runs (0).
+void TMainForm::AddResult(const std::string& caption, bool ended) {
     HWND list = Control(kListView1);
     LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.lParam = ended ? 1 : 0;
     item.iItem = ListView_GetItemCount(list);
     item.pszText = const_cast<char*>(caption.c_str());
     item.iImage = GetFileIconIndex(caption);
@@ -352,6 +410,16 @@ void TMainForm::EnableTimer4() {
     timer4Enabled_ = true;
     const uint32_t elapsed = static_cast<uint32_t>(GetTickCount()) - walk_->startNamedAtMs;
     SetTimer(hwnd_, kTimer4, elapsed < kTimer4Interval ? kTimer4Interval - elapsed : USER_TIMER_MINIMUM, nullptr);
+}
+
+LRESULT TMainForm::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            if (IsKillRun() && draw.nmcd.lItemlParam == 0) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+            return CDRF_DODEFAULT;
+        default: return CDRF_DODEFAULT;
+    }
 }
 
 void TMainForm::Timer1Timer() { Terminate(); }
@@ -473,10 +541,17 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kTimer4) Timer4Timer();
             return 0;
         case WM_NOTIFY: {
-            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            auto& header = *reinterpret_cast<NMHDR*>(lParam);
+            if (header.hwndFrom == tooltip_ && (header.code == TTN_GETDISPINFOA || header.code == TTN_GETDISPINFOW)) {
+                HintText(header);
+                return 0;
+            }
             if (header.idFrom == kListView1 && header.code == NM_DBLCLK) ListView1DblClick();
             if (header.idFrom == kListView1 && header.code == NM_CLICK && !IsKillRun()) ListView1Click();
             if (header.idFrom == kListView1 && header.code == LVN_BEGINDRAG && !IsKillRun()) ListView1BeginDrag();
+            if (header.idFrom == kListView1 && header.code == NM_CUSTOMDRAW) {
+                return ListView1CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+            }
             return 0;
         }
         case WM_DRAWITEM: {

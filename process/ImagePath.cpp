@@ -3,12 +3,10 @@
 
 #include <string_view>
 
-#include "process/ProgramName.h"
-
 namespace norvanex {
 
-std::string RewriteImagePath(std::string path,
-                             const std::function<std::string()>& windowsDirectory) {
+std::string RewriteImagePath(std::string path, const std::function<std::string()>& windowsDirectory,
+                             LeadByteFn isLeadByte) {
     static constexpr std::string_view kDosDevices = "\\??\\";
     static constexpr std::string_view kSystemRoot = "\\SYSTEMROOT\\";
 
@@ -16,11 +14,13 @@ std::string RewriteImagePath(std::string path,
         path.erase(0, kDosDevices.size());
     }
     if (path.size() >= kSystemRoot.size() &&
-        EqualsIgnoringAsciiCase(std::string_view(path).substr(0, kSystemRoot.size()),
-                                kSystemRoot)) {
+        EqualsIgnoringAsciiCase(std::string_view(path).substr(0, kSystemRoot.size()), kSystemRoot,
+                                isLeadByte)) {
         std::string directory = windowsDirectory();
         if (!directory.empty()) {
-            if (directory.back() != '\\') directory += '\\';
+            // A folder whose name ends in a double-byte character with trail byte 0x5C (C:\表)
+            // does not end in a backslash.
+            if (!AfterLastBackslash(directory, isLeadByte).empty()) directory += '\\';
             path = directory + path.substr(kSystemRoot.size());
         }
     }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "process/ProgramName.h"
+#include "base/AnsiText.h"
 
 namespace norvanex {
 namespace {
@@ -96,10 +96,12 @@ CounterIndexes ParseCounterNameTable(const std::uint8_t* data, std::size_t size)
         const std::string_view text = table.substr(pos, nul - pos);
         if (text.empty()) break;
 
-        if (EqualsIgnoringAsciiCase(text, "process")) {
+        // The names sought are plain ASCII, which no double-byte character can equal, so the code
+        // page's lead bytes do not change the answer.
+        if (EqualsIgnoringAsciiCase(text, "process", NoLeadBytes)) {
             found.processObject = std::string(DigitsBefore(table, pos));
             found.hasProcessObject = true;
-        } else if (EqualsIgnoringAsciiCase(text, "id process")) {
+        } else if (EqualsIgnoringAsciiCase(text, "id process", NoLeadBytes)) {
             const std::string_view digits = DigitsBefore(table, pos);
             if (digits.empty()) throw MalformedPerfData("\"id process\" without an index");
             std::uint64_t value = 0;

@@ -12,6 +12,7 @@
 
 #include "process/ImagePath.h"
 #include "process/ProgramName.h"
+#include "process/SystemProcesses.h"
 
 namespace norvanex {
 namespace {
@@ -256,7 +257,8 @@ std::string ProcessAccess::ImagePathFromDebugInformation(std::uint32_t processId
     if (!platform_.ReadFirstModulePath(buffer, raw)) return {};
     const void* nul = std::memchr(raw.data(), '\0', raw.size());
     const std::size_t length = nul ? static_cast<const char*>(nul) - raw.data() : raw.size();
-    return RewriteImagePath(std::string(raw.data(), length), [this] { return WindowsDirectory(); });
+    return RewriteImagePath(std::string(raw.data(), length), [this] { return WindowsDirectory(); },
+                            platform_.LeadBytes());
 }
 
 std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
@@ -281,7 +283,8 @@ std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
         return {};
     }
     name.resize(std::min<std::size_t>({size, std::strlen(name.c_str()), kFullImageNameBuffer - 1}));
-    return RewriteImagePath(std::move(name), [this] { return WindowsDirectory(); });
+    return RewriteImagePath(std::move(name), [this] { return WindowsDirectory(); },
+                            platform_.LeadBytes());
 }
 
 std::string ProcessAccess::WindowsDirectory() {
@@ -309,18 +312,129 @@ ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
     return list;
 }
 
+const std::string& ProcessAccess::PathOf(Match& match) {
+    if (!match.pathKnown) {
+        match.path = GetProcessImagePath(match.id);
+        match.pathKnown = true;
+    }
+    return match.path;
+}
+
+bool ProcessAccess::IsSparedSessionProcess(const std::string& imagePath) {
+    return IsSystemSessionProcess(imagePath, WindowsDirectory(), platform_.LeadBytes());
+}
+
+// A handle that may end the process, or null when it cannot be opened or must not be ended.
+OsHandle ProcessAccess::OpenToEnd(Match& match) {
+    Criticality critical = Criticality::Unknown;
+    OsHandle process =
+        platform_.OpenProcess(kProcessTerminate | kProcessQueryInformation, false, match.id);
+    if (process != OsHandle{}) {
+        critical = platform_.QueryProcessCritical(process);
+    } else {
+        // Rights that allow ending but not asking: the question stays unanswered.
+        process = platform_.OpenProcess(kProcessTerminate, false, match.id);
+        if (process == OsHandle{}) return OsHandle{};
+    }
+    // Ending a critical process stops the whole system at once. Where the system cannot say (Wine,
+    // or no right to ask), its own session processes are known by name and folder; the path is
+    // read only for those names.
+    bool spared = critical == Criticality::Critical;
+    if (critical == Criticality::Unknown) {
+        const LeadByteFn lead = platform_.LeadBytes();
+        spared = IsSystemSessionName(FileNamePart(match.exeFile, lead), lead) &&
+                 IsSparedSessionProcess(PathOf(match));
+    }
+    if (spared) {
+        platform_.CloseHandle(process);
+        return OsHandle{};
+    }
+    return process;
+}
+
+ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
+                                                    std::vector<std::uint32_t>* endedIds) {
+    EndOutcome outcome;
+    std::string lastPath;
+    std::size_t lastSurvivor = matches.size();
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        const OsHandle process = OpenToEnd(matches[i]);
+        // Only the last match's path is read, and before it is ended; the others would each cost a
+        // query of another process for nothing.
+        if (i + 1 == matches.size()) lastPath = PathOf(matches[i]);
+        bool ended = false;
+        if (process != OsHandle{}) {
+            HandleCloser closeProcess(platform_, process);
+            ended = platform_.TerminateProcess(process, 0);
+        }
+        if (ended) {
+            outcome.anyEnded = true;
+            Remember(endedIds, matches[i].id);
+        } else {
+            lastSurvivor = i;
+            outcome.survivors.push_back(matches[i].id);
+        }
+    }
+    // Listed as ended only when something was. Matches of one name are copies of one program, so
+    // the last one's path names it also when that one ran on.
+    if (outcome.anyEnded) outcome.ended = lastPath;
+    if (lastSurvivor < matches.size()) {
+        // It still runs, so its path can be read now.
+        Match& survivor = matches[lastSurvivor];
+        outcome.stillRunning = PathOf(survivor).empty() ? survivor.exeFile : PathOf(survivor);
+    }
+    return outcome;
+}
+
+// The snapshot's processes whose image path matches the name, for a second pass without the
+// performance data. Only processes whose executable string matches the name's file-name part can
+// have a matching path, so only theirs are read: a query of another process each.
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std::string& name,
+                                                                       bool firstOnly) {
+    const LeadByteFn lead = platform_.LeadBytes();
+    const std::uint32_t self = platform_.GetCurrentProcessId();
+    const std::string_view namePart = FileNamePart(name, lead);
+    std::vector<Match> candidates;
+    WalkSnapshot([&](const SnapshotEntry& entry) {
+        if (entry.processId != self && ProgramNameMatches(entry.exeFile, namePart, lead)) {
+            candidates.push_back({entry.processId, entry.exeFile, {}, false});
+        }
+    });
+    std::vector<Match> matches;
+    for (Match& candidate : candidates) {
+        if (ProgramNameMatches(PathOf(candidate), name, lead) && !candidate.path.empty()) {
+            matches.push_back(std::move(candidate));
+            if (firstOnly) break;
+        }
+    }
+    return matches;
+}
+
 std::string ProcessAccess::FindProcessByName(const std::string& name) {
     try {
+        const LeadByteFn lead = platform_.LeadBytes();
+        // The program never ends itself, so its own process is no reason to ask.
+        const std::uint32_t self = platform_.GetCurrentProcessId();
         std::string result;
         WalkSnapshot([&](const SnapshotEntry& entry) {
-            if (ProgramNameMatches(entry.exeFile, name)) result = entry.exeFile;
+            if (entry.processId != self && ProgramNameMatches(entry.exeFile, name, lead)) {
+                result = entry.exeFile;
+            }
         });
         if (!result.empty()) return result;
 
-        for (const ProcessNameEntry& entry : PerfDataListOrEmpty()) {
+        const ProcessNameList list = PerfDataListOrEmpty();
+        for (const ProcessNameEntry& entry : list) {
+            if (entry.id == self) continue;
             std::string path = GetProcessImagePath(entry.id);
             if (path.empty()) path = entry.name;
-            if (ProgramNameMatches(entry.name, name) || ProgramNameMatches(path, name)) return path;
+            if (ProgramNameMatches(entry.name, name, lead) || ProgramNameMatches(path, name, lead)) {
+                return path;
+            }
+        }
+        if (list.empty()) {
+            std::vector<Match> matches = SnapshotMatchesByPath(name, true);
+            if (!matches.empty()) return matches.front().path;
         }
     } catch (const std::exception&) {
     }
@@ -328,63 +442,69 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
 }
 
 std::string ProcessAccess::EndProcessesByName(const std::string& name,
-                                              std::vector<std::uint32_t>* endedIds) {
+                                              std::vector<std::uint32_t>* endedIds,
+                                              std::string* stillRunning) {
+    if (stillRunning) stillRunning->clear();
     try {
+        const LeadByteFn lead = platform_.LeadBytes();
         // Ending the program's own process would cut the run short: later names not ended, the
         // program to start not opened, no window.
         const std::uint32_t self = platform_.GetCurrentProcessId();
 
-        std::vector<std::uint32_t> matches;
+        std::vector<Match> matches;
         WalkSnapshot([&](const SnapshotEntry& entry) {
-            if (entry.processId != self && ProgramNameMatches(entry.exeFile, name)) {
-                matches.push_back(entry.processId);
+            if (entry.processId != self && ProgramNameMatches(entry.exeFile, name, lead)) {
+                matches.push_back({entry.processId, entry.exeFile, {}, false});
             }
         });
-        std::string result;
-        if (!matches.empty()) {
-            // Only the last match's path becomes the result, and it must be read while that process
-            // still runs; the others would each cost a query of another process for nothing.
-            result = GetProcessImagePath(matches.back());
-            for (std::uint32_t id : matches) {
-                if (EndSnapshotMatch(id)) Remember(endedIds, id);
-            }
+        const EndOutcome first = EndMatches(matches, endedIds);
+        if (!first.ended.empty()) {
+            if (stillRunning) *stillRunning = first.stillRunning;
+            return first.ended;
         }
-        if (!result.empty()) return result;
 
-        for (const ProcessNameEntry& entry : PerfDataListOrEmpty()) {
+        // The second pass runs with the debug privilege that the performance data enables, so it
+        // may end what the first pass could not open; what it leaves is reported as before.
+        std::string result;
+        std::string runsOn;
+        const ProcessNameList list = PerfDataListOrEmpty();
+        for (const ProcessNameEntry& entry : list) {
             if (entry.id == self) continue;
             // The result is the entry's name, so its path is needed only when the name alone does
             // not match.
-            bool isMatch = ProgramNameMatches(entry.name, name);
+            bool isMatch = ProgramNameMatches(entry.name, name, lead);
             if (!isMatch) {
                 const std::string path = GetProcessImagePath(entry.id);
-                isMatch = !path.empty() && ProgramNameMatches(path, name);
+                isMatch = !path.empty() && ProgramNameMatches(path, name, lead);
             }
             if (isMatch) {
-                if (TerminateProcessById(entry.id) == 0) Remember(endedIds, entry.id);
-                return entry.name;
+                if (TerminateProcessById(entry.id) == 0) {
+                    Remember(endedIds, entry.id);
+                    result = entry.name;
+                } else {
+                    runsOn = entry.name;
+                }
+                break;
             }
         }
+        if (list.empty()) {
+            std::vector<Match> byPath = SnapshotMatchesByPath(name, false);
+            const EndOutcome second = EndMatches(byPath, endedIds);
+            result = second.ended;
+            runsOn = second.stillRunning;
+        }
+        if (stillRunning) {
+            // The first pass names what it found better (by path) while that still runs.
+            if (!first.survivors.empty() && AnyProcessRunning(first.survivors)) {
+                *stillRunning = first.stillRunning;
+            } else {
+                *stillRunning = runsOn;
+            }
+        }
+        return result;
     } catch (const std::exception&) {
     }
     return {};
-}
-
-bool ProcessAccess::EndSnapshotMatch(std::uint32_t processId) {
-    Criticality critical = Criticality::Unknown;
-    OsHandle process =
-        platform_.OpenProcess(kProcessTerminate | kProcessQueryInformation, false, processId);
-    if (process != OsHandle{}) {
-        critical = platform_.QueryProcessCritical(process);
-    } else {
-        // Rights that allow ending but not asking: the question stays unanswered.
-        process = platform_.OpenProcess(kProcessTerminate, false, processId);
-        if (process == OsHandle{}) return false;
-    }
-    HandleCloser closeProcess(platform_, process);
-    // Ending a critical process stops the whole system at once.
-    if (critical == Criticality::Critical) return false;
-    return platform_.TerminateProcess(process, 0);
 }
 
 std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId) {
@@ -392,7 +512,13 @@ std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId) {
     const OsHandle process = platform_.OpenProcess(kProcessAllAccess, true, processId);
     if (process == OsHandle{}) return -2;
     HandleCloser closeProcess(platform_, process);
-    if (platform_.QueryProcessCritical(process) == Criticality::Critical) return -2;
+    switch (platform_.QueryProcessCritical(process)) {
+        case Criticality::Critical: return -2;
+        case Criticality::Unknown:
+            if (IsSparedSessionProcess(GetProcessImagePath(processId))) return -2;
+            break;
+        case Criticality::NotCritical: break;
+    }
     return platform_.TerminateProcess(process, 0) ? 0 : -3;
 }
 

@@ -49,31 +49,57 @@ public:
     // Never throws.
     std::string GetProcessImagePath(std::uint32_t processId);
 
-    // Whether a process of the named program runs: the last matching snapshot entry's string, or
-    // the first matching performance-data entry's image path (its name when the path is unknown);
-    // empty when none. Ends nothing; never throws.
+    // Whether a process of the named program other than this one runs: the last matching snapshot
+    // entry's string, or else the first matching entry of the second pass (see EndProcessesByName)
+    // by its image path (its name when the path is unknown); empty when none. Ends nothing; never
+    // throws.
     std::string FindProcessByName(const std::string& name);
 
-    // Ends every matching process of the snapshot and returns the last match's image path; when
-    // that is empty, ends the first matching performance-data entry and returns its name. Never
-    // ends this program's own process or one that Windows marks as critical. endedIds, when given,
-    // receives the ids whose TerminateProcess succeeded. Never throws.
+    // Ends every matching process of the snapshot and returns the image path of the last one it
+    // ended. When that gives no path, a second pass ends the first matching performance-data
+    // entry and returns its name; where the performance data lists no process at all (Wine,
+    // counters switched off), the second pass compares the image path of every snapshot process
+    // instead and ends each match, returning the last one's path. Empty when nothing was ended.
+    // Never ends this program's own process, one that Windows marks as critical, or, where the
+    // system cannot say, one of its session processes in its System32 folder. endedIds, when
+    // given, receives the ids whose TerminateProcess succeeded; stillRunning, when given, the
+    // path (or name) of the last matching process that runs on because it could not or must not
+    // be ended, empty when there is none. Never throws.
     std::string EndProcessesByName(const std::string& name,
-                                   std::vector<std::uint32_t>* endedIds = nullptr);
+                                   std::vector<std::uint32_t>* endedIds = nullptr,
+                                   std::string* stillRunning = nullptr);
 
     // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
-    // critical; -3 TerminateProcess failed.
+    // critical (or a session process where criticality is unknown); -3 TerminateProcess failed.
     std::int32_t TerminateProcessById(std::uint32_t processId);
 
     // True when one new snapshot lists any of the ids.
     bool AnyProcessRunning(const std::vector<std::uint32_t>& ids);
 
 private:
+    // A process that matched a program name: where it was found, and its image path once read.
+    struct Match {
+        std::uint32_t id = 0;
+        std::string exeFile;  // the snapshot's executable string
+        std::string path;
+        bool pathKnown = false;
+    };
+    struct EndOutcome {
+        bool anyEnded = false;
+        std::string ended;         // the image path of the last process ended
+        std::string stillRunning;  // the path (or name) of the last one that runs on
+        std::vector<std::uint32_t> survivors;  // the ids of all that run on
+    };
+
     std::int32_t ReadPerfData(ProcessNameList& list);
     std::string ImagePathFromDebugInformation(std::uint32_t processId);
     std::string ImagePathFromKernel(std::uint32_t processId);
     std::string WindowsDirectory();
-    bool EndSnapshotMatch(std::uint32_t processId);
+    const std::string& PathOf(Match& match);
+    OsHandle OpenToEnd(Match& match);
+    bool IsSparedSessionProcess(const std::string& imagePath);
+    EndOutcome EndMatches(std::vector<Match>& matches, std::vector<std::uint32_t>* endedIds);
+    std::vector<Match> SnapshotMatchesByPath(const std::string& name, bool firstOnly);
     ProcessNameList PerfDataListOrEmpty();
 
     ProcessPlatform& platform_;
@@ -91,5 +117,7 @@ private:
 
 // The process-wide instance bound to Win32 (ProcessPlatform_win.cpp).
 ProcessAccess& Processes();
+// The Win32 operations that it is bound to.
+ProcessPlatform& SystemProcessPlatform();
 
 }  // namespace norvanex

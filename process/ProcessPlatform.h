@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/AnsiText.h"
+
 namespace norvanex {
 
 // Opaque values that the platform hands out and takes back. Distinct types, so that a snapshot
@@ -61,6 +63,10 @@ enum class Criticality { NotCritical, Critical, Unknown };
 class ProcessPlatform {
 public:
     virtual ~ProcessPlatform() = default;
+
+    // The ANSI code page's double-byte question (IsDBCSLeadByte), for every comparison and cut of
+    // program names and paths.
+    virtual LeadByteFn LeadBytes() = 0;
 
     // kernel32: the platform id; the result is not examined by the caller.
     virtual bool GetVersionExA(OsVersionInfo& info) = 0;

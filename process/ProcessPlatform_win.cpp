@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "base/AnsiText_win.h"
 #include "process/ProcessAccess.h"
 #include "process/ProcessPlatform.h"
 
@@ -57,6 +58,8 @@ HKEY ToKey(RegKey key) {
 
 class Win32ProcessPlatform final : public ProcessPlatform {
 public:
+    LeadByteFn LeadBytes() override { return SystemLeadByte; }
+
     bool GetVersionExA(OsVersionInfo& info) override {
         OSVERSIONINFOA version{};
         version.dwOSVersionInfoSize = info.size;
@@ -222,17 +225,17 @@ public:
     }
 
     bool ReadFirstModulePath(DebugBuffer buffer, std::array<char, 256>& path) override {
+        // The buffer is ntdll's, but the module list pointer inside it comes from the query of
+        // another process; it is followed only through ReadProcessMemory on our own process, which
+        // reports an address that cannot be read instead of faulting.
         const auto* info = static_cast<const std::uint8_t*>(ToPointer(buffer));
         const std::uint8_t* modules = nullptr;
-        std::memcpy(&modules, info + kDebugInfoModules, sizeof modules);
-        if (!modules) return false;
+        if (!ReadOwn(info + kDebugInfoModules, &modules, sizeof modules) || !modules) return false;
         // Without a record (Wine's answer, and a 64-bit target seen from 32 bits) the first
         // record's bytes are not the executable's.
         ULONG count = 0;
-        std::memcpy(&count, modules, sizeof count);
-        if (count == 0) return false;
-        std::memcpy(path.data(), modules + kModulesFirstPath, path.size());
-        return true;
+        if (!ReadOwn(modules, &count, sizeof count) || count == 0) return false;
+        return ReadOwn(modules + kModulesFirstPath, path.data(), path.size());
     }
 
     std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
@@ -247,6 +250,11 @@ private:
         entry.processId = native.th32ProcessID;
         std::memcpy(entry.exeFile.data(), native.szExeFile, entry.exeFile.size());
         return true;
+    }
+
+    static bool ReadOwn(const void* from, void* to, std::size_t size) {
+        SIZE_T read = 0;
+        return ::ReadProcessMemory(::GetCurrentProcess(), from, to, size, &read) && read == size;
     }
 
     static void* ToPointer(DebugBuffer buffer) {
@@ -273,9 +281,13 @@ private:
 
 }  // namespace
 
-ProcessAccess& Processes() {
+ProcessPlatform& SystemProcessPlatform() {
     static Win32ProcessPlatform platform;
-    static ProcessAccess access(platform);
+    return platform;
+}
+
+ProcessAccess& Processes() {
+    static ProcessAccess access(SystemProcessPlatform());
     return access;
 }
 

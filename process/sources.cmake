@@ -4,6 +4,7 @@ set(NORVANEX_PROCESS_LOGIC
     process/PerfData.cpp
     process/ProcessAccess.cpp
     process/ProgramName.cpp
+    process/SystemProcesses.cpp
     process/ToolHelpBinding.cpp)
 set(NORVANEX_PROCESS_WIN
     process/ProcessPlatform_win.cpp)

@@ -181,9 +181,13 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         bool startNamed;
         std::string start;
         uint32_t startAt;
+        std::vector<std::string> stillRunning;
     } cases[] = {
         {"plain", {"winword.exe", "excel.exe", "none.exe"}, true, false, false,
          {"winword.exe", "excel.exe", "none.exe"}, {"C:\\W\\winword.exe", "C:\\E\\excel.exe"}, false, "", 0},
+        {"found, not ended", {"csrss.exe", "winword.exe", "lsass.exe"}, true, false, false,
+         {"csrss.exe", "winword.exe", "lsass.exe"}, {"C:\\W\\winword.exe"}, false, "", 0,
+         {"C:\\S\\csrss.exe", "C:\\S\\lsass.exe"}},
         {"refused", {"~ask~", "winword.exe", "r:C:\\x.exe"}, false, true, true, {}, {}, false, "", 0},
         {"accepted", {"~ask~", "winword.exe", "r:C:\\x.exe"}, true, true, false, {"~ask~", "winword.exe"},
          {"C:\\W\\winword.exe"}, true, "C:\\x.exe", 1000},
@@ -202,8 +206,9 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
                 asked = true;
                 return c.answer;
             },
-            [&](const std::string& name, std::vector<uint32_t>* ids) {
+            [&](const std::string& name, std::vector<uint32_t>* ids, std::string* stillRunning) {
                 ended.push_back(name);
+                if (name == "csrss.exe" || name == "lsass.exe") *stillRunning = "C:\\S\\" + name;
                 if (name == "winword.exe") {
                     ids->assign({7, 9});
                     return std::string("C:\\W\\winword.exe");
@@ -215,6 +220,7 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         EXPECT_EQ(walk.refused, c.refused) << c.what;
         EXPECT_EQ(ended, c.ended) << c.what;
         EXPECT_EQ(walk.results, c.results) << c.what;
+        EXPECT_EQ(walk.stillRunning, c.stillRunning) << c.what;
         EXPECT_EQ(walk.startNamed, c.startNamed) << c.what;
         EXPECT_EQ(walk.programToStart, c.start) << c.what;
         if (c.startNamed) {

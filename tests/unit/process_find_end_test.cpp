@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "fakes/FakeProcessPlatform.h"
+#include "fakes/CodePages.h"
 #include "process/ProcessAccess.h"
+#include "process/SystemProcesses.h"
 
 using namespace norvanex;
 using fake::FakeProcess;
@@ -165,6 +167,7 @@ TEST(FindAndEnd, NeverEndsItself) {
     EXPECT_EQ(access.EndProcessesByName("norvanex.exe"),
               "");  // only itself left: both passes pass it
     EXPECT_EQ(platform.terminated, Ids{30});
+    EXPECT_EQ(access.FindProcessByName("norvanex.exe"), "");  // no reason to ask
     for (const fake::OpenCall& open : platform.opens) EXPECT_NE(open.processId, platform.selfId);
 }
 
@@ -185,6 +188,224 @@ TEST(FindAndEnd, NeverEndsACriticalProcess) {
     EXPECT_EQ(platform.terminated, (Ids{41, 42}));
     EXPECT_EQ(endedIds, (Ids{41, 42}));
     EXPECT_EQ(platform.LiveHandles(), 0u);
+}
+
+TEST(FindAndEnd, DoubleByteNames) {
+    // ア 83 41, ヂ 83 61, 表 95 5C (932); 乗 81 5C, 盳 B1 5A, 眤 B1 7A (936); 갂 81 41, 갵 81 61 (949);
+    // 許 B3 5C (950).
+    struct Case {
+        unsigned codePage;
+        std::vector<std::string> running;  // ids 1, 2, ... in this order
+        std::string name;
+        Ids terminated;
+    } cases[] = {
+        {932, {"\x83\x61.exe", "\x83\x41.exe"}, "\x83\x41.exe", {2}},
+        {932, {"\x83\x61.exe", "\x83\x41.exe"}, "\x83\x41.EXE", {2}},
+        {932, {"\x95\x5C.exe"}, ".exe", {}},
+        {932, {"C:\\\x95\x5C\\\x83\x41.exe"}, "\x83\x41.exe", {1}},  // a 9x-style full path
+        {936, {"\x81\x5C.exe", "\xB1\x7A.exe"}, ".exe", {}},
+        {936, {"\x81\x5C.exe", "\xB1\x7A.exe"}, "\xB1\x5A.exe", {}},
+        {949, {"\x81\x61.exe", "\x81\x41.exe"}, "\x81\x41.exe", {2}},
+        {950, {"\xB3\x5C.exe"}, ".exe", {}},
+        // Code page 1252 compares the same bytes as single-byte characters, as it always did.
+        {1252, {"\x83\x61.exe", "\x83\x41.exe"}, "\x83\x41.exe", {1, 2}},
+        {1252, {"\x95\x5C.exe"}, ".exe", {1}},
+    };
+    for (const Case& c : cases) {
+        FakeProcessPlatform platform;
+        platform.codePage = c.codePage;
+        for (std::uint32_t id = 1; id <= c.running.size(); ++id) {
+            const std::string& exe = c.running[id - 1];
+            platform.Add(id, exe, exe.find(':') == std::string::npos ? "C:\\P\\" + exe : exe);
+        }
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        const std::string found = access.FindProcessByName(c.name);
+        EXPECT_EQ(!found.empty(), !c.terminated.empty()) << c.codePage << ' ' << c.name;
+        EXPECT_EQ(access.EndProcessesByName(c.name).empty(), c.terminated.empty())
+            << c.codePage << ' ' << c.name;
+        EXPECT_EQ(platform.terminated, c.terminated) << c.codePage << ' ' << c.name;
+    }
+}
+
+// Wine's answers: bare names in the snapshot, no module list, the kernel's full image name, and no
+// process in the performance data.
+void WineCopies(FakeProcessPlatform& p) {
+    p.Add(10, "winword.exe", "Z:\\tmp\\a\\winword.exe");
+    p.Add(11, "WinWord.exe", "Z:\\tmp\\a\\WinWord.exe");
+    p.Add(12, "winword.exe", "Z:\\tmp\\b\\winword.exe");
+    p.Add(13, "notepad.exe", "Z:\\tmp\\a\\notepad.exe");
+    p.Add(p.selfId, "winword.exe", "Z:\\tmp\\a\\winword.exe");  // this program under that name
+}
+
+TEST(FindAndEnd, FullPathWithoutPerformanceData) {
+    struct Case {
+        const char* what;
+        void (*script)(FakeProcessPlatform&);
+        std::string name;
+        std::string ended;
+        Ids terminated;
+        std::string found;
+    } cases[] = {
+        {"every process of that file, in any letter case", WineCopies, "z:\\TMP\\A\\WINWORD.EXE",
+         "Z:\\tmp\\a\\WinWord.exe", {10, 11}, "Z:\\tmp\\a\\winword.exe"},
+        {"another folder's copy", WineCopies, "Z:\\tmp\\b\\winword.exe", "Z:\\tmp\\b\\winword.exe",
+         {12}, "Z:\\tmp\\b\\winword.exe"},
+        {"a folder without a copy", WineCopies, "Z:\\tmp\\c\\winword.exe", "", {}, ""},
+        {"a bare name: the first pass, every folder", WineCopies, "winword.exe",
+         "Z:\\tmp\\b\\winword.exe", {10, 11, 12}, "winword.exe"},
+        {"with performance data: its first match, as before",
+         [](FakeProcessPlatform& p) {
+             WineCopies(p);
+             p.SetPerfInstances({{u"winword", 10}, {u"winword", 11}, {u"winword", 12}});
+         },
+         "Z:\\tmp\\b\\winword.exe", "winword", {12}, "Z:\\tmp\\b\\winword.exe"},
+    };
+    for (const Case& c : cases) {
+        {
+            FakeProcessPlatform platform;
+            c.script(platform);
+            ProcessAccess access(platform);
+            access.CheckPlatform();
+            EXPECT_EQ(access.FindProcessByName(c.name), c.found) << c.what;
+            EXPECT_TRUE(platform.terminated.empty()) << c.what;
+        }
+        FakeProcessPlatform platform;
+        c.script(platform);
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        Ids endedIds;
+        EXPECT_EQ(access.EndProcessesByName(c.name, &endedIds), c.ended) << c.what;
+        EXPECT_EQ(platform.terminated, c.terminated) << c.what;
+        EXPECT_EQ(endedIds, c.terminated) << c.what;
+        // Only processes of that file name are asked for their path, never this program.
+        for (std::uint32_t asked : platform.fullNameQueries) {
+            EXPECT_TRUE(asked >= 10 && asked <= 12) << c.what << ": asked " << asked;
+        }
+        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+    }
+}
+
+TEST(FindAndEnd, ReportsWhatRunsOn) {
+    struct Case {
+        const char* what;
+        void (*script)(FakeProcessPlatform&);
+        std::string name;
+        std::string ended;
+        std::string stillRunning;
+        Ids terminated;
+    } cases[] = {
+        {"access refused", [](FakeProcessPlatform& p) { p.Find(50)->openRefused = true; }, "a.exe",
+         "", "C:\\x\\a.exe", {}},
+        {"critical",
+         [](FakeProcessPlatform& p) { p.Find(50)->critical = Criticality::Critical; }, "a.exe", "",
+         "C:\\x\\a.exe", {}},
+        {"ending refused", [](FakeProcessPlatform& p) { p.Find(50)->terminateRefused = true; },
+         "a.exe", "", "C:\\x\\a.exe", {}},
+        {"one of two ended",
+         [](FakeProcessPlatform& p) {
+             p.Add(51, "A.EXE").modulePath = "C:\\y\\A.EXE";
+             p.Find(50)->openRefused = true;
+         },
+         "a.exe", "C:\\y\\A.EXE", "C:\\x\\a.exe", {51}},
+        {"ended", [](FakeProcessPlatform&) {}, "a.exe", "C:\\x\\a.exe", "", {50}},
+        {"not running", [](FakeProcessPlatform&) {}, "b.exe", "", "", {}},
+        {"session process where criticality is unknown",
+         [](FakeProcessPlatform& p) {
+             p.Add(60, "services.exe").modulePath = "\\SystemRoot\\System32\\services.exe";
+             p.Find(60)->critical = Criticality::Unknown;
+         },
+         "SERVICES.EXE", "", "C:\\WINDOWS\\System32\\services.exe", {}},
+        {"Wine's: unknown, path from the kernel",
+         [](FakeProcessPlatform& p) {
+             p.windowsDirectory = "C:\\windows";
+             p.Add(61, "rpcss.exe", "C:\\windows\\system32\\rpcss.exe").critical =
+                 Criticality::Unknown;
+         },
+         "rpcss.exe", "", "C:\\windows\\system32\\rpcss.exe", {}},
+        {"a session process's name elsewhere is ordinary",
+         [](FakeProcessPlatform& p) {
+             p.Add(62, "svchost.exe").modulePath = "C:\\Tools\\svchost.exe";
+             p.Find(62)->critical = Criticality::Unknown;
+         },
+         "svchost.exe", "C:\\Tools\\svchost.exe", "", {62}},
+        {"where the system answers, its answer counts",
+         [](FakeProcessPlatform& p) {
+             p.Add(63, "svchost.exe").modulePath = "C:\\WINDOWS\\System32\\svchost.exe";
+         },
+         "svchost.exe", "C:\\WINDOWS\\System32\\svchost.exe", "", {63}},
+        {"second pass refused",
+         [](FakeProcessPlatform& p) {
+             p.Add(70, "other.exe").inSnapshot = false;
+             p.Find(70)->openRefused = true;
+             p.SetPerfInstances({{u"WINWORD", 70}});
+         },
+         "winword", "", "WINWORD", {}},
+        // The debug privilege comes with the performance data: the second pass may end what the
+        // first could not open, and then nothing is reported as running on.
+        {"second pass ends what the first could not open",
+         [](FakeProcessPlatform& p) {
+             p.Find(50)->needsDebugPrivilege = true;
+             p.SetPerfInstances({{u"a", 50}});
+         },
+         "a.exe", "a", "", {50}},
+        {"second pass ends one of two that the first could not open",
+         [](FakeProcessPlatform& p) {
+             p.Find(50)->needsDebugPrivilege = true;
+             p.Add(51, "a.exe").modulePath = "C:\\y\\a.exe";
+             p.Find(51)->openRefused = true;
+             p.SetPerfInstances({{u"a", 50}, {u"a", 51}});
+         },
+         "a.exe", "a", "C:\\y\\a.exe", {50}},
+        {"second pass spares a session process",
+         [](FakeProcessPlatform& p) {
+             p.Add(71, "lsass.exe").modulePath = "C:\\WINDOWS\\system32\\lsass.exe";
+             p.Find(71)->inSnapshot = false;
+             p.Find(71)->critical = Criticality::Unknown;
+             p.SetPerfInstances({{u"lsass", 71}});
+         },
+         "lsass", "", "lsass", {}},
+    };
+    for (const Case& c : cases) {
+        FakeProcessPlatform platform;
+        platform.Add(50, "a.exe").modulePath = "C:\\x\\a.exe";
+        c.script(platform);
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        std::string stillRunning = "stale";
+        EXPECT_EQ(access.EndProcessesByName(c.name, nullptr, &stillRunning), c.ended) << c.what;
+        EXPECT_EQ(stillRunning, c.stillRunning) << c.what;
+        EXPECT_EQ(platform.terminated, c.terminated) << c.what;
+        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+    }
+}
+
+TEST(SystemProcesses, SessionProcessPaths) {
+    struct Case {
+        std::string path;
+        std::string windowsDirectory;
+        bool spared;
+        unsigned codePage = 1252;
+    } cases[] = {
+        {"C:\\WINDOWS\\System32\\csrss.exe", "C:\\WINDOWS", true},
+        {"c:\\windows\\SYSTEM32\\Winlogon.EXE", "C:\\Windows", true},
+        {"C:\\WINDOWS\\System32\\smss.exe", "C:\\WINDOWS\\", true},
+        {"C:\\WINDOWS\\System32\\notepad.exe", "C:\\WINDOWS", false},
+        {"C:\\WINDOWS\\lsass.exe", "C:\\WINDOWS", false},
+        {"C:\\WINDOWS\\System32\\drivers\\lsass.exe", "C:\\WINDOWS", false},
+        {"D:\\WINDOWS\\System32\\lsass.exe", "C:\\WINDOWS", false},
+        {"C:\\WINDOWS\\System32\\lsass.exe ", "C:\\WINDOWS", false},
+        {"lsass.exe", "C:\\WINDOWS", false},
+        {"C:\\WINDOWS\\System32\\lsass.exe", "", false},
+        {"", "C:\\WINDOWS", false},
+        // A Windows folder named 表 (95 5C): its trail byte is no separator.
+        {"C:\\\x95\x5C\\System32\\wininit.exe", "C:\\\x95\x5C", true, 932},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsSystemSessionProcess(c.path, c.windowsDirectory, fake::LeadBytesOf(c.codePage)),
+                  c.spared)
+            << c.path;
+    }
 }
 
 TEST(FindAndEnd, EndedIdsHoldOnlySuccesses) {

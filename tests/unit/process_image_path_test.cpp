@@ -15,6 +15,7 @@ TEST(ImagePath, Rewriting) {
         std::string module;
         std::string windowsDirectory;
         std::string expected;
+        unsigned codePage = 1252;
     } cases[] = {
         {"\\??\\C:\\dir\\app.exe", "C:\\WINNT", "C:\\dir\\app.exe"},
         {"\\SystemRoot\\System32\\app.exe", "C:\\WINNT", "C:\\WINNT\\System32\\app.exe"},
@@ -36,11 +37,16 @@ TEST(ImagePath, Rewriting) {
         {"\\SystemRoot\\a.exe", "", "\\SystemRoot\\a.exe"},
         // 256 bytes without a NUL are taken whole.
         {std::string(252, 'p') + ".exe", "C:\\WINNT", std::string(252, 'p') + ".exe"},
+        // A Windows directory ending in 表 (95 5C) under 932 ends in no backslash; under 1252 the
+        // same bytes do.
+        {"\\SystemRoot\\a.exe", "C:\\\x95\x5C", "C:\\\x95\x5C\\a.exe", 932},
+        {"\\SystemRoot\\a.exe", "C:\\\x95\x5C", "C:\\\x95\x5C" "a.exe", 1252},
     };
     for (const Case& c : cases) {
         FakeProcessPlatform platform;
         platform.Add(0x80000010u, "app.exe").modulePath = c.module;
         platform.windowsDirectory = c.windowsDirectory;
+        platform.codePage = c.codePage;
         ProcessAccess access(platform);
         EXPECT_EQ(access.GetProcessImagePath(0x80000010u), c.expected) << c.module;
         EXPECT_EQ(platform.debugQueries, std::vector<std::uint32_t>{0x80000010u});

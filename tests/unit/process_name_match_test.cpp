@@ -4,15 +4,18 @@
 
 #include <string>
 
+#include "fakes/CodePages.h"
 #include "process/ProgramName.h"
 
 using norvanex::ProgramNameMatches;
+using norvanex::fake::LeadBytesOf;
 
 TEST(ProgramNameMatch, Table) {
     struct Case {
         std::string candidate;
         std::string name;
         bool matches;
+        unsigned codePage = 1252;
     } cases[] = {
         {"winword.exe", "winword.exe", true},
         {"WINWORD.EXE", "winword.exe", true},
@@ -41,9 +44,24 @@ TEST(ProgramNameMatch, Table) {
          "PROG\x7F"
          "1.EXE",
          false},
+        // Double-byte names: ア.exe never matches ヂ.exe (trail 0x41 / 0x61), and the trail byte 0x5C
+        // of 表 (932), 乗 (936) and 許 (950) is no backslash, so no file-name part ".exe" appears.
+        {"\x83\x61.exe", "\x83\x41.exe", false, 932},
+        {"\x83\x41.EXE", "\x83\x41.exe", true, 932},
+        {"\x95\x5C.exe", ".exe", false, 932},
+        {"C:\\\x95\x5C\\\x83\x41.exe", "\x83\x41.EXE", true, 932},
+        {"C:\\\x95\x5C.exe", "\x95\x5C.exe", true, 932},
+        {"\x81\x5C.exe", ".exe", false, 936},
+        {"\xB1\x5A.exe", "\xB1\x7A.exe", false, 936},
+        {"\x81\x41.exe", "\x81\x61.exe", false, 949},
+        {"\xB3\x5C.exe", ".exe", false, 950},
+        {"\xA5\x41.exe", "\xA5\x61.EXE", false, 950},
+        // The same bytes under 1252 are single-byte characters: a letter pair folds, 0x5C cuts.
+        {"\x83\x61.exe", "\x83\x41.exe", true},
+        {"\x95\x5C.exe", ".exe", true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ProgramNameMatches(c.candidate, c.name), c.matches)
-            << '"' << c.candidate << "\" vs \"" << c.name << '"';
+        EXPECT_EQ(ProgramNameMatches(c.candidate, c.name, LeadBytesOf(c.codePage)), c.matches)
+            << c.codePage << ": \"" << c.candidate << "\" vs \"" << c.name << '"';
     }
 }

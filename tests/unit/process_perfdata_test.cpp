@@ -346,6 +346,20 @@ TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
          [](FakeProcessPlatform& p) {
              p.counters = MultiSz({"230", "Process", "ID Process"});
          }},
+        // A block larger than the first buffer, of which the platform fills only the buffer but
+        // reports the whole size: read as the buffer holds it (cut, so malformed), never past it.
+        {"size reported beyond the buffer",
+         [](FakeProcessPlatform& p) {
+             PerfDataBlockBuilder big;
+             for (std::uint32_t id = 0; id < 200; ++id) big.Instance(std::u16string(300, u'x'), id);
+             const auto whole = big.Build();
+             p.perfDataQuery = [whole](std::uint8_t* data, std::uint32_t* size) {
+                 if (whole.size() <= *size) ADD_FAILURE() << "the block must not fit the buffer";
+                 std::copy_n(whole.begin(), *size, data);
+                 *size = static_cast<std::uint32_t>(whole.size());
+                 return std::int32_t{0};
+             };
+         }},
     };
     for (const Case& c : cases) {
         FakeProcessPlatform p;

@@ -6,6 +6,7 @@
 #include "driver/Driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -251,15 +252,25 @@ CASE(NoQuestionWhenNothingNamedRuns) {
 }
 
 CASE(OkBeforeTheStartTimerOpensNothing) {
-    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
     const std::string marker = CopyToScratch("marker.exe", "starter.exe");
-    Process norvanex = Run("winword.exe r:" + marker);
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit(3000).has_value());
-    Sleep(1500);
-    CHECK(MarkerLines().empty());
+    // The click must land inside the start timer's second, which a loaded machine may not give:
+    // a run whose click came too late says nothing and is tried again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+        DeleteFileA(MarkerFile().c_str());
+        const DWORD started = GetTickCount();
+        Process norvanex = Run("winword.exe r:" + marker);
+        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+        REQUIRE(main != nullptr);
+        Click(ChildById(main, kBitBtn1));
+        const bool inTime = GetTickCount() - started < 700;
+        CHECK(norvanex.WaitExit(3000).has_value());
+        Sleep(1500);
+        if (!inTime) continue;
+        CHECK(MarkerLines().empty());
+        return;
+    }
+    std::printf("OK was never pressed within the start timer's second; nothing shown\n");
 }
 
 CASE(DoubleClickKeepsTheWindow) {
@@ -480,4 +491,159 @@ CASE(LoadsOnlyKernelAndRuntimeBeforeEnding) {
             CHECK(exitedAlone);
         }
     }
+}
+
+CASE(FullPathEndsOnlyThatFile) {
+    LeaveNoVictims cleanup;
+    const std::string folderA = ScratchFolder() + "\\a", folderB = ScratchFolder() + "\\b";
+    CreateDirectoryA(folderA.c_str(), nullptr);
+    CreateDirectoryA(folderB.c_str(), nullptr);
+    const std::string inA = folderA + "\\winword.exe", inB = folderB + "\\winword.exe";
+    REQUIRE(CopyFileA(BesideMe("victim.exe").c_str(), inA.c_str(), FALSE));
+    REQUIRE(CopyFileA(BesideMe("victim.exe").c_str(), inB.c_str(), FALSE));
+    const std::vector<DWORD> pidsA = StartWindowless(inA, 2);
+    REQUIRE_EQ(pidsA.size(), 2u);
+    std::vector<DWORD> pidsB = StartWindowless(inB, 1, 2);
+    REQUIRE_EQ(pidsB.size(), 3u);
+    for (DWORD pid : pidsA) pidsB.erase(std::remove(pidsB.begin(), pidsB.end(), pid), pidsB.end());
+
+    // A folder that holds no running copy: nothing ended, no window.
+    Process none = Run(ScratchFolder() + "\\c\\winword.exe");
+    CHECK(none.WaitExit().has_value());
+    CHECK_EQ(ProcessesNamed("winword.exe").size(), 3u);
+
+    std::string upper = inA;
+    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+    Process norvanex = Run(upper);
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    CHECK(ProcessesNamed("winword.exe") == pidsB);
+    HWND list = ChildById(main, kListView1);
+    REQUIRE_EQ(LvCount(list), 1);
+    check::Log("listed as " + LvText(list, 0));
+    CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), inA.c_str()), 0);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+}
+
+CASE(SessionProcessRunsOnAndShowsGreyed) {
+    const std::vector<DWORD> services = ProcessesNamed("services.exe");
+    REQUIRE(!services.empty());
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    struct Language { const char* locale; const char* hint; const char* shot; } languages[] = {
+        {"en_US.UTF-8", "Greyed programs could not be ended and are still running", "result-runs-on-en"},
+        {"de_DE.UTF-8", "Grau dargestellte Programme konnten nicht beendet werden und laufen noch",
+         "result-runs-on-de"},
+    };
+    for (const Language& language : languages) {
+        LeaveNoVictims cleanup;
+        StartVictims(word, 1);
+        Process norvanex = Run("services.exe winword.exe", language.locale);
+        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+        REQUIRE(main != nullptr);
+        CHECK(ProcessesNamed("services.exe") == services);
+        CHECK(ProcessesNamed("winword.exe").empty());
+        HWND list = ChildById(main, kListView1);
+        REQUIRE_EQ(LvCount(list), 2);
+        CHECK_EQ(LvText(list, 0), word);  // what was ended comes first
+        const std::string runsOn = LvText(list, 1);
+        check::Log("runs on: " + runsOn);
+        CHECK_EQ(lstrcmpiA(runsOn.c_str(), "C:\\windows\\system32\\services.exe"), 0);
+        CHECK_EQ(Hint(list).value_or("(no hint)"), std::string(language.hint));
+        // The ended entry is written in the window text colour, the one that runs on in grey.
+        for (int item : {0, 1}) {
+            const std::optional<RECT> label = LvItemRect(list, item, LVIR_LABEL);
+            REQUIRE(label.has_value());
+            POINT corners[2] = {{label->left, label->top}, {label->right, label->bottom}};
+            MapWindowPoints(list, nullptr, corners, 2);
+            const Image shot = Capture({corners[0].x, corners[0].y, corners[1].x, corners[1].y});
+            auto rgb = [](COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
+            int grey = 0, plain = 0;
+            for (int y = 0; y < shot.height; ++y) {
+                for (int x = 0; x < shot.width; ++x) {
+                    const std::uint32_t pixel = shot.Pixel(x, y);
+                    grey += pixel == static_cast<std::uint32_t>(rgb(GetSysColor(COLOR_GRAYTEXT)));
+                    plain += pixel == static_cast<std::uint32_t>(rgb(GetSysColor(COLOR_WINDOWTEXT)));
+                }
+            }
+            check::Log("entry " + std::to_string(item) + ": " + std::to_string(grey) + " grey, " +
+                       std::to_string(plain) + " plain text pixels");
+            CHECK(item == 0 ? (plain > 20 && grey == 0) : (grey > 20 && plain == 0));
+        }
+        Screenshot(language.shot, main);
+        Click(ChildById(main, kBitBtn1));
+        CHECK(norvanex.WaitExit().has_value());
+    }
+}
+
+CASE(NoQuestionForItself) {
+    Process norvanex = Run("~ask~ Norvanex.exe");
+    WaitUntil([&] { return !norvanex.Running() || FindDialog(norvanex.pid(), "Bestätigung") != nullptr; });
+    CHECK(FindDialog(norvanex.pid(), "Bestätigung") == nullptr);
+    CHECK(norvanex.WaitExit().has_value());
+}
+
+// Code page 932: ア (83 41) and ヂ (83 61) differ only in a trail byte that looks like A and a, and
+// the trail byte of 表 (95 5C) looks like a backslash.
+CASE(JapaneseNamesEndExactlyTheirPrograms) {
+    // LOCPATH is a list split at colons, so the folder is named by its real path, not through
+    // dosdevices/c:.
+    std::string locales;
+    RunHost("d='" + UnixPath(ScratchFolder()) + "/locales' && mkdir -p \"$d\" && readlink -f \"$d\" | tr -d '\\n'",
+            &locales);
+    RunHost("localedef -i ja_JP -f UTF-8 '" + locales + "/ja_JP.UTF-8'");
+    REQUIRE(RunHost("test -d '" + locales + "/ja_JP.UTF-8'") == std::optional<int>(0));
+    StartOptions japanese;
+    japanese.lcAll = "ja_JP.UTF-8";
+    japanese.env = {{"LOCPATH", locales}};
+    japanese.idleMs = 0;
+
+    struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {
+        {L"\u30A2.exe", "\x83\x41.exe"},  // ア
+        {L"\u30C2.exe", "\x83\x61.exe"},  // ヂ
+        {L"\u8868.exe", "\x95\x5C.exe"},  // 表
+    };
+    std::vector<Process> running;
+    const std::string victim = BesideMe("victim.exe");
+    const std::string folder = ScratchFolder();
+    const std::wstring scratch(folder.begin(), folder.end());  // ASCII
+    for (const Victim& v : victims) {
+        const std::wstring path = scratch + L"\\" + v.wide;
+        REQUIRE(CopyFileW(std::wstring(victim.begin(), victim.end()).c_str(), path.c_str(), FALSE));
+        running.push_back(Start(ScratchFolder() + "\\" + v.cp932, japanese));
+        REQUIRE_EQ(running.back().error(), "");
+    }
+    Sleep(500);
+    for (const Process& p : running) REQUIRE(p.Running());
+
+    // ".exe" is no file-name part of 表.exe: nothing is ended, no window.
+    StartOptions run = japanese;
+    run.idleMs = 5000;
+    run.args = ".exe";
+    Process dotExe = Start(NorvanexExe(), run);
+    CHECK(dotExe.WaitExit().has_value());
+    CHECK(running[2].Running());
+
+    // ア.exe ends ア and leaves ヂ running.
+    run.args = victims[0].cp932;
+    Process norvanex = Start(NorvanexExe(), run);
+    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    CHECK(running[0].WaitExit(3000).has_value());
+    CHECK(running[1].Running());
+    CHECK(running[2].Running());
+    CHECK_EQ(LvCount(ChildById(main, kListView1)), 1);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+
+    // Each of the others by its own name.
+    run.args = std::string(victims[1].cp932) + " " + victims[2].cp932;
+    Process rest = Start(NorvanexExe(), run);
+    main = rest.WaitWindow(kTimeout, kResultCaption);
+    REQUIRE(main != nullptr);
+    CHECK(running[1].WaitExit(3000).has_value());
+    CHECK(running[2].WaitExit(3000).has_value());
+    CHECK_EQ(LvCount(ChildById(main, kListView1)), 2);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(rest.WaitExit().has_value());
 }

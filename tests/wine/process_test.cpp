@@ -4,7 +4,9 @@
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -171,6 +173,49 @@ CASE(PlatformOnTheNtLine) {
     CHECK_EQ(Processes().TerminateProcessById(pids.front()), 0);
     CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
     CHECK_EQ(Processes().TerminateProcessById(0xFFFFFFF0u), -2);
+}
+
+// The module list pointer inside the debug buffer comes from the query of another process; an
+// answer that points where nothing can be read gives no path and no fault.
+CASE(ModuleListReadNeverFaults) {
+    const DWORD page = 4096;
+    auto* base = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
+    REQUIRE(base != nullptr);
+    REQUIRE(VirtualAlloc(base, page, MEM_COMMIT, PAGE_READWRITE) != nullptr);
+    std::uint8_t* const debugInfo = base;                 // the first 64 bytes
+    std::uint8_t* const unreadable = base + page;         // reserved, never committed
+    auto putModules = [&](const void* modules) { std::memcpy(debugInfo + 48, &modules, sizeof modules); };
+    auto putRecord = [](std::uint8_t* at, std::uint32_t count, const char* path) {
+        std::memcpy(at, &count, sizeof count);
+        std::strcpy(reinterpret_cast<char*>(at + 32), path);
+    };
+    struct Case {
+        const char* what;
+        std::uint8_t* modules;
+        std::uint32_t count;
+        bool read;
+    } cases[] = {
+        {"a module list", base + 256, 1, true},
+        {"no module record", base + 256, 0, false},
+        {"no module list", nullptr, 0, false},
+        {"a pointer into memory that cannot be read", unreadable + 16, 0, false},
+        {"a pointer below any memory", reinterpret_cast<std::uint8_t*>(0x10), 0, false},
+        {"a pointer at the end of the address space", reinterpret_cast<std::uint8_t*>(0xFFFFFFF0u), 0, false},
+    };
+    norvanex::ProcessPlatform& platform = norvanex::SystemProcessPlatform();
+    const auto buffer = static_cast<norvanex::DebugBuffer>(reinterpret_cast<std::uintptr_t>(debugInfo));
+    for (const Case& c : cases) {
+        std::memset(base + 64, 0, page - 64);
+        putModules(c.modules);
+        if (c.modules >= base + 64 && c.modules < base + page - 64) {
+            putRecord(c.modules, c.count, "C:\\x.exe");
+        }
+        std::array<char, 256> path{};
+        CHECK_EQ(platform.ReadFirstModulePath(buffer, path), c.read);
+        if (c.read) CHECK_EQ(std::string(path.data()), "C:\\x.exe");
+        if (!c.read) check::Log(std::string(c.what) + ": no path");
+    }
+    VirtualFree(base, 0, MEM_RELEASE);
 }
 
 // Windows 98 mode is given per program (HKCU\Software\Wine\AppDefaults\NAME\Version), so a copy of

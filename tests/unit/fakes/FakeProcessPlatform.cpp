@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fakes/CodePages.h"
+
 namespace norvanex::fake {
 namespace {
 
@@ -118,6 +120,8 @@ void FakeProcessPlatform::FillEntry(const FakeProcess& process, ProcessEntry32& 
     std::memcpy(entry.exeFile.data(), process.exeFile.data(),
                 std::min(process.exeFile.size(), entry.exeFile.size()));
 }
+
+LeadByteFn FakeProcessPlatform::LeadBytes() { return LeadBytesOf(codePage); }
 
 bool FakeProcessPlatform::GetVersionExA(OsVersionInfo& info) {
     if (info.size != 148) Misuse("OSVERSIONINFOA size not 148");
@@ -283,6 +287,7 @@ bool FakeProcessPlatform::AdjustTokenPrivileges(OsHandle token, bool disableAll,
     }
     ++adjustCalls;
     lastError_ = adjustLastError;
+    debugPrivilege_ = debugPrivilege_ || adjustLastError == 0;
     return true;  // also when not all were assigned, as Windows does
 }
 
@@ -294,7 +299,10 @@ OsHandle FakeProcessPlatform::OpenProcess(std::uint32_t access, bool inheritHand
                                           std::uint32_t processId) {
     opens.push_back({access, inheritHandle, processId});
     const FakeProcess* p = Find(processId);
-    if (!p || p->openRefused || (access & p->deniedAccess) != 0) return OsHandle{};
+    if (!p || p->openRefused || (access & p->deniedAccess) != 0 ||
+        (p->needsDebugPrivilege && !debugPrivilege_)) {
+        return OsHandle{};
+    }
     HandleState state;
     state.kind = HandleKind::Process;
     state.processId = processId;

@@ -23,6 +23,7 @@ struct FakeProcess {
     std::string fullImageName;  // QueryFullProcessImageNameA's answer; empty: the call fails
     bool inSnapshot = true;
     bool openRefused = false;        // every OpenProcess fails
+    bool needsDebugPrivilege = false;  // OpenProcess fails until SeDebugPrivilege is enabled
     std::uint32_t deniedAccess = 0;  // OpenProcess fails when asked for any of these rights
     bool terminateRefused = false;
     Criticality critical = Criticality::NotCritical;
@@ -42,6 +43,7 @@ public:
     FakeProcessPlatform();
 
     // ---- Script ----
+    unsigned codePage = 1252;  // the ANSI code page whose lead bytes LeadBytes answers
     std::uint32_t platformId = 2;
     bool versionFails = false;
     bool kernel32Missing = false;
@@ -96,6 +98,7 @@ public:
     std::vector<std::uint32_t> RunningIds() const;
 
     // ---- ProcessPlatform ----
+    LeadByteFn LeadBytes() override;
     bool GetVersionExA(OsVersionInfo& info) override;
     ModuleHandle GetModuleHandleA(const char* moduleName) override;
     ModuleHandle LoadLibraryA(const char* moduleName) override;
@@ -154,6 +157,7 @@ private:
     std::set<std::uintptr_t> keys_;
     std::map<std::uintptr_t, std::uint32_t> debugBuffers_;  // buffer -> queried process id
     std::uint32_t lastError_ = 0;
+    bool debugPrivilege_ = false;
 };
 
 // Builds a PERF_DATA_BLOCK with one object: a header, the counter definitions, then per instance a

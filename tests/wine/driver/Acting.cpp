@@ -153,6 +153,8 @@ bool MouseClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 
 
 bool MouseDoubleClick(POINT screen, HWND expect) { return MouseClicks(screen, expect, 2); }
 
+bool MouseMove(POINT screen, HWND expect) { return MouseClicks(screen, expect, 0); }
+
 std::optional<POINT> LvItemOnScreen(HWND lv, int item, int part) {
   const auto rect = LvItemRect(lv, item, part);
   if (!rect) return std::nullopt;
@@ -210,6 +212,15 @@ bool MouseDrag(POINT from, POINT to, HWND expect) {
     SendInput(1, &input, sizeof input);
     Sleep(20);
   };
+  // The drag has begun once the source's window holds the mouse (the list view's own capture while
+  // it waits for the threshold, then its parent's). A loaded machine handles the input later than
+  // it arrives, so the button-up must not overtake the start.
+  const DWORD thread = expect ? GetWindowThreadProcessId(expect, nullptr) : 0;
+  auto captured = [thread] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return thread == 0 || (GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr);
+  };
   SetCursorPos(from.x, from.y);
   send(MouseInput(MOUSEEVENTF_MOVE, from));
   send(MouseInput(MOUSEEVENTF_LEFTDOWN, from));
@@ -218,7 +229,9 @@ bool MouseDrag(POINT from, POINT to, HWND expect) {
   for (int i = 1; i <= kSteps; ++i) {
     const POINT at{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps};
     send(MouseInput(MOUSEEVENTF_MOVE, at));
+    if (i == 2) WaitUntil(captured, 3000);
   }
+  Sleep(100);
   send(MouseInput(MOUSEEVENTF_LEFTUP, to));
   return true;
 }

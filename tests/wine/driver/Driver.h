@@ -157,6 +157,9 @@ int CheckState(HWND button);  // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_IN
 // the ANSI code page. Nothing when no tool covers the control.
 std::optional<std::string> Hint(HWND control);
 
+// The text of the tooltip that pid shows now (a visible tooltips_class32 window), or nothing.
+std::optional<std::string> ShownTip(DWORD pid);
+
 // ---- List views (structures placed inside the list view's process) -----------------------------
 
 struct LvItem {
@@ -207,6 +210,8 @@ bool BringToFront(HWND top);
 // as a window or any of its descendants) after bringing expect's top-level to the front.
 bool MouseClick(POINT screen, HWND expect = nullptr);
 bool MouseDoubleClick(POINT screen, HWND expect = nullptr);
+// Real mouse movement to a screen point, no button (as MouseClick checks the point).
+bool MouseMove(POINT screen, HWND expect = nullptr);
 POINT CenterOnScreen(HWND hwnd);
 // Real double-click on the middle of an item's label, or on list space that holds no item.
 bool DoubleClickLvItem(HWND lv, int item);

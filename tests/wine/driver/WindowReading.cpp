@@ -241,6 +241,13 @@ std::optional<std::string> Hint(HWND control) {
   return std::nullopt;
 }
 
+std::optional<std::string> ShownTip(DWORD pid) {
+  for (HWND tip : TopWindows(pid, true)) {
+    if (lstrcmpiA(ClassOf(tip).c_str(), TOOLTIPS_CLASSA) == 0) return Text(tip);
+  }
+  return std::nullopt;
+}
+
 // ---- List views ----
 
 int LvCount(HWND lv) { return static_cast<int>(Send(lv, LVM_GETITEMCOUNT, 0, 0)); }
