@@ -103,16 +103,7 @@ std::string WindowsFolder() {
     return folder;
 }
 
-std::vector<std::string> MarkerLines() {
-    std::ifstream in(MarkerFile(), std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
+std::vector<std::string> MarkerLines() { return FileLines(MarkerFile()); }
 
 }  // namespace
 

@@ -26,16 +26,7 @@ void StartVictims(const std::string& path, int count) { REQUIRE(!StartWindowless
 std::string MarkerFile() { return ScratchFolder() + "\\marker.log"; }
 
 // The marker lines written so far: "<tick>\t<pid>\t<command line>".
-std::vector<std::string> MarkerLines() {
-    std::ifstream in(MarkerFile(), std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
+std::vector<std::string> MarkerLines() { return FileLines(MarkerFile()); }
 
 DWORD TickOf(const std::string& markerLine) { return std::stoul(markerLine.substr(0, markerLine.find('\t'))); }
 

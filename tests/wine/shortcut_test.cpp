@@ -148,15 +148,6 @@ std::string Joined(const std::vector<std::string>& texts) {
     return joined;
 }
 
-std::vector<std::string> MarkerLines(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
 // Opens a shortcut as Explorer does, answers the question when `ask`, and checks the kill run:
 // the victims end, the result window lists them, the program to start starts once.
 void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vector<std::string>& victims,
@@ -181,9 +172,9 @@ void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vecto
     }
     CHECK_EQ(Joined(LvTexts(ChildById(result, kListView1))), Joined(victims));
     // The program to start, once (1 s after the walk); none without one.
-    WaitUntil([&] { return !MarkerLines(marker).empty(); }, 5000);
+    WaitUntil([&] { return !FileLines(marker).empty(); }, 5000);
     Sleep(500);
-    const std::vector<std::string> lines = MarkerLines(marker);
+    const std::vector<std::string> lines = FileLines(marker);
     CHECK_EQ(lines.size(), helper.empty() ? 0u : 1u);
     if (!lines.empty()) CHECK(lines[0].find(helper) != std::string::npos);
     Click(ChildById(result, kBitBtn1));

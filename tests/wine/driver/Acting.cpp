@@ -79,6 +79,23 @@ bool SetText(HWND hwnd, const std::string& text) {
          result != 0;
 }
 
+namespace {
+
+// What WM_DROPFILES carries: the DROPFILES header, then the ANSI names, each ended by a NUL, and
+// one NUL more.
+std::string DropBlock(POINT client, const std::vector<std::string>& files) {
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.pt = client;
+  header.fNC = FALSE;
+  header.fWide = FALSE;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::string& file : files) block += file + '\0';
+  return block + '\0';
+}
+
+}  // namespace
+
 HWND FileNameField(HWND dialog) {
   for (HWND child : Children(dialog)) {
     if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
@@ -88,18 +105,9 @@ HWND FileNameField(HWND dialog) {
 
 bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
   HWND top = GetAncestor(target, GA_ROOT);
-  std::string names;
-  for (const std::string& file : files) names += file + '\0';
-  names += '\0';
-  DROPFILES header{};
-  header.pFiles = sizeof header;
-  header.pt = client;
-  header.fNC = FALSE;
-  header.fWide = FALSE;
-  RemoteMemory memory(top, sizeof header + names.size());
-  if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
-    return false;
-  }
+  const std::string block = DropBlock(client, files);
+  RemoteMemory memory(top, block.size());
+  if (!memory || !memory.Write(0, block.data(), block.size())) return false;
   // Nobody here knows when the target is done with the block: it stays in the target's process.
   void* drop = memory.At();
   memory.Release();
@@ -238,20 +246,11 @@ bool MouseDrag(POINT from, POINT to, HWND expect) {
 
 bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
   HWND top = GetAncestor(target, GA_ROOT);
-  std::string names;
-  for (const std::string& file : files) names += file + '\0';
-  names += '\0';
-  DROPFILES header{};
-  header.pFiles = sizeof header;
-  header.pt = client;
-  header.fNC = FALSE;
-  header.fWide = FALSE;
   // The window has handled the drop when the send returns; only then is the block released here.
   // The receiver's DragFinish cannot free it: it is no global memory block of that process.
-  RemoteMemory memory(top, sizeof header + names.size());
-  if (!memory || !memory.Write(0, &header, sizeof header) || !memory.Write(sizeof header, names.data(), names.size())) {
-    return false;
-  }
+  const std::string block = DropBlock(client, files);
+  RemoteMemory memory(top, block.size());
+  if (!memory || !memory.Write(0, block.data(), block.size())) return false;
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(memory.At()), 0, SMTO_ABORTIFHUNG, kTimeout,
                              &result) != 0;

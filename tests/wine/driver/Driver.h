@@ -27,6 +27,9 @@ std::string NorvanexExe();                      // BesideMe("Norvanex.exe")
 std::string ScreenshotFolder();                 // <build>\screenshots (created on demand)
 std::string ScratchFolder();  // an empty folder of this test program inside the prefix's TEMP
 std::string UnixPath(const std::string& windowsPath);  // through Wine's own mapping
+// The non-empty lines of a text file (a helper program's record), without their CR; none when the
+// file is missing.
+std::vector<std::string> FileLines(const std::string& path);
 
 // Quotes one argument by the rules CommandLineToArgvW and the C runtime read it back with.
 std::string QuoteArg(const std::string& arg);

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace driver {
 namespace {
@@ -166,6 +167,17 @@ std::string ScratchFolder() {
     CreateDirectoryA(folder.c_str(), nullptr);
   }
   return folder;
+}
+
+std::vector<std::string> FileLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
 }
 
 std::string UnixPath(const std::string& windowsPath) {
