@@ -271,7 +271,7 @@ void TMainForm::FormCreate() {
     ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
 
     // 2 to 4. Help file, version, caption.
-    App().helpFile = HelpFilePath(ParamStr(0));
+    App().helpFile = HelpFilePath(ParamStr(0), SystemLeadByte);
     versionText_ = MajorMinor(GetVersionText());
     std::string caption = App().title;
     if (!versionText_.empty()) caption += ' ' + versionText_;

@@ -18,9 +18,8 @@ std::string MajorMinor(const std::string& version) {
     return text;
 }
 
-std::string HelpFilePath(const std::string& exePath) {
-    const size_t slash = exePath.find_last_of("\\:");
-    std::string folder = slash == std::string::npos ? std::string() : exePath.substr(0, slash + 1);
+std::string HelpFilePath(const std::string& exePath, LeadByteFn isLeadByte) {
+    std::string folder = exePath.substr(0, NamePartStart(exePath, "\\:", isLeadByte));
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     return folder + "Norvanex.hlp";
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/AnsiText.h"
+
 namespace norvanex {
 
 // "4.3.0.0" from the fixed file information's file version (most and least significant words).
@@ -13,8 +15,9 @@ std::string FormatFileVersion(uint32_t versionMS, uint32_t versionLS);
 // fewer points loses what it has and no more ("4.3" gives "4", "4" stays "4").
 std::string MajorMinor(const std::string& version);
 
-// The help file beside the executable: its folder, a backslash, "Norvanex.hlp".
-std::string HelpFilePath(const std::string& exePath);
+// The help file beside the executable: its folder, a backslash, "Norvanex.hlp". The folder ends at
+// the last "\" or ":" that is a character of its own, never the trail byte of a double-byte one.
+std::string HelpFilePath(const std::string& exePath, LeadByteFn isLeadByte);
 
 // What the shell is asked for a path's icon: a drive letter, with or without its colon, is
 // looked up as the root of that drive ("C" and "C:" give "C:\").

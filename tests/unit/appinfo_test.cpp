@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/AppInfo.h"
+#include "fakes/CodePages.h"
 
 using namespace norvanex;
 
@@ -19,13 +20,20 @@ TEST(AppInfo, CaptionVersionNeverLoops) {
 }
 
 TEST(AppInfo, HelpFileBesideTheExecutable) {
-    struct Case { const char* exe; const char* expected; } cases[] = {
+    struct Case { const char* exe; const char* expected; unsigned codePage = 1252; } cases[] = {
         {"C:\\Tools\\Norvanex.exe", "C:\\Tools\\Norvanex.hlp"},
         {"C:\\Norvanex.exe", "C:\\Norvanex.hlp"},
         {"\\\\server\\share\\n.exe", "\\\\server\\share\\Norvanex.hlp"},
         {"C:n.exe", "C:\\Norvanex.hlp"},
+        // Japanese: the trail byte 0x5C of 0x95 0x5C (a kanji) in the file name is no backslash.
+        {"C:\\Tools\\\x95\x5C.exe", "C:\\Tools\\Norvanex.hlp", 932},
+        {"C:\\\x95\x5C\\n.exe", "C:\\\x95\x5C\\Norvanex.hlp", 932},
+        // The same bytes in code page 1252 are two characters, the second a backslash.
+        {"C:\\Tools\\\x95\x5C.exe", "C:\\Tools\\\x95\\Norvanex.hlp"},
     };
-    for (const auto& c : cases) EXPECT_EQ(HelpFilePath(c.exe), c.expected) << c.exe;
+    for (const auto& c : cases) {
+        EXPECT_EQ(HelpFilePath(c.exe, fake::LeadBytesOf(c.codePage)), c.expected) << c.exe << " in " << c.codePage;
+    }
 }
 
 TEST(AppInfo, DriveLettersLookUpTheirRoot) {
