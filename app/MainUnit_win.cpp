@@ -229,18 +229,10 @@ void TMainForm::EnableControl(MainControl id, bool enabled) { EnableWindow(Contr
 // Labels size themselves to their text, as far as the window's right edge.
 void TMainForm::FitLabel(MainControl id) {
     HWND label = Control(id);
-    char text[512];
-    const int length = GetWindowTextA(label, text, sizeof text);
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    RECT extent{0, 0, 0, 0};
-    const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-    DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | prefix);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    const SIZE extent = LabelTextExtent(label);
     const ControlDesign& d = DesignOf(id);
     const int room = Scale(kClientWidth - 8 - d.left);
-    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.right, room), extent.bottom,
+    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.cx, room), extent.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

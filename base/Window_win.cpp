@@ -1,6 +1,8 @@
 // The program's message loop and what its windows share.
 #include "base/Window_win.h"
 
+#include <string>
+
 namespace norvanex {
 
 int ScreenDpi() {
@@ -8,6 +10,20 @@ int ScreenDpi() {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi;
+}
+
+SIZE LabelTextExtent(HWND label) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(label)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(label, text.data(), static_cast<int>(text.size()))));
+    if (text.empty()) text = " ";
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT extent{0, 0, 0, 0};
+    const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE | prefix);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return SIZE{extent.right, extent.bottom};
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,

@@ -104,6 +104,11 @@ using ImageList = Owned<HIMAGELIST, ImageListDeleter>;
 // The screen's pixels per inch, as every design position is scaled to.
 int ScreenDpi();
 
+// The size a label's text takes on one line in the label's own font, an accelerator ampersand
+// left out unless the label shows it (SS_NOPREFIX). An empty label measures as one blank, so it
+// keeps its line's height.
+SIZE LabelTextExtent(HWND label);
+
 // Registers a window class of the program: arrow cursor, the given background colour.
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
                          HICON icon = nullptr, HICON smallIcon = nullptr);

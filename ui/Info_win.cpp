@@ -159,18 +159,11 @@ void TInfos::FitLabel(InfoControl id) {
     const InfoDesign& d = DesignOf(id);
     if (d.kind != InfoKind::Label && d.kind != InfoKind::Link) return;
     HWND label = Control(id);
-    char text[512];
-    const int length = GetWindowTextA(label, text, sizeof text);
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    RECT extent{0, 0, 0, 0};
-    DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    const SIZE extent = LabelTextExtent(label);
     const int right = Scale(kInfoClientWidth - kInfoRightMargin);
     int left = Scale(d.left);
-    if (d.kind == InfoKind::Link && left + extent.right > right) left = std::max(0, right - static_cast<int>(extent.right));
-    SetWindowPos(label, nullptr, left, Scale(d.top), std::min<int>(extent.right, right - left), extent.bottom,
+    if (d.kind == InfoKind::Link && left + extent.cx > right) left = std::max(0, right - static_cast<int>(extent.cx));
+    SetWindowPos(label, nullptr, left, Scale(d.top), std::min<int>(extent.cx, right - left), extent.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -239,16 +239,9 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
 
 void TTaskSelect::FitLabel1() {
     HWND label = Control(kLabel1);
-    char text[128];
-    const int length = GetWindowTextA(label, text, sizeof text);
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    RECT extent{0, 0, 0, 0};
-    DrawTextA(dc, length > 0 ? text : " ", length > 0 ? length : 1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    const SIZE extent = LabelTextExtent(label);
     const int room = Scale(kClientWidth - 8 - DesignOf(kLabel1).left);
-    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.right, room), extent.bottom,
+    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.cx, room), extent.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(label, nullptr, TRUE);
 }
