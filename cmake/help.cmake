@@ -14,6 +14,10 @@ ExternalProject_Add(helpc_host
   BUILD_BYPRODUCTS ${NORVANEX_HELPC}
   INSTALL_COMMAND "")
 
+# The help file's title, which the viewer shows in its caption: the program's name and version as
+# the main window's caption reads them (major and minor).
+set(NORVANEX_HELP_TITLE "Norvanex ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
+
 # English first: its index is the topic the file opens at when none is asked for.
 set(_help_en ${CMAKE_SOURCE_DIR}/resources/help/en.txt)
 set(_help_de ${CMAKE_SOURCE_DIR}/resources/help/de.txt)
@@ -21,9 +25,9 @@ set(_help_out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 add_custom_command(
   OUTPUT ${_help_out}/Norvanex.hlp ${_help_out}/Norvanex.html ${_help_out}/Norvanex_de.html
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_help_out}
-  COMMAND ${NORVANEX_HELPC} ${_help_out}/Norvanex.hlp Norvanex
+  COMMAND ${NORVANEX_HELPC} ${_help_out}/Norvanex.hlp "${NORVANEX_HELP_TITLE}"
           ${_help_en} ${_help_out}/Norvanex.html ${_help_de} ${_help_out}/Norvanex_de.html
-  DEPENDS helpc_host ${NORVANEX_HELPC} ${_help_en} ${_help_de}
+  DEPENDS helpc_host ${NORVANEX_HELPC} ${_help_en} ${_help_de} ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h
   COMMENT "Compiling the help files"
   VERBATIM)
 add_custom_target(norvanex_help ALL
