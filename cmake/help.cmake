@@ -14,10 +14,6 @@ ExternalProject_Add(helpc_host
   BUILD_BYPRODUCTS ${NORVANEX_HELPC}
   INSTALL_COMMAND "")
 
-# The help file's title, which the viewer shows in its caption: the program's name and version as
-# the main window's caption reads them (major and minor).
-set(NORVANEX_HELP_TITLE "Norvanex ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
-
 # English first: its index is the topic the file opens at when none is asked for.
 set(_help_en ${CMAKE_SOURCE_DIR}/resources/help/en.txt)
 set(_help_de ${CMAKE_SOURCE_DIR}/resources/help/de.txt)

@@ -6,14 +6,14 @@
   release.py scan ZIP TEXT...                  exit 1 when a file in ZIP holds one of the TEXTs (a
                                                folder of the build machine), in any of its spellings
 
-Every entry carries the same date and time: SOURCE_DATE_EPOCH when it is set, else the time of the
-last commit of this source tree, else 2026-01-01. Entries are plain MS-DOS files with no Unix
-owner, mode or extra time field, so nothing of the build machine's file system goes in.
+Every entry carries the same date and time: SOURCE_DATE_EPOCH when it is set, else 2026-01-01
+00:00. (Not the last commit's time: a commit changes no input of the build, so an incremental build
+would keep a zip with the time of an older one.) Entries are plain MS-DOS files with no Unix owner,
+mode or extra time field, so nothing of the build machine's file system goes in.
 """
 import datetime
 import hashlib
 import os
-import subprocess
 import sys
 import zipfile
 
@@ -21,15 +21,8 @@ FALLBACK_EPOCH = 1767225600  # 2026-01-01 00:00:00 UTC
 
 
 def entry_time():
-    epoch = os.environ.get("SOURCE_DATE_EPOCH")
-    if not epoch:
-        here = os.path.dirname(os.path.abspath(__file__))
-        try:
-            epoch = subprocess.run(["git", "-C", here, "log", "-1", "--format=%ct"], capture_output=True,
-                                   text=True, check=True).stdout.strip()
-        except (OSError, subprocess.CalledProcessError):
-            epoch = ""
-    moment = datetime.datetime.fromtimestamp(int(epoch or FALLBACK_EPOCH), datetime.timezone.utc)
+    epoch = int(os.environ.get("SOURCE_DATE_EPOCH") or FALLBACK_EPOCH)
+    moment = datetime.datetime.fromtimestamp(epoch, datetime.timezone.utc)
     # The zip format keeps local time in two-second steps and nothing before 1980.
     moment = max(moment, datetime.datetime(1980, 1, 1, tzinfo=datetime.timezone.utc))
     return (moment.year, moment.month, moment.day, moment.hour, moment.minute, moment.second // 2 * 2)

@@ -114,12 +114,17 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     RunHost("rm -rf " + QuoteArg(UnixPath(kInstalled)));
     REQUIRE(CreateDirectoryA(kInstalled, nullptr));
     std::string output;
-    REQUIRE_EQ(RunHost("/usr/bin/python3 -m zipfile -e " + QuoteArg(UnixPath(zip)) + " " + QuoteArg(UnixPath(kInstalled)),
-                       &output).value_or(-1), 0);
+    const int unpacked = RunHost("/usr/bin/python3 -m zipfile -e " + QuoteArg(UnixPath(zip)) + " " +
+                                 QuoteArg(UnixPath(kInstalled)), &output).value_or(-1);
+    if (unpacked != 0) check::Log(output);
+    REQUIRE_EQ(unpacked, 0);
     const std::string installed = std::string(kInstalled) + "\\Norvanex.exe";
     CHECK_EQ(FilesIn(kInstalled), (std::vector<std::string>{"LICENSE.txt", "Norvanex.exe", "Norvanex.hlp", "Norvanex.html",
                                                           "Norvanex_de.html", "README.txt"}));
     CHECK_EQ(FileVersion(installed), version);
+    // The help file's title names the version as the window caption does.
+    const std::string caption = "Norvanex " + version.substr(0, version.find('.', version.find('.') + 1));
+    CHECK(FileBytes(std::string(kInstalled) + "\\Norvanex.hlp").find(caption + '\0') != std::string::npos);
     // README.txt for Notepad: CRLF line ends only, plain ASCII.
     const std::string readme = FileBytes(std::string(kInstalled) + "\\README.txt");
     CHECK(readme.find("\r\n") != std::string::npos);
@@ -132,15 +137,16 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     CHECK_EQ(high, 0u);
 
     // Programs of the user: two to end, one to start afterwards (it records its start).
+    const std::vector<ProcessEntry> before = AllProcesses();
     CreateDirectoryA(kTools, nullptr);
     const std::string word = std::string(kTools) + "\\winword.exe", excel = std::string(kTools) + "\\excel.exe";
     const std::string backup = std::string(kTools) + "\\backup.exe";
     REQUIRE(CopyFileA(BesideMe("victim.exe").c_str(), word.c_str(), FALSE));
     REQUIRE(CopyFileA(BesideMe("victim.exe").c_str(), excel.c_str(), FALSE));
     REQUIRE(CopyFileA(BesideMe("marker.exe").c_str(), backup.c_str(), FALSE));
-    // More programs of the user, so that the chooser's list scrolls: its last page, in the picture,
-    // then holds only programs started after this test program, whose own row shows a build folder.
-    // Started first, they leave the two to end on that page.
+    // More programs of the user, so that the chooser's list runs into a second column: the one in
+    // the picture then holds only programs started after this test program, whose own row shows a
+    // build folder. Started before the two to end, they leave those two in that column.
     for (const char* name : {"agenda", "chat", "clock", "mailer", "notes", "paint", "player", "radio", "scanner",
                              "sync", "viewer", "weather"}) {
         const std::string other = std::string(kTools) + "\\" + name + ".exe";
@@ -154,7 +160,6 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     SetEnvironmentVariableA("NORVANEX_MARKER", marker.c_str());
 
     // The editor, started from the installed folder, in that folder.
-    const std::string caption = "Norvanex " + version.substr(0, version.find('.', version.find('.') + 1));
     StartOptions options;
     options.lcAll = "en_US.UTF-8";
     options.workDir = kInstalled;
@@ -164,9 +169,8 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     Sleep(700);  // past the bring-to-front timer, so the title bar is drawn active
     CHECK(!Screenshot("release-editor-en", main).empty());
 
-    // F1: the viewer opens the help beside the installed program, at the index.
-    // No other help file lies within the installed program's reach: the index it shows comes from
-    // the installed folder.
+    // F1: the viewer opens the help beside the installed program at its index (no other help file
+    // lies within that program's reach).
     CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
     HWND viewer = nullptr;
     CHECK(WaitUntil([&] {
@@ -269,7 +273,9 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     CHECK(WaitUntil([&] { return !IsWindow(result); }));
     SetEnvironmentVariableA("NORVANEX_MARKER", nullptr);
 
-    // The bench is shared: the desktop, C:\Tools and the installed folder go again.
+    // The bench is shared: the programs started here, the desktop, C:\Tools and the installed
+    // folder go again.
+    EndProcessesNotIn(before);
     DeleteFileA(shortcut.c_str());
     RunHost("rm -rf " + QuoteArg(UnixPath(kTools)) + " " + QuoteArg(UnixPath(kInstalled)));
 }
