@@ -1,7 +1,8 @@
 # The release: `cmake --build build/win32 --target package` writes Norvanex-<version>-win32.zip and
 # SHA256SUMS into the build folder. The zip holds the program, its help, README.txt and LICENSE.txt,
 # always in this order and with one fixed date (tools/release.py), so that two builds of one commit
-# give the same bytes; CPack's ZIP generator stores each file's own time and is not used.
+# give the same bytes. CPack's ZIP generator is not used: it stores each file's own time (unless
+# SOURCE_DATE_EPOCH is set) and the build machine's Unix mode, owner and group.
 set(NORVANEX_ZIP_NAME Norvanex-${PROJECT_VERSION}-win32.zip)
 set(NORVANEX_ZIP ${CMAKE_BINARY_DIR}/${NORVANEX_ZIP_NAME})
 set(NORVANEX_SUMS ${CMAKE_BINARY_DIR}/SHA256SUMS)
