@@ -51,6 +51,7 @@ list(APPEND NORVANEX_STATIC_LINK -Wl,--no-insert-timestamp)
 # windres reads the icon, glyphs and manifest itself; CMake's scanner sees only #include.
 file(GLOB NORVANEX_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Norvanex.ico
      ${CMAKE_SOURCE_DIR}/resources/Norvanex.manifest ${CMAKE_SOURCE_DIR}/resources/glyphs/*.bmp ${CMAKE_SOURCE_DIR}/resources/logo.bmp)
+list(APPEND NORVANEX_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Norvanex.rc PROPERTIES OBJECT_DEPENDS "${NORVANEX_RC_INPUTS}")
 
 add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc)
