@@ -21,9 +21,9 @@ set(_help_out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 add_custom_command(
   OUTPUT ${_help_out}/Norvanex.hlp ${_help_out}/Norvanex.html ${_help_out}/Norvanex_de.html
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_help_out}
-  COMMAND ${NORVANEX_HELPC} ${_help_out}/Norvanex.hlp Norvanex
+  COMMAND ${NORVANEX_HELPC} ${_help_out}/Norvanex.hlp "${NORVANEX_HELP_TITLE}"
           ${_help_en} ${_help_out}/Norvanex.html ${_help_de} ${_help_out}/Norvanex_de.html
-  DEPENDS helpc_host ${NORVANEX_HELPC} ${_help_en} ${_help_de}
+  DEPENDS helpc_host ${NORVANEX_HELPC} ${_help_en} ${_help_de} ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h
   COMMENT "Compiling the help files"
   VERBATIM)
 add_custom_target(norvanex_help ALL

@@ -36,9 +36,22 @@ target_link_libraries(norvanex_win PUBLIC norvanex_logic ${NORVANEX_SYSTEM_LIBS}
 # which CMake links by repeating them.
 target_link_libraries(norvanex_logic INTERFACE norvanex_win)
 
+# The version resource takes its numbers from the project version, the one place it is set; every
+# target that links Norvanex.rc (the program, some tests and benchmarks) finds the header here.
+configure_file(${CMAKE_SOURCE_DIR}/resources/NorvanexVersion.h.in ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h @ONLY)
+include_directories(${CMAKE_BINARY_DIR}/generated)
+
+# Reproducible: two builds of one commit in two folders give the same bytes. No folder of the build
+# machine goes into an object (__FILE__, debug info), and the linker writes no time stamp into the
+# PE header (windres and helpc write none of their own).
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>
+                    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>)
+list(APPEND NORVANEX_STATIC_LINK -Wl,--no-insert-timestamp)
+
 # windres reads the icon, glyphs and manifest itself; CMake's scanner sees only #include.
 file(GLOB NORVANEX_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Norvanex.ico
      ${CMAKE_SOURCE_DIR}/resources/Norvanex.manifest ${CMAKE_SOURCE_DIR}/resources/glyphs/*.bmp ${CMAKE_SOURCE_DIR}/resources/logo.bmp)
+list(APPEND NORVANEX_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Norvanex.rc PROPERTIES OBJECT_DEPENDS "${NORVANEX_RC_INPUTS}")
 
 add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc)
@@ -52,3 +65,4 @@ endif()
 
 add_subdirectory(tools/bench)
 include(cmake/help.cmake)
+include(cmake/package.cmake)

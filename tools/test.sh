@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the native unit tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a short while, and the Win32
-# tests under Wine in a prefix and an Xvfb display of their own.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a short while, the Win32
+# tests under Wine in a prefix and an Xvfb display of their own, and a second build of the release
+# in another folder that must give the same bytes (tools/reproduce.sh).
 #   tools/test.sh             all of it
 #   FUZZ_SECONDS=600 tools/test.sh   a longer fuzzing run
 set -uo pipefail
@@ -34,6 +35,12 @@ CC=clang CXX=clang++ run_suite "fuzzers" build/fuzz -DNORVANEX_FUZZ=ON \
     -DNORVANEX_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 run_suite "Win32 tests under Wine" build/win32 \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
+echo "== reproducible release"
+if [ -f build/win32/bin/Norvanex.exe ] && bash tools/reproduce.sh build/win32 | tee build/reproduce.log; then
+    summary+=("reproducible release: the same bytes from a second build in another folder")
+else
+    summary+=("reproducible release: FAILED (build/reproduce.log)"); failed=1
+fi
 
 echo
 printf '%s\n' "${summary[@]}"
