@@ -65,6 +65,15 @@ std::string ParamStr(int index) {
     return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
+// The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit conversion;
+// a parameter that changed on the way names nothing. On the 9x line the ANSI line is the original.
+bool ParamIsAsWritten(int index) {
+    if (Processes().PlatformId() != kPlatformWin32Nt) return true;
+    const auto* wide = reinterpret_cast<const char16_t*>(GetCommandLineW());
+    return ParamSurvives(ParamStr(index), WideCallLineParam(wide, index),
+                         [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
+}
+
 TMainForm::~TMainForm() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -335,7 +344,7 @@ KillWalk RunKillWalk() {
         [](const std::string& name, std::vector<uint32_t>* ended, std::string* stillRunning) {
             return Processes().EndProcessesByName(name, ended, stillRunning);
         },
-        [] { return static_cast<uint32_t>(GetTickCount()); });
+        [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
 }
 
 // The result window of a kill run whose walk is done: what was ended, the program to start, and
