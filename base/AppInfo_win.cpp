@@ -49,6 +49,13 @@ int GetFileIconIndexOnly(const std::string& path) {
     return index;
 }
 
+int GetFileIconIndexOnly(const std::u16string& path) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<const wchar_t*>(path.c_str()), 0, &info, sizeof info,
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    return info.iIcon;
+}
+
 SystemImageLists QuerySystemImageLists(const std::string& root) {
     int ignored = 0;
     SystemImageLists lists;

@@ -25,6 +25,8 @@ int GetFileIconIndex(const std::string& path);
 // The same index, asked for without an icon handle: for lists drawn from the system image list,
 // where the handle would be made and destroyed for nothing (it halves the lookup under Wine).
 int GetFileIconIndexOnly(const std::string& path);
+// The same for a path that the ANSI code page cannot hold.
+int GetFileIconIndexOnly(const std::u16string& path);
 
 // The shell's small and large system image lists, asked for through `root` (a drive root). They
 // belong to the shell: never changed, never destroyed.
