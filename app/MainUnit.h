@@ -72,6 +72,9 @@ private:
     void HintText(NMHDR& header);
     void PlaceHintArea(MainControl id);
 
+    void FormActivate(bool active);
+    HWND FirstTabStop() const;
+
     void Timer1Timer();
     void Timer2Timer();
     void Timer4Timer();
@@ -153,6 +156,7 @@ private:
     StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
     TInfos* infos_ = nullptr;
+    HWND focused_ = nullptr;           // the control that had the focus when the window was left
 
 
     struct MenuDeleter {
