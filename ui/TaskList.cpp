@@ -51,7 +51,10 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts)
 void CollectFromSnapshot(ProcessAccess& processes, std::vector<TaskText>& texts) {
     processes.WalkSnapshot([&](const SnapshotEntry& entry) {
         if (!entry.exact) {
-            texts.push_back({entry.exeFile, false, entry.wide});
+            // Shown like the others under its full path, as the system holds it.
+            ImagePathRead path = processes.ReadImagePath(entry.processId);
+            std::u16string shown = path.wide.empty() ? entry.wide : std::move(path.wide);
+            texts.push_back(NotExact(processes, std::move(shown)));
             return;
         }
         // A bare file name has the generic icon and no properties sheet; the path names the same

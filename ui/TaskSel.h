@@ -44,7 +44,7 @@ private:
     bool IsRefreshKey(const MSG& msg) const;
     void FitLabel1();
     void FitColumn(const std::unordered_map<std::string, int>& distinctTexts, int widestOther);
-    LRESULT TasksCustomDraw(NMLVCUSTOMDRAW& draw) const;
+    LRESULT TasksCustomDraw(NMLVCUSTOMDRAW& draw);
     bool RowIsExact(int row) const;
     void SetTasksHint(bool withNotExact);
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
@@ -56,6 +56,7 @@ private:
     std::vector<TaskText> collected_;  // one per row, in row order
     std::string tasksHint_;
     GdiObject<HFONT> font_;
+    GdiObject<HFONT> wideFont_;  // a TrueType face, which the system completes with linked fonts
     HWND tooltip_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[2];

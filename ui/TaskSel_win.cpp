@@ -76,6 +76,11 @@ void TTaskSelect::FormCreate() {
     font_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                             "MS Sans Serif"));
+    // The bitmap face above has no glyphs beyond its code page; the true names of rows outside it
+    // are drawn in a TrueType face of the same size.
+    wideFont_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                "Tahoma"));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
     for (const Design& d : kDesign) {
         const char* cls = WC_BUTTONA;
@@ -254,8 +259,14 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
             item.iImage = GetFileIconIndexOnly(task.wide);
             item.lParam = 0;
             SendMessageW(tasks, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            widestNotExact = std::max(widestNotExact, static_cast<int>(SendMessageW(
-                tasks, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str()))));
+            // Measured in the face it is drawn in (TasksCustomDraw), with the list's own margin.
+            HDC dc = GetDC(tasks);
+            HGDIOBJ old = SelectObject(dc, wideFont_.get());
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(tasks, dc);
+            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + Scale(12));
         }
         // A list with check boxes gives every new row a cleared one, whatever the insert asks.
         if (marks[i] && task.exact) {
@@ -273,12 +284,38 @@ bool TTaskSelect::RowIsExact(int row) const {
 }
 
 // Rows outside the code page are drawn grey, like every choice that is not offered.
-LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) const {
+LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
         case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
         case CDDS_ITEMPREPAINT:
-            if (draw.nmcd.lItemlParam == 0) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+            if (draw.nmcd.lItemlParam != 0) return CDRF_DODEFAULT;
+            draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+            return CDRF_NOTIFYPOSTPAINT;
+        case CDDS_ITEMPOSTPAINT: {
+            // The list sizes each label to its text in the list's face, whose glyphs end at the code
+            // page; the true name is written again over it in a face that has them, as wide as the
+            // column allows.
+            const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+            if (row < 0 || row >= static_cast<int>(collected_.size())) return CDRF_DODEFAULT;
+            HWND tasks = Control(kTasks);
+            RECT label{}, bounds{};
+            if (!ListView_GetItemRect(tasks, row, &label, LVIR_LABEL) ||
+                !ListView_GetItemRect(tasks, row, &bounds, LVIR_BOUNDS)) {
+                return CDRF_DODEFAULT;
+            }
+            label.right = std::max<LONG>(label.right, bounds.left + ListView_GetColumnWidth(tasks, 0));
+            const bool selected = ListView_GetItemState(tasks, row, LVIS_SELECTED) != 0;
+            FillRect(draw.nmcd.hdc, &label, GetSysColorBrush(selected ? COLOR_BTNFACE : COLOR_WINDOW));
+            HGDIOBJ old = SelectObject(draw.nmcd.hdc, wideFont_.get());
+            SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+            SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+            label.left += Scale(2);
+            const std::u16string& text = collected_[row].wide;
+            DrawTextW(draw.nmcd.hdc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
+                      &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+            SelectObject(draw.nmcd.hdc, old);
             return CDRF_DODEFAULT;
+        }
         default: return CDRF_DODEFAULT;
     }
 }

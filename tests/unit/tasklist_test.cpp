@@ -127,7 +127,10 @@ TEST(TaskList, NamesBeyondTheCodePageAreShownNotChosen) {
     } cases[] = {
         {"from the snapshot",
          false,
-         {{"m?il.exe", false, u"māil.exe"}, {"C:\\t\\mail.exe"}, {"app.exe"}, {"?.exe", false, u"Ω.exe"}}},
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
+          {"C:\\t\\mail.exe"},
+          {"app.exe"},
+          {"?.exe", false, u"Ω.exe"}}},
         {"from the performance data",
          true,
          {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
