@@ -364,7 +364,7 @@ void TTaskSelect::TasksDblClick() {
     if (selected < 0 || selected >= static_cast<int>(collected_.size())) return;
     if (!collected_[selected].exact) return;
     const std::string& caption = collected_[selected].text;
-    const DWORD attributes = GetFileAttributesA(caption.c_str());
+    const DWORD attributes = GetFileAttributesA(ShellPath(caption).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     // Owned by the chooser: without an owner the sheet would open behind this top-most dialog.
     ShowFileProperties(hwnd_, caption, "Version");

@@ -1,13 +1,18 @@
 // 64-bit programs, as most programs of a 64-bit Windows are (the bench's prefix is one): the 32-bit
 // Norvanex ends a 64-bit victim by bare name and by full path, sparing its namesake in another
-// folder, and lists it with its own icon, in the result window and in the task chooser.
+// folder, and lists it with its own icon, in the result window and in the task chooser. Wine's shell
+// answers every program file here with the same icon index, so what is checked is that the 32-bit
+// side reads the 64-bit file's icon and that the lists show the index the shell gives for it.
 #include "driver/Check.h"
 #include "driver/Driver.h"
+
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "base/AppInfo_win.h"
 #include "ui/TaskSelLayout.h"
 
 using namespace driver;
@@ -55,16 +60,13 @@ CASE(EndsAndListsA64BitProgram) {
         REQUIRE(chooser != nullptr);
         HWND tasks = ChildById(chooser, tasksel::kTasks);
         REQUIRE(WaitUntil([&] { return LvCount(tasks) > 0; }));
-        int firstIcon = -1, plainIcon = -1;
+        int firstIcon = -1;
         for (int row = 0; row < LvCount(tasks); ++row) {
             const LvItem item = LvGet(tasks, row).value_or(LvItem{});
             if (lstrcmpiA(item.text.c_str(), first.c_str()) == 0) firstIcon = item.image;
-            if (lstrcmpiA(item.text.c_str(), plain.c_str()) == 0) plainIcon = item.image;
         }
-        check::Log("chooser icons: 64-bit " + std::to_string(firstIcon) + ", plain " + std::to_string(plainIcon));
         CHECK(firstIcon >= 0);
-        CHECK(plainIcon >= 0);
-        CHECK_NE(firstIcon, plainIcon);
+        CHECK_EQ(firstIcon, GetFileIconIndexOnly(first));
         Screenshot("chooser-64bit", chooser);
         Click(GetDlgItem(chooser, IDCANCEL));
         CloseBySystemMenu(main);
@@ -81,7 +83,8 @@ CASE(EndsAndListsA64BitProgram) {
     REQUIRE_EQ(LvCount(list), 2);
     const LvItem ended = LvGet(list, 0).value_or(LvItem{});
     CHECK_EQ(ended.text, first);
-    CHECK_NE(ended.image, LvGet(list, 1).value_or(LvItem{}).image);
+    CHECK_EQ(ended.image, GetFileIconIndex(first));
+    CHECK_EQ(ExtractIconExA(first.c_str(), -1, nullptr, nullptr, 0), 1u);
     Screenshot("result-64bit", main);
     Click(ChildById(main, kBitBtn1));
     CHECK(run.WaitExit().has_value());
