@@ -114,9 +114,10 @@ HWND FocusOf(HWND window) {
     return gui.hwndFocus;
 }
 
-Process RunNorvanex(const std::string& args) {
+Process RunNorvanex(const std::string& args, const std::string& lcAll = "") {
     StartOptions options;
     options.args = args;
+    options.lcAll = lcAll;
     return Start(NorvanexExe(), options);
 }
 
@@ -170,10 +171,21 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
     CHECK(WaitUntil([&] { return !Alive(wide); }));
     CHECK(Alive(plain) && Alive(macron));
 
+    // The same in the locales of the user's country (code page 1252 both).
+    for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+        for (const char* args : {"Omega.exe", "??.exe"}) {
+            Process run = RunNorvanex(args, locale);
+            CHECK(run.WaitExit().has_value());
+            CHECK(run.Windows(false).empty());
+        }
+    }
+    for (DWORD pid : victims.pids) CHECK(Alive(pid));
+
     // mail.exe ends mail.exe alone, lists it once, and the result window's OK has the focus.
-    Process run = RunNorvanex("mail.exe");
+    Process run = RunNorvanex("mail.exe", "de_DE.UTF-8");
     HWND main = run.WaitWindow(kTimeout, "Norvanex 4.3");
     REQUIRE(main != nullptr);
+    CHECK_EQ(Text(ChildById(main, kLabel1)), "Beendete Programme");
     CHECK(WaitUntil([&] { return !Alive(plain); }));
     CHECK(Alive(macron) && Alive(omega) && Alive(nihon) && Alive(china));
     HWND list = ChildById(main, kListView1);
