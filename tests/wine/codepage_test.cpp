@@ -159,6 +159,7 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
     // The look-alikes and the default character name nothing: no window, nothing ended.
     for (const char* args : {"Omega.exe", "??.exe", "m?il.exe"}) {
         Process run = RunNorvanex(args);
+        CHECK(run.error().empty());
         CHECK(run.WaitExit().has_value());
         CHECK(run.Windows(false).empty());
     }
@@ -175,6 +176,7 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
     for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
         for (const char* args : {"Omega.exe", "??.exe"}) {
             Process run = RunNorvanex(args, locale);
+            CHECK(run.error().empty());
             CHECK(run.WaitExit().has_value());
             CHECK(run.Windows(false).empty());
         }
