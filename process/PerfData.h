@@ -16,7 +16,7 @@ struct ProcessNameEntry {
     std::string name;
     std::uint32_t id = 0;
     bool exact = true;    // false: the name could not be converted exactly; it names nothing
-    std::u16string wide;  // the name as the data holds it
+    std::u16string wide{};  // the name as the data holds it
 };
 using ProcessNameList = std::vector<ProcessNameEntry>;
 

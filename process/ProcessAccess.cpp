@@ -317,14 +317,16 @@ std::string ProcessAccess::ImagePathFromDebugInformation(std::uint32_t processId
                             platform_.LeadBytes());
 }
 
-std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
-    if (kernel32_ == ModuleHandle{}) {
-        kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
-        if (kernel32_ != ModuleHandle{}) {
-            queryFullProcessImageName_ =
-                platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameA");
-        }
+void ProcessAccess::BindKernelImageName() {
+    if (kernel32_ != ModuleHandle{}) return;
+    kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
+    if (kernel32_ != ModuleHandle{}) {
+        queryFullProcessImageName_ = platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameA");
     }
+}
+
+std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
+    BindKernelImageName();
     if (queryFullProcessImageName_ == ProcAddress{}) return {};
 
     const OsHandle process =
@@ -345,13 +347,7 @@ std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
 
 // True when the kernel answered: `read` then holds the path, exact or not.
 bool ProcessAccess::ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read) {
-    if (kernel32_ == ModuleHandle{}) {
-        kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
-        if (kernel32_ != ModuleHandle{}) {
-            queryFullProcessImageName_ =
-                platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameA");
-        }
-    }
+    BindKernelImageName();
     if (kernel32_ == ModuleHandle{}) return false;
     if (queryFullProcessImageNameW_ == ProcAddress{}) {
         queryFullProcessImageNameW_ =

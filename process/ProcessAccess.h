@@ -121,6 +121,7 @@ private:
     std::string ImagePathFromDebugInformation(std::uint32_t processId);
     std::string ImagePathFromKernel(std::uint32_t processId);
     bool ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read);
+    void BindKernelImageName();
     std::string WindowsDirectory();
     const std::string& PathOf(Match& match);
     OsHandle OpenToEnd(Match& match);

@@ -17,7 +17,7 @@ struct TaskText {
     std::string text;     // the caption the editor's list takes
     bool exact = true;    // false: its name (or path) does not survive the ANSI code page, so no
                           // shortcut can name it; shown, never chosen
-    std::u16string wide;  // where not exact: the name or path as the system holds it, to show
+    std::u16string wide{};  // where not exact: the name or path as the system holds it, to show
 
     bool operator==(const TaskText& other) const {
         return text == other.text && exact == other.exact && wide == other.wide;

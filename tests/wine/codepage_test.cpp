@@ -6,8 +6,6 @@
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -65,19 +63,6 @@ DWORD StartWide(const std::wstring& exe, const std::wstring& commandLine = L"") 
     return info.dwProcessId;
 }
 
-// The UTF-16 snapshot: the ids of the processes with this very name.
-std::vector<DWORD> PidsNamed(const std::wstring& name) {
-    std::vector<DWORD> pids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
-        if (name == entry.szExeFile) pids.push_back(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return pids;
-}
-
 bool Alive(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process) return false;
@@ -90,11 +75,7 @@ bool Alive(DWORD pid) {
 struct Victims {
     std::vector<DWORD> pids;
     explicit Victims(const std::vector<std::wstring>& names) {
-        for (const std::wstring& name : names) {
-            const DWORD pid = StartWide(CopyVictim(name));
-            pids.push_back(pid);
-            WaitUntil([&] { return !PidsNamed(name).empty(); }, 5000);
-        }
+        for (const std::wstring& name : names) pids.push_back(StartWide(CopyVictim(name)));
     }
     ~Victims() {
         for (DWORD pid : pids) {
