@@ -122,6 +122,7 @@ std::wstring TakeInformation(const Editor& editor) {
     for (HWND child : Children(box)) {
         if (lstrcmpiA(ClassOf(child).c_str(), "Static") == 0) message += TextW(child);
     }
+    Screenshot("refusal-codepage-en", box);
     Click(GetDlgItem(box, IDOK));
     WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
     return message;
