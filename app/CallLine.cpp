@@ -70,6 +70,41 @@ std::string CallLineParam(const char* commandLine, int index, CharNextFn charNex
     return token;
 }
 
+std::u16string WideCallLineParam(const char16_t* commandLine, int index) {
+    std::u16string token;
+    if (commandLine == nullptr || index < 1) return token;
+    // The same rule as the ANSI reader: no separator and no quote is part of a surrogate pair or
+    // a double-byte character, so each UTF-16 unit is one step.
+    auto isSeparator = [](char16_t c) { return c >= 1 && c <= 32; };
+    const char16_t* p = commandLine;
+    for (int i = 0; i <= index; ++i) {
+        for (;;) {
+            while (isSeparator(*p)) ++p;
+            if (p[0] == u'"' && p[1] == u'"') {
+                p += 2;
+                continue;
+            }
+            break;
+        }
+        token.clear();
+        while (*p != u'\0' && !isSeparator(*p)) {
+            if (*p == u'"') {
+                ++p;
+                while (*p != u'\0' && *p != u'"') token.push_back(*p++);
+                if (*p == u'"') ++p;
+            } else {
+                token.push_back(*p++);
+            }
+        }
+    }
+    return token;
+}
+
+bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const ExactAnsiFn& exact) {
+    std::string converted;
+    return exact(wide, converted) && converted == ansi;
+}
+
 bool IsStartParam(const std::string& param) {
     return param.size() >= 2 && (param[0] == 'r' || param[0] == 'R') && param[1] == ':';
 }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/AnsiText.h"
@@ -21,6 +23,19 @@ constexpr int kMaxParams = 100;
 // ends at the next quote or the end of the line, and may stand anywhere in a token; a pair of
 // quotes standing alone yields nothing. There is no escape character. Past the last token: "".
 std::string CallLineParam(const char* commandLine, int index, CharNextFn charNext);
+
+// Token `index` of a UTF-16 command line (GetCommandLineW), split by the same rule.
+std::u16string WideCallLineParam(const char16_t* commandLine, int index);
+
+// Converts UTF-16 text to the ANSI code page; false when it does not convert exactly (a look-alike
+// or the default character stood in).
+using ExactAnsiFn = std::function<bool(std::u16string_view wide, std::string& ansi)>;
+
+// Whether the parameter the program reads (`ansi`, from the ANSI command line) is the one the user
+// wrote (`wide`, the same token of the UTF-16 command line): it is when `wide` converts exactly
+// and to `ansi`. A call line typed in a Unicode shell reaches the ANSI reader through best fit,
+// so "māil.exe" would read "mail.exe" and name another program.
+bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const ExactAnsiFn& exact);
 
 // True for an "r:" parameter (either letter case): the rest names the program to start.
 bool IsStartParam(const std::string& param);

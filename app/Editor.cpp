@@ -76,4 +76,24 @@ std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isL
     return files;
 }
 
+std::vector<std::u16string> OpenDialogFiles(std::u16string_view buffer) {
+    std::vector<std::u16string_view> parts;
+    for (std::size_t start = 0; start < buffer.size();) {
+        const std::size_t end = std::min(buffer.find(u'\0', start), buffer.size());
+        if (end == start) break;
+        parts.push_back(buffer.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.size() <= 1) return std::vector<std::u16string>(parts.begin(), parts.end());
+    const std::u16string_view folder = parts.front();
+    std::vector<std::u16string> files;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        std::u16string file(folder);
+        if (folder.back() != u'\\') file += u'\\';
+        file += parts[i];
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
 }  // namespace norvanex

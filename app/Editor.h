@@ -83,5 +83,7 @@ private:
 // folder followed by the names chosen in it ("folder\0name\0name\0\0"). A folder that ends in a
 // backslash (a drive root) gets no second one; a trail byte that looks like one is none.
 std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isLeadByte);
+// The same for the UTF-16 dialog, whose names the ANSI code page may not hold.
+std::vector<std::u16string> OpenDialogFiles(std::u16string_view buffer);
 
 }  // namespace norvanex

@@ -93,25 +93,50 @@ void TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     const CallRequest request = EditorRequest();
     std::vector<IconCandidate> entries;
     for (const std::string& caption : request.captions) entries.push_back({caption, GetFileIconIndex(caption)});
+    // A shortcut as the program to start lends the icon of its target: a .lnk holds no icon itself.
+    std::string startIcon = request.programToStart;
+    if (HasLinkEnding(startIcon, SystemLeadByte)) {
+        const std::optional<ShortcutFields> start = ReadShortcut(startIcon);
+        if (start && !start->target.empty()) startIcon = start->target;
+    }
     const std::string iconSource =
-        ChooseIconSource(request.programToStart, entries, GetFileIconIndex(kUnknownFileName), App().exePath);
+        ChooseIconSource(startIcon, entries, GetFileIconIndex(kUnknownFileName), App().exePath);
     CreateShortcut(App().exePath, pendingCallLine_, fileName, iconSource, "");
 }
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
 // the other files are passed over. False, with the drop untouched, when it holds none.
 bool TMainForm::DropShortcut(HDROP drop) {
-    std::string shortcut;
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count && shortcut.empty(); ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string file(length, '\0');
-        if (length == 0 || DragQueryFileA(drop, i, file.data(), length + 1) != length) continue;
-        if (HasLinkEnding(file, SystemLeadByte)) shortcut = std::move(file);
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    std::u16string shortcut;
+    for (const std::u16string& file : DroppedFiles(drop)) {
+        static constexpr std::u16string_view kLink = u".lnk";
+        if (file.size() < kLink.size()) continue;
+        bool isLink = true;
+        for (std::size_t i = 0; i < kLink.size(); ++i) {
+            const char16_t c = file[file.size() - kLink.size() + i];
+            isLink = isLink && (c == kLink[i] || c + (u'a' - u'A') == kLink[i]);
+        }
+        if (isLink) {
+            shortcut = file;
+            break;
+        }
     }
     if (shortcut.empty()) return false;
     DragFinish(drop);
-    LoadShortcut(shortcut);
+    std::string fileName;
+    if (!TakeExactName(shortcut, fileName)) return true;
+    // On the picture of the program to start, a shortcut of another program becomes that program:
+    // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
+    if (OverProgImg(at)) {
+        const std::optional<ShortcutFields> fields = ReadShortcut(fileName);
+        if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
+            ChooseProgramToStart(fileName);
+            return true;
+        }
+    }
+    LoadShortcut(fileName);
     return true;
 }
 

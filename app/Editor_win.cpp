@@ -19,6 +19,14 @@ namespace {
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
 
+// The program's texts are code page 1252.
+std::wstring Widen(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
 // arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
 constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
@@ -114,18 +122,21 @@ void TMainForm::SelectFileClick() {
 
 void TMainForm::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart); }
 
+// The dialog in UTF-16: its ANSI form hands over names through best fit ("māil.exe" as
+// "mail.exe"), and the editor must see what the user chose to refuse what it cannot name.
 void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
     openPurpose_ = purpose;
     std::string filter = Select(texts::kOpenFilter);
     std::replace(filter.begin(), filter.end(), '|', '\0');
     filter.append(2, '\0');
-    const std::string caption = Select(title);
-    openBuffer_.assign(kOpenBufferChars, '\0');
+    const std::wstring wideFilter = Widen(filter);
+    const std::wstring caption = Widen(Select(title));
+    openBuffer_.assign(kOpenBufferChars, L'\0');
 
-    OPENFILENAMEA request{};
+    OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = hwnd_;
-    request.lpstrFilter = filter.c_str();
+    request.lpstrFilter = wideFilter.c_str();
     request.nFilterIndex = 1;
     request.lpstrFile = openBuffer_.data();
     request.nMaxFile = static_cast<DWORD>(openBuffer_.size());
@@ -134,50 +145,65 @@ void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPai
     request.Flags = options | OFN_EXPLORER | OFN_ENABLEHOOK;
     request.lpfnHook = OpenDialogHook;
     request.lCustData = reinterpret_cast<LPARAM>(this);
-    GetOpenFileNameA(&request);
+    GetOpenFileNameW(&request);
 }
 
 UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData);
+        SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
         return FALSE;
     }
-    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (message != WM_NOTIFY || self == nullptr) return FALSE;
-    const auto& notify = *reinterpret_cast<const OFNOTIFYA*>(lParam);
+    const auto& notify = *reinterpret_cast<const OFNOTIFYW*>(lParam);
     // No exception may cross the dialog's procedure; the dialog closes whatever happens here.
     if (notify.hdr.code == CDN_SELCHANGE) {
         RunHandler([&] { self->GrowOpenBuffer(GetParent(dialog), *notify.lpOFN); });
     } else if (notify.hdr.code == CDN_FILEOK) {
         RunHandler([&] { self->OpenDialog1CanClose(*notify.lpOFN); });
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
     }
     return FALSE;
 }
 
 // The dialog writes the folder and every selected name into the buffer; it only grows, so that a
 // selection never arrives cut short (KB 131462).
-void TMainForm::GrowOpenBuffer(HWND dialog, OPENFILENAMEA& request) {
-    const LRESULT folder = SendMessageA(dialog, CDM_GETFOLDERPATH, 0, 0);
-    const LRESULT names = SendMessageA(dialog, CDM_GETSPEC, 0, 0);
+void TMainForm::GrowOpenBuffer(HWND dialog, OPENFILENAMEW& request) {
+    const LRESULT folder = SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0);
+    const LRESULT names = SendMessageW(dialog, CDM_GETSPEC, 0, 0);
     if (folder < 0 || names < 0) return;
     const std::size_t needed = static_cast<std::size_t>(folder) + static_cast<std::size_t>(names) + 2;
     if (needed <= request.nMaxFile || request.lpstrFile != openBuffer_.data()) return;
-    openBuffer_.resize(needed * 2, '\0');
+    openBuffer_.resize(needed * 2, L'\0');
     request.lpstrFile = openBuffer_.data();
     request.nMaxFile = static_cast<DWORD>(openBuffer_.size());
 }
 
-void TMainForm::OpenDialog1CanClose(const OPENFILENAMEA& request) {
-    const std::vector<std::string> files =
-        OpenDialogFiles(std::string_view(request.lpstrFile, request.nMaxFile), SystemLeadByte);
+void TMainForm::OpenDialog1CanClose(const OPENFILENAMEW& request) {
+    const std::vector<std::u16string> files =
+        OpenDialogFiles(std::u16string_view(reinterpret_cast<const char16_t*>(request.lpstrFile), request.nMaxFile));
     if (files.empty()) return;
-    if (openPurpose_ == OpenPurpose::ChooseToStart) {
-        ChooseProgramToStart(files.front());
-    } else {
-        for (const std::string& file : files) AddProgramToList(file);
+    const OpenPurpose purpose = std::exchange(openPurpose_, OpenPurpose::AddToEnd);
+    for (const std::u16string& file : files) {
+        std::string path;
+        if (!TakeExactName(file, path)) continue;
+        if (purpose == OpenPurpose::ChooseToStart) {
+            ChooseProgramToStart(path);
+            return;
+        }
+        AddProgramToList(path);
     }
-    openPurpose_ = OpenPurpose::AddToEnd;
+}
+
+// A file whose name or folder the ANSI code page cannot hold exactly would be written into the
+// shortcut as another name ("mail.exe" for "māil.exe", "??.exe" for "日本.exe") and end or start
+// programs the user never chose: it is refused with a word, and nothing is taken.
+bool TMainForm::TakeExactName(const std::u16string& file, std::string& ansi) {
+    if (ExactAnsi(file, ansi)) return true;
+    const std::wstring message = Widen(Select(texts::kNotExactBefore)) +
+                                 std::wstring(file.begin(), file.end()) + Widen(Select(texts::kNotExactAfter));
+    ShowMessage(MessageOwner(), message, MessageKind::Information);
+    return false;
 }
 
 void TMainForm::SelectTaskClick() {
@@ -296,22 +322,34 @@ void TMainForm::ProgImgDragDrop(HWND source) {
 void TMainForm::FormDropFiles(HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);
-    std::vector<std::string> files;
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string file(length, '\0');
-        if (length > 0 && DragQueryFileA(drop, i, file.data(), length + 1) == length) files.push_back(std::move(file));
-    }
+    const std::vector<std::u16string> files = DroppedFiles(drop);
     DragFinish(drop);
     if (files.empty()) return;
     if (OverProgImg(at)) {
-        ChooseProgramToStart(files.front());
+        std::string path;
+        if (TakeExactName(files.front(), path)) ChooseProgramToStart(path);
         return;
     }
     BeginListUpdate();
-    for (const std::string& file : files) AddProgramToList(file);
+    for (const std::u16string& file : files) {
+        std::string path;
+        if (TakeExactName(file, path)) AddProgramToList(path);
+    }
     EndListUpdate();
+}
+
+// In UTF-16, as the shell holds them: DragQueryFileA would hand over best-fit names.
+std::vector<std::u16string> TMainForm::DroppedFiles(HDROP drop) const {
+    std::vector<std::u16string> files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring file(length, L'\0');
+        if (length > 0 && DragQueryFileW(drop, i, file.data(), length + 1) == length) {
+            files.emplace_back(file.begin(), file.end());
+        }
+    }
+    return files;
 }
 
 // The image and the frame around it are one target.

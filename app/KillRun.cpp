@@ -5,21 +5,22 @@
 
 namespace norvanex {
 
-bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess) {
+bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives) {
     if (param(1) != kAskWord) return false;
     for (int i = 1; i <= kMaxParams; ++i) {
         const std::string p = param(i);
-        if (p.empty() || IsStartParam(p)) continue;
+        if (p.empty() || IsStartParam(p) || (survives && !survives(i))) continue;
         if (!findProcess(p).empty()) return true;
     }
     return false;
 }
 
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
-                  const std::function<void(const std::string& name)>& onName) {
+                  const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives) {
     for (int i = 1; i <= kMaxParams; ++i) {
         const std::string p = param(i);
         if (p.empty()) return;
+        if (survives && !survives(i)) continue;
         if (IsStartParam(p)) {
             onStart(StartPathOf(p));
         } else {
@@ -29,9 +30,10 @@ void WalkCallLine(const ParamFn& param, const std::function<void(const std::stri
 }
 
 KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool()>& confirm,
-                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs) {
+                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs,
+                     const SurvivesFn& survives) {
     KillWalk walk;
-    if (NeedsConfirmation(param, findProcess) && !confirm()) {
+    if (NeedsConfirmation(param, findProcess, survives) && !confirm()) {
         walk.refused = true;
         return walk;
     }
@@ -49,7 +51,8 @@ KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std:
             walk.endedIds.insert(walk.endedIds.end(), ended.begin(), ended.end());
             if (!caption.empty()) walk.results.push_back(std::move(caption));
             if (!runsOn.empty()) walk.stillRunning.push_back(std::move(runsOn));
-        });
+        },
+        survives);
     return walk;
 }
 

@@ -11,18 +11,21 @@ namespace norvanex {
 
 using ParamFn = std::function<std::string(int)>;
 using FindFn = std::function<std::string(const std::string&)>;
+// Whether parameter i is the very text the user wrote (see ParamSurvives); one that is not names
+// nothing: it is passed over as if it were not there, and the walk goes on. Empty: all are.
+using SurvivesFn = std::function<bool(int)>;
 
 // The exact word that makes a run ask first, as parameter 1 only; case matters.
 inline constexpr const char* kAskWord = "~ask~";
 
 // True when parameter 1 is "~ask~" and a program that the call line names runs: every parameter
 // but "r:" ones (and empty ones) is looked up, "~ask~" itself included, up to the first hit.
-bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess);
+bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives = {});
 
 // Walks parameters 1 to 100 up to the first empty one: an "r:" parameter goes to `onStart` with its
 // path, every other parameter to `onName`.
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
-                  const std::function<void(const std::string& name)>& onName);
+                  const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives = {});
 
 // Ends what the name names; returns the caption of what was ended (empty: nothing) and puts the
 // caption of a matching process that could not be ended into `stillRunning` (empty: none).
@@ -43,7 +46,8 @@ struct KillWalk {
 // The kill run up to its result: asks first when the call line wants it (`confirm` answers true
 // for Yes), then ends what every name names and notes the program to start.
 KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool()>& confirm,
-                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs);
+                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs,
+                     const SurvivesFn& survives = {});
 
 // Holds the program to start back until the processes that this run ended have left the process
 // list, so that a program ended and started again in one run does not hand its start to its own

@@ -124,6 +124,12 @@ constexpr TextPair kListHint{"double-click for details", "Doppelclick für Detai
 // The own path stands between the two parts, each on a line of its own.
 constexpr TextPair kOwnPathBefore{"The programm\r", "Das Programm\r"};
 constexpr TextPair kOwnPathAfter{"\ris not allowed to chose!", "\rdarf nicht gewählt werden!"};
+constexpr TextPair kNotExactBefore{"The file\r", "Die Datei\r"};
+constexpr TextPair kNotExactAfter{
+    "\rcannot be chosen: its name or folder holds characters that this Windows cannot pass to "
+    "Norvanex, so a shortcut could not name it.",
+    "\rkann nicht gewählt werden: Ihr Name oder Ordner enthält Zeichen, die dieses Windows nicht an "
+    "Norvanex übergeben kann; eine Verknüpfung könnte sie nicht nennen."};
 }  // namespace texts
 
 }  // namespace norvanex

@@ -72,6 +72,9 @@ private:
     void HintText(NMHDR& header);
     void PlaceHintArea(MainControl id);
 
+    void FormActivate(bool active);
+    HWND FirstTabStop() const;
+
     void Timer1Timer();
     void Timer2Timer();
     void Timer4Timer();
@@ -91,8 +94,10 @@ private:
     void BitBtn5Click();
     void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
     static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void GrowOpenBuffer(HWND dialog, OPENFILENAMEA& request);
-    void OpenDialog1CanClose(const OPENFILENAMEA& request);
+    void GrowOpenBuffer(HWND dialog, OPENFILENAMEW& request);
+    void OpenDialog1CanClose(const OPENFILENAMEW& request);
+    bool TakeExactName(const std::u16string& file, std::string& ansi);
+    std::vector<std::u16string> DroppedFiles(HDROP drop) const;
     void ListView1Click();
     void BitBtn3Click();
     void EntfExecute();
@@ -151,6 +156,7 @@ private:
     StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
     TInfos* infos_ = nullptr;
+    HWND focused_ = nullptr;           // the control that had the focus when the window was left
 
 
     struct MenuDeleter {
@@ -164,7 +170,7 @@ private:
     GdiObject<HBITMAP> menuImages_[2];
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
     OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;
-    std::vector<char> openBuffer_;
+    std::vector<wchar_t> openBuffer_;
     HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
     int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
     std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog

@@ -65,6 +65,15 @@ std::string ParamStr(int index) {
     return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
+// The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit conversion;
+// a parameter that changed on the way names nothing. On the 9x line the ANSI line is the original.
+bool ParamIsAsWritten(int index) {
+    if (Processes().PlatformId() != kPlatformWin32Nt) return true;
+    const auto* wide = reinterpret_cast<const char16_t*>(GetCommandLineW());
+    return ParamSurvives(ParamStr(index), WideCallLineParam(wide, index),
+                         [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
+}
+
 TMainForm::~TMainForm() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -324,6 +333,8 @@ void TMainForm::SetUpEditor() {
     EnableControl(kBitBtn1, false);
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
     SetUpEditorBehaviour();
+    // The window was activated before its buttons were shown.
+    if (HWND first = FirstTabStop()) SetFocus(first);
 }
 
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
@@ -335,7 +346,7 @@ KillWalk RunKillWalk() {
         [](const std::string& name, std::vector<uint32_t>* ended, std::string* stillRunning) {
             return Processes().EndProcessesByName(name, ended, stillRunning);
         },
-        [] { return static_cast<uint32_t>(GetTickCount()); });
+        [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
 }
 
 // The result window of a kill run whose walk is done: what was ended, the program to start, and
@@ -354,6 +365,7 @@ void TMainForm::ShowKillResult() {
 
     if (ListView_GetItemCount(list) > 0) {
         ShowWindow(hwnd_, SW_SHOW);
+        SetFocus(Control(kBitBtn1));
         SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
         SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
     } else if (!timer4Enabled_) {
@@ -412,6 +424,31 @@ LRESULT TMainForm::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
             return CDRF_DODEFAULT;
         default: return CDRF_DODEFAULT;
     }
+}
+
+// As a dialog does: the control that had the focus when another window (the about box, the
+// chooser, a message, a file dialog, another program) took over gets it back; the first control
+// in tab order when there is none to return to.
+void TMainForm::FormActivate(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focused_ = focus;
+        return;
+    }
+    HWND target = focused_;
+    if (!target || !IsWindow(target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) target = FirstTabStop();
+    if (target) SetFocus(target);
+}
+
+// The first visible, enabled control that takes the Tab key: the design's tab order is creation order.
+HWND TMainForm::FirstTabStop() const {
+    for (const ControlDesign& d : kMainDesign) {
+        HWND control = Control(d.id);
+        if ((GetWindowLongPtrA(control, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(control) && IsWindowEnabled(control)) {
+            return control;
+        }
+    }
+    return nullptr;
 }
 
 void TMainForm::Timer1Timer() { Terminate(); }
@@ -522,6 +559,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case DM_GETDEFID:
             return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+        case WM_ACTIVATE:
+            if (HIWORD(wParam) != 0) break;  // minimised: nothing to give the focus to
+            FormActivate(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
         case WM_HELP:
             // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here
             // as well; those have no help.

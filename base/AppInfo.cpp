@@ -1,6 +1,8 @@
 // Version text, help file path, icon lookup path and DPI scaling.
 #include "base/AppInfo.h"
 
+#include <string_view>
+
 namespace norvanex {
 
 std::string FormatFileVersion(uint32_t versionMS, uint32_t versionLS) {
@@ -29,6 +31,18 @@ std::string IconLookupPath(const std::string& path) {
     if (lookup.size() == 1) lookup += ':';
     if (lookup.size() == 2 && lookup[1] == ':') lookup += '\\';
     return lookup;
+}
+
+std::string SysnativePath(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte) {
+    if (windowsDirectory.empty()) return {};
+    std::string folder = windowsDirectory;
+    if (!AfterLastBackslash(folder, isLeadByte).empty()) folder += '\\';
+    const std::string system32 = folder + "System32\\";
+    if (path.size() <= system32.size() ||
+        !EqualsIgnoringAsciiCase(std::string_view(path).substr(0, system32.size()), system32, isLeadByte)) {
+        return {};
+    }
+    return folder + "Sysnative\\" + path.substr(system32.size());
 }
 
 int ScaleToDpi(int designValue, int dpi) {

@@ -23,6 +23,11 @@ std::string HelpFilePath(const std::string& exePath, LeadByteFn isLeadByte);
 // looked up as the root of that drive ("C" and "C:" give "C:\").
 std::string IconLookupPath(const std::string& path);
 
+// A 32-bit program on 64-bit Windows sees "<Windows>\System32" redirected to the 32-bit system
+// folder; a 64-bit program's file there is reached as "<Windows>\Sysnative\...". The path with that
+// folder put in (a to z in any case), or empty when the path does not lie in System32.
+std::string SysnativePath(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte);
+
 // A design position at 96 DPI brought to `dpi`, rounded to the nearest pixel.
 int ScaleToDpi(int designValue, int dpi);
 

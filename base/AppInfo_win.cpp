@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 
 namespace norvanex {
@@ -37,16 +38,44 @@ void Terminate() {
     App().terminated = true;
 }
 
+std::string ShellPath(const std::string& path) {
+    static const bool wow64 = [] {
+        using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+        const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+        BOOL result = FALSE;
+        return isWow64 && isWow64(GetCurrentProcess(), &result) && result;
+    }();
+    if (!wow64) return path;
+    static const std::string windows = [] {
+        char directory[MAX_PATH + 1] = {};
+        const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
+        return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
+    }();
+    const std::string native = SysnativePath(path, windows, SystemLeadByte);
+    // Sysnative exists from Vista on (and on XP x64 with a hotfix); where it does not answer, the
+    // redirected file is the best there is.
+    if (native.empty() || GetFileAttributesA(native.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
+    return native;
+}
+
 int GetFileIconIndex(const std::string& path) {
     int index = 0;
-    QueryShellIcon(IconLookupPath(path), kSmallIconQuery, index);
+    QueryShellIcon(IconLookupPath(ShellPath(path)), kSmallIconQuery, index);
     return index;
 }
 
 int GetFileIconIndexOnly(const std::string& path) {
     int index = 0;
-    QueryShellIcon(IconLookupPath(path), SHGFI_SYSICONINDEX | SHGFI_SMALLICON, index);
+    QueryShellIcon(IconLookupPath(ShellPath(path)), SHGFI_SYSICONINDEX | SHGFI_SMALLICON, index);
     return index;
+}
+
+int GetFileIconIndexOnly(const std::u16string& path) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<const wchar_t*>(path.c_str()), 0, &info, sizeof info,
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    return info.iIcon;
 }
 
 SystemImageLists QuerySystemImageLists(const std::string& root) {

@@ -20,11 +20,17 @@ Application& App();
 // Ends the program: the message loop stops as soon as it runs (also when asked during start-up).
 void Terminate();
 
+// The path under which the shell reaches the file: a 64-bit program's file in System32 through
+// Sysnative, where this 32-bit program runs on 64-bit Windows and that folder answers; else the path.
+std::string ShellPath(const std::string& path);
+
 // The index of a path's small icon in the system image list; 0 when the shell knows none.
 int GetFileIconIndex(const std::string& path);
 // The same index, asked for without an icon handle: for lists drawn from the system image list,
 // where the handle would be made and destroyed for nothing (it halves the lookup under Wine).
 int GetFileIconIndexOnly(const std::string& path);
+// The same for a path that the ANSI code page cannot hold.
+int GetFileIconIndexOnly(const std::u16string& path);
 
 // The shell's small and large system image lists, asked for through `root` (a drive root). They
 // belong to the shell: never changed, never destroyed.

@@ -166,8 +166,10 @@ ProcessNameList ParsePerfDataBlock(const std::uint8_t* data, std::size_t size,
         std::memset(converted, 0, sizeof converted);
         const int written = convert(wideName.c_str(), converted, kNameBufferSize);
         ProcessNameEntry entry;
+        entry.wide = wideName;
         if (written <= 0) {
             entry.name = "unknown";
+            entry.exact = false;
         } else {
             const std::size_t length =
                 std::min<std::size_t>(static_cast<std::size_t>(written) - 1, kNameBufferSize - 1);

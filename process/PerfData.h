@@ -15,6 +15,8 @@ namespace norvanex {
 struct ProcessNameEntry {
     std::string name;
     std::uint32_t id = 0;
+    bool exact = true;    // false: the name could not be converted exactly; it names nothing
+    std::u16string wide{};  // the name as the data holds it
 };
 using ProcessNameList = std::vector<ProcessNameEntry>;
 
@@ -45,7 +47,7 @@ CounterIndexes ParseCounterNameTable(const std::uint8_t* data, std::size_t size)
 bool HasPerfSignature(const std::uint8_t* data, std::size_t size);
 
 // Converts a NUL-terminated UTF-16 name into out (outSize bytes); returns the bytes written with
-// the NUL, or 0 when the name does not fit or cannot be converted. WideCharToMultiByte's contract.
+// the NUL, or 0 when the name does not fit or cannot be converted exactly.
 using WideToAnsi = std::function<int(const char16_t* name, char* out, int outSize)>;
 
 // Reads the first object of a PERF_DATA_BLOCK: up to kMaxPerfInstances (name, id) pairs in the

@@ -25,7 +25,6 @@ constexpr std::uint32_t kSePrivilegeEnabled = 2;
 constexpr std::int32_t kErrorSuccess = 0;
 constexpr std::int32_t kErrorMoreData = 234;
 constexpr std::uint32_t kOsVersionInfoSize = 148;  // sizeof(OSVERSIONINFOA)
-constexpr std::uint32_t kCpAcp = 0;
 constexpr std::uint32_t kRtlQueryProcessModules = 0x01;  // PDI_MODULES
 
 // RegQueryValueExA on HKEY_PERFORMANCE_DATA answers ERROR_MORE_DATA without saying how much it
@@ -104,7 +103,37 @@ void ProcessAccess::CheckPlatform() {
 }
 
 void ProcessAccess::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
+    // The ANSI walk hands out names that the system converted with best fit: "māil.exe" as
+    // "mail.exe". The 9x line holds its names in ANSI, so there they are exact.
+    if (platformId_ == kPlatformWin32Nt && toolHelp_.BindWide()) {
+        SnapshotEntry visited;
+        toolHelp_.WalkSnapshotWide([&](std::u16string_view name, std::uint32_t processId) {
+            AnsiForm ansi = ToAnsi(name);
+            visited.exeFile = std::move(ansi.text);
+            visited.exact = ansi.exact;
+            visited.wide.assign(name);
+            visited.processId = processId;
+            visit(visited);
+        });
+        return;
+    }
     toolHelp_.WalkSnapshot(visit);
+}
+
+AnsiForm ProcessAccess::ToAnsi(std::u16string_view wide) {
+    AnsiForm form;
+    const std::u16string terminated(wide);
+    // A UTF-16 unit becomes at most two bytes in every ANSI code page.
+    std::string out(terminated.size() * 2 + 1, '\0');
+    bool usedDefault = false;
+    const int written =
+        platform_.WideCharToMultiByte(kCpAcp, kWcNoBestFitChars, terminated.c_str(), -1,
+                                      out.data(), static_cast<int>(out.size()), &usedDefault);
+    if (written <= 0) return form;
+    out.resize(std::strlen(out.c_str()));
+    form.text = std::move(out);
+    form.exact = !usedDefault && form.text.size() == static_cast<std::size_t>(written) - 1;
+    return form;
 }
 
 std::int32_t ProcessAccess::EnableDebugPrivilege() {
@@ -194,7 +223,11 @@ std::int32_t ProcessAccess::ReadPerfData(ProcessNameList& list) {
     const ProcessNameList entries = ParsePerfDataBlock(
         buffer->data(), valid, indexes.idProcessCounter,
         [this](const char16_t* name, char* out, int outSize) {
-            return platform_.WideCharToMultiByte(kCpAcp, 0, name, -1, out, outSize);
+            // A name that does not survive the code page counts as one that cannot be converted.
+            bool usedDefault = false;
+            const int written = platform_.WideCharToMultiByte(kCpAcp, kWcNoBestFitChars, name, -1,
+                                                              out, outSize, &usedDefault);
+            return usedDefault ? 0 : written;
         });
     list.insert(list.end(), entries.begin(), entries.end());
     return static_cast<std::int32_t>(entries.size());
@@ -218,6 +251,20 @@ bool ProcessAccess::BindNtdllDebugFunctions() {
 }
 
 std::string ProcessAccess::GetProcessImagePath(std::uint32_t processId) {
+    ImagePathRead read = ReadImagePath(processId);
+    return read.exact ? std::move(read.path) : std::string();
+}
+
+ImagePathRead ProcessAccess::ReadImagePath(std::uint32_t processId) {
+    ImagePathRead read;
+    // The kernel holds the path in UTF-16; the ANSI answers below come through best fit.
+    if (platformId_ == kPlatformWin32Nt) {
+        try {
+            if (ImagePathFromKernelWide(processId, read)) return read;
+        } catch (const std::exception&) {
+        }
+        read = ImagePathRead{};
+    }
     std::string path;
     try {
         path = ImagePathFromDebugInformation(processId);
@@ -233,7 +280,16 @@ std::string ProcessAccess::GetProcessImagePath(std::uint32_t processId) {
             path.clear();
         }
     }
-    return path;
+    // ntdll and the A function put the default character where the code page lacks one; a '?' is
+    // never part of a file name (only of the prefixes "\??\" and "\\?\"), so a path holding one
+    // is not the file's. (A look-alike cannot be seen here; systems that have the UTF-16 query
+    // get this far only where it refuses.)
+    if (path.find('?', 4) != std::string::npos) {
+        read.exact = false;
+        path.clear();
+    }
+    read.path = std::move(path);
+    return read;
 }
 
 std::string ProcessAccess::ImagePathFromDebugInformation(std::uint32_t processId) {
@@ -261,14 +317,16 @@ std::string ProcessAccess::ImagePathFromDebugInformation(std::uint32_t processId
                             platform_.LeadBytes());
 }
 
-std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
-    if (kernel32_ == ModuleHandle{}) {
-        kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
-        if (kernel32_ != ModuleHandle{}) {
-            queryFullProcessImageName_ =
-                platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameA");
-        }
+void ProcessAccess::BindKernelImageName() {
+    if (kernel32_ != ModuleHandle{}) return;
+    kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
+    if (kernel32_ != ModuleHandle{}) {
+        queryFullProcessImageName_ = platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameA");
     }
+}
+
+std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
+    BindKernelImageName();
     if (queryFullProcessImageName_ == ProcAddress{}) return {};
 
     const OsHandle process =
@@ -285,6 +343,38 @@ std::string ProcessAccess::ImagePathFromKernel(std::uint32_t processId) {
     name.resize(std::min<std::size_t>({size, std::strlen(name.c_str()), kFullImageNameBuffer - 1}));
     return RewriteImagePath(std::move(name), [this] { return WindowsDirectory(); },
                             platform_.LeadBytes());
+}
+
+// True when the kernel answered: `read` then holds the path, exact or not.
+bool ProcessAccess::ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read) {
+    BindKernelImageName();
+    if (kernel32_ == ModuleHandle{}) return false;
+    if (queryFullProcessImageNameW_ == ProcAddress{}) {
+        queryFullProcessImageNameW_ =
+            platform_.GetProcAddress(kernel32_, "QueryFullProcessImageNameW");
+        if (queryFullProcessImageNameW_ == ProcAddress{}) return false;
+    }
+    const OsHandle process =
+        platform_.OpenProcess(kProcessQueryLimitedInformation, false, processId);
+    if (process == OsHandle{}) return false;
+    HandleCloser closeProcess(platform_, process);
+
+    std::u16string wide(kFullImageNameBuffer, u'\0');
+    std::uint32_t size = kFullImageNameBuffer;
+    if (!platform_.QueryFullProcessImageNameW(queryFullProcessImageNameW_, process, 0,
+                                              wide.data(), &size)) {
+        return false;
+    }
+    wide.resize(std::min<std::size_t>({size, wide.find(u'\0'), kFullImageNameBuffer - 1}));
+    if (wide.empty()) return false;
+    AnsiForm ansi = ToAnsi(wide);
+    read.exact = ansi.exact;
+    read.wide = std::move(wide);
+    read.path = ansi.exact ? RewriteImagePath(std::move(ansi.text),
+                                              [this] { return WindowsDirectory(); },
+                                              platform_.LeadBytes())
+                           : std::string();
+    return true;
 }
 
 std::string ProcessAccess::WindowsDirectory() {
@@ -314,7 +404,9 @@ ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
 
 const std::string& ProcessAccess::PathOf(Match& match) {
     if (!match.pathKnown) {
-        match.path = GetProcessImagePath(match.id);
+        ImagePathRead read = ReadImagePath(match.id);
+        match.path = std::move(read.path);
+        match.pathInexact = !read.exact;
         match.pathKnown = true;
     }
     return match.path;
@@ -361,7 +453,11 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
         const OsHandle process = OpenToEnd(matches[i]);
         // Only the last match's path is read, and before it is ended; the others would each cost a
         // query of another process for nothing.
-        if (i + 1 == matches.size()) lastPath = PathOf(matches[i]);
+        if (i + 1 == matches.size()) {
+            lastPath = PathOf(matches[i]);
+            // A folder outside the code page: listed under its exact file name instead.
+            if (lastPath.empty() && matches[i].pathInexact) lastPath = matches[i].exeFile;
+        }
         bool ended = false;
         if (process != OsHandle{}) {
             HandleCloser closeProcess(platform_, process);
@@ -396,7 +492,8 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
     const std::string_view namePart = FileNamePart(name, lead);
     std::vector<Match> candidates;
     WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (entry.processId != self && ProgramNameMatches(entry.exeFile, namePart, lead)) {
+        if (entry.exact && entry.processId != self &&
+            ProgramNameMatches(entry.exeFile, namePart, lead)) {
             candidates.push_back({entry.processId, entry.exeFile, {}, false});
         }
     });
@@ -417,7 +514,8 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
         const std::uint32_t self = platform_.GetCurrentProcessId();
         std::string result;
         WalkSnapshot([&](const SnapshotEntry& entry) {
-            if (entry.processId != self && ProgramNameMatches(entry.exeFile, name, lead)) {
+            if (entry.exact && entry.processId != self &&
+                ProgramNameMatches(entry.exeFile, name, lead)) {
                 result = entry.exeFile;
             }
         });
@@ -427,8 +525,9 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
         for (const ProcessNameEntry& entry : list) {
             if (entry.id == self) continue;
             std::string path = GetProcessImagePath(entry.id);
-            if (path.empty()) path = entry.name;
-            if (ProgramNameMatches(entry.name, name, lead) || ProgramNameMatches(path, name, lead)) {
+            if (path.empty() && entry.exact) path = entry.name;
+            if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
+                (!path.empty() && ProgramNameMatches(path, name, lead))) {
                 return path;
             }
         }
@@ -453,7 +552,8 @@ std::string ProcessAccess::EndProcessesByName(const std::string& name,
 
         std::vector<Match> matches;
         WalkSnapshot([&](const SnapshotEntry& entry) {
-            if (entry.processId != self && ProgramNameMatches(entry.exeFile, name, lead)) {
+            if (entry.exact && entry.processId != self &&
+                ProgramNameMatches(entry.exeFile, name, lead)) {
                 matches.push_back({entry.processId, entry.exeFile, {}, false});
             }
         });
@@ -472,17 +572,20 @@ std::string ProcessAccess::EndProcessesByName(const std::string& name,
             if (entry.id == self) continue;
             // The result is the entry's name, so its path is needed only when the name alone does
             // not match.
-            bool isMatch = ProgramNameMatches(entry.name, name, lead);
+            bool isMatch = entry.exact && ProgramNameMatches(entry.name, name, lead);
+            std::string path;
             if (!isMatch) {
-                const std::string path = GetProcessImagePath(entry.id);
+                path = GetProcessImagePath(entry.id);
                 isMatch = !path.empty() && ProgramNameMatches(path, name, lead);
             }
             if (isMatch) {
+                // A name that did not survive the code page is no caption; its path did.
+                const std::string& caption = entry.exact ? entry.name : path;
                 if (TerminateProcessById(entry.id) == 0) {
                     Remember(endedIds, entry.id);
-                    result = entry.name;
+                    result = caption;
                 } else {
-                    runsOn = entry.name;
+                    runsOn = caption;
                 }
                 break;
             }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "process/PerfData.h"
@@ -15,6 +16,23 @@ namespace norvanex {
 
 // dwPlatformId of the NT line (VER_PLATFORM_WIN32_NT).
 inline constexpr std::uint32_t kPlatformWin32Nt = 2;
+
+// A name as the system holds it in UTF-16, in the ANSI code page. Exact when every character has a
+// form of its own there: neither a look-alike (the best fit that maps "ā" to "a") nor the default
+// character stands in. A name that is not exact is another program's name in ANSI, or several
+// programs' at once ("日本" and "中国" both read "??"), so no parameter ever names it.
+struct AnsiForm {
+    std::string text;  // where not exact, with the default character for what has no form
+    bool exact = false;
+};
+
+// A process's image path: `path` is what it is compared as; where the path as the system holds
+// it does not survive the code page, `exact` is false, `path` names nothing and `wide` keeps it.
+struct ImagePathRead {
+    std::string path;
+    bool exact = true;
+    std::u16string wide;
+};
 
 class ProcessAccess {
 public:
@@ -28,9 +46,13 @@ public:
     void CheckPlatform();
     std::uint32_t PlatformId() const { return platformId_; }
 
-    // The ToolHelp binding with its three wrappers and the snapshot walk.
+    // The ToolHelp binding with its three wrappers and the snapshot walk. On the NT line the walk
+    // reads the names in UTF-16 where the system offers that, and marks each that is not exact.
     ToolHelpBinding& ToolHelp() { return toolHelp_; }
     void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit);
+
+    // `wide` in the ANSI code page, with WC_NO_BEST_FIT_CHARS and the used-default flag.
+    AnsiForm ToAnsi(std::u16string_view wide);
 
     // Appends one (name, id) per instance of the performance data's "process" object, at most 254.
     // Status: -1 not the NT line or the perflib key cannot be opened; -2 the size of "Counters"
@@ -45,9 +67,12 @@ public:
     // True when the three ntdll debug-information functions were found.
     bool BindNtdllDebugFunctions();
 
-    // The drive-letter path of the process's executable, or empty when it cannot be learnt.
-    // Never throws.
+    // The drive-letter path of the process's executable, or empty when it cannot be learnt or
+    // does not survive the code page. Never throws.
     std::string GetProcessImagePath(std::uint32_t processId);
+    // The same with the path that does not survive: on the NT line read in UTF-16 first
+    // (QueryFullProcessImageNameW), then as before. Never throws.
+    ImagePathRead ReadImagePath(std::uint32_t processId);
 
     // Whether a process of the named program other than this one runs: the last matching snapshot
     // entry's string, or else the first matching entry of the second pass (see EndProcessesByName)
@@ -83,6 +108,7 @@ private:
         std::string exeFile;  // the snapshot's executable string
         std::string path;
         bool pathKnown = false;
+        bool pathInexact = false;  // the path exists but does not survive the code page
     };
     struct EndOutcome {
         bool anyEnded = false;
@@ -94,6 +120,8 @@ private:
     std::int32_t ReadPerfData(ProcessNameList& list);
     std::string ImagePathFromDebugInformation(std::uint32_t processId);
     std::string ImagePathFromKernel(std::uint32_t processId);
+    bool ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read);
+    void BindKernelImageName();
     std::string WindowsDirectory();
     const std::string& PathOf(Match& match);
     OsHandle OpenToEnd(Match& match);
@@ -113,6 +141,7 @@ private:
 
     ModuleHandle kernel32_{};
     ProcAddress queryFullProcessImageName_{};
+    ProcAddress queryFullProcessImageNameW_{};
 };
 
 // The process-wide instance bound to Win32 (ProcessPlatform_win.cpp).

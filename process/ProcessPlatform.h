@@ -23,8 +23,12 @@ inline constexpr std::uint32_t kProcessTerminate = 0x0001;
 inline constexpr std::uint32_t kProcessQueryInformation = 0x0400;
 inline constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
 inline constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
-// The size of the ANSI PROCESSENTRY32 on 32-bit Windows.
+// The size of the ANSI PROCESSENTRY32 on 32-bit Windows, and of PROCESSENTRY32W.
 inline constexpr std::uint32_t kProcessEntrySize = 296;
+inline constexpr std::uint32_t kProcessEntryWSize = 556;
+// CP_ACP, and WideCharToMultiByte's flag that refuses a look-alike for a missing character.
+inline constexpr std::uint32_t kCpAcp = 0;
+inline constexpr std::uint32_t kWcNoBestFitChars = 0x400;
 
 // INVALID_HANDLE_VALUE, which CreateToolhelp32Snapshot returns on failure.
 inline constexpr OsHandle kInvalidHandle = static_cast<OsHandle>(~std::uintptr_t{0});
@@ -43,6 +47,13 @@ struct ProcessEntry32 {
     std::uint32_t size = 0;           // dwSize
     std::uint32_t processId = 0;      // th32ProcessID
     std::array<char, 260> exeFile{};  // szExeFile, NUL-terminated unless all 260 bytes are used
+};
+
+// The part of PROCESSENTRY32W (556 bytes) that is passed and read: the name as the system holds it.
+struct ProcessEntry32W {
+    std::uint32_t size = 0;
+    std::uint32_t processId = 0;
+    std::array<char16_t, 260> exeFile{};
 };
 
 struct Luid {
@@ -81,6 +92,9 @@ public:
                                               std::uint32_t processId) = 0;
     virtual bool Process32First(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) = 0;
     virtual bool Process32Next(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) = 0;
+    // The UTF-16 forms (NT line only).
+    virtual bool Process32FirstW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) = 0;
+    virtual bool Process32NextW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) = 0;
     virtual bool CloseHandle(OsHandle handle) = 0;
 
     // advapi32 registry; results are Win32 error codes (0 success, 234 ERROR_MORE_DATA).
@@ -90,9 +104,11 @@ public:
                                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual std::int32_t RegCloseKey(RegKey key) = 0;
 
+    // usedDefault, when given, is set when a character had no form in the code page and the
+    // default character stands in for it.
     virtual int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
-                                    const char16_t* wide, int wideLength, char* out,
-                                    int outSize) = 0;
+                                    const char16_t* wide, int wideLength, char* out, int outSize,
+                                    bool* usedDefault) = 0;
 
     // The program's own process and its access token.
     virtual OsHandle GetCurrentProcess() = 0;
@@ -114,6 +130,8 @@ public:
     // kernel32 (Vista and later), called through the address that GetProcAddress returned.
     virtual bool QueryFullProcessImageNameA(ProcAddress fn, OsHandle process, std::uint32_t flags,
                                             char* buffer, std::uint32_t* size) = 0;
+    virtual bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
+                                            char16_t* buffer, std::uint32_t* size) = 0;
 
     // ntdll debug information, called through the addresses that GetProcAddress returned.
     virtual DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,

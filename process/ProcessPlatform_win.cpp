@@ -15,6 +15,7 @@ namespace {
 static_assert(sizeof(void*) == 4,
               "the debug buffer and structure layouts are those of 32-bit Windows");
 static_assert(sizeof(PROCESSENTRY32) == 296, "the 8-bit-character PROCESSENTRY32");
+static_assert(sizeof(PROCESSENTRY32W) == 556, "PROCESSENTRY32W");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA");
 static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "TOKEN_PRIVILEGES with one privilege");
 
@@ -22,7 +23,9 @@ static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "TOKEN_PRIVILEGES with one privile
 // in the SDK headers; RtlQueryProcessDebugInformation takes the process id as a 32-bit value.
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+using Process32WFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 using IsProcessCriticalFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 using RtlCreateQueryDebugBufferFn = PVOID(NTAPI*)(ULONG, BOOLEAN);
 using RtlQueryProcessDebugInformationFn = LONG(NTAPI*)(ULONG, ULONG, PVOID);
@@ -97,6 +100,14 @@ public:
         return CallProcess32(fn, snapshot, entry);
     }
 
+    bool Process32FirstW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) override {
+        return CallProcess32W(fn, snapshot, entry);
+    }
+
+    bool Process32NextW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) override {
+        return CallProcess32W(fn, snapshot, entry);
+    }
+
     bool CloseHandle(OsHandle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }
 
     std::int32_t RegOpenKeyExA(RegKey parent, const char* subKey, std::uint32_t options,
@@ -122,10 +133,26 @@ public:
     std::int32_t RegCloseKey(RegKey key) override { return ::RegCloseKey(ToKey(key)); }
 
     int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
-                            int wideLength, char* out, int outSize) override {
+                            int wideLength, char* out, int outSize, bool* usedDefault) override {
         static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
-        return ::WideCharToMultiByte(codePage, flags, reinterpret_cast<const wchar_t*>(wide),
-                                     wideLength, out, outSize, nullptr, nullptr);
+        const auto* text = reinterpret_cast<const wchar_t*>(wide);
+        if (usedDefault) *usedDefault = false;
+        // With UTF-8 as the ANSI code page (an option of Windows 10 and later) every character has
+        // its form, and the call refuses both the flag and the used-default question; an unpaired
+        // surrogate is the only thing that cannot be converted there.
+        if (codePage == CP_ACP && ::GetACP() == CP_UTF8) {
+            const int written = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text,
+                                                      wideLength, out, outSize, nullptr, nullptr);
+            if (written == 0 && usedDefault && ::GetLastError() == ERROR_NO_UNICODE_TRANSLATION) {
+                *usedDefault = true;
+            }
+            return written;
+        }
+        BOOL defaulted = FALSE;
+        const int written = ::WideCharToMultiByte(codePage, flags, text, wideLength, out, outSize,
+                                                  nullptr, usedDefault ? &defaulted : nullptr);
+        if (usedDefault) *usedDefault = defaulted != FALSE;
+        return written;
     }
 
     OsHandle GetCurrentProcess() override { return FromHandle(::GetCurrentProcess()); }
@@ -209,6 +236,15 @@ public:
         return ok != FALSE;
     }
 
+    bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
+                                    char16_t* buffer, std::uint32_t* size) override {
+        DWORD length = *size;
+        const BOOL ok = Bound<QueryFullProcessImageNameWFn>(fn)(
+            ToHandle(process), flags, reinterpret_cast<wchar_t*>(buffer), &length);
+        *size = length;
+        return ok != FALSE;
+    }
+
     DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,
                                           bool useEventPair) override {
         return static_cast<DebugBuffer>(reinterpret_cast<std::uintptr_t>(
@@ -249,6 +285,15 @@ private:
         if (!Bound<Process32Fn>(fn)(ToHandle(snapshot), &native)) return false;
         entry.processId = native.th32ProcessID;
         std::memcpy(entry.exeFile.data(), native.szExeFile, entry.exeFile.size());
+        return true;
+    }
+
+    static bool CallProcess32W(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) {
+        PROCESSENTRY32W native{};
+        native.dwSize = entry.size;
+        if (!Bound<Process32WFn>(fn)(ToHandle(snapshot), &native)) return false;
+        entry.processId = native.th32ProcessID;
+        std::memcpy(entry.exeFile.data(), native.szExeFile, sizeof native.szExeFile);
         return true;
     }
 

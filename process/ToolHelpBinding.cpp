@@ -57,4 +57,36 @@ void ToolHelpBinding::WalkSnapshot(const std::function<void(const SnapshotEntry&
     }
 }
 
+bool ToolHelpBinding::BindWide() {
+    if (!BindToolHelp()) return false;
+    if (!wideLookedUp_) {
+        wideLookedUp_ = true;
+        process32FirstW_ = platform_.GetProcAddress(kernel32_, "Process32FirstW");
+        process32NextW_ = platform_.GetProcAddress(kernel32_, "Process32NextW");
+    }
+    return process32FirstW_ != ProcAddress{} && process32NextW_ != ProcAddress{};
+}
+
+void ToolHelpBinding::WalkSnapshotWide(
+    const std::function<void(std::u16string_view name, std::uint32_t processId)>& visit) {
+    if (!BindWide()) return;
+    const OsHandle snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
+    if (snapshot == OsHandle{} || snapshot == kInvalidHandle) return;
+
+    struct CloseAtEnd {
+        ProcessPlatform& platform;
+        OsHandle handle;
+        ~CloseAtEnd() { platform.CloseHandle(handle); }
+    } closeAtEnd{platform_, snapshot};
+
+    ProcessEntry32W entry;
+    entry.size = kProcessEntryWSize;
+    for (bool ok = platform_.Process32FirstW(process32FirstW_, snapshot, entry); ok;
+         ok = platform_.Process32NextW(process32NextW_, snapshot, entry)) {
+        std::u16string_view name(entry.exeFile.data(), entry.exeFile.size());
+        name = name.substr(0, name.find(u'\0'));
+        visit(name, entry.processId);
+    }
+}
+
 }  // namespace norvanex

@@ -6,7 +6,7 @@ set -euo pipefail
 
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-for p in cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64 \
+for p in cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 \
          xvfb xauth fonts-wine imagemagick clang libclang-rt-14-dev libgtest-dev python3 python3-pil \
          liblnk-utils; do
   have "$p" || need+=("$p")

@@ -21,5 +21,7 @@ enum class MessageKind {
 int ShowMessage(HWND owner, const std::string& message, MessageKind kind);
 // The same with the message in the language of the user's country.
 int ShowMessage(HWND owner, const TextPair& message, MessageKind kind);
+// The same with a message in UTF-16, for one that names a file the ANSI code page cannot hold.
+int ShowMessage(HWND owner, const std::wstring& message, MessageKind kind);
 
 }  // namespace norvanex

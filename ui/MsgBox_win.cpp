@@ -39,6 +39,7 @@ BoxLook LookOf(MessageKind kind) {
 
 struct BoxState {
     std::string text;
+    std::wstring wide;  // when not empty, shown instead of text
     BoxLook look;
     GdiObject<HFONT> font;
 };
@@ -80,8 +81,12 @@ void LayOut(HWND dialog, BoxState& state) {
                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg"));
     HGDIOBJ old = SelectObject(screen, state.font.get());
     RECT textRect{0, 0, px(420), 0};
-    DrawTextA(screen, state.text.c_str(), -1, &textRect,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    constexpr UINT kMeasure = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+    if (state.wide.empty()) {
+        DrawTextA(screen, state.text.c_str(), -1, &textRect, kMeasure);
+    } else {
+        DrawTextW(screen, state.wide.c_str(), -1, &textRect, kMeasure);
+    }
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
 
@@ -100,8 +105,10 @@ void LayOut(HWND dialog, BoxState& state) {
                                   -1, state.font.get());
     SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = margin + (textHeight - textRect.bottom) / 2;
-    AddControl(dialog, "STATIC", state.text.c_str(), SS_LEFT | SS_NOPREFIX,
-               {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1, state.font.get());
+    HWND text = AddControl(dialog, "STATIC", state.text.c_str(), SS_LEFT | SS_NOPREFIX,
+                           {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1,
+                           state.font.get());
+    if (!state.wide.empty()) SetWindowTextW(text, state.wide.c_str());
     int left = (clientWidth - buttonsWidth) / 2;
     for (size_t i = 0; i < state.look.buttons.size(); ++i) {
         const ButtonLook& b = state.look.buttons[i];
@@ -141,16 +148,25 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
+int ShowBox(HWND owner, BoxState&& state);
+
 int ShowMessage(HWND owner, const TextPair& message, MessageKind kind) {
     return ShowMessage(owner, SelectText(message.english, message.german), kind);
 }
 
 int ShowMessage(HWND owner, const std::string& message, MessageKind kind) {
+    return ShowBox(owner, BoxState{message, {}, LookOf(kind), {}});
+}
+
+int ShowMessage(HWND owner, const std::wstring& message, MessageKind kind) {
+    return ShowBox(owner, BoxState{{}, message, LookOf(kind), {}});
+}
+
+int ShowBox(HWND owner, BoxState&& state) {
     // The box may come before the main window (a kill run's question): its buttons and texts are
     // drawn by the themed classes of Common Controls 6.0 all the same.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     comctl::InitCommonControlsEx(&controls);
-    BoxState state{message, LookOf(kind), {}};
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);
     const INT_PTR result = DialogBoxIndirectParamA(
         GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,

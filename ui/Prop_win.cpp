@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include "base/AppInfo_win.h"
+
 namespace norvanex {
 
 bool ShowFileProperties(HWND owner, const std::string& path, const std::string& page) {
@@ -12,7 +14,8 @@ bool ShowFileProperties(HWND owner, const std::string& path, const std::string& 
     info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner;
     info.lpVerb = "properties";
-    info.lpFile = path.c_str();
+    const std::string file = ShellPath(path);
+    info.lpFile = file.c_str();
     info.lpParameters = page.c_str();
     info.nShow = SW_HIDE;
     return ShellExecuteExA(&info) != FALSE;

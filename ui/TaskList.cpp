@@ -15,7 +15,11 @@ bool NamesAFolder(const std::string& text) {
     return text.find_first_of("\\:") != std::string::npos;
 }
 
-void CollectFromPerfData(ProcessAccess& processes, std::vector<std::string>& texts) {
+TaskText NotExact(ProcessAccess& processes, std::u16string wide) {
+    return {processes.ToAnsi(wide).text, false, std::move(wide)};
+}
+
+void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts) {
     ProcessNameList entries;
     try {
         processes.ListProcessesFromPerfData(entries);
@@ -23,25 +27,42 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<std::string>& tex
         // Data that cannot be read lists nothing; the snapshot takes over.
         return;
     }
-    for (const ProcessNameEntry& entry : entries) {
-        std::string text = processes.GetProcessImagePath(entry.id);
-        if (text.empty()) {
-            // "Idle", "System" and "_Total" are no programs one could end; with a path a process
-            // of that name is one.
-            if (entry.name.empty() || IsPseudoProcessName(entry.name)) continue;
-            text = entry.name;
+    for (ProcessNameEntry& entry : entries) {
+        ImagePathRead path = processes.ReadImagePath(entry.id);
+        if (!path.exact) {
+            texts.push_back(entry.exact ? TaskText{entry.name, true, {}} : NotExact(processes, std::move(path.wide)));
+            continue;
         }
-        texts.push_back(std::move(text));
+        if (!path.path.empty()) {
+            texts.push_back({std::move(path.path), true, {}});
+            continue;
+        }
+        if (!entry.exact) {
+            if (!entry.wide.empty()) texts.push_back(NotExact(processes, std::move(entry.wide)));
+            continue;
+        }
+        // "Idle", "System" and "_Total" are no programs one could end; with a path a process
+        // of that name is one.
+        if (entry.name.empty() || IsPseudoProcessName(entry.name)) continue;
+        texts.push_back({entry.name, true, {}});
     }
 }
 
-void CollectFromSnapshot(ProcessAccess& processes, std::vector<std::string>& texts) {
+void CollectFromSnapshot(ProcessAccess& processes, std::vector<TaskText>& texts) {
     processes.WalkSnapshot([&](const SnapshotEntry& entry) {
-        std::string text;
+        if (!entry.exact) {
+            // Shown like the others under its full path, as the system holds it.
+            ImagePathRead path = processes.ReadImagePath(entry.processId);
+            std::u16string shown = path.wide.empty() ? entry.wide : std::move(path.wide);
+            texts.push_back(NotExact(processes, std::move(shown)));
+            return;
+        }
         // A bare file name has the generic icon and no properties sheet; the path names the same
-        // program and is what the performance-data step would have listed for it.
+        // program and is what the performance-data step would have listed for it. One that does
+        // not survive the code page would name nothing, so the exact bare name stays.
+        std::string text;
         if (!NamesAFolder(entry.exeFile)) text = processes.GetProcessImagePath(entry.processId);
-        texts.push_back(text.empty() ? entry.exeFile : std::move(text));
+        texts.push_back({text.empty() ? entry.exeFile : std::move(text), true, {}});
     });
 }
 
@@ -54,8 +75,8 @@ bool IsPseudoProcessName(const std::string& text) {
     return false;
 }
 
-std::vector<std::string> CollectTaskTexts(ProcessAccess& processes) {
-    std::vector<std::string> texts;
+std::vector<TaskText> CollectTaskTexts(ProcessAccess& processes) {
+    std::vector<TaskText> texts;
     try {
         CollectFromPerfData(processes, texts);
     } catch (const std::exception&) {

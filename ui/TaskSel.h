@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Window_win.h"
+#include "ui/TaskList.h"
 
 namespace norvanex {
 
@@ -42,15 +43,20 @@ private:
     void TasksDblClick();
     bool IsRefreshKey(const MSG& msg) const;
     void FitLabel1();
-    void FitColumn(const std::unordered_map<std::string, int>& distinctTexts);
+    void FitColumn(const std::unordered_map<std::string, int>& distinctTexts, int widestOther);
+    LRESULT TasksCustomDraw(NMLVCUSTOMDRAW& draw);
+    bool RowIsExact(int row) const;
+    void SetTasksHint(bool withNotExact);
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int designValue) const;
 
     int dpi_ = 96;
     int taskSelectResult_ = 8;
     bool modal_ = false;
-    std::vector<std::string> collected_;  // one per row, in row order
+    std::vector<TaskText> collected_;  // one per row, in row order
+    std::string tasksHint_;
     GdiObject<HFONT> font_;
+    GdiObject<HFONT> wideFont_;  // a TrueType face, which the system completes with linked fonts
     HWND tooltip_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[2];

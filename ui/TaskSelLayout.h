@@ -36,6 +36,11 @@ constexpr TextPair kBitBtn1{"&OK", "&OK"};
 constexpr TextPair kBitBtn2{"A&bort", "A&bbrechen"};
 constexpr TextPair kRunningTasks{"running tasks:", "laufende Tasks:"};
 constexpr TextPair kTasksHint{"double-click for details", "Doppelclick für Details"};
+constexpr TextPair kNotExactHint{
+    "Greyed programs have names that this Windows cannot pass to Norvanex; they cannot be chosen. "
+    "Double-click for details",
+    "Grau dargestellte Programme haben Namen, die dieses Windows nicht an Norvanex übergeben kann; "
+    "sie können nicht gewählt werden. Doppelclick für Details"};
 }  // namespace texts
 
 }  // namespace norvanex::tasksel

@@ -76,6 +76,11 @@ void TTaskSelect::FormCreate() {
     font_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                             "MS Sans Serif"));
+    // The bitmap face above has no glyphs beyond its code page; the true names of rows outside it
+    // are drawn in a TrueType face of the same size.
+    wideFont_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                "Tahoma"));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
     for (const Design& d : kDesign) {
         const char* cls = WC_BUTTONA;
@@ -120,13 +125,19 @@ void TTaskSelect::FormCreate() {
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
                                nullptr);
-    std::string hint = Select(texts::kTasksHint);
+    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(300));
+    SetTasksHint(false);
+}
+
+void TTaskSelect::SetTasksHint(bool withNotExact) {
+    tasksHint_ = Select(withNotExact ? texts::kNotExactHint : texts::kTasksHint);
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(tasks);
-    tool.lpszText = hint.data();
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(kTasks));
+    tool.lpszText = tasksHint_.data();
+    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -190,7 +201,7 @@ void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     choice.result = taskSelectResult_;
     if (choice.result == 1) {
         for (int i = 0, n = ListView_GetItemCount(tasks); i < n && i < static_cast<int>(collected_.size()); ++i) {
-            if (ListView_GetCheckState(tasks, i)) choice.checked.push_back(collected_[i]);
+            if (collected_[i].exact && ListView_GetCheckState(tasks, i)) choice.checked.push_back(collected_[i].text);
         }
     }
     // The owner comes back before the dialog goes, so that the activation returns to it and not
@@ -209,32 +220,104 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     std::vector<TaskRow> before;
     if (keepMarks) {
         for (int i = 0, n = ListView_GetItemCount(tasks); i < n && i < static_cast<int>(collected_.size()); ++i) {
-            before.push_back({collected_[i], ListView_GetCheckState(tasks, i) != FALSE});
+            before.push_back({collected_[i].text, ListView_GetCheckState(tasks, i) != FALSE});
         }
     }
     collected_ = CollectTaskTexts(Processes());
-    const std::vector<bool> marks = MarksAfterRefill(before, collected_, SystemLeadByte);
+    std::vector<std::string> captions;
+    for (const TaskText& task : collected_) captions.push_back(task.text);
+    const std::vector<bool> marks = MarksAfterRefill(before, captions, SystemLeadByte);
 
     const RedrawLock lock(tasks);
     ListView_DeleteAllItems(tasks);
     ListView_SetItemCount(tasks, static_cast<int>(collected_.size()));
     // Several processes of one program share their text: the shell is asked once per text.
     std::unordered_map<std::string, int> icons;
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    bool anyNotExact = false;
+    int widestNotExact = 0;
     for (std::size_t i = 0; i < collected_.size(); ++i) {
-        const auto found = icons.try_emplace(collected_[i], 0);
-        if (found.second) found.first->second = GetFileIconIndexOnly(collected_[i]);
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(collected_[i].c_str());
-        item.iImage = found.first->second;
-        ListView_InsertItem(tasks, &item);
+        const TaskText& task = collected_[i];
+        // lParam: 1 for a row that may be chosen, 0 for a name outside the code page.
+        if (task.exact) {
+            const auto found = icons.try_emplace(task.text, 0);
+            if (found.second) found.first->second = GetFileIconIndexOnly(task.text);
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+            item.iItem = static_cast<int>(i);
+            item.pszText = const_cast<char*>(task.text.c_str());
+            item.iImage = found.first->second;
+            item.lParam = 1;
+            ListView_InsertItem(tasks, &item);
+        } else {
+            // Shown as the system holds it: the ANSI form would be another program's name.
+            anyNotExact = true;
+            std::u16string text = task.wide;
+            LVITEMW item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+            item.iItem = static_cast<int>(i);
+            item.pszText = reinterpret_cast<wchar_t*>(text.data());
+            item.iImage = GetFileIconIndexOnly(task.wide);
+            item.lParam = 0;
+            SendMessageW(tasks, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            // Measured in the face it is drawn in (TasksCustomDraw), with the list's own margin.
+            HDC dc = GetDC(tasks);
+            HGDIOBJ old = SelectObject(dc, wideFont_.get());
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(tasks, dc);
+            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + Scale(12));
+        }
         // A list with check boxes gives every new row a cleared one, whatever the insert asks.
-        if (marks[i]) ListView_SetItemState(tasks, static_cast<int>(i), kChecked, LVIS_STATEIMAGEMASK);
+        if (marks[i] && task.exact) {
+            ListView_SetItemState(tasks, static_cast<int>(i), kChecked, LVIS_STATEIMAGEMASK);
+        }
     }
+    SetTasksHint(anyNotExact);
     SetWindowTextA(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)).c_str());
     FitLabel1();
-    FitColumn(icons);
+    FitColumn(icons, widestNotExact);
+}
+
+bool TTaskSelect::RowIsExact(int row) const {
+    return row >= 0 && row < static_cast<int>(collected_.size()) && collected_[row].exact;
+}
+
+// Rows outside the code page are drawn grey, like every choice that is not offered.
+LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            if (draw.nmcd.lItemlParam != 0) return CDRF_DODEFAULT;
+            draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+            return CDRF_NOTIFYPOSTPAINT;
+        case CDDS_ITEMPOSTPAINT: {
+            // The list sizes each label to its text in the list's face, whose glyphs end at the code
+            // page; the true name is written again over it in a face that has them, as wide as the
+            // column allows.
+            const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+            if (row < 0 || row >= static_cast<int>(collected_.size())) return CDRF_DODEFAULT;
+            HWND tasks = Control(kTasks);
+            RECT label{}, bounds{};
+            if (!ListView_GetItemRect(tasks, row, &label, LVIR_LABEL) ||
+                !ListView_GetItemRect(tasks, row, &bounds, LVIR_BOUNDS)) {
+                return CDRF_DODEFAULT;
+            }
+            label.right = std::max<LONG>(label.right, bounds.left + ListView_GetColumnWidth(tasks, 0));
+            const bool selected = ListView_GetItemState(tasks, row, LVIS_SELECTED) != 0;
+            FillRect(draw.nmcd.hdc, &label, GetSysColorBrush(selected ? COLOR_BTNFACE : COLOR_WINDOW));
+            HGDIOBJ old = SelectObject(draw.nmcd.hdc, wideFont_.get());
+            SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+            SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+            label.left += Scale(2);
+            const std::u16string& text = collected_[row].wide;
+            DrawTextW(draw.nmcd.hdc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
+                      &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+            SelectObject(draw.nmcd.hdc, old);
+            return CDRF_DODEFAULT;
+        }
+        default: return CDRF_DODEFAULT;
+    }
 }
 
 void TTaskSelect::FitLabel1() {
@@ -248,9 +331,9 @@ void TTaskSelect::FitLabel1() {
 
 // The list's columns are as wide as the longest caption needs, at most the list's own width, so a
 // path is cut only where it could never fit.
-void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinctTexts) {
+void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinctTexts, int widestOther) {
     HWND tasks = Control(kTasks);
-    int widest = 0;
+    int widest = widestOther;
     for (const auto& text : distinctTexts) {
         widest = std::max(widest, static_cast<int>(ListView_GetStringWidth(tasks, text.first.c_str())));
     }
@@ -279,8 +362,9 @@ void TTaskSelect::FormClose() {
 void TTaskSelect::TasksDblClick() {
     const int selected = ListView_GetNextItem(Control(kTasks), -1, LVNI_SELECTED);
     if (selected < 0 || selected >= static_cast<int>(collected_.size())) return;
-    const std::string& caption = collected_[selected];
-    const DWORD attributes = GetFileAttributesA(caption.c_str());
+    if (!collected_[selected].exact) return;
+    const std::string& caption = collected_[selected].text;
+    const DWORD attributes = GetFileAttributesA(ShellPath(caption).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     // Owned by the chooser: without an owner the sheet would open behind this top-most dialog.
     ShowFileProperties(hwnd_, caption, "Version");
@@ -300,6 +384,15 @@ LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             if (header.idFrom == kTasks && header.code == NM_DBLCLK) TasksDblClick();
+            if (header.idFrom == kTasks && header.code == NM_CUSTOMDRAW) {
+                return TasksCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+            }
+            if (header.idFrom == kTasks && header.code == LVN_ITEMCHANGING) {
+                // A row outside the code page never takes a tick (a click, Space or any other way).
+                const auto& change = *reinterpret_cast<const NMLISTVIEW*>(lParam);
+                const bool ticks = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_STATEIMAGEMASK) == kChecked;
+                return ticks && !RowIsExact(change.iItem) ? TRUE : FALSE;
+            }
             return 0;
         }
         case WM_HELP:

@@ -44,6 +44,23 @@ TEST(AppInfo, DriveLettersLookUpTheirRoot) {
     for (const auto& c : cases) EXPECT_EQ(IconLookupPath(c.path), c.expected) << c.path;
 }
 
+TEST(AppInfo, SystemFolderOfA64BitProgram) {
+    struct Case { const char* path; const char* windows; const char* expected; unsigned codePage = 1252; } cases[] = {
+        {"C:\\Windows\\System32\\notepad.exe", "C:\\Windows", "C:\\Windows\\Sysnative\\notepad.exe"},
+        {"c:\\WINDOWS\\system32\\drivers\\x.exe", "C:\\Windows", "C:\\Windows\\Sysnative\\drivers\\x.exe"},
+        {"C:\\Windows\\SysWOW64\\notepad.exe", "C:\\Windows", ""},
+        {"C:\\Windows\\System32", "C:\\Windows", ""},
+        {"D:\\Windows\\System32\\a.exe", "C:\\Windows", ""},
+        {"C:\\System32\\a.exe", "C:\\", "C:\\Sysnative\\a.exe"},
+        {"C:\\Tools\\a.exe", "", ""},
+        // A folder ending in a double-byte character with trail byte 0x5C has no backslash at its end.
+        {"C:\\\x95\x5C\\System32\\a.exe", "C:\\\x95\x5C", "C:\\\x95\x5C\\Sysnative\\a.exe", 932},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SysnativePath(c.path, c.windows, fake::LeadBytesOf(c.codePage)), c.expected) << c.path;
+    }
+}
+
 TEST(AppInfo, DesignPositionsScale) {
     struct Case { int value, dpi, expected; } cases[] = {
         {377, 96, 377}, {377, 144, 566}, {305, 120, 381}, {49, 144, 74}, {1, 144, 2}, {-49, 144, -74}, {0, 144, 0},

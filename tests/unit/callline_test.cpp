@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/CallLine.h"
+#include "fakes/CodePages.h"
 
 using norvanex::CallLineParam;
 
@@ -106,5 +107,40 @@ TEST(CallLine, StartParameters) {
         if (c.isStart) {
             EXPECT_EQ(norvanex::StartPathOf(c.param), c.path) << c.param;
         }
+    }
+}
+
+// A parameter names something only when what the ANSI reader got is what the user wrote in UTF-16:
+// the ANSI line is the system's best-fit conversion of the UTF-16 one.
+TEST(CallLine, ParamsThatDoNotSurviveTheCodePage) {
+    struct Case {
+        const char* what;
+        unsigned codePage;
+        std::u16string wide;
+        std::vector<bool> survives;  // per parameter of the line
+    } cases[] = {
+        {"plain names", 1252, u"N.exe a.exe \"b c.exe\" r:C:\\x.exe", {true, true, true}},
+        {"best fit: māil reads mail", 1252, u"N.exe mail.exe māil.exe Ωmega.exe", {true, false, false}},
+        {"default character", 1252, u"N.exe 日本.exe ä.exe", {false, true}},
+        {"a start path through a folder outside the code page", 1252, u"N.exe r:\"C:\\日本\\a.exe\"", {false}},
+        {"double-byte code page holds 日本", 932, u"N.exe 日本.exe ä.exe", {true, false}},
+        {"quotes and empty pairs split alike", 1252, u"N.exe \"\" x\"y z\"w \"ā\"", {true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool unused = false;
+        const std::string ansiLine = norvanex::fake::EncodeAnsi(c.codePage, c.wide, false, &unused);
+        const norvanex::CharNextFn next = c.codePage == 932 ? DoubleByteNext : SingleByteNext;
+        const norvanex::ExactAnsiFn exact = [&](std::u16string_view wide, std::string& ansi) {
+            bool usedDefault = false;
+            ansi = norvanex::fake::EncodeAnsi(c.codePage, wide, true, &usedDefault);
+            return !usedDefault;
+        };
+        std::vector<bool> survives;
+        for (int i = 1; !CallLineParam(ansiLine.c_str(), i, next).empty(); ++i) {
+            survives.push_back(norvanex::ParamSurvives(CallLineParam(ansiLine.c_str(), i, next),
+                                                       norvanex::WideCallLineParam(c.wide.c_str(), i), exact));
+        }
+        EXPECT_EQ(survives, c.survives);
     }
 }

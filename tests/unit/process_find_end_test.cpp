@@ -543,3 +543,64 @@ TEST(ToolHelp, BindingTriesAgainUntilKernel32IsKnown) {
     EXPECT_EQ(platform.procLookups, (std::vector<std::string>{"CreateToolhelp32Snapshot",
                                                               "Process32First", "Process32Next"}));
 }
+
+// Names and paths read in UTF-16 that do not survive the ANSI code page name nothing: neither the
+// look-alike of best fit nor the default character is a process's name.
+TEST(FindAndEnd, NamesBeyondTheCodePageNameNothing) {
+    struct Case {
+        const char* what;
+        unsigned codePage;
+        std::uint32_t platformId;
+        std::string name;
+        Ids terminated;
+        std::string ended;
+        std::string found;
+    } cases[] = {
+        {"best fit: mail.exe spares māil.exe", 1252, 2, "mail.exe", {2}, "C:\\t\\mail.exe", "mail.exe"},
+        {"best fit: Omega.exe is no name of Ωmega.exe", 1252, 2, "Omega.exe", {}, "", ""},
+        {"default character: ??.exe ends neither 日本 nor 中国", 1252, 2, "??.exe", {}, "", ""},
+        {"a path through a folder outside the code page names nothing", 1252, 2, "C:\\??\\app.exe", {},
+         "", ""},
+        {"the namesake in another folder goes alone", 1252, 2, "C:\\x\\app.exe", {5}, "C:\\x\\app.exe",
+         "C:\\x\\app.exe"},
+        {"a bare name ends both copies, listed under the last one's exact name", 1252, 2, "app.exe",
+         {5, 6}, "app.exe", "app.exe"},
+        {"double-byte code page: 日本.exe is exact there", 932, 2, "\x93\xfa\x96\x7b.exe", {3},
+         "C:\\t\\\x93\xfa\x96\x7b.exe", "\x93\xfa\x96\x7b.exe"},
+        {"9x line: the ANSI names are the system's own", 1252, 1, "mail.exe", {1, 2}, "C:\\t\\mail.exe",
+         "mail.exe"},
+        {"the performance data's name outside the code page", 1252, 2, "mail", {}, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (bool find : {false, true}) {
+            FakeProcessPlatform p;
+            p.codePage = c.codePage;
+            p.platformId = c.platformId;
+            // On the 9x line the snapshot holds the ANSI name, here best fit's.
+            FakeProcess& mail = p.Add(1, "mail.exe");
+            mail.wideExeFile = u"māil.exe";
+            mail.wideImageName = u"C:\\t\\māil.exe";
+            p.Add(2, "mail.exe", "C:\\t\\mail.exe");
+            p.Add(3, "??.exe").wideExeFile = u"日本.exe";
+            p.processes.back().wideImageName = u"C:\\t\\日本.exe";
+            p.Add(4, "??.exe").wideExeFile = u"中国.exe";
+            p.Add(5, "app.exe", "C:\\x\\app.exe");
+            p.Add(6, "app.exe").wideImageName = u"C:\\日本\\app.exe";
+            p.Add(7, "Omega.exe").wideExeFile = u"Ωmega.exe";
+            FakeProcess& hidden = p.Add(8, "x.exe");
+            hidden.inSnapshot = false;
+            p.SetPerfInstances({{u"māil", 8}});
+            if (c.name != "mail") p.perfData.clear();
+            ProcessAccess access(p);
+            access.CheckPlatform();
+            if (find) {
+                EXPECT_EQ(access.FindProcessByName(c.name), c.found);
+            } else {
+                EXPECT_EQ(access.EndProcessesByName(c.name), c.ended);
+                EXPECT_EQ(p.terminated, c.terminated);
+            }
+            EXPECT_EQ(p.LiveHandles(), 0u);
+        }
+    }
+}

@@ -107,11 +107,50 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
         c.script(platform);
         ProcessAccess access(platform);
         access.CheckPlatform();
-        EXPECT_EQ(CollectTaskTexts(access), c.expected);
+        Texts captions;
+        for (const TaskText& task : CollectTaskTexts(access)) captions.push_back(task.text);
+        EXPECT_EQ(captions, c.expected);
         EXPECT_EQ(platform.snapshots, c.snapshots);
         EXPECT_EQ(platform.LiveHandles(), 0u);
         EXPECT_EQ(platform.LiveDebugBuffers(), 0u);
         EXPECT_TRUE(platform.terminated.empty());
+    }
+}
+
+// A name or path outside the ANSI code page is shown as the system holds it and marked, so that the
+// chooser never hands the editor a name that stands for another program.
+TEST(TaskList, NamesBeyondTheCodePageAreShownNotChosen) {
+    struct Case {
+        const char* what;
+        bool perfData;
+        std::vector<TaskText> expected;
+    } cases[] = {
+        {"from the snapshot",
+         false,
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
+          {"C:\\t\\mail.exe"},
+          {"app.exe"},
+          {"?.exe", false, u"Ω.exe"}}},
+        {"from the performance data",
+         true,
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
+          {"C:\\t\\mail.exe"},
+          {"app"},
+          {"?", false, u"Ω"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeProcessPlatform p;
+        fake::FakeProcess& lossy = p.Add(1, "mail.exe");
+        lossy.wideExeFile = u"māil.exe";
+        lossy.wideImageName = u"C:\\t\\ā\\māil.exe";
+        p.Add(2, "mail.exe", "C:\\t\\mail.exe");
+        p.Add(3, "app.exe").wideImageName = u"C:\\日本\\app.exe";
+        p.Add(4, "O.exe").wideExeFile = u"Ω.exe";
+        if (c.perfData) p.SetPerfInstances({{u"māil", 1}, {u"mail", 2}, {u"app", 3}, {u"Ω", 4}});
+        ProcessAccess access(p);
+        access.CheckPlatform();
+        EXPECT_EQ(CollectTaskTexts(access), c.expected);
     }
 }
 

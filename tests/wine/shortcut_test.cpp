@@ -399,4 +399,19 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     CHECK_EQ(Joined(LvTexts(list)), before);
     CHECK_EQ(Text(editor.Control(kLabel2)), "sync.exe");
     CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+
+    // On the picture of the program to start, the other program's shortcut becomes that program,
+    // and the shortcut written with it carries its target's icon; ours still loads there.
+    const RECT picture = RectInParent(editor.Control(kProgImg));
+    const POINT onPicture{picture.left + 8, picture.top + 8};
+    REQUIRE(DropFiles(editor.main, onPicture, {foreign}));
+    CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "notepad.lnk"; }));
+    CHECK_EQ(Joined(LvTexts(list)), before);
+    const std::string written = ScratchFolder() + "\\starts notepad.lnk";
+    REQUIRE(SaveAs(editor, written, "Save as", "", false));
+    CHECK(WaitUntil([&] { return Exists(written); }, 3000));
+    CHECK_EQ(Field(LnkInfo(written), "Command line arguments"), "\"my victim.exe\" winword.exe r:" + foreign);
+    CHECK_EQ(Field(LnkInfo(written), "Icon location"), "C:\\windows\\notepad.exe");
+    REQUIRE(DropFiles(editor.main, onPicture, {ours}));
+    CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
 }

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     std::size_t distinct = 0;
     for (int run = 0; run < runs; ++run) {
         double t = NowMs();
-        const std::vector<std::string> texts = norvanex::CollectTaskTexts(norvanex::Processes());
+        const std::vector<norvanex::TaskText> tasks = norvanex::CollectTaskTexts(norvanex::Processes());
         collect.push_back(NowMs() - t);
         t = NowMs();
         norvanex::ProcessNameList list;
@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
         t = NowMs();
         for (std::uint32_t id : ids) norvanex::Processes().GetProcessImagePath(id);
         paths.push_back(NowMs() - t);
-        std::vector<std::string> unique = texts;
+        std::vector<std::string> unique;
+        for (const norvanex::TaskText& task : tasks) unique.push_back(task.text);
         std::sort(unique.begin(), unique.end());
         unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
         distinct = unique.size();

@@ -28,6 +28,9 @@ constexpr Export kExports[] = {
     {kKernel32, "Process32First"},
     {kKernel32, "Process32Next"},
     {kKernel32, "QueryFullProcessImageNameA"},
+    {kKernel32, "Process32FirstW"},
+    {kKernel32, "Process32NextW"},
+    {kKernel32, "QueryFullProcessImageNameW"},
     {kNtdll, "RtlCreateQueryDebugBuffer"},
     {kNtdll, "RtlQueryProcessDebugInformation"},
     {kNtdll, "RtlDestroyQueryDebugBuffer"},
@@ -121,6 +124,18 @@ void FakeProcessPlatform::FillEntry(const FakeProcess& process, ProcessEntry32& 
                 std::min(process.exeFile.size(), entry.exeFile.size()));
 }
 
+std::u16string FakeProcessPlatform::WideOf(const std::string& ansi) const {
+    return DecodeAnsi(codePage, ansi);
+}
+
+void FakeProcessPlatform::FillEntryW(const FakeProcess& process, ProcessEntry32W& entry) const {
+    entry.processId = process.id;
+    entry.exeFile.fill(u'\0');
+    const std::u16string name =
+        process.wideExeFile.empty() ? WideOf(process.exeFile) : process.wideExeFile;
+    std::copy_n(name.begin(), std::min(name.size(), entry.exeFile.size()), entry.exeFile.begin());
+}
+
 LeadByteFn FakeProcessPlatform::LeadBytes() { return LeadBytesOf(codePage); }
 
 bool FakeProcessPlatform::GetVersionExA(OsVersionInfo& info) {
@@ -181,6 +196,26 @@ bool FakeProcessPlatform::Process32Next(ProcAddress fn, OsHandle snapshot, Proce
     return true;
 }
 
+bool FakeProcessPlatform::Process32FirstW(ProcAddress fn, OsHandle snapshot,
+                                          ProcessEntry32W& entry) {
+    Expect(fn, "Process32FirstW");
+    HandleState* state = Handle(snapshot, HandleKind::Snapshot);
+    if (!state || entry.size != kProcessEntryWSize) return false;
+    state->cursor = 0;
+    if (state->entries.empty()) return false;
+    FillEntryW(state->entries[0], entry);
+    return true;
+}
+
+bool FakeProcessPlatform::Process32NextW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) {
+    Expect(fn, "Process32NextW");
+    HandleState* state = Handle(snapshot, HandleKind::Snapshot);
+    if (!state || entry.size != kProcessEntryWSize) return false;
+    if (state->cursor + 1 >= state->entries.size()) return false;
+    FillEntryW(state->entries[++state->cursor], entry);
+    return true;
+}
+
 bool FakeProcessPlatform::CloseHandle(OsHandle handle) {
     return handles_.erase(static_cast<std::uintptr_t>(handle)) == 1;
 }
@@ -238,13 +273,12 @@ std::int32_t FakeProcessPlatform::RegCloseKey(RegKey key) {
 
 int FakeProcessPlatform::WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
                                              const char16_t* wide, int wideLength, char* out,
-                                             int outSize) {
-    if (codePage != 0 || flags != 0 || wideLength != -1) Misuse("WideCharToMultiByte arguments");
-    // Latin-1 passes through; anything else becomes '?', as the ANSI code page's default char.
-    std::string converted;
-    for (const char16_t* p = wide; *p; ++p) {
-        converted.push_back(*p < 0x100 ? static_cast<char>(*p) : '?');
+                                             int outSize, bool* usedDefault) {
+    if (codePage != 0 || (flags != 0 && flags != kWcNoBestFitChars) || wideLength != -1) {
+        Misuse("WideCharToMultiByte arguments");
     }
+    const std::string converted =
+        EncodeAnsi(this->codePage, wide, flags == kWcNoBestFitChars, usedDefault);
     if (converted.size() + 1 > static_cast<std::size_t>(outSize)) return 0;
     std::memcpy(out, converted.c_str(), converted.size() + 1);
     return static_cast<int>(converted.size() + 1);
@@ -344,6 +378,25 @@ bool FakeProcessPlatform::QueryFullProcessImageNameA(ProcAddress fn, OsHandle pr
     }
     std::memcpy(buffer, p->fullImageName.c_str(), p->fullImageName.size() + 1);
     *size = static_cast<std::uint32_t>(p->fullImageName.size());
+    return true;
+}
+
+bool FakeProcessPlatform::QueryFullProcessImageNameW(ProcAddress fn, OsHandle process,
+                                                     std::uint32_t flags, char16_t* buffer,
+                                                     std::uint32_t* size) {
+    Expect(fn, "QueryFullProcessImageNameW");
+    HandleState* state = Handle(process, HandleKind::Process);
+    if (!state || flags != 0) Misuse("QueryFullProcessImageNameW arguments");
+    fullNameQueries.push_back(state->processId);
+    const FakeProcess* p = Find(state->processId);
+    if (!p || !(state->access & (kProcessQueryLimitedInformation | kProcessQueryInformation))) {
+        return false;
+    }
+    const std::u16string name = p->wideImageName.empty() ? WideOf(p->fullImageName) : p->wideImageName;
+    if (name.empty() || name.size() + 1 > *size) return false;
+    std::copy(name.begin(), name.end(), buffer);
+    buffer[name.size()] = u'\0';
+    *size = static_cast<std::uint32_t>(name.size());
     return true;
 }
 

@@ -21,6 +21,9 @@ struct FakeProcess {
     std::string exeFile;        // szExeFile bytes; 260 of them leave no room for the NUL
     std::string modulePath;     // first module's image path in the debug buffer (256 bytes max)
     std::string fullImageName;  // QueryFullProcessImageNameA's answer; empty: the call fails
+    // The UTF-16 forms the W functions give; empty: exeFile and fullImageName read in the code page.
+    std::u16string wideExeFile;
+    std::u16string wideImageName;
     bool inSnapshot = true;
     bool openRefused = false;        // every OpenProcess fails
     bool needsDebugPrivilege = false;  // OpenProcess fails until SeDebugPrivilege is enabled
@@ -107,6 +110,8 @@ public:
                                       std::uint32_t processId) override;
     bool Process32First(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) override;
     bool Process32Next(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) override;
+    bool Process32FirstW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) override;
+    bool Process32NextW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) override;
     bool CloseHandle(OsHandle handle) override;
     std::int32_t RegOpenKeyExA(RegKey parent, const char* subKey, std::uint32_t options,
                                std::uint32_t access, RegKey* result) override;
@@ -114,7 +119,7 @@ public:
                                   std::uint8_t* data, std::uint32_t* dataSize) override;
     std::int32_t RegCloseKey(RegKey key) override;
     int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
-                            int wideLength, char* out, int outSize) override;
+                            int wideLength, char* out, int outSize, bool* usedDefault) override;
     OsHandle GetCurrentProcess() override;
     std::uint32_t GetCurrentProcessId() override;
     bool OpenProcessToken(OsHandle process, std::uint32_t access, OsHandle* token) override;
@@ -129,6 +134,8 @@ public:
     Criticality QueryProcessCritical(OsHandle process) override;
     bool QueryFullProcessImageNameA(ProcAddress fn, OsHandle process, std::uint32_t flags,
                                     char* buffer, std::uint32_t* size) override;
+    bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
+                                    char16_t* buffer, std::uint32_t* size) override;
     DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,
                                           bool useEventPair) override;
     std::int32_t RtlQueryProcessDebugInformation(ProcAddress fn, std::uint32_t processId,
@@ -151,6 +158,8 @@ private:
     HandleState* Handle(OsHandle handle, HandleKind kind);
     void Expect(ProcAddress fn, const char* name) const;
     static void FillEntry(const FakeProcess& process, ProcessEntry32& entry);
+    void FillEntryW(const FakeProcess& process, ProcessEntry32W& entry) const;
+    std::u16string WideOf(const std::string& ansi) const;
 
     std::uintptr_t next_ = 0x100;
     std::map<std::uintptr_t, HandleState> handles_;

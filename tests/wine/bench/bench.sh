@@ -154,6 +154,16 @@ cmd_setup() {
   wineserver -w || true
   wineserver -p </dev/null >>"$log" 2>&1
 
+  # A fresh Debian machine has only the C locales, and under LC_ALL of a locale that is not there Wine
+  # cannot decode non-ASCII Unix file names: the driver gives programs started in these locales
+  # LOCPATH=DIR/locales (see StartOptions::lcAll).
+  if command -v localedef >/dev/null; then
+    mkdir -p "$dir/locales"
+    for loc in en_US de_DE; do
+      [ -d "$dir/locales/$loc.UTF-8" ] || localedef -i "$loc" -f UTF-8 "$dir/locales/$loc.UTF-8" >>"$log" 2>&1 || true
+    done
+  fi
+
   setsid bash "$self" watch "$dir" "$owner" "$xvfb_pid" "$prefix" </dev/null >>"$dir/watch.log" 2>&1 &
   echo "WATCHDOG_PID=$!" >>"$dir/env"
   trap - ERR
@@ -204,6 +214,7 @@ cmd_run() {
   for var in $(compgen -e LC_ || true); do unset "$var"; done
   unset LANG LANGUAGE
   export LC_ALL=C.UTF-8
+  export NORVANEX_LOCALES="$dir/locales"
   name=$(basename "$prog")
   mkdir -p "$dir/logs"
   log="$dir/logs/${name%.*}.log"

@@ -79,7 +79,27 @@ bool SetText(HWND hwnd, const std::string& text) {
          result != 0;
 }
 
+bool SetText(HWND hwnd, const std::wstring& text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, kTimeout,
+                             &result) != 0 &&
+         result != 0;
+}
+
 namespace {
+
+// The same with the names in UTF-16 (fWide), as the shell drops them.
+std::string DropBlock(POINT client, const std::vector<std::wstring>& files) {
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.pt = client;
+  header.fWide = TRUE;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::wstring& file : files) {
+    block.append(reinterpret_cast<const char*>(file.c_str()), (file.size() + 1) * sizeof(wchar_t));
+  }
+  return block.append(sizeof(wchar_t), '\0');
+}
 
 // What WM_DROPFILES carries: the DROPFILES header, then the ANSI names, each ended by a NUL, and
 // one NUL more.
@@ -96,6 +116,9 @@ std::string DropBlock(POINT client, const std::vector<std::string>& files) {
 
 }  // namespace
 
+bool PostDropBlock(HWND target, const std::string& block);
+bool DropBlockSent(HWND target, const std::string& block);
+
 HWND FileNameField(HWND dialog) {
   for (HWND child : Children(dialog)) {
     if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
@@ -104,8 +127,15 @@ HWND FileNameField(HWND dialog) {
 }
 
 bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
+  return PostDropBlock(target, DropBlock(client, files));
+}
+
+bool PostDropFiles(HWND target, POINT client, const std::vector<std::wstring>& files) {
+  return PostDropBlock(target, DropBlock(client, files));
+}
+
+bool PostDropBlock(HWND target, const std::string& block) {
   HWND top = GetAncestor(target, GA_ROOT);
-  const std::string block = DropBlock(client, files);
   RemoteMemory memory(top, block.size());
   if (!memory || !memory.Write(0, block.data(), block.size())) return false;
   // Nobody here knows when the target is done with the block: it stays in the target's process.
@@ -245,15 +275,36 @@ bool MouseDrag(POINT from, POINT to, HWND expect) {
 }
 
 bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
+  return DropBlockSent(target, DropBlock(client, files));
+}
+
+bool DropFiles(HWND target, POINT client, const std::vector<std::wstring>& files) {
+  return DropBlockSent(target, DropBlock(client, files));
+}
+
+bool DropBlockSent(HWND target, const std::string& block) {
   HWND top = GetAncestor(target, GA_ROOT);
   // The window has handled the drop when the send returns; only then is the block released here.
   // The receiver's DragFinish cannot free it: it is no global memory block of that process.
-  const std::string block = DropBlock(client, files);
   RemoteMemory memory(top, block.size());
   if (!memory || !memory.Write(0, block.data(), block.size())) return false;
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(memory.At()), 0, SMTO_ABORTIFHUNG, kTimeout,
                              &result) != 0;
+}
+
+bool ConfirmFileDialog(HWND dialog, const std::wstring& text) {
+  HWND edit = FileNameField(dialog);
+  if (!edit) {
+    for (HWND child : Children(dialog)) {
+      if (GetDlgCtrlID(child) == 0x47C) edit = child;
+    }
+  }
+  if (!edit || !SetText(edit, text)) return false;
+  HWND ok = GetDlgItem(dialog, IDOK);
+  if (!ok) return false;
+  Click(ok);
+  return true;
 }
 
 bool ConfirmFileDialog(HWND dialog, const std::string& text) {

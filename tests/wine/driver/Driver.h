@@ -143,6 +143,7 @@ HWND ButtonByCaption(HWND dialog, const std::string& caption);
 // ---- Windows: reading --------------------------------------------------------------------------
 
 std::string Text(HWND hwnd);  // WM_GETTEXT through SendMessageTimeout (works across processes)
+std::wstring TextW(HWND hwnd);  // the same in UTF-16, for names the ANSI code page cannot hold
 std::string ClassOf(HWND hwnd);
 DWORD PidOf(HWND hwnd);
 RECT RectInParent(HWND hwnd);  // in the parent's client coordinates (screen for a top-level)
@@ -176,6 +177,7 @@ int LvCount(HWND lv);
 int LvColumnCount(HWND lv);
 std::optional<LvItem> LvGet(HWND lv, int item, int subItem = 0);
 std::string LvText(HWND lv, int item, int subItem = 0);
+std::wstring LvTextW(HWND lv, int item);  // LVM_GETITEMTEXTW: the text as the list holds it
 std::vector<std::string> LvTexts(HWND lv, int subItem = 0);  // every item's text
 std::vector<int> LvSelected(HWND lv);
 bool LvSelect(HWND lv, int item);  // selects and focuses item, deselects the rest (-1: none)
@@ -192,6 +194,7 @@ void Click(HWND button);
 // Sends BM_CLICK; true when the button's process handled it within timeoutMs.
 bool ClickAndWait(HWND button, DWORD timeoutMs = kTimeout);
 bool SetText(HWND hwnd, const std::string& text);  // WM_SETTEXT
+bool SetText(HWND hwnd, const std::wstring& text);  // WM_SETTEXT in UTF-16
 // Closes a top-level window through its system menu command (posts WM_SYSCOMMAND SC_CLOSE).
 void CloseBySystemMenu(HWND top);
 // The file-name field of a common open or save dialog (the Edit with id 0x47C), or nullptr.
@@ -228,8 +231,12 @@ bool MouseDrag(POINT from, POINT to, HWND expect = nullptr);
 // target's process, delivered as WM_DROPFILES to its top-level window with the drop point in that
 // window's client coordinates. True when the window handled the message.
 bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files);
+// The same with the names in UTF-16 (DROPFILES with fWide), as the shell drops them.
+bool DropFiles(HWND target, POINT client, const std::vector<std::wstring>& files);
+bool PostDropFiles(HWND target, POINT client, const std::vector<std::wstring>& files);
 // Types `text` into the file-name box of a common open or save dialog and presses its OK button.
 bool ConfirmFileDialog(HWND dialog, const std::string& text);
+bool ConfirmFileDialog(HWND dialog, const std::wstring& text);
 
 // ---- Waiting -----------------------------------------------------------------------------------
 

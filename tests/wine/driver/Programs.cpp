@@ -3,6 +3,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -111,7 +112,18 @@ Process StartThroughLauncher(const std::string& exe, const std::string& commandL
                                 commandLine)) {
     return Process::Failed("cannot write " + request);
   }
-  std::string unixLine = "/usr/bin/env LC_ALL=" + options.lcAll + " " + QuoteArg(WineLoader()) + " " +
+  // Locales the bench made itself (en_US, de_DE) are found through LOCPATH; others as the machine has them.
+  std::string locpath;
+  char locales[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("NORVANEX_LOCALES", locales, MAX_PATH) > 0) {
+    const std::string folder = std::string(locales) + "/" + options.lcAll;
+    std::string windowsFolder = "Z:" + folder;
+    std::replace(windowsFolder.begin(), windowsFolder.end(), '/', '\\');
+    if (GetFileAttributesA(windowsFolder.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      locpath = "LOCPATH=" + std::string(locales) + " ";
+    }
+  }
+  std::string unixLine = "/usr/bin/env " + locpath + "LC_ALL=" + options.lcAll + " " + QuoteArg(WineLoader()) + " " +
                          QuoteArg(launcher) + " " + QuoteArg(request);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

@@ -122,6 +122,19 @@ HWND ButtonByCaption(HWND dialog, const std::string& caption) {
 
 // ---- Reading ----
 
+std::wstring TextW(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeout, &length)) return {};
+  std::wstring buffer(length + 2, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]), SMTO_ABORTIFHUNG,
+                           kTimeout, &got)) {
+    return {};
+  }
+  buffer.resize(got < buffer.size() ? got : 0);
+  return buffer;
+}
+
 std::string Text(HWND hwnd) {
   bool ok = false;
   const LRESULT length = Send(hwnd, WM_GETTEXTLENGTH, 0, 0, &ok);
@@ -292,6 +305,22 @@ std::optional<LvItem> LvGet(HWND lv, int item, int subItem) {
   result.image = answer.iImage;
   result.state = answer.state;
   return result;
+}
+
+std::wstring LvTextW(HWND lv, int item) {
+  constexpr int kChars = 1024;
+  RemoteMemory memory(lv, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  if (!memory) return {};
+  LVITEMW request{};
+  request.iSubItem = 0;
+  request.pszText = static_cast<wchar_t*>(memory.At(sizeof request));
+  request.cchTextMax = kChars;
+  const wchar_t nothing = 0;
+  if (!memory.Write(0, &request, sizeof request) || !memory.Write(sizeof request, &nothing, sizeof nothing)) return {};
+  if (!Send(lv, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(memory.At()))) return {};
+  std::vector<wchar_t> text(kChars + 1, 0);
+  if (!memory.Read(sizeof request, text.data(), kChars * sizeof(wchar_t))) return {};
+  return text.data();
 }
 
 std::string LvText(HWND lv, int item, int subItem) {

@@ -1,0 +1,100 @@
+// 64-bit programs, as most programs of a 64-bit Windows are (the bench's prefix is one): the 32-bit
+// Norvanex ends a 64-bit victim by bare name and by full path, sparing its namesake in another
+// folder, and lists it with its own icon, in the result window and in the task chooser. Wine's shell
+// answers every program file here with the same icon index, so what is checked is that the 32-bit
+// side reads the 64-bit file's icon and that the lists show the index the shell gives for it.
+#include "driver/Check.h"
+#include "driver/Driver.h"
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/MainLayout.h"
+#include "base/AppInfo_win.h"
+#include "ui/TaskSelLayout.h"
+
+using namespace driver;
+using namespace norvanex;
+
+namespace {
+
+// victim64.exe (with an icon of its own) copied into a folder of the scratch folder.
+std::string Copy64(const std::string& folder) {
+    const std::string dir = ScratchFolder() + "\\" + folder;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string path = dir + "\\tool64.exe";
+    CopyFileA(BesideMe("victim64.exe").c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+bool Alive(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return false;
+    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return alive;
+}
+
+}  // namespace
+
+CASE(EndsAndListsA64BitProgram) {
+    const std::string first = Copy64("one");
+    const std::string second = Copy64("two");
+    const std::string plain = CopyToScratch("victim.exe", "plain32.exe");
+    const std::vector<DWORD> one = StartWindowless(first, 1);
+    REQUIRE_EQ(one.size(), 1u);
+    const std::vector<DWORD> both = StartWindowless(second, 1, 1);
+    REQUIRE_EQ(both.size(), 2u);
+    const DWORD secondPid = both[0] == one[0] ? both[1] : both[0];
+    REQUIRE(!StartWindowless(plain, 1).empty());
+
+    // The chooser lists it under its full path, with its own icon (not the plain program's).
+    {
+        Process editor = Start(NorvanexExe());
+        HWND main = editor.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
+        REQUIRE(main != nullptr);
+        PostMessageA(main, WM_COMMAND, kSelectTask, 0);
+        HWND chooser = editor.WaitDialog("Choose tasks to kill");
+        REQUIRE(chooser != nullptr);
+        HWND tasks = ChildById(chooser, tasksel::kTasks);
+        REQUIRE(WaitUntil([&] { return LvCount(tasks) > 0; }));
+        int firstIcon = -1;
+        for (int row = 0; row < LvCount(tasks); ++row) {
+            const LvItem item = LvGet(tasks, row).value_or(LvItem{});
+            if (lstrcmpiA(item.text.c_str(), first.c_str()) == 0) firstIcon = item.image;
+        }
+        CHECK(firstIcon >= 0);
+        CHECK_EQ(firstIcon, GetFileIconIndexOnly(first));
+        Screenshot("chooser-64bit", chooser);
+        Click(GetDlgItem(chooser, IDCANCEL));
+        CloseBySystemMenu(main);
+        CHECK(editor.WaitExit().has_value());
+    }
+
+    // By full path: that one goes, its namesake in the other folder stays; listed with its icon.
+    Process run = Start(NorvanexExe(), QuoteArg(first) + " plain32.exe");
+    HWND main = run.WaitWindow(kTimeout, "Norvanex 4.3");
+    REQUIRE(main != nullptr);
+    CHECK(WaitUntil([&] { return !Alive(one[0]); }));
+    CHECK(Alive(secondPid));
+    HWND list = ChildById(main, kListView1);
+    REQUIRE_EQ(LvCount(list), 2);
+    const LvItem ended = LvGet(list, 0).value_or(LvItem{});
+    CHECK_EQ(ended.text, first);
+    CHECK_EQ(ended.image, GetFileIconIndex(first));
+    CHECK_EQ(ExtractIconExA(first.c_str(), -1, nullptr, nullptr, 0), 1u);
+    Screenshot("result-64bit", main);
+    Click(ChildById(main, kBitBtn1));
+    CHECK(run.WaitExit().has_value());
+
+    // By bare name: the other one.
+    Process bare = Start(NorvanexExe(), "tool64.exe");
+    HWND second64 = bare.WaitWindow(kTimeout, "Norvanex 4.3");
+    REQUIRE(second64 != nullptr);
+    CHECK(WaitUntil([&] { return !Alive(secondPid); }));
+    CHECK_EQ(LvText(ChildById(second64, kListView1), 0), second);
+    Click(ChildById(second64, kBitBtn1));
+    CHECK(bare.WaitExit().has_value());
+}
