@@ -36,6 +36,12 @@ HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
     return bitmap;
 }
 
+// A folder is no program: it would be written as a program's name, or as nothing.
+bool IsFolderPath(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool IsListView(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
@@ -46,7 +52,7 @@ bool IsListView(HWND window) {
 
 // Called once the editor's face is set up: what makes it work.
 void TMainForm::SetUpEditorBehaviour() {
-    editor_ = EditorLists(App().exePath, SystemLeadByte);
+    editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
 
     HWND list = Control(kListView1);
@@ -71,15 +77,15 @@ void TMainForm::SetUpEditorBehaviour() {
         {kSelectFile, texts::kSelectFile, IDB_MENU_FILE},
     };
     for (std::size_t i = 0; i < std::size(items); ++i) {
-        std::string caption = Select(items[i].text);
+        std::wstring caption = WideText(Select(items[i].text));
         menuImages_[i].reset(LoadMenuImage(instance, items[i].image));
-        MENUITEMINFOA item{};
+        MENUITEMINFOW item{};
         item.cbSize = sizeof item;
         item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
         item.wID = items[i].id;
         item.dwTypeData = caption.data();
         item.hbmpItem = menuImages_[i].get();
-        InsertMenuItemA(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
+        InsertMenuItemW(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
     }
 
     DragAcceptFiles(hwnd_, TRUE);
@@ -190,10 +196,14 @@ void TMainForm::SelectTaskClick() {
     EndListUpdate();
 }
 
-void TMainForm::AddProgramToList(const std::string& path) {
+void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     switch (editor_.Classify(path)) {
         case Addition::OwnPath:
-            ShowMessage(MessageOwner(), Select(texts::kOwnPathBefore) + App().exePath + Select(texts::kOwnPathAfter),
+            ShowMessage(MessageOwner(), Select(texts::kOwnPathBefore) + MarkedName(App().exePath) + Select(texts::kOwnPathAfter),
+                        MessageKind::Information);
+            return;
+        case Addition::Folder:
+            ShowMessage(MessageOwner(), Select(texts::kFolderBefore) + MarkedName(path) + Select(texts::kFolderAfter),
                         MessageKind::Information);
             return;
         case Addition::Duplicate:
@@ -202,7 +212,7 @@ void TMainForm::AddProgramToList(const std::string& path) {
             break;
     }
     BeginListUpdate();
-    editor_.Add(path, GetFileIconIndex);
+    editor_.Add(path, GetFileIconIndex, whole);
     const EditorEntry& entry = editor_.Entries().back();
     HWND list = Control(kListView1);
     LVITEMA item{};
@@ -344,9 +354,20 @@ void TMainForm::ShowEditorState() {
 void TMainForm::ShowProgramToStart() {
     progImgIndex_ = editor_.ProgramToStartIcon();
     InvalidateRect(Control(kProgImg), nullptr, TRUE);
-    const std::string name = editor_.HasProgramToStart() ? std::string(editor_.ProgramToStartName()) : Select(texts::kLabel2);
-    SetWindowTextA(Control(kLabel2), name.c_str());
+    const std::string name =
+        editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStartName()) : Select(texts::kLabel2);
+    SetOwnText(Control(kLabel2), name);
     FitLabel(kLabel2);
+    // A long name stays clear of Choose and Remove: cut in its middle (SS_PATHELLIPSIS), the whole
+    // path in the hint.
+    RECT label{}, choose{};
+    GetWindowRect(Control(kLabel2), &label);
+    GetWindowRect(Control(kBitBtn5), &choose);
+    const LONG room = choose.left - Scale(kLabel2Gap) - label.left;
+    if (label.right - label.left > room) {
+        SetWindowPos(Control(kLabel2), nullptr, 0, 0, room, label.bottom - label.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SetHintText(kLabel2, editor_.ProgramToStart());
 }
 

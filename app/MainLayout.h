@@ -110,6 +110,9 @@ enum EditorCommand : int {
     kEntf,
 };
 
+// Between the name of the program to start and the Choose button.
+constexpr int kLabel2Gap = 4;
+
 // The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
 constexpr int kInsertMenuRise = 12;
 
@@ -124,6 +127,9 @@ constexpr TextPair kListHint{"double-click for details", "Doppelclick für Detai
 // The own path stands between the two parts, each on a line of its own.
 constexpr TextPair kOwnPathBefore{"The programm\r", "Das Programm\r"};
 constexpr TextPair kOwnPathAfter{"\ris not allowed to chose!", "\rdarf nicht gewählt werden!"};
+// A folder stands between the two parts in the same way.
+constexpr TextPair kFolderBefore{"The folder\r", "Der Ordner\r"};
+constexpr TextPair kFolderAfter{"\ris no program and cannot be chosen.", "\rist kein Programm und kann nicht gewählt werden."};
 }  // namespace texts
 
 }  // namespace norvanex

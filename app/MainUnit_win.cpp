@@ -112,7 +112,7 @@ void TMainForm::CreateControls() {
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
             case ControlKind::Label:
-                style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
+                style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX | SS_PATHELLIPSIS : 0);
                 break;
             // Bevels are empty windows that hold their place (the etched static styles would
             // resize them to the line they draw); the main window paints them (PaintBevels).
@@ -145,7 +145,7 @@ void TMainForm::CreateControls() {
 }
 
 void TMainForm::SetText(MainControl id, const TextPair& text) {
-    SetWindowTextA(Control(id), SelectText(text.english, text.german).c_str());
+    SetOwnText(Control(id), SelectText(text.english, text.german));
     if (DesignOf(id).kind == ControlKind::Label) FitLabel(id);
 }
 
@@ -267,7 +267,7 @@ void TMainForm::FormCreate() {
     versionText_ = MajorMinor(GetVersionText());
     std::string caption = App().title;
     if (!versionText_.empty()) caption += ' ' + versionText_;
-    SetWindowTextA(hwnd_, caption.c_str());
+    SetOwnText(hwnd_, caption);
 
     // 5. Every text of both modes, and the kill run's own (its question is asked before any window).
     SetText(kLabel1, texts::kLabel1Kill);
@@ -315,7 +315,7 @@ void TMainForm::SetUpEditor() {
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     char caption[256];
     GetWindowTextA(hwnd_, caption, sizeof caption);
-    SetWindowTextA(hwnd_, (caption + SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german)).c_str());
+    SetOwnText(hwnd_, caption + SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german));
     SetText(kLabel1, texts::kLabel1Editor);
     SetText(kLabel3, texts::kLabel3Editor);
     for (MainControl id : {kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/AnsiText.h"
 
@@ -22,6 +23,14 @@ std::string HelpFilePath(const std::string& exePath, LeadByteFn isLeadByte);
 // What the shell is asked for a path's icon: a drive letter, with or without its colon, is
 // looked up as the root of that drive ("C" and "C:" give "C:\").
 std::string IconLookupPath(const std::string& path);
+
+// A path spelt the one way Windows' full-path rule spells it: slashes become backslashes, a
+// relative path or one from the drive's root is taken from `currentDir` (an absolute folder), "."
+// and ".." parts and doubled separators go, and so do dots and blanks that end the last part.
+// "C:\app\.\x.exe", "C:/work/../app/x.exe" and "C:\app\x.exe" give the same text. Letter
+// case and short names stay: the caller compares a to z in either case and asks the file
+// system for the long names.
+std::string CanonicalPath(std::string_view path, std::string_view currentDir, LeadByteFn isLeadByte);
 
 // A design position at 96 DPI brought to `dpi`, rounded to the nearest pixel.
 int ScaleToDpi(int designValue, int dpi);

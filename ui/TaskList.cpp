@@ -9,10 +9,11 @@ namespace norvanex {
 
 namespace {
 
-bool NamesAFolder(const std::string& text) {
-    // A 9x snapshot gives the whole path, an NT snapshot only the file name. Any backslash or
-    // drive colon counts (a trail byte that looks like one only costs a needless lookup).
-    return text.find_first_of("\\:") != std::string::npos;
+bool NamesAFolder(const std::string& text, LeadByteFn isLeadByte) {
+    // A 9x snapshot gives the whole path, an NT snapshot only the file name. The trail byte 0x5C
+    // of a double-byte character (the "so" of katakana in code page 932) is no backslash: taken
+    // for one, the process would be listed without its path.
+    return NamePartStart(text, "\\:", isLeadByte) != 0;
 }
 
 void CollectFromPerfData(ProcessAccess& processes, std::vector<std::string>& texts) {
@@ -36,11 +37,12 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<std::string>& tex
 }
 
 void CollectFromSnapshot(ProcessAccess& processes, std::vector<std::string>& texts) {
+    const LeadByteFn lead = processes.LeadBytes();
     processes.WalkSnapshot([&](const SnapshotEntry& entry) {
         std::string text;
         // A bare file name has the generic icon and no properties sheet; the path names the same
         // program and is what the performance-data step would have listed for it.
-        if (!NamesAFolder(entry.exeFile)) text = processes.GetProcessImagePath(entry.processId);
+        if (!NamesAFolder(entry.exeFile, lead)) text = processes.GetProcessImagePath(entry.processId);
         texts.push_back(text.empty() ? entry.exeFile : std::move(text));
     });
 }
