@@ -182,6 +182,20 @@ void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vecto
     SetEnvironmentVariableA("NORVANEX_MARKER", nullptr);
 }
 
+// Under Wine every program file shows the unknown-file icon; a file type of the test's own gets an
+// icon of its own (the registry's DefaultIcon), for as long as this lives.
+struct OwnIconType {
+    OwnIconType() {
+        RegSetValueA(HKEY_CLASSES_ROOT, ".nvxicon", REG_SZ, "NorvanexTest.Icon", 0);
+        RegSetValueA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon\\DefaultIcon", REG_SZ, "C:\\windows\\system32\\shell32.dll,3", 0);
+    }
+    ~OwnIconType() {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon\\DefaultIcon");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".nvxicon");
+    }
+};
+
 }  // namespace
 
 // The editor filled through its dialogs, Create, a typed name: the file the shell can open, with
@@ -196,6 +210,9 @@ CASE(CreateWritesAShortcutThatRuns) {
     const std::string blankHelper = CopyToScratch("marker.exe", "with blanks\\run me.exe");
     const std::string ghost = "C:\\nowhere\\ghost";  // no such file, no type: the unknown-file icon
     const std::string folder = ScratchFolder() + "\\";
+    OwnIconType iconType;
+    const std::string picture = ScratchFolder() + "\\picture.nvxicon";
+    { std::ofstream(picture) << "a file with an icon of its own"; }
 
     struct Case {
         const char* what;
@@ -208,11 +225,10 @@ CASE(CreateWritesAShortcutThatRuns) {
     } cases[] = {
         {"two programs, asked", {word, excel}, {}, "", true, folder + "kill word", folder + "kill word.lnk",
          "~ask~ winword.exe excel.exe", NorvanexExe(), {word, excel}},
-        {"program to start gives the icon", {word, ghost}, {"C:\\windows"}, helper, false, folder + "A.LNK", folder + "A.LNK",
-         "winword.exe ghost windows r:" + helper, helper, {word}},
-        // Under Wine every program file shows the unknown-file icon; a folder has an icon of its own.
-        {"the one other icon in the list", {ghost, word}, {"C:\\windows"}, "", false, folder + "x.lnk.txt",
-         folder + "x.lnk.txt.lnk", "ghost winword.exe windows", "C:\\windows", {}},
+        {"program to start gives the icon", {word, ghost}, {picture}, helper, false, folder + "A.LNK", folder + "A.LNK",
+         "winword.exe ghost picture.nvxicon r:" + helper, helper, {word}},
+        {"the one other icon in the list", {ghost, word}, {picture}, "", false, folder + "x.lnk.txt",
+         folder + "x.lnk.txt.lnk", "ghost winword.exe picture.nvxicon", picture, {}},
         {"blanks", {blank}, {}, blankHelper, false, folder + "with blanks\\a.Lnk", folder + "with blanks\\a.Lnk",
          "\"my victim.exe\" r:\"" + blankHelper + "\"", blankHelper, {blank}},
     };
@@ -399,4 +415,86 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     CHECK_EQ(Joined(LvTexts(list)), before);
     CHECK_EQ(Text(editor.Control(kLabel2)), "sync.exe");
     CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+}
+
+// A shortcut whose call names a program by its full path, loaded and saved again unchanged, keeps
+// its arguments byte for byte: the full path stays, and ends only that folder's copy. One whose
+// program to run the kill run would never start is not loaded; the editor stays as it was.
+CASE(LoadedFullPathsStayWhole) {
+    ComScope com;
+    const std::string ours = ScratchFolder() + "\\full paths.lnk";
+    const std::string arguments = "~ask~ \"C:\\My Tools\\odd\\bang!.exe\" C:\\Tools\\x.exe winword.exe r:C:\\Tools\\y.exe";
+    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
+    const std::string lost = ScratchFolder() + "\\lost start.lnk";
+    REQUIRE(CreateShortcut(NorvanexExe(), "a.exe r:C:\\" + std::string(253, 'p'), lost, NorvanexExe(), ""));
+
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    HWND list = editor.Control(kListView1);
+    const RECT where = RectInParent(list);
+    const POINT at{where.left + 20, where.top + 20};
+    REQUIRE(DropFiles(editor.main, at, {ours}));
+    REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "y.exe"; }));
+    CHECK_EQ(Joined(LvTexts(list)), "C:\\My Tools\\odd\\bang!.exe|C:\\Tools\\x.exe|winword.exe|");
+    REQUIRE(SaveAs(editor, ours, "Save as", "", false));
+    HWND question = WaitBox(editor.process, "Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
+    CHECK(WaitUntil([&] { return Field(LnkInfo(ours), "Icon location") == "C:\\Tools\\y.exe"; }, 3000));
+    CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), arguments);
+
+    REQUIRE(PostDropFiles(editor.main, at, {lost}));
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The shortcut\r" + lost +
+                             "\rnames a program to run that Norvanex would never start. Saved again from the editor "
+                             "it would do something else, so it is not loaded."));
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK_EQ(Joined(LvTexts(list)), "C:\\My Tools\\odd\\bang!.exe|C:\\Tools\\x.exe|winword.exe|");
+    CHECK_EQ(Text(editor.Control(kLabel2)), "y.exe");
+}
+
+// A shortcut that could not be written says so, with the system's reason, in the user's language;
+// nothing is written and the editor keeps its list.
+CASE(ShortcutNotWrittenSaysWhy) {
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string locked = ScratchFolder() + "\\locked.lnk";
+    { std::ofstream(locked) << "in use"; }
+    struct Case { const char* locale; const char* caption; const char* open; const char* save; std::string typed, written; const char* says; } cases[] = {
+        {"en_US.UTF-8", kEditorCaption, "Chose programms to kill", "Save as", ScratchFolder() + "\\missing\\x",
+         ScratchFolder() + "\\missing\\x.lnk", "\rwas not written:\r"},
+        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Zu beendende Programme wählen", "Speichern unter", locked,
+         locked, "\rwurde nicht geschrieben:\r"},
+    };
+    for (const Case& c : cases) {
+        HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        REQUIRE(hold != INVALID_HANDLE_VALUE);
+        Editor editor(c.locale, c.caption);
+        REQUIRE(editor.main != nullptr);
+        REQUIRE(AddProgram(editor, word, c.open));
+        REQUIRE(SaveAs(editor, c.typed, c.save, "", false));
+        if (c.written == locked) {
+            HWND question = WaitBox(editor.process, "Bestätigung");
+            REQUIRE(question != nullptr);
+            Click(ButtonByCaption(question, "&Ja"));
+        }
+        HWND box = WaitBox(editor.process, "Fehler");
+        REQUIRE(box != nullptr);
+        std::string shown;
+        for (HWND child : Children(box)) {
+            if (Text(child).find(c.says) != std::string::npos) shown = Text(child);
+        }
+        check::Log("shown: " + shown);
+        CHECK(shown.find(c.written + c.says) != std::string::npos);
+        CHECK(shown.size() > (c.written + c.says).size() + 20);  // the system's reason follows
+        CHECK(!Screenshot(std::string("not-written-") + (c.locale[0] == 'd' ? "de" : "en"), box).empty());
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        CloseHandle(hold);
+        CHECK_EQ(FileBytes(locked), "in use");
+        CHECK(!Exists(ScratchFolder() + "\\missing\\x.lnk"));
+        CHECK_EQ(editor.Entries(), 1);
+        CHECK(Enabled(editor.Control(kBitBtn1)));
+    }
 }
