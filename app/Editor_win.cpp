@@ -42,6 +42,35 @@ bool IsFolderPath(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// `name` as it fits into `room` pixels in the label's font: whole, or with its middle replaced by
+// an ellipsis, the end with the extension kept.
+std::wstring FittedName(HWND label, const std::wstring& name, int room) {
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    auto fits = [&](const std::wstring& text) {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return extent.cx <= room;
+    };
+    std::wstring shown = name;
+    if (!fits(shown)) {
+        const size_t dot = name.rfind(L'.');
+        size_t tail = std::min(name.size(), (dot == std::wstring::npos ? 0 : name.size() - dot) + 4);
+        size_t head = name.size() - tail;
+        do {
+            if (head > 0) {
+                --head;
+            } else if (tail > 0) {
+                --tail;
+            }
+            shown = name.substr(0, head) + L"..." + name.substr(name.size() - tail);
+        } while (!fits(shown) && head + tail > 0);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return shown;
+}
+
 bool IsListView(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
@@ -354,20 +383,21 @@ void TMainForm::ShowEditorState() {
 void TMainForm::ShowProgramToStart() {
     progImgIndex_ = editor_.ProgramToStartIcon();
     InvalidateRect(Control(kProgImg), nullptr, TRUE);
-    const std::string name =
-        editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStartName()) : Select(texts::kLabel2);
-    SetOwnText(Control(kLabel2), name);
-    FitLabel(kLabel2);
-    // A long name stays clear of Choose and Remove: cut in its middle (SS_PATHELLIPSIS), the whole
-    // path in the hint.
-    RECT label{}, choose{};
-    GetWindowRect(Control(kLabel2), &label);
-    GetWindowRect(Control(kBitBtn5), &choose);
-    const LONG room = choose.left - Scale(kLabel2Gap) - label.left;
-    if (label.right - label.left > room) {
-        SetWindowPos(Control(kLabel2), nullptr, 0, 0, room, label.bottom - label.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND label = Control(kLabel2);
+    if (editor_.HasProgramToStart()) {
+        // A long name stays clear of Choose and Remove, cut in its middle; the hint holds the whole
+        // path. The label is not left to cut it (SS_PATHELLIPSIS): Wine's static control reads that
+        // style as path and word ellipsis at once and shows two cuts.
+        RECT place{}, choose{};
+        GetWindowRect(label, &place);
+        GetWindowRect(Control(kBitBtn5), &choose);
+        const std::wstring shown = FittedName(label, WideText(MarkedName(editor_.ProgramToStartName())),
+                                              choose.left - Scale(kLabel2Gap) - place.left);
+        SetWindowTextW(label, shown.c_str());
+    } else {
+        SetOwnText(label, Select(texts::kLabel2));
     }
+    FitLabel(kLabel2);
     SetHintText(kLabel2, editor_.ProgramToStart());
 }
 

@@ -112,7 +112,7 @@ void TMainForm::CreateControls() {
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
             case ControlKind::Label:
-                style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX | SS_PATHELLIPSIS : 0);
+                style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
                 break;
             // Bevels are empty windows that hold their place (the etched static styles would
             // resize them to the line they draw); the main window paints them (PaintBevels).

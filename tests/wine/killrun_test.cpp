@@ -607,13 +607,18 @@ CASE(StartedFromAFolderBeyondMaxPath) {
     check::Log("started from " + std::to_string(path.size()) + " characters");
     REQUIRE(path.size() > MAX_PATH);
 
-    // Under Wine a path of this length starts from the Unix side only.
-    StartOptions options;
-    options.lcAll = "C.UTF-8";
-    Process norvanex = Start(path, options);
-    REQUIRE_EQ(norvanex.error(), "");
-    HWND main = norvanex.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
-    REQUIRE(main != nullptr);
+    // Under Wine CreateProcess takes no path of this length; a Unix shell starts it as a user's
+    // file manager would.
+    const std::string unixFolder = UnixPath(ScratchFolder()) + "/" + path.substr(ScratchFolder().size() + 1);
+    std::string unixPath = unixFolder;
+    std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+    REQUIRE(RunHost("cd " + QuoteArg(unixPath.substr(0, unixPath.find_last_of('/'))) +
+                    " && (wine ./Norvanex.exe </dev/null >/dev/null 2>&1 &)") == std::optional<int>(0));
+    HWND main = nullptr;
+    REQUIRE(WaitUntil([&] { return (main = FindTopWindow(0, "Norvanex 4.3 - New Shortcut", "TMainForm")) != nullptr; }));
+    HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, PidOf(main));
+    REQUIRE(handle != nullptr);
+    Process norvanex(handle, PidOf(main), "Norvanex.exe");
     PostMessageA(main, WM_COMMAND, kSelectFile, 0);
     HWND open = norvanex.WaitDialog("Chose programms to kill");
     REQUIRE(open != nullptr);
