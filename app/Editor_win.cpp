@@ -398,7 +398,7 @@ void TMainForm::ShowProgramToStart() {
         SetOwnText(label, Select(texts::kLabel2));
     }
     FitLabel(kLabel2);
-    SetHintText(kLabel2, editor_.ProgramToStart());
+    SetHintText(kLabel2, editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStart()) : std::string());
 }
 
 // A button disabled while it has the focus would leave the keyboard nowhere.
@@ -409,15 +409,7 @@ void TMainForm::EnableKeepingFocus(MainControl id, bool enabled, MainControl foc
 }
 
 void TMainForm::SetHintText(MainControl id, const std::string& hint) {
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    std::string text = hint;
-    tool.lpszText = text.data();
-    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!text.empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SetControlTip(tooltip_, hwnd_, Control(id), hint);
 }
 
 // Messages go to the window the user works in: an open dialog or the chooser, else the editor.

@@ -151,14 +151,7 @@ void TMainForm::SetText(MainControl id, const TextPair& text) {
 
 void TMainForm::SetHint(MainControl id, const TextPair& text) {
     hints_[id] = SelectText(text.english, text.german);
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    tool.lpszText = hints_[id].data();
-    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!hints_[id].empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SetControlTip(tooltip_, hwnd_, Control(id), hints_[id]);
 
     // A disabled control gets no mouse messages, so the tool above never sees the mouse over it;
     // they go to the main window instead (Windows and Wine alike). A second tool covers the control's
@@ -205,9 +198,7 @@ void TMainForm::HintText(NMHDR& header) {
     } else {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
         if (!isArea) return;
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        wideHint_.assign(static_cast<std::size_t>(length), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wideHint_.data(), length);
+        wideHint_ = WideText(text);
         info.lpszText = wideHint_.data();
     }
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/AnsiText_win.h"
+
 namespace norvanex {
 
 int ScreenDpi() {
@@ -25,6 +27,18 @@ SIZE LabelTextExtent(HWND label) {
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     return SIZE{extent.right, extent.bottom};
+}
+
+void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
+    std::wstring wide = WideText(text);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = wide.data();
+    SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!wide.empty()) SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,

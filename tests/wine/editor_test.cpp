@@ -570,8 +570,11 @@ CASE(DraggingAnEntryOntoTheImageMakesItTheProgramToStart) {
 }
 
 CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
-    // A folder in the middle has another icon than the files around it.
-    const std::vector<std::string> files = {PlainCopy("one.exe"), ScratchFolder(), PlainCopy("three.exe")};
+    // A file of a type with an icon of its own in the middle, between program files.
+    OwnIconType iconType;
+    const std::string picture = ScratchFolder() + "\\two" + OwnIconType::kExtension;
+    { std::ofstream(picture) << "a file with an icon of its own"; }
+    const std::vector<std::string> files = {PlainCopy("one.exe"), picture, PlainCopy("three.exe")};
     Editor editor = OpenEditor();
     REQUIRE(editor.main != nullptr);
     CHECK_EQ(editor.Buttons(), (std::vector<bool>{false, false, false}));

@@ -182,20 +182,6 @@ void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vecto
     SetEnvironmentVariableA("NORVANEX_MARKER", nullptr);
 }
 
-// Under Wine every program file shows the unknown-file icon; a file type of the test's own gets an
-// icon of its own (the registry's DefaultIcon), for as long as this lives.
-struct OwnIconType {
-    OwnIconType() {
-        RegSetValueA(HKEY_CLASSES_ROOT, ".nvxicon", REG_SZ, "NorvanexTest.Icon", 0);
-        RegSetValueA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon\\DefaultIcon", REG_SZ, "C:\\windows\\system32\\shell32.dll,3", 0);
-    }
-    ~OwnIconType() {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon\\DefaultIcon");
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon");
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".nvxicon");
-    }
-};
-
 }  // namespace
 
 // The editor filled through its dialogs, Create, a typed name: the file the shell can open, with

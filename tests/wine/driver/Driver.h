@@ -305,6 +305,18 @@ class ShellOpenRecorder {
   bool ok_ = true;
 };
 
+// Under Wine every program file shows the shell's icon for unknown files. Files of the type ".nvxicon"
+// get an icon of their own (a DefaultIcon in HKEY_CLASSES_ROOT) for as long as this lives, for
+// tests that need an entry whose icon differs from the others.
+class OwnIconType {
+ public:
+  static constexpr const char* kExtension = ".nvxicon";
+  OwnIconType();
+  ~OwnIconType();
+  OwnIconType(const OwnIconType&) = delete;
+  OwnIconType& operator=(const OwnIconType&) = delete;
+};
+
 // ---- The host ----------------------------------------------------------------------------------
 
 // Runs a /bin/sh command on the Linux host (Wine starts Unix executables for CreateProcess) and
