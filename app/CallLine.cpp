@@ -232,7 +232,8 @@ MessageText CallLineFaultText(const CallLineVerdict& verdict) {
         case CallLineFault::UnreadableStart:
             return {"The program to run cannot be written into a call:\r\r" + MarkedName(verdict.subject) +
                         "\r\rThe shortcut would start another program.\rPlease choose another program to run.",
-                    "Das zu startende Programm kann nicht in einen Aufruf geschrieben werden:\r\r" + MarkedName(verdict.subject) +
+                    "Das zu startende Programm kann nicht in einen Aufruf geschrieben werden:\r\r" +
+                        MarkedName(verdict.subject) +
                         "\r\rDie Verknüpfung würde ein anderes Programm starten.\rBitte wählen Sie ein anderes "
                         "zu startendes Programm."};
     }

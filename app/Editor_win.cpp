@@ -228,7 +228,8 @@ void TMainForm::SelectTaskClick() {
 void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     switch (editor_.Classify(path)) {
         case Addition::OwnPath:
-            ShowMessage(MessageOwner(), Select(texts::kOwnPathBefore) + MarkedName(App().exePath) + Select(texts::kOwnPathAfter),
+            ShowMessage(MessageOwner(),
+                        Select(texts::kOwnPathBefore) + MarkedName(App().exePath) + Select(texts::kOwnPathAfter),
                         MessageKind::Information);
             return;
         case Addition::Folder:

@@ -129,7 +129,8 @@ constexpr TextPair kOwnPathBefore{"The programm\r", "Das Programm\r"};
 constexpr TextPair kOwnPathAfter{"\ris not allowed to chose!", "\rdarf nicht gewählt werden!"};
 // A folder stands between the two parts in the same way.
 constexpr TextPair kFolderBefore{"The folder\r", "Der Ordner\r"};
-constexpr TextPair kFolderAfter{"\ris no program and cannot be chosen.", "\rist kein Programm und kann nicht gewählt werden."};
+constexpr TextPair kFolderAfter{"\ris no program and cannot be chosen.",
+                                "\rist kein Programm und kann nicht gewählt werden."};
 }  // namespace texts
 
 }  // namespace norvanex

@@ -69,7 +69,8 @@ std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByt
 
 MessageText NotOurShortcutText(const std::string& fileName) {
     return {"The shortcut\r" + MarkedName(fileName) + "\rdoes not call Norvanex and cannot be edited here.",
-            "Die Verknüpfung\r" + MarkedName(fileName) + "\rruft nicht Norvanex auf und kann hier nicht bearbeitet werden."};
+            "Die Verknüpfung\r" + MarkedName(fileName) +
+                "\rruft nicht Norvanex auf und kann hier nicht bearbeitet werden."};
 }
 
 MessageText UnloadableShortcutText(const std::string& fileName) {
@@ -86,8 +87,8 @@ MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
     return {"Norvanex lies in a folder too deep for a shortcut:\r" + MarkedName(ownPath) + "\r\rIts path has " + length +
                 " chars, a shortcut's target at most " + most +
                 ".\rPlease move Norvanex to a folder with a shorter path.",
-            "Norvanex liegt in einem Ordner, der für eine Verknüpfung zu tief ist:\r" + MarkedName(ownPath) + "\r\rSein Pfad hat " +
-                length + " Zeichen, das Ziel einer Verknüpfung höchstens " + most +
+            "Norvanex liegt in einem Ordner, der für eine Verknüpfung zu tief ist:\r" + MarkedName(ownPath) +
+                "\r\rSein Pfad hat " + length + " Zeichen, das Ziel einer Verknüpfung höchstens " + most +
                 ".\rBitte verschieben Sie Norvanex in einen Ordner mit kürzerem Pfad."};
 }
 

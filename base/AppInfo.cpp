@@ -91,7 +91,8 @@ std::string CanonicalPath(std::string_view path, std::string_view currentDir, Le
         // What the current folder supplies: all of it for a relative path, its root for one that
         // starts at a root, all of it for "C:x.exe" when that is the current folder's drive.
         const std::string current = CanonicalPath(currentDir, std::string_view(), isLeadByte);
-        const std::string currentRoot = current.substr(0, current.size() - CanonicalRootless(current, isLeadByte).size());
+        const std::string currentRoot =
+            current.substr(0, current.size() - CanonicalRootless(current, isLeadByte).size());
         if (!hasDrive && (text.empty() || text[0] != '\\')) {
             return CanonicalPath(current + "\\" + text, std::string_view(), isLeadByte);
         }
