@@ -396,12 +396,6 @@ TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
              p.Add(61, "services.exe", "C:\\windows\\system32\\services.exe").critical = Criticality::Unknown;
          },
          "services.exe", ""},
-        {"session process found by its path",
-         [](FakeProcessPlatform& p) {
-             p.windowsDirectory = "C:\\windows";
-             p.Add(61, "services.exe", "C:\\windows\\system32\\services.exe").critical = Criticality::Unknown;
-         },
-         "C:\\windows\\system32\\services.exe", ""},
         {"a spared copy beside one that would be ended",
          [](FakeProcessPlatform& p) {
              p.Find(50)->critical = Criticality::Critical;

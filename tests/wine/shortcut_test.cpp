@@ -130,9 +130,9 @@ bool AddProgram(const Editor& editor, const std::string& path, const char* title
 // Choose, the open dialog: the program to start.
 bool ChooseProgram(const Editor& editor, const std::string& path) {
     Click(editor.Control(kBitBtn5));
-    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    // The label shows the name, cut when it is long; the hint holds the path.
     return ConfirmTitledDialog(editor.process, "Chose programm to run", path) &&
-           CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == name; }));
+           CHECK(WaitUntil([&] { return Hint(editor.Control(kLabel2)).value_or("") == path; }));
 }
 
 // Create, then the save dialog with a typed name.
