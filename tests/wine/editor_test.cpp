@@ -752,14 +752,8 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
 // Code page 932: ソ (83 5C) and 表 (95 5C) end in the byte of a backslash, ア (83 41) does not. The
 // chooser lists each with its full path, and a ticked one joins the editor's list once, whole.
 CASE(ChooserGivesFullPathsInCodePage932) {
-    std::string locales;
-    RunHost("d='" + UnixPath(ScratchFolder()) + "/locales' && mkdir -p \"$d\" && readlink -f \"$d\" | tr -d '\\n'",
-            &locales);
-    RunHost("localedef -i ja_JP -f UTF-8 '" + locales + "/ja_JP.UTF-8'");
-    REQUIRE(RunHost("test -d '" + locales + "/ja_JP.UTF-8'") == std::optional<int>(0));
-    StartOptions japanese;
-    japanese.lcAll = "ja_JP.UTF-8";
-    japanese.env = {{"LOCPATH", locales}};
+    StartOptions japanese = GeneratedLocale("ja_JP");
+    REQUIRE(!japanese.lcAll.empty());
     japanese.idleMs = 0;
 
     struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {

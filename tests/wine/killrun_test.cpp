@@ -653,16 +653,8 @@ CASE(NoQuestionForItself) {
 // Code page 932: ア (83 41) and ヂ (83 61) differ only in a trail byte that looks like A and a, and
 // the trail byte of 表 (95 5C) looks like a backslash.
 CASE(JapaneseNamesEndExactlyTheirPrograms) {
-    // LOCPATH is a list split at colons, so the folder is named by its real path, not through
-    // dosdevices/c:.
-    std::string locales;
-    RunHost("d='" + UnixPath(ScratchFolder()) + "/locales' && mkdir -p \"$d\" && readlink -f \"$d\" | tr -d '\\n'",
-            &locales);
-    RunHost("localedef -i ja_JP -f UTF-8 '" + locales + "/ja_JP.UTF-8'");
-    REQUIRE(RunHost("test -d '" + locales + "/ja_JP.UTF-8'") == std::optional<int>(0));
-    StartOptions japanese;
-    japanese.lcAll = "ja_JP.UTF-8";
-    japanese.env = {{"LOCPATH", locales}};
+    StartOptions japanese = GeneratedLocale("ja_JP");
+    REQUIRE(!japanese.lcAll.empty());
     japanese.idleMs = 0;
 
     struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {

@@ -102,6 +102,11 @@ class Process {
 Process Start(const std::string& exe, const StartOptions& options = {});
 Process Start(const std::string& exe, const std::string& args);
 
+// Options that start a program under a locale that the host lacks (ja_JP.UTF-8 for code page 932):
+// made with localedef into the scratch folder and found through LOCPATH. Empty lcAll when making
+// it failed.
+StartOptions GeneratedLocale(const std::string& locale, const std::string& charmap = "UTF-8");
+
 // A copy of a helper program beside this one, under another name, in ScratchFolder(); its path.
 std::string CopyToScratch(const std::string& helper, const std::string& name);
 // Starts count copies of a windowless program (victim.exe and its copies), leaves them running,
