@@ -513,6 +513,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case DM_GETDEFID:
             return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+        case WM_NOTIFYFORMAT:
+            // The tips ask for the texts of disabled controls in UTF-16 (HintText): an ANSI answer
+            // would lose what the system's code page lacks.
+            if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) return NFR_UNICODE;
+            return DefaultProc(message, wParam, lParam);
         case WM_HELP:
             // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here
             // as well; those have no help.
