@@ -137,10 +137,16 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 
+std::string_view CallNameOf(const CallRequest& request, size_t index, LeadByteFn isLeadByte) {
+    const std::string& caption = request.captions[index];
+    if (index < request.whole.size() && request.whole[index]) return caption;
+    return AfterLastBackslash(caption, isLeadByte);
+}
+
 std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte) {
     std::string line = request.ask ? std::string(kAskWord) + ' ' : std::string();
-    for (const std::string& caption : request.captions) {
-        line += Quoted(std::string(AfterLastBackslash(caption, isLeadByte)), isLeadByte);
+    for (size_t i = 0; i < request.captions.size(); ++i) {
+        line += Quoted(std::string(CallNameOf(request, i, isLeadByte)), isLeadByte);
         line += ' ';
     }
     if (!request.programToStart.empty()) {
@@ -213,7 +219,7 @@ CallLineVerdict CheckCallLine(const CallRequest& request, const std::string& lin
     // The first entry that does not come back as itself is the one to name; a "~ask~" read where
     // none was asked for, or an "r:" name, shows up here as a name that went missing.
     for (size_t i = 0; i < request.captions.size(); ++i) {
-        const std::string_view name = AfterLastBackslash(request.captions[i], isLeadByte);
+        const std::string_view name = CallNameOf(request, i, isLeadByte);
         if (read.ask != request.ask || i >= read.names.size() || read.names[i] != name) {
             verdict.fault = CallLineFault::UnreadableName;
             verdict.subject = request.captions[i];
@@ -253,15 +259,16 @@ MessageText CallLineFaultText(const CallLineVerdict& verdict) {
                         std::to_string(kMaxStartPath) + " Zeichen langem Pfad, dieser ist " + count +
                         " Zeichen lang.\rBitte wählen Sie ein Programm mit kürzerem Pfad."};
         case CallLineFault::UnreadableName:
-            return {"This entry cannot be written into a call:\r\r" + verdict.subject +
+            return {"This entry cannot be written into a call:\r\r" + MarkedName(verdict.subject) +
                         "\r\rThe shortcut would end other programs than the list shows.\rPlease remove it from the list.",
-                    "Dieser Eintrag kann nicht in einen Aufruf geschrieben werden:\r\r" + verdict.subject +
+                    "Dieser Eintrag kann nicht in einen Aufruf geschrieben werden:\r\r" + MarkedName(verdict.subject) +
                         "\r\rDie Verknüpfung würde andere Programme beenden, als die Liste zeigt.\rBitte entfernen Sie "
                         "ihn aus der Liste."};
         case CallLineFault::UnreadableStart:
-            return {"The program to run cannot be written into a call:\r\r" + verdict.subject +
+            return {"The program to run cannot be written into a call:\r\r" + MarkedName(verdict.subject) +
                         "\r\rThe shortcut would start another program.\rPlease choose another program to run.",
-                    "Das zu startende Programm kann nicht in einen Aufruf geschrieben werden:\r\r" + verdict.subject +
+                    "Das zu startende Programm kann nicht in einen Aufruf geschrieben werden:\r\r" +
+                        MarkedName(verdict.subject) +
                         "\r\rDie Verknüpfung würde ein anderes Programm starten.\rBitte wählen Sie ein anderes "
                         "zu startendes Programm."};
     }

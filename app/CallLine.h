@@ -56,9 +56,15 @@ struct CallRequest {
     bool ask = false;                   // "~ask~" first
     std::vector<std::string> captions;  // the programs to end as listed: paths or bare names
     std::string programToStart;         // empty: none
+    // Per caption: true writes it as it stands (a parameter loaded from a shortcut, a full path
+    // among them, keeps what it meant); false, or missing, writes its file-name part.
+    std::vector<bool> whole;
 };
 
-// "~ask~", the file-name part of each caption, "r:" and the program to start, single blanks
+// The parameter that caption `index` of `request` becomes, before quoting.
+std::string_view CallNameOf(const CallRequest& request, size_t index, LeadByteFn isLeadByte);
+
+// "~ask~", each caption's parameter (CallNameOf), "r:" and the program to start, single blanks
 // between, no blank at either end. A name or path holding a blank (or any other separator of the
 // reader) is enclosed in double quotes, which the reader removes again: written bare it would be
 // split into other names and end or start the wrong programs.

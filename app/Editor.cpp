@@ -6,22 +6,31 @@
 
 namespace norvanex {
 
-EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte)
-    : ownPath_(std::move(ownPath)), isLeadByte_(isLeadByte) {}
+EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical, FolderTest isFolder)
+    : ownPath_(canonical ? canonical(ownPath) : std::move(ownPath)),
+      isLeadByte_(isLeadByte),
+      canonical_(std::move(canonical)),
+      isFolder_(std::move(isFolder)) {}
 
-Addition EditorLists::Classify(std::string_view path) const {
-    if (EqualsIgnoringAsciiCase(path, ownPath_, isLeadByte_)) return Addition::OwnPath;
+Addition EditorLists::Classify(const std::string& path) const {
+    // Only a text that names a folder can be the program's own file: a bare name means every
+    // program of that name, and the kill run spares itself anyway.
+    if (HasFolderPart(path, isLeadByte_)) {
+        const std::string canonical = canonical_ ? canonical_(path) : path;
+        if (EqualsIgnoringAsciiCase(canonical, ownPath_, isLeadByte_)) return Addition::OwnPath;
+        if (isFolder_ && isFolder_(path)) return Addition::Folder;
+    }
     for (const EditorEntry& entry : entries_) {
         if (EqualsIgnoringAsciiCase(path, entry.caption, isLeadByte_)) return Addition::Duplicate;
     }
     return Addition::Added;
 }
 
-Addition EditorLists::Add(const std::string& path, const IconLookup& iconOf) {
+Addition EditorLists::Add(const std::string& path, const IconLookup& iconOf, bool whole) {
     const Addition addition = Classify(path);
     if (addition != Addition::Added) return addition;
     listHint_ = true;
-    entries_.push_back(EditorEntry{path, iconOf ? iconOf(path) : 0});
+    entries_.push_back(EditorEntry{path, iconOf ? iconOf(path) : 0, whole});
     buttons_.create = true;
     return addition;
 }

@@ -15,6 +15,7 @@ namespace norvanex {
 struct EditorEntry {
     std::string caption;
     int icon = 0;
+    bool whole = false;  // loaded from a shortcut: written into the call as it stands
 };
 
 // The buttons whose state follows the editor's lists; the others are always enabled.
@@ -33,6 +34,7 @@ enum class Addition {
     Added,
     OwnPath,    // the program itself: refused with a message
     Duplicate,  // an equal caption is listed already: ignored without a word
+    Folder,     // a folder, not a program: refused with a message
 };
 
 // The editor's state: the programs to end, the program to start, the buttons. Captions compare with
@@ -40,15 +42,22 @@ enum class Addition {
 class EditorLists {
 public:
     using IconLookup = std::function<int(const std::string& path)>;
+    // The full, long, canonical spelling of a path that names a folder (CanonicalPathOf).
+    using Canonical = std::function<std::string(const std::string& path)>;
+    using FolderTest = std::function<bool(const std::string& path)>;
 
     EditorLists() = default;
-    EditorLists(std::string ownPath, LeadByteFn isLeadByte);
+    // `ownPath` in any spelling; `canonical` and `isFolder` answer for the file system (none: the
+    // text as it stands, and no folders).
+    EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical = nullptr,
+                FolderTest isFolder = nullptr);
 
-    // What Add would do with `path`, without doing it.
-    Addition Classify(std::string_view path) const;
+    // What Add would do with `path`, without doing it. The program itself is recognised in every
+    // spelling of a path (".", "..", "/", short names, letter case); a bare name is never it.
+    Addition Classify(const std::string& path) const;
     // Appends `path` unchanged with the icon `iconOf` gives, unless Classify refuses it; only an
-    // appended program is looked up.
-    Addition Add(const std::string& path, const IconLookup& iconOf);
+    // appended program is looked up. `whole`: the call writes it as it stands (EditorEntry).
+    Addition Add(const std::string& path, const IconLookup& iconOf, bool whole = false);
     // Removes the entry at `index` (the selected one); false, and nothing changes, for none.
     bool Delete(int index);
     // A click into the list: Delete follows whether the list holds entries, selected or not.
@@ -69,8 +78,10 @@ public:
     const EditorButtons& Buttons() const { return buttons_; }
 
 private:
-    std::string ownPath_;
+    std::string ownPath_;  // canonical
     LeadByteFn isLeadByte_ = NoLeadBytes;
+    Canonical canonical_;
+    FolderTest isFolder_;
     std::vector<EditorEntry> entries_;
     std::string programToStart_;
     int programToStartIcon_ = -1;

@@ -29,7 +29,10 @@ constexpr char kSaveFilter[] = "Verknüpfungen\0*.lnk\0";
 CallRequest TMainForm::EditorRequest() const {
     CallRequest request;
     request.ask = AskFirst();
-    request.captions = ProgramsToEnd();
+    for (const EditorEntry& entry : editor_.Entries()) {
+        request.captions.push_back(entry.caption);
+        request.whole.push_back(entry.whole);
+    }
     request.programToStart = ProgramToStart();
     return request;
 }
@@ -37,6 +40,13 @@ CallRequest TMainForm::EditorRequest() const {
 // Create, in the editor: a line that the limit and the reader accept becomes the pending call
 // line and the save dialog opens; any other is refused with a message and nothing else happens.
 void TMainForm::CreateFromEditor() {
+    // A shortcut's target holds at most kMaxAnsiPath characters: one written from a deeper folder
+    // would have an empty target and open nothing.
+    if (App().exePath.size() > kMaxAnsiPath) {
+        const MessageText message = TooDeepText(App().exePath, kMaxAnsiPath);
+        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        return;
+    }
     const CallRequest request = EditorRequest();
     const std::string line = ComposeCallLine(request, SystemLeadByte);
     const CallLineVerdict verdict = CheckCallLine(request, line, SystemLeadByte, SystemCharNext);
@@ -101,7 +111,11 @@ void TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     }
     const std::string iconSource =
         ChooseIconSource(startIcon, entries, GetFileIconIndex(kUnknownFileName), App().exePath);
-    CreateShortcut(App().exePath, pendingCallLine_, fileName, iconSource, "");
+    std::string reason;
+    if (!CreateShortcut(App().exePath, pendingCallLine_, fileName, iconSource, "", &reason)) {
+        const MessageText message = NotWrittenText(fileName, reason);
+        ShowMessage(dialog, SelectText(message.english, message.german), MessageKind::Error);
+    }
 }
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
@@ -149,12 +163,20 @@ void TMainForm::LoadShortcut(const std::string& fileName) {
         ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
         return;
     }
-    const CallRequest request = RequestFromArguments(fields->arguments, SystemCharNext);
+    // What the editor could not write back as it stands is not loaded at all.
+    const std::optional<CallRequest> loaded = LoadableRequest(fields->arguments, SystemLeadByte, SystemCharNext);
+    if (!loaded) {
+        const MessageText message = UnloadableShortcutText(fileName);
+        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        return;
+    }
+    const CallRequest& request = *loaded;
 
     HWND list = Control(kListView1);
     BeginListUpdate();
     while (editor_.Delete(0)) ListView_DeleteItem(list, 0);
-    for (const std::string& name : request.captions) AddProgramToList(name);
+    // Each parameter as the call names it, written back the same way: a full path stays one.
+    for (const std::string& name : request.captions) AddProgramToList(name, true);
     EndListUpdate();
     SendMessageA(Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
     if (request.programToStart.empty()) {

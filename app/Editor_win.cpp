@@ -44,6 +44,41 @@ HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
     return bitmap;
 }
 
+// A folder is no program: it would be written as a program's name, or as nothing.
+bool IsFolderPath(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// `name` as it fits into `room` pixels in the label's font: whole, or with its middle replaced by
+// an ellipsis, the end with the extension kept.
+std::wstring FittedName(HWND label, const std::wstring& name, int room) {
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    auto fits = [&](const std::wstring& text) {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return extent.cx <= room;
+    };
+    std::wstring shown = name;
+    if (!fits(shown)) {
+        const size_t dot = name.rfind(L'.');
+        size_t tail = std::min(name.size(), (dot == std::wstring::npos ? 0 : name.size() - dot) + 4);
+        size_t head = name.size() - tail;
+        do {
+            if (head > 0) {
+                --head;
+            } else if (tail > 0) {
+                --tail;
+            }
+            shown = name.substr(0, head) + L"..." + name.substr(name.size() - tail);
+        } while (!fits(shown) && head + tail > 0);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return shown;
+}
+
 bool IsListView(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
@@ -54,7 +89,7 @@ bool IsListView(HWND window) {
 
 // Called once the editor's face is set up: what makes it work.
 void TMainForm::SetUpEditorBehaviour() {
-    editor_ = EditorLists(App().exePath, SystemLeadByte);
+    editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
 
     HWND list = Control(kListView1);
@@ -79,15 +114,15 @@ void TMainForm::SetUpEditorBehaviour() {
         {kSelectFile, texts::kSelectFile, IDB_MENU_FILE},
     };
     for (std::size_t i = 0; i < std::size(items); ++i) {
-        std::string caption = Select(items[i].text);
+        std::wstring caption = WideText(Select(items[i].text));
         menuImages_[i].reset(LoadMenuImage(instance, items[i].image));
-        MENUITEMINFOA item{};
+        MENUITEMINFOW item{};
         item.cbSize = sizeof item;
         item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
         item.wID = items[i].id;
         item.dwTypeData = caption.data();
         item.hbmpItem = menuImages_[i].get();
-        InsertMenuItemA(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
+        InsertMenuItemW(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
     }
 
     DragAcceptFiles(hwnd_, TRUE);
@@ -216,10 +251,15 @@ void TMainForm::SelectTaskClick() {
     EndListUpdate();
 }
 
-void TMainForm::AddProgramToList(const std::string& path) {
+void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     switch (editor_.Classify(path)) {
         case Addition::OwnPath:
-            ShowMessage(MessageOwner(), Select(texts::kOwnPathBefore) + App().exePath + Select(texts::kOwnPathAfter),
+            ShowMessage(MessageOwner(),
+                        Select(texts::kOwnPathBefore) + MarkedName(App().exePath) + Select(texts::kOwnPathAfter),
+                        MessageKind::Information);
+            return;
+        case Addition::Folder:
+            ShowMessage(MessageOwner(), Select(texts::kFolderBefore) + MarkedName(path) + Select(texts::kFolderAfter),
                         MessageKind::Information);
             return;
         case Addition::Duplicate:
@@ -228,7 +268,7 @@ void TMainForm::AddProgramToList(const std::string& path) {
             break;
     }
     BeginListUpdate();
-    editor_.Add(path, GetFileIconIndex);
+    editor_.Add(path, GetFileIconIndex, whole);
     const EditorEntry& entry = editor_.Entries().back();
     HWND list = Control(kListView1);
     LVITEMA item{};
@@ -382,10 +422,22 @@ void TMainForm::ShowEditorState() {
 void TMainForm::ShowProgramToStart() {
     progImgIndex_ = editor_.ProgramToStartIcon();
     InvalidateRect(Control(kProgImg), nullptr, TRUE);
-    const std::string name = editor_.HasProgramToStart() ? std::string(editor_.ProgramToStartName()) : Select(texts::kLabel2);
-    SetWindowTextA(Control(kLabel2), name.c_str());
+    HWND label = Control(kLabel2);
+    if (editor_.HasProgramToStart()) {
+        // A long name stays clear of Choose and Remove, cut in its middle; the hint holds the whole
+        // path. The label is not left to cut it (SS_PATHELLIPSIS): Wine's static control reads that
+        // style as path and word ellipsis at once and shows two cuts.
+        RECT place{}, choose{};
+        GetWindowRect(label, &place);
+        GetWindowRect(Control(kBitBtn5), &choose);
+        const std::wstring shown = FittedName(label, WideText(MarkedName(editor_.ProgramToStartName())),
+                                              choose.left - Scale(kLabel2Gap) - place.left);
+        SetWindowTextW(label, shown.c_str());
+    } else {
+        SetOwnText(label, Select(texts::kLabel2));
+    }
     FitLabel(kLabel2);
-    SetHintText(kLabel2, editor_.ProgramToStart());
+    SetHintText(kLabel2, editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStart()) : std::string());
 }
 
 // A button disabled while it has the focus would leave the keyboard nowhere.
@@ -396,15 +448,7 @@ void TMainForm::EnableKeepingFocus(MainControl id, bool enabled, MainControl foc
 }
 
 void TMainForm::SetHintText(MainControl id, const std::string& hint) {
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    std::string text = hint;
-    tool.lpszText = text.data();
-    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!text.empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SetControlTip(tooltip_, hwnd_, Control(id), hint);
 }
 
 // Messages go to the window the user works in: an open dialog or the chooser, else the editor.

@@ -41,6 +41,10 @@ struct KillWalk {
     std::string programToStart;        // the path of the last one
     uint32_t startNamedAtMs = 0;       // when the first one was met: the start timer counts from there
     std::vector<uint32_t> endedIds;    // every process that this run ended
+
+    // Nothing to show and nothing to start: the run ends without a window. A named program that
+    // runs on (spared, or refused) is shown like one that was ended, alone or not.
+    bool LeavesNothing() const { return refused || (results.empty() && stillRunning.empty() && !startNamed); }
 };
 
 // The kill run up to its result: asks first when the call line wants it (`confirm` answers true

@@ -110,6 +110,9 @@ enum EditorCommand : int {
     kEntf,
 };
 
+// Between the name of the program to start and the Choose button.
+constexpr int kLabel2Gap = 4;
+
 // The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
 constexpr int kInsertMenuRise = 12;
 
@@ -130,6 +133,10 @@ constexpr TextPair kNotExactAfter{
     "Norvanex, so a shortcut could not name it.",
     "\rkann nicht gewählt werden: Ihr Name oder Ordner enthält Zeichen, die dieses Windows nicht an "
     "Norvanex übergeben kann; eine Verknüpfung könnte sie nicht nennen."};
+// A folder stands between the two parts in the same way.
+constexpr TextPair kFolderBefore{"The folder\r", "Der Ordner\r"};
+constexpr TextPair kFolderAfter{"\ris no program and cannot be chosen.",
+                                "\rist kein Programm und kann nicht gewählt werden."};
 }  // namespace texts
 
 }  // namespace norvanex

@@ -48,8 +48,9 @@ public:
     HACCEL Accelerators() const { return accelerators_.get(); }
 
     // The editor's state, as a shortcut is written from it and read back into it.
-    // Adds one program to end: refused with a message when it is this program, ignored when listed.
-    void AddProgramToList(const std::string& path);
+    // Adds one program to end: refused with a message when it is this program or a folder,
+    // ignored when listed. `whole`: written into the call as it stands (loaded from a shortcut).
+    void AddProgramToList(const std::string& path, bool whole = false);
     // Makes `path` the program to start: its icon, its file-name part, Remove enabled.
     void ChooseProgramToStart(const std::string& path);
     // The captions of the programs to end, in list order.

@@ -154,20 +154,13 @@ void TMainForm::CreateControls() {
 }
 
 void TMainForm::SetText(MainControl id, const TextPair& text) {
-    SetWindowTextA(Control(id), SelectText(text.english, text.german).c_str());
+    SetOwnText(Control(id), SelectText(text.english, text.german));
     if (DesignOf(id).kind == ControlKind::Label) FitLabel(id);
 }
 
 void TMainForm::SetHint(MainControl id, const TextPair& text) {
     hints_[id] = SelectText(text.english, text.german);
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    tool.lpszText = hints_[id].data();
-    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!hints_[id].empty()) SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SetControlTip(tooltip_, hwnd_, Control(id), hints_[id]);
 
     // A disabled control gets no mouse messages, so the tool above never sees the mouse over it;
     // they go to the main window instead (Windows and Wine alike). A second tool covers the control's
@@ -214,9 +207,7 @@ void TMainForm::HintText(NMHDR& header) {
     } else {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
         if (!isArea) return;
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        wideHint_.assign(static_cast<std::size_t>(length), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wideHint_.data(), length);
+        wideHint_ = WideText(text);
         info.lpszText = wideHint_.data();
     }
 }
@@ -276,7 +267,7 @@ void TMainForm::FormCreate() {
     versionText_ = MajorMinor(GetVersionText());
     std::string caption = App().title;
     if (!versionText_.empty()) caption += ' ' + versionText_;
-    SetWindowTextA(hwnd_, caption.c_str());
+    SetOwnText(hwnd_, caption);
 
     // 5. Every text of both modes, and the kill run's own (its question is asked before any window).
     SetText(kLabel1, texts::kLabel1Kill);
@@ -324,7 +315,7 @@ void TMainForm::SetUpEditor() {
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     char caption[256];
     GetWindowTextA(hwnd_, caption, sizeof caption);
-    SetWindowTextA(hwnd_, (caption + SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german)).c_str());
+    SetOwnText(hwnd_, caption + SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german));
     SetText(kLabel1, texts::kLabel1Editor);
     SetText(kLabel3, texts::kLabel3Editor);
     for (MainControl id : {kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
@@ -563,6 +554,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (HIWORD(wParam) != 0) break;  // minimised: nothing to give the focus to
             FormActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
+        case WM_NOTIFYFORMAT:
+            // The tips ask for the texts of disabled controls in UTF-16 (HintText): an ANSI answer
+            // would lose what the system's code page lacks.
+            if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) return NFR_UNICODE;
+            return DefaultProc(message, wParam, lParam);
         case WM_HELP:
             // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here
             // as well; those have no help.

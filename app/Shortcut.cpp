@@ -50,13 +50,51 @@ CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNe
     CallRequest request;
     request.ask = read.ask;
     request.captions = read.names;
+    request.whole.assign(read.names.size(), true);
     if (read.startNamed) request.programToStart = read.programToStart;
     return request;
 }
 
+std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
+                                           CharNextFn charNext) {
+    CallRequest request = RequestFromArguments(arguments, charNext);
+    const CallRead before = ReadCallLine(arguments, charNext);
+    const CallRead after = ReadCallLine(ComposeCallLine(request, isLeadByte), charNext);
+    if (before.ask != after.ask || before.names != after.names || before.startNamed != after.startNamed ||
+        before.programToStart != after.programToStart) {
+        return std::nullopt;
+    }
+    return request;
+}
+
 MessageText NotOurShortcutText(const std::string& fileName) {
-    return {"The shortcut\r" + fileName + "\rdoes not call Norvanex and cannot be edited here.",
-            "Die Verknüpfung\r" + fileName + "\rruft nicht Norvanex auf und kann hier nicht bearbeitet werden."};
+    return {"The shortcut\r" + MarkedName(fileName) + "\rdoes not call Norvanex and cannot be edited here.",
+            "Die Verknüpfung\r" + MarkedName(fileName) +
+                "\rruft nicht Norvanex auf und kann hier nicht bearbeitet werden."};
+}
+
+MessageText UnloadableShortcutText(const std::string& fileName) {
+    return {"The shortcut\r" + MarkedName(fileName) +
+                "\rnames a program to run that Norvanex would never start. Saved again from the editor it "
+                "would do something else, so it is not loaded.",
+            "Die Verknüpfung\r" + MarkedName(fileName) +
+                "\rnennt ein zu startendes Programm, das Norvanex nie starten würde. Aus dem Editor wieder "
+                "gespeichert, würde sie etwas anderes tun; sie wird daher nicht geladen."};
+}
+
+MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
+    const std::string length = std::to_string(ownPath.size()), most = std::to_string(maxPath);
+    return {"Norvanex lies in a folder too deep for a shortcut:\r" + MarkedName(ownPath) + "\r\rIts path has " + length +
+                " chars, a shortcut's target at most " + most +
+                ".\rPlease move Norvanex to a folder with a shorter path.",
+            "Norvanex liegt in einem Ordner, der für eine Verknüpfung zu tief ist:\r" + MarkedName(ownPath) +
+                "\r\rSein Pfad hat " + length + " Zeichen, das Ziel einer Verknüpfung höchstens " + most +
+                ".\rBitte verschieben Sie Norvanex in einen Ordner mit kürzerem Pfad."};
+}
+
+MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {
+    return {"The shortcut\r" + MarkedName(fileName) + "\rwas not written:\r" + MarkedName(reason),
+            "Die Verknüpfung\r" + MarkedName(fileName) + "\rwurde nicht geschrieben:\r" + MarkedName(reason)};
 }
 
 }  // namespace norvanex

@@ -1,6 +1,7 @@
 // The shortcut file's rules that need no Windows: its name, its icon and what a loaded one holds.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,15 @@ std::string ChooseIconSource(const std::string& programToStart, const std::vecto
 // name (letters a to z in either case), wherever either lies.
 bool TargetIsProgram(const std::string& target, const std::string& ownPath, LeadByteFn isLeadByte);
 
-// The editor's state that a shortcut's arguments describe: each program to end as a bare name.
+// The editor's state that a shortcut's arguments describe: each program to end as the call names
+// it (a bare name or a full path), to be written back as it stands.
 CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNext);
+
+// The editor's state for a shortcut's arguments, or nothing when the editor could not hold what
+// the kill run reads there: written again, the shortcut would do something else (an "r:" path the
+// kill run would never start, empty or over kMaxStartPath characters, would be lost).
+std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
+                                           CharNextFn charNext);
 
 namespace texts {
 inline constexpr TextPair kSaveDialogTitle{"Save as", "Speichern unter"};
@@ -44,5 +52,11 @@ inline constexpr TextPair kOverwrite{"Should i overwrite the existing file?",
 
 // The refusal of a dropped shortcut that does not call this program.
 MessageText NotOurShortcutText(const std::string& fileName);
+// The refusal of a dropped shortcut of this program that the editor could not hold unchanged.
+MessageText UnloadableShortcutText(const std::string& fileName);
+// Create refused: the program lies in a folder deeper than a shortcut's target can name.
+MessageText TooDeepText(const std::string& ownPath, size_t maxPath);
+// A shortcut the link object could not save; `reason` is the system's text.
+MessageText NotWrittenText(const std::string& fileName, const std::string& reason);
 
 }  // namespace norvanex

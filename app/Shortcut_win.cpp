@@ -23,12 +23,26 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-ComPtr<IShellLinkA> NewShellLink() {
+ComPtr<IShellLinkA> NewShellLink(HRESULT* status = nullptr) {
     ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put()))) {
-        link.reset();
-    }
+    const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put());
+    if (FAILED(result)) link.reset();
+    if (status) *status = result;
     return link;
+}
+
+// The system's words for a status, in its language, with the number for what it has no words for.
+std::string SystemMessage(HRESULT status) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(status), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length > 0 && text ? std::string(text, length) : std::string();
+    if (text) LocalFree(text);
+    while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
+    char number[16];
+    wsprintfA(number, "0x%08lX", static_cast<unsigned long>(status));
+    return message.empty() ? std::string(number) : message + " (" + number + ")";
 }
 
 // Reads one text field; the buffer is bigger than any field the shell keeps (INFOTIPSIZE).
@@ -43,17 +57,25 @@ std::string Field(Get&& get) {
 }  // namespace
 
 bool CreateShortcut(const std::string& target, const std::string& arguments, const std::string& fileName,
-                    const std::string& iconPath, const std::string& description) {
-    ComPtr<IShellLinkA> link = NewShellLink();
-    if (!link) return false;
-    link->SetPath(target.c_str());
-    link->SetArguments(arguments.c_str());
-    link->SetDescription(description.c_str());
-    link->SetIconLocation(iconPath.c_str(), 0);
-    ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
-    if (!file) return false;
-    file->Save(Wide(fileName).c_str(), TRUE);
-    return true;
+                    const std::string& iconPath, const std::string& description, std::string* reason) {
+    HRESULT status = E_FAIL;
+    ComPtr<IShellLinkA> link = NewShellLink(&status);
+    ComPtr<IPersistFile> file;
+    if (link) {
+        // A target or arguments that the link object did not take would make a shortcut that
+        // opens nothing, or does something else.
+        status = link->SetPath(target.c_str());
+        if (SUCCEEDED(status)) status = link->SetArguments(arguments.c_str());
+        if (SUCCEEDED(status)) {
+            link->SetDescription(description.c_str());
+            link->SetIconLocation(iconPath.c_str(), 0);
+            file = link.As<IPersistFile>(IID_IPersistFile);
+            status = file ? file->Save(Wide(fileName).c_str(), TRUE) : E_NOINTERFACE;
+        }
+    }
+    if (SUCCEEDED(status)) return true;
+    if (reason) *reason = SystemMessage(status);
+    return false;
 }
 
 std::optional<ShortcutFields> ReadShortcut(const std::string& fileName) {

@@ -7,10 +7,10 @@
 namespace norvanex {
 
 // Writes a shortcut: target, arguments, description and icon (number 0); working folder, hot key
-// and show command keep the link object's defaults. True when the link object and its file
-// interface were there; whether the save itself worked is not told. COM must be initialised.
+// and show command keep the link object's defaults. True when the file was written; otherwise
+// `reason`, when given, receives the system's words for what failed. COM must be initialised.
 bool CreateShortcut(const std::string& target, const std::string& arguments, const std::string& fileName,
-                    const std::string& iconPath, const std::string& description);
+                    const std::string& iconPath, const std::string& description, std::string* reason = nullptr);
 
 struct ShortcutFields {
     std::string target;

@@ -37,9 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Which Windows family this is, once, before any window exists.
     Processes().CheckPlatform();
 
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    App().exePath.assign(path, length);
+    App().exePath = ReadOwnPath();
 
     // A kill run ends what its call line names first; nothing is left to show when the question
     // was refused, or when nothing was ended and nothing is to be started.
@@ -47,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const bool killRun = !ParamStr(1).empty();
     if (killRun) {
         if (!RunHandler([&] { walk = RunKillWalk(); })) return 0;
-        if (walk.refused || (walk.results.empty() && !walk.startNamed)) return 0;
+        if (walk.LeavesNothing()) return 0;
     }
 
     std::optional<ComApartment> com;

@@ -45,4 +45,10 @@ std::string_view AfterLastBackslash(std::string_view text, LeadByteFn isLeadByte
     return text.substr(NamePartStart(text, "\\", isLeadByte));
 }
 
+std::string MarkedName(std::string_view name) { return kNameOpen + std::string(name) + kNameClose; }
+
+bool HasFolderPart(std::string_view text, LeadByteFn isLeadByte) {
+    return NamePartStart(text, "\\/:", isLeadByte) != 0;
+}
+
 }  // namespace norvanex

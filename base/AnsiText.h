@@ -33,4 +33,16 @@ std::size_t NamePartStart(std::string_view text, std::string_view separators, Le
 // Everything after the last backslash; the whole text without one, empty when it ends in one.
 std::string_view AfterLastBackslash(std::string_view text, LeadByteFn isLeadByte);
 
+// The program's own texts are code page 1252 under every system; a name that comes from the
+// system (a path, a file name, its words for an error) is in the system's ANSI code page. A text
+// shown to the user that holds both marks each such name, so that every part is shown from its
+// own code page (WideText). The marks are control characters no file name holds.
+inline constexpr char kNameOpen = '\x02';
+inline constexpr char kNameClose = '\x03';
+std::string MarkedName(std::string_view name);
+
+// Whether a text names a folder besides its file name: a backslash, slash or drive colon of its
+// own, never a trail byte that looks like one (the 0x5C of a Japanese character).
+bool HasFolderPart(std::string_view text, LeadByteFn isLeadByte);
+
 }  // namespace norvanex

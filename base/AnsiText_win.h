@@ -1,6 +1,8 @@
 // The system's answer to the double-byte question, for the text rules of base/AnsiText.h.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -15,5 +17,15 @@ bool SystemLeadByte(unsigned char byte);
 // (best fit) or the default character would stand for a character the code page lacks.
 bool ExactAnsi(std::u16string_view wide, std::string& ansi);
 bool ExactAnsi(const wchar_t* wide, std::string& ansi);
+// A text of the program in UTF-16: its own words from code page 1252, the names marked in it
+// (MarkedName) from the system's ANSI code page. Shown through the W functions, "©" and "ü" stay
+// themselves under code page 932 as under 1252.
+std::wstring WideText(std::string_view text);
+
+// Sets a window's text, a caption or a control's, from a text of the program (WideText).
+void SetOwnText(HWND window, std::string_view text);
+
+// Sets a window's text from UTF-16 without passing it through the ANSI code page.
+void SetWideText(HWND window, const std::wstring& wide);
 
 }  // namespace norvanex

@@ -1,7 +1,9 @@
 // Version text, help file path, icon lookup path and DPI scaling.
 #include "base/AppInfo.h"
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace norvanex {
 
@@ -43,6 +45,109 @@ std::string SysnativePath(const std::string& path, const std::string& windowsDir
         return {};
     }
     return folder + "Sysnative\\" + path.substr(system32.size());
+}
+
+namespace {
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The parts of `text` between backslashes, a trail byte that looks like one kept inside its part.
+std::vector<std::string> SplitParts(std::string_view text, LeadByteFn isLeadByte) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = (isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+        if (length == 1 && text[i] == '\\') {
+            parts.emplace_back();
+        } else {
+            parts.back().append(text.substr(i, length));
+        }
+        i += length;
+    }
+    return parts;
+}
+
+std::string Backslashed(std::string_view text, LeadByteFn isLeadByte) {
+    std::string result(text);
+    for (size_t i = 0; i < result.size();) {
+        if (isLeadByte(static_cast<unsigned char>(result[i])) && i + 1 < result.size()) {
+            i += 2;
+            continue;
+        }
+        if (result[i] == '/') result[i] = '\\';
+        ++i;
+    }
+    return result;
+}
+
+// A canonical path without its root ("C:" or "\\\\server\\share"): its first backslash on.
+std::string_view CanonicalRootless(std::string_view canonical, LeadByteFn isLeadByte) {
+    size_t skip = 0;
+    if (canonical.rfind("\\\\", 0) == 0) {
+        skip = 2;
+        for (int names = 0; names < 2 && skip < canonical.size(); ++names) {
+            const std::vector<std::string> parts = SplitParts(canonical.substr(skip), isLeadByte);
+            skip += parts[0].size() + (names == 0 ? 1 : 0);
+        }
+    } else if (canonical.size() >= 2 && canonical[1] == ':') {
+        skip = 2;
+    }
+    return canonical.substr(std::min(skip, canonical.size()));
+}
+
+}  // namespace
+
+std::string CanonicalPath(std::string_view path, std::string_view currentDir, LeadByteFn isLeadByte) {
+    std::string text = Backslashed(path, isLeadByte);
+    const bool unc = text.rfind("\\\\", 0) == 0;
+    const bool hasDrive = text.size() >= 2 && IsDriveLetter(text[0]) && text[1] == ':';
+    if (!unc && !currentDir.empty()) {
+        // What the current folder supplies: all of it for a relative path, its root for one that
+        // starts at a root, all of it for "C:x.exe" when that is the current folder's drive.
+        const std::string current = CanonicalPath(currentDir, std::string_view(), isLeadByte);
+        const std::string currentRoot =
+            current.substr(0, current.size() - CanonicalRootless(current, isLeadByte).size());
+        if (!hasDrive && (text.empty() || text[0] != '\\')) {
+            return CanonicalPath(current + "\\" + text, std::string_view(), isLeadByte);
+        }
+        if (!hasDrive) return CanonicalPath(currentRoot + text, std::string_view(), isLeadByte);
+        if (text.size() == 2 || text[2] != '\\') {
+            if (EqualsIgnoringAsciiCase(text.substr(0, 2), current.substr(0, 2), isLeadByte)) {
+                return CanonicalPath(current + "\\" + text.substr(2), std::string_view(), isLeadByte);
+            }
+        }
+    }
+    std::string root;
+    std::vector<std::string> parts;
+    if (unc) {
+        // \\server\share: both names belong to the root.
+        parts = SplitParts(std::string_view(text).substr(2), isLeadByte);
+        root = "\\\\" + parts[0];
+        if (parts.size() > 1) root += "\\" + parts[1];
+        parts.erase(parts.begin(), parts.begin() + std::min<size_t>(parts.size(), 2));
+    } else if (hasDrive) {
+        root = text.substr(0, 2);
+        parts = SplitParts(std::string_view(text).substr(2), isLeadByte);
+    } else {
+        parts = SplitParts(text, isLeadByte);
+    }
+    std::vector<std::string> kept;
+    for (std::string& part : parts) {
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!kept.empty()) kept.pop_back();
+            continue;
+        }
+        kept.push_back(std::move(part));
+    }
+    if (!kept.empty()) {
+        std::string& last = kept.back();
+        while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
+        if (last.empty()) kept.pop_back();
+    }
+    std::string result = root;
+    for (const std::string& part : kept) result += "\\" + part;
+    if (kept.empty()) result += '\\';
+    return result;
 }
 
 int ScaleToDpi(int designValue, int dpi) {

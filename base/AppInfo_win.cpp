@@ -87,12 +87,16 @@ SystemImageLists QuerySystemImageLists(const std::string& root) {
 }
 
 std::string GetVersionText() {
-    const std::string& exe = App().exePath;
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
-    if (size == 0) return std::string();
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(exe.c_str(), 0, size, block.data())) return std::string();
+    // The version resource of the module in memory: GetFileVersionInfoA would need the file's
+    // path, which the A functions cannot take beyond MAX_PATH. VerQueryValueA may write into the
+    // block, so it works on a copy.
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(self, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));  // RT_VERSION
+    HGLOBAL loaded = resource ? LoadResource(self, resource) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = resource ? SizeofResource(self, resource) : 0;
+    if (data == nullptr || size == 0) return std::string();
+    std::vector<char> block(static_cast<const char*>(data), static_cast<const char*>(data) + size);
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
     if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
@@ -100,6 +104,37 @@ std::string GetVersionText() {
         return std::string();
     }
     return FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
+}
+
+std::string ReadOwnPath() {
+    // The result fills the whole buffer when the path was cut (ERROR_INSUFFICIENT_BUFFER on XP and
+    // later; Windows 2000 does not terminate it): ask again with twice the room.
+    for (DWORD size = MAX_PATH + 1; size <= 0x10000; size *= 2) {
+        std::string path(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        if (length == 0) return std::string();
+        if (length < size - 1) {
+            path.resize(length);
+            return path;
+        }
+    }
+    return std::string();
+}
+
+std::string CanonicalPathOf(const std::string& path) {
+    std::string current(MAX_PATH + 1, '\0');
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(current.size()), current.data());
+    if (length >= current.size()) {
+        current.assign(length + 1, '\0');
+        length = GetCurrentDirectoryA(static_cast<DWORD>(current.size()), current.data());
+    }
+    current.resize(length < current.size() ? length : 0);
+    const std::string full = CanonicalPath(path, current, SystemLeadByte);
+    std::string longPath(full.size() + MAX_PATH + 1, '\0');
+    const DWORD longLength = GetLongPathNameA(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    if (longLength == 0 || longLength >= longPath.size()) return full;  // no such file, or not answered
+    longPath.resize(longLength);
+    return longPath;
 }
 
 }  // namespace norvanex

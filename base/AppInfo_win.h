@@ -41,6 +41,18 @@ struct SystemImageLists {
 SystemImageLists QuerySystemImageLists(const std::string& root);
 
 // The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
+// Read from the running module's own resource, so that no path limit stands in the way.
 std::string GetVersionText();
+
+// The executable's own path, whole however long it is (GetModuleFileNameA into a growing buffer).
+std::string ReadOwnPath();
+
+// The one spelling of a path that the file system knows: CanonicalPath from the current folder,
+// then the long name of every part where the file exists (GetLongPathNameA).
+std::string CanonicalPathOf(const std::string& path);
+
+// The longest path that the A functions and the shell's link object take whole (MAX_PATH less
+// the terminator); a program lying deeper cannot be a shortcut's target.
+constexpr size_t kMaxAnsiPath = MAX_PATH - 1;
 
 }  // namespace norvanex

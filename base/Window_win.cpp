@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/AnsiText_win.h"
+
 namespace norvanex {
 
 int ScreenDpi() {
@@ -13,17 +15,30 @@ int ScreenDpi() {
 }
 
 SIZE LabelTextExtent(HWND label) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(label)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(label, text.data(), static_cast<int>(text.size()))));
-    if (text.empty()) text = " ";
+    // Measured as UTF-16: the text may hold characters that the ANSI code page lacks.
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+    if (text.empty()) text = L" ";
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, 0, 0};
     const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE | prefix);
+    DrawTextW(dc, text.data(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE | prefix);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     return SIZE{extent.right, extent.bottom};
+}
+
+void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
+    std::wstring wide = WideText(text);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = wide.data();
+    SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!wide.empty()) SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,

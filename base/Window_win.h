@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string_view>
 #include <utility>
 
 #include "base/CommonControls_win.h"
@@ -108,6 +109,10 @@ int ScreenDpi();
 // left out unless the label shows it (SS_NOPREFIX). An empty label measures as one blank, so it
 // keeps its line's height.
 SIZE LabelTextExtent(HWND label);
+
+// Gives `control` (a child of `owner`) the tip `text` in `tooltip`, a text of the program as
+// WideText reads it; an empty text takes the tip away.
+void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text);
 
 // Registers a window class of the program: arrow cursor, the given background colour.
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,

@@ -428,20 +428,31 @@ OsHandle ProcessAccess::OpenToEnd(Match& match) {
         process = platform_.OpenProcess(kProcessTerminate, false, match.id);
         if (process == OsHandle{}) return OsHandle{};
     }
-    // Ending a critical process stops the whole system at once. Where the system cannot say (Wine,
-    // or no right to ask), its own session processes are known by name and folder; the path is
-    // read only for those names.
-    bool spared = critical == Criticality::Critical;
-    if (critical == Criticality::Unknown) {
-        const LeadByteFn lead = platform_.LeadBytes();
-        spared = IsSystemSessionName(FileNamePart(match.exeFile, lead), lead) &&
-                 IsSparedSessionProcess(PathOf(match));
-    }
-    if (spared) {
+    if (SparedFor(match, critical)) {
         platform_.CloseHandle(process);
         return OsHandle{};
     }
     return process;
+}
+
+// Ending a critical process stops the whole system at once. Where the system cannot say (Wine, or
+// no right to ask), its own session processes are known by name and folder; the path is read only
+// for those names.
+bool ProcessAccess::SparedFor(Match& match, Criticality critical) {
+    if (critical != Criticality::Unknown) return critical == Criticality::Critical;
+    const LeadByteFn lead = platform_.LeadBytes();
+    return IsSystemSessionName(FileNamePart(match.exeFile, lead), lead) && IsSparedSessionProcess(PathOf(match));
+}
+
+// The same question without the right to end: what a kill run would do with the process.
+bool ProcessAccess::IsSpared(Match& match) {
+    Criticality critical = Criticality::Unknown;
+    const OsHandle process = platform_.OpenProcess(kProcessQueryInformation, false, match.id);
+    if (process != OsHandle{}) {
+        HandleCloser closeProcess(platform_, process);
+        critical = platform_.QueryProcessCritical(process);
+    }
+    return SparedFor(match, critical);
 }
 
 ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
@@ -512,14 +523,17 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
         const LeadByteFn lead = platform_.LeadBytes();
         // The program never ends itself, so its own process is no reason to ask.
         const std::uint32_t self = platform_.GetCurrentProcessId();
-        std::string result;
+        std::vector<Match> matches;
         WalkSnapshot([&](const SnapshotEntry& entry) {
             if (entry.exact && entry.processId != self &&
                 ProgramNameMatches(entry.exeFile, name, lead)) {
-                result = entry.exeFile;
+                matches.push_back({entry.processId, entry.exeFile, {}, false});
             }
         });
-        if (!result.empty()) return result;
+        for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
+            if (!IsSpared(*match)) return match->exeFile;
+        }
+        if (!matches.empty()) return {};  // found, and every one of them spared
 
         const ProcessNameList list = PerfDataListOrEmpty();
         for (const ProcessNameEntry& entry : list) {
@@ -528,12 +542,14 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
             if (path.empty() && entry.exact) path = entry.name;
             if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
                 (!path.empty() && ProgramNameMatches(path, name, lead))) {
-                return path;
+                Match match{entry.id, std::string(FileNamePart(path, lead)), path, true};
+                if (!IsSpared(match)) return path;
             }
         }
         if (list.empty()) {
-            std::vector<Match> matches = SnapshotMatchesByPath(name, true);
-            if (!matches.empty()) return matches.front().path;
+            for (Match& match : SnapshotMatchesByPath(name, false)) {
+                if (!IsSpared(match)) return match.path;
+            }
         }
     } catch (const std::exception&) {
     }

@@ -45,6 +45,8 @@ public:
     // when the call fails, the platform id is 0: not the NT line.
     void CheckPlatform();
     std::uint32_t PlatformId() const { return platformId_; }
+    // The lead bytes of the system's ANSI code page, for the texts the lists give.
+    LeadByteFn LeadBytes() { return platform_.LeadBytes(); }
 
     // The ToolHelp binding with its three wrappers and the snapshot walk. On the NT line the walk
     // reads the names in UTF-16 where the system offers that, and marks each that is not exact.
@@ -74,10 +76,11 @@ public:
     // (QueryFullProcessImageNameW), then as before. Never throws.
     ImagePathRead ReadImagePath(std::uint32_t processId);
 
-    // Whether a process of the named program other than this one runs: the last matching snapshot
-    // entry's string, or else the first matching entry of the second pass (see EndProcessesByName)
-    // by its image path (its name when the path is unknown); empty when none. Ends nothing; never
-    // throws.
+    // Whether a process of the named program other than this one runs that a kill run would not
+    // spare: the last such snapshot entry's string, or else the first such entry of the second
+    // pass (see EndProcessesByName) by its image path (its name when the path is unknown); empty
+    // when none. A spared process (critical, or a session process) is no reason to ask, as nothing
+    // would be ended for it. Ends nothing; never throws.
     std::string FindProcessByName(const std::string& name);
 
     // Ends every matching process of the snapshot and returns the image path of the last one it
@@ -125,6 +128,8 @@ private:
     std::string WindowsDirectory();
     const std::string& PathOf(Match& match);
     OsHandle OpenToEnd(Match& match);
+    bool SparedFor(Match& match, Criticality critical);
+    bool IsSpared(Match& match);
     bool IsSparedSessionProcess(const std::string& imagePath);
     EndOutcome EndMatches(std::vector<Match>& matches, std::vector<std::uint32_t>* endedIds);
     std::vector<Match> SnapshotMatchesByPath(const std::string& name, bool firstOnly);

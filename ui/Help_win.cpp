@@ -10,6 +10,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo_win.h"
 #include "ui/Help.h"
+#include "ui/MsgBox.h"
 
 namespace norvanex {
 
@@ -75,11 +76,23 @@ void OpenPageAtTopic(const std::string& page, const char* topic) {
     ShellExecuteA(nullptr, "open", page.c_str(), "", "", SW_SHOW);
 }
 
+constexpr TextPair kHelpTooDeep{
+    "The help cannot be opened: Norvanex lies in a folder whose path is too long for it.\rPlease move Norvanex "
+    "to a folder with a shorter path.",
+    "Die Hilfe kann nicht geöffnet werden: Norvanex liegt in einem Ordner, dessen Pfad dafür zu lang ist.\rBitte "
+    "verschieben Sie Norvanex in einen Ordner mit kürzerem Pfad."};
+
 }  // namespace
 
 void ShowHelpIndex(HWND owner) {
     const HelpTopic& topic = HelpIndexTopic();
     const std::string& helpFile = App().helpFile;
+    // Neither the viewer nor the shell takes a path beyond MAX_PATH: the viewer would only say
+    // that the file cannot be found.
+    if (helpFile.size() > kMaxAnsiPath) {
+        ShowMessage(owner, kHelpTooDeep, MessageKind::Error);
+        return;
+    }
     const std::string page = BesideHelpFile(helpFile, topic.htmlPage);
     if (ChooseHelpViewer(ViewerFacts(page)) == HelpViewer::Browser) {
         OpenPageAtTopic(page, topic.contextId);

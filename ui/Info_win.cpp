@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
 #include "base/ButtonGlyph_win.h"
@@ -102,7 +103,7 @@ void TInfos::CreateControls() {
         SetWindowPos(Control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    SetWindowTextA(Control(kInfoBitBtn1), infotexts::kBitBtn1.english);
+    SetOwnText(Control(kInfoBitBtn1), infotexts::kBitBtn1.english);
     okGlyph_ = SetButtonGlyph(Control(kInfoBitBtn1), IDB_BITBTN1, Scale(4));
     SetLabel(kInfoLabel5, NORVANEX_MAKER_LINE);
     SetLabel(kInfoLabel6, NORVANEX_MAIL);
@@ -149,7 +150,7 @@ void TInfos::LoadPictures() {
 }
 
 void TInfos::SetLabel(InfoControl id, const std::string& text) {
-    SetWindowTextA(Control(id), text.c_str());
+    SetOwnText(Control(id), text);
     FitLabel(id);
 }
 

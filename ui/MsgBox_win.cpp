@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/CommonControls_win.h"
 #include "base/Window_win.h"
@@ -81,12 +82,9 @@ void LayOut(HWND dialog, BoxState& state) {
                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg"));
     HGDIOBJ old = SelectObject(screen, state.font.get());
     RECT textRect{0, 0, px(420), 0};
-    constexpr UINT kMeasure = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
-    if (state.wide.empty()) {
-        DrawTextA(screen, state.text.c_str(), -1, &textRect, kMeasure);
-    } else {
-        DrawTextW(screen, state.wide.c_str(), -1, &textRect, kMeasure);
-    }
+    const std::wstring text = state.wide.empty() ? WideText(state.text) : state.wide;
+    DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &textRect,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
 
@@ -105,10 +103,10 @@ void LayOut(HWND dialog, BoxState& state) {
                                   -1, state.font.get());
     SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = margin + (textHeight - textRect.bottom) / 2;
-    HWND text = AddControl(dialog, "STATIC", state.text.c_str(), SS_LEFT | SS_NOPREFIX,
-                           {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1,
-                           state.font.get());
-    if (!state.wide.empty()) SetWindowTextW(text, state.wide.c_str());
+    HWND message = AddControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX,
+                              {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1,
+                              state.font.get());
+    SetWideText(message, text);
     int left = (clientWidth - buttonsWidth) / 2;
     for (size_t i = 0; i < state.look.buttons.size(); ++i) {
         const ButtonLook& b = state.look.buttons[i];

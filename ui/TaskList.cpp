@@ -9,10 +9,11 @@ namespace norvanex {
 
 namespace {
 
-bool NamesAFolder(const std::string& text) {
-    // A 9x snapshot gives the whole path, an NT snapshot only the file name. Any backslash or
-    // drive colon counts (a trail byte that looks like one only costs a needless lookup).
-    return text.find_first_of("\\:") != std::string::npos;
+bool NamesAFolder(const std::string& text, LeadByteFn isLeadByte) {
+    // A 9x snapshot gives the whole path, an NT snapshot only the file name. The trail byte 0x5C
+    // of a double-byte character (the "so" of katakana in code page 932) is no backslash: taken
+    // for one, the process would be listed without its path.
+    return NamePartStart(text, "\\:", isLeadByte) != 0;
 }
 
 TaskText NotExact(ProcessAccess& processes, std::u16string wide) {
@@ -49,6 +50,7 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts)
 }
 
 void CollectFromSnapshot(ProcessAccess& processes, std::vector<TaskText>& texts) {
+    const LeadByteFn lead = processes.LeadBytes();
     processes.WalkSnapshot([&](const SnapshotEntry& entry) {
         if (!entry.exact) {
             // Shown like the others under its full path, as the system holds it.
@@ -61,7 +63,7 @@ void CollectFromSnapshot(ProcessAccess& processes, std::vector<TaskText>& texts)
         // program and is what the performance-data step would have listed for it. One that does
         // not survive the code page would name nothing, so the exact bare name stays.
         std::string text;
-        if (!NamesAFolder(entry.exeFile)) text = processes.GetProcessImagePath(entry.processId);
+        if (!NamesAFolder(entry.exeFile, lead)) text = processes.GetProcessImagePath(entry.processId);
         texts.push_back({text.empty() ? entry.exeFile : std::move(text), true, {}});
     });
 }

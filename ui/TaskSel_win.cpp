@@ -105,8 +105,8 @@ void TTaskSelect::FormCreate() {
                                        instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-    SetWindowTextA(Control(kBitBtn1), Select(texts::kBitBtn1).c_str());
-    SetWindowTextA(Control(kBitBtn2), Select(texts::kBitBtn2).c_str());
+    SetOwnText(Control(kBitBtn1), Select(texts::kBitBtn1));
+    SetOwnText(Control(kBitBtn2), Select(texts::kBitBtn2));
     glyphs_[0] = SetButtonGlyph(Control(kBitBtn1), IDB_BITBTN1, Scale(4));
     glyphs_[1] = SetButtonGlyph(Control(kBitBtn2), IDB_BITBTN4, Scale(4));
 
@@ -274,7 +274,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
         }
     }
     SetTasksHint(anyNotExact);
-    SetWindowTextA(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)).c_str());
+    SetOwnText(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)));
     FitLabel1();
     FitColumn(icons, widestNotExact);
 }
@@ -373,7 +373,7 @@ void TTaskSelect::TasksDblClick() {
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            SetWindowTextA(hwnd_, Select(texts::kTitle).c_str());
+            SetOwnText(hwnd_, Select(texts::kTitle));
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kBitBtn1 && modal_) BitBtn1Click();

@@ -67,3 +67,33 @@ TEST(AppInfo, DesignPositionsScale) {
     };
     for (const auto& c : cases) EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
 }
+
+// The one spelling of a path, as the own-path rule compares it (the long names come from the file
+// system on top of this).
+TEST(AppInfo, CanonicalPath) {
+    struct Case { const char* path; const char* expected; const char* current = "C:\\work"; unsigned codePage = 1252; } cases[] = {
+        {"C:\\app\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"C:\\app\\.\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"C:\\work\\..\\app\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"C:/app/Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"C:\\app\\\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"C:\\app\\Norvanex.exe. ", "C:\\app\\Norvanex.exe"},
+        {"C:\\..\\..\\app\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"..\\app\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"app\\.\\Norvanex.exe", "C:\\work\\app\\Norvanex.exe"},
+        {"\\app\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"C:Norvanex.exe", "C:\\work\\Norvanex.exe"},
+        {"D:Norvanex.exe", "D:\\Norvanex.exe"},
+        {"C:\\", "C:\\"},
+        {"C:\\app\\..", "C:\\"},
+        {"\\\\server\\share\\app\\..\\n.exe", "\\\\server\\share\\n.exe"},
+        {"n.exe", "\\\\server\\share\\dir\\n.exe", "\\\\server\\share\\dir"},
+        {"\\n.exe", "\\\\server\\share\\n.exe", "\\\\server\\share\\dir"},
+        // Code page 932: the trail byte 0x5C of 表 (95 5C) is no separator.
+        {"C:\\\x95\x5C\\.\\n.exe", "C:\\\x95\x5C\\n.exe", "C:\\work", 932},
+        {"C:\\a\\\x95\x5C\\..\\n.exe", "C:\\a\\n.exe", "C:\\work", 932},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CanonicalPath(c.path, c.current, fake::LeadBytesOf(c.codePage)), c.expected) << c.path;
+    }
+}

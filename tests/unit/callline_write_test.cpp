@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CallLine.h"
+#include "app/Shortcut.h"
 
 using namespace norvanex;
 
@@ -25,7 +26,7 @@ const char* DoubleByteNext(const char* p) {
 }
 
 CallRequest Request(bool ask, List captions, std::string start = "") {
-    return CallRequest{ask, std::move(captions), std::move(start)};
+    return CallRequest{ask, std::move(captions), std::move(start), {}};
 }
 
 }  // namespace
@@ -108,7 +109,8 @@ TEST(CallLineWrite, FaultTexts) {
 }
 
 // Generated editor states, seeded so every run sees the same thousands: each one the limit accepts
-// must come back from the reader as the same ask flag, names in order and program to start. The
+// must come back from the reader as the same ask flag, names in order and program to start, and
+// come out of a load into the editor as the same line. The
 // generator knows each name it puts into a caption, so the expectation does not come from the
 // code under test.
 TEST(CallLineWrite, RoundTripOverGeneratedStates) {
@@ -149,9 +151,13 @@ TEST(CallLineWrite, RoundTripOverGeneratedStates) {
             if (name.empty() || name == "~ask~" || IsStartParam(name) || AfterLastBackslash(name, lead) != name) {
                 name = "n" + std::to_string(i) + ".exe";
             }
-            const bool bare = pick(3) == 0;
-            names.push_back(name);
-            request.captions.push_back(bare ? name : "C:\\" + word(pick(20), false) + "\\" + name);
+            // Bare, a full path written as its file-name part, or a full path written whole as a
+            // parameter loaded from a shortcut keeps it.
+            const int kind = pick(3);
+            const std::string caption = kind == 0 ? name : "C:\\" + word(pick(20), false) + "\\" + name;
+            names.push_back(kind == 2 ? caption : name);
+            request.captions.push_back(caption);
+            request.whole.push_back(kind == 2);
         }
         if (pick(3) != 0) {
             request.programToStart = "C:\\" + word(1 + (pick(3) == 0 ? 240 + pick(20) : pick(40)), doubleByte) + ".exe";
@@ -171,6 +177,10 @@ TEST(CallLineWrite, RoundTripOverGeneratedStates) {
         ASSERT_EQ(read.names, names) << line;
         ASSERT_EQ(read.startNamed, !request.programToStart.empty()) << line;
         ASSERT_EQ(read.programToStart, request.programToStart) << line;
+        // Loaded into the editor and written again unchanged: the same arguments, byte for byte.
+        const std::optional<CallRequest> loaded = LoadableRequest(line, lead, next);
+        ASSERT_TRUE(loaded.has_value()) << line;
+        ASSERT_EQ(ComposeCallLine(*loaded, lead), line);
     }
     // Both sides of the limit were really visited.
     std::printf("%d accepted, %d refused\n", accepted, refused);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Editor.h"
+#include "base/AppInfo.h"
 
 using namespace norvanex;
 
@@ -209,4 +210,32 @@ TEST(OpenDialogFiles, SplitsTheDialogsBuffer) {
         {NoLeadBytes, std::string("C:\\x\0a.exe\0b.e", 14), {"C:\\x\\a.exe", "C:\\x\\b.e"}},
     };
     for (const Case& c : cases) EXPECT_EQ(OpenDialogFiles(c.buffer, c.lead), c.files) << c.buffer;
+}
+
+// The program itself in every spelling of its path, and folders, are refused; a bare name of the
+// same file is another program's name and is listed.
+TEST(EditorLists, RefusesItselfInAnySpellingAndFolders) {
+    const auto canonical = [](const std::string& path) {
+        std::string full = CanonicalPath(path, "C:\\work", NoLeadBytes);
+        return full == "C:\\TOOLS\\NORVAN~1.EXE" ? std::string("C:\\Tools\\Norvanex.exe") : full;  // a short name
+    };
+    const auto isFolder = [](const std::string& path) { return path == "C:\\Tools" || path == "C:\\" || path == "C:\\Tools\\"; };
+    struct Case { const char* path; Addition result; } cases[] = {
+        {"C:\\Tools\\Norvanex.exe", Addition::OwnPath},
+        {"c:\\tools\\.\\NORVANEX.EXE", Addition::OwnPath},
+        {"C:\\work\\..\\Tools\\Norvanex.exe", Addition::OwnPath},
+        {"..\\Tools\\Norvanex.exe", Addition::OwnPath},
+        {"C:\\TOOLS\\NORVAN~1.EXE", Addition::OwnPath},
+        {"Norvanex.exe", Addition::Added},
+        {"C:\\Other\\Norvanex.exe", Addition::Added},
+        {"C:\\Tools", Addition::Folder},
+        {"C:\\", Addition::Folder},
+    };
+    for (const auto& c : cases) {
+        EditorLists lists(kOwnPath, NoLeadBytes, canonical, isFolder);
+        Icons icons;
+        EXPECT_EQ(lists.Add(c.path, icons.Lookup()), c.result) << c.path;
+        EXPECT_EQ(lists.Entries().size(), c.result == Addition::Added ? 1u : 0u) << c.path;
+        EXPECT_EQ(icons.calls, c.result == Addition::Added ? 1 : 0) << c.path;
+    }
 }

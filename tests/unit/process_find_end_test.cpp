@@ -380,6 +380,43 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
     }
 }
 
+// A kill run spares critical programs and, where the system cannot say, its session processes:
+// named alone they are no reason to ask, since nothing would be ended for them.
+TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
+    struct Case {
+        const char* what;
+        void (*script)(FakeProcessPlatform&);
+        std::string name;
+        std::string found;
+    } cases[] = {
+        {"critical", [](FakeProcessPlatform& p) { p.Find(50)->critical = Criticality::Critical; }, "a.exe", ""},
+        {"session process, criticality unknown",
+         [](FakeProcessPlatform& p) {
+             p.windowsDirectory = "C:\\windows";
+             p.Add(61, "services.exe", "C:\\windows\\system32\\services.exe").critical = Criticality::Unknown;
+         },
+         "services.exe", ""},
+        {"a spared copy beside one that would be ended",
+         [](FakeProcessPlatform& p) {
+             p.Find(50)->critical = Criticality::Critical;
+             p.Add(51, "a.exe").modulePath = "C:\\y\\a.exe";
+         },
+         "a.exe", "a.exe"},
+        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { p.Find(50)->deniedAccess = 0x0400; }, "a.exe",
+         "a.exe"},
+    };
+    for (const Case& c : cases) {
+        FakeProcessPlatform platform;
+        platform.Add(50, "a.exe").modulePath = "C:\\x\\a.exe";
+        c.script(platform);
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        EXPECT_EQ(access.FindProcessByName(c.name), c.found) << c.what;
+        EXPECT_TRUE(platform.terminated.empty()) << c.what;
+        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+    }
+}
+
 TEST(SystemProcesses, SessionProcessPaths) {
     struct Case {
         std::string path;

@@ -69,10 +69,13 @@ TEST(Shortcut, TargetIsProgram) {
     EXPECT_TRUE(TargetIsProgram("C:\\\x81\\Norvanex.exe", "D:\\\x81\\NORVANEX.exe", TestLeadByte));
 }
 
-// A loaded shortcut gives the editor what its line says, each program to end as a bare name; what
-// the editor writes from that state is the same line again.
+// A loaded shortcut gives the editor what its line says, each program to end as the line names it;
+// what the editor writes from that state is the same line again.
 TEST(Shortcut, ArgumentsBackToTheEditor) {
     struct Case { std::string arguments; CallRequest request; } cases[] = {
+        // A full path ends only that folder's copy: it stays a full path.
+        {"C:\\Tools\\odd\\bang!.exe", {false, {"C:\\Tools\\odd\\bang!.exe"}, ""}},
+        {"\"C:\\My Tools\\a.exe\" b.exe", {false, {"C:\\My Tools\\a.exe", "b.exe"}, ""}},
         {"~ask~ winword.exe excel.exe", {true, {"winword.exe", "excel.exe"}, ""}},
         {"winword.exe r:C:\\Windows\\notepad.exe", {false, {"winword.exe"}, "C:\\Windows\\notepad.exe"}},
         {"\"My Tool.exe\" r:\"C:\\Program Files\\x.exe\"", {false, {"My Tool.exe"}, "C:\\Program Files\\x.exe"}},
@@ -89,4 +92,26 @@ TEST(Shortcut, ArgumentsBackToTheEditor) {
     const std::string line = "~ask~ \"\x82\" a.exe\" b.exe r:\"C:\\x y\\\x83 .exe\"";
     const CallRequest request = RequestFromArguments(line, DoubleByteNext);
     EXPECT_EQ(ComposeCallLine(request, TestLeadByte), line);
+}
+
+// What the editor could not write back unchanged is not loaded: an "r:" path that the kill run
+// never starts would be lost. Everything else comes back as the same line.
+TEST(Shortcut, LoadsOnlyWhatItWritesBack) {
+    const std::string path255 = "C:\\" + std::string(248, 'p') + ".exe";
+    const std::string path256 = "C:\\" + std::string(249, 'p') + ".exe";
+    struct Case { std::string arguments; bool loads; std::string writtenBack; } cases[] = {
+        {"C:\\Tools\\odd\\bang!.exe r:" + path255, true, "C:\\Tools\\odd\\bang!.exe r:" + path255},
+        {"a.exe r:" + path256, false, ""},
+        {"a.exe r:", false, ""},
+        {"a.exe r:\"\"", false, ""},
+        // The last "r:" counts for the kill run and for the editor alike.
+        {"r:" + path256 + " a.exe r:C:\\b.exe", true, "a.exe r:C:\\b.exe"},
+        // Quotes the reader drops anyway, and doubled blanks, are written the editor's way.
+        {"\"a.exe\"   b.exe", true, "a.exe b.exe"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<CallRequest> request = LoadableRequest(c.arguments, NoLeadBytes, SingleByteNext);
+        ASSERT_EQ(request.has_value(), c.loads) << c.arguments;
+        if (request) EXPECT_EQ(ComposeCallLine(*request, NoLeadBytes), c.writtenBack) << c.arguments;
+    }
 }

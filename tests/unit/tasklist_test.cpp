@@ -84,6 +84,15 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
          },
          {"Z:\\tmp\\victim.exe", "Z:\\tmp\\victim.exe"},
          1},
+        // Code page 932: ソ (83 5C) and 表 (95 5C) end in the byte of a backslash, and are bare names.
+        {"a trail byte 0x5C is no folder",
+         [](FakeProcessPlatform& p) {
+             p.codePage = 932;
+             p.Add(7, "\x83\x5C.exe", "Z:\\tmp\\\x83\x5C.exe").hasModuleRecord = false;
+             p.Add(8, "\x94\x5C\x97\xCD.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe").hasModuleRecord = false;
+         },
+         {"Z:\\tmp\\\x83\x5C.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe"},
+         1},
         {"malformed performance data: the snapshot takes over",
          [](FakeProcessPlatform& p) {
              NtSystem(p);

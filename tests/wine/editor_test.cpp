@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "ui/InfoLayout.h"
 
 using namespace driver;
 using namespace norvanex;
@@ -569,8 +570,11 @@ CASE(DraggingAnEntryOntoTheImageMakesItTheProgramToStart) {
 }
 
 CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
-    // A folder in the middle has another icon than the files around it.
-    const std::vector<std::string> files = {PlainCopy("one.exe"), ScratchFolder(), PlainCopy("three.exe")};
+    // A file of a type with an icon of its own in the middle, between program files.
+    OwnIconType iconType;
+    const std::string picture = ScratchFolder() + "\\two" + OwnIconType::kExtension;
+    { std::ofstream(picture) << "a file with an icon of its own"; }
+    const std::vector<std::string> files = {PlainCopy("one.exe"), picture, PlainCopy("three.exe")};
     Editor editor = OpenEditor();
     REQUIRE(editor.main != nullptr);
     CHECK_EQ(editor.Buttons(), (std::vector<bool>{false, false, false}));
@@ -688,6 +692,125 @@ CASE(OwnPathIsRefusedWithAnInformationBox) {
         CHECK(!Enabled(editor.Get(kBitBtn1)));
         CHECK(editor.Close());
     }
+}
+
+// Folders are no programs, and the program itself is refused in every spelling of its path; each
+// refusal is a box, and the list stays empty. On the picture a folder is taken (the shell opens it),
+// and a long name there stays clear of the buttons beside it, whole in its hint.
+CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
+    const std::string exe = NorvanexExe();
+    const std::string folder = ModuleFolder();
+    const std::string parent = folder.substr(0, folder.find_last_of('\\'));
+    const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
+    char shortName[MAX_PATH] = {};
+    GetShortPathNameA(exe.c_str(), shortName, MAX_PATH);
+    std::string slashed = exe;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    const std::string scratch = ScratchFolder();
+    struct Case { std::string dropped; const char* box; std::string first; } cases[] = {
+        {scratch, "Informationen", "The folder"},
+        {scratch.substr(0, 3), "Informationen", "The folder"},
+        {folder + "\\.\\Norvanex.exe", "Informationen", "The programm"},
+        {parent + "\\" + leaf + "\\..\\" + leaf + "\\Norvanex.exe", "Informationen", "The programm"},
+        {slashed, "Informationen", "The programm"},
+        {shortName, "Informationen", "The programm"},
+    };
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    for (const Case& c : cases) {
+        check::Log("dropped " + c.dropped);
+        REQUIRE(PostDropFiles(editor.main, editor.CenterIn(editor.List()), {c.dropped}));
+        HWND box = editor.process.WaitDialog(c.box);
+        REQUIRE(box != nullptr);
+        bool named = false;
+        for (HWND child : Children(box)) named = named || Text(child).rfind(c.first + "\r", 0) == 0;
+        CHECK(named);
+        if (c.first == "The folder") CHECK(!Screenshot("folder-refused-en", box).empty());
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        CHECK_EQ(LvCount(editor.List()), 0);
+    }
+    CHECK(!Enabled(editor.Get(kBitBtn1)));
+
+    CHECK(editor.DropOnImage({scratch}));
+    CHECK_EQ(Text(editor.Get(kLabel2)), scratch.substr(scratch.find_last_of('\\') + 1));
+    const std::string longName = PlainCopy("a program to start with a rather long name of its own.exe");
+    CHECK(editor.DropOnImage({longName}));
+    HWND label = editor.Get(kLabel2);
+    const std::string shown = Text(label);
+    check::Log("shown as " + shown);
+    CHECK(shown.rfind("a program", 0) == 0 && shown.find("...") != std::string::npos);
+    CHECK(shown.size() > 8 && shown.substr(shown.size() - 8) == " own.exe");
+    CHECK(RectInParent(label).right <= RectInParent(editor.Get(kBitBtn5)).left);
+    CHECK_EQ(Hint(label).value_or("(no hint)"), longName);
+    SetCursorPos(0, 0);
+    Sleep(500);
+    CHECK(!Screenshot("editor-long-program-to-start", editor.main).empty());
+    CHECK(editor.Close());
+}
+
+// Code page 932: ソ (83 5C) and 表 (95 5C) end in the byte of a backslash, ア (83 41) does not. The
+// chooser lists each with its full path, and a ticked one joins the editor's list once, whole.
+CASE(ChooserGivesFullPathsInCodePage932) {
+    StartOptions japanese = GeneratedLocale("ja_JP");
+    REQUIRE(!japanese.lcAll.empty());
+    japanese.idleMs = 0;
+
+    struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {
+        {L"\u30BD.exe", "\x83\x5C.exe"},  // ソ
+        {L"\u8868.exe", "\x95\x5C.exe"},  // 表
+        {L"\u30A2.exe", "\x83\x41.exe"},  // ア
+    };
+    const std::string victim = BesideMe("victim.exe");
+    const std::string folder = ScratchFolder();
+    const std::wstring scratch(folder.begin(), folder.end());  // ASCII
+    std::vector<Process> running;
+    for (const Victim& v : victims) {
+        REQUIRE(CopyFileW(std::wstring(victim.begin(), victim.end()).c_str(), (scratch + L"\\" + v.wide).c_str(), FALSE));
+        running.push_back(Start(folder + "\\" + v.cp932, japanese));
+        REQUIRE_EQ(running.back().error(), "");
+    }
+    Sleep(500);
+
+    StartOptions options = japanese;
+    options.idleMs = 5000;
+    Editor editor{Start(NorvanexExe(), options)};
+    editor.main = editor.process.WaitWindow(kTimeout, kEnglishCaption);
+    REQUIRE(editor.main != nullptr);
+    PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
+    HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+    REQUIRE(chooser != nullptr);
+    HWND tasks = nullptr;
+    REQUIRE(WaitUntil([&] { return (tasks = ChildByText(chooser, WC_LISTVIEWA, "")) && LvCount(tasks) > 0; }));
+    const std::vector<std::string> rows = LvTexts(tasks);
+    for (const Victim& v : victims) {
+        const std::string whole = folder + "\\" + v.cp932;
+        CHECK_EQ(std::count(rows.begin(), rows.end(), whole), 1);
+        CHECK_EQ(std::count(rows.begin(), rows.end(), std::string(v.cp932)), 0);
+    }
+    const auto so = std::find(rows.begin(), rows.end(), folder + "\\" + victims[0].cp932);
+    REQUIRE(so != rows.end());
+    CHECK(LvSelect(tasks, static_cast<int>(so - rows.begin())) && PressKey(tasks, VK_SPACE));
+    Sleep(200);
+    Click(GetDlgItem(chooser, IDOK));
+    CHECK(WaitUntil([&] { return !IsWindowVisible(chooser); }));
+    CHECK(WaitUntil([&] { return LvCount(editor.List()) == 1; }));
+    CHECK_EQ(LvTexts(editor.List()), std::vector<std::string>{folder + "\\" + victims[0].cp932});
+
+    // The program's own texts are code page 1252 under every code page: the maker's line starts
+    // with the copyright sign, not the katakana that its byte is in code page 932.
+    Click(editor.Get(kBitBtn9));
+    HWND about = nullptr;
+    REQUIRE(WaitUntil([&] { return (about = FindTopWindow(editor.process.pid(), "Info", "TInfos")) != nullptr; }));
+    wchar_t maker[64] = {};
+    SendMessageTimeoutW(ChildById(about, kInfoLabel5), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(maker), SMTO_BLOCK,
+                        kTimeout, nullptr);
+    CHECK_EQ(static_cast<unsigned>(maker[0]), 0xA9u);
+    Sleep(300);
+    CHECK(!Screenshot("about-cp932", about).empty());
+    Click(ChildById(about, kInfoBitBtn1));
+    CHECK(WaitUntil([&] { return !IsWindowVisible(about); }));
+    CHECK(editor.Close());
 }
 
 CASE(ScreenshotsOfAFilledEditor) {

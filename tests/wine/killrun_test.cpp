@@ -567,6 +567,82 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
     }
 }
 
+// A spared program named alone is treated as beside another: no question, since nothing would be
+// ended for it, and the same result window with it in grey.
+CASE(SparedProgramAloneShowsTheSameWindow) {
+    const std::vector<DWORD> services = ProcessesNamed("services.exe");
+    REQUIRE(!services.empty());
+    Process norvanex = Run("~ask~ services.exe");
+    HWND main = nullptr;
+    REQUIRE(WaitUntil([&] {
+        return FindDialog(norvanex.pid(), "Bestätigung") != nullptr ||
+               (main = FindTopWindow(norvanex.pid(), kResultCaption, "TMainForm")) != nullptr || !norvanex.Running();
+    }));
+    CHECK(FindDialog(norvanex.pid(), "Bestätigung") == nullptr);
+    REQUIRE(main != nullptr);
+    CHECK(ProcessesNamed("services.exe") == services);
+    HWND list = ChildById(main, kListView1);
+    REQUIRE_EQ(LvCount(list), 1);
+    CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), "C:\\windows\\system32\\services.exe"), 0);
+    CHECK_EQ(Hint(list).value_or("(no hint)"), "Greyed programs could not be ended and are still running");
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+}
+
+// Started from a folder deeper than MAX_PATH, the program still knows its version; Create refuses
+// with a message instead of writing a shortcut with an empty target, and F1 says why it opens
+// nothing.
+CASE(StartedFromAFolderBeyondMaxPath) {
+    std::wstring folder;
+    for (char c : ScratchFolder()) folder += static_cast<wchar_t>(c);  // ASCII
+    folder = L"\\\\?\\" + folder;
+    while (folder.size() < 4 + 262 - 13) {
+        folder += L"\\a-folder-of-thirty-characters";
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    const std::wstring exe = folder + L"\\Norvanex.exe";
+    const std::string source = NorvanexExe();
+    REQUIRE(CopyFileW(std::wstring(source.begin(), source.end()).c_str(), exe.c_str(), FALSE));
+    const std::string path(exe.begin() + 4, exe.end());
+    check::Log("started from " + std::to_string(path.size()) + " characters");
+    REQUIRE(path.size() > MAX_PATH);
+
+    // Under Wine CreateProcess takes no path of this length; a Unix shell starts it as a user's
+    // file manager would.
+    const std::string unixFolder = UnixPath(ScratchFolder()) + "/" + path.substr(ScratchFolder().size() + 1);
+    std::string unixPath = unixFolder;
+    std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+    REQUIRE(RunHost("cd " + QuoteArg(unixPath.substr(0, unixPath.find_last_of('/'))) +
+                    " && (wine ./Norvanex.exe </dev/null >/dev/null 2>&1 &)") == std::optional<int>(0));
+    HWND main = nullptr;
+    REQUIRE(WaitUntil([&] { return (main = FindTopWindow(0, "Norvanex 4.3 - New Shortcut", "TMainForm")) != nullptr; }));
+    HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, PidOf(main));
+    REQUIRE(handle != nullptr);
+    Process norvanex(handle, PidOf(main), "Norvanex.exe");
+    PostMessageA(main, WM_COMMAND, kSelectFile, 0);
+    HWND open = norvanex.WaitDialog("Chose programms to kill");
+    REQUIRE(open != nullptr);
+    REQUIRE(ConfirmFileDialog(open, "C:\\windows\\notepad.exe"));
+    REQUIRE(WaitUntil([&] { return LvCount(ChildById(main, kListView1)) == 1; }));
+    Click(ChildById(main, kBitBtn1));
+    HWND box = norvanex.WaitDialog("Fehler");
+    REQUIRE(box != nullptr);
+    bool named = false;
+    for (HWND child : Children(box)) named = named || Text(child).rfind("Norvanex lies in a folder too deep for a shortcut:\r", 0) == 0;
+    CHECK(named);
+    CHECK(!Screenshot("create-too-deep-en", box).empty());
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK(FindDialog(norvanex.pid(), "Save as") == nullptr);
+
+    CHECK(PressKey(ChildById(main, kListView1), VK_F1));
+    box = norvanex.WaitDialog("Fehler");
+    CHECK(box != nullptr);
+    if (box) Click(ButtonByCaption(box, "OK"));
+    CloseBySystemMenu(main);
+    CHECK(norvanex.WaitExit().has_value());
+}
+
 CASE(NoQuestionForItself) {
     Process norvanex = Run("~ask~ Norvanex.exe");
     WaitUntil([&] { return !norvanex.Running() || FindDialog(norvanex.pid(), "Bestätigung") != nullptr; });
@@ -577,16 +653,8 @@ CASE(NoQuestionForItself) {
 // Code page 932: ア (83 41) and ヂ (83 61) differ only in a trail byte that looks like A and a, and
 // the trail byte of 表 (95 5C) looks like a backslash.
 CASE(JapaneseNamesEndExactlyTheirPrograms) {
-    // LOCPATH is a list split at colons, so the folder is named by its real path, not through
-    // dosdevices/c:.
-    std::string locales;
-    RunHost("d='" + UnixPath(ScratchFolder()) + "/locales' && mkdir -p \"$d\" && readlink -f \"$d\" | tr -d '\\n'",
-            &locales);
-    RunHost("localedef -i ja_JP -f UTF-8 '" + locales + "/ja_JP.UTF-8'");
-    REQUIRE(RunHost("test -d '" + locales + "/ja_JP.UTF-8'") == std::optional<int>(0));
-    StartOptions japanese;
-    japanese.lcAll = "ja_JP.UTF-8";
-    japanese.env = {{"LOCPATH", locales}};
+    StartOptions japanese = GeneratedLocale("ja_JP");
+    REQUIRE(!japanese.lcAll.empty());
     japanese.idleMs = 0;
 
     struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {

@@ -130,9 +130,9 @@ bool AddProgram(const Editor& editor, const std::string& path, const char* title
 // Choose, the open dialog: the program to start.
 bool ChooseProgram(const Editor& editor, const std::string& path) {
     Click(editor.Control(kBitBtn5));
-    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    // The label shows the name, cut when it is long; the hint holds the path.
     return ConfirmTitledDialog(editor.process, "Chose programm to run", path) &&
-           CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == name; }));
+           CHECK(WaitUntil([&] { return Hint(editor.Control(kLabel2)).value_or("") == path; }));
 }
 
 // Create, then the save dialog with a typed name.
@@ -196,6 +196,9 @@ CASE(CreateWritesAShortcutThatRuns) {
     const std::string blankHelper = CopyToScratch("marker.exe", "with blanks\\run me.exe");
     const std::string ghost = "C:\\nowhere\\ghost";  // no such file, no type: the unknown-file icon
     const std::string folder = ScratchFolder() + "\\";
+    OwnIconType iconType;
+    const std::string picture = ScratchFolder() + "\\picture.nvxicon";
+    { std::ofstream(picture) << "a file with an icon of its own"; }
 
     struct Case {
         const char* what;
@@ -208,11 +211,10 @@ CASE(CreateWritesAShortcutThatRuns) {
     } cases[] = {
         {"two programs, asked", {word, excel}, {}, "", true, folder + "kill word", folder + "kill word.lnk",
          "~ask~ winword.exe excel.exe", NorvanexExe(), {word, excel}},
-        {"program to start gives the icon", {word, ghost}, {"C:\\windows"}, helper, false, folder + "A.LNK", folder + "A.LNK",
-         "winword.exe ghost windows r:" + helper, helper, {word}},
-        // Under Wine every program file shows the unknown-file icon; a folder has an icon of its own.
-        {"the one other icon in the list", {ghost, word}, {"C:\\windows"}, "", false, folder + "x.lnk.txt",
-         folder + "x.lnk.txt.lnk", "ghost winword.exe windows", "C:\\windows", {}},
+        {"program to start gives the icon", {word, ghost}, {picture}, helper, false, folder + "A.LNK", folder + "A.LNK",
+         "winword.exe ghost picture.nvxicon r:" + helper, helper, {word}},
+        {"the one other icon in the list", {ghost, word}, {picture}, "", false, folder + "x.lnk.txt",
+         folder + "x.lnk.txt.lnk", "ghost winword.exe picture.nvxicon", picture, {}},
         {"blanks", {blank}, {}, blankHelper, false, folder + "with blanks\\a.Lnk", folder + "with blanks\\a.Lnk",
          "\"my victim.exe\" r:\"" + blankHelper + "\"", blankHelper, {blank}},
     };
@@ -414,4 +416,74 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     CHECK_EQ(Field(LnkInfo(written), "Icon location"), "C:\\windows\\notepad.exe");
     REQUIRE(DropFiles(editor.main, onPicture, {ours}));
     CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
+}
+
+// A shortcut whose call names a program by its full path, loaded and saved again unchanged, keeps
+// its arguments byte for byte: the full path stays, and ends only that folder's copy. One whose
+// program to run the kill run would never start is not loaded; the editor stays as it was.
+CASE(LoadedFullPathsStayWhole) {
+    ComScope com;
+    const std::string ours = ScratchFolder() + "\\full paths.lnk";
+    const std::string arguments = "~ask~ \"C:\\My Tools\\odd\\bang!.exe\" C:\\Tools\\x.exe winword.exe r:C:\\Tools\\y.exe";
+    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
+    const std::string lost = ScratchFolder() + "\\lost start.lnk";
+    REQUIRE(CreateShortcut(NorvanexExe(), "a.exe r:C:\\" + std::string(253, 'p'), lost, NorvanexExe(), ""));
+
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    HWND list = editor.Control(kListView1);
+    const RECT where = RectInParent(list);
+    const POINT at{where.left + 20, where.top + 20};
+    REQUIRE(DropFiles(editor.main, at, {ours}));
+    REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "y.exe"; }));
+    CHECK_EQ(Joined(LvTexts(list)), "C:\\My Tools\\odd\\bang!.exe|C:\\Tools\\x.exe|winword.exe|");
+    REQUIRE(SaveAs(editor, ours, "Save as", "", false));
+    HWND question = WaitBox(editor.process, "Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
+    CHECK(WaitUntil([&] { return Field(LnkInfo(ours), "Icon location") == "C:\\Tools\\y.exe"; }, 3000));
+    CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), arguments);
+
+    REQUIRE(PostDropFiles(editor.main, at, {lost}));
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The shortcut\r" + lost +
+                             "\rnames a program to run that Norvanex would never start. Saved again from the editor "
+                             "it would do something else, so it is not loaded."));
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK_EQ(Joined(LvTexts(list)), "C:\\My Tools\\odd\\bang!.exe|C:\\Tools\\x.exe|winword.exe|");
+    CHECK_EQ(Text(editor.Control(kLabel2)), "y.exe");
+}
+
+// A shortcut that could not be written (its file locked, the overwrite question answered Yes)
+// says so, with the system's reason; the file and the editor stay as they were.
+CASE(ShortcutNotWrittenSaysWhy) {
+    const std::string locked = ScratchFolder() + "\\locked.lnk";
+    { std::ofstream(locked) << "in use"; }
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(hold != INVALID_HANDLE_VALUE);
+    REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "winword.exe")));
+    REQUIRE(SaveAs(editor, locked, "Save as", "", false));
+    HWND question = WaitBox(editor.process, "Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    const std::string says = "The shortcut\r" + locked + "\rwas not written:\r";
+    std::string shown;
+    for (HWND child : Children(box)) {
+        if (Text(child).rfind(says, 0) == 0) shown = Text(child);
+    }
+    check::Log("shown: " + shown);
+    CHECK(shown.size() > says.size() + 10);  // the system's reason follows
+    CHECK(!Screenshot("not-written-en", box).empty());
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CloseHandle(hold);
+    CHECK_EQ(FileBytes(locked), "in use");
+    CHECK_EQ(editor.Entries(), 1);
+    CHECK(Enabled(editor.Control(kBitBtn1)));
 }

@@ -102,6 +102,11 @@ class Process {
 Process Start(const std::string& exe, const StartOptions& options = {});
 Process Start(const std::string& exe, const std::string& args);
 
+// Options that start a program under a locale that the host lacks (ja_JP.UTF-8 for code page 932):
+// made with localedef into the scratch folder and found through LOCPATH. Empty lcAll when making
+// it failed.
+StartOptions GeneratedLocale(const std::string& locale, const std::string& charmap = "UTF-8");
+
 // A copy of a helper program beside this one, under another name, in ScratchFolder(); its path.
 std::string CopyToScratch(const std::string& helper, const std::string& name);
 // Starts count copies of a windowless program (victim.exe and its copies), leaves them running,
@@ -310,6 +315,18 @@ class ShellOpenRecorder {
   void Set(const std::string& key, const std::string& value);
   std::vector<Saved> saved_;
   bool ok_ = true;
+};
+
+// Under Wine every program file shows the shell's icon for unknown files. Files of the type ".nvxicon"
+// get an icon of their own (a DefaultIcon in HKEY_CLASSES_ROOT) for as long as this lives, for
+// tests that need an entry whose icon differs from the others.
+class OwnIconType {
+ public:
+  static constexpr const char* kExtension = ".nvxicon";
+  OwnIconType();
+  ~OwnIconType();
+  OwnIconType(const OwnIconType&) = delete;
+  OwnIconType& operator=(const OwnIconType&) = delete;
 };
 
 // ---- The host ----------------------------------------------------------------------------------

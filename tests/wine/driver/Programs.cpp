@@ -333,6 +333,23 @@ Process Start(const std::string& exe, const std::string& args) {
   return Start(exe, options);
 }
 
+StartOptions GeneratedLocale(const std::string& locale, const std::string& charmap) {
+  // LOCPATH is a list split at colons, so the folder is named by its real path, not through
+  // dosdevices/c:.
+  std::string locales;
+  RunHost("d='" + UnixPath(ScratchFolder()) + "/locales' && mkdir -p \"$d\" && readlink -f \"$d\" | tr -d '\\n'",
+          &locales);
+  const std::string name = locale + "." + charmap;
+  const std::string language = locale.substr(0, locale.find('.'));
+  RunHost("test -d '" + locales + "/" + name + "' || localedef -i " + language + " -f " + charmap + " '" + locales +
+          "/" + name + "'");
+  StartOptions options;
+  if (RunHost("test -d '" + locales + "/" + name + "'") != std::optional<int>(0)) return options;
+  options.lcAll = name;
+  options.env = {{"LOCPATH", locales}};
+  return options;
+}
+
 std::string CopyToScratch(const std::string& helper, const std::string& name) {
   const std::string path = ScratchFolder() + "\\" + name;
   CopyFileA(BesideMe(helper).c_str(), path.c_str(), FALSE);

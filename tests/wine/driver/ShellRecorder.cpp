@@ -62,4 +62,15 @@ ShellOpenRecorder::~ShellOpenRecorder() {
   }
 }
 
+OwnIconType::OwnIconType() {
+  RegSetValueA(HKEY_CLASSES_ROOT, kExtension, REG_SZ, "NorvanexTest.Icon", 0);
+  RegSetValueA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon\\DefaultIcon", REG_SZ, "C:\\windows\\system32\\shell32.dll,3", 0);
+}
+
+OwnIconType::~OwnIconType() {
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon\\DefaultIcon");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "NorvanexTest.Icon");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, kExtension);
+}
+
 }  // namespace driver
