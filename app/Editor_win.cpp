@@ -19,14 +19,6 @@ namespace {
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
 
-// The program's texts are code page 1252.
-std::wstring Widen(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide.data(), static_cast<int>(wide.size()))));
-    return wide;
-}
-
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
 // arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
 constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
@@ -164,8 +156,8 @@ void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPai
     std::string filter = Select(texts::kOpenFilter);
     std::replace(filter.begin(), filter.end(), '|', '\0');
     filter.append(2, '\0');
-    const std::wstring wideFilter = Widen(filter);
-    const std::wstring caption = Widen(Select(title));
+    const std::wstring wideFilter = WideText(filter);
+    const std::wstring caption = WideText(Select(title));
     openBuffer_.assign(kOpenBufferChars, L'\0');
 
     OPENFILENAMEW request{};
@@ -235,8 +227,8 @@ void TMainForm::OpenDialog1CanClose(const OPENFILENAMEW& request) {
 // programs the user never chose: it is refused with a word, and nothing is taken.
 bool TMainForm::TakeExactName(const std::u16string& file, std::string& ansi) {
     if (ExactAnsi(file, ansi)) return true;
-    const std::wstring message = Widen(Select(texts::kNotExactBefore)) +
-                                 std::wstring(file.begin(), file.end()) + Widen(Select(texts::kNotExactAfter));
+    const std::wstring message = WideText(Select(texts::kNotExactBefore)) +
+                                 std::wstring(file.begin(), file.end()) + WideText(Select(texts::kNotExactAfter));
     ShowMessage(MessageOwner(), message, MessageKind::Information);
     return false;
 }
