@@ -5,6 +5,17 @@
 
 namespace norvanex {
 
+namespace {
+
+// Closes a snapshot handle when the walk leaves, whichever way.
+struct SnapshotCloser {
+    ProcessPlatform& platform;
+    OsHandle handle;
+    ~SnapshotCloser() { platform.CloseHandle(handle); }
+};
+
+}  // namespace
+
 bool ToolHelpBinding::BindToolHelp() {
     if (kernel32_ == ModuleHandle{}) {
         kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
@@ -36,12 +47,7 @@ void ToolHelpBinding::WalkSnapshot(const std::function<void(const SnapshotEntry&
     const OsHandle snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
     // Neither the null of a missing ToolHelp nor INVALID_HANDLE_VALUE is a handle to walk or close.
     if (snapshot == OsHandle{} || snapshot == kInvalidHandle) return;
-
-    struct CloseAtEnd {
-        ProcessPlatform& platform;
-        OsHandle handle;
-        ~CloseAtEnd() { platform.CloseHandle(handle); }
-    } closeAtEnd{platform_, snapshot};
+    const SnapshotCloser closeAtEnd{platform_, snapshot};
 
     ProcessEntry32 entry;
     entry.size = kProcessEntrySize;
@@ -72,12 +78,7 @@ void ToolHelpBinding::WalkSnapshotWide(
     if (!BindWide()) return;
     const OsHandle snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
     if (snapshot == OsHandle{} || snapshot == kInvalidHandle) return;
-
-    struct CloseAtEnd {
-        ProcessPlatform& platform;
-        OsHandle handle;
-        ~CloseAtEnd() { platform.CloseHandle(handle); }
-    } closeAtEnd{platform_, snapshot};
+    const SnapshotCloser closeAtEnd{platform_, snapshot};
 
     ProcessEntry32W entry;
     entry.size = kProcessEntryWSize;
