@@ -8,6 +8,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ComApartment_win.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
@@ -82,7 +83,9 @@ void TMainForm::SetUpEditorBehaviour() {
         InsertMenuItemA(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
     }
 
-    DragAcceptFiles(hwnd_, TRUE);
+    // Files dropped from the shell arrive as WM_DROPFILES. The style alone says so, as
+    // DragAcceptFiles would set it, without loading the shell for the editor's first picture.
+    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     ShowEditorState();
 }
 
@@ -115,6 +118,7 @@ void TMainForm::SelectFileClick() {
 void TMainForm::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart); }
 
 void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
+    EnterComApartment();
     openPurpose_ = purpose;
     std::string filter = Select(texts::kOpenFilter);
     std::replace(filter.begin(), filter.end(), '|', '\0');
@@ -183,6 +187,8 @@ void TMainForm::OpenDialog1CanClose(const OPENFILENAMEA& request) {
 void TMainForm::SelectTaskClick() {
     TaskChoice choice;
     choice.result = 8;
+    // The chooser's window is built at its first showing, its controls with it.
+    if (!TaskSelect().Create(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)), hwnd_)) return;
     TaskSelect().ShowModal(hwnd_, choice);
     if (choice.result != 1) return;
     BeginListUpdate();
@@ -191,6 +197,7 @@ void TMainForm::SelectTaskClick() {
 }
 
 void TMainForm::AddProgramToList(const std::string& path) {
+    BindImageLists();
     switch (editor_.Classify(path)) {
         case Addition::OwnPath:
             ShowMessage(MessageOwner(), Select(texts::kOwnPathBefore) + App().exePath + Select(texts::kOwnPathAfter),
@@ -216,6 +223,7 @@ void TMainForm::AddProgramToList(const std::string& path) {
 }
 
 void TMainForm::ChooseProgramToStart(const std::string& path) {
+    BindImageLists();
     editor_.ChooseProgramToStart(path, GetFileIconIndex(path));
     ShowProgramToStart();
     ShowEditorState();

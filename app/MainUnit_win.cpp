@@ -65,6 +65,8 @@ std::string ParamStr(int index) {
     return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
+TMainForm::TMainForm(const KillWalk* walk) : walk_(walk) {}
+
 TMainForm::~TMainForm() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -253,14 +255,8 @@ void TMainForm::AutoSize() {
 }
 
 void TMainForm::FormCreate() {
-    // 1. The shell's image lists, through the root of the executable's drive.
-    const std::string root = ParamStr(0).substr(0, 3);
-    const SystemImageLists shellLists = QuerySystemImageLists(root);
-    smallIcons_ = shellLists.small;
-    largeIcons_ = shellLists.large;
-    HWND list = Control(kListView1);
-    ListView_SetImageList(list, smallIcons_, LVSIL_SMALL);
-    ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
+    // 1. The shell's image lists wait for the first icon (BindImageLists): loading the shell costs
+    // the editor's first picture some 40 ms under Wine, and that picture shows no icon.
 
     // 2 to 4. Help file, version, caption.
     App().helpFile = HelpFilePath(ParamStr(0), SystemLeadByte);
@@ -326,6 +322,19 @@ void TMainForm::SetUpEditor() {
     SetUpEditorBehaviour();
 }
 
+// The shell's image lists, through the root of the executable's drive, attached to the list; once,
+// before the first icon index is asked for or drawn.
+void TMainForm::BindImageLists() {
+    if (imageListsBound_) return;
+    imageListsBound_ = true;
+    const SystemImageLists shellLists = QuerySystemImageLists(ParamStr(0).substr(0, 3));
+    smallIcons_ = shellLists.small;
+    largeIcons_ = shellLists.large;
+    HWND list = Control(kListView1);
+    ListView_SetImageList(list, smallIcons_, LVSIL_SMALL);
+    ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
+}
+
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
 // would set up the display driver before the processes are ended.
 KillWalk RunKillWalk() {
@@ -341,6 +350,7 @@ KillWalk RunKillWalk() {
 // The result window of a kill run whose walk is done: what was ended, the program to start, and
 // the timers that take over from here.
 void TMainForm::ShowKillResult() {
+    BindImageLists();
     ShowStartSection(false);
     if (walk_->startNamed) SetProgramToStart(walk_->programToStart);
     startGate_.AddEnded(walk_->endedIds);
@@ -464,7 +474,12 @@ void TMainForm::BitBtn1Click() {
 void TMainForm::BitBtn4Click() { Terminate(); }
 
 void TMainForm::BitBtn9Click() {
-    if (infos_) infos_->Execute();
+    if (!infos_) {
+        auto infos = std::make_unique<TInfos>();
+        if (!infos->Create(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)), hwnd_)) return;
+        infos_ = std::move(infos);
+    }
+    infos_->Execute();
 }
 
 void TMainForm::HelpExecute() { ShowHelpIndex(hwnd_); }
