@@ -300,8 +300,10 @@ void TMainForm::FormCreate() {
     SetUpEditor();
 }
 
+// The editor's face is set up while the window is still hidden and shown once it is complete:
+// every change to a visible window (caption, z-order, controls shown one by one) would be drawn
+// on its own, and the user would see the kill run's face turn into the editor's.
 void TMainForm::SetUpEditor() {
-    ShowWindow(hwnd_, SW_SHOW);
     const ControlDesign& b1 = DesignOf(kBitBtn1);
     SetGlyph(kBitBtn1, IDB_IMAGE4);
     Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
@@ -320,6 +322,7 @@ void TMainForm::SetUpEditor() {
     EnableControl(kBitBtn1, false);
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
     SetUpEditorBehaviour();
+    ShowWindow(hwnd_, SW_SHOW);
 }
 
 // The shell's image lists, through the root of the executable's drive, attached to the list; once,
@@ -461,6 +464,11 @@ void TMainForm::ListView1DblClick() {
 void TMainForm::Timer2Timer() {
     KillTimer(hwnd_, kTimer2);
     SetForegroundWindow(hwnd_);
+    // Half a second after the editor appeared, while the user looks at it: the shell and its image
+    // lists, unless the first entry has bound them already. The open dialog and the task chooser
+    // share them, so their first showing does not wait for the shell's start (some 40 ms to 60 ms
+    // under Wine), and the first picture did not wait for it either.
+    BindImageLists();
 }
 
 void TMainForm::BitBtn1Click() {

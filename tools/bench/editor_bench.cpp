@@ -11,7 +11,7 @@
 // of the shared machine does not fall on one of them only.
 //   editor_bench.exe OUTPUT-FILE [RUNS [EARLIER.exe]]
 // EARLIER.exe, an earlier build of Norvanex.exe beside this program, joins the turns as an editor
-// of its own, for a figure before and after a change from one run.
+// and a result window of its own, for figures before and after a change from one run.
 // The programs lie beside this one; it needs a display.
 #include <windows.h>
 
@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
     const std::string killRun = editor + " " + kVictimName;
     const std::string earlierName = argc > 3 ? argv[3] : "";
     const std::string earlier = Quoted(folder + "\\" + earlierName);
+    const std::string earlierKillRun = earlier + " " + kVictimName;
 
     // One start of each first: the DLLs are then in the page cache, as on a user's second start.
     TimeUntilShownAndIdle(bare);
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     if (!StartVictims(victim, 1)) Fail("the victim did not start");
     TimeUntilShownAndIdle(killRun);
 
-    std::vector<double> bares, styleds, editors, earliers, results, endings;
+    std::vector<double> bares, styleds, editors, earliers, results, earlierResults, endings;
     // The turns: each program once per run, the order reversed every other run, so that no program
     // always follows the same one (a process's teardown may still be going on in the next one).
     std::vector<std::function<void()>> turns = {
@@ -122,7 +123,13 @@ int main(int argc, char** argv) {
             endings.push_back(TimeUntilVictimGone(killRun));
         },
     };
-    if (!earlierName.empty()) turns.insert(turns.begin() + 3, [&] { earliers.push_back(TimeUntilShownAndIdle(earlier)); });
+    if (!earlierName.empty()) {
+        turns.insert(turns.begin() + 3, [&] { earliers.push_back(TimeUntilShownAndIdle(earlier)); });
+        turns.insert(turns.begin() + 5, [&] {
+            if (!StartVictims(victim, 1)) Fail("the victim did not start");
+            earlierResults.push_back(TimeUntilShownAndIdle(earlierKillRun));
+        });
+    }
     for (int run = 0; run < runs; ++run) {
         for (auto& turn : turns) turn();
         std::reverse(turns.begin(), turns.end());
@@ -142,10 +149,12 @@ int main(int argc, char** argv) {
                   b, b / s, s, s / b, e, e / b, e / s, r, r / b, r / s, g, g / b, g / s, r - g);
     std::string rows = table;
     if (!earlierName.empty()) {
-        const double x = Median(earliers);
-        char row[300];
-        std::snprintf(row, sizeof row, "| %s without parameters: the earlier editor | %.1f ms | %.2fx | %.2fx |\n",
-                      earlierName.c_str(), x, x / b, x / s);
+        const double x = Median(earliers), y = Median(earlierResults);
+        char row[600];
+        std::snprintf(row, sizeof row,
+                      "| %s: the earlier editor | %.1f ms | %.2fx | %.2fx |\n"
+                      "| %s benchvictim.exe: the earlier result window | %.1f ms | %.2fx | %.2fx |\n",
+                      earlierName.c_str(), x, x / b, x / s, earlierName.c_str(), y, y / b, y / s);
         rows += row;
     }
     std::fputs(rows.c_str(), stdout);

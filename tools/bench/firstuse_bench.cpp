@@ -3,7 +3,7 @@
 // the first time and the second time in one editor. Each action gets a fresh editor, so that its
 // first use pays for every binding it needs itself. Several builds of the editor can be named (the
 // one before a change beside the one after it); they take turns, each action and run in turn.
-//   firstuse_bench.exe OUTPUT-FILE RUNS EDITOR.exe [EDITOR.exe...]
+//   firstuse_bench.exe OUTPUT-FILE RUNS [IMMEDIATE] EDITOR.exe [EDITOR.exe...]
 // The editors lie beside this program; it needs a display (the driver's bench).
 #include <windows.h>
 
@@ -68,7 +68,10 @@ double TimeOpening(HWND editor, DWORD pid, const Action& action) {
 int main(int argc, char** argv) {
     if (argc < 4) Fail("usage: firstuse_bench.exe OUTPUT-FILE RUNS EDITOR.exe [EDITOR.exe...]");
     const int runs = std::max(3, std::atoi(argv[2]));
-    const std::vector<std::string> editors(argv + 3, argv + argc);
+    std::vector<std::string> editors(argv + 3, argv + argc);
+    const bool immediate = editors.front() == "IMMEDIATE";
+    if (immediate) editors.erase(editors.begin());
+    if (editors.empty()) Fail("no editor named");
     const std::string entry = bench::Folder() + "\\bench_victim.exe";
 
     // times[editor][action][0: first, 1: second]
@@ -81,6 +84,10 @@ int main(int argc, char** argv) {
                 if (!editor) Fail("cannot start the editor");
                 HWND main = driver::FindTopWindow(editor.pid(), "", "TMainForm");
                 if (!main) Fail("no editor window");
+                // A user's first command comes after a look at the window, not within its first
+                // half second; with IMMEDIATE it comes at once (what the editor binds after
+                // appearing is then not bound yet).
+                if (!immediate) Sleep(1000);
                 if (kActions[a].needsEntry) {
                     if (!driver::DropFiles(main, POINT{20, 40}, {entry}) ||
                         !bench::WaitFor([&] { return IsWindowEnabled(driver::ChildById(main, 1)) != FALSE; })) {
