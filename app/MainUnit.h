@@ -141,7 +141,7 @@ private:
     HWND tooltip_ = nullptr;
     std::string hints_[kBevel4 + 1];   // each control's hint as set, for the tip over a disabled one
     std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
-    bool imageListsBound_ = false;     // the shell's lists are asked for with the first icon
+    bool imageListsBound_ = false;     // asked for with the first icon, or half a second after start
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[kBevel4 + 1];

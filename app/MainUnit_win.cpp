@@ -255,8 +255,9 @@ void TMainForm::AutoSize() {
 }
 
 void TMainForm::FormCreate() {
-    // 1. The shell's image lists wait for the first icon (BindImageLists): loading the shell costs
-    // the editor's first picture some 40 ms under Wine, and that picture shows no icon.
+    // 1. The shell's image lists wait for the first icon (BindImageLists; a kill run asks for them
+    // before it lists its results): loading the shell costs some 40 ms under Wine, and the
+    // editor's first picture shows no icon.
 
     // 2 to 4. Help file, version, caption.
     App().helpFile = HelpFilePath(ParamStr(0), SystemLeadByte);
