@@ -301,10 +301,8 @@ void TMainForm::FormCreate() {
     SetUpEditor();
 }
 
-// The editor's face is set up while the window is still hidden and shown once it is complete:
-// every change to a visible window (caption, z-order, controls shown one by one) would be drawn
-// on its own, and the user would see the kill run's face turn into the editor's.
 void TMainForm::SetUpEditor() {
+    ShowWindow(hwnd_, SW_SHOW);
     const ControlDesign& b1 = DesignOf(kBitBtn1);
     SetGlyph(kBitBtn1, IDB_IMAGE4);
     Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
@@ -323,7 +321,6 @@ void TMainForm::SetUpEditor() {
     EnableControl(kBitBtn1, false);
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
     SetUpEditorBehaviour();
-    ShowWindow(hwnd_, SW_SHOW);
 }
 
 // The shell's image lists, through the root of the executable's drive, attached to the list; once,
