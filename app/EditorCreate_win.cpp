@@ -9,6 +9,7 @@
 #include "app/Shortcut_win.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ComApartment_win.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
@@ -60,6 +61,7 @@ void TMainForm::CreateFromEditor() {
 }
 
 void TMainForm::ShowSaveDialog1() {
+    EnterComApartment();
     saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
     const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
     OPENFILENAMEA request{};

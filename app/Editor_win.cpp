@@ -8,6 +8,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ComApartment_win.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
@@ -117,7 +118,9 @@ void TMainForm::SetUpEditorBehaviour() {
         InsertMenuItemW(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
     }
 
-    DragAcceptFiles(hwnd_, TRUE);
+    // Files dropped from the shell arrive as WM_DROPFILES. The style alone says so, as
+    // DragAcceptFiles would set it, without loading the shell for the editor's first picture.
+    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     ShowEditorState();
 }
 
@@ -152,6 +155,7 @@ void TMainForm::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_
 // The dialog in UTF-16: its ANSI form hands over names through best fit ("māil.exe" as
 // "mail.exe"), and the editor must see what the user chose to refuse what it cannot name.
 void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
+    EnterComApartment();
     openPurpose_ = purpose;
     std::string filter = Select(texts::kOpenFilter);
     std::replace(filter.begin(), filter.end(), '|', '\0');
@@ -236,6 +240,8 @@ bool TMainForm::TakeExactName(const std::u16string& file, std::string& ansi) {
 void TMainForm::SelectTaskClick() {
     TaskChoice choice;
     choice.result = 8;
+    // The chooser's window is built at its first showing, its controls with it.
+    if (!TaskSelect().Create(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)), hwnd_)) return;
     TaskSelect().ShowModal(hwnd_, choice);
     if (choice.result != 1) return;
     BeginListUpdate();
@@ -244,6 +250,7 @@ void TMainForm::SelectTaskClick() {
 }
 
 void TMainForm::AddProgramToList(const std::string& path, bool whole) {
+    BindImageLists();
     switch (editor_.Classify(path)) {
         case Addition::OwnPath:
             ShowMessage(MessageOwner(),
@@ -274,6 +281,7 @@ void TMainForm::AddProgramToList(const std::string& path, bool whole) {
 }
 
 void TMainForm::ChooseProgramToStart(const std::string& path) {
+    BindImageLists();
     editor_.ChooseProgramToStart(path, GetFileIconIndex(path));
     ShowProgramToStart();
     ShowEditorState();

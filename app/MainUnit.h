@@ -7,6 +7,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,13 @@ public:
     static constexpr const char* kClassName = "TMainForm";
 
     // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
-    explicit TMainForm(const KillWalk* walk) : walk_(walk) {}
+    explicit TMainForm(const KillWalk* walk);
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.
     bool Create(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
-    // The about box that BitBtn9 opens; it is created after this window.
-    void SetAboutBox(TInfos* infos) { infos_ = infos; }
 
     // The editor's keys (Ins, Del), for the message loop; null in a kill run.
     HACCEL Accelerators() const { return accelerators_.get(); }
@@ -66,6 +64,7 @@ private:
     void FormCreate();
     void SetUpEditor();
     void ShowKillResult();
+    void BindImageLists();
     void ShowStartSection(bool visible);
     void SetProgramToStart(const std::string& path);
     void AddResult(const std::string& caption, bool ended);
@@ -148,6 +147,7 @@ private:
     HWND tooltip_ = nullptr;
     std::string hints_[kBevel4 + 1];   // each control's hint as set, for the tip over a disabled one
     std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
+    bool imageListsBound_ = false;     // asked for with the first icon, or half a second after start
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[kBevel4 + 1];
@@ -156,7 +156,7 @@ private:
     bool timer4Enabled_ = false;
     StartGate startGate_;              // the program to start waits for the ended processes to go
     std::string versionText_;
-    TInfos* infos_ = nullptr;
+    std::unique_ptr<TInfos> infos_;    // the about box, built when BitBtn9 first opens it
     HWND focused_ = nullptr;           // the control that had the focus when the window was left
 
 

@@ -74,6 +74,8 @@ bool ParamIsAsWritten(int index) {
                          [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
 }
 
+TMainForm::TMainForm(const KillWalk* walk) : walk_(walk) {}
+
 TMainForm::~TMainForm() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -253,14 +255,9 @@ void TMainForm::AutoSize() {
 }
 
 void TMainForm::FormCreate() {
-    // 1. The shell's image lists, through the root of the executable's drive.
-    const std::string root = ParamStr(0).substr(0, 3);
-    const SystemImageLists shellLists = QuerySystemImageLists(root);
-    smallIcons_ = shellLists.small;
-    largeIcons_ = shellLists.large;
-    HWND list = Control(kListView1);
-    ListView_SetImageList(list, smallIcons_, LVSIL_SMALL);
-    ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
+    // 1. The shell's image lists wait for the first icon (BindImageLists; a kill run asks for them
+    // before it lists its results): loading the shell costs some 40 ms under Wine, and the
+    // editor's first picture shows no icon.
 
     // 2 to 4. Help file, version, caption.
     App().helpFile = HelpFilePath(ParamStr(0), SystemLeadByte);
@@ -328,6 +325,19 @@ void TMainForm::SetUpEditor() {
     if (HWND first = FirstTabStop()) SetFocus(first);
 }
 
+// The shell's image lists, through the root of the executable's drive, attached to the list; once,
+// before the first icon index is asked for or drawn.
+void TMainForm::BindImageLists() {
+    if (imageListsBound_) return;
+    imageListsBound_ = true;
+    const SystemImageLists shellLists = QuerySystemImageLists(ParamStr(0).substr(0, 3));
+    smallIcons_ = shellLists.small;
+    largeIcons_ = shellLists.large;
+    HWND list = Control(kListView1);
+    ListView_SetImageList(list, smallIcons_, LVSIL_SMALL);
+    ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
+}
+
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
 // would set up the display driver before the processes are ended.
 KillWalk RunKillWalk() {
@@ -343,6 +353,7 @@ KillWalk RunKillWalk() {
 // The result window of a kill run whose walk is done: what was ended, the program to start, and
 // the timers that take over from here.
 void TMainForm::ShowKillResult() {
+    BindImageLists();
     ShowStartSection(false);
     if (walk_->startNamed) SetProgramToStart(walk_->programToStart);
     startGate_.AddEnded(walk_->endedIds);
@@ -479,6 +490,11 @@ void TMainForm::ListView1DblClick() {
 void TMainForm::Timer2Timer() {
     KillTimer(hwnd_, kTimer2);
     SetForegroundWindow(hwnd_);
+    // Half a second after the editor appeared, while the user looks at it: the shell and its image
+    // lists, unless the first entry has bound them already. The open dialog and the task chooser
+    // share them, so their first showing does not wait for the shell's start (some 40 ms to 60 ms
+    // under Wine), and the first picture did not wait for it either.
+    BindImageLists();
 }
 
 void TMainForm::BitBtn1Click() {
@@ -492,7 +508,12 @@ void TMainForm::BitBtn1Click() {
 void TMainForm::BitBtn4Click() { Terminate(); }
 
 void TMainForm::BitBtn9Click() {
-    if (infos_) infos_->Execute();
+    if (!infos_) {
+        auto infos = std::make_unique<TInfos>();
+        if (!infos->Create(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)), hwnd_)) return;
+        infos_ = std::move(infos);
+    }
+    infos_->Execute();
 }
 
 void TMainForm::HelpExecute() { ShowHelpIndex(hwnd_); }

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "base/ComApartment_win.h"
 #include "base/ComPtr_win.h"
 
 namespace norvanex {
@@ -24,6 +25,7 @@ std::wstring Wide(const std::string& text) {
 }
 
 ComPtr<IShellLinkA> NewShellLink(HRESULT* status = nullptr) {
+    EnterComApartment();
     ComPtr<IShellLinkA> link;
     const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put());
     if (FAILED(result)) link.reset();

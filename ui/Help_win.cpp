@@ -9,6 +9,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo_win.h"
+#include "base/ComApartment_win.h"
 #include "ui/Help.h"
 #include "ui/MsgBox.h"
 
@@ -67,6 +68,7 @@ HelpViewerFacts ViewerFacts(const std::string& htmlPage) {
 // for a file named "page.html#topic" and finds none), so the program that opens the page, the
 // default browser, gets the URL itself. Without one the page opens plainly, at its top.
 void OpenPageAtTopic(const std::string& page, const char* topic) {
+    EnterComApartment();  // the association may be a shell extension, which needs COM
     char browser[MAX_PATH + 1] = {};
     if (reinterpret_cast<INT_PTR>(FindExecutableA(page.c_str(), nullptr, browser)) > 32 &&
         TakesPageUrl(browser, SystemLeadByte)) {

@@ -1,4 +1,4 @@
-// TInfos: the about box, created hidden at start and shown modally over the main window.
+// TInfos: the about box, created hidden at its first showing and shown modally over the main window.
 #pragma once
 
 #include <string>

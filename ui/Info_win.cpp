@@ -10,6 +10,7 @@
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
 #include "base/ButtonGlyph_win.h"
+#include "base/ComApartment_win.h"
 #include "resources/resource.h"
 #include "ui/Help_win.h"
 #include "ui/Lang.h"
@@ -33,7 +34,11 @@ const InfoDesign& DesignOf(InfoControl id) {
 }
 
 // Opens a link target with the user's default program for it; whatever fails, the shell tells.
-void OpenTarget(const std::string& target) { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
+// The association may be a shell extension, which needs COM on the calling thread.
+void OpenTarget(const std::string& target) {
+    EnterComApartment();
+    ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW);
+}
 
 // The character height (cell height less internal leading) that a font really gets.
 int CharHeight(HFONT font) {

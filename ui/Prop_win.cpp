@@ -4,10 +4,13 @@
 #include <shellapi.h>
 
 #include "base/AppInfo_win.h"
+#include "base/ComApartment_win.h"
 
 namespace norvanex {
 
 bool ShowFileProperties(HWND owner, const std::string& path, const std::string& page) {
+    // The verb is carried out by a shell extension, which needs COM on the calling thread.
+    EnterComApartment();
     // The parameters of the "properties" verb name the sheet's page to show first.
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;

@@ -1,4 +1,4 @@
-// TTaskSelect: the running-task chooser, created hidden at start and shown modally by the editor.
+// TTaskSelect: the running-task chooser, created hidden at its first showing, modal over the editor.
 #pragma once
 
 #include <string>
@@ -62,7 +62,7 @@ private:
     ImageList glyphs_[2];
 };
 
-// The one chooser of the program; app/main_win.cpp creates its window at start.
+// The one chooser of the program; the editor creates its window when it first shows it.
 TTaskSelect& TaskSelect();
 
 }  // namespace norvanex

@@ -8,6 +8,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -486,4 +487,64 @@ CASE(ShortcutNotWrittenSaysWhy) {
     CHECK_EQ(FileBytes(locked), "in use");
     CHECK_EQ(editor.Entries(), 1);
     CHECK(Enabled(editor.Control(kBitBtn1)));
+}
+
+// The about box, the task chooser, COM for the shell's dialogs and link object, and the shell's
+// image lists are built when first used, not at start: in a fresh editor each works the first time.
+CASE(WhatIsBuiltAtItsFirstUseWorksTheFirstTime) {
+    const std::string victim = CopyToScratch("victim.exe", "firstuse.exe");
+    const std::string tool = CopyToScratch("Norvanex.exe", "firsttool.exe");
+    const std::string written = ScratchFolder() + "\\first use.lnk";
+    DeleteFileA(written.c_str());
+    REQUIRE(StartWindowless(victim, 1).size() == 1u);
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    const DWORD pid = editor.process.pid();
+    for (HWND window : TopWindows(pid, false)) {
+        CHECK(ClassOf(window) != "TInfos");
+        CHECK(ClassOf(window) != "TTaskSelect");
+    }
+
+    // Insert from the task list: the chooser, and the list's first entry with its icon.
+    PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
+    HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+    REQUIRE(chooser != nullptr);
+    HWND tasks = nullptr;
+    REQUIRE(WaitUntil([&] { return (tasks = ChildByText(chooser, WC_LISTVIEWA, "")) && LvCount(tasks) > 0; }));
+    const std::vector<std::string> rows = LvTexts(tasks);
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [](const std::string& text) { return text.find("firstuse.exe") != std::string::npos; });
+    REQUIRE(row != rows.end());
+    REQUIRE(LvSelect(tasks, static_cast<int>(row - rows.begin())) && PressKey(tasks, VK_SPACE));
+    Click(GetDlgItem(chooser, IDOK));
+    HWND list = editor.Control(kListView1);
+    REQUIRE(WaitUntil([&] { return editor.Entries() == 1; }));
+    const std::optional<RECT> icon = LvItemRect(list, 0, LVIR_ICON);
+    REQUIRE(icon.has_value());
+    POINT corner{icon->left, icon->top};
+    ClientToScreen(list, &corner);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(150);
+    CHECK(Capture(RECT{corner.x, corner.y, corner.x + 16, corner.y + 16}).DistinctColors() > 4);
+
+    // Info: the about box, modal over the editor, closed by its OK button.
+    Click(editor.Control(kBitBtn9));
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindTopWindow(pid, "Info", "TInfos")) != nullptr; }));
+    CHECK(!Enabled(editor.main));
+    CHECK_EQ(ClientSize(box).cx, 297);
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !Visible(box) && Enabled(editor.main); }));
+
+    // Choose, the open dialog: the program to start with its icon.
+    REQUIRE(ChooseProgram(editor, tool));
+    HWND image = editor.Control(kProgImg);
+    RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(150);
+    CHECK(Capture(ScreenRect(image)).DistinctColors() > 4);
+
+    // Create, the save dialog and the link object: the shortcut as the editor shows it.
+    REQUIRE(SaveAs(editor, written));
+    REQUIRE(WaitUntil([&] { return Exists(written); }));
+    CheckLnkInfo(written, NorvanexExe(), "~ask~ firstuse.exe r:" + tool, tool);
 }

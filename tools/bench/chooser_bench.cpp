@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
              Ms(Median(perf)) + ", snapshot walk " + Ms(Median(walk)) + ", image paths " + Ms(Median(paths)) +
              "); icon indexes of the " + std::to_string(distinct) + " distinct texts " + Ms(Median(icons)) +
              " (with an icon handle made and destroyed each: " + Ms(Median(iconsWithHandle)) +
-             "). Creating the hidden chooser, as every start does: " + Ms(created) +
+             "). Creating the hidden chooser, as its first showing does: " + Ms(created) +
              "; the first showing, which builds its controls: " + Ms(firstShowing) + " (once each).\n";
     std::ofstream(argv[1], std::ios::binary) << table;
 

@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
-# The editor's start: Norvanex.exe without parameters against a minimal window program.
-#   tools/bench/run-editor-bench.sh [BUILD-DIR [RUNS]]     BUILD-DIR defaults to build/win32
+# The start of the editor and of a kill run's result window against two minimal window programs
+# (without and with the program's manifest), all in one run, taking turns.
+#   tools/bench/run-editor-bench.sh [BUILD-DIR [RUNS [EARLIER-Norvanex.exe]]]
+# BUILD-DIR defaults to build/win32; EARLIER-Norvanex.exe, an earlier build, joins the turns.
+set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
-exec bash "$here/run-windowed-bench.sh" "${1:-$here/../../build/win32}" "${2:-11}" \
-  "both whole processes, from their start until the window is shown and the program waits for input." \
-  editor_bench.exe bench_window.exe Norvanex.exe
+build=$(cd "${1:-$here/../../build/win32}" && pwd)
+programs=(editor_bench.exe bench_window.exe bench_window_styled.exe bench_victim.exe Norvanex.exe)
+if [ -n "${3:-}" ]; then
+  cp "$3" "$build/bin/Norvanex_earlier.exe"
+  trap 'rm -f "$build/bin/Norvanex_earlier.exe"' EXIT
+  programs+=(Norvanex_earlier.exe)
+  export BENCH_ARGS=Norvanex_earlier.exe
+fi
+bash "$here/run-windowed-bench.sh" "$build" "${2:-11}" \
+  "every program a whole process, from before its start until its window is shown and it waits for input." \
+  "${programs[@]}"
