@@ -36,8 +36,10 @@ CC=clang CXX=clang++ run_suite "fuzzers" build/fuzz -DNORVANEX_FUZZ=ON \
 run_suite "Win32 tests under Wine" build/win32 \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
 echo "== reproducible release"
+reproducible=0
 if [ -f build/win32/bin/Norvanex.exe ] && bash tools/reproduce.sh build/win32 | tee build/reproduce.log; then
     summary+=("reproducible release: the same bytes from a second build in another folder")
+    reproducible=1
 else
     summary+=("reproducible release: FAILED (build/reproduce.log)"); failed=1
 fi
@@ -53,5 +55,7 @@ for log in build/native.ctest.log build/fuzz.ctest.log build/win32.ctest.log; do
     t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
     fails=$((fails + f)); passed=$((passed + t - f))
 done
+# The reproducibility check counts as one test.
+if [ "$reproducible" -eq 1 ]; then passed=$((passed + 1)); else fails=$((fails + 1)); fi
 echo "$passed passed, $fails failed"
 exit $failed
