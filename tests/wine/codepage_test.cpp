@@ -63,14 +63,6 @@ DWORD StartWide(const std::wstring& exe, const std::wstring& commandLine = L"") 
     return info.dwProcessId;
 }
 
-bool Alive(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return false;
-    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return alive;
-}
-
 // One running copy of each name, started and waited for; ends what it started when it goes away.
 struct Victims {
     std::vector<DWORD> pids;
@@ -136,7 +128,7 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
     Victims victims({kMacron, kOmega, kNihon, kChina, kPlain});
     const DWORD macron = victims.pids[0], omega = victims.pids[1], nihon = victims.pids[2], china = victims.pids[3],
                 plain = victims.pids[4];
-    for (DWORD pid : victims.pids) REQUIRE(pid != 0 && Alive(pid));
+    for (DWORD pid : victims.pids) REQUIRE(pid != 0 && PidRunning(pid));
 
     // The look-alikes and the default character name nothing: no window, nothing ended; also in the
     // locales of the user's country (code page 1252 all).
@@ -148,22 +140,22 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
             CHECK(run.Windows(false).empty());
         }
     }
-    for (DWORD pid : victims.pids) CHECK(Alive(pid));
+    for (DWORD pid : victims.pids) CHECK(PidRunning(pid));
 
     // A call line typed in a Unicode shell: the ANSI reader gets mail.exe, the user wrote māil.exe.
     const std::wstring exe = Widen(NorvanexExe());
     const DWORD wide = StartWide(exe, L"\"" + exe + L"\" " + kMacron);
     CHECK(wide != 0);
-    CHECK(WaitUntil([&] { return !Alive(wide); }));
-    CHECK(Alive(plain) && Alive(macron));
+    CHECK(WaitUntil([&] { return !PidRunning(wide); }));
+    CHECK(PidRunning(plain) && PidRunning(macron));
 
     // mail.exe ends mail.exe alone, lists it once, and the result window's OK has the focus.
     Process run = RunNorvanex("mail.exe", "de_DE.UTF-8");
     HWND main = run.WaitWindow(kTimeout, "Norvanex 4.3");
     REQUIRE(main != nullptr);
     CHECK_EQ(Text(ChildById(main, kLabel1)), "Beendete Programme");
-    CHECK(WaitUntil([&] { return !Alive(plain); }));
-    CHECK(Alive(macron) && Alive(omega) && Alive(nihon) && Alive(china));
+    CHECK(WaitUntil([&] { return !PidRunning(plain); }));
+    CHECK(PidRunning(macron) && PidRunning(omega) && PidRunning(nihon) && PidRunning(china));
     HWND list = ChildById(main, kListView1);
     REQUIRE_EQ(LvCount(list), 1);
     CHECK_EQ(LvText(list, 0), Narrow(ScratchPath(kPlain)));
@@ -179,8 +171,8 @@ CASE(ChooserShowsTheTrueNamesAndRefusesThem) {
     PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
     HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
     REQUIRE(chooser != nullptr);
-    HWND tasks = ChildById(chooser, tasksel::kTasks);
-    REQUIRE(WaitUntil([&] { return LvCount(tasks) > 0; }));
+    HWND tasks = WaitListRows(chooser);
+    REQUIRE(tasks != nullptr);
     const int rows = LvCount(tasks);
     CHECK_EQ(Text(ChildById(chooser, tasksel::kLabel1)), std::to_string(rows) + " running tasks:");
 

@@ -459,8 +459,8 @@ CASE(TaskChooserAddsTheCheckedRows) {
         PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
         HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
         REQUIRE(chooser != nullptr);
-        HWND tasks = nullptr;
-        REQUIRE(WaitUntil([&] { return (tasks = ChildByText(chooser, WC_LISTVIEWA, "")) && LvCount(tasks) > 0; }));
+        HWND tasks = WaitListRows(chooser);
+        REQUIRE(tasks != nullptr);
         // Check, in reverse row order, every row of the two helpers (three rows).
         const std::vector<std::string> rows = LvTexts(tasks);
         int checked = 0;
@@ -780,8 +780,8 @@ CASE(ChooserGivesFullPathsInCodePage932) {
     PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
     HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
     REQUIRE(chooser != nullptr);
-    HWND tasks = nullptr;
-    REQUIRE(WaitUntil([&] { return (tasks = ChildByText(chooser, WC_LISTVIEWA, "")) && LvCount(tasks) > 0; }));
+    HWND tasks = WaitListRows(chooser);
+    REQUIRE(tasks != nullptr);
     const std::vector<std::string> rows = LvTexts(tasks);
     for (const Victim& v : victims) {
         const std::string whole = folder + "\\" + v.cp932;

@@ -15,7 +15,6 @@
 
 #include "app/MainLayout.h"
 #include "ui/InfoLayout.h"
-#include "ui/TaskSelLayout.h"
 
 using namespace driver;
 using namespace norvanex;
@@ -221,8 +220,8 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     SendKey('T');
     HWND chooser = editor.WaitDialog("Choose tasks to kill");
     REQUIRE(chooser != nullptr);
-    HWND tasks = ChildById(chooser, tasksel::kTasks);
-    REQUIRE(WaitUntil([&] { return LvCount(tasks) > 0; }));
+    HWND tasks = WaitListRows(chooser);
+    REQUIRE(tasks != nullptr);
     const std::vector<std::string> rows = LvTexts(tasks);
     for (const std::string* program : {&word, &excel}) {
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return Lower(r) == Lower(*program); });

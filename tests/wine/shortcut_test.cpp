@@ -509,8 +509,8 @@ CASE(WhatIsBuiltAtItsFirstUseWorksTheFirstTime) {
     PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
     HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
     REQUIRE(chooser != nullptr);
-    HWND tasks = nullptr;
-    REQUIRE(WaitUntil([&] { return (tasks = ChildByText(chooser, WC_LISTVIEWA, "")) && LvCount(tasks) > 0; }));
+    HWND tasks = WaitListRows(chooser);
+    REQUIRE(tasks != nullptr);
     const std::vector<std::string> rows = LvTexts(tasks);
     const auto row = std::find_if(rows.begin(), rows.end(),
                                   [](const std::string& text) { return text.find("firstuse.exe") != std::string::npos; });

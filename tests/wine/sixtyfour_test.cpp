@@ -13,7 +13,6 @@
 
 #include "app/MainLayout.h"
 #include "base/AppInfo_win.h"
-#include "ui/TaskSelLayout.h"
 
 using namespace driver;
 using namespace norvanex;
@@ -27,14 +26,6 @@ std::string Copy64(const std::string& folder) {
     const std::string path = dir + "\\tool64.exe";
     CopyFileA(BesideMe("victim64.exe").c_str(), path.c_str(), FALSE);
     return path;
-}
-
-bool Alive(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return false;
-    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return alive;
 }
 
 }  // namespace
@@ -58,8 +49,8 @@ CASE(EndsAndListsA64BitProgram) {
         PostMessageA(main, WM_COMMAND, kSelectTask, 0);
         HWND chooser = editor.WaitDialog("Choose tasks to kill");
         REQUIRE(chooser != nullptr);
-        HWND tasks = ChildById(chooser, tasksel::kTasks);
-        REQUIRE(WaitUntil([&] { return LvCount(tasks) > 0; }));
+        HWND tasks = WaitListRows(chooser);
+        REQUIRE(tasks != nullptr);
         int firstIcon = -1;
         for (int row = 0; row < LvCount(tasks); ++row) {
             const LvItem item = LvGet(tasks, row).value_or(LvItem{});
@@ -77,8 +68,8 @@ CASE(EndsAndListsA64BitProgram) {
     Process run = Start(NorvanexExe(), QuoteArg(first) + " plain32.exe");
     HWND main = run.WaitWindow(kTimeout, "Norvanex 4.3");
     REQUIRE(main != nullptr);
-    CHECK(WaitUntil([&] { return !Alive(one[0]); }));
-    CHECK(Alive(secondPid));
+    CHECK(WaitUntil([&] { return !PidRunning(one[0]); }));
+    CHECK(PidRunning(secondPid));
     HWND list = ChildById(main, kListView1);
     REQUIRE_EQ(LvCount(list), 2);
     const LvItem ended = LvGet(list, 0).value_or(LvItem{});
@@ -93,7 +84,7 @@ CASE(EndsAndListsA64BitProgram) {
     Process bare = Start(NorvanexExe(), "tool64.exe");
     HWND second64 = bare.WaitWindow(kTimeout, "Norvanex 4.3");
     REQUIRE(second64 != nullptr);
-    CHECK(WaitUntil([&] { return !Alive(secondPid); }));
+    CHECK(WaitUntil([&] { return !PidRunning(secondPid); }));
     CHECK_EQ(LvText(ChildById(second64, kListView1), 0), second);
     Click(ChildById(second64, kBitBtn1));
     CHECK(bare.WaitExit().has_value());

@@ -116,6 +116,8 @@ std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alread
 
 // Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
 std::vector<DWORD> ProcessesNamed(const std::string& name);
+// Whether the process with this id still runs (false when it cannot be opened).
+bool PidRunning(DWORD pid);
 
 struct ProcessEntry {
   DWORD pid;
@@ -179,6 +181,8 @@ struct LvItem {
 };
 
 int LvCount(HWND lv);
+// The first list view inside dialog once it holds a row, or nullptr when none does in time.
+HWND WaitListRows(HWND dialog, DWORD timeoutMs = kTimeout);
 int LvColumnCount(HWND lv);
 std::optional<LvItem> LvGet(HWND lv, int item, int subItem = 0);
 std::string LvText(HWND lv, int item, int subItem = 0);

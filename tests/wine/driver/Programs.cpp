@@ -373,6 +373,14 @@ std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alread
   return listed ? pids : std::vector<DWORD>{};
 }
 
+bool PidRunning(DWORD pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return false;
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
 std::vector<DWORD> ProcessesNamed(const std::string& name) {
   std::vector<DWORD> pids;
   for (const ProcessEntry& process : AllProcesses()) {

@@ -265,6 +265,13 @@ std::optional<std::string> ShownTip(DWORD pid) {
 
 int LvCount(HWND lv) { return static_cast<int>(Send(lv, LVM_GETITEMCOUNT, 0, 0)); }
 
+HWND WaitListRows(HWND dialog, DWORD timeoutMs) {
+  HWND list = nullptr;
+  const bool filled = WaitUntil([&] { return (list = ChildByText(dialog, WC_LISTVIEWA, "")) && LvCount(list) > 0; },
+                                timeoutMs);
+  return filled ? list : nullptr;
+}
+
 int LvColumnCount(HWND lv) {
   HWND header = reinterpret_cast<HWND>(Send(lv, LVM_GETHEADER, 0, 0));
   return header ? static_cast<int>(Send(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
