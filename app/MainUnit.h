@@ -44,6 +44,7 @@ public:
 
     // The editor's keys (Ins, Del), for the message loop; null in a kill run.
     HACCEL Accelerators() const { return accelerators_.get(); }
+    HWND Tooltip() const { return tooltip_; }
 
     // The editor's state, as a shortcut is written from it and read back into it.
     // Adds one program to end: refused with a message when it is this program or a folder,

@@ -170,7 +170,6 @@ void TMainForm::SetHint(MainControl id, const TextPair& text) {
     // the control is enabled or hidden.
     TOOLINFOA area{};
     area.cbSize = sizeof area;
-    area.uFlags = TTF_SUBCLASS;
     area.hwnd = hwnd_;
     area.uId = static_cast<UINT_PTR>(id);
     area.lpszText = LPSTR_TEXTCALLBACKA;

@@ -33,7 +33,7 @@ void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text
     std::wstring wide = WideText(text);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = TTF_IDISHWND;
     tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = wide.data();
@@ -72,12 +72,15 @@ HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, co
                            owner, nullptr, instance, self);
 }
 
-int RunMessageLoop(HWND dialogWindow, HACCEL accelerators) {
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, HWND tooltip) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         RunHandler([&] {
             // Shortcuts only for keys typed into the main window, never into another window.
             const bool ours = msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd);
+            const bool mouse = (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
+                               msg.message == WM_NCMOUSEMOVE;
+            if (tooltip && ours && mouse) SendMessageA(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
             if (accelerators && ours && TranslateAcceleratorA(dialogWindow, accelerators, &msg)) return;
             if (dialogWindow == nullptr || !IsDialogMessageA(dialogWindow, &msg)) {
                 TranslateMessage(&msg);

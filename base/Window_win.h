@@ -111,7 +111,10 @@ int ScreenDpi();
 SIZE LabelTextExtent(HWND label);
 
 // Gives `control` (a child of `owner`) the tip `text` in `tooltip`, a text of the program as
-// WideText reads it; an empty text takes the tip away.
+// WideText reads it; an empty text takes the tip away. The tip learns of the mouse from the
+// message loop (RunMessageLoop's `tooltip`), not by subclassing the control: under Wine every
+// message to a subclassed window costs a trip to the server, and the first picture of the editor
+// alone sends the buttons hundreds.
 void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text);
 
 // Registers a window class of the program: arrow cursor, the given background colour.
@@ -127,7 +130,8 @@ HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, co
 
 // The message loop of the whole program; keyboard navigation goes through IsDialogMessage of
 // `dialogWindow` (the main window), its keyboard shortcuts through `accelerators` (none when null),
-// and nothing thrown by a message's handling ends the loop.
-int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr);
+// the mouse over it and its children is passed on to its `tooltip` (none when null), and nothing
+// thrown by a message's handling ends the loop.
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, HWND tooltip = nullptr);
 
 }  // namespace norvanex
