@@ -394,10 +394,7 @@ std::vector<std::u16string> TMainForm::DroppedFiles(HDROP drop) const {
 
 // The image and the frame around it are one target.
 bool TMainForm::OverProgImg(POINT client) const {
-    RECT frame{};
-    GetWindowRect(Control(kBevel3), &frame);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
-    return PtInRect(&frame, client) != FALSE;
+    return PtInRect(&BevelOf(kBevel3)->rect, client) != FALSE;
 }
 
 void TMainForm::BeginListUpdate() {
@@ -448,7 +445,9 @@ void TMainForm::EnableKeepingFocus(MainControl id, bool enabled, MainControl foc
 }
 
 void TMainForm::SetHintText(MainControl id, const std::string& hint) {
-    SetControlTip(tooltip_, hwnd_, Control(id), hint);
+    hints_[id] = hint;
+    hintAreas_[id] = false;
+    if (tooltip_) GiveTips(id);
 }
 
 // Messages go to the window the user works in: an open dialog or the chooser, else the editor.

@@ -41,8 +41,8 @@ constexpr int kClientWidth = 377;
 constexpr int kClientHeight = 305;
 
 // Creation order is z-order and tab order: the buttons, the list (its label just before it, so the
-// label's accelerator lands on the list), the check box, then everything without a tab stop, the
-// box bevel last so that every other control lies above it.
+// label's accelerator lands on the list), the check box, then everything without a tab stop. The
+// bevels are not windows: the main window draws them below the controls (PaintBevels).
 constexpr ControlDesign kMainDesign[] = {
     {kBitBtn2, ControlKind::Button, 200, 184, 83, 25, false, true},
     {kBitBtn3, ControlKind::Button, 288, 184, 83, 25, false, false},

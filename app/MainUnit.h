@@ -132,6 +132,8 @@ private:
     int Scale(int designValue) const;
     void SetText(MainControl id, const TextPair& text);
     void SetHint(MainControl id, const TextPair& text);
+    void MakeTooltip();
+    void GiveTips(MainControl id);
     void SetGlyph(MainControl id, int bitmapId);
     void Place(MainControl id, int left, int top, int width, int height);
     void ShowControl(MainControl id, bool visible);
@@ -140,18 +142,27 @@ private:
     void AutoSize();
     void DrawProgImg(const DRAWITEMSTRUCT& item);
     void PaintBevels(HDC dc);
+    struct Bevel {
+        RECT rect;   // in the client area
+        bool shown;
+    };
+    Bevel* BevelOf(MainControl id);  // null for a control that is a window
+    const Bevel* BevelOf(MainControl id) const;
+    void RepaintBevel(const Bevel& bevel);
     bool IsKillRun() const { return walk_ != nullptr; }
 
     int dpi_ = 96;
     const KillWalk* walk_ = nullptr;
     GdiObject<HFONT> font_;
-    HWND tooltip_ = nullptr;
-    std::string hints_[kBevel4 + 1];   // each control's hint as set, for the tip over a disabled one
+    HWND tooltip_ = nullptr;           // made half a second after showing (MakeTooltip)
+    std::string hints_[kBevel4 + 1];   // each control's hint as set, also for the tip over a disabled one
+    bool hintAreas_[kBevel4 + 1] = {}; // whose hint shows while it is disabled, too
     std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
     bool imageListsBound_ = false;     // asked for with the first icon, or half a second after start
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
     ImageList glyphs_[kBevel4 + 1];
+    Bevel bevels_[kBevel4 - kBevel1 + 1] = {};
     int progImgIndex_ = -1;            // icon of the program to start in largeIcons_, -1: empty
     std::string programToStart_;
     bool timer4Enabled_ = false;

@@ -105,6 +105,11 @@ void TMainForm::CreateControls() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
 
     for (const ControlDesign& d : kMainDesign) {
+        if (Bevel* bevel = BevelOf(d.id)) {
+            bevel->rect = {Scale(d.left), Scale(d.top), Scale(d.left) + Scale(d.width), Scale(d.top) + Scale(d.height)};
+            bevel->shown = d.visible;
+            continue;
+        }
         const char* cls = WC_STATICA;
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
@@ -125,12 +130,7 @@ void TMainForm::CreateControls() {
             case ControlKind::Label:
                 style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
                 break;
-            // Bevels are empty windows that hold their place (the etched static styles would
-            // resize them to the line they draw); the main window paints them (PaintBevels).
-            case ControlKind::Image:
-            case ControlKind::TopLine:
-            case ControlKind::Frame:
-            case ControlKind::BoxBevel: style |= SS_OWNERDRAW; break;
+            default: style |= SS_OWNERDRAW; break;  // the image (DrawProgImg)
         }
         if (d.visible) style |= WS_VISIBLE;
         if (!d.enabled) style |= WS_DISABLED;
@@ -149,10 +149,20 @@ void TMainForm::CreateControls() {
     column.cx = Scale(170);
     ListView_InsertColumn(list, 0, &column);
     ListView_InsertColumn(list, 1, &column);
+}
 
+// The tips' window, made half a second after the window appeared (Timer2): a tip shows only
+// after the mouse has rested on its control for as long, so nobody sees it come later, and the
+// first picture goes without another top-level window. It takes every hint set so far.
+void TMainForm::MakeTooltip() {
+    if (tooltip_) return;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                instance, nullptr);
+    for (const ControlDesign& d : kMainDesign) {
+        if (!hints_[d.id].empty()) GiveTips(d.id);
+    }
 }
 
 void TMainForm::SetText(MainControl id, const TextPair& text) {
@@ -162,7 +172,13 @@ void TMainForm::SetText(MainControl id, const TextPair& text) {
 
 void TMainForm::SetHint(MainControl id, const TextPair& text) {
     hints_[id] = SelectText(text.english, text.german);
+    hintAreas_[id] = true;
+    if (tooltip_) GiveTips(id);
+}
+
+void TMainForm::GiveTips(MainControl id) {
     SetControlTip(tooltip_, hwnd_, Control(id), hints_[id]);
+    if (!hintAreas_[id]) return;
 
     // A disabled control gets no mouse messages, so the tool above never sees the mouse over it;
     // they go to the main window instead (Windows and Wine alike). A second tool covers the control's
@@ -218,12 +234,41 @@ void TMainForm::SetGlyph(MainControl id, int bitmapId) {
 }
 
 void TMainForm::Place(MainControl id, int left, int top, int width, int height) {
+    if (Bevel* bevel = BevelOf(id)) {
+        RepaintBevel(*bevel);
+        bevel->rect = {Scale(left), Scale(top), Scale(left) + Scale(width), Scale(top) + Scale(height)};
+        RepaintBevel(*bevel);
+        return;
+    }
     SetWindowPos(Control(id), nullptr, Scale(left), Scale(top), Scale(width), Scale(height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (!hints_[id].empty()) PlaceHintArea(id);
 }
 
-void TMainForm::ShowControl(MainControl id, bool visible) { ShowWindow(Control(id), visible ? SW_SHOWNA : SW_HIDE); }
+void TMainForm::ShowControl(MainControl id, bool visible) {
+    if (Bevel* bevel = BevelOf(id)) {
+        if (bevel->shown == visible) return;
+        bevel->shown = visible;
+        RepaintBevel(*bevel);
+        return;
+    }
+    ShowWindow(Control(id), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+// The bevels are lines the window draws below its controls (PaintBevels), not windows: under
+// Wine each window more costs the first picture about a millisecond and a half.
+TMainForm::Bevel* TMainForm::BevelOf(MainControl id) {
+    return id >= kBevel1 && id <= kBevel4 ? &bevels_[id - kBevel1] : nullptr;
+}
+
+const TMainForm::Bevel* TMainForm::BevelOf(MainControl id) const {
+    return id >= kBevel1 && id <= kBevel4 ? &bevels_[id - kBevel1] : nullptr;
+}
+
+// The window has no WS_CLIPCHILDREN, so the controls over the place are painted again as well.
+void TMainForm::RepaintBevel(const Bevel& bevel) {
+    if (bevel.shown) InvalidateRect(hwnd_, &bevel.rect, TRUE);
+}
 
 void TMainForm::EnableControl(MainControl id, bool enabled) { EnableWindow(Control(id), enabled); }
 
@@ -242,11 +287,16 @@ void TMainForm::FitLabel(MainControl id) {
 void TMainForm::AutoSize() {
     int right = 0, bottom = 0;
     for (const ControlDesign& d : kMainDesign) {
-        HWND control = Control(d.id);
-        if (!(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE)) continue;
         RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        if (const Bevel* bevel = BevelOf(d.id)) {
+            if (!bevel->shown) continue;
+            r = bevel->rect;
+        } else {
+            HWND control = Control(d.id);
+            if (!(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE)) continue;
+            GetWindowRect(control, &r);
+            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        }
         right = std::max<int>(right, r.right);
         bottom = std::max<int>(bottom, r.bottom);
     }
@@ -494,6 +544,7 @@ void TMainForm::Timer2Timer() {
     // share them, so their first showing does not wait for the shell's start (some 40 ms to 60 ms
     // under Wine), and the first picture did not wait for it either.
     BindImageLists();
+    MakeTooltip();
 }
 
 void TMainForm::BitBtn1Click() {
@@ -517,8 +568,7 @@ void TMainForm::BitBtn9Click() {
 
 void TMainForm::HelpExecute() { ShowHelpIndex(hwnd_); }
 
-// The bevels are drawn by the window itself, below every control: as windows of their own they
-// would be painted over by the controls they frame (or paint over them).
+// The bevels are drawn by the window itself, below every control they frame.
 void TMainForm::PaintBevels(HDC dc) {
     for (const ControlDesign& d : kMainDesign) {
         UINT edge = 0, sides = BF_RECT;
@@ -528,11 +578,9 @@ void TMainForm::PaintBevels(HDC dc) {
             case ControlKind::BoxBevel: edge = EDGE_ETCHED; break;
             default: continue;
         }
-        HWND bevel = Control(d.id);
-        if (!IsWindowVisible(bevel)) continue;
-        RECT r;
-        GetWindowRect(bevel, &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        const Bevel& bevel = *BevelOf(d.id);
+        if (!bevel.shown) continue;
+        RECT r = bevel.rect;
         DrawEdge(dc, &r, edge, sides);
     }
 }

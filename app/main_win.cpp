@@ -36,5 +36,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TMainForm mainForm(killRun ? &walk : nullptr);
     if (!mainForm.Create(instance)) return 1;
 
-    return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), mainForm.Tooltip());
+    return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); });
 }

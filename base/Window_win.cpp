@@ -72,7 +72,7 @@ HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, co
                            owner, nullptr, instance, self);
 }
 
-int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, HWND tooltip) {
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         RunHandler([&] {
@@ -80,7 +80,9 @@ int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, HWND tooltip) {
             const bool ours = msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd);
             const bool mouse = (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
                                msg.message == WM_NCMOUSEMOVE;
-            if (tooltip && ours && mouse) SendMessageA(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+            if (tooltip && ours && mouse) {
+                if (HWND tip = tooltip()) SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+            }
             if (accelerators && ours && TranslateAcceleratorA(dialogWindow, accelerators, &msg)) return;
             if (dialogWindow == nullptr || !IsDialogMessageA(dialogWindow, &msg)) {
                 TranslateMessage(&msg);

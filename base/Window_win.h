@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -130,8 +131,8 @@ HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, co
 
 // The message loop of the whole program; keyboard navigation goes through IsDialogMessage of
 // `dialogWindow` (the main window), its keyboard shortcuts through `accelerators` (none when null),
-// the mouse over it and its children is passed on to its `tooltip` (none when null), and nothing
-// thrown by a message's handling ends the loop.
-int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, HWND tooltip = nullptr);
+// the mouse over it and its children is passed on to the tips' window that `tooltip` gives (none
+// while it gives null), and nothing thrown by a message's handling ends the loop.
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, const std::function<HWND()>& tooltip = {});
 
 }  // namespace norvanex

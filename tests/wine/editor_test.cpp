@@ -25,7 +25,7 @@ struct Expected {
     MainControl id;
     int left, top, width, height;  // labels: width and height 0, they size to their text
     bool visible, enabled;
-    const char *english, *german;            // caption; nullptr: not checked (bevels, images)
+    const char *english, *german;            // caption; nullptr: not checked (the list, the image)
     const char *englishHint, *germanHint;    // nullptr: no hint
 };
 
@@ -39,18 +39,25 @@ const Expected kEditor[] = {
     {kCheckBox1, 8, 192, 185, 17, true, true, "Co&nfirmation required", "Bestätigung &notwendig",
      "Ask the user if he raely wants to do that action",
      "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"},
-    {kBevel1, 8, 215, 361, 9, true, true, nullptr, nullptr, nullptr, nullptr},
-    {kBevel3, 8, 220, 41, 41, true, true, nullptr, nullptr, nullptr, nullptr},
     {kProgImg, 12, 224, 32, 32, true, true, nullptr, nullptr, nullptr, nullptr},
     {kLabel3, 56, 224, 0, 0, true, true, "Programm to run", "Zu startendes Programm", nullptr, nullptr},
     {kLabel2, 56, 242, 0, 0, true, true, "No programm chosen", "Kein Programm gewählt", nullptr, nullptr},
     {kBitBtn5, 200, 231, 83, 25, true, true, "C&hose", "Wä&hlen", "Chose a programm", "Programm wählem"},
     {kBitBtn6, 288, 231, 83, 25, true, false, "Re&move", "En&tfernen", "Remove programm", "Programm entfernen"},
-    {kBevel2, 8, 264, 361, 9, true, true, nullptr, nullptr, nullptr, nullptr},
     {kBitBtn9, 8, 272, 83, 25, true, true, "Info", "Info", "About Norvanex", "Über Norvanex"},
     {kBitBtn1, 200, 272, 83, 25, true, false, "C&reate", "E&rstellen", "Create Shortcut", "Verknüpfung erstellen"},
     {kBitBtn4, 288, 272, 83, 25, true, true, "&Exit", "B&eenden", "Exit programm", "Programm beenden"},
-    {kBevel4, 0, 0, 377, 305, true, true, nullptr, nullptr, nullptr, nullptr},
+};
+
+// The bevels, which the window draws: the dark and the light line of each, where no control lies.
+const struct {
+    int x, y;
+    int color;
+} kBevelLines[] = {
+    {100, 0, COLOR_BTNSHADOW},   {100, 1, COLOR_BTNHIGHLIGHT}, {376, 100, COLOR_BTNHIGHLIGHT},  // Bevel4
+    {100, 215, COLOR_BTNSHADOW}, {100, 216, COLOR_BTNHIGHLIGHT},                                // Bevel1
+    {8, 240, COLOR_BTNSHADOW},   {48, 240, COLOR_BTNHIGHLIGHT},                                 // Bevel3
+    {100, 264, COLOR_BTNSHADOW}, {100, 265, COLOR_BTNHIGHLIGHT},                                // Bevel2
 };
 
 Process StartEditor(const std::string& lcAll = "") {
@@ -94,6 +101,14 @@ void CheckEditor(const std::string& lcAll, bool german) {
         }
     }
     CHECK_EQ(CheckState(ChildById(main, kCheckBox1)), BST_CHECKED);
+    POINT origin{0, 0};
+    ClientToScreen(main, &origin);
+    for (const auto& line : kBevelLines) {
+        const COLORREF c = GetSysColor(line.color);
+        const std::uint32_t expected = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+        const RECT at{origin.x + line.x, origin.y + line.y, origin.x + line.x + 1, origin.y + line.y + 1};
+        CHECK(WaitUntil([&] { return Capture(at).Pixel(0, 0) == expected; }, 2000));
+    }
     CloseBySystemMenu(main);
     CHECK(norvanex.WaitExit().has_value());
 }

@@ -79,7 +79,7 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
     for (int i = 0; i < 2; ++i) CHECK(LvGet(list, i).value_or(LvItem{}).image >= 0);
 
     // No program to start: its section is hidden and the window 49 pixels shorter.
-    for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) CHECK(!Shown(main, id));
+    for (MainControl id : {kLabel2, kLabel3, kProgImg}) CHECK(!Shown(main, id));
     CHECK_EQ(ClientSize(main).cy, 305 - 49);
     const RECT ok = RectInParent(ChildById(main, kBitBtn1));
     CHECK_EQ(ok.left, 144);
@@ -138,7 +138,7 @@ CASE(ResultWithProgramToStart) {
         Process norvanex = Run("winword.exe r:" + marker, language.locale);
         HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
         REQUIRE(main != nullptr);
-        for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) CHECK(Shown(main, id));
+        for (MainControl id : {kLabel2, kLabel3, kProgImg}) CHECK(Shown(main, id));
         CHECK_EQ(Text(ChildById(main, kLabel2)), marker);
         CHECK_EQ(Text(ChildById(main, kLabel3)), std::string(language.label3));
         CHECK_EQ(ClientSize(main).cy, language.dpi == 96 ? 305 : 458);

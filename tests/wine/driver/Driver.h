@@ -165,7 +165,8 @@ int CheckState(HWND button);  // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_IN
 // The tooltip text ("hint") of a control: searched in every tooltips_class32 window of the control's
 // process, for a tool whose uId is the control (TTF_IDISHWND) or whose hwnd is the control. Read with
 // TTM_GETTEXTW through memory inside that process (Wine marshals no tooltip message), converted to
-// the ANSI code page. Nothing when no tool covers the control.
+// the ANSI code page. Nothing when no tool covers the control. Waits up to 3 s for the tips' window,
+// which the program makes half a second after its window appears.
 std::optional<std::string> Hint(HWND control);
 
 // The text of the tooltip that pid shows now (a visible tooltips_class32 window), or nothing.

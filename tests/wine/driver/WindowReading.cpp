@@ -222,6 +222,13 @@ bool RemoteMemory::Read(size_t offset, void* data, size_t size) const {
 std::optional<std::string> Hint(HWND control) {
   constexpr size_t kChars = 4096;  // well past INFOTIPSIZE
   const DWORD pid = PidOf(control);
+  // The program makes its tips' window half a second after its window appears.
+  WaitUntil([&] {
+    for (HWND tip : TopWindows(pid, false)) {
+      if (lstrcmpiA(ClassOf(tip).c_str(), TOOLTIPS_CLASSA) == 0) return true;
+    }
+    return false;
+  }, 3000);
   for (HWND tip : TopWindows(pid, false)) {
     if (lstrcmpiA(ClassOf(tip).c_str(), TOOLTIPS_CLASSA) != 0) continue;
     RemoteMemory memory(tip, sizeof(TTTOOLINFOW) + kChars * sizeof(WCHAR));
