@@ -83,7 +83,6 @@ bool IsListView(HWND window) {
 // Called once the editor's face is set up: what makes it work.
 void TMainForm::SetUpEditorBehaviour() {
     editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
 
     HWND list = Control(kListView1);
     SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | LVS_SINGLESEL);
@@ -97,6 +96,16 @@ void TMainForm::SetUpEditorBehaviour() {
     };
     accelerators_.reset(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
 
+    // Files dropped from the shell arrive as WM_DROPFILES. The style alone says so, as
+    // DragAcceptFiles would set it, without loading the shell for the editor's first picture.
+    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+    ShowEditorState();
+}
+
+// The insert menu, made when it first opens.
+HMENU TMainForm::PopupMenu2() {
+    if (popupMenu2_.get()) return popupMenu2_.get();
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
     popupMenu2_.reset(CreatePopupMenu());
     const struct {
         EditorCommand id;
@@ -117,11 +126,7 @@ void TMainForm::SetUpEditorBehaviour() {
         item.hbmpItem = menuImages_[i].get();
         InsertMenuItemW(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
     }
-
-    // Files dropped from the shell arrive as WM_DROPFILES. The style alone says so, as
-    // DragAcceptFiles would set it, without loading the shell for the editor's first picture.
-    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
-    ShowEditorState();
+    return popupMenu2_.get();
 }
 
 std::vector<std::string> TMainForm::ProgramsToEnd() const {
@@ -141,7 +146,7 @@ void TMainForm::BitBtn2Click() {
     GetWindowRect(hwnd_, &window);
     GetWindowRect(Control(kBitBtn2), &button);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&button), 2);
-    TrackPopupMenu(popupMenu2_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, window.left + button.left,
+    TrackPopupMenu(PopupMenu2(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, window.left + button.left,
                    window.top + button.top - Scale(kInsertMenuRise), 0, hwnd_, nullptr);
 }
 

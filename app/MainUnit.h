@@ -90,6 +90,7 @@ private:
     enum class OpenPurpose { AddToEnd, ChooseToStart };
     void SetUpEditorBehaviour();
     void BitBtn2Click();
+    HMENU PopupMenu2();
     void SelectFileClick();
     void SelectTaskClick();
     void BitBtn5Click();
@@ -179,7 +180,7 @@ private:
         void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
     };
     EditorLists editor_;
-    Owned<HMENU, MenuDeleter> popupMenu2_;
+    Owned<HMENU, MenuDeleter> popupMenu2_;  // made at its first opening (PopupMenu2)
     GdiObject<HBITMAP> menuImages_[2];
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
     OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;

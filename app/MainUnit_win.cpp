@@ -38,9 +38,9 @@ const ControlDesign& DesignOf(MainControl id) {
     return kMainDesign[0];
 }
 
-int GlyphOf(MainControl id) {
+int GlyphOf(MainControl id, bool killRun) {
     switch (id) {
-        case kBitBtn1: return IDB_BITBTN1;
+        case kBitBtn1: return killRun ? IDB_BITBTN1 : IDB_IMAGE4;
         case kBitBtn2: return IDB_BITBTN2;
         case kBitBtn3: return IDB_BITBTN3;
         case kBitBtn4: return IDB_BITBTN4;
@@ -89,8 +89,8 @@ bool TMainForm::Create(HINSTANCE instance) {
     }
     dpi_ = ScreenDpi();
 
-    // Border with the system menu only, on top of other windows until the editor says otherwise.
-    CreateWindowExA(WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
+    // Border with the system menu only; the result window stays on top of other windows.
+    CreateWindowExA((IsKillRun() ? WS_EX_TOPMOST : 0) | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
                     Scale(kClientWidth), Scale(kClientHeight), nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
@@ -138,7 +138,7 @@ void TMainForm::CreateControls() {
                                        Scale(d.height), hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        if (d.kind == ControlKind::Button) SetGlyph(d.id, GlyphOf(d.id));
+        if (d.kind == ControlKind::Button) SetGlyph(d.id, GlyphOf(d.id, IsKillRun()));
     }
     SendMessageA(Control(kCheckBox1), BM_SETCHECK, BST_CHECKED, 0);
 
@@ -309,18 +309,21 @@ void TMainForm::FormCreate() {
     // editor's first picture shows no icon.
 
     // 2 to 4. Help file, version, caption.
+    const bool killRun = IsKillRun();
     App().helpFile = HelpFilePath(ParamStr(0), SystemLeadByte);
     versionText_ = MajorMinor(GetVersionText());
     std::string caption = App().title;
     if (!versionText_.empty()) caption += ' ' + versionText_;
+    if (!killRun) caption += SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german);
     SetOwnText(hwnd_, caption);
 
-    // 5. Every text of both modes, and the kill run's own (its question is asked before any window).
-    SetText(kLabel1, texts::kLabel1Kill);
+    // 5. Every text, each set once in the mode's own wording (the kill run's question is asked
+    // before any window).
+    SetText(kLabel1, killRun ? texts::kLabel1Kill : texts::kLabel1Editor);
     SetText(kLabel2, texts::kLabel2);
-    SetText(kLabel3, texts::kLabel3Kill);
-    SetText(kBitBtn1, texts::kBitBtn1Kill);
-    SetHint(kBitBtn1, texts::kBitBtn1KillHint);
+    SetText(kLabel3, killRun ? texts::kLabel3Kill : texts::kLabel3Editor);
+    SetText(kBitBtn1, killRun ? texts::kBitBtn1Kill : texts::kBitBtn1Editor);
+    SetHint(kBitBtn1, killRun ? texts::kBitBtn1KillHint : texts::kBitBtn1EditorHint);
     SetText(kBitBtn2, texts::kBitBtn2);
     SetHint(kBitBtn2, texts::kBitBtn2Hint);
     SetText(kBitBtn3, texts::kBitBtn3);
@@ -350,21 +353,13 @@ void TMainForm::FormCreate() {
     SetUpEditor();
 }
 
+// Texts, glyphs and caption are the editor's from the start (FormCreate); here BitBtn1 takes its
+// place as Create, and the editor's buttons come out.
 void TMainForm::SetUpEditor() {
-    ShowWindow(hwnd_, SW_SHOW);
     const ControlDesign& b1 = DesignOf(kBitBtn1);
-    SetGlyph(kBitBtn1, IDB_IMAGE4);
     Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
-    SetText(kBitBtn1, texts::kBitBtn1Editor);
-    SetHint(kBitBtn1, texts::kBitBtn1EditorHint);
-    ShowControl(kBitBtn1, true);
-    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    char caption[256];
-    GetWindowTextA(hwnd_, caption, sizeof caption);
-    SetOwnText(hwnd_, caption + SelectText(texts::kEditorSuffix.english, texts::kEditorSuffix.german));
-    SetText(kLabel1, texts::kLabel1Editor);
-    SetText(kLabel3, texts::kLabel3Editor);
-    for (MainControl id : {kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
+    ShowWindow(hwnd_, SW_SHOW);
+    for (MainControl id : {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
         ShowControl(id, true);
     }
     EnableControl(kBitBtn1, false);
