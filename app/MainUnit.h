@@ -131,6 +131,7 @@ private:
 
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int designValue) const;
+    RECT ScaledRect(int left, int top, int width, int height) const;
     void SetText(MainControl id, const TextPair& text);
     void SetHint(MainControl id, const TextPair& text);
     void MakeTooltip();

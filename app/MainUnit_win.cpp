@@ -98,6 +98,11 @@ bool TMainForm::Create(HINSTANCE instance) {
 
 int TMainForm::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
 
+// A design rectangle in pixels, as a control placed there covers it.
+RECT TMainForm::ScaledRect(int left, int top, int width, int height) const {
+    return {Scale(left), Scale(top), Scale(left) + Scale(width), Scale(top) + Scale(height)};
+}
+
 void TMainForm::CreateControls() {
     font_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -106,8 +111,7 @@ void TMainForm::CreateControls() {
 
     for (const ControlDesign& d : kMainDesign) {
         if (Bevel* bevel = BevelOf(d.id)) {
-            bevel->rect = {Scale(d.left), Scale(d.top), Scale(d.left) + Scale(d.width), Scale(d.top) + Scale(d.height)};
-            bevel->shown = d.visible;
+            *bevel = {ScaledRect(d.left, d.top, d.width, d.height), d.visible};
             continue;
         }
         const char* cls = WC_STATICA;
@@ -236,7 +240,7 @@ void TMainForm::SetGlyph(MainControl id, int bitmapId) {
 void TMainForm::Place(MainControl id, int left, int top, int width, int height) {
     if (Bevel* bevel = BevelOf(id)) {
         RepaintBevel(*bevel);
-        bevel->rect = {Scale(left), Scale(top), Scale(left) + Scale(width), Scale(top) + Scale(height)};
+        bevel->rect = ScaledRect(left, top, width, height);
         RepaintBevel(*bevel);
         return;
     }
