@@ -34,7 +34,8 @@ public:
     static constexpr const char* kClassName = "TMainForm";
 
     // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
-    explicit TMainForm(const KillWalk* walk);
+    // `shell`, when given, starts the shell for the result window's icons (BindImageLists waits for it).
+    TMainForm(const KillWalk* walk, ShellWarmUp* shell = nullptr);
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.
@@ -155,6 +156,7 @@ private:
 
     int dpi_ = 96;
     const KillWalk* walk_ = nullptr;
+    ShellWarmUp* shell_ = nullptr;
     GdiObject<HFONT> font_;
     HWND tooltip_ = nullptr;           // made half a second after showing (MakeTooltip)
     std::string hints_[kBevel4 + 1];   // each control's hint as set, also for the tip over a disabled one

@@ -74,7 +74,7 @@ bool ParamIsAsWritten(int index) {
                          [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
 }
 
-TMainForm::TMainForm(const KillWalk* walk) : walk_(walk) {}
+TMainForm::TMainForm(const KillWalk* walk, ShellWarmUp* shell) : walk_(walk), shell_(shell) {}
 
 TMainForm::~TMainForm() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -378,6 +378,7 @@ void TMainForm::SetUpEditor() {
 void TMainForm::BindImageLists() {
     if (imageListsBound_) return;
     imageListsBound_ = true;
+    if (shell_) shell_->Wait();
     const SystemImageLists shellLists = QuerySystemImageLists(ParamStr(0).substr(0, 3));
     smallIcons_ = shellLists.small;
     largeIcons_ = shellLists.large;

@@ -3,6 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
 #include "app/MainUnit.h"
@@ -20,9 +25,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // was refused, or when nothing was ended and nothing is to be started.
     KillWalk walk;
     const bool killRun = !ParamStr(1).empty();
+    std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
         if (!RunHandler([&] { walk = RunKillWalk(); })) return 0;
         if (walk.LeavesNothing()) return 0;
+        // The result window shows the icons of what was ended and of the program to start: the
+        // shell starts on a thread of its own while the window is built.
+        std::vector<std::string> paths = walk.results;
+        paths.insert(paths.end(), walk.stillRunning.begin(), walk.stillRunning.end());
+        if (walk.startNamed) paths.push_back(walk.programToStart);
+        shell = std::make_unique<ShellWarmUp>(App().exePath.substr(0, 3), std::move(paths));
     }
 
     // COM, the about box and the task chooser wait for their first use: the first picture needs
@@ -33,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     comctl::InitCommonControlsEx(&controls);
 
     // The main window builds the result window or the editor.
-    TMainForm mainForm(killRun ? &walk : nullptr);
+    TMainForm mainForm(killRun ? &walk : nullptr, shell.get());
     if (!mainForm.Create(instance)) return 1;
 
     return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); });

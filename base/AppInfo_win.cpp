@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/AnsiText_win.h"
@@ -84,6 +85,27 @@ SystemImageLists QuerySystemImageLists(const std::string& root) {
     lists.small = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kSmallIconQuery, ignored));
     lists.large = reinterpret_cast<HIMAGELIST>(QueryShellIcon(root, kLargeIconQuery, ignored));
     return lists;
+}
+
+ShellWarmUp::ShellWarmUp(std::string root, std::vector<std::string> paths)
+    : root_(std::move(root)), paths_(std::move(paths)) {
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+ShellWarmUp::~ShellWarmUp() { Wait(); }
+
+void ShellWarmUp::Wait() {
+    if (thread_ == nullptr) return;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+}
+
+DWORD WINAPI ShellWarmUp::Run(void* self) {
+    const auto& warmUp = *static_cast<const ShellWarmUp*>(self);
+    QuerySystemImageLists(warmUp.root_);
+    for (const std::string& path : warmUp.paths_) GetFileIconIndex(path);
+    return 0;
 }
 
 std::string GetVersionText() {

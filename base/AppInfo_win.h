@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 namespace norvanex {
 
@@ -39,6 +40,25 @@ struct SystemImageLists {
     HIMAGELIST large = nullptr;
 };
 SystemImageLists QuerySystemImageLists(const std::string& root);
+
+// Starts the shell on a thread of its own: asks for the system image lists through `root` and
+// for the icons of `paths`, so that a window whose first picture shows those icons is built while
+// the shell starts (some 40 ms under Wine) instead of after it. Wait (and the destructor) waits
+// for the thread; the lists and icons asked for later come from the shell's cache.
+class ShellWarmUp {
+public:
+    ShellWarmUp(std::string root, std::vector<std::string> paths);
+    ~ShellWarmUp();
+    ShellWarmUp(const ShellWarmUp&) = delete;
+    ShellWarmUp& operator=(const ShellWarmUp&) = delete;
+    void Wait();
+
+private:
+    static DWORD WINAPI Run(void* self);
+    std::string root_;
+    std::vector<std::string> paths_;
+    HANDLE thread_ = nullptr;
+};
 
 // The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
 // Read from the running module's own resource, so that no path limit stands in the way.
