@@ -84,21 +84,11 @@ bool IsListView(HWND window) {
 void TMainForm::SetUpEditorBehaviour() {
     editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
 
-    HWND list = Control(kListView1);
-    SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | LVS_SINGLESEL);
-    // A label passes the mouse to its parent unless it notifies; its hint needs the mouse.
-    HWND label2 = Control(kLabel2);
-    SetWindowLongPtrA(label2, GWL_STYLE, GetWindowLongPtrA(label2, GWL_STYLE) | SS_NOTIFY);
-
     ACCEL keys[] = {
         {FVIRTKEY, VK_INSERT, kEinfg},
         {FVIRTKEY, VK_DELETE, kEntf},
     };
     accelerators_.reset(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
-
-    // Files dropped from the shell arrive as WM_DROPFILES. The style alone says so, as
-    // DragAcceptFiles would set it, without loading the shell for the editor's first picture.
-    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     ShowEditorState();
 }
 

@@ -89,8 +89,10 @@ bool TMainForm::Create(HINSTANCE instance) {
     }
     dpi_ = ScreenDpi();
 
-    // Border with the system menu only; the result window stays on top of other windows.
-    CreateWindowExA((IsKillRun() ? WS_EX_TOPMOST : 0) | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
+    // Border with the system menu only; the result window stays on top of other windows. Files
+    // dropped from the shell arrive in the editor as WM_DROPFILES: the style alone says so, as
+    // DragAcceptFiles would set it, without loading the shell for the editor's first picture.
+    CreateWindowExA((IsKillRun() ? WS_EX_TOPMOST : WS_EX_ACCEPTFILES) | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
                     Scale(kClientWidth), Scale(kClientHeight), nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
@@ -129,10 +131,14 @@ void TMainForm::CreateControls() {
             case ControlKind::ListView:
                 cls = WC_LISTVIEWA;
                 style |= WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS;
+                if (!IsKillRun()) style |= LVS_SINGLESEL;  // the editor selects one entry at a time
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
             case ControlKind::Label:
                 style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
+                // A label passes the mouse to its parent unless it notifies; in the editor the
+                // program to start's hint needs the mouse.
+                if (d.id == kLabel2 && !IsKillRun()) style |= SS_NOTIFY;
                 break;
             default: style |= SS_OWNERDRAW; break;  // the image (DrawProgImg)
         }
