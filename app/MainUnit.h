@@ -75,6 +75,7 @@ private:
     void PlaceHintArea(MainControl id);
 
     void FormActivate(bool active);
+    void NextDlgCtl(WPARAM target, bool direct);
     HWND FirstTabStop() const;
 
     void Timer1Timer();

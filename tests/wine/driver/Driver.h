@@ -109,9 +109,10 @@ StartOptions GeneratedLocale(const std::string& locale, const std::string& charm
 
 // A copy of a helper program beside this one, under another name, in ScratchFolder(); its path.
 std::string CopyToScratch(const std::string& helper, const std::string& name);
-// Starts count copies of a windowless program (victim.exe and its copies), leaves them running,
-// and waits until ToolHelp lists them besides `alreadyRunning` others of that name. The pids of
-// that name then running; empty when a start failed or they did not appear.
+// Starts count copies of a windowless program (victim.exe and its copies), each once its start-up
+// is over (its ready event), leaves them running, and waits until ToolHelp lists them besides
+// `alreadyRunning` others of that name. The pids of that name then running; empty when a start
+// failed or they did not appear.
 std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alreadyRunning = 0);
 
 // Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
@@ -158,6 +159,10 @@ RECT ScreenRect(HWND hwnd);
 SIZE ClientSize(HWND hwnd);
 bool Visible(HWND hwnd);  // IsWindowVisible: the window and all its ancestors have WS_VISIBLE
 bool Enabled(HWND hwnd);
+// The control of the window's thread that has the keyboard focus.
+HWND FocusOf(HWND window);
+// The mnemonic letter of each visible child that has one ("&Insert" gives 'I'), upper case, in child order.
+std::string Mnemonics(HWND window);
 LONG Style(HWND hwnd);
 LONG ExStyle(HWND hwnd);
 bool Topmost(HWND hwnd);
