@@ -141,7 +141,6 @@ private:
     void SetGlyph(MainControl id, int bitmapId);
     void Place(MainControl id, int left, int top, int width, int height);
     void ShowControl(MainControl id, bool visible);
-    void EnableControl(MainControl id, bool enabled);
     void FitLabel(MainControl id);
     void AutoSize();
     void DrawProgImg(const DRAWITEMSTRUCT& item);

@@ -282,8 +282,6 @@ void TMainForm::RepaintBevel(const Bevel& bevel) {
     if (bevel.shown) InvalidateRect(hwnd_, &bevel.rect, TRUE);
 }
 
-void TMainForm::EnableControl(MainControl id, bool enabled) { EnableWindow(Control(id), enabled); }
-
 // Labels size themselves to their text, as far as the window's right edge.
 void TMainForm::FitLabel(MainControl id) {
     HWND label = Control(id);
@@ -563,7 +561,9 @@ void TMainForm::ListView1DblClick() {
 
 void TMainForm::Timer2Timer() {
     KillTimer(hwnd_, kTimer2);
-    SetForegroundWindow(hwnd_);
+    // The window the user works in comes to the front: a box of this window opened meanwhile (the
+    // task chooser, the about box) keeps the keyboard.
+    SetForegroundWindow(GetLastActivePopup(hwnd_));
     // Half a second after the editor appeared, while the user looks at it: the shell and its image
     // lists, unless the first entry has bound them already. The open dialog and the task chooser
     // share them, so their first showing does not wait for the shell's start (some 40 ms to 60 ms

@@ -223,8 +223,9 @@ void PostKey(HWND target, UINT vk);
 // SetFocus), then SendInput with modifiers held (extended-key flag where the key needs it: Ins,
 // Del, arrows, ...). The only way F1 becomes WM_HELP. False when target did not get the focus.
 bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers = {});
-// Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up.
-void SendKey(UINT vk);
+// Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up,
+// with modifiers held.
+void SendKey(UINT vk, std::initializer_list<UINT> modifiers = {});
 // Brings a top-level window to the front (SetForegroundWindow); true when it is the foreground.
 bool BringToFront(HWND top);
 // Real mouse input at a screen point; false when the point is not inside expect's window (given
