@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/AppInfo.h"
+
 namespace norvanex {
 
 EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical, FolderTest isFolder)
@@ -12,25 +14,33 @@ EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical c
       canonical_(std::move(canonical)),
       isFolder_(std::move(isFolder)) {}
 
-Addition EditorLists::Classify(const std::string& path) const {
+std::string EditorLists::CaptionOf(const std::string& path, bool whole) const {
+    if (!canonical_ || !HasFolderPart(path, isLeadByte_) || (whole && !IsFullPath(path))) return path;
+    return canonical_(path);
+}
+
+Addition EditorLists::Classify(const std::string& path, bool whole) const {
     // Only a text that names a folder can be the program's own file: a bare name means every
     // program of that name, and the kill run spares itself anyway.
+    const std::string caption = CaptionOf(path, whole);
     if (HasFolderPart(path, isLeadByte_)) {
         const std::string canonical = canonical_ ? canonical_(path) : path;
         if (EqualsIgnoringAsciiCase(canonical, ownPath_, isLeadByte_)) return Addition::OwnPath;
-        if (isFolder_ && isFolder_(path)) return Addition::Folder;
+        if (isFolder_ && isFolder_(caption)) return Addition::Folder;
     }
     for (const EditorEntry& entry : entries_) {
-        if (EqualsIgnoringAsciiCase(path, entry.caption, isLeadByte_)) return Addition::Duplicate;
+        if (EqualsIgnoringAsciiCase(caption, entry.caption, isLeadByte_)) return Addition::Duplicate;
     }
     return Addition::Added;
 }
 
 Addition EditorLists::Add(const std::string& path, const IconLookup& iconOf, bool whole) {
-    const Addition addition = Classify(path);
+    const Addition addition = Classify(path, whole);
     if (addition != Addition::Added) return addition;
     listHint_ = true;
-    entries_.push_back(EditorEntry{path, iconOf ? iconOf(path) : 0, whole});
+    std::string caption = CaptionOf(path, whole);
+    const int icon = iconOf ? iconOf(caption) : 0;
+    entries_.push_back(EditorEntry{std::move(caption), icon, whole});
     buttons_.create = true;
     return addition;
 }

@@ -52,11 +52,18 @@ public:
     EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical = nullptr,
                 FolderTest isFolder = nullptr);
 
+    // The caption `path` is listed under: a path that names a folder in its one spelling (full,
+    // long names, "/" made "\", "." and ".." resolved, no "\\?\"), so that one file is one entry.
+    // A bare name stays as it is, and so does a relative path that the call writes as it stands
+    // (`whole`): the kill run, too, reads it as written.
+    std::string CaptionOf(const std::string& path, bool whole = false) const;
     // What Add would do with `path`, without doing it. The program itself is recognised in every
-    // spelling of a path (".", "..", "/", short names, letter case); a bare name is never it.
-    Addition Classify(const std::string& path) const;
-    // Appends `path` unchanged with the icon `iconOf` gives, unless Classify refuses it; only an
-    // appended program is looked up. `whole`: the call writes it as it stands (EditorEntry).
+    // spelling of a path (".", "..", "/", "\\?\", short names, letter case); a bare name is never
+    // it. An entry in another spelling of the same file is a duplicate.
+    Addition Classify(const std::string& path, bool whole = false) const;
+    // Appends `path` under its caption (CaptionOf) with the icon `iconOf` gives for that caption,
+    // unless Classify refuses it; only an appended program is looked up. `whole`: the call writes it
+    // as it stands (EditorEntry).
     Addition Add(const std::string& path, const IconLookup& iconOf, bool whole = false);
     // Removes the entry at `index` (the selected one); false, and nothing changes, for none.
     bool Delete(int index);

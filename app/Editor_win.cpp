@@ -246,7 +246,7 @@ void TMainForm::SelectTaskClick() {
 
 void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     BindImageLists();
-    switch (editor_.Classify(path)) {
+    switch (editor_.Classify(path, whole)) {
         case Addition::OwnPath:
             ShowMessage(MessageOwner(),
                         Select(texts::kOwnPathBefore) + MarkedName(App().exePath) + Select(texts::kOwnPathAfter),

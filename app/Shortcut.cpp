@@ -45,6 +45,20 @@ bool TargetIsProgram(const std::string& target, const std::string& ownPath, Lead
     return !name.empty() && EqualsIgnoringAsciiCase(name, AfterLastBackslash(ownPath, isLeadByte), isLeadByte);
 }
 
+bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte) {
+    // The device is named by what comes before the first dot, blanks before that dot ignored. Dot
+    // and blank are below 0x40, so neither is ever the trail byte of a double-byte character.
+    std::string_view name = std::string_view(fileName).substr(NamePartStart(fileName, "\\/:", isLeadByte));
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"}) {
+        if (EqualsIgnoringAsciiCase(name, device, isLeadByte)) return true;
+    }
+    if (name.size() != 4 || name[3] < '1' || name[3] > '9') return false;
+    return EqualsIgnoringAsciiCase(name.substr(0, 3), "COM", isLeadByte) ||
+           EqualsIgnoringAsciiCase(name.substr(0, 3), "LPT", isLeadByte);
+}
+
 CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNext) {
     const CallRead read = ReadCallLine(arguments, charNext);
     CallRequest request;
@@ -90,6 +104,23 @@ MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
             "Norvanex liegt in einem Ordner, der für eine Verknüpfung zu tief ist:\r" + MarkedName(ownPath) +
                 "\r\rSein Pfad hat " + length + " Zeichen, das Ziel einer Verknüpfung höchstens " + most +
                 ".\rBitte verschieben Sie Norvanex in einen Ordner mit kürzerem Pfad."};
+}
+
+MessageText DeviceNameText(const std::string& fileName) {
+    return {"The name\r" + MarkedName(fileName) +
+                "\ris reserved by Windows for a device; no shortcut can be saved under it.\rPlease choose "
+                "another name.",
+            "Der Name\r" + MarkedName(fileName) +
+                "\rist unter Windows einem Gerät vorbehalten; keine Verknüpfung kann unter ihm gespeichert "
+                "werden.\rBitte wählen Sie einen anderen Namen."};
+}
+
+MessageText NameTooLongText(const std::string& fileName, size_t maxPath) {
+    const std::string length = std::to_string(fileName.size()), most = std::to_string(maxPath);
+    return {"The name\r" + MarkedName(fileName) + "\ris too long for a shortcut: its path has " + length +
+                " chars, at most " + most + " are possible.\rPlease choose a shorter name or folder.",
+            "Der Name\r" + MarkedName(fileName) + "\rist für eine Verknüpfung zu lang: Sein Pfad hat " + length +
+                " Zeichen, höchstens " + most + " sind möglich.\rBitte wählen Sie einen kürzeren Namen oder Ordner."};
 }
 
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {

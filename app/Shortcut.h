@@ -44,6 +44,11 @@ CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNe
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext);
 
+// Whether a file name is one that Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9,
+// LPT1 to LPT9) in any letter case, with or without an extension and in any folder: "NUL.lnk"
+// opens the null device, not a file, and saving to it writes nothing.
+bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte);
+
 namespace texts {
 inline constexpr TextPair kSaveDialogTitle{"Save as", "Speichern unter"};
 inline constexpr TextPair kOverwrite{"Should i overwrite the existing file?",
@@ -56,6 +61,9 @@ MessageText NotOurShortcutText(const std::string& fileName);
 MessageText UnloadableShortcutText(const std::string& fileName);
 // Create refused: the program lies in a folder deeper than a shortcut's target can name.
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath);
+// A save name refused: a device's name, or a path longer than `maxPath` characters.
+MessageText DeviceNameText(const std::string& fileName);
+MessageText NameTooLongText(const std::string& fileName, size_t maxPath);
 // A shortcut the link object could not save; `reason` is the system's text.
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason);
 

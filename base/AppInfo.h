@@ -28,11 +28,15 @@ std::string IconLookupPath(const std::string& path);
 // folder; a 64-bit program's file there is reached as "<Windows>\Sysnative\...". The path with that
 // folder put in (a to z in any case), or empty when the path does not lie in System32.
 std::string SysnativePath(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte);
+// Whether a path names its drive and folder from the root ("C:\x", "C:/x", "\\server\x",
+// "\\?\C:\x"): the same file wherever it is read. "C:x", "\x" and "x\y" depend on the current folder.
+bool IsFullPath(std::string_view path);
+
 // A path spelt the one way Windows' full-path rule spells it: slashes become backslashes, a
 // relative path or one from the drive's root is taken from `currentDir` (an absolute folder), "."
 // and ".." parts and doubled separators go, and so do dots and blanks that end the last part.
-// "C:\app\.\x.exe", "C:/work/../app/x.exe" and "C:\app\x.exe" give the same text. Letter
-// case and short names stay: the caller compares a to z in either case and asks the file
+// "C:\app\.\x.exe", "C:/work/../app/x.exe", "\\?\C:\app\x.exe" and "C:\app\x.exe" give the same
+// text. Letter case and short names stay: the caller compares a to z in either case and asks the file
 // system for the long names.
 std::string CanonicalPath(std::string_view path, std::string_view currentDir, LeadByteFn isLeadByte);
 

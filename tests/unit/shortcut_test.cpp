@@ -37,6 +37,17 @@ TEST(Shortcut, LinkFileName) {
     EXPECT_EQ(LinkFileName("\x81.lnk", NoLeadBytes), "\x81.lnk");
 }
 
+TEST(Shortcut, DeviceNames) {
+    struct Case { const char* name; bool device; } cases[] = {
+        {"CON", true}, {"NUL.lnk", true}, {"C:\\Links\\prn.lnk", true}, {"aux.txt.lnk", true},
+        {"Com1", true}, {"LPT9.lnk", true}, {"C:/Links/nul", true}, {"nul .lnk", true}, {"C:con", true},
+        {"COM0.lnk", false}, {"COM10.lnk", false}, {"LPT", false}, {"console.lnk", false},
+        {"my con.lnk", false}, {"CON\\x.lnk", false}, {"xnul.lnk", false}, {"", false},
+        {"\x81" "CON.lnk", false},  // a double-byte character before the letters
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsDeviceName(c.name, TestLeadByte), c.device) << c.name;
+}
+
 TEST(Shortcut, IconSource) {
     const std::string own = "C:\\Tools\\Norvanex.exe";
     constexpr int kUnknown = 3;
