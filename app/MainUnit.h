@@ -126,7 +126,9 @@ private:
     CallRequest EditorRequest() const;
     void ShowSaveDialog1();
     static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void SaveDialog1CanClose(HWND dialog, const std::string& fileName);
+    static LRESULT CALLBACK SaveDialogFrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    bool SaveNameFits(HWND dialog);
+    bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
     bool DropShortcut(HDROP drop);
     void LoadShortcut(const std::string& fileName);
 

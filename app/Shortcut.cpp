@@ -1,6 +1,8 @@
 // The shortcut file's window-free rules.
 #include "app/Shortcut.h"
 
+#include "base/AppInfo.h"
+
 namespace norvanex {
 
 namespace {
@@ -43,6 +45,12 @@ std::string ChooseIconSource(const std::string& programToStart, const std::vecto
 bool TargetIsProgram(const std::string& target, const std::string& ownPath, LeadByteFn isLeadByte) {
     const std::string_view name = AfterLastBackslash(target, isLeadByte);
     return !name.empty() && EqualsIgnoringAsciiCase(name, AfterLastBackslash(ownPath, isLeadByte), isLeadByte);
+}
+
+std::string TypedSavePath(const std::string& folder, const std::string& typed, LeadByteFn isLeadByte) {
+    if (IsFullPath(typed) || folder.empty()) return LinkFileName(typed, isLeadByte);
+    const bool endsInBackslash = NamePartStart(folder, "\\", isLeadByte) == folder.size();
+    return LinkFileName(folder + (endsInBackslash ? "" : "\\") + typed, isLeadByte);
 }
 
 bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte) {

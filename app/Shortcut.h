@@ -44,6 +44,13 @@ CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNe
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext);
 
+// The shortcut file that a text typed into the save dialog names, at its longest: the text itself
+// when it is a full path (IsFullPath), else the dialog's folder, a backslash and the text; ".lnk"
+// appended as LinkFileName does. The dialog builds its path from the same two parts into a buffer
+// of MAX_PATH characters, and the A functions take no more: a longer one is refused before the
+// dialog sees it.
+std::string TypedSavePath(const std::string& folder, const std::string& typed, LeadByteFn isLeadByte);
+
 // Whether a file name is one that Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9,
 // LPT1 to LPT9) in any letter case, with or without an extension and in any folder: "NUL.lnk"
 // opens the null device, not a file, and saving to it writes nothing.

@@ -457,6 +457,47 @@ CASE(LoadedFullPathsStayWhole) {
     CHECK_EQ(Text(editor.Control(kLabel2)), "y.exe");
 }
 
+// A save name typed beyond what a path can hold, and a device's name, are refused with a message
+// while the dialog stays open for another name; the editor lives on with its list, and nothing is
+// written.
+CASE(TooLongAndDeviceSaveNamesAreRefused) {
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    REQUIRE(AddProgram(editor, word));
+    const std::string tooLong = ScratchFolder() + "\\" + std::string(250, 'a');
+    struct Case { std::string typed; std::string message; } cases[] = {
+        {tooLong, "The name\r" + tooLong + ".lnk\ris too long for a shortcut: its path has " +
+                      std::to_string(tooLong.size() + 4) + " chars, at most 259 are possible.\rPlease choose a "
+                      "shorter name or folder."},
+        {ScratchFolder() + "\\NUL.lnk", "The name\r" + ScratchFolder() + "\\NUL.lnk\ris reserved by Windows for a "
+                                         "device; no shortcut can be saved under it.\rPlease choose another name."},
+        {ScratchFolder() + "\\com7", "The name\r" + ScratchFolder() + "\\com7.lnk\ris reserved by Windows for a "
+                                      "device; no shortcut can be saved under it.\rPlease choose another name."},
+    };
+    for (const Case& c : cases) {
+        Click(editor.Control(kBitBtn1));
+        HWND dialog = editor.process.WaitDialog("Save as");
+        REQUIRE(dialog != nullptr);
+        HWND field = FileNameField(dialog);
+        REQUIRE(field != nullptr);
+        REQUIRE(TypeText(field, std::wstring(c.typed.begin(), c.typed.end())));
+        REQUIRE(WaitUntil([&] { return Text(field) == c.typed; }));
+        REQUIRE(PressKey(field, VK_RETURN));
+        HWND box = WaitBox(editor.process, "Fehler");
+        REQUIRE(box != nullptr);
+        CHECK(ShowsText(box, c.message));
+        if (c.typed == tooLong) CHECK(!Screenshot("save-name-too-long-en", box).empty());
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        CHECK(IsWindow(dialog));
+        Click(ChildById(dialog, IDCANCEL));
+        CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+        CHECK(editor.process.Running());
+        CHECK_EQ(Joined(LvTexts(editor.Control(kListView1))), word + "|");
+    }
+}
+
 // A shortcut that could not be written (its file locked, the overwrite question answered Yes)
 // says so, with the system's reason; the file and the editor stay as they were.
 CASE(ShortcutNotWrittenSaysWhy) {
