@@ -14,6 +14,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
+#include "process/ProcessAccess.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
@@ -184,7 +185,7 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     // A shortcut as the program to start lends the icon of its target: a .lnk holds no icon itself.
     std::string startIcon = request.programToStart;
     if (HasLinkEnding(startIcon, SystemLeadByte)) {
-        const std::optional<ShortcutFields> start = ReadShortcut(startIcon);
+        const std::optional<ShortcutFields> start = ReadShortcut(startIcon, UnicodeShortcuts());
         if (start && !start->target.empty()) startIcon = start->target;
     }
     const std::string iconSource =
@@ -198,6 +199,9 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
 // the other files are passed over. False, with the drop untouched, when it holds none.
+// The NT line keeps a shortcut's texts in UTF-16; the 9x line has only the ANSI link interface.
+bool TMainForm::UnicodeShortcuts() { return Processes().PlatformId() == kPlatformWin32Nt; }
+
 bool TMainForm::DropShortcut(HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);
@@ -222,7 +226,7 @@ bool TMainForm::DropShortcut(HDROP drop) {
     // On the picture of the program to start, a shortcut of another program becomes that program:
     // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
     if (OverProgImg(at)) {
-        const std::optional<ShortcutFields> fields = ReadShortcut(fileName);
+        const std::optional<ShortcutFields> fields = ReadShortcut(fileName, UnicodeShortcuts());
         if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
             ChooseProgramToStart(fileName);
             return true;
@@ -235,10 +239,22 @@ bool TMainForm::DropShortcut(HDROP drop) {
 // A shortcut of this program replaces the editor's state with what its call line says; any other
 // is refused, and the editor stays as it was.
 void TMainForm::LoadShortcut(const std::string& fileName) {
-    const std::optional<ShortcutFields> fields = ReadShortcut(fileName);
-    if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
-        const MessageText message = NotOurShortcutText(fileName);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+    const std::optional<ShortcutFields> fields = ReadShortcut(fileName, UnicodeShortcuts());
+    const bool ours = fields && TargetIsProgram(fields->target, App().exePath, SystemLeadByte);
+    // A target that the code page cannot hold is no known program: it gets the word below.
+    if (!fields || (!ours && (fields->inexact.empty() || !fields->target.empty()))) {
+        ShowText(MessageOwner(), NotOurShortcutText(fileName), MessageKind::Error);
+        return;
+    }
+    // Nothing of a shortcut is loaded when any of its parameters, or its target, would reach the
+    // editor as another text than the link holds.
+    if (!fields->inexact.empty()) {
+        const MessageText before = InexactShortcutTextBefore(fileName);
+        ShowMessage(MessageOwner(),
+                    WideText(SelectText(before.english, before.german)) +
+                        std::wstring(fields->inexact.begin(), fields->inexact.end()) +
+                        WideText(SelectText(texts::kInexactShortcutAfter.english, texts::kInexactShortcutAfter.german)),
+                    MessageKind::Error);
         return;
     }
     // What the editor could not write back as it stands is not loaded at all.

@@ -129,6 +129,7 @@ private:
     static LRESULT CALLBACK SaveDialogFrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     bool SaveNameFits(HWND dialog);
     bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
+    static bool UnicodeShortcuts();
     bool DropShortcut(HDROP drop);
     void LoadShortcut(const std::string& fileName);
 

@@ -77,6 +77,23 @@ CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNe
     return request;
 }
 
+std::optional<std::u16string> InexactShortcutPart(std::u16string_view target, std::u16string_view arguments,
+                                                  const ExactAnsiFn& exact) {
+    std::string ansi;
+    if (!exact(arguments, ansi)) {
+        // The reader passes over token 0, the program's own name: a blank stands in for it.
+        const std::u16string line = u"x " + std::u16string(arguments);
+        for (int i = 1; i <= kMaxParams; ++i) {
+            const std::u16string param = WideCallLineParam(line.c_str(), i);
+            if (param.empty()) break;
+            if (!exact(param, ansi)) return param;
+        }
+        return std::u16string(arguments);  // beyond the parameters that are read, or between them
+    }
+    if (!exact(target, ansi)) return std::u16string(target);
+    return std::nullopt;
+}
+
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext) {
     CallRequest request = RequestFromArguments(arguments, charNext);
@@ -102,6 +119,10 @@ MessageText UnloadableShortcutText(const std::string& fileName) {
             "Die Verknüpfung\r" + MarkedName(fileName) +
                 "\rnennt ein zu startendes Programm, das Norvanex nie starten würde. Aus dem Editor wieder "
                 "gespeichert, würde sie etwas anderes tun; sie wird daher nicht geladen."};
+}
+
+MessageText InexactShortcutTextBefore(const std::string& fileName) {
+    return {"The shortcut\r" + MarkedName(fileName) + "\rholds\r", "Die Verknüpfung\r" + MarkedName(fileName) + "\renthält\r"};
 }
 
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
