@@ -115,4 +115,41 @@ std::vector<std::u16string> OpenDialogFiles(std::u16string_view buffer) {
     return files;
 }
 
+std::vector<std::u16string> TypedDialogPaths(std::u16string_view folder, std::u16string_view typed) {
+    std::vector<std::u16string_view> names;
+    if (typed.find(u'"') == std::u16string_view::npos) {
+        names.push_back(typed);
+    } else {
+        for (std::size_t open = typed.find(u'"'); open != std::u16string_view::npos;) {
+            const std::size_t close = typed.find(u'"', open + 1);
+            names.push_back(typed.substr(open + 1, close == std::u16string_view::npos ? close : close - open - 1));
+            open = close == std::u16string_view::npos ? close : typed.find(u'"', close + 1);
+        }
+    }
+    std::vector<std::u16string> paths;
+    for (const std::u16string_view name : names) {
+        if (name.empty()) continue;
+        // IsFullPath asks only about the first three characters, all below 0x80 when it says yes.
+        std::string head;
+        for (std::size_t i = 0; i < name.size() && i < 3; ++i) head.push_back(name[i] < 0x80 ? static_cast<char>(name[i]) : '?');
+        if (IsFullPath(head) || folder.empty()) {
+            paths.emplace_back(name);
+        } else {
+            std::u16string path(folder);
+            if (path.back() != u'\\') path += u'\\';
+            path += name;
+            paths.push_back(std::move(path));
+        }
+    }
+    return paths;
+}
+
+MessageText NameTooLongTextAfter(size_t length, size_t maxPath) {
+    const std::string has = std::to_string(length), most = std::to_string(maxPath);
+    return {"\ris too long: its path has " + has + " chars, at most " + most +
+                " are possible.\rPlease choose a shorter name or folder.",
+            "\rist zu lang: Sein Pfad hat " + has + " Zeichen, höchstens " + most +
+                " sind möglich.\rBitte wählen Sie einen kürzeren Namen oder Ordner."};
+}
+
 }  // namespace norvanex

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/CallLine.h"
 #include "base/AnsiText.h"
 
 namespace norvanex {
@@ -103,5 +104,18 @@ private:
 std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isLeadByte);
 // The same for the UTF-16 dialog, whose names the ANSI code page may not hold.
 std::vector<std::u16string> OpenDialogFiles(std::u16string_view buffer);
+
+// What a file dialog makes of the text in its name box before it tells its hook anything: the
+// names in double quotes ("a.exe" "b.exe"), or the whole text when it holds none, each joined to
+// the dialog's folder with a backslash unless it is a full path (IsFullPath). The dialog builds
+// each in a buffer of MAX_PATH characters on its stack; a longer one must not reach it.
+std::vector<std::u16string> TypedDialogPaths(std::u16string_view folder, std::u16string_view typed);
+
+// The message for a typed name whose path (TypedDialogPaths, with ".lnk" where the save dialog adds
+// it) is longer than `maxPath` characters: the path stands between the two parts.
+namespace texts {
+inline constexpr TextPair kNameTooLongBefore{"The name\r", "Der Name\r"};
+}  // namespace texts
+MessageText NameTooLongTextAfter(size_t length, size_t maxPath);
 
 }  // namespace norvanex

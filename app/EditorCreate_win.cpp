@@ -3,11 +3,8 @@
 #include "app/MainUnit.h"
 
 #include <commdlg.h>
-#include <dlgs.h>
 #include <shellapi.h>
 
-#include <algorithm>
-#include <cstring>
 
 #include "app/Shortcut.h"
 #include "app/Shortcut_win.h"
@@ -24,24 +21,13 @@ namespace {
 
 const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
+std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
+
 // Shortcut names and the paths they may hold can be longer than MAX_PATH on newer systems.
 constexpr size_t kSaveBufferSize = 1024;
 
 // "Verknüpfungen|*.lnk" in both languages: description and pattern, each ended by a null.
 constexpr char kSaveFilter[] = "Verknüpfungen\0*.lnk\0";
-
-// The save dialog's own window procedure and its editor, kept on the dialog while it is subclassed.
-constexpr char kFrameProcProp[] = "Norvanex.SaveFrameProc";
-constexpr char kFrameOwnerProp[] = "Norvanex.SaveFrameOwner";
-
-// A window's whole text, however long (the dialog's name box takes more than MAX_PATH).
-std::string WholeText(HWND window) {
-    const int length = window ? GetWindowTextLengthA(window) : 0;
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(std::max(0, GetWindowTextA(window, text.data(), length + 1))));
-    return text;
-}
 
 void ShowText(HWND owner, const MessageText& message, MessageKind kind) {
     ShowMessage(owner, SelectText(message.english, message.german), kind);
@@ -106,13 +92,7 @@ UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, L
     if (message == WM_INITDIALOG) {
         const LPARAM self = reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData;
         SetWindowLongPtrA(dialog, GWLP_USERDATA, self);
-        // The hook sees the name only once the dialog has built its path from it, in a buffer of
-        // MAX_PATH characters on its stack (Wine's comdlg32 overruns it with a longer typed name).
-        // Its OK is checked first, in the dialog's own procedure.
-        HWND frame = GetParent(dialog);
-        SetPropA(frame, kFrameOwnerProp, reinterpret_cast<HANDLE>(self));
-        SetPropA(frame, kFrameProcProp, reinterpret_cast<HANDLE>(SetWindowLongPtrA(
-                                            frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SaveDialogFrameProc))));
+        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self), NameBox::AnsiAddsLinkEnding);
         return TRUE;
     }
     if (message != WM_NOTIFY) return FALSE;
@@ -127,48 +107,15 @@ UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, L
     return refused ? TRUE : FALSE;
 }
 
-LRESULT CALLBACK TMainForm::SaveDialogFrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto dialogProc = reinterpret_cast<WNDPROC>(GetPropA(dialog, kFrameProcProp));
-    auto* self = reinterpret_cast<TMainForm*>(GetPropA(dialog, kFrameOwnerProp));
-    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && self != nullptr) {
-        // A click on OK, or Enter in the name box (IsDialogMessage sends the same command).
-        bool fits = true;
-        RunHandler([&] { fits = self->SaveNameFits(dialog); });
-        if (!fits) return 0;
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProc));
-        RemovePropA(dialog, kFrameProcProp);
-        RemovePropA(dialog, kFrameOwnerProp);
-    }
-    return CallWindowProcA(dialogProc, dialog, message, wParam, lParam);
-}
-
-// Whether what the name box holds, joined to the dialog's folder, stays within the path that the
-// dialog and the A functions can hold; a message says so where it does not.
-bool TMainForm::SaveNameFits(HWND dialog) {
-    HWND box = GetDlgItem(dialog, cmb13);
-    if (box == nullptr) box = GetDlgItem(dialog, edt1);
-    const std::string typed = WholeText(box);
-    if (typed.empty()) return true;
-    const LRESULT size = SendMessageA(dialog, CDM_GETFOLDERPATH, 0, 0);
-    std::string folder(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
-    if (size > 0) {
-        SendMessageA(dialog, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(folder.data()));
-        folder.resize(std::strlen(folder.c_str()));
-    }
-    const std::string path = TypedSavePath(folder, typed, SystemLeadByte);
-    if (path.size() <= kMaxAnsiPath) return true;
-    ShowText(dialog, NameTooLongText(path, kMaxAnsiPath), MessageKind::Error);
-    return false;
-}
-
 bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     if (typedName.empty()) return true;
     const std::string fileName = LinkFileName(typedName, SystemLeadByte);
     // Refused before the overwrite question: a device always "exists", and writing to it writes
     // no file.
     if (fileName.size() > kMaxAnsiPath) {
-        ShowText(dialog, NameTooLongText(fileName, kMaxAnsiPath), MessageKind::Error);
+        const MessageText after = NameTooLongTextAfter(fileName.size(), kMaxAnsiPath);
+        ShowMessage(dialog, Select(texts::kNameTooLongBefore) + MarkedName(fileName) + SelectText(after.english, after.german),
+                    MessageKind::Error);
         return false;
     }
     if (IsDeviceName(fileName, SystemLeadByte)) {

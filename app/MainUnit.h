@@ -98,6 +98,12 @@ private:
     void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
     static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     void GrowOpenBuffer(HWND dialog, OPENFILENAMEW& request);
+    // The file dialogs' name box: what it holds is checked when OK is pressed, before the dialog
+    // takes it (Editor_win.cpp).
+    enum class NameBox { Wide, AnsiAddsLinkEnding };
+    static void GuardNameBox(HWND frame, TMainForm* self, NameBox kind);
+    static LRESULT CALLBACK FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
+    bool TypedNamesFit(HWND frame, NameBox kind);
     void OpenDialog1CanClose(const OPENFILENAMEW& request);
     bool TakeExactName(const std::u16string& file, std::string& ansi);
     std::vector<std::u16string> DroppedFiles(HDROP drop) const;
@@ -126,8 +132,6 @@ private:
     CallRequest EditorRequest() const;
     void ShowSaveDialog1();
     static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SaveDialogFrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    bool SaveNameFits(HWND dialog);
     bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
     static bool UnicodeShortcuts();
     bool DropShortcut(HDROP drop);

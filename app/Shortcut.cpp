@@ -1,8 +1,6 @@
 // The shortcut file's window-free rules.
 #include "app/Shortcut.h"
 
-#include "base/AppInfo.h"
-
 namespace norvanex {
 
 namespace {
@@ -45,12 +43,6 @@ std::string ChooseIconSource(const std::string& programToStart, const std::vecto
 bool TargetIsProgram(const std::string& target, const std::string& ownPath, LeadByteFn isLeadByte) {
     const std::string_view name = AfterLastBackslash(target, isLeadByte);
     return !name.empty() && EqualsIgnoringAsciiCase(name, AfterLastBackslash(ownPath, isLeadByte), isLeadByte);
-}
-
-std::string TypedSavePath(const std::string& folder, const std::string& typed, LeadByteFn isLeadByte) {
-    if (IsFullPath(typed) || folder.empty()) return LinkFileName(typed, isLeadByte);
-    const bool endsInBackslash = NamePartStart(folder, "\\", isLeadByte) == folder.size();
-    return LinkFileName(folder + (endsInBackslash ? "" : "\\") + typed, isLeadByte);
 }
 
 bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte) {
@@ -142,14 +134,6 @@ MessageText DeviceNameText(const std::string& fileName) {
             "Der Name\r" + MarkedName(fileName) +
                 "\rist unter Windows einem Gerät vorbehalten; keine Verknüpfung kann unter ihm gespeichert "
                 "werden.\rBitte wählen Sie einen anderen Namen."};
-}
-
-MessageText NameTooLongText(const std::string& fileName, size_t maxPath) {
-    const std::string length = std::to_string(fileName.size()), most = std::to_string(maxPath);
-    return {"The name\r" + MarkedName(fileName) + "\ris too long for a shortcut: its path has " + length +
-                " chars, at most " + most + " are possible.\rPlease choose a shorter name or folder.",
-            "Der Name\r" + MarkedName(fileName) + "\rist für eine Verknüpfung zu lang: Sein Pfad hat " + length +
-                " Zeichen, höchstens " + most + " sind möglich.\rBitte wählen Sie einen kürzeren Namen oder Ordner."};
 }
 
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {

@@ -51,13 +51,6 @@ std::optional<std::u16string> InexactShortcutPart(std::u16string_view target, st
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext);
 
-// The shortcut file that a text typed into the save dialog names, at its longest: the text itself
-// when it is a full path (IsFullPath), else the dialog's folder, a backslash and the text; ".lnk"
-// appended as LinkFileName does. The dialog builds its path from the same two parts into a buffer
-// of MAX_PATH characters, and the A functions take no more: a longer one is refused before the
-// dialog sees it.
-std::string TypedSavePath(const std::string& folder, const std::string& typed, LeadByteFn isLeadByte);
-
 // Whether a file name is one that Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9,
 // LPT1 to LPT9) in any letter case, with or without an extension and in any folder: "NUL.lnk"
 // opens the null device, not a file, and saving to it writes nothing.
@@ -85,9 +78,8 @@ inline constexpr TextPair kInexactShortcutAfter{
 }  // namespace texts
 // Create refused: the program lies in a folder deeper than a shortcut's target can name.
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath);
-// A save name refused: a device's name, or a path longer than `maxPath` characters.
+// A save name refused: it names a device.
 MessageText DeviceNameText(const std::string& fileName);
-MessageText NameTooLongText(const std::string& fileName, size_t maxPath);
 // A shortcut the link object could not save; `reason` is the system's text.
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason);
 

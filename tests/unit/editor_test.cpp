@@ -212,6 +212,25 @@ TEST(OpenDialogFiles, SplitsTheDialogsBuffer) {
     for (const Case& c : cases) EXPECT_EQ(OpenDialogFiles(c.buffer, c.lead), c.files) << c.buffer;
 }
 
+TEST(TypedDialogPaths, JoinsEachNameToTheFolder) {
+    using Paths = std::vector<std::u16string>;
+    const std::u16string folder = u"C:\\Links";
+    struct Case { std::u16string folder; std::u16string typed; Paths paths; } cases[] = {
+        {folder, u"kill word", {u"C:\\Links\\kill word"}},
+        {folder, u"D:\\x.exe", {u"D:\\x.exe"}},
+        {folder, u"//server/share/x", {u"//server/share/x"}},
+        {folder, u"\\\\?\\C:\\x", {u"\\\\?\\C:\\x"}},
+        {folder, u"..\\x", {u"C:\\Links\\..\\x"}},  // as the dialog joins it, before resolving
+        {folder, u"\\x", {u"C:\\Links\\\\x"}},
+        {folder, u"\"a.exe\" \"D:\\b.exe\" \"\" \"c", {u"C:\\Links\\a.exe", u"D:\\b.exe", u"C:\\Links\\c"}},
+        {u"C:\\", u"x", {u"C:\\x"}},
+        {folder, u"\u65E5:\\x", {u"C:\\Links\\\u65E5:\\x"}},  // no drive letter
+        {u"", u"x", {u"x"}},
+        {folder, u"", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TypedDialogPaths(c.folder, c.typed), c.paths);
+}
+
 // The program itself in every spelling of its path, and folders, are refused; a bare name of the
 // same file is another program's name and is listed.
 TEST(EditorLists, RefusesItselfInAnySpellingAndFolders) {

@@ -38,24 +38,6 @@ TEST(Shortcut, LinkFileName) {
     EXPECT_EQ(LinkFileName("\x81.lnk", NoLeadBytes), "\x81.lnk");
 }
 
-TEST(Shortcut, TypedSavePath) {
-    const std::string folder = "C:\\Links";  // 8 characters
-    struct Case { std::string folder; std::string typed; std::string path; } cases[] = {
-        {folder, "kill word", "C:\\Links\\kill word.lnk"},
-        {folder, "a.LNK", "C:\\Links\\a.LNK"},
-        {folder, "D:\\x", "D:\\x.lnk"},
-        {folder, "//server/share/x.lnk", "//server/share/x.lnk"},
-        {folder, "..\\x", "C:\\Links\\..\\x.lnk"},  // as the dialog joins it, before resolving
-        {folder, "\\x", "C:\\Links\\\\x.lnk"},
-        {"C:\\", "x", "C:\\x.lnk"},
-        {"C:\\\x95\x5C", "x", "C:\\\x95\x5C\\x.lnk"},  // 表: its trail byte is no backslash
-        {"", "x", "x.lnk"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(TypedSavePath(c.folder, c.typed, TestLeadByte), c.path) << c.typed;
-    // The boundary: 259 characters fit the dialog's and the A functions' buffers, 260 do not.
-    EXPECT_EQ(TypedSavePath(folder, std::string(246, 'a'), NoLeadBytes).size(), 259u);
-}
-
 // A fake code page: every character up to 0xFF converts, nothing beyond.
 static bool Latin1Exact(std::u16string_view wide, std::string& ansi) {
     ansi.clear();

@@ -457,27 +457,38 @@ CASE(LoadedFullPathsStayWhole) {
     CHECK_EQ(Text(editor.Control(kLabel2)), "y.exe");
 }
 
-// A save name typed beyond what a path can hold, and a device's name, are refused with a message
-// while the dialog stays open for another name; the editor lives on with its list, and nothing is
-// written.
-CASE(TooLongAndDeviceSaveNamesAreRefused) {
+// A name typed beyond what a path can hold, into the save dialog or the open dialog, and a device's
+// name as the save name, are refused with a message while the dialog stays open for another name
+// (the dialog itself would overrun its path buffer: the editor's stack); the editor lives on with
+// its list, and nothing is written.
+CASE(TooLongAndDeviceNamesAreRefused) {
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
     Editor editor;
     REQUIRE(editor.main != nullptr);
     REQUIRE(AddProgram(editor, word));
     const std::string tooLong = ScratchFolder() + "\\" + std::string(250, 'a');
-    struct Case { std::string typed; std::string message; } cases[] = {
-        {tooLong, "The name\r" + tooLong + ".lnk\ris too long for a shortcut: its path has " +
-                      std::to_string(tooLong.size() + 4) + " chars, at most 259 are possible.\rPlease choose a "
-                      "shorter name or folder."},
-        {ScratchFolder() + "\\NUL.lnk", "The name\r" + ScratchFolder() + "\\NUL.lnk\ris reserved by Windows for a "
-                                         "device; no shortcut can be saved under it.\rPlease choose another name."},
-        {ScratchFolder() + "\\com7", "The name\r" + ScratchFolder() + "\\com7.lnk\ris reserved by Windows for a "
-                                      "device; no shortcut can be saved under it.\rPlease choose another name."},
+    const auto tooLongText = [](const std::string& path) {
+        return "The name\r" + path + "\ris too long: its path has " + std::to_string(path.size()) +
+               " chars, at most 259 are possible.\rPlease choose a shorter name or folder.";
+    };
+    const auto deviceText = [](const std::string& path) {
+        return "The name\r" + path + "\ris reserved by Windows for a device; no shortcut can be saved under it."
+                                       "\rPlease choose another name.";
+    };
+    struct Case { bool save; std::string typed; std::string message; } cases[] = {
+        {true, tooLong, tooLongText(tooLong + ".lnk")},
+        {false, tooLong + ".exe", tooLongText(tooLong + ".exe")},
+        {false, "\"x.exe\" \"" + std::string(250, 'b') + ".exe\"", tooLongText(ScratchFolder() + "\\" + std::string(250, 'b') + ".exe")},
+        {true, ScratchFolder() + "\\NUL.lnk", deviceText(ScratchFolder() + "\\NUL.lnk")},
+        {true, ScratchFolder() + "\\com7", deviceText(ScratchFolder() + "\\com7.lnk")},
     };
     for (const Case& c : cases) {
-        Click(editor.Control(kBitBtn1));
-        HWND dialog = editor.process.WaitDialog("Save as");
+        if (c.save) {
+            Click(editor.Control(kBitBtn1));
+        } else {
+            PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
+        }
+        HWND dialog = editor.process.WaitDialog(c.save ? "Save as" : "Chose programms to kill");
         REQUIRE(dialog != nullptr);
         HWND field = FileNameField(dialog);
         REQUIRE(field != nullptr);
