@@ -71,10 +71,10 @@ MessageText UnloadableShortcutText(const std::string& fileName);
 MessageText InexactShortcutTextBefore(const std::string& fileName);
 namespace texts {
 inline constexpr TextPair kInexactShortcutAfter{
-    "\rwhich this Windows cannot pass to Norvanex. Saved again from the editor the shortcut would name "
-    "another program, so it is not loaded.",
-    "\rdas dieses Windows nicht an Norvanex übergeben kann. Aus dem Editor wieder gespeichert, würde "
-    "die Verknüpfung ein anderes Programm nennen; sie wird daher nicht geladen."};
+    "\rwith characters that this Windows cannot pass to Norvanex. Saved again from the editor the "
+    "shortcut would name another program, so it is not loaded.",
+    "\rmit Zeichen, die dieses Windows nicht an Norvanex übergeben kann. Aus dem Editor wieder "
+    "gespeichert, würde die Verknüpfung ein anderes Programm nennen; sie wird daher nicht geladen."};
 }  // namespace texts
 // Create refused: the program lies in a folder deeper than a shortcut's target can name.
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath);

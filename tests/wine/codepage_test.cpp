@@ -168,8 +168,8 @@ CASE(ShortcutBeyondTheCodePageIsNotLoaded) {
         std::wstring message;
         for (HWND child : Children(box)) message += TextW(child);
         CHECK(Holds(message, L"The shortcut\r" + c.file + L"\rholds\r" + c.part +
-                                 L"\rwhich this Windows cannot pass to Norvanex. Saved again from the editor the "
-                                 L"shortcut would name another program, so it is not loaded."));
+                                 L"\rwith characters that this Windows cannot pass to Norvanex. Saved again from the "
+                                 L"editor the shortcut would name another program, so it is not loaded."));
         if (c.part == kMacron) Screenshot("shortcut-beyond-codepage-en", box);
         Click(GetDlgItem(box, IDOK));
         CHECK(WaitUntil([&] { return !IsWindow(box); }));
