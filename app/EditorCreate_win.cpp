@@ -5,7 +5,6 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-
 #include "app/Shortcut.h"
 #include "app/Shortcut_win.h"
 #include "base/AnsiText_win.h"
@@ -110,14 +109,16 @@ UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, L
 bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     if (typedName.empty()) return true;
     const std::string fileName = LinkFileName(typedName, SystemLeadByte);
-    // Refused before the overwrite question: a device always "exists", and writing to it writes
-    // no file.
+    // The name box was checked in UTF-16 (TypedNamesFit); the A functions count bytes, two for a
+    // double-byte character.
     if (fileName.size() > kMaxAnsiPath) {
         const MessageText after = NameTooLongTextAfter(fileName.size(), kMaxAnsiPath);
-        ShowMessage(dialog, Select(texts::kNameTooLongBefore) + MarkedName(fileName) + SelectText(after.english, after.german),
+        ShowMessage(dialog,
+                    Select(texts::kNameTooLongBefore) + MarkedName(fileName) + SelectText(after.english, after.german),
                     MessageKind::Error);
         return false;
     }
+    // Before the overwrite question: a device always "exists", and writing to it writes no file.
     if (IsDeviceName(fileName, SystemLeadByte)) {
         ShowText(dialog, DeviceNameText(fileName), MessageKind::Error);
         return false;
@@ -144,11 +145,11 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     return true;
 }
 
-// A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
-// the other files are passed over. False, with the drop untouched, when it holds none.
 // The NT line keeps a shortcut's texts in UTF-16; the 9x line has only the ANSI link interface.
 bool TMainForm::UnicodeShortcuts() { return Processes().PlatformId() == kPlatformWin32Nt; }
 
+// A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
+// the other files are passed over. False, with the drop untouched, when it holds none.
 bool TMainForm::DropShortcut(HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);

@@ -207,6 +207,17 @@ namespace {
 constexpr char kFrameProcProp[] = "Norvanex.DialogProc";
 constexpr char kFrameOwnerProp[] = "Norvanex.DialogOwner";
 constexpr char kFrameKindProp[] = "Norvanex.DialogKind";
+
+// The edit control of the name box: cmb13 is a combo box (or a ComboBoxEx holding one) whose own
+// text need not be the edit's; edt1 in older layouts.
+BOOL CALLBACK FindNameEdit(HWND child, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof name);
+    const int id = GetDlgCtrlID(child);
+    if ((id != cmb13 && id != edt1) || lstrcmpiA(name, "Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
 }  // namespace
 
 void TMainForm::GuardNameBox(HWND frame, TMainForm* self, NameBox kind) {
@@ -237,8 +248,8 @@ LRESULT CALLBACK TMainForm::FileDialogFrameProc(HWND frame, UINT message, WPARAM
 // Whether every path that the name box names, joined to the dialog's folder, stays within the
 // dialog's buffer and the A functions' paths; a message names the first that does not.
 bool TMainForm::TypedNamesFit(HWND frame, NameBox kind) {
-    HWND box = GetDlgItem(frame, cmb13);
-    if (box == nullptr) box = GetDlgItem(frame, edt1);
+    HWND box = nullptr;
+    EnumChildWindows(frame, FindNameEdit, reinterpret_cast<LPARAM>(&box));
     const int typedLength = box ? GetWindowTextLengthW(box) : 0;
     if (typedLength <= 0) return true;
     std::wstring typed(static_cast<size_t>(typedLength) + 1, L'\0');
