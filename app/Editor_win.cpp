@@ -250,23 +250,29 @@ LRESULT CALLBACK TMainForm::FileDialogFrameProc(HWND frame, UINT message, WPARAM
 bool TMainForm::TypedNamesFit(HWND frame, NameBox kind) {
     HWND box = nullptr;
     EnumChildWindows(frame, FindNameEdit, reinterpret_cast<LPARAM>(&box));
-    const int typedLength = box ? GetWindowTextLengthW(box) : 0;
-    if (typedLength <= 0) return true;
-    std::wstring typed(static_cast<size_t>(typedLength) + 1, L'\0');
-    typed.resize(static_cast<size_t>(std::max(0, GetWindowTextW(box, typed.data(), typedLength + 1))));
-    // CDM_GETFOLDERPATH answers in the dialog's own character set, whichever function sends it.
-    std::wstring folder;
+    if (box == nullptr) return true;
+    // Read in the dialog's own character set, as CDM_GETFOLDERPATH answers whichever function
+    // sends it: the ANSI dialog is also the one of the 9x line, which has no W functions.
+    std::wstring typed, folder;
     if (kind == NameBox::Wide) {
+        const int length = GetWindowTextLengthW(box);
+        typed.assign(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
+        typed.resize(static_cast<size_t>(std::max(0, GetWindowTextW(box, typed.data(), length + 1))));
         const LRESULT size = SendMessageW(frame, CDM_GETFOLDERPATH, 0, 0);
         folder.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, L'\0');
         if (size > 0) SendMessageW(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(folder.data()));
+        folder.resize(std::wcslen(folder.c_str()));
     } else {
+        const int length = GetWindowTextLengthA(box);
+        std::string ansi(static_cast<size_t>(std::max(0, length)) + 1, '\0');
+        ansi.resize(static_cast<size_t>(std::max(0, GetWindowTextA(box, ansi.data(), length + 1))));
+        typed = WideText(MarkedName(ansi));
         const LRESULT size = SendMessageA(frame, CDM_GETFOLDERPATH, 0, 0);
-        std::string ansi(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
+        ansi.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
         if (size > 0) SendMessageA(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(ansi.data()));
         folder = WideText(MarkedName(ansi.c_str()));
     }
-    folder.resize(std::wcslen(folder.c_str()));
+    if (typed.empty()) return true;
     const auto asUtf16 = [](const std::wstring& text) { return std::u16string(text.begin(), text.end()); };
     for (std::u16string path : TypedDialogPaths(asUtf16(folder), asUtf16(typed))) {
         if (kind == NameBox::AnsiAddsLinkEnding) {
