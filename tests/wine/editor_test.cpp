@@ -607,7 +607,7 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
     REQUIRE(first.has_value());
     CHECK(MouseClick(*first, editor.List()));
     CHECK(PressKey(editor.List(), VK_DOWN, {VK_SHIFT}));
-    Sleep(200);
+    WaitUntil([&] { return LvSelected(editor.List()) == std::vector<int>{1}; });
     CHECK_EQ(LvSelected(editor.List()), (std::vector<int>{1}));
     CHECK(LvSelect(editor.List(), -1));
 
@@ -646,7 +646,8 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
             case DelInList: CHECK(PressKey(editor.List(), VK_DELETE)); break;
             case DelElsewhere: CHECK(PressKey(editor.Get(kCheckBox1), VK_DELETE)); break;
         }
-        Sleep(200);
+        // A step that changes nothing shows the state at once; the next step would see a late change.
+        WaitUntil([&] { return LvTexts(editor.List()) == step.left && editor.Buttons() == step.buttons; });
         CHECK_EQ(LvTexts(editor.List()), step.left);
         CHECK_EQ(editor.Buttons(), step.buttons);
         if (i == 3) CHECK_EQ(icons(), (std::vector<int>{before[1], before[2]}));  // the others keep their icons

@@ -235,7 +235,9 @@ bool DoubleClickLvEmpty(HWND lv);
 // Posts WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP at a client point.
 void PostDoubleClick(HWND hwnd, POINT client);
 // Real mouse: presses the left button at `from` (inside expect's window, as MouseClick checks),
-// moves to `to` in steps with the button held, and lets it go there.
+// moves to `to` in steps with the button held, and lets it go there. False when expect's top-level
+// window did not take the drag (hold the mouse) within 3 s of the first move; the button is then
+// let go where it was pressed.
 bool MouseDrag(POINT from, POINT to, HWND expect = nullptr);
 // Files dropped from the shell onto `target`: a DROPFILES block (ANSI names) built inside the
 // target's process, delivered as WM_DROPFILES to its top-level window with the drop point in that
