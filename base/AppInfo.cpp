@@ -150,6 +150,22 @@ std::string CanonicalPath(std::string_view path, std::string_view currentDir, Le
     return result;
 }
 
+std::string LongPathByParts(std::string_view canonical, const LongNameLookup& longNameOf, LeadByteFn isLeadByte) {
+    const std::string_view rootless = CanonicalRootless(canonical, isLeadByte);
+    std::string result(canonical.substr(0, canonical.size() - rootless.size()));
+    if (result.empty()) return {};  // relative: no root to walk from
+    for (const std::string& part : SplitParts(rootless, isLeadByte)) {
+        if (part.empty()) continue;
+        // Neither wildcard can be the trail byte of a double-byte character (those start at 0x40).
+        if (part.find_first_of("*?") != std::string::npos) return {};
+        const std::optional<std::string> name = longNameOf(result + "\\" + part);
+        if (!name || name->empty()) return {};
+        result += "\\" + *name;
+    }
+    if (result.size() == canonical.size() - rootless.size()) result += '\\';
+    return result;
+}
+
 int ScaleToDpi(int designValue, int dpi) {
     const long long scaled = static_cast<long long>(designValue) * dpi;
     return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));

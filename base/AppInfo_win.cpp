@@ -8,6 +8,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/SystemFunction_win.h"
 
 namespace norvanex {
 
@@ -152,11 +153,33 @@ std::string CanonicalPathOf(const std::string& path) {
     }
     current.resize(length < current.size() ? length : 0);
     const std::string full = CanonicalPath(path, current, SystemLeadByte);
-    std::string longPath(full.size() + MAX_PATH + 1, '\0');
-    const DWORD longLength = GetLongPathNameA(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
-    if (longLength == 0 || longLength >= longPath.size()) return full;  // no such file, or not answered
-    longPath.resize(longLength);
-    return longPath;
+    const std::string found = LongPathOf(full);
+    return found.empty() ? full : found;  // no such file, or not answered
+}
+
+std::string LongPathOf(const std::string& full) {
+    // A 64-bit program in System32 is found through Sysnative, part by part, so that the path keeps
+    // its System32 spelling. Elsewhere the system's own lookup where it has one (Windows 98 and
+    // 2000 on), else the same walk with FindFirstFileA.
+    using GetLongPathNameAFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+    const auto getLongPathName = FindSystemFunctionAs<GetLongPathNameAFn>("kernel32.dll", "GetLongPathNameA");
+    if (getLongPathName && ShellPath(full) == full) {
+        std::string longPath(full.size() + MAX_PATH + 1, '\0');
+        const DWORD length = getLongPathName(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+        if (length == 0 || length >= longPath.size()) return std::string();
+        longPath.resize(length);
+        return longPath;
+    }
+    return LongPathByParts(
+        full,
+        [](const std::string& part) -> std::optional<std::string> {
+            WIN32_FIND_DATAA data{};
+            const HANDLE search = FindFirstFileA(ShellPath(part).c_str(), &data);
+            if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+            FindClose(search);
+            return std::string(data.cFileName);
+        },
+        SystemLeadByte);
 }
 
 }  // namespace norvanex
