@@ -254,10 +254,27 @@ CASE(VersionResourceReads4300) {
     CHECK_EQ(info->dwFileVersionMS, 0x00040003u);
     CHECK_EQ(info->dwFileVersionLS, 0u);
     CHECK_EQ(info->dwProductVersionMS, 0x00040003u);
+    CHECK_EQ(info->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));  // both families, not NT alone
     char* product = nullptr;
     REQUIRE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductName",
                            reinterpret_cast<void**>(&product), &length));
     CHECK_EQ(std::string(product), "Norvanex");
+}
+
+// The icon in every size that Explorer asks for, from 16 at 96 DPI to its largest views.
+CASE(IconHoldsEverySize) {
+    const HMODULE exe = LoadLibraryExA(NorvanexExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(exe != nullptr);
+    const HRSRC group = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    REQUIRE(group != nullptr);
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(exe, group)));
+    REQUIRE(dir != nullptr);
+    std::vector<int> sizes;
+    const int count = dir[4] | dir[5] << 8;
+    for (int i = 0; i < count; ++i) sizes.push_back(dir[6 + 14 * i] == 0 ? 256 : dir[6 + 14 * i]);
+    std::sort(sizes.begin(), sizes.end());
+    CHECK_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+    FreeLibrary(exe);
 }
 
 CASE(EditorInEnglish) {

@@ -2,7 +2,8 @@
 // Norvanex ends a 64-bit victim by bare name and by full path, sparing its namesake in another
 // folder, and lists it with its own icon, in the result window and in the task chooser. Wine's shell
 // answers every program file here with the same icon index, so what is checked is that the 32-bit
-// side reads the 64-bit file's icon and that the lists show the index the shell gives for it.
+// side reads the 64-bit file's icon and that the lists show the index the shell gives for it. A
+// program to start that only the 64-bit System32 holds is started from there.
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
