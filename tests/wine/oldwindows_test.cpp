@@ -23,26 +23,19 @@ using namespace norvanex;
 namespace {
 
 // Wine answers GetVersionEx with the version that HKCU\Software\Wine\AppDefaults\<exe>\Version
-// names, for that executable alone; the key goes away with the object.
-class VersionMode {
-public:
-    explicit VersionMode(const char* version) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS) {
-            set_ = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                                  static_cast<DWORD>(std::strlen(version) + 1)) == ERROR_SUCCESS;
-            RegCloseKey(key);
-        }
-    }
-    ~VersionMode() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
-    VersionMode(const VersionMode&) = delete;
-    VersionMode& operator=(const VersionMode&) = delete;
-    bool set() const { return set_; }
-
-private:
-    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Norvanex.exe";
-    bool set_ = false;
+// names, for that executable alone.
+constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\Norvanex.exe";
+bool SetVersionMode(const std::string& version) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return false;
+    const LONG status = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                                       static_cast<DWORD>(version.size() + 1));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+// Takes the version away again however the case ends, so later cases see today's Windows.
+struct VersionModeGone {
+    ~VersionModeGone() { RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults); }
 };
 
 // The functions that Windows 95 or NT 4.0 lack, taken away; the names asked for are noted.
@@ -81,27 +74,15 @@ ApartmentSeen EnterOnNewThread() {
     return seen;
 }
 
-std::string ShortPathOf(const std::string& path) {
-    char buffer[MAX_PATH] = {};
-    const DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
-}
-
-std::string WindowsFolder() {
-    char buffer[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
-    return std::string(buffer, length);
-}
-
 }  // namespace
 
 // One scenario per version mode: the editor shows its texts, a kill run ends its victim and lists it.
 CASE(StartsAndEndsInNt4AndWindows2000Modes) {
+    const VersionModeGone cleanup;
     const std::string victim = CopyToScratch("victim.exe", "winword.exe");
     for (const char* version : {"nt40", "win2k"}) {
         check::Log(std::string("mode ") + version);
-        VersionMode mode(version);
-        REQUIRE(mode.set());
+        REQUIRE(SetVersionMode(version));
 
         Process editor = Start(NorvanexExe());
         HWND main = editor.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
@@ -136,12 +117,14 @@ CASE(MissingFunctionsTakeTheOlderWay) {
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string program = folder + "\\A Program File.exe";
     REQUIRE(CopyFileA(BesideMe("victim.exe").c_str(), program.c_str(), FALSE));
-    const std::string shortProgram = ShortPathOf(program);
+    char buffer[MAX_PATH] = {};
+    REQUIRE(GetShortPathNameA(program.c_str(), buffer, MAX_PATH) > 0);
+    const std::string shortProgram = buffer;
     check::Log("short: " + shortProgram);
-    REQUIRE(!shortProgram.empty() && shortProgram != program);
+    REQUIRE(shortProgram != program);
 
     // Written through Sysnative: a 32-bit process's System32 is the 32-bit one.
-    const std::string windows = WindowsFolder();
+    const std::string windows(buffer, GetWindowsDirectoryA(buffer, MAX_PATH));
     const std::string native = windows + "\\Sysnative\\norvanex-tool64.exe";
     REQUIRE(CopyFileA(BesideMe("victim64.exe").c_str(), native.c_str(), FALSE));
     // Its short name from the folder entry (Wine's GetShortPathNameA does not follow Sysnative).
