@@ -47,6 +47,12 @@ std::string SysnativePath(const std::string& path, const std::string& windowsDir
     return folder + "Sysnative\\" + path.substr(system32.size());
 }
 
+bool IsSystem32Folder(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte) {
+    // A file in it would be reached through Sysnative; the folder itself would not.
+    return SysnativePath(path, windowsDirectory, isLeadByte).empty() &&
+           !SysnativePath(path + "\\x", windowsDirectory, isLeadByte).empty();
+}
+
 namespace {
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }

@@ -30,6 +30,9 @@ std::string IconLookupPath(const std::string& path);
 // folder; a 64-bit program's file there is reached as "<Windows>\Sysnative\...". The path with that
 // folder put in (a to z in any case), or empty when the path does not lie in System32.
 std::string SysnativePath(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte);
+// Whether `path` is "<Windows>\System32" itself (a to z in any case), whose own folder entry a
+// 32-bit program on 64-bit Windows finds redirected too.
+bool IsSystem32Folder(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte);
 // A path spelt the one way Windows' full-path rule spells it: slashes become backslashes, a
 // relative path or one from the drive's root is taken from `currentDir` (an absolute folder), "."
 // and ".." parts and doubled separators go, and so do dots and blanks that end the last part.

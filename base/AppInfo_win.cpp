@@ -40,6 +40,19 @@ void Terminate() {
     App().terminated = true;
 }
 
+namespace {
+
+const std::string& WindowsFolder() {
+    static const std::string windows = [] {
+        char directory[MAX_PATH + 1] = {};
+        const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
+        return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
+    }();
+    return windows;
+}
+
+}  // namespace
+
 std::string ShellPath(const std::string& path) {
     static const bool wow64 = [] {
         using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
@@ -49,12 +62,7 @@ std::string ShellPath(const std::string& path) {
         return isWow64 && isWow64(GetCurrentProcess(), &result) && result;
     }();
     if (!wow64) return path;
-    static const std::string windows = [] {
-        char directory[MAX_PATH + 1] = {};
-        const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
-        return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
-    }();
-    const std::string native = SysnativePath(path, windows, SystemLeadByte);
+    const std::string native = SysnativePath(path, WindowsFolder(), SystemLeadByte);
     // Sysnative exists from Vista on (and on XP x64 with a hotfix); where it does not answer, the
     // redirected file is the best there is.
     if (native.empty() || GetFileAttributesA(native.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
@@ -173,6 +181,11 @@ std::string LongPathOf(const std::string& full) {
     return LongPathByParts(
         full,
         [](const std::string& part) -> std::optional<std::string> {
+            // The System32 folder's own entry is redirected as well (on 64-bit Windows it can read
+            // as SysWOW64): it keeps the name it is written with.
+            if (IsSystem32Folder(part, WindowsFolder(), SystemLeadByte)) {
+                return std::string(AfterLastBackslash(part, SystemLeadByte));
+            }
             WIN32_FIND_DATAA data{};
             const HANDLE search = FindFirstFileA(ShellPath(part).c_str(), &data);
             if (search == INVALID_HANDLE_VALUE) return std::nullopt;

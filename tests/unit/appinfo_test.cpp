@@ -64,6 +64,11 @@ TEST(AppInfo, SystemFolderOfA64BitProgram) {
     for (const auto& c : cases) {
         EXPECT_EQ(SysnativePath(c.path, c.windows, fake::LeadBytesOf(c.codePage)), c.expected) << c.path;
     }
+    struct Folder { const char* path; bool system32; } folders[] = {
+        {"C:\\Windows\\System32", true}, {"c:\\windows\\SYSTEM32", true}, {"C:\\Windows\\System32\\drivers", false},
+        {"C:\\Windows\\System32x", false}, {"C:\\Windows", false}, {"D:\\Windows\\System32", false},
+    };
+    for (const auto& f : folders) EXPECT_EQ(IsSystem32Folder(f.path, "C:\\Windows", fake::LeadBytesOf(1252)), f.system32) << f.path;
 }
 
 TEST(AppInfo, DesignPositionsScale) {
