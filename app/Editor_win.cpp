@@ -39,7 +39,7 @@ HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
 
 // A folder is no program: it would be written as a program's name, or as nothing.
 bool IsFolderPath(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesA(ShellPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

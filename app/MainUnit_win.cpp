@@ -521,7 +521,9 @@ void TMainForm::Timer4Timer() {
         return;
     }
     timer4Enabled_ = false;
-    ShellExecuteA(nullptr, "open", programToStart_.c_str(), "", "", SW_SHOW);
+    // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
+    // this process would be redirected to.
+    ShellExecuteA(nullptr, "open", ShellPath(programToStart_).c_str(), "", "", SW_SHOW);
     if (ListView_GetItemCount(Control(kListView1)) == 0) Terminate();
 }
 
