@@ -209,8 +209,10 @@ UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, L
 template <class Request>
 void TMainForm::GrowOpenBuffer(HWND dialog, Request& request) {
     constexpr bool wide = std::is_same_v<Request, OPENFILENAMEW>;
-    const LRESULT folder = wide ? SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0) : SendMessageA(dialog, CDM_GETFOLDERPATH, 0, 0);
-    const LRESULT names = wide ? SendMessageW(dialog, CDM_GETSPEC, 0, 0) : SendMessageA(dialog, CDM_GETSPEC, 0, 0);
+    // Both answer in characters of the dialog's own kind.
+    const auto send = wide ? SendMessageW : SendMessageA;
+    const LRESULT folder = send(dialog, CDM_GETFOLDERPATH, 0, 0);
+    const LRESULT names = send(dialog, CDM_GETSPEC, 0, 0);
     if (folder < 0 || names < 0) return;
     const std::size_t needed = static_cast<std::size_t>(folder) + static_cast<std::size_t>(names) + 2;
     auto& buffer = [this]() -> auto& {
@@ -402,8 +404,8 @@ void TMainForm::FormDropFiles(HDROP drop) {
     EndListUpdate();
 }
 
-// In UTF-16, as the shell holds them: DragQueryFileA would hand over best-fit names.
-// The 9x line's shell holds them in ANSI.
+// In UTF-16, as the shell holds them on the NT line: DragQueryFileA would hand over best-fit names.
+// The 9x line's shell holds them in ANSI and has DragQueryFileA alone.
 std::vector<std::u16string> TMainForm::DroppedFiles(HDROP drop) const {
     std::vector<std::u16string> files;
     if (AnsiTexts()) {

@@ -122,29 +122,30 @@ int DrawWideText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
 }
 
 bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image) {
-    // Windows 95 and NT 4 know neither hbmpItem nor MIIM_STRING: the structure ends before
-    // hbmpItem there, and the caption is a MFT_STRING item's type data.
-    const bool bitmaps = MenuItemBitmaps();
-    const UINT mask = bitmaps ? MIIM_ID | MIIM_STRING | MIIM_BITMAP : MIIM_ID | MIIM_TYPE;
+    const MenuItemForm form = MenuItemFormHere();
+    const bool typeOnly = form == MenuItemForm::TypeOnly;
+    const UINT mask = typeOnly ? MIIM_ID | MIIM_TYPE
+                               : MIIM_ID | MIIM_STRING | (form == MenuItemForm::StringAndImage ? MIIM_BITMAP : 0);
+    if (form != MenuItemForm::StringAndImage) image = nullptr;
     if (AnsiTexts()) {
         std::string ansi = ShownAnsi(caption);
         MENUITEMINFOA item{};
-        item.cbSize = bitmaps ? sizeof item : offsetof(MENUITEMINFOA, hbmpItem);
+        item.cbSize = typeOnly ? offsetof(MENUITEMINFOA, hbmpItem) : sizeof item;
         item.fMask = mask;
         item.fType = MFT_STRING;
         item.wID = id;
         item.dwTypeData = ansi.data();
-        item.hbmpItem = bitmaps ? image : nullptr;
+        item.hbmpItem = image;
         return InsertMenuItemA(menu, position, TRUE, &item) != FALSE;
     }
     std::wstring text = caption;
     MENUITEMINFOW item{};
-    item.cbSize = bitmaps ? sizeof item : offsetof(MENUITEMINFOW, hbmpItem);
+    item.cbSize = typeOnly ? offsetof(MENUITEMINFOW, hbmpItem) : sizeof item;
     item.fMask = mask;
     item.fType = MFT_STRING;
     item.wID = id;
     item.dwTypeData = text.data();
-    item.hbmpItem = bitmaps ? image : nullptr;
+    item.hbmpItem = image;
     return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
 }
 

@@ -50,9 +50,14 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
         f.initCommonControls();
         return TRUE;
     }
+    if (f.initCommonControlsEx(controls)) return TRUE;
+    // A version that meets a flag it does not know may refuse the whole call; it is asked again
+    // for the classes it knows. Asked first for all of them: Wine's comctl32 answers DllGetVersion
+    // with 5.81 also where the manifest binds its version-6 classes, which ICC_STANDARD_CLASSES
+    // registers there.
     INITCOMMONCONTROLSEX known = *controls;
     known.dwICC = KnownControlClasses(controls->dwICC, Version());
-    return f.initCommonControlsEx(&known);
+    return known.dwICC != controls->dwICC && f.initCommonControlsEx(&known);
 }
 
 ComctlVersion Version() {

@@ -9,9 +9,10 @@
 
 namespace norvanex::comctl {
 
-// Registers the classes of `controls` that this comctl32 knows (KnownControlClasses): a version
-// before 6 refuses the whole call for one flag of a later version. The first comctl32 (4.0, the
-// original Windows 95) has no InitCommonControlsEx; InitCommonControls registers its classes.
+// Registers the classes of `controls`; where this comctl32 refuses the call, those it knows
+// (KnownControlClasses): a version before 6 may refuse the whole call for one flag of a later
+// version. The first comctl32 (4.0, the original Windows 95) has no InitCommonControlsEx;
+// InitCommonControls registers its classes.
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
 
 // The loaded comctl32's version, asked once (DllGetVersion).

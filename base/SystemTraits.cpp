@@ -32,10 +32,13 @@ bool TakesVersion400FileDialog(const WindowsVersion& version) {
     return version.platformId != kVerPlatformNt || version.major < 5;
 }
 
-bool TakesMenuItemBitmaps(const WindowsVersion& version) {
-    if (version.platformId == kVerPlatformNt) return version.major >= 5;
+MenuItemForm MenuItemFormOf(const WindowsVersion& version) {
+    if (version.platformId == kVerPlatformNt) {
+        if (version.major >= 6) return MenuItemForm::StringAndImage;
+        return version.major == 5 ? MenuItemForm::String : MenuItemForm::TypeOnly;
+    }
     // Windows 98 is 4.10, Me 4.90; Windows 95 is 4.0.
-    return AtLeast(version.major, version.minor, 4, 10);
+    return AtLeast(version.major, version.minor, 4, 10) ? MenuItemForm::String : MenuItemForm::TypeOnly;
 }
 
 bool IsComctl6(ComctlVersion version) { return version.major >= 6; }

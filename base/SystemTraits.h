@@ -26,9 +26,18 @@ bool UsesAnsiTexts(const WindowsVersion& version);
 // OPENFILENAME_SIZE_VERSION_400; the full structure (with FlagsEx) is Windows 2000's.
 bool TakesVersion400FileDialog(const WindowsVersion& version);
 
-// MENUITEMINFO with hbmpItem, MIIM_STRING and MIIM_BITMAP: Windows 98 and Windows 2000 on.
-// Windows 95 and NT 4 take only the shorter structure and MIIM_TYPE, and refuse the item else.
-bool TakesMenuItemBitmaps(const WindowsVersion& version);
+// What a menu item with a caption and a 32-bit image may be given.
+enum class MenuItemForm {
+    // Windows 95 and NT 4: the structure ends before hbmpItem, and the caption is MIIM_TYPE's
+    // MFT_STRING data; they refuse the item for the longer structure or MIIM_STRING.
+    TypeOnly,
+    // Windows 98, Me, 2000 and XP: MIIM_STRING and hbmpItem, but a 32-bit image is drawn without
+    // its alpha channel (a black square); the caption goes alone.
+    String,
+    // Windows Vista on: the image blended by its premultiplied alpha, beside the caption.
+    StringAndImage,
+};
+MenuItemForm MenuItemFormOf(const WindowsVersion& version);
 
 // The loaded comctl32's version (DllGetVersion); 4.0 for the first one, which lacks it.
 struct ComctlVersion {

@@ -29,6 +29,6 @@ DWORD FileDialogSize(bool wide) {
     return wide ? sizeof(OPENFILENAMEW) : sizeof(OPENFILENAMEA);
 }
 
-bool MenuItemBitmaps() { return TakesMenuItemBitmaps(RunningWindows()); }
+MenuItemForm MenuItemFormHere() { return MenuItemFormOf(RunningWindows()); }
 
 }  // namespace norvanex

@@ -17,7 +17,7 @@ bool AnsiTexts();
 // lStructSize for GetOpenFileName and GetSaveFileName, A or W.
 DWORD FileDialogSize(bool wide);
 
-// Whether a menu item may carry a bitmap beside its text (MENUITEMINFO.hbmpItem).
-bool MenuItemBitmaps();
+// How a menu item with a caption and a 32-bit image is given to this system.
+MenuItemForm MenuItemFormHere();
 
 }  // namespace norvanex

@@ -9,24 +9,27 @@ TEST(SystemTraits, WindowsVersions) {
     struct Case {
         const char* what;
         WindowsVersion version;
-        bool ansiTexts, fileDialog400, menuBitmaps;
+        bool ansiTexts, fileDialog400;
+        MenuItemForm menuItem;
     } cases[] = {
-        {"Windows 95", {1, 4, 0}, true, true, false},
-        {"Windows 98", {1, 4, 10}, true, true, true},
-        {"Windows Me", {1, 4, 90}, true, true, true},
-        {"NT 4", {2, 4, 0}, false, true, false},
-        {"Windows 2000", {2, 5, 0}, false, false, true},
-        {"Windows XP", {2, 5, 1}, false, false, true},
-        {"Windows 11 (as GetVersionExA reports it without a manifest entry)", {2, 6, 2}, false, false, true},
-        {"Windows 10 as itself", {2, 10, 0}, false, false, true},
+        {"Windows 95", {1, 4, 0}, true, true, MenuItemForm::TypeOnly},
+        {"Windows 98", {1, 4, 10}, true, true, MenuItemForm::String},
+        {"Windows Me", {1, 4, 90}, true, true, MenuItemForm::String},
+        {"NT 4", {2, 4, 0}, false, true, MenuItemForm::TypeOnly},
+        {"Windows 2000", {2, 5, 0}, false, false, MenuItemForm::String},
+        {"Windows XP", {2, 5, 1}, false, false, MenuItemForm::String},
+        {"Windows Vista", {2, 6, 0}, false, false, MenuItemForm::StringAndImage},
+        {"Windows 11 (as GetVersionExA reports it without a manifest entry)", {2, 6, 2}, false, false,
+         MenuItemForm::StringAndImage},
+        {"Windows 10 as itself", {2, 10, 0}, false, false, MenuItemForm::StringAndImage},
         // GetVersionExA failed: the ANSI side and the smaller structures, which every Windows takes.
-        {"unknown", {0, 0, 0}, true, true, false},
+        {"unknown", {0, 0, 0}, true, true, MenuItemForm::TypeOnly},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(UsesAnsiTexts(c.version), c.ansiTexts);
         EXPECT_EQ(TakesVersion400FileDialog(c.version), c.fileDialog400);
-        EXPECT_EQ(TakesMenuItemBitmaps(c.version), c.menuBitmaps);
+        EXPECT_EQ(MenuItemFormOf(c.version), c.menuItem);
     }
 }
 
