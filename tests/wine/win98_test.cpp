@@ -27,23 +27,10 @@ using namespace norvanex;
 namespace {
 
 // Windows 98 mode for Norvanex.exe alone while this lives (GetVersionExA gives platform id 1).
-class Win98Mode {
-public:
-    Win98Mode() {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            ok_ = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6) == ERROR_SUCCESS;
-            RegCloseKey(key);
-        }
-    }
-    ~Win98Mode() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
-    Win98Mode(const Win98Mode&) = delete;
-    Win98Mode& operator=(const Win98Mode&) = delete;
-    bool ok() const { return ok_; }
-
-private:
+struct Win98Mode {
     static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Norvanex.exe";
-    bool ok_ = false;
+    const bool ok = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, "win98", 6) == ERROR_SUCCESS;
+    ~Win98Mode() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
 };
 
 // The Unicode functions that Windows 95 and 98 implement (the rest are stubs that fail).
@@ -140,7 +127,7 @@ bool ConfirmDialog(const Process& norvanex, const char* title, const std::string
 
 CASE(EditorCallsOnlyWhatWindows98Has) {
     Win98Mode win98;
-    REQUIRE(win98.ok());
+    REQUIRE(win98.ok);
     const std::string trace = ScratchFolder() + "\\editor-relay.txt";
     const std::string victim = CopyToScratch("victim.exe", "ninetyeight.exe");
     const std::string link = ScratchFolder() + "\\ninetyeight.lnk";
@@ -201,7 +188,7 @@ CASE(EditorCallsOnlyWhatWindows98Has) {
 
 CASE(KillRunCallsOnlyWhatWindows98Has) {
     Win98Mode win98;
-    REQUIRE(win98.ok());
+    REQUIRE(win98.ok);
     const std::string trace = ScratchFolder() + "\\killrun-relay.txt";
     const std::string victim = CopyToScratch("victim.exe", "ninetyeight.exe");
     REQUIRE(!StartWindowless(victim, 1).empty());
