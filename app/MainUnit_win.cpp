@@ -633,8 +633,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NOTIFYFORMAT:
             // The tips ask for the texts of disabled controls in UTF-16 (HintText): an ANSI answer
-            // would lose what the system's code page lacks.
-            // The 9x line has no Unicode notifications.
+            // would lose what the system's code page lacks. The 9x line has no UTF-16 notifications.
             if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) {
                 return AnsiTexts() ? NFR_ANSI : NFR_UNICODE;
             }
