@@ -10,6 +10,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
+#include "base/SystemTraits_win.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
@@ -65,7 +66,7 @@ void TMainForm::ShowSaveDialog1() {
     saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
     const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
     OPENFILENAMEA request{};
-    request.lStructSize = sizeof request;
+    request.lStructSize = FileDialogSize(false);
     request.hwndOwner = hwnd_;
     request.lpstrFilter = kSaveFilter;
     request.nFilterIndex = 1;

@@ -54,8 +54,10 @@ file(GLOB NORVANEX_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Nor
 list(APPEND NORVANEX_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Norvanex.rc PROPERTIES OBJECT_DEPENDS "${NORVANEX_RC_INPUTS}")
 
-add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc
-               ${CMAKE_SOURCE_DIR}/cmake/delay-import-end.c)
+# The runtime's CreateSemaphoreW is answered in the executable's own objects, which the linker reads
+# before the libraries (base/RuntimeSemaphore_win.cpp).
+add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/base/RuntimeSemaphore_win.cpp
+               ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc ${CMAKE_SOURCE_DIR}/cmake/delay-import-end.c)
 target_compile_options(Norvanex PRIVATE ${NORVANEX_WIN_FLAGS})
 target_link_libraries(Norvanex PRIVATE norvanex_win)
 target_link_options(Norvanex PRIVATE ${NORVANEX_STATIC_LINK})

@@ -126,6 +126,11 @@ HWND FileNameField(HWND dialog) {
   for (HWND child : Children(dialog)) {
     if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
   }
+  // The dialog of a structure of OPENFILENAME_SIZE_VERSION_400 (the 9x line, NT 4) has the plain
+  // edit edt1 there instead of the combo box cmb13.
+  for (HWND child : Children(dialog)) {
+    if (GetDlgCtrlID(child) == 0x480 && ClassOf(child) == "Edit") return child;
+  }
   return nullptr;
 }
 
@@ -312,11 +317,9 @@ bool ConfirmFileDialog(HWND dialog, const std::wstring& text) {
 }
 
 bool ConfirmFileDialog(HWND dialog, const std::string& text) {
-  // The file-name box (id 0x47C, edt1 or cmb13) is an edit, inside a combo box in newer layouts.
-  HWND edit = nullptr;
-  for (HWND child : Children(dialog)) {
-    if (GetDlgCtrlID(child) == 0x47C && lstrcmpiA(ClassOf(child).c_str(), "Edit") == 0) edit = child;
-  }
+  // The file-name box (id 0x47C, cmb13) is an edit inside a combo box in newer layouts, the edit
+  // edt1 (0x480) in the older one.
+  HWND edit = FileNameField(dialog);
   if (!edit) {
     for (HWND child : Children(dialog)) {
       if (GetDlgCtrlID(child) == 0x47C) edit = child;

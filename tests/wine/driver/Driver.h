@@ -43,6 +43,10 @@ struct StartOptions {
                             // (country 1). See Start() for how it gets there.
   std::string workDir;      // empty: this test program's current folder
   std::vector<std::pair<std::string, std::string>> env;  // variables added or replaced
+  // When not empty, the program's standard error goes into this file, where Wine writes its debug
+  // channels (WINEDEBUG in env): the program is started through the launcher (see Start()), whose
+  // Unix process has it as its descriptor 2; the launcher writes there too.
+  std::string stderrPath;
   // Start returns once the program waits for input (WaitForInputIdle), has ended, or idleMs passed.
   // A program that never reads messages (victim.exe, marker.exe) never gets idle: pass 0.
   DWORD idleMs = 5000;
