@@ -10,7 +10,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
-#include "process/ProcessAccess.h"
+#include "base/SystemTraits_win.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
@@ -72,7 +72,7 @@ void TMainForm::ShowSaveDialog1() {
     saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
     const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
     OPENFILENAMEA request{};
-    request.lStructSize = sizeof request;
+    request.lStructSize = FileDialogSize(false);
     request.hwndOwner = hwnd_;
     request.lpstrFilter = kSaveFilter;
     request.nFilterIndex = 1;
@@ -133,7 +133,7 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     // A shortcut as the program to start lends the icon of its target: a .lnk holds no icon itself.
     std::string startIcon = request.programToStart;
     if (HasLinkEnding(startIcon, SystemLeadByte)) {
-        const std::optional<ShortcutFields> start = ReadShortcut(startIcon, UnicodeShortcuts());
+        const std::optional<ShortcutFields> start = ReadShortcut(startIcon, !AnsiTexts());
         if (start && !start->target.empty()) startIcon = start->target;
     }
     const std::string iconSource =
@@ -144,9 +144,6 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     }
     return true;
 }
-
-// The NT line keeps a shortcut's texts in UTF-16; the 9x line has only the ANSI link interface.
-bool TMainForm::UnicodeShortcuts() { return Processes().PlatformId() == kPlatformWin32Nt; }
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
 // the other files are passed over. False, with the drop untouched, when it holds none.
@@ -174,7 +171,7 @@ bool TMainForm::DropShortcut(HDROP drop) {
     // On the picture of the program to start, a shortcut of another program becomes that program:
     // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
     if (OverProgImg(at)) {
-        const std::optional<ShortcutFields> fields = ReadShortcut(fileName, UnicodeShortcuts());
+        const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
         if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
             ChooseProgramToStart(fileName);
             return true;
@@ -187,7 +184,7 @@ bool TMainForm::DropShortcut(HDROP drop) {
 // A shortcut of this program replaces the editor's state with what its call line says; any other
 // is refused, and the editor stays as it was.
 void TMainForm::LoadShortcut(const std::string& fileName) {
-    const std::optional<ShortcutFields> fields = ReadShortcut(fileName, UnicodeShortcuts());
+    const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
     const bool ours = fields && TargetIsProgram(fields->target, App().exePath, SystemLeadByte);
     // A target that the code page cannot hold is no known program: it gets the word below.
     if (!fields || (!ours && (fields->inexact.empty() || !fields->target.empty()))) {

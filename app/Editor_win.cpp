@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <type_traits>
 #include <utility>
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
+#include "base/SystemTraits_win.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
@@ -44,7 +46,7 @@ HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
 
 // A folder is no program: it would be written as a program's name, or as nothing.
 bool IsFolderPath(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesA(ShellPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -111,15 +113,9 @@ HMENU TMainForm::PopupMenu2() {
         {kSelectFile, texts::kSelectFile, IDB_MENU_FILE},
     };
     for (std::size_t i = 0; i < std::size(items); ++i) {
-        std::wstring caption = WideText(Select(items[i].text));
         menuImages_[i].reset(LoadMenuImage(instance, items[i].image));
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
-        item.wID = items[i].id;
-        item.dwTypeData = caption.data();
-        item.hbmpItem = menuImages_[i].get();
-        InsertMenuItemW(popupMenu2_.get(), static_cast<UINT>(i), TRUE, &item);
+        InsertMenuText(popupMenu2_.get(), static_cast<UINT>(i), items[i].id, WideText(Select(items[i].text)),
+                       menuImages_[i].get());
     }
     return popupMenu2_.get();
 }
@@ -152,49 +148,66 @@ void TMainForm::SelectFileClick() {
 
 void TMainForm::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart); }
 
-// The dialog in UTF-16: its ANSI form hands over names through best fit ("māil.exe" as
-// "mail.exe"), and the editor must see what the user chose to refuse what it cannot name.
+// The dialog in UTF-16 on the NT line: its ANSI form hands over names through best fit ("māil.exe"
+// as "mail.exe"), and the editor must see what the user chose to refuse what it cannot name. The
+// 9x line holds its names in ANSI and has the ANSI dialog only.
 void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
     EnterComApartment();
     openPurpose_ = purpose;
     std::string filter = Select(texts::kOpenFilter);
     std::replace(filter.begin(), filter.end(), '|', '\0');
     filter.append(2, '\0');
-    const std::wstring wideFilter = WideText(filter);
-    const std::wstring caption = WideText(Select(title));
-    openBuffer_.assign(kOpenBufferChars, L'\0');
-
-    OPENFILENAMEW request{};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = hwnd_;
-    request.lpstrFilter = wideFilter.c_str();
-    request.nFilterIndex = 1;
-    request.lpstrFile = openBuffer_.data();
-    request.nMaxFile = static_cast<DWORD>(openBuffer_.size());
-    request.lpstrTitle = caption.c_str();
     // The files are taken while the dialog confirms them (OpenDialog1CanClose, through the hook).
-    request.Flags = options | OFN_EXPLORER | OFN_ENABLEHOOK;
-    request.lpfnHook = OpenDialogHook;
-    request.lCustData = reinterpret_cast<LPARAM>(this);
-    GetOpenFileNameW(&request);
+    options |= OFN_EXPLORER | OFN_ENABLEHOOK;
+    if (AnsiTexts()) {
+        RunOpenDialog<OPENFILENAMEA>(ShownAnsi(WideText(filter)), ShownAnsi(WideText(Select(title))), options,
+                                     openBufferAnsi_);
+    } else {
+        RunOpenDialog<OPENFILENAMEW>(WideText(filter), WideText(Select(title)), options, openBuffer_);
+    }
 }
 
+template <class Request, class Text, class Buffer>
+void TMainForm::RunOpenDialog(const Text& filter, const Text& caption, DWORD options, Buffer& buffer) {
+    buffer.assign(kOpenBufferChars, 0);
+    Request request{};
+    request.lStructSize = FileDialogSize(std::is_same_v<Request, OPENFILENAMEW>);
+    request.hwndOwner = hwnd_;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrTitle = caption.c_str();
+    request.Flags = options;
+    request.lpfnHook = OpenDialogHook<Request>;
+    request.lCustData = reinterpret_cast<LPARAM>(this);
+    if constexpr (std::is_same_v<Request, OPENFILENAMEW>) {
+        GetOpenFileNameW(&request);
+    } else {
+        GetOpenFileNameA(&request);
+    }
+}
+
+template <class Request>
 UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        const LPARAM self = reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData;
-        SetWindowLongPtrW(dialog, DWLP_USER, self);
-        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self), NameBox::Wide);
+        const LPARAM self = reinterpret_cast<const Request*>(lParam)->lCustData;
+        SetWindowLongPtrA(dialog, DWLP_USER, self);
+        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self),
+                     std::is_same_v<Request, OPENFILENAMEW> ? NameBox::Wide : NameBox::Ansi);
         return FALSE;
     }
-    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (message != WM_NOTIFY || self == nullptr) return FALSE;
-    const auto& notify = *reinterpret_cast<const OFNOTIFYW*>(lParam);
+    // OFNOTIFYA and OFNOTIFYW differ only in the type of lpOFN.
+    const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+    Request& request = *reinterpret_cast<Request*>(reinterpret_cast<const OFNOTIFYA*>(lParam)->lpOFN);
     // No exception may cross the dialog's procedure; the dialog closes whatever happens here.
-    if (notify.hdr.code == CDN_SELCHANGE) {
-        RunHandler([&] { self->GrowOpenBuffer(GetParent(dialog), *notify.lpOFN); });
-    } else if (notify.hdr.code == CDN_FILEOK) {
-        RunHandler([&] { self->OpenDialog1CanClose(*notify.lpOFN); });
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+    if (header.code == CDN_SELCHANGE) {
+        RunHandler([&] { self->GrowOpenBuffer(GetParent(dialog), request); });
+    } else if (header.code == CDN_FILEOK) {
+        RunHandler([&] { self->OpenDialog1CanClose(OpenDialogText(request.lpstrFile, request.nMaxFile)); });
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
     }
     return FALSE;
 }
@@ -294,20 +307,39 @@ bool TMainForm::TypedNamesFit(HWND frame, NameBox kind) {
 
 // The dialog writes the folder and every selected name into the buffer; it only grows, so that a
 // selection never arrives cut short (KB 131462).
-void TMainForm::GrowOpenBuffer(HWND dialog, OPENFILENAMEW& request) {
-    const LRESULT folder = SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0);
-    const LRESULT names = SendMessageW(dialog, CDM_GETSPEC, 0, 0);
+template <class Request>
+void TMainForm::GrowOpenBuffer(HWND dialog, Request& request) {
+    constexpr bool wide = std::is_same_v<Request, OPENFILENAMEW>;
+    // Both answer in characters of the dialog's own kind.
+    const auto send = wide ? SendMessageW : SendMessageA;
+    const LRESULT folder = send(dialog, CDM_GETFOLDERPATH, 0, 0);
+    const LRESULT names = send(dialog, CDM_GETSPEC, 0, 0);
     if (folder < 0 || names < 0) return;
     const std::size_t needed = static_cast<std::size_t>(folder) + static_cast<std::size_t>(names) + 2;
-    if (needed <= request.nMaxFile || request.lpstrFile != openBuffer_.data()) return;
-    openBuffer_.resize(needed * 2, L'\0');
-    request.lpstrFile = openBuffer_.data();
-    request.nMaxFile = static_cast<DWORD>(openBuffer_.size());
+    auto& buffer = [this]() -> auto& {
+        if constexpr (wide) return openBuffer_; else return openBufferAnsi_;
+    }();
+    if (needed <= request.nMaxFile || request.lpstrFile != buffer.data()) return;
+    buffer.resize(needed * 2, 0);
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
 }
 
-void TMainForm::OpenDialog1CanClose(const OPENFILENAMEW& request) {
-    const std::vector<std::u16string> files =
-        OpenDialogFiles(std::u16string_view(reinterpret_cast<const char16_t*>(request.lpstrFile), request.nMaxFile));
+// The dialog's buffer in UTF-16; the ANSI dialog's from the system's code page.
+std::u16string TMainForm::OpenDialogText(const wchar_t* buffer, DWORD size) {
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), size);
+}
+
+std::u16string TMainForm::OpenDialogText(const char* buffer, DWORD size) {
+    std::u16string wide(size, u'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, buffer, static_cast<int>(size),
+                                           reinterpret_cast<wchar_t*>(wide.data()), static_cast<int>(size));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return wide;
+}
+
+void TMainForm::OpenDialog1CanClose(std::u16string_view buffer) {
+    const std::vector<std::u16string> files = OpenDialogFiles(buffer);
     if (files.empty()) return;
     const OpenPurpose purpose = std::exchange(openPurpose_, OpenPurpose::AddToEnd);
     for (const std::u16string& file : files) {
@@ -473,9 +505,21 @@ void TMainForm::FormDropFiles(HDROP drop) {
     EndListUpdate();
 }
 
-// In UTF-16, as the shell holds them: DragQueryFileA would hand over best-fit names.
+// In UTF-16, as the shell holds them on the NT line: DragQueryFileA would hand over best-fit names.
+// The 9x line's shell holds them in ANSI and has DragQueryFileA alone.
 std::vector<std::u16string> TMainForm::DroppedFiles(HDROP drop) const {
     std::vector<std::u16string> files;
+    if (AnsiTexts()) {
+        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+            std::string file(length, '\0');
+            if (length > 0 && DragQueryFileA(drop, i, file.data(), length + 1) == length) {
+                files.push_back(OpenDialogText(file.c_str(), length));
+            }
+        }
+        return files;
+    }
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         const UINT length = DragQueryFileW(drop, i, nullptr, 0);
@@ -524,7 +568,7 @@ void TMainForm::ShowProgramToStart() {
         GetWindowRect(Control(kBitBtn5), &choose);
         const std::wstring shown = FittedName(label, WideText(MarkedName(editor_.ProgramToStartName())),
                                               choose.left - Scale(kLabel2Gap) - place.left);
-        SetWindowTextW(label, shown.c_str());
+        SetWideText(label, shown);
     } else {
         SetOwnText(label, Select(texts::kLabel2));
     }

@@ -11,6 +11,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ButtonGlyph_win.h"
+#include "base/SystemTraits_win.h"
 #include "app/CallLine.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
@@ -195,7 +196,7 @@ void TMainForm::GiveTips(MainControl id) {
     // place there, and its text is asked for each time (HintText), so that it stays silent while
     // the control is enabled or hidden.
     TOOLINFOA area{};
-    area.cbSize = sizeof area;
+    area.cbSize = comctl::ToolInfoSize(false);
     area.hwnd = hwnd_;
     area.uId = static_cast<UINT_PTR>(id);
     area.lpszText = LPSTR_TEXTCALLBACKA;
@@ -209,7 +210,7 @@ void TMainForm::GiveTips(MainControl id) {
 void TMainForm::PlaceHintArea(MainControl id) {
     if (!tooltip_) return;
     TOOLINFOA area{};
-    area.cbSize = sizeof area;
+    area.cbSize = comctl::ToolInfoSize(false);
     area.hwnd = hwnd_;
     area.uId = static_cast<UINT_PTR>(id);
     GetWindowRect(Control(id), &area.rect);
@@ -230,7 +231,9 @@ void TMainForm::HintText(NMHDR& header) {
         auto& info = reinterpret_cast<NMTTDISPINFOA&>(header);
         if (!isArea) return;
         info.szText[0] = '\0';
-        info.lpszText = text.empty() ? info.szText : hints_[id].data();
+        // The 9x line asks in ANSI: the hint in the system's code page, as the window shows it.
+        ansiHint_ = ShownAnsi(WideText(text));
+        info.lpszText = ansiHint_.data();
     } else {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
         if (!isArea) return;
@@ -529,7 +532,9 @@ void TMainForm::Timer4Timer() {
         return;
     }
     timer4Enabled_ = false;
-    ShellExecuteA(nullptr, "open", programToStart_.c_str(), "", "", SW_SHOW);
+    // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
+    // this process would be redirected to.
+    ShellExecuteA(nullptr, "open", ShellPath(programToStart_).c_str(), "", "", SW_SHOW);
     if (ListView_GetItemCount(Control(kListView1)) == 0) Terminate();
 }
 
@@ -638,8 +643,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NOTIFYFORMAT:
             // The tips ask for the texts of disabled controls in UTF-16 (HintText): an ANSI answer
-            // would lose what the system's code page lacks.
-            if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) return NFR_UNICODE;
+            // would lose what the system's code page lacks. The 9x line has no UTF-16 notifications.
+            if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) {
+                return AnsiTexts() ? NFR_ANSI : NFR_UNICODE;
+            }
             return DefaultProc(message, wParam, lParam);
         case WM_HELP:
             // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here

@@ -25,7 +25,8 @@ struct ShortcutFields {
 
 // The fields of a shortcut file; nothing when it cannot be loaded as one. `unicode`: read through
 // IShellLinkW and converted exactly (the NT line, where the link holds UTF-16 and the A interface
-// hands over best fit); otherwise through IShellLinkA (the 9x line, whose shell has no W).
+// hands over best fit); otherwise through IShellLinkA (the 9x line, whose shell has no W: callers
+// pass !AnsiTexts()).
 std::optional<ShortcutFields> ReadShortcut(const std::string& fileName, bool unicode);
 
 }  // namespace norvanex

@@ -47,6 +47,12 @@ std::string SysnativePath(const std::string& path, const std::string& windowsDir
     return folder + "Sysnative\\" + path.substr(system32.size());
 }
 
+bool IsSystem32Folder(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte) {
+    // A file in it would be reached through Sysnative; the folder itself would not.
+    return SysnativePath(path, windowsDirectory, isLeadByte).empty() &&
+           !SysnativePath(path + "\\x", windowsDirectory, isLeadByte).empty();
+}
+
 namespace {
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -162,6 +168,22 @@ std::string CanonicalPath(std::string_view path, std::string_view currentDir, Le
     std::string result = root;
     for (const std::string& part : kept) result += "\\" + part;
     if (kept.empty()) result += '\\';
+    return result;
+}
+
+std::string LongPathByParts(std::string_view canonical, const LongNameLookup& longNameOf, LeadByteFn isLeadByte) {
+    const std::string_view rootless = CanonicalRootless(canonical, isLeadByte);
+    std::string result(canonical.substr(0, canonical.size() - rootless.size()));
+    if (result.empty()) return {};  // relative: no root to walk from
+    for (const std::string& part : SplitParts(rootless, isLeadByte)) {
+        if (part.empty()) continue;
+        // Neither wildcard can be the trail byte of a double-byte character (those start at 0x40).
+        if (part.find_first_of("*?") != std::string::npos) return {};
+        const std::optional<std::string> name = longNameOf(result + "\\" + part);
+        if (!name || name->empty()) return {};
+        result += "\\" + *name;
+    }
+    if (result.size() == canonical.size() - rootless.size()) result += '\\';
     return result;
 }
 

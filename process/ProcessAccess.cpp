@@ -404,9 +404,15 @@ ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
 
 const std::string& ProcessAccess::PathOf(Match& match) {
     if (!match.pathKnown) {
-        ImagePathRead read = ReadImagePath(match.id);
-        match.path = std::move(read.path);
-        match.pathInexact = !read.exact;
+        if (platformId_ == kPlatformWin32Nt) {
+            ImagePathRead read = ReadImagePath(match.id);
+            match.path = std::move(read.path);
+            match.pathInexact = !read.exact;
+        } else {
+            // The 9x line has no query for another process's image (neither ntdll's debug
+            // information nor QueryFullProcessImageName); its snapshot's szExeFile is the full path.
+            match.path = match.exeFile;
+        }
         match.pathKnown = true;
     }
     return match.path;

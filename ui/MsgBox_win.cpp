@@ -85,8 +85,7 @@ void LayOut(HWND dialog, BoxState& state) {
     const std::wstring text = state.wide.empty() ? WideText(state.text) : state.wide;
     // A path longer than the line is broken inside it, as the static control draws it (SS_EDITCONTROL),
     // instead of widening the box beyond the screen.
-    DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &textRect,
-              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
+    DrawWideText(screen, text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
 
@@ -164,7 +163,7 @@ int ShowMessage(HWND owner, const std::wstring& message, MessageKind kind) {
 
 int ShowBox(HWND owner, BoxState&& state) {
     // The box may come before the main window (a kill run's question): its buttons and texts are
-    // drawn by the themed classes of Common Controls 6.0 all the same.
+    // drawn by the themed classes of Common Controls 6.0 all the same, where the system has them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     comctl::InitCommonControlsEx(&controls);
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);

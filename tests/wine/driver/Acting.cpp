@@ -33,6 +33,10 @@ LPARAM KeyLParam(UINT vk, bool up) {
   return bits;
 }
 
+// Every event carries its point, a press or release too. Under Wine, SetCursorPos and a button
+// event without MOUSEEVENTF_MOVE leave the X pointer where it was; the next GetCursorPos of the
+// program under test then takes the cursor back there, and a press lands on the window where the
+// previous gesture ended.
 INPUT MouseInput(DWORD flags, POINT screen) {
   INPUT input{};
   input.type = INPUT_MOUSE;
@@ -41,7 +45,7 @@ INPUT MouseInput(DWORD flags, POINT screen) {
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   input.mi.dx = MulDiv(screen.x - left, 65535, width > 1 ? width - 1 : 1);
   input.mi.dy = MulDiv(screen.y - top, 65535, height > 1 ? height - 1 : 1);
-  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   return input;
 }
 
@@ -54,7 +58,6 @@ bool PointHits(POINT screen, HWND expect) {
 bool MouseClicks(POINT screen, HWND expect, int clicks) {
   if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
   if (!PointHits(screen, expect)) return false;
-  SetCursorPos(screen.x, screen.y);
   std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_MOVE, screen)};
   for (int i = 0; i < clicks; ++i) {
     inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN, screen));
@@ -122,6 +125,11 @@ bool DropBlockSent(HWND target, const std::string& block);
 HWND FileNameField(HWND dialog) {
   for (HWND child : Children(dialog)) {
     if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
+  }
+  // The dialog of a structure of OPENFILENAME_SIZE_VERSION_400 (the 9x line, NT 4) has the plain
+  // edit edt1 there instead of the combo box cmb13.
+  for (HWND child : Children(dialog)) {
+    if (GetDlgCtrlID(child) == 0x480 && ClassOf(child) == "Edit") return child;
   }
   return nullptr;
 }
@@ -266,34 +274,35 @@ void SendKey(UINT vk) {
 }
 
 bool MouseDrag(POINT from, POINT to, HWND expect) {
-  if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
+  HWND top = expect ? GetAncestor(expect, GA_ROOT) : nullptr;
+  if (top) BringToFront(top);
   if (!PointHits(from, expect)) return false;
-  auto send = [](INPUT input) {
+  auto send = [](DWORD flags, POINT at) {
+    INPUT input = MouseInput(flags, at);
     SendInput(1, &input, sizeof input);
-    Sleep(20);
+    Sleep(10);  // a hand's pace; the order of the events is what counts
   };
-  // The drag has begun once the source's window holds the mouse (the list view's own capture while
-  // it waits for the threshold, then its parent's). A loaded machine handles the input later than
-  // it arrives, so the button-up must not overtake the start.
-  const DWORD thread = expect ? GetWindowThreadProcessId(expect, nullptr) : 0;
-  auto captured = [thread] {
+  // The drag has begun when the window that takes it holds the mouse. A source starts it once the
+  // pointer leaves the drag rectangle around the press, so the first move stays inside the source,
+  // just past that rectangle, and nothing goes on before the drag has begun.
+  const DWORD thread = top ? GetWindowThreadProcessId(top, nullptr) : 0;
+  auto dragging = [thread, top] {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return thread == 0 || (GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr);
+    return thread == 0 || (GetGUIThreadInfo(thread, &info) && info.hwndCapture == top);
   };
-  SetCursorPos(from.x, from.y);
-  send(MouseInput(MOUSEEVENTF_MOVE, from));
-  send(MouseInput(MOUSEEVENTF_LEFTDOWN, from));
-  // Small steps first, so the source sees the drag start beyond its threshold, then onwards.
+  const int dx = to.x > from.x ? 1 : to.x < from.x ? -1 : 0, dy = to.y > from.y ? 1 : to.y < from.y ? -1 : 0;
+  const POINT past{from.x + dx * 2 * GetSystemMetrics(SM_CXDRAG), from.y + dy * 2 * GetSystemMetrics(SM_CYDRAG)};
+  send(0, from);
+  send(MOUSEEVENTF_LEFTDOWN, from);
+  send(0, past);
+  const bool begun = WaitUntil(dragging, 3000);
   constexpr int kSteps = 12;
-  for (int i = 1; i <= kSteps; ++i) {
-    const POINT at{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps};
-    send(MouseInput(MOUSEEVENTF_MOVE, at));
-    if (i == 2) WaitUntil(captured, 3000);
+  for (int i = 1; begun && i <= kSteps; ++i) {
+    send(0, POINT{past.x + (to.x - past.x) * i / kSteps, past.y + (to.y - past.y) * i / kSteps});
   }
-  Sleep(100);
-  send(MouseInput(MOUSEEVENTF_LEFTUP, to));
-  return true;
+  send(MOUSEEVENTF_LEFTUP, begun ? to : from);
+  return begun;
 }
 
 bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
@@ -330,11 +339,9 @@ bool ConfirmFileDialog(HWND dialog, const std::wstring& text) {
 }
 
 bool ConfirmFileDialog(HWND dialog, const std::string& text) {
-  // The file-name box (id 0x47C, edt1 or cmb13) is an edit, inside a combo box in newer layouts.
-  HWND edit = nullptr;
-  for (HWND child : Children(dialog)) {
-    if (GetDlgCtrlID(child) == 0x47C && lstrcmpiA(ClassOf(child).c_str(), "Edit") == 0) edit = child;
-  }
+  // The file-name box (id 0x47C, cmb13) is an edit inside a combo box in newer layouts, the edit
+  // edt1 (0x480) in the older one.
+  HWND edit = FileNameField(dialog);
   if (!edit) {
     for (HWND child : Children(dialog)) {
       if (GetDlgCtrlID(child) == 0x47C) edit = child;
