@@ -3,7 +3,11 @@
 // deleting, and the buttons that follow each step.
 #include "app/MainUnit.h"
 
+#include <commdlg.h>
+#include <dlgs.h>
+
 #include <algorithm>
+#include <cwchar>
 #include <type_traits>
 #include <utility>
 
@@ -21,6 +25,7 @@ namespace norvanex {
 namespace {
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
+std::string Select(const MessageText& text) { return SelectText(text.english, text.german); }
 
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
 // arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
@@ -186,7 +191,10 @@ void TMainForm::RunOpenDialog(const Text& filter, const Text& caption, DWORD opt
 template <class Request>
 UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<const Request*>(lParam)->lCustData);
+        const LPARAM self = reinterpret_cast<const Request*>(lParam)->lCustData;
+        SetWindowLongPtrA(dialog, DWLP_USER, self);
+        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self),
+                     std::is_same_v<Request, OPENFILENAMEW> ? NameBox::Wide : NameBox::Ansi);
         return FALSE;
     }
     auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -202,6 +210,99 @@ UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, L
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
     }
     return FALSE;
+}
+
+// The hooks see a typed name only once the dialog has joined it to its folder, in a buffer of
+// MAX_PATH characters on its stack that a longer name overruns (Wine's comdlg32 does, with the
+// editor's stack). The dialog's own procedure is subclassed, so that its OK, or Enter in the
+// name box, is checked first. Its old procedure and the editor stay on the dialog as properties.
+namespace {
+constexpr char kFrameProcProp[] = "Norvanex.DialogProc";
+constexpr char kFrameOwnerProp[] = "Norvanex.DialogOwner";
+constexpr char kFrameKindProp[] = "Norvanex.DialogKind";
+
+// The edit control of the name box: cmb13 is a combo box (or a ComboBoxEx holding one) whose own
+// text need not be the edit's; edt1 in older layouts.
+BOOL CALLBACK FindNameEdit(HWND child, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof name);
+    const int id = GetDlgCtrlID(child);
+    if ((id != cmb13 && id != edt1) || lstrcmpiA(name, "Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+}  // namespace
+
+void TMainForm::GuardNameBox(HWND frame, TMainForm* self, NameBox kind) {
+    SetPropA(frame, kFrameOwnerProp, reinterpret_cast<HANDLE>(self));
+    SetPropA(frame, kFrameKindProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kind) + 1));
+    SetPropA(frame, kFrameProcProp, reinterpret_cast<HANDLE>(SetWindowLongPtrA(
+                                        frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileDialogFrameProc))));
+}
+
+LRESULT CALLBACK TMainForm::FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto dialogProc = reinterpret_cast<WNDPROC>(GetPropA(frame, kFrameProcProp));
+    auto* self = reinterpret_cast<TMainForm*>(GetPropA(frame, kFrameOwnerProp));
+    const auto kind = static_cast<NameBox>(reinterpret_cast<INT_PTR>(GetPropA(frame, kFrameKindProp)) - 1);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && self != nullptr) {
+        // A click on OK, or Enter in the name box (IsDialogMessage sends the same command).
+        bool fits = true;
+        RunHandler([&] { fits = self->TypedNamesFit(frame, kind); });
+        if (!fits) return 0;
+    } else if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProc));
+        RemovePropA(frame, kFrameProcProp);
+        RemovePropA(frame, kFrameOwnerProp);
+        RemovePropA(frame, kFrameKindProp);
+    }
+    return CallWindowProcA(dialogProc, frame, message, wParam, lParam);
+}
+
+// Whether every path that the name box names, joined to the dialog's folder, stays within the
+// dialog's buffer and the A functions' paths; a message names the first that does not.
+bool TMainForm::TypedNamesFit(HWND frame, NameBox kind) {
+    HWND box = nullptr;
+    EnumChildWindows(frame, FindNameEdit, reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr) return true;
+    // Read in the dialog's own character set, as CDM_GETFOLDERPATH answers whichever function
+    // sends it: the ANSI dialog is also the one of the 9x line, which has no W functions.
+    std::wstring typed, folder;
+    if (kind == NameBox::Wide) {
+        const int length = GetWindowTextLengthW(box);
+        typed.assign(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
+        typed.resize(static_cast<size_t>(std::max(0, GetWindowTextW(box, typed.data(), length + 1))));
+        const LRESULT size = SendMessageW(frame, CDM_GETFOLDERPATH, 0, 0);
+        folder.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, L'\0');
+        if (size > 0) SendMessageW(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(folder.data()));
+        folder.resize(std::wcslen(folder.c_str()));
+    } else {
+        const int length = GetWindowTextLengthA(box);
+        std::string ansi(static_cast<size_t>(std::max(0, length)) + 1, '\0');
+        ansi.resize(static_cast<size_t>(std::max(0, GetWindowTextA(box, ansi.data(), length + 1))));
+        typed = WideText(MarkedName(ansi));
+        const LRESULT size = SendMessageA(frame, CDM_GETFOLDERPATH, 0, 0);
+        ansi.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
+        if (size > 0) SendMessageA(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(ansi.data()));
+        folder = WideText(MarkedName(ansi.c_str()));
+    }
+    if (typed.empty()) return true;
+    const auto asUtf16 = [](const std::wstring& text) { return std::u16string(text.begin(), text.end()); };
+    for (std::u16string path : TypedDialogPaths(asUtf16(folder), asUtf16(typed))) {
+        if (kind == NameBox::AnsiAddsLinkEnding) {
+            // As LinkFileName adds it: a to z in either case.
+            std::u16string ending = path.size() >= 4 ? path.substr(path.size() - 4) : std::u16string();
+            for (char16_t& c : ending) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+            if (ending != u".lnk") path += u".lnk";
+        }
+        if (path.size() <= kMaxAnsiPath) continue;
+        const MessageText after = NameTooLongTextAfter(path.size(), kMaxAnsiPath);
+        ShowMessage(frame,
+                    WideText(Select(texts::kNameTooLongBefore)) + std::wstring(path.begin(), path.end()) +
+                        WideText(Select(after)),
+                    MessageKind::Error);
+        return false;
+    }
+    return true;
 }
 
 // The dialog writes the folder and every selected name into the buffer; it only grows, so that a
@@ -277,7 +378,7 @@ void TMainForm::SelectTaskClick() {
 
 void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     BindImageLists();
-    switch (editor_.Classify(path)) {
+    switch (editor_.Classify(path, whole)) {
         case Addition::OwnPath:
             ShowMessage(MessageOwner(),
                         Select(texts::kOwnPathBefore) + MarkedName(App().exePath) + Select(texts::kOwnPathAfter),

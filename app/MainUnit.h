@@ -102,6 +102,12 @@ private:
     static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     template <class Request>
     void GrowOpenBuffer(HWND dialog, Request& request);
+    // The file dialogs' name box: what it holds is checked when OK is pressed, before the dialog
+    // takes it (Editor_win.cpp). The dialog's kind: its character set, and whether ".lnk" is added.
+    enum class NameBox { Wide, Ansi, AnsiAddsLinkEnding };
+    static void GuardNameBox(HWND frame, TMainForm* self, NameBox kind);
+    static LRESULT CALLBACK FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
+    bool TypedNamesFit(HWND frame, NameBox kind);
     static std::u16string OpenDialogText(const wchar_t* buffer, DWORD size);
     static std::u16string OpenDialogText(const char* buffer, DWORD size);
     void OpenDialog1CanClose(std::u16string_view buffer);
@@ -132,7 +138,7 @@ private:
     CallRequest EditorRequest() const;
     void ShowSaveDialog1();
     static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void SaveDialog1CanClose(HWND dialog, const std::string& fileName);
+    bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
     bool DropShortcut(HDROP drop);
     void LoadShortcut(const std::string& fileName);
 

@@ -396,14 +396,22 @@ void TMainForm::BindImageLists() {
     ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
 }
 
+namespace {
+
+// A full path on the call line names its file in any spelling, short (8.3) names among them: it is
+// looked for under its long names. Any other name stands as written.
+std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
+
+}  // namespace
+
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
 // would set up the display driver before the processes are ended.
 KillWalk RunKillWalk() {
     return WalkKillRun(
-        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); },
+        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(CallLineName(name)); },
         [] { return ShowMessage(nullptr, texts::kConfirmation, MessageKind::Confirmation) == IDYES; },
         [](const std::string& name, std::vector<uint32_t>* ended, std::string* stillRunning) {
-            return Processes().EndProcessesByName(name, ended, stillRunning);
+            return Processes().EndProcessesByName(CallLineName(name), ended, stillRunning);
         },
         [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
 }

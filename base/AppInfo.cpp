@@ -102,8 +102,23 @@ std::string_view CanonicalRootless(std::string_view canonical, LeadByteFn isLead
 
 }  // namespace
 
+bool IsFullPath(std::string_view path) {
+    const bool separatorAt2 = path.size() > 2 && (path[2] == '\\' || path[2] == '/');
+    const bool drive = path.size() > 2 && IsDriveLetter(path[0]) && path[1] == ':' && separatorAt2;
+    const bool twoSeparators = path.size() > 1 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+    return drive || twoSeparators;
+}
+
 std::string CanonicalPath(std::string_view path, std::string_view currentDir, LeadByteFn isLeadByte) {
     std::string text = Backslashed(path, isLeadByte);
+    // "\\?\C:\x" and "\\?\UNC\server\share\x" hand the rest to the file system unparsed;
+    // the Win32 name of the same file has no prefix ("C:\x", "\\server\share\x").
+    if (text.rfind("\\\\?\\", 0) == 0) {
+        text.erase(0, 4);
+        if (text.size() >= 4 && EqualsIgnoringAsciiCase(std::string_view(text).substr(0, 4), "UNC\\", isLeadByte)) {
+            text.replace(0, 3, "\\");
+        }
+    }
     const bool unc = text.rfind("\\\\", 0) == 0;
     const bool hasDrive = text.size() >= 2 && IsDriveLetter(text[0]) && text[1] == ':';
     if (!unc && !currentDir.empty()) {

@@ -33,11 +33,15 @@ std::string SysnativePath(const std::string& path, const std::string& windowsDir
 // Whether `path` is "<Windows>\System32" itself (a to z in any case), whose own folder entry a
 // 32-bit program on 64-bit Windows finds redirected too.
 bool IsSystem32Folder(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte);
+// Whether a path names its drive and folder from the root ("C:\x", "C:/x", "\\server\x",
+// "\\?\C:\x"): the same file wherever it is read. "C:x", "\x" and "x\y" depend on the current folder.
+bool IsFullPath(std::string_view path);
+
 // A path spelt the one way Windows' full-path rule spells it: slashes become backslashes, a
 // relative path or one from the drive's root is taken from `currentDir` (an absolute folder), "."
 // and ".." parts and doubled separators go, and so do dots and blanks that end the last part.
-// "C:\app\.\x.exe", "C:/work/../app/x.exe" and "C:\app\x.exe" give the same text. Letter
-// case and short names stay: the caller compares a to z in either case and asks the file
+// "C:\app\.\x.exe", "C:/work/../app/x.exe", "\\?\C:\app\x.exe" and "C:\app\x.exe" give the same
+// text. Letter case and short names stay: the caller compares a to z in either case and asks the file
 // system for the long names.
 std::string CanonicalPath(std::string_view path, std::string_view currentDir, LeadByteFn isLeadByte);
 

@@ -506,7 +506,9 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
                                                                        bool firstOnly) {
     const LeadByteFn lead = platform_.LeadBytes();
     const std::uint32_t self = platform_.GetCurrentProcessId();
-    const std::string_view namePart = FileNamePart(name, lead);
+    // "C:/x/y.exe" ends in "y.exe" as "C:\x\y.exe" does.
+    const std::string comparable = ComparableProgramName(name, lead);
+    const std::string_view namePart = FileNamePart(comparable, lead);
     std::vector<Match> candidates;
     WalkSnapshot([&](const SnapshotEntry& entry) {
         if (entry.exact && entry.processId != self &&

@@ -83,7 +83,9 @@ void LayOut(HWND dialog, BoxState& state) {
     HGDIOBJ old = SelectObject(screen, state.font.get());
     RECT textRect{0, 0, px(420), 0};
     const std::wstring text = state.wide.empty() ? WideText(state.text) : state.wide;
-    DrawWideText(screen, text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    // A path longer than the line is broken inside it, as the static control draws it (SS_EDITCONTROL),
+    // instead of widening the box beyond the screen.
+    DrawWideText(screen, text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
 
@@ -102,7 +104,7 @@ void LayOut(HWND dialog, BoxState& state) {
                                   -1, state.font.get());
     SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = margin + (textHeight - textRect.bottom) / 2;
-    HWND message = AddControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX,
+    HWND message = AddControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
                               {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1,
                               state.font.get());
     SetWideText(message, text);

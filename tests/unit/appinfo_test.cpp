@@ -99,6 +99,9 @@ TEST(AppInfo, CanonicalPath) {
         {"\\\\server\\share\\app\\..\\n.exe", "\\\\server\\share\\n.exe"},
         {"n.exe", "\\\\server\\share\\dir\\n.exe", "\\\\server\\share\\dir"},
         {"\\n.exe", "\\\\server\\share\\n.exe", "\\\\server\\share\\dir"},
+        {"\\\\?\\C:\\app\\Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"//?/C:/app/../app/Norvanex.exe", "C:\\app\\Norvanex.exe"},
+        {"\\\\?\\UNC\\server\\share\\n.exe", "\\\\server\\share\\n.exe"},
         // Code page 932: the trail byte 0x5C of 表 (95 5C) is no separator.
         {"C:\\\x95\x5C\\.\\n.exe", "C:\\\x95\x5C\\n.exe", "C:\\work", 932},
         {"C:\\a\\\x95\x5C\\..\\n.exe", "C:\\a\\n.exe", "C:\\work", 932},

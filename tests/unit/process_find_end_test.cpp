@@ -261,6 +261,8 @@ TEST(FindAndEnd, FullPathWithoutPerformanceData) {
          "Z:\\tmp\\a\\WinWord.exe", {10, 11}, "Z:\\tmp\\a\\winword.exe"},
         {"another folder's copy", WineCopies, "Z:\\tmp\\b\\winword.exe", "Z:\\tmp\\b\\winword.exe",
          {12}, "Z:\\tmp\\b\\winword.exe"},
+        {"another spelling of that file", WineCopies, "\\\\?\\Z:/tmp/c/../b//winword.exe",
+         "Z:\\tmp\\b\\winword.exe", {12}, "Z:\\tmp\\b\\winword.exe"},
         {"a folder without a copy", WineCopies, "Z:\\tmp\\c\\winword.exe", "", {}, ""},
         {"a bare name: the first pass, every folder", WineCopies, "winword.exe",
          "Z:\\tmp\\b\\winword.exe", {10, 11, 12}, "winword.exe"},

@@ -190,6 +190,28 @@ bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
   return focused;
 }
 
+bool TypeText(HWND target, const std::wstring& text) {
+  BringToFront(GetAncestor(target, GA_ROOT));
+  const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
+  const DWORD ourThread = GetCurrentThreadId();
+  AttachThreadInput(ourThread, targetThread, TRUE);
+  SetFocus(target);
+  AttachThreadInput(ourThread, targetThread, FALSE);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(targetThread, &gui) || gui.hwndFocus != target) return false;
+  for (const wchar_t c : text) {
+    INPUT keys[2]{};
+    for (int i = 0; i < 2; ++i) {
+      keys[i].type = INPUT_KEYBOARD;
+      keys[i].ki.wScan = c;
+      keys[i].ki.dwFlags = KEYEVENTF_UNICODE | (i == 1 ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, keys, sizeof keys[0]);
+  }
+  return true;
+}
+
 POINT CenterOnScreen(HWND hwnd) {
   const RECT rect = ScreenRect(hwnd);
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};

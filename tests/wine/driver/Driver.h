@@ -222,6 +222,9 @@ void PostKey(HWND target, UINT vk);
 // SetFocus), then SendInput with modifiers held (extended-key flag where the key needs it: Ins,
 // Del, arrows, ...). The only way F1 becomes WM_HELP. False when target did not get the focus.
 bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers = {});
+// Real typing: gives target the focus as PressKey does, then sends each character of text as a
+// key press of its own (KEYEVENTF_UNICODE). False when target did not get the focus.
+bool TypeText(HWND target, const std::wstring& text);
 // Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up.
 void SendKey(UINT vk);
 // Brings a top-level window to the front (SetForegroundWindow); true when it is the foreground.
