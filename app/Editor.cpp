@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/AppInfo.h"
+
 namespace norvanex {
 
 EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical, FolderTest isFolder)
@@ -12,25 +14,33 @@ EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical c
       canonical_(std::move(canonical)),
       isFolder_(std::move(isFolder)) {}
 
-Addition EditorLists::Classify(const std::string& path) const {
+std::string EditorLists::CaptionOf(const std::string& path, bool whole) const {
+    if (!canonical_ || !HasFolderPart(path, isLeadByte_) || (whole && !IsFullPath(path))) return path;
+    return canonical_(path);
+}
+
+Addition EditorLists::Classify(const std::string& path, bool whole) const {
     // Only a text that names a folder can be the program's own file: a bare name means every
     // program of that name, and the kill run spares itself anyway.
+    const std::string caption = CaptionOf(path, whole);
     if (HasFolderPart(path, isLeadByte_)) {
         const std::string canonical = canonical_ ? canonical_(path) : path;
         if (EqualsIgnoringAsciiCase(canonical, ownPath_, isLeadByte_)) return Addition::OwnPath;
-        if (isFolder_ && isFolder_(path)) return Addition::Folder;
+        if (isFolder_ && isFolder_(caption)) return Addition::Folder;
     }
     for (const EditorEntry& entry : entries_) {
-        if (EqualsIgnoringAsciiCase(path, entry.caption, isLeadByte_)) return Addition::Duplicate;
+        if (EqualsIgnoringAsciiCase(caption, entry.caption, isLeadByte_)) return Addition::Duplicate;
     }
     return Addition::Added;
 }
 
 Addition EditorLists::Add(const std::string& path, const IconLookup& iconOf, bool whole) {
-    const Addition addition = Classify(path);
+    const Addition addition = Classify(path, whole);
     if (addition != Addition::Added) return addition;
     listHint_ = true;
-    entries_.push_back(EditorEntry{path, iconOf ? iconOf(path) : 0, whole});
+    std::string caption = CaptionOf(path, whole);
+    const int icon = iconOf ? iconOf(caption) : 0;
+    entries_.push_back(EditorEntry{std::move(caption), icon, whole});
     buttons_.create = true;
     return addition;
 }
@@ -103,6 +113,43 @@ std::vector<std::u16string> OpenDialogFiles(std::u16string_view buffer) {
         files.push_back(std::move(file));
     }
     return files;
+}
+
+std::vector<std::u16string> TypedDialogPaths(std::u16string_view folder, std::u16string_view typed) {
+    std::vector<std::u16string_view> names;
+    if (typed.find(u'"') == std::u16string_view::npos) {
+        names.push_back(typed);
+    } else {
+        for (std::size_t open = typed.find(u'"'); open != std::u16string_view::npos;) {
+            const std::size_t close = typed.find(u'"', open + 1);
+            names.push_back(typed.substr(open + 1, close == std::u16string_view::npos ? close : close - open - 1));
+            open = close == std::u16string_view::npos ? close : typed.find(u'"', close + 1);
+        }
+    }
+    std::vector<std::u16string> paths;
+    for (const std::u16string_view name : names) {
+        if (name.empty()) continue;
+        // IsFullPath asks only about the first three characters, all below 0x80 when it says yes.
+        std::string head;
+        for (std::size_t i = 0; i < name.size() && i < 3; ++i) head.push_back(name[i] < 0x80 ? static_cast<char>(name[i]) : '?');
+        if (IsFullPath(head) || folder.empty()) {
+            paths.emplace_back(name);
+        } else {
+            std::u16string path(folder);
+            if (path.back() != u'\\') path += u'\\';
+            path += name;
+            paths.push_back(std::move(path));
+        }
+    }
+    return paths;
+}
+
+MessageText NameTooLongTextAfter(size_t length, size_t maxPath) {
+    const std::string has = std::to_string(length), most = std::to_string(maxPath);
+    return {"\ris too long: its path has " + has + " chars, at most " + most +
+                " are possible.\rPlease choose a shorter name or folder.",
+            "\rist zu lang: Sein Pfad hat " + has + " Zeichen, höchstens " + most +
+                " sind möglich.\rBitte wählen Sie einen kürzeren Namen oder Ordner."};
 }
 
 }  // namespace norvanex

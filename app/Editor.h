@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/CallLine.h"
 #include "base/AnsiText.h"
 
 namespace norvanex {
@@ -52,11 +53,18 @@ public:
     EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical = nullptr,
                 FolderTest isFolder = nullptr);
 
+    // The caption `path` is listed under: a path that names a folder in its one spelling (full,
+    // long names, "/" made "\", "." and ".." resolved, no "\\?\"), so that one file is one entry.
+    // A bare name stays as it is, and so does a relative path that the call writes as it stands
+    // (`whole`): the kill run, too, reads it as written.
+    std::string CaptionOf(const std::string& path, bool whole = false) const;
     // What Add would do with `path`, without doing it. The program itself is recognised in every
-    // spelling of a path (".", "..", "/", short names, letter case); a bare name is never it.
-    Addition Classify(const std::string& path) const;
-    // Appends `path` unchanged with the icon `iconOf` gives, unless Classify refuses it; only an
-    // appended program is looked up. `whole`: the call writes it as it stands (EditorEntry).
+    // spelling of a path (".", "..", "/", "\\?\", short names, letter case); a bare name is never
+    // it. An entry in another spelling of the same file is a duplicate.
+    Addition Classify(const std::string& path, bool whole = false) const;
+    // Appends `path` under its caption (CaptionOf) with the icon `iconOf` gives for that caption,
+    // unless Classify refuses it; only an appended program is looked up. `whole`: the call writes it
+    // as it stands (EditorEntry).
     Addition Add(const std::string& path, const IconLookup& iconOf, bool whole = false);
     // Removes the entry at `index` (the selected one); false, and nothing changes, for none.
     bool Delete(int index);
@@ -96,5 +104,18 @@ private:
 std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isLeadByte);
 // The same for the UTF-16 dialog, whose names the ANSI code page may not hold.
 std::vector<std::u16string> OpenDialogFiles(std::u16string_view buffer);
+
+// What a file dialog makes of the text in its name box before it tells its hook anything: the
+// names in double quotes ("a.exe" "b.exe"), or the whole text when it holds none, each joined to
+// the dialog's folder with a backslash unless it is a full path (IsFullPath). The dialog builds
+// each in a buffer of MAX_PATH characters on its stack; a longer one must not reach it.
+std::vector<std::u16string> TypedDialogPaths(std::u16string_view folder, std::u16string_view typed);
+
+// The message for a typed name whose path (TypedDialogPaths, with ".lnk" where the save dialog adds
+// it) is longer than `maxPath` characters: the path stands between the two parts.
+namespace texts {
+inline constexpr TextPair kNameTooLongBefore{"The name\r", "Der Name\r"};
+}  // namespace texts
+MessageText NameTooLongTextAfter(size_t length, size_t maxPath);
 
 }  // namespace norvanex

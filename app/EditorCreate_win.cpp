@@ -10,6 +10,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
+#include "base/SystemTraits_win.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
@@ -19,11 +20,17 @@ namespace {
 
 const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
+std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
+
 // Shortcut names and the paths they may hold can be longer than MAX_PATH on newer systems.
 constexpr size_t kSaveBufferSize = 1024;
 
 // "Verknüpfungen|*.lnk" in both languages: description and pattern, each ended by a null.
 constexpr char kSaveFilter[] = "Verknüpfungen\0*.lnk\0";
+
+void ShowText(HWND owner, const MessageText& message, MessageKind kind) {
+    ShowMessage(owner, SelectText(message.english, message.german), kind);
+}
 
 }  // namespace
 
@@ -65,7 +72,7 @@ void TMainForm::ShowSaveDialog1() {
     saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
     const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
     OPENFILENAMEA request{};
-    request.lStructSize = sizeof request;
+    request.lStructSize = FileDialogSize(false);
     request.hwndOwner = hwnd_;
     request.lpstrFilter = kSaveFilter;
     request.nFilterIndex = 1;
@@ -82,25 +89,43 @@ void TMainForm::ShowSaveDialog1() {
 
 UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData);
+        const LPARAM self = reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData;
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, self);
+        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self), NameBox::AnsiAddsLinkEnding);
         return TRUE;
     }
     if (message != WM_NOTIFY) return FALSE;
     const auto& notify = *reinterpret_cast<const OFNOTIFYA*>(lParam);
     auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
     if (notify.hdr.code != CDN_FILEOK || self == nullptr) return FALSE;
-    // The dialog closes in every case: a failure here only means that nothing was written.
-    RunHandler([&] { self->SaveDialog1CanClose(GetParent(dialog), notify.lpOFN->lpstrFile); });
-    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
-    return FALSE;
+    // The dialog closes unless the name is refused: a failure here only means that nothing was
+    // written. A refused name leaves it open for another.
+    bool refused = false;
+    RunHandler([&] { refused = !self->SaveDialog1CanClose(GetParent(dialog), notify.lpOFN->lpstrFile); });
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, refused ? 1 : 0);
+    return refused ? TRUE : FALSE;
 }
 
-void TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
-    if (typedName.empty()) return;
+bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
+    if (typedName.empty()) return true;
     const std::string fileName = LinkFileName(typedName, SystemLeadByte);
+    // The name box was checked in UTF-16 (TypedNamesFit); the A functions count bytes, two for a
+    // double-byte character.
+    if (fileName.size() > kMaxAnsiPath) {
+        const MessageText after = NameTooLongTextAfter(fileName.size(), kMaxAnsiPath);
+        ShowMessage(dialog,
+                    Select(texts::kNameTooLongBefore) + MarkedName(fileName) + SelectText(after.english, after.german),
+                    MessageKind::Error);
+        return false;
+    }
+    // Before the overwrite question: a device always "exists", and writing to it writes no file.
+    if (IsDeviceName(fileName, SystemLeadByte)) {
+        ShowText(dialog, DeviceNameText(fileName), MessageKind::Error);
+        return false;
+    }
     if (GetFileAttributesA(fileName.c_str()) != INVALID_FILE_ATTRIBUTES &&
         ShowMessage(dialog, texts::kOverwrite, MessageKind::Confirmation) != IDYES) {
-        return;
+        return true;
     }
     const CallRequest request = EditorRequest();
     std::vector<IconCandidate> entries;
@@ -108,16 +133,16 @@ void TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     // A shortcut as the program to start lends the icon of its target: a .lnk holds no icon itself.
     std::string startIcon = request.programToStart;
     if (HasLinkEnding(startIcon, SystemLeadByte)) {
-        const std::optional<ShortcutFields> start = ReadShortcut(startIcon);
+        const std::optional<ShortcutFields> start = ReadShortcut(startIcon, !AnsiTexts());
         if (start && !start->target.empty()) startIcon = start->target;
     }
     const std::string iconSource =
         ChooseIconSource(startIcon, entries, GetFileIconIndex(kUnknownFileName), App().exePath);
     std::string reason;
     if (!CreateShortcut(App().exePath, pendingCallLine_, fileName, iconSource, "", &reason)) {
-        const MessageText message = NotWrittenText(fileName, reason);
-        ShowMessage(dialog, SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(dialog, NotWrittenText(fileName, reason), MessageKind::Error);
     }
+    return true;
 }
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
@@ -146,7 +171,7 @@ bool TMainForm::DropShortcut(HDROP drop) {
     // On the picture of the program to start, a shortcut of another program becomes that program:
     // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
     if (OverProgImg(at)) {
-        const std::optional<ShortcutFields> fields = ReadShortcut(fileName);
+        const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
         if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
             ChooseProgramToStart(fileName);
             return true;
@@ -159,10 +184,22 @@ bool TMainForm::DropShortcut(HDROP drop) {
 // A shortcut of this program replaces the editor's state with what its call line says; any other
 // is refused, and the editor stays as it was.
 void TMainForm::LoadShortcut(const std::string& fileName) {
-    const std::optional<ShortcutFields> fields = ReadShortcut(fileName);
-    if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
-        const MessageText message = NotOurShortcutText(fileName);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+    const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
+    const bool ours = fields && TargetIsProgram(fields->target, App().exePath, SystemLeadByte);
+    // A target that the code page cannot hold is no known program: it gets the word below.
+    if (!fields || (!ours && (fields->inexact.empty() || !fields->target.empty()))) {
+        ShowText(MessageOwner(), NotOurShortcutText(fileName), MessageKind::Error);
+        return;
+    }
+    // Nothing of a shortcut is loaded when any of its parameters, or its target, would reach the
+    // editor as another text than the link holds.
+    if (!fields->inexact.empty()) {
+        const MessageText before = InexactShortcutTextBefore(fileName);
+        ShowMessage(MessageOwner(),
+                    WideText(SelectText(before.english, before.german)) +
+                        std::wstring(fields->inexact.begin(), fields->inexact.end()) +
+                        WideText(SelectText(texts::kInexactShortcutAfter.english, texts::kInexactShortcutAfter.german)),
+                    MessageKind::Error);
         return;
     }
     // What the editor could not write back as it stands is not loaded at all.

@@ -97,9 +97,21 @@ private:
     void SelectTaskClick();
     void BitBtn5Click();
     void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
+    template <class Request, class Text, class Buffer>
+    void RunOpenDialog(const Text& filter, const Text& caption, DWORD options, Buffer& buffer);
+    template <class Request>
     static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void GrowOpenBuffer(HWND dialog, OPENFILENAMEW& request);
-    void OpenDialog1CanClose(const OPENFILENAMEW& request);
+    template <class Request>
+    void GrowOpenBuffer(HWND dialog, Request& request);
+    // The file dialogs' name box: what it holds is checked when OK is pressed, before the dialog
+    // takes it (Editor_win.cpp). The dialog's kind: its character set, and whether ".lnk" is added.
+    enum class NameBox { Wide, Ansi, AnsiAddsLinkEnding };
+    static void GuardNameBox(HWND frame, TMainForm* self, NameBox kind);
+    static LRESULT CALLBACK FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
+    bool TypedNamesFit(HWND frame, NameBox kind);
+    static std::u16string OpenDialogText(const wchar_t* buffer, DWORD size);
+    static std::u16string OpenDialogText(const char* buffer, DWORD size);
+    void OpenDialog1CanClose(std::u16string_view buffer);
     bool TakeExactName(const std::u16string& file, std::string& ansi);
     std::vector<std::u16string> DroppedFiles(HDROP drop) const;
     void ListView1Click();
@@ -127,7 +139,7 @@ private:
     CallRequest EditorRequest() const;
     void ShowSaveDialog1();
     static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void SaveDialog1CanClose(HWND dialog, const std::string& fileName);
+    bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
     bool DropShortcut(HDROP drop);
     void LoadShortcut(const std::string& fileName);
 
@@ -162,6 +174,7 @@ private:
     std::string hints_[kBevel4 + 1];   // each control's hint as set, also for the tip over a disabled one
     bool hintAreas_[kBevel4 + 1] = {}; // whose hint shows while it is disabled, too
     std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
+    std::string ansiHint_;             // the same for a tooltip that asks in ANSI
     bool imageListsBound_ = false;     // asked for with the first icon, or half a second after start
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
@@ -188,6 +201,7 @@ private:
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
     OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;
     std::vector<wchar_t> openBuffer_;
+    std::vector<char> openBufferAnsi_;  // the open dialog's on the 9x line
     HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
     int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
     std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog

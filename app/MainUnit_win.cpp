@@ -11,6 +11,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ButtonGlyph_win.h"
+#include "base/SystemTraits_win.h"
 #include "app/CallLine.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
@@ -197,7 +198,7 @@ void TMainForm::GiveTips(MainControl id) {
     // place there, and its text is asked for each time (HintText), so that it stays silent while
     // the control is enabled or hidden.
     TOOLINFOA area{};
-    area.cbSize = sizeof area;
+    area.cbSize = comctl::ToolInfoSize(false);
     area.hwnd = hwnd_;
     area.uId = static_cast<UINT_PTR>(id);
     area.lpszText = LPSTR_TEXTCALLBACKA;
@@ -211,7 +212,7 @@ void TMainForm::GiveTips(MainControl id) {
 void TMainForm::PlaceHintArea(MainControl id) {
     if (!tooltip_) return;
     TOOLINFOA area{};
-    area.cbSize = sizeof area;
+    area.cbSize = comctl::ToolInfoSize(false);
     area.hwnd = hwnd_;
     area.uId = static_cast<UINT_PTR>(id);
     GetWindowRect(Control(id), &area.rect);
@@ -232,7 +233,9 @@ void TMainForm::HintText(NMHDR& header) {
         auto& info = reinterpret_cast<NMTTDISPINFOA&>(header);
         if (!isArea) return;
         info.szText[0] = '\0';
-        info.lpszText = text.empty() ? info.szText : hints_[id].data();
+        // The 9x line asks in ANSI: the hint in the system's code page, as the window shows it.
+        ansiHint_ = ShownAnsi(WideText(text));
+        info.lpszText = ansiHint_.data();
     } else {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
         if (!isArea) return;
@@ -396,14 +399,22 @@ void TMainForm::BindImageLists() {
     ListView_SetImageList(list, smallIcons_, LVSIL_NORMAL);
 }
 
+namespace {
+
+// A full path on the call line names its file in any spelling, short (8.3) names among them: it is
+// looked for under its long names. Any other name stands as written.
+std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
+
+}  // namespace
+
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
 // would set up the display driver before the processes are ended.
 KillWalk RunKillWalk() {
     return WalkKillRun(
-        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(name); },
+        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(CallLineName(name)); },
         [] { return ShowMessage(nullptr, texts::kConfirmation, MessageKind::Confirmation) == IDYES; },
         [](const std::string& name, std::vector<uint32_t>* ended, std::string* stillRunning) {
-            return Processes().EndProcessesByName(name, ended, stillRunning);
+            return Processes().EndProcessesByName(CallLineName(name), ended, stillRunning);
         },
         [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
 }
@@ -538,7 +549,9 @@ void TMainForm::Timer4Timer() {
         return;
     }
     timer4Enabled_ = false;
-    ShellExecuteA(nullptr, "open", programToStart_.c_str(), "", "", SW_SHOW);
+    // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
+    // this process would be redirected to.
+    ShellExecuteA(nullptr, "open", ShellPath(programToStart_).c_str(), "", "", SW_SHOW);
     if (ListView_GetItemCount(Control(kListView1)) == 0) Terminate();
 }
 
@@ -652,8 +665,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NOTIFYFORMAT:
             // The tips ask for the texts of disabled controls in UTF-16 (HintText): an ANSI answer
-            // would lose what the system's code page lacks.
-            if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) return NFR_UNICODE;
+            // would lose what the system's code page lacks. The 9x line has no UTF-16 notifications.
+            if (reinterpret_cast<HWND>(wParam) == tooltip_ && lParam == NF_QUERY) {
+                return AnsiTexts() ? NFR_ANSI : NFR_UNICODE;
+            }
             return DefaultProc(message, wParam, lParam);
         case WM_HELP:
             // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here

@@ -45,6 +45,20 @@ bool TargetIsProgram(const std::string& target, const std::string& ownPath, Lead
     return !name.empty() && EqualsIgnoringAsciiCase(name, AfterLastBackslash(ownPath, isLeadByte), isLeadByte);
 }
 
+bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte) {
+    // The device is named by what comes before the first dot, blanks before that dot ignored. Dot
+    // and blank are below 0x40, so neither is ever the trail byte of a double-byte character.
+    std::string_view name = std::string_view(fileName).substr(NamePartStart(fileName, "\\/:", isLeadByte));
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"}) {
+        if (EqualsIgnoringAsciiCase(name, device, isLeadByte)) return true;
+    }
+    if (name.size() != 4 || name[3] < '1' || name[3] > '9') return false;
+    return EqualsIgnoringAsciiCase(name.substr(0, 3), "COM", isLeadByte) ||
+           EqualsIgnoringAsciiCase(name.substr(0, 3), "LPT", isLeadByte);
+}
+
 CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNext) {
     const CallRead read = ReadCallLine(arguments, charNext);
     CallRequest request;
@@ -53,6 +67,23 @@ CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNe
     request.whole.assign(read.names.size(), true);
     if (read.startNamed) request.programToStart = read.programToStart;
     return request;
+}
+
+std::optional<std::u16string> InexactShortcutPart(std::u16string_view target, std::u16string_view arguments,
+                                                  const ExactAnsiFn& exact) {
+    std::string ansi;
+    if (!exact(arguments, ansi)) {
+        // The reader passes over token 0, the program's own name: a blank stands in for it.
+        const std::u16string line = u"x " + std::u16string(arguments);
+        for (int i = 1; i <= kMaxParams; ++i) {
+            const std::u16string param = WideCallLineParam(line.c_str(), i);
+            if (param.empty()) break;
+            if (!exact(param, ansi)) return param;
+        }
+        return std::u16string(arguments);  // beyond the parameters that are read, or between them
+    }
+    if (!exact(target, ansi)) return std::u16string(target);
+    return std::nullopt;
 }
 
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
@@ -82,6 +113,10 @@ MessageText UnloadableShortcutText(const std::string& fileName) {
                 "gespeichert, würde sie etwas anderes tun; sie wird daher nicht geladen."};
 }
 
+MessageText InexactShortcutTextBefore(const std::string& fileName) {
+    return {"The shortcut\r" + MarkedName(fileName) + "\rholds\r", "Die Verknüpfung\r" + MarkedName(fileName) + "\renthält\r"};
+}
+
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
     const std::string length = std::to_string(ownPath.size()), most = std::to_string(maxPath);
     return {"Norvanex lies in a folder too deep for a shortcut:\r" + MarkedName(ownPath) + "\r\rIts path has " + length +
@@ -90,6 +125,15 @@ MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
             "Norvanex liegt in einem Ordner, der für eine Verknüpfung zu tief ist:\r" + MarkedName(ownPath) +
                 "\r\rSein Pfad hat " + length + " Zeichen, das Ziel einer Verknüpfung höchstens " + most +
                 ".\rBitte verschieben Sie Norvanex in einen Ordner mit kürzerem Pfad."};
+}
+
+MessageText DeviceNameText(const std::string& fileName) {
+    return {"The name\r" + MarkedName(fileName) +
+                "\ris reserved by Windows for a device; no shortcut can be saved under it.\rPlease choose "
+                "another name.",
+            "Der Name\r" + MarkedName(fileName) +
+                "\rist unter Windows einem Gerät vorbehalten; keine Verknüpfung kann unter ihm gespeichert "
+                "werden.\rBitte wählen Sie einen anderen Namen."};
 }
 
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {

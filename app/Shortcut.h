@@ -38,11 +38,23 @@ bool TargetIsProgram(const std::string& target, const std::string& ownPath, Lead
 // it (a bare name or a full path), to be written back as it stands.
 CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNext);
 
+// What of a shortcut read in UTF-16 the ANSI code page cannot hold: the first parameter of its
+// arguments as the kill run splits them (an "r:" one with its path) that `exact` does not convert
+// exactly, else the target when it does not; nothing when all of it converts. Read through the
+// ANSI interface, "māil.exe" would arrive as "mail.exe" and end a program nobody named.
+std::optional<std::u16string> InexactShortcutPart(std::u16string_view target, std::u16string_view arguments,
+                                                  const ExactAnsiFn& exact);
+
 // The editor's state for a shortcut's arguments, or nothing when the editor could not hold what
 // the kill run reads there: written again, the shortcut would do something else (an "r:" path the
 // kill run would never start, empty or over kMaxStartPath characters, would be lost).
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext);
+
+// Whether a file name is one that Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9,
+// LPT1 to LPT9) in any letter case, with or without an extension and in any folder: "NUL.lnk"
+// opens the null device, not a file, and saving to it writes nothing.
+bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte);
 
 namespace texts {
 inline constexpr TextPair kSaveDialogTitle{"Save as", "Speichern unter"};
@@ -54,8 +66,20 @@ inline constexpr TextPair kOverwrite{"Should i overwrite the existing file?",
 MessageText NotOurShortcutText(const std::string& fileName);
 // The refusal of a dropped shortcut of this program that the editor could not hold unchanged.
 MessageText UnloadableShortcutText(const std::string& fileName);
+// The refusal of a dropped shortcut that holds what the code page cannot (InexactShortcutPart):
+// the part is in UTF-16 and stands between the two texts.
+MessageText InexactShortcutTextBefore(const std::string& fileName);
+namespace texts {
+inline constexpr TextPair kInexactShortcutAfter{
+    "\rwith characters that this Windows cannot pass to Norvanex. Saved again from the editor the "
+    "shortcut would name another program, so it is not loaded.",
+    "\rmit Zeichen, die dieses Windows nicht an Norvanex übergeben kann. Aus dem Editor wieder "
+    "gespeichert, würde die Verknüpfung ein anderes Programm nennen; sie wird daher nicht geladen."};
+}  // namespace texts
 // Create refused: the program lies in a folder deeper than a shortcut's target can name.
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath);
+// A save name refused: it names a device.
+MessageText DeviceNameText(const std::string& fileName);
 // A shortcut the link object could not save; `reason` is the system's text.
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason);
 

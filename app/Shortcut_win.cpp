@@ -1,4 +1,4 @@
-// Shortcut files written and read through CLSID_ShellLink, IShellLinkA and IPersistFile.
+// Shortcut files written and read through CLSID_ShellLink, IShellLinkA or IShellLinkW, and IPersistFile.
 #include "app/Shortcut_win.h"
 
 #include <windows.h>
@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "app/Shortcut.h"
+#include "base/AnsiText_win.h"
 #include "base/ComApartment_win.h"
 #include "base/ComPtr_win.h"
 
@@ -48,12 +50,60 @@ std::string SystemMessage(HRESULT status) {
 }
 
 // Reads one text field; the buffer is bigger than any field the shell keeps (INFOTIPSIZE).
-template <class Get>
-std::string Field(Get&& get) {
-    std::vector<char> buffer(4096, '\0');
-    if (FAILED(get(buffer.data(), static_cast<int>(buffer.size())))) return std::string();
-    buffer.back() = '\0';
-    return std::string(buffer.data());
+template <class Char, class Get>
+std::basic_string<Char> Field(Get&& get) {
+    std::vector<Char> buffer(4096, Char());
+    if (FAILED(get(buffer.data(), static_cast<int>(buffer.size())))) return {};
+    buffer.back() = Char();
+    return std::basic_string<Char>(buffer.data());
+}
+
+std::u16string AsUtf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+
+bool LoadFile(IUnknown* link, const std::string& fileName) {
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put())))) return false;
+    return SUCCEEDED(file->Load(Wide(fileName).c_str(), STGM_READ));
+}
+
+std::optional<ShortcutFields> ReadShortcutA(const std::string& fileName) {
+    ComPtr<IShellLinkA> link = NewShellLink();
+    if (!link || !LoadFile(link.get(), fileName)) return std::nullopt;
+    ShortcutFields fields;
+    // The raw path: the target as written, not resolved to wherever a file of that name went.
+    fields.target = Field<char>([&](char* text, int size) { return link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
+    fields.arguments = Field<char>([&](char* text, int size) { return link->GetArguments(text, size); });
+    fields.description = Field<char>([&](char* text, int size) { return link->GetDescription(text, size); });
+    fields.iconPath =
+        Field<char>([&](char* text, int size) { return link->GetIconLocation(text, size, &fields.iconNumber); });
+    return fields;
+}
+
+std::optional<ShortcutFields> ReadShortcutW(const std::string& fileName) {
+    EnterComApartment();
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put())) ||
+        !LoadFile(link.get(), fileName)) {
+        return std::nullopt;
+    }
+    const std::wstring target =
+        Field<wchar_t>([&](wchar_t* text, int size) { return link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
+    const std::wstring arguments = Field<wchar_t>([&](wchar_t* text, int size) { return link->GetArguments(text, size); });
+    const std::wstring description =
+        Field<wchar_t>([&](wchar_t* text, int size) { return link->GetDescription(text, size); });
+    ShortcutFields fields;
+    const std::wstring iconPath =
+        Field<wchar_t>([&](wchar_t* text, int size) { return link->GetIconLocation(text, size, &fields.iconNumber); });
+    const auto exact = [](std::u16string_view wide, std::string& ansi) { return ExactAnsi(wide, ansi); };
+    if (const auto inexact = InexactShortcutPart(AsUtf16(target), AsUtf16(arguments), exact)) fields.inexact = *inexact;
+    // The target whenever it converts, so that the caller can tell whose shortcut it is; the
+    // arguments only when all of them do.
+    if (!ExactAnsi(AsUtf16(target), fields.target)) fields.target.clear();
+    if (fields.inexact.empty()) ExactAnsi(AsUtf16(arguments), fields.arguments);
+    // Neither is written back into a call: a look-alike there changes nothing that runs.
+    if (!ExactAnsi(AsUtf16(description), fields.description)) fields.description.clear();
+    if (!ExactAnsi(AsUtf16(iconPath), fields.iconPath)) fields.iconPath.clear();
+    return fields;
 }
 
 }  // namespace
@@ -80,18 +130,8 @@ bool CreateShortcut(const std::string& target, const std::string& arguments, con
     return false;
 }
 
-std::optional<ShortcutFields> ReadShortcut(const std::string& fileName) {
-    ComPtr<IShellLinkA> link = NewShellLink();
-    if (!link) return std::nullopt;
-    ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
-    if (!file || FAILED(file->Load(Wide(fileName).c_str(), STGM_READ))) return std::nullopt;
-    ShortcutFields fields;
-    // The raw path: the target as written, not resolved to wherever a file of that name went.
-    fields.target = Field([&](char* text, int size) { return link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
-    fields.arguments = Field([&](char* text, int size) { return link->GetArguments(text, size); });
-    fields.description = Field([&](char* text, int size) { return link->GetDescription(text, size); });
-    fields.iconPath = Field([&](char* text, int size) { return link->GetIconLocation(text, size, &fields.iconNumber); });
-    return fields;
+std::optional<ShortcutFields> ReadShortcut(const std::string& fileName, bool unicode) {
+    return unicode ? ReadShortcutW(fileName) : ReadShortcutA(fileName);
 }
 
 }  // namespace norvanex

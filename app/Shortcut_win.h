@@ -18,9 +18,15 @@ struct ShortcutFields {
     std::string iconPath;
     int iconNumber = 0;
     std::string description;
+    // What of the target or the arguments the ANSI code page cannot hold (InexactShortcutPart),
+    // read in UTF-16; empty when all of it converts, and then the fields above hold it exactly.
+    std::u16string inexact;
 };
 
-// The fields of a shortcut file; nothing when it cannot be loaded as one.
-std::optional<ShortcutFields> ReadShortcut(const std::string& fileName);
+// The fields of a shortcut file; nothing when it cannot be loaded as one. `unicode`: read through
+// IShellLinkW and converted exactly (the NT line, where the link holds UTF-16 and the A interface
+// hands over best fit); otherwise through IShellLinkA (the 9x line, whose shell has no W: callers
+// pass !AnsiTexts()).
+std::optional<ShortcutFields> ReadShortcut(const std::string& fileName, bool unicode);
 
 }  // namespace norvanex

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
+#include "base/SystemTraits_win.h"
+
 namespace norvanex {
 
 bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
@@ -18,7 +22,9 @@ bool ExactAnsi(std::u16string_view wide, std::string& ansi) {
     // best-fit flag; only an unpaired surrogate fails there.
     const bool utf8 = GetACP() == CP_UTF8;
     const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    // WC_NO_BEST_FIT_CHARS is Windows 2000's; the 9x line refuses the call for it (and its names
+    // come from the ANSI code page, so only the used-default flag can tell there).
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : AnsiTexts() ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* defaulted = utf8 ? nullptr : &usedDefault;
     const int size = WideCharToMultiByte(codePage, flags, text, length, nullptr, 0, nullptr, defaulted);
@@ -65,9 +71,24 @@ std::wstring WideText(std::string_view text) {
     return wide;
 }
 
+std::string ShownAnsi(std::wstring_view wide) {
+    std::string ansi;
+    if (wide.empty()) return ansi;
+    const int length = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return ansi;
+    ansi.assign(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
 void SetOwnText(HWND window, std::string_view text) { SetWideText(window, WideText(text)); }
 
 void SetWideText(HWND window, const std::wstring& wide) {
+    if (AnsiTexts()) {
+        SetWindowTextA(window, ShownAnsi(wide).c_str());
+        return;
+    }
     if (IsWindowUnicode(window)) {
         SetWindowTextW(window, wide.c_str());
         return;
@@ -77,6 +98,55 @@ void SetWideText(HWND window, const std::wstring& wide) {
     // leave WM_SETTEXT to it anyway.
     DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     if (GetParent(window)) InvalidateRect(window, nullptr, TRUE);
+}
+
+std::wstring WindowWideText(HWND window) {
+    if (AnsiTexts()) {
+        std::string ansi(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+        ansi.resize(static_cast<size_t>(GetWindowTextA(window, ansi.data(), static_cast<int>(ansi.size()))));
+        std::wstring wide;
+        AppendWide(wide, ansi, CP_ACP);
+        return wide;
+    }
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+int DrawWideText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
+    if (AnsiTexts()) {
+        const std::string ansi = ShownAnsi(text);
+        return DrawTextA(dc, ansi.c_str(), static_cast<int>(ansi.size()), &rect, format);
+    }
+    return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+}
+
+bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image) {
+    const MenuItemForm form = MenuItemFormHere();
+    const bool typeOnly = form == MenuItemForm::TypeOnly;
+    const UINT mask = typeOnly ? MIIM_ID | MIIM_TYPE
+                               : MIIM_ID | MIIM_STRING | (form == MenuItemForm::StringAndImage ? MIIM_BITMAP : 0);
+    if (form != MenuItemForm::StringAndImage) image = nullptr;
+    if (AnsiTexts()) {
+        std::string ansi = ShownAnsi(caption);
+        MENUITEMINFOA item{};
+        item.cbSize = typeOnly ? offsetof(MENUITEMINFOA, hbmpItem) : sizeof item;
+        item.fMask = mask;
+        item.fType = MFT_STRING;
+        item.wID = id;
+        item.dwTypeData = ansi.data();
+        item.hbmpItem = image;
+        return InsertMenuItemA(menu, position, TRUE, &item) != FALSE;
+    }
+    std::wstring text = caption;
+    MENUITEMINFOW item{};
+    item.cbSize = typeOnly ? offsetof(MENUITEMINFOW, hbmpItem) : sizeof item;
+    item.fMask = mask;
+    item.fType = MFT_STRING;
+    item.wID = id;
+    item.dwTypeData = text.data();
+    item.hbmpItem = image;
+    return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
 }
 
 }  // namespace norvanex

@@ -22,10 +22,28 @@ bool ExactAnsi(const wchar_t* wide, std::string& ansi);
 // themselves under code page 932 as under 1252.
 std::wstring WideText(std::string_view text);
 
+// The text layer: every text the program shows is held in UTF-16 and goes through the Unicode
+// functions on the NT line, through the ANSI functions on the 9x line (AnsiTexts), where the
+// Unicode ones are stubs that fail. There the system's code page is all a window can show anyway.
+
+// `wide` in the system's ANSI code page as the 9x line shows it: best fit and the default
+// character where the code page lacks a character.
+std::string ShownAnsi(std::wstring_view wide);
+
 // Sets a window's text, a caption or a control's, from a text of the program (WideText).
 void SetOwnText(HWND window, std::string_view text);
 
-// Sets a window's text from UTF-16 without passing it through the ANSI code page.
+// Sets a window's text from UTF-16, on the NT line without passing it through the ANSI code page.
 void SetWideText(HWND window, const std::wstring& wide);
+
+// A window's text in UTF-16 (GetWindowTextLength and GetWindowText).
+std::wstring WindowWideText(HWND window);
+
+// DrawText of a UTF-16 text.
+int DrawWideText(HDC dc, const std::wstring& text, RECT& rect, UINT format);
+
+// Inserts a menu item with a caption and, where the system blends it (MenuItemFormHere), a 32-bit
+// premultiplied image beside it.
+bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image);
 
 }  // namespace norvanex

@@ -47,6 +47,12 @@ std::string SysnativePath(const std::string& path, const std::string& windowsDir
     return folder + "Sysnative\\" + path.substr(system32.size());
 }
 
+bool IsSystem32Folder(const std::string& path, const std::string& windowsDirectory, LeadByteFn isLeadByte) {
+    // A file in it would be reached through Sysnative; the folder itself would not.
+    return SysnativePath(path, windowsDirectory, isLeadByte).empty() &&
+           !SysnativePath(path + "\\x", windowsDirectory, isLeadByte).empty();
+}
+
 namespace {
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -96,8 +102,23 @@ std::string_view CanonicalRootless(std::string_view canonical, LeadByteFn isLead
 
 }  // namespace
 
+bool IsFullPath(std::string_view path) {
+    const bool separatorAt2 = path.size() > 2 && (path[2] == '\\' || path[2] == '/');
+    const bool drive = path.size() > 2 && IsDriveLetter(path[0]) && path[1] == ':' && separatorAt2;
+    const bool twoSeparators = path.size() > 1 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+    return drive || twoSeparators;
+}
+
 std::string CanonicalPath(std::string_view path, std::string_view currentDir, LeadByteFn isLeadByte) {
     std::string text = Backslashed(path, isLeadByte);
+    // "\\?\C:\x" and "\\?\UNC\server\share\x" hand the rest to the file system unparsed;
+    // the Win32 name of the same file has no prefix ("C:\x", "\\server\share\x").
+    if (text.rfind("\\\\?\\", 0) == 0) {
+        text.erase(0, 4);
+        if (text.size() >= 4 && EqualsIgnoringAsciiCase(std::string_view(text).substr(0, 4), "UNC\\", isLeadByte)) {
+            text.replace(0, 3, "\\");
+        }
+    }
     const bool unc = text.rfind("\\\\", 0) == 0;
     const bool hasDrive = text.size() >= 2 && IsDriveLetter(text[0]) && text[1] == ':';
     if (!unc && !currentDir.empty()) {
@@ -147,6 +168,22 @@ std::string CanonicalPath(std::string_view path, std::string_view currentDir, Le
     std::string result = root;
     for (const std::string& part : kept) result += "\\" + part;
     if (kept.empty()) result += '\\';
+    return result;
+}
+
+std::string LongPathByParts(std::string_view canonical, const LongNameLookup& longNameOf, LeadByteFn isLeadByte) {
+    const std::string_view rootless = CanonicalRootless(canonical, isLeadByte);
+    std::string result(canonical.substr(0, canonical.size() - rootless.size()));
+    if (result.empty()) return {};  // relative: no root to walk from
+    for (const std::string& part : SplitParts(rootless, isLeadByte)) {
+        if (part.empty()) continue;
+        // Neither wildcard can be the trail byte of a double-byte character (those start at 0x40).
+        if (part.find_first_of("*?") != std::string::npos) return {};
+        const std::optional<std::string> name = longNameOf(result + "\\" + part);
+        if (!name || name->empty()) return {};
+        result += "\\" + *name;
+    }
+    if (result.size() == canonical.size() - rootless.size()) result += '\\';
     return result;
 }
 

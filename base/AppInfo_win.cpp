@@ -8,6 +8,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/SystemFunction_win.h"
 
 namespace norvanex {
 
@@ -39,6 +40,19 @@ void Terminate() {
     App().terminated = true;
 }
 
+namespace {
+
+const std::string& WindowsFolder() {
+    static const std::string windows = [] {
+        char directory[MAX_PATH + 1] = {};
+        const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
+        return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
+    }();
+    return windows;
+}
+
+}  // namespace
+
 std::string ShellPath(const std::string& path) {
     static const bool wow64 = [] {
         using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
@@ -48,12 +62,7 @@ std::string ShellPath(const std::string& path) {
         return isWow64 && isWow64(GetCurrentProcess(), &result) && result;
     }();
     if (!wow64) return path;
-    static const std::string windows = [] {
-        char directory[MAX_PATH + 1] = {};
-        const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
-        return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
-    }();
-    const std::string native = SysnativePath(path, windows, SystemLeadByte);
+    const std::string native = SysnativePath(path, WindowsFolder(), SystemLeadByte);
     // Sysnative exists from Vista on (and on XP x64 with a hotfix); where it does not answer, the
     // redirected file is the best there is.
     if (native.empty() || GetFileAttributesA(native.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
@@ -152,11 +161,38 @@ std::string CanonicalPathOf(const std::string& path) {
     }
     current.resize(length < current.size() ? length : 0);
     const std::string full = CanonicalPath(path, current, SystemLeadByte);
-    std::string longPath(full.size() + MAX_PATH + 1, '\0');
-    const DWORD longLength = GetLongPathNameA(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
-    if (longLength == 0 || longLength >= longPath.size()) return full;  // no such file, or not answered
-    longPath.resize(longLength);
-    return longPath;
+    const std::string found = LongPathOf(full);
+    return found.empty() ? full : found;  // no such file, or not answered
+}
+
+std::string LongPathOf(const std::string& full) {
+    // A 64-bit program in System32 is found through Sysnative, part by part, so that the path keeps
+    // its System32 spelling. Elsewhere the system's own lookup where it has one (Windows 98 and
+    // 2000 on), else the same walk with FindFirstFileA.
+    using GetLongPathNameAFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+    const auto getLongPathName = FindSystemFunctionAs<GetLongPathNameAFn>("kernel32.dll", "GetLongPathNameA");
+    if (getLongPathName && ShellPath(full) == full) {
+        std::string longPath(full.size() + MAX_PATH + 1, '\0');
+        const DWORD length = getLongPathName(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+        if (length == 0 || length >= longPath.size()) return std::string();
+        longPath.resize(length);
+        return longPath;
+    }
+    return LongPathByParts(
+        full,
+        [](const std::string& part) -> std::optional<std::string> {
+            // The System32 folder's own entry is redirected as well (on 64-bit Windows it can read
+            // as SysWOW64): it keeps the name it is written with.
+            if (IsSystem32Folder(part, WindowsFolder(), SystemLeadByte)) {
+                return std::string(AfterLastBackslash(part, SystemLeadByte));
+            }
+            WIN32_FIND_DATAA data{};
+            const HANDLE search = FindFirstFileA(ShellPath(part).c_str(), &data);
+            if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+            FindClose(search);
+            return std::string(data.cFileName);
+        },
+        SystemLeadByte);
 }
 
 }  // namespace norvanex

@@ -68,8 +68,10 @@ std::string GetVersionText();
 std::string ReadOwnPath();
 
 // The one spelling of a path that the file system knows: CanonicalPath from the current folder,
-// then the long name of every part where the file exists (GetLongPathNameA).
+// then the long name of every part where the file exists (LongPathOf).
 std::string CanonicalPathOf(const std::string& path);
+// The long name of every part of a full canonical path, or empty when a part does not exist.
+std::string LongPathOf(const std::string& full);
 
 // The longest path that the A functions and the shell's link object take whole (MAX_PATH less
 // the terminator); a program lying deeper cannot be a shortcut's target.

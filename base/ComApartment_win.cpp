@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "base/SystemFunction_win.h"
+
 namespace norvanex {
 
 namespace {
@@ -15,9 +17,14 @@ Apartment apartment = Apartment::NotAsked;
 
 void EnterComApartment() {
     if (apartment != Apartment::NotAsked) return;
+    // CoInitializeEx comes with DCOM: NT 4 has it, Windows 95 only with the DCOM update. Without
+    // it, CoInitialize enters the same single-threaded apartment (its documented equivalent).
+    using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
+    const auto coInitializeEx = FindSystemFunctionAs<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
+    const HRESULT result = coInitializeEx ? coInitializeEx(nullptr, COINIT_APARTMENTTHREADED) : CoInitialize(nullptr);
     // A refusal (another threading model already set on this thread) is not asked again: the
     // thread then works in the apartment it has.
-    apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? Apartment::Entered : Apartment::Refused;
+    apartment = SUCCEEDED(result) ? Apartment::Entered : Apartment::Refused;
 }
 
 ComApartmentScope::~ComApartmentScope() {

@@ -2,12 +2,16 @@
 // context, so the manifest's binding to Common Controls 6.0 applies as it does to a static import.
 #include "base/CommonControls_win.h"
 
+#include <shlwapi.h>
+
 namespace norvanex::comctl {
 
 namespace {
 
 struct Functions {
     decltype(&::InitCommonControlsEx) initCommonControlsEx = nullptr;
+    decltype(&::InitCommonControls) initCommonControls = nullptr;
+    DLLGETVERSIONPROC dllGetVersion = nullptr;
     decltype(&::ImageList_Create) imageListCreate = nullptr;
     decltype(&::ImageList_Add) imageListAdd = nullptr;
     decltype(&::ImageList_Destroy) imageListDestroy = nullptr;
@@ -25,6 +29,8 @@ const Functions& Comctl32() {
         // The module stays loaded for the life of the process, as a static import would.
         if (HMODULE module = LoadLibraryA("comctl32.dll")) {
             Bind(module, "InitCommonControlsEx", f.initCommonControlsEx);
+            Bind(module, "InitCommonControls", f.initCommonControls);
+            Bind(module, "DllGetVersion", f.dllGetVersion);
             Bind(module, "ImageList_Create", f.imageListCreate);
             Bind(module, "ImageList_Add", f.imageListAdd);
             Bind(module, "ImageList_Destroy", f.imageListDestroy);
@@ -38,8 +44,39 @@ const Functions& Comctl32() {
 }  // namespace
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
-    const auto fn = Comctl32().initCommonControlsEx;
-    return fn ? fn(controls) : FALSE;
+    const Functions& f = Comctl32();
+    if (!f.initCommonControlsEx) {
+        if (!f.initCommonControls) return FALSE;
+        f.initCommonControls();
+        return TRUE;
+    }
+    if (f.initCommonControlsEx(controls)) return TRUE;
+    // A version that meets a flag it does not know may refuse the whole call; it is asked again
+    // for the classes it knows. Asked first for all of them: Wine's comctl32 answers DllGetVersion
+    // with 5.81 also where the manifest binds its version-6 classes, which ICC_STANDARD_CLASSES
+    // registers there.
+    INITCOMMONCONTROLSEX known = *controls;
+    known.dwICC = KnownControlClasses(controls->dwICC, Version());
+    return known.dwICC != controls->dwICC && f.initCommonControlsEx(&known);
+}
+
+ComctlVersion Version() {
+    static const ComctlVersion version = [] {
+        ComctlVersion v{4, 0};
+        const Functions& f = Comctl32();
+        // DllGetVersion came with 4.71; InitCommonControlsEx with 4.70.
+        if (f.initCommonControlsEx) v = {4, 70};
+        DLLVERSIONINFO info{};
+        info.cbSize = sizeof info;
+        if (f.dllGetVersion && SUCCEEDED(f.dllGetVersion(&info))) v = {info.dwMajorVersion, info.dwMinorVersion};
+        return v;
+    }();
+    return version;
+}
+
+UINT ToolInfoSize(bool wide) {
+    if (IsComctl6(Version())) return wide ? sizeof(TTTOOLINFOW) : sizeof(TTTOOLINFOA);
+    return wide ? TTTOOLINFOW_V2_SIZE : TTTOOLINFOA_V2_SIZE;
 }
 
 HIMAGELIST ImageListCreate(int width, int height, UINT flags, int initial, int grow) {

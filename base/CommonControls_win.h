@@ -5,10 +5,24 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/SystemTraits.h"
+
 namespace norvanex::comctl {
 
-// Each answers as its comctl32 namesake; where comctl32 cannot be loaded, as a failed call.
+// Registers the classes of `controls`; where this comctl32 refuses the call, those it knows
+// (KnownControlClasses): a version before 6 may refuse the whole call for one flag of a later
+// version. The first comctl32 (4.0, the original Windows 95) has no InitCommonControlsEx;
+// InitCommonControls registers its classes.
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
+
+// The loaded comctl32's version, asked once (DllGetVersion).
+ComctlVersion Version();
+
+// cbSize of a TOOLINFO that this comctl32 takes: the full structure of version 6, else the
+// version-2 size (TTTOOLINFOA_V2_SIZE, TTTOOLINFOW_V2_SIZE), which versions 4.70 to 5.8x demand.
+UINT ToolInfoSize(bool wide);
+
+// Each answers as its comctl32 namesake; where comctl32 cannot be loaded, as a failed call.
 HIMAGELIST ImageListCreate(int width, int height, UINT flags, int initial, int grow);
 int ImageListAdd(HIMAGELIST list, HBITMAP image, HBITMAP mask);
 BOOL ImageListDestroy(HIMAGELIST list);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemTraits_win.h"
 
 namespace norvanex {
 
@@ -17,14 +18,13 @@ int ScreenDpi() {
 
 SIZE LabelTextExtent(HWND label) {
     // Measured as UTF-16: the text may hold characters that the ANSI code page lacks.
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+    std::wstring text = WindowWideText(label);
     if (text.empty()) text = L" ";
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, 0, 0};
     const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-    DrawTextW(dc, text.data(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE | prefix);
+    DrawWideText(dc, text, extent, DT_CALCRECT | DT_SINGLELINE | prefix);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     return SIZE{extent.right, extent.bottom};
@@ -59,8 +59,20 @@ std::wstring FittedName(HWND label, const std::wstring& name, int room) {
 
 void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
     std::wstring wide = WideText(text);
+    if (AnsiTexts()) {
+        std::string ansi = ShownAnsi(wide);
+        TOOLINFOA tool{};
+        tool.cbSize = comctl::ToolInfoSize(false);
+        tool.uFlags = TTF_IDISHWND;
+        tool.hwnd = owner;
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = ansi.data();
+        SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        if (!ansi.empty()) SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
     TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
+    tool.cbSize = comctl::ToolInfoSize(true);
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(control);

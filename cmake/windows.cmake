@@ -54,10 +54,20 @@ file(GLOB NORVANEX_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Nor
 list(APPEND NORVANEX_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/NorvanexVersion.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Norvanex.rc PROPERTIES OBJECT_DEPENDS "${NORVANEX_RC_INPUTS}")
 
-add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc)
+# The runtime's CreateSemaphoreW is answered in the executable's own objects, which the linker reads
+# before the libraries (base/RuntimeSemaphore_win.cpp).
+add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURCE_DIR}/base/RuntimeSemaphore_win.cpp
+               ${CMAKE_SOURCE_DIR}/resources/Norvanex.rc ${CMAKE_SOURCE_DIR}/cmake/delay-import-end.c)
 target_compile_options(Norvanex PRIVATE ${NORVANEX_WIN_FLAGS})
 target_link_libraries(Norvanex PRIVATE norvanex_win)
 target_link_options(Norvanex PRIVATE ${NORVANEX_STATIC_LINK})
+# The delay-import directory: ld leaves it empty, the link map says where the table lies.
+set(_norvanex_map ${CMAKE_BINARY_DIR}/Norvanex.map)
+target_link_options(Norvanex PRIVATE -Wl,-u,_norvanex_delay_import_end -Wl,-Map=${_norvanex_map})
+find_program(NORVANEX_PYTHON NAMES python3 HINTS /usr/bin REQUIRED)
+add_custom_command(TARGET Norvanex POST_BUILD
+  COMMAND ${NORVANEX_PYTHON} ${CMAKE_SOURCE_DIR}/tools/delay_directory.py ${_norvanex_map} $<TARGET_FILE:Norvanex>
+  VERBATIM)
 set_target_properties(Norvanex PROPERTIES OUTPUT_NAME Norvanex)
 if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release")
   target_link_options(Norvanex PRIVATE -s)

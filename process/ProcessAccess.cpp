@@ -404,9 +404,15 @@ ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
 
 const std::string& ProcessAccess::PathOf(Match& match) {
     if (!match.pathKnown) {
-        ImagePathRead read = ReadImagePath(match.id);
-        match.path = std::move(read.path);
-        match.pathInexact = !read.exact;
+        if (platformId_ == kPlatformWin32Nt) {
+            ImagePathRead read = ReadImagePath(match.id);
+            match.path = std::move(read.path);
+            match.pathInexact = !read.exact;
+        } else {
+            // The 9x line has no query for another process's image (neither ntdll's debug
+            // information nor QueryFullProcessImageName); its snapshot's szExeFile is the full path.
+            match.path = match.exeFile;
+        }
         match.pathKnown = true;
     }
     return match.path;
@@ -500,7 +506,9 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
                                                                        bool firstOnly) {
     const LeadByteFn lead = platform_.LeadBytes();
     const std::uint32_t self = platform_.GetCurrentProcessId();
-    const std::string_view namePart = FileNamePart(name, lead);
+    // "C:/x/y.exe" ends in "y.exe" as "C:\x\y.exe" does.
+    const std::string comparable = ComparableProgramName(name, lead);
+    const std::string_view namePart = FileNamePart(comparable, lead);
     std::vector<Match> candidates;
     WalkSnapshot([&](const SnapshotEntry& entry) {
         if (entry.exact && entry.processId != self &&

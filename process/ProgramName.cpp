@@ -1,14 +1,26 @@
 // The program name match.
 #include "process/ProgramName.h"
 
+#include "base/AppInfo.h"
+
 namespace norvanex {
 
 std::string_view FileNamePart(std::string_view candidate, LeadByteFn isLeadByte) {
     return candidate.substr(NamePartStart(candidate, "\\:", isLeadByte));
 }
 
+std::string ComparableProgramName(std::string_view programName, LeadByteFn isLeadByte) {
+    return IsFullPath(programName) ? CanonicalPath(programName, std::string_view(), isLeadByte)
+                                   : std::string(programName);
+}
+
 bool ProgramNameMatches(std::string_view candidate, std::string_view programName,
                         LeadByteFn isLeadByte) {
+    if (IsFullPath(programName)) {
+        return IsFullPath(candidate) && EqualsIgnoringAsciiCase(ComparableProgramName(candidate, isLeadByte),
+                                                                 ComparableProgramName(programName, isLeadByte),
+                                                                 isLeadByte);
+    }
     return EqualsIgnoringAsciiCase(FileNamePart(candidate, isLeadByte), programName, isLeadByte) ||
            EqualsIgnoringAsciiCase(candidate, programName, isLeadByte);
 }

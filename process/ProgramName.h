@@ -1,6 +1,7 @@
 // The program name match: how a process is recognised by the name of its program file.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "base/AnsiText.h"
@@ -11,10 +12,14 @@ namespace norvanex {
 // A trail byte of a double-byte character that looks like either is neither.
 std::string_view FileNamePart(std::string_view candidate, LeadByteFn isLeadByte);
 
+// The program name as it is compared: a full path (IsFullPath) in its one spelling (CanonicalPath:
+// "C:/x/../y.exe", "C:\\y.exe" and "\\?\C:\y.exe" are "C:\y.exe"); any other name as it stands.
+std::string ComparableProgramName(std::string_view programName, LeadByteFn isLeadByte);
+
 // A candidate (snapshot executable string, performance-data name or image path) matches when its
 // file-name part or the whole of it equals the program name, a to z without regard to case in
-// single-byte characters. The program name is taken as given: a full path matches only that whole
-// path.
+// single-byte characters. A full path matches only that whole path, each in its one spelling; any
+// other name is taken as given.
 bool ProgramNameMatches(std::string_view candidate, std::string_view programName,
                         LeadByteFn isLeadByte);
 

@@ -19,14 +19,18 @@ list with ImageList_Create(16, 16, ILC_COLOR32, 2, 0) and ImageList_Add(list, bi
 image 0 is enabled, image 1 disabled. A key colour would give jagged edges on the check mark and
 circles, and comctl32 6 is bound by the manifest, so alpha is always honoured.
 
-Icon format. Norvanex.ico holds 16, 32 and 48 pixels, each as a 32-bit BGRA DIB with its AND mask
-(mask set where alpha is below one half), the layout that every Windows since XP reads; no PNG
-entries, which XP cannot read.
+Icon format. Norvanex.ico holds 16, 20, 24, 32, 40, 48, 64 and 256 pixels: the sizes today's
+Explorer asks for at 96 to 192 DPI and in its largest views. Up to 64 each is a 32-bit BGRA DIB
+with its AND mask (mask set where alpha is below one half), the layout every Windows reads (Windows
+95 and NT 4.0 draw the 16 and 32 of it, XP the alpha). The 256 is a PNG (Windows Vista on), as the
+icon format allows there and as keeps it small; systems before Vista never choose an entry that
+large. 16 is drawn pixel by pixel; 20 and 24 scale the 32's drawing, 40, 64 and 256 the 48's.
 """
 
 import os
 import struct
 import sys
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SS = 8  # samples per pixel along each axis
@@ -204,6 +208,27 @@ def small_play_badge(c, x, y):
                  rect(x + 5, y + 4, x + 6, y + 5)), WHITE)
 
 
+# The drawings at 32 and 48 pixels: frame, outline width, title bar height, corner radius, the
+# cross's two corners and stroke width, the badge's centre, radius and ring.
+ICON_GEOMETRY = {
+    32: ((1, 2, 28, 26), 1, 5, 2, ((6.5, 12.5), (13.5, 19.5)), 2.8, (23.5, 23.5, 8.5, 1.5)),
+    48: ((1, 3, 42, 39), 2, 8, 3, ((8.5, 19.0), (20.5, 31.0)), 4.4, (35.0, 35.0, 13.0, 2.0)),
+}
+
+
+def icon_geometry(size):
+    """The 32's drawing for sizes below 40, the 48's from 40 on, scaled to `size`; the frame,
+    outline and title bar on whole pixels, so their edges stay sharp."""
+    base = 32 if size < 40 else 48
+    frame, ow, title, rad, cross, cw, badge = ICON_GEOMETRY[base]
+    if size == base:
+        return frame, ow, title, rad, cross, cw, badge
+    k = size / base
+    return (tuple(round(v * k) for v in frame), max(1, round(ow * k)), round(title * k),
+            round(rad * k), tuple((x * k, y * k) for x, y in cross), cw * k,
+            tuple(v * k for v in badge))
+
+
 def draw_icon(size):
     """A window with a red cross in it (programs closed) and a green play badge (one started)."""
     c = Canvas(size)
@@ -215,14 +240,7 @@ def draw_icon(size):
         pixel_cross(c, 2, 5, RED)
         small_play_badge(c, 7, 7)
         return c.pixels()
-    if size == 32:
-        frame, ow, title, rad = (1, 2, 28, 26), 1, 5, 2
-        cross, cw = ((6.5, 12.5), (13.5, 19.5)), 2.8
-        badge = (23.5, 23.5, 8.5, 1.5)
-    else:
-        frame, ow, title, rad = (1, 3, 42, 39), 2, 8, 3
-        cross, cw = ((8.5, 19.0), (20.5, 31.0)), 4.4
-        badge = (35.0, 35.0, 13.0, 2.0)
+    frame, ow, title, rad, cross, cw, badge = icon_geometry(size)
     x0, y0, x1, y1 = frame
     c.fill(rect(x0, y0, x1, y1, rad), NAVY)
     c.fill(rect(x0 + ow, y0 + ow, x1 - ow, y0 + ow + title, max(rad - ow, 0)),
@@ -442,13 +460,26 @@ def bmp32(rows):
         + head + bits
 
 
+def png(rows):
+    """A PNG of straight-alpha RGBA rows: no filter, zlib level 9 (the same bytes on every run)."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in rows)
+    header = struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
 def ico(images):
     entries, blobs = [], []
     offset = 6 + 16 * len(images)
     for rows in images:
         size = len(rows)
-        bits, mask = dib_bits(rows), and_mask(rows)
-        blob = info_header(size, size * 2, len(bits) + len(mask)) + bits + mask
+        if size >= 256:
+            blob = png(rows)
+        else:
+            bits, mask = dib_bits(rows), and_mask(rows)
+            blob = info_header(size, size * 2, len(bits) + len(mask)) + bits + mask
         entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32,
                                    len(blob), offset))
         blobs.append(blob)
@@ -465,7 +496,7 @@ def ico_sizes(data):
 
 
 # ---------------------------------------------------------------- main
-ICON_SIZES = (16, 32, 48)
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 
 
 def generate():
@@ -486,7 +517,7 @@ def generate():
 
 
 def check(files):
-    """The committed files equal a fresh drawing, and the committed icon holds 16, 32 and 48."""
+    """The committed files equal a fresh drawing, and the committed icon holds every size."""
     ok = True
     kept = {}
     for path, (data, _) in files.items():

@@ -83,8 +83,9 @@ void LayOut(HWND dialog, BoxState& state) {
     HGDIOBJ old = SelectObject(screen, state.font.get());
     RECT textRect{0, 0, px(420), 0};
     const std::wstring text = state.wide.empty() ? WideText(state.text) : state.wide;
-    DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &textRect,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    // A path longer than the line is broken inside it, as the static control draws it (SS_EDITCONTROL),
+    // instead of widening the box beyond the screen.
+    DrawWideText(screen, text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
 
@@ -103,7 +104,7 @@ void LayOut(HWND dialog, BoxState& state) {
                                   -1, state.font.get());
     SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = margin + (textHeight - textRect.bottom) / 2;
-    HWND message = AddControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX,
+    HWND message = AddControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
                               {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1,
                               state.font.get());
     SetWideText(message, text);
@@ -162,7 +163,7 @@ int ShowMessage(HWND owner, const std::wstring& message, MessageKind kind) {
 
 int ShowBox(HWND owner, BoxState&& state) {
     // The box may come before the main window (a kill run's question): its buttons and texts are
-    // drawn by the themed classes of Common Controls 6.0 all the same.
+    // drawn by the themed classes of Common Controls 6.0 all the same, where the system has them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     comctl::InitCommonControlsEx(&controls);
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);

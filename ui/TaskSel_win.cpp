@@ -130,9 +130,9 @@ void TTaskSelect::FormCreate() {
 }
 
 void TTaskSelect::SetTasksHint(bool withNotExact) {
-    tasksHint_ = Select(withNotExact ? texts::kNotExactHint : texts::kTasksHint);
+    tasksHint_ = ShownAnsi(WideText(Select(withNotExact ? texts::kNotExactHint : texts::kTasksHint)));
     TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
+    tool.cbSize = comctl::ToolInfoSize(false);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(Control(kTasks));

@@ -212,6 +212,25 @@ TEST(OpenDialogFiles, SplitsTheDialogsBuffer) {
     for (const Case& c : cases) EXPECT_EQ(OpenDialogFiles(c.buffer, c.lead), c.files) << c.buffer;
 }
 
+TEST(TypedDialogPaths, JoinsEachNameToTheFolder) {
+    using Paths = std::vector<std::u16string>;
+    const std::u16string folder = u"C:\\Links";
+    struct Case { std::u16string folder; std::u16string typed; Paths paths; } cases[] = {
+        {folder, u"kill word", {u"C:\\Links\\kill word"}},
+        {folder, u"D:\\x.exe", {u"D:\\x.exe"}},
+        {folder, u"//server/share/x", {u"//server/share/x"}},
+        {folder, u"\\\\?\\C:\\x", {u"\\\\?\\C:\\x"}},
+        {folder, u"..\\x", {u"C:\\Links\\..\\x"}},  // as the dialog joins it, before resolving
+        {folder, u"\\x", {u"C:\\Links\\\\x"}},
+        {folder, u"\"a.exe\" \"D:\\b.exe\" \"\" \"c", {u"C:\\Links\\a.exe", u"D:\\b.exe", u"C:\\Links\\c"}},
+        {u"C:\\", u"x", {u"C:\\x"}},
+        {folder, u"\u65E5:\\x", {u"C:\\Links\\\u65E5:\\x"}},  // no drive letter
+        {u"", u"x", {u"x"}},
+        {folder, u"", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TypedDialogPaths(c.folder, c.typed), c.paths);
+}
+
 // The program itself in every spelling of its path, and folders, are refused; a bare name of the
 // same file is another program's name and is listed.
 TEST(EditorLists, RefusesItselfInAnySpellingAndFolders) {
@@ -226,6 +245,8 @@ TEST(EditorLists, RefusesItselfInAnySpellingAndFolders) {
         {"C:\\work\\..\\Tools\\Norvanex.exe", Addition::OwnPath},
         {"..\\Tools\\Norvanex.exe", Addition::OwnPath},
         {"C:\\TOOLS\\NORVAN~1.EXE", Addition::OwnPath},
+        {"\\\\?\\C:\\Tools\\Norvanex.exe", Addition::OwnPath},
+        {"//?/C:/Tools/norvanex.exe", Addition::OwnPath},
         {"Norvanex.exe", Addition::Added},
         {"C:\\Other\\Norvanex.exe", Addition::Added},
         {"C:\\Tools", Addition::Folder},
@@ -237,5 +258,31 @@ TEST(EditorLists, RefusesItselfInAnySpellingAndFolders) {
         EXPECT_EQ(lists.Add(c.path, icons.Lookup()), c.result) << c.path;
         EXPECT_EQ(lists.Entries().size(), c.result == Addition::Added ? 1u : 0u) << c.path;
         EXPECT_EQ(icons.calls, c.result == Addition::Added ? 1 : 0) << c.path;
+    }
+}
+
+// One file is one entry: added in any spelling, it is listed under its one spelling, and another
+// spelling of it adds nothing. Bare names, and relative paths written as they stand, stay as given.
+TEST(EditorLists, OneFileOneEntry) {
+    const auto canonical = [](const std::string& path) {
+        std::string full = CanonicalPath(path, "C:\\work", NoLeadBytes);
+        return full == "C:\\TOOLS\\WINWOR~1.EXE" ? std::string("C:\\Tools\\winword.exe") : full;
+    };
+    struct Case { const char* first; bool whole; const char* caption; const char* again; } cases[] = {
+        {"C:\\TOOLS\\WINWOR~1.EXE", false, "C:\\Tools\\winword.exe", "C:/Tools/winword.exe"},
+        {"C:/Tools/winword.exe", false, "C:\\Tools\\winword.exe", "C:\\TOOLS\\WINWOR~1.EXE"},
+        {"C:\\work\\..\\Tools\\.\\winword.exe", false, "C:\\Tools\\winword.exe", "\\\\?\\C:\\Tools\\winword.exe"},
+        {"\\\\?\\C:\\Tools\\winword.exe", true, "C:\\Tools\\winword.exe", "c:\\tools\\\\winword.exe"},
+        {"C:\\Tools\\winword.exe", true, "C:\\Tools\\winword.exe", "C:\\TOOLS\\WINWOR~1.EXE"},
+        {"winword.exe", false, "winword.exe", "WINWORD.EXE"},
+        {"sub\\winword.exe", true, "sub\\winword.exe", "sub\\WINWORD.exe"},
+    };
+    for (const auto& c : cases) {
+        EditorLists lists(kOwnPath, NoLeadBytes, canonical);
+        Icons icons;
+        EXPECT_EQ(lists.Add(c.first, icons.Lookup(), c.whole), Addition::Added) << c.first;
+        ASSERT_EQ(lists.Entries().size(), 1u) << c.first;
+        EXPECT_EQ(lists.Entries()[0].caption, c.caption) << c.first;
+        EXPECT_EQ(lists.Add(c.again, icons.Lookup(), c.whole), Addition::Duplicate) << c.again;
     }
 }

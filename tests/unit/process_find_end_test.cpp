@@ -103,16 +103,26 @@ TEST(FindAndEnd, Scenarios) {
          "WINWORD",
          {11, 10},
          "C:\\Office\\WinWord.exe"},
-        {"9x line: every match ended, no path, no second pass",
+        {"9x line: every match ended, listed under the last one's snapshot path",
          [](FakeProcessPlatform& p) {
              Office(p);
              p.platformId = 1;
              p.missingFunctions = {"RtlQueryProcessDebugInformation", "QueryFullProcessImageNameA"};
          },
          "winword.exe",
-         "",
+         "C:\\Office\\WinWord.exe",
          {10, 11},
          "C:\\Office\\WinWord.exe"},
+        {"9x line: the snapshot's string even where a query would answer (Wine's win98 mode)",
+         [](FakeProcessPlatform& p) {
+             Office(p);
+             p.platformId = 1;
+             p.Find(11)->inSnapshot = false;
+         },
+         "winword.exe",
+         "winword.exe",
+         {10},
+         "winword.exe"},
         {"ids with the top bit set",
          [](FakeProcessPlatform& p) {
              p.Add(0x80000000u, "a.exe").modulePath = "C:\\a1.exe";
@@ -251,6 +261,8 @@ TEST(FindAndEnd, FullPathWithoutPerformanceData) {
          "Z:\\tmp\\a\\WinWord.exe", {10, 11}, "Z:\\tmp\\a\\winword.exe"},
         {"another folder's copy", WineCopies, "Z:\\tmp\\b\\winword.exe", "Z:\\tmp\\b\\winword.exe",
          {12}, "Z:\\tmp\\b\\winword.exe"},
+        {"another spelling of that file", WineCopies, "\\\\?\\Z:/tmp/c/../b//winword.exe",
+         "Z:\\tmp\\b\\winword.exe", {12}, "Z:\\tmp\\b\\winword.exe"},
         {"a folder without a copy", WineCopies, "Z:\\tmp\\c\\winword.exe", "", {}, ""},
         {"a bare name: the first pass, every folder", WineCopies, "winword.exe",
          "Z:\\tmp\\b\\winword.exe", {10, 11, 12}, "winword.exe"},
@@ -604,8 +616,8 @@ TEST(FindAndEnd, NamesBeyondTheCodePageNameNothing) {
          {5, 6}, "app.exe", "app.exe"},
         {"double-byte code page: 日本.exe is exact there", 932, 2, "\x93\xfa\x96\x7b.exe", {3},
          "C:\\t\\\x93\xfa\x96\x7b.exe", "\x93\xfa\x96\x7b.exe"},
-        {"9x line: the ANSI names are the system's own", 1252, 1, "mail.exe", {1, 2}, "C:\\t\\mail.exe",
-         "mail.exe"},
+        {"9x line: the ANSI names are the system's own, the last one's is its caption", 1252, 1, "mail.exe",
+         {1, 2}, "mail.exe", "mail.exe"},
         {"the performance data's name outside the code page", 1252, 2, "mail", {}, "", ""},
     };
     for (const Case& c : cases) {

@@ -33,6 +33,15 @@ TEST(ProgramNameMatch, Table) {
         // A program name given as a full path matches only that whole path.
         {"app.exe", "C:\\Programs\\app.exe", false},
         {"D:\\Programs\\app.exe", "C:\\Programs\\app.exe", false},
+        // ... in any spelling of it: slashes, "." and "..", doubled backslashes, the "\\?\" prefix.
+        {"C:\\Programs\\app.exe", "C:/Programs/app.exe", true},
+        {"C:\\Programs\\app.exe", "C:\\Tools\\..\\Programs\\.\\app.exe", true},
+        {"C:\\Programs\\app.exe", "C:\\\\Programs\\\\app.exe", true},
+        {"C:\\Programs\\app.exe", "\\\\?\\C:\\Programs\\app.exe", true},
+        {"\\\\server\\share\\app.exe", "\\\\?\\UNC\\server\\share\\app.exe", true},
+        {"C:\\Programs\\app.exe", "C:\\Programs\\..\\app.exe", false},
+        {"app.exe", "C:/Programs/app.exe", false},
+        {"C:\\Programs\\app.exe", "Programs/app.exe", false},  // no full path: taken as given
         // Only a-z fold: accented letters of code page 1252 and the punctuation that sits 0x20
         // below or above a letter are compared exactly.
         {"\xE4pfel.exe", "\xC4PFEL.EXE", false},  // ä / Ä

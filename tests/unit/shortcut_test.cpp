@@ -1,6 +1,7 @@
 // The shortcut file's rules: its name, its icon, and which dropped shortcuts the editor loads.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,42 @@ TEST(Shortcut, LinkFileName) {
     };
     for (const auto& c : cases) EXPECT_EQ(LinkFileName(c.typed, TestLeadByte), c.written) << c.typed;
     EXPECT_EQ(LinkFileName("\x81.lnk", NoLeadBytes), "\x81.lnk");
+}
+
+// A fake code page: every character up to 0xFF converts, nothing beyond.
+static bool Latin1Exact(std::u16string_view wide, std::string& ansi) {
+    ansi.clear();
+    for (const char16_t c : wide) {
+        if (c > 0xFF) return false;
+        ansi.push_back(static_cast<char>(c));
+    }
+    return true;
+}
+
+TEST(Shortcut, InexactShortcutPart) {
+    using Part = std::optional<std::u16string>;
+    struct Case { std::u16string target; std::u16string arguments; Part part; } cases[] = {
+        {u"C:\\N\\Norvanex.exe", u"~ask~ m\u00E4il.exe r:C:\\x.exe", std::nullopt},
+        {u"C:\\N\\Norvanex.exe", u"m\u0101il.exe", u"m\u0101il.exe"},
+        {u"C:\\N\\Norvanex.exe", u"a.exe r:C:\\\u65E5\u672C.exe", u"r:C:\\\u65E5\u672C.exe"},
+        {u"C:\\N\\Norvanex.exe", u"a.exe \"my m\u0101il.exe\" b.exe", u"my m\u0101il.exe"},
+        {u"C:\\\u65E5\\Norvanex.exe", u"a.exe", u"C:\\\u65E5\\Norvanex.exe"},
+        {u"C:\\N\\Norvanex.exe", u"a.exe \u2003 b.exe", u"\u2003"},  // a wide blank is no separator
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(InexactShortcutPart(c.target, c.arguments, Latin1Exact), c.part);
+    }
+}
+
+TEST(Shortcut, DeviceNames) {
+    struct Case { const char* name; bool device; } cases[] = {
+        {"CON", true}, {"NUL.lnk", true}, {"C:\\Links\\prn.lnk", true}, {"aux.txt.lnk", true},
+        {"Com1", true}, {"LPT9.lnk", true}, {"C:/Links/nul", true}, {"nul .lnk", true}, {"C:con", true},
+        {"COM0.lnk", false}, {"COM10.lnk", false}, {"LPT", false}, {"console.lnk", false},
+        {"my con.lnk", false}, {"CON\\x.lnk", false}, {"xnul.lnk", false}, {"", false},
+        {"\x81" "CON.lnk", false},  // a double-byte character before the letters
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsDeviceName(c.name, TestLeadByte), c.device) << c.name;
 }
 
 TEST(Shortcut, IconSource) {

@@ -6,6 +6,9 @@
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -114,7 +117,60 @@ std::wstring TakeInformation(const Editor& editor) {
 
 bool Holds(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
+// A shortcut as programs of the NT line write it, through IShellLinkW: its texts in UTF-16.
+bool CreateWideShortcut(const std::wstring& target, const std::wstring& arguments, const std::wstring& file) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    IPersistFile* persist = nullptr;
+    bool written = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                              reinterpret_cast<void**>(&link))) &&
+                   SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+                   SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+                   SUCCEEDED(persist->Save(file.c_str(), TRUE));
+    if (persist) persist->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return written;
+}
+
 }  // namespace
+
+// A shortcut of Norvanex made elsewhere, whose arguments the code page cannot hold, is refused with
+// the part named as the link holds it, and nothing of it is loaded: read through the ANSI interface
+// it would load as mail.exe, or start ??.exe.
+CASE(ShortcutBeyondTheCodePageIsNotLoaded) {
+    const std::wstring exe = Widen(NorvanexExe());
+    struct Case { std::wstring file; std::wstring arguments; std::wstring part; } cases[] = {
+        {ScratchPath(L"macron.lnk"), kMacron, kMacron},
+        {ScratchPath(L"nihon.lnk"), L"~ask~ a.exe r:C:\\" + kNihon, L"r:C:\\" + kNihon},
+    };
+    Editor editor = OpenEditor();
+    REQUIRE(editor.main != nullptr);
+    const std::string chosen = CopyToScratch("victim.exe", "winword.exe");
+    HWND list = editor.Get(kListView1);
+    const RECT where = RectInParent(list);
+    REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {chosen}));
+    REQUIRE(WaitUntil([&] { return LvCount(list) == 1; }));
+    const int ask = CheckState(editor.Get(kCheckBox1));
+    for (const Case& c : cases) {
+        REQUIRE(CreateWideShortcut(exe, c.arguments, c.file));
+        REQUIRE(PostDropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {c.file}));
+        HWND box = editor.process.WaitDialog("Fehler");
+        REQUIRE(box != nullptr);
+        std::wstring message;
+        for (HWND child : Children(box)) message += TextW(child);
+        CHECK(Holds(message, L"The shortcut\r" + c.file + L"\rholds\r" + c.part +
+                                 L"\rwith characters that this Windows cannot pass to Norvanex. Saved again from the "
+                                 L"editor the shortcut would name another program, so it is not loaded."));
+        if (c.part == kMacron) Screenshot("shortcut-beyond-codepage-en", box);
+        Click(GetDlgItem(box, IDOK));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        CHECK_EQ(LvCount(list), 1);
+        CHECK_EQ(LvText(list, 0), chosen);
+        CHECK_EQ(Text(editor.Get(kLabel2)), "No programm chosen");
+        CHECK_EQ(CheckState(editor.Get(kCheckBox1)), ask);
+    }
+}
 
 CASE(KillRunEndsNoProgramThatWasNotNamed) {
     Victims victims({kMacron, kOmega, kNihon, kChina, kPlain});

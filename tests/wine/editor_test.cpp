@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <utility>
 #include <algorithm>
@@ -124,6 +125,28 @@ T At(const std::vector<char>& file, size_t offset) {
 
 }  // namespace
 
+namespace {
+
+// What Windows 95 and NT 4.0 both export, by DLL (win95-nt4-exports.txt beside this program).
+std::map<std::string, std::set<std::string>> OldestExports() {
+    std::map<std::string, std::set<std::string>> exports;
+    std::string dll;
+    for (const std::string& line : FileLines(BesideMe("win95-nt4-exports.txt"))) {
+        if (line[0] == '#') continue;
+        if (line[0] == '[') {
+            dll = line.substr(1, line.find(']') - 1);
+        } else {
+            exports[dll].insert(line);
+        }
+    }
+    return exports;
+}
+
+}  // namespace
+
+// Every function Norvanex.exe imports, statically or delay-loaded, exists on Windows 95 and NT 4.0,
+// so that the program loads there and no first call fails; the delay-load table is filled in the
+// header (data directory 13) and ends in a null descriptor.
 CASE(ExecutableIsAGuiPe32ImportingOnlySystemDlls) {
     std::ifstream in(NorvanexExe(), std::ios::binary);
     const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -135,8 +158,10 @@ CASE(ExecutableIsAGuiPe32ImportingOnlySystemDlls) {
     const size_t optional = pe + 24;
     CHECK_EQ(At<uint16_t>(file, optional), 0x010B);   // PE32
     CHECK_EQ(At<uint16_t>(file, optional + 68), 2);   // IMAGE_SUBSYSTEM_WINDOWS_GUI
+    // Windows 95 and NT 4.0 load only images that ask for subsystem version 4.0 or lower.
+    CHECK(At<uint16_t>(file, optional + 48) <= 4);
 
-    // Imports: map the import directory's RVAs through the section table.
+    // Imports: map the directories' RVAs through the section table.
     const uint16_t sections = At<uint16_t>(file, pe + 6);
     const size_t sectionTable = optional + At<uint16_t>(file, pe + 20);
     auto fileOffset = [&](uint32_t rva) -> size_t {
@@ -147,26 +172,75 @@ CASE(ExecutableIsAGuiPe32ImportingOnlySystemDlls) {
         }
         return 0;
     };
+    auto upper = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::map<std::string, std::set<std::string>> allowed = OldestExports();
+    REQUIRE(allowed.size() >= 9);
+    // The names that a descriptor's name table lists: each an RVA of a hint and a name, none by
+    // ordinal (an ordinal is no promise across Windows versions).
+    auto checkNames = [&](const std::string& dll, uint32_t nameTable, size_t& count) {
+        const auto found = allowed.find(dll);
+        CHECK(found != allowed.end());
+        for (size_t t = fileOffset(nameTable); t != 0 && At<uint32_t>(file, t) != 0; t += 4) {
+            const uint32_t entry = At<uint32_t>(file, t);
+            if (!CHECK((entry & 0x80000000u) == 0)) continue;
+            const size_t name = fileOffset(entry);
+            REQUIRE(name != 0);
+            const std::string function(file.data() + name + 2);
+            ++count;
+            if (found == allowed.end() || found->second.count(function) == 0) {
+                check::Log("not on Windows 95 and NT 4.0: " + dll + " " + function);
+                CHECK(false);
+            }
+        }
+    };
+
+    std::set<std::string> imported;
+    size_t staticCount = 0;
     const uint32_t importRva = At<uint32_t>(file, optional + 96 + 8);
     REQUIRE(importRva != 0);
-    const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL",
-                                          "SHELL32.DLL", "OLE32.DLL", "COMCTL32.DLL", "COMDLG32.DLL",
-                                          "VERSION.DLL", "MSVCRT.DLL"};
-    std::set<std::string> imported;
     for (size_t d = fileOffset(importRva); d != 0 && At<uint32_t>(file, d + 12) != 0; d += 20) {
         const size_t name = fileOffset(At<uint32_t>(file, d + 12));
         REQUIRE(name != 0);
-        std::string dll(file.data() + name);
-        for (char& c : dll) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        const std::string dll = upper(file.data() + name);
         check::Log("imports " + dll);
-        CHECK(system.count(dll) == 1);
         imported.insert(dll);
+        checkNames(dll, At<uint32_t>(file, d) != 0 ? At<uint32_t>(file, d) : At<uint32_t>(file, d + 16), staticCount);
     }
     // Loaded with the process: kernel32 and the C runtime alone. Every other DLL is bound at its
     // first call, so that a kill run ends what it names before anything else is loaded.
     CHECK_EQ(imported.size(), 2u);
     CHECK_EQ(imported.count("KERNEL32.DLL"), 1u);
     CHECK_EQ(imported.count("MSVCRT.DLL"), 1u);
+
+    // Delay-load descriptors (32 bytes, RVA form): each names its DLL, its module handle slot, its
+    // address table and its name table; the last is all zero.
+    const uint32_t delayRva = At<uint32_t>(file, optional + 96 + 8 * 13);
+    const uint32_t delaySize = At<uint32_t>(file, optional + 96 + 8 * 13 + 4);
+    REQUIRE(delayRva != 0);
+    const size_t delay = fileOffset(delayRva);
+    REQUIRE(delay != 0);
+    std::set<std::string> delayed;
+    size_t delayCount = 0;
+    size_t d = delay;
+    for (; At<uint32_t>(file, d + 4) != 0; d += 32) {
+        CHECK_EQ(At<uint32_t>(file, d), 1u);  // dlattrRva
+        const size_t name = fileOffset(At<uint32_t>(file, d + 4));
+        REQUIRE(name != 0);
+        const std::string dll = upper(file.data() + name);
+        check::Log("delay-loads " + dll);
+        CHECK(At<uint32_t>(file, d + 8) != 0 && At<uint32_t>(file, d + 12) != 0);
+        delayed.insert(dll);
+        checkNames(dll, At<uint32_t>(file, d + 16), delayCount);
+    }
+    for (size_t field = 0; field < 32; field += 4) CHECK_EQ(At<uint32_t>(file, d + field), 0u);
+    CHECK_EQ(delaySize, d + 32 - delay);
+    CHECK(delayed == (std::set<std::string>{"ADVAPI32.DLL", "COMDLG32.DLL", "GDI32.DLL", "OLE32.DLL",
+                                             "SHELL32.DLL", "USER32.DLL", "VERSION.DLL"}));
+    check::Log("functions: " + std::to_string(staticCount) + " static, " + std::to_string(delayCount) + " delay-loaded");
+    CHECK(delayCount > 100);
 }
 
 CASE(VersionResourceReads4300) {
@@ -181,10 +255,27 @@ CASE(VersionResourceReads4300) {
     CHECK_EQ(info->dwFileVersionMS, 0x00040003u);
     CHECK_EQ(info->dwFileVersionLS, 0u);
     CHECK_EQ(info->dwProductVersionMS, 0x00040003u);
+    CHECK_EQ(info->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));  // both families, not NT alone
     char* product = nullptr;
     REQUIRE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductName",
                            reinterpret_cast<void**>(&product), &length));
     CHECK_EQ(std::string(product), "Norvanex");
+}
+
+// The icon in every size that Explorer asks for, from 16 at 96 DPI to its largest views.
+CASE(IconHoldsEverySize) {
+    const HMODULE exe = LoadLibraryExA(NorvanexExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(exe != nullptr);
+    const HRSRC group = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    REQUIRE(group != nullptr);
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(exe, group)));
+    REQUIRE(dir != nullptr);
+    std::vector<int> sizes;
+    const int count = dir[4] | dir[5] << 8;
+    for (int i = 0; i < count; ++i) sizes.push_back(dir[6 + 14 * i] == 0 ? 256 : dir[6 + 14 * i]);
+    std::sort(sizes.begin(), sizes.end());
+    CHECK_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+    FreeLibrary(exe);
 }
 
 CASE(EditorInEnglish) {
@@ -620,7 +711,7 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
     REQUIRE(first.has_value());
     CHECK(MouseClick(*first, editor.List()));
     CHECK(PressKey(editor.List(), VK_DOWN, {VK_SHIFT}));
-    Sleep(200);
+    WaitUntil([&] { return LvSelected(editor.List()) == std::vector<int>{1}; });
     CHECK_EQ(LvSelected(editor.List()), (std::vector<int>{1}));
     CHECK(LvSelect(editor.List(), -1));
 
@@ -659,7 +750,8 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
             case DelInList: CHECK(PressKey(editor.List(), VK_DELETE)); break;
             case DelElsewhere: CHECK(PressKey(editor.Get(kCheckBox1), VK_DELETE)); break;
         }
-        Sleep(200);
+        // A step that changes nothing shows the state at once; the next step would see a late change.
+        WaitUntil([&] { return LvTexts(editor.List()) == step.left && editor.Buttons() == step.buttons; });
         CHECK_EQ(LvTexts(editor.List()), step.left);
         CHECK_EQ(editor.Buttons(), step.buttons);
         if (i == 3) CHECK_EQ(icons(), (std::vector<int>{before[1], before[2]}));  // the others keep their icons

@@ -520,9 +520,10 @@ CASE(FullPathEndsOnlyThatFile) {
     CHECK(none.WaitExit().has_value());
     CHECK_EQ(ProcessesNamed("winword.exe").size(), 3u);
 
-    std::string upper = inA;
-    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
-    Process norvanex = Run(upper);
+    // That file in another spelling: letter case, the "\\?\" prefix, "/", ".." and a doubled separator.
+    std::string spelt = "\\\\?\\" + folderB + "/../a//winword.exe";
+    CharUpperBuffA(spelt.data(), static_cast<DWORD>(spelt.size()));
+    Process norvanex = Run(spelt);
     HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
     REQUIRE(main != nullptr);
     CHECK(ProcessesNamed("winword.exe") == pidsB);

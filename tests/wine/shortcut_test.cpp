@@ -457,6 +457,58 @@ CASE(LoadedFullPathsStayWhole) {
     CHECK_EQ(Text(editor.Control(kLabel2)), "y.exe");
 }
 
+// A name typed beyond what a path can hold, into the save dialog or the open dialog, and a device's
+// name as the save name, are refused with a message while the dialog stays open for another name
+// (the dialog itself would overrun its path buffer: the editor's stack); the editor lives on with
+// its list, and nothing is written.
+CASE(TooLongAndDeviceNamesAreRefused) {
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    Editor editor;
+    REQUIRE(editor.main != nullptr);
+    REQUIRE(AddProgram(editor, word));
+    const std::string tooLong = ScratchFolder() + "\\" + std::string(250, 'a');
+    const auto tooLongText = [](const std::string& path) {
+        return "The name\r" + path + "\ris too long: its path has " + std::to_string(path.size()) +
+               " chars, at most 259 are possible.\rPlease choose a shorter name or folder.";
+    };
+    const auto deviceText = [](const std::string& path) {
+        return "The name\r" + path + "\ris reserved by Windows for a device; no shortcut can be saved under it."
+                                       "\rPlease choose another name.";
+    };
+    struct Case { bool save; std::string typed; std::string message; } cases[] = {
+        {true, tooLong, tooLongText(tooLong + ".lnk")},
+        {false, tooLong + ".exe", tooLongText(tooLong + ".exe")},
+        {false, "\"x.exe\" \"" + std::string(250, 'b') + ".exe\"", tooLongText(ScratchFolder() + "\\" + std::string(250, 'b') + ".exe")},
+        {true, ScratchFolder() + "\\NUL.lnk", deviceText(ScratchFolder() + "\\NUL.lnk")},
+        {true, ScratchFolder() + "\\com7", deviceText(ScratchFolder() + "\\com7.lnk")},
+    };
+    for (const Case& c : cases) {
+        if (c.save) {
+            Click(editor.Control(kBitBtn1));
+        } else {
+            PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
+        }
+        HWND dialog = editor.process.WaitDialog(c.save ? "Save as" : "Chose programms to kill");
+        REQUIRE(dialog != nullptr);
+        HWND field = FileNameField(dialog);
+        REQUIRE(field != nullptr);
+        REQUIRE(TypeText(field, std::wstring(c.typed.begin(), c.typed.end())));
+        REQUIRE(WaitUntil([&] { return Text(field) == c.typed; }));
+        REQUIRE(PressKey(field, VK_RETURN));
+        HWND box = WaitBox(editor.process, "Fehler");
+        REQUIRE(box != nullptr);
+        CHECK(ShowsText(box, c.message));
+        if (c.typed == tooLong) CHECK(!Screenshot("save-name-too-long-en", box).empty());
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(WaitUntil([&] { return !IsWindow(box); }));
+        CHECK(IsWindow(dialog));
+        Click(ChildById(dialog, IDCANCEL));
+        CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+        CHECK(editor.process.Running());
+        CHECK_EQ(Joined(LvTexts(editor.Control(kListView1))), word + "|");
+    }
+}
+
 // A shortcut that could not be written (its file locked, the overwrite question answered Yes)
 // says so, with the system's reason; the file and the editor stay as they were.
 CASE(ShortcutNotWrittenSaysWhy) {

@@ -2,7 +2,8 @@
 // Norvanex ends a 64-bit victim by bare name and by full path, sparing its namesake in another
 // folder, and lists it with its own icon, in the result window and in the task chooser. Wine's shell
 // answers every program file here with the same icon index, so what is checked is that the 32-bit
-// side reads the 64-bit file's icon and that the lists show the index the shell gives for it.
+// side reads the 64-bit file's icon and that the lists show the index the shell gives for it. A
+// program to start that only the 64-bit System32 holds is started from there.
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
@@ -88,4 +89,28 @@ CASE(EndsAndListsA64BitProgram) {
     CHECK_EQ(LvText(ChildById(second64, kListView1), 0), second);
     Click(ChildById(second64, kBitBtn1));
     CHECK(bare.WaitExit().has_value());
+}
+
+// "r:" with a System32 path whose program only the 64-bit System32 holds: a 32-bit process asking
+// for it there would be sent to SysWOW64 and find nothing; Norvanex starts it through Sysnative.
+CASE(StartsA64BitProgramFromSystem32) {
+    char windows[MAX_PATH] = {};
+    REQUIRE(GetWindowsDirectoryA(windows, MAX_PATH) > 0);
+    const std::string native = std::string(windows) + "\\Sysnative\\norvanex-start64.exe";
+    const std::string system32 = std::string(windows) + "\\System32\\norvanex-start64.exe";
+    REQUIRE(CopyFileA(BesideMe("victim64.exe").c_str(), native.c_str(), FALSE));
+    REQUIRE_EQ(GetFileAttributesA(system32.c_str()), INVALID_FILE_ATTRIBUTES);  // redirected: not there
+    REQUIRE(ProcessesNamed("norvanex-start64.exe").empty());
+
+    Process run = Start(NorvanexExe(), "r:" + system32);
+    CHECK(run.WaitExit().has_value());
+    CHECK(WaitUntil([] { return !ProcessesNamed("norvanex-start64.exe").empty(); }));
+    for (const DWORD pid : ProcessesNamed("norvanex-start64.exe")) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, kTimeout);
+            CloseHandle(process);
+        }
+    }
+    DeleteFileA(native.c_str());
 }

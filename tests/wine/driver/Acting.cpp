@@ -33,6 +33,10 @@ LPARAM KeyLParam(UINT vk, bool up) {
   return bits;
 }
 
+// Every event carries its point, a press or release too. Under Wine, SetCursorPos and a button
+// event without MOUSEEVENTF_MOVE leave the X pointer where it was; the next GetCursorPos of the
+// program under test then takes the cursor back there, and a press lands on the window where the
+// previous gesture ended.
 INPUT MouseInput(DWORD flags, POINT screen) {
   INPUT input{};
   input.type = INPUT_MOUSE;
@@ -41,7 +45,7 @@ INPUT MouseInput(DWORD flags, POINT screen) {
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   input.mi.dx = MulDiv(screen.x - left, 65535, width > 1 ? width - 1 : 1);
   input.mi.dy = MulDiv(screen.y - top, 65535, height > 1 ? height - 1 : 1);
-  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   return input;
 }
 
@@ -54,7 +58,6 @@ bool PointHits(POINT screen, HWND expect) {
 bool MouseClicks(POINT screen, HWND expect, int clicks) {
   if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
   if (!PointHits(screen, expect)) return false;
-  SetCursorPos(screen.x, screen.y);
   std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_MOVE, screen)};
   for (int i = 0; i < clicks; ++i) {
     inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN, screen));
@@ -123,6 +126,11 @@ HWND FileNameField(HWND dialog) {
   for (HWND child : Children(dialog)) {
     if (GetDlgCtrlID(child) == 0x47C && ClassOf(child) == "Edit") return child;
   }
+  // The dialog of a structure of OPENFILENAME_SIZE_VERSION_400 (the 9x line, NT 4) has the plain
+  // edit edt1 there instead of the combo box cmb13.
+  for (HWND child : Children(dialog)) {
+    if (GetDlgCtrlID(child) == 0x480 && ClassOf(child) == "Edit") return child;
+  }
   return nullptr;
 }
 
@@ -180,6 +188,28 @@ bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
   send(KeyInput(vk, true));
   for (auto it = modifiers.end(); it != modifiers.begin();) send(KeyInput(*--it, true));
   return focused;
+}
+
+bool TypeText(HWND target, const std::wstring& text) {
+  BringToFront(GetAncestor(target, GA_ROOT));
+  const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
+  const DWORD ourThread = GetCurrentThreadId();
+  AttachThreadInput(ourThread, targetThread, TRUE);
+  SetFocus(target);
+  AttachThreadInput(ourThread, targetThread, FALSE);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(targetThread, &gui) || gui.hwndFocus != target) return false;
+  for (const wchar_t c : text) {
+    INPUT keys[2]{};
+    for (int i = 0; i < 2; ++i) {
+      keys[i].type = INPUT_KEYBOARD;
+      keys[i].ki.wScan = c;
+      keys[i].ki.dwFlags = KEYEVENTF_UNICODE | (i == 1 ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, keys, sizeof keys[0]);
+  }
+  return true;
 }
 
 POINT CenterOnScreen(HWND hwnd) {
@@ -247,34 +277,35 @@ void SendKey(UINT vk, std::initializer_list<UINT> modifiers) {
 }
 
 bool MouseDrag(POINT from, POINT to, HWND expect) {
-  if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
+  HWND top = expect ? GetAncestor(expect, GA_ROOT) : nullptr;
+  if (top) BringToFront(top);
   if (!PointHits(from, expect)) return false;
-  auto send = [](INPUT input) {
+  auto send = [](DWORD flags, POINT at) {
+    INPUT input = MouseInput(flags, at);
     SendInput(1, &input, sizeof input);
-    Sleep(20);
+    Sleep(10);  // a hand's pace; the order of the events is what counts
   };
-  // The drag has begun once the source's window holds the mouse (the list view's own capture while
-  // it waits for the threshold, then its parent's). A loaded machine handles the input later than
-  // it arrives, so the button-up must not overtake the start.
-  const DWORD thread = expect ? GetWindowThreadProcessId(expect, nullptr) : 0;
-  auto captured = [thread] {
+  // The drag has begun when the window that takes it holds the mouse. A source starts it once the
+  // pointer leaves the drag rectangle around the press, so the first move stays inside the source,
+  // just past that rectangle, and nothing goes on before the drag has begun.
+  const DWORD thread = top ? GetWindowThreadProcessId(top, nullptr) : 0;
+  auto dragging = [thread, top] {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return thread == 0 || (GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr);
+    return thread == 0 || (GetGUIThreadInfo(thread, &info) && info.hwndCapture == top);
   };
-  SetCursorPos(from.x, from.y);
-  send(MouseInput(MOUSEEVENTF_MOVE, from));
-  send(MouseInput(MOUSEEVENTF_LEFTDOWN, from));
-  // Small steps first, so the source sees the drag start beyond its threshold, then onwards.
+  const int dx = to.x > from.x ? 1 : to.x < from.x ? -1 : 0, dy = to.y > from.y ? 1 : to.y < from.y ? -1 : 0;
+  const POINT past{from.x + dx * 2 * GetSystemMetrics(SM_CXDRAG), from.y + dy * 2 * GetSystemMetrics(SM_CYDRAG)};
+  send(0, from);
+  send(MOUSEEVENTF_LEFTDOWN, from);
+  send(0, past);
+  const bool begun = WaitUntil(dragging, 3000);
   constexpr int kSteps = 12;
-  for (int i = 1; i <= kSteps; ++i) {
-    const POINT at{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps};
-    send(MouseInput(MOUSEEVENTF_MOVE, at));
-    if (i == 2) WaitUntil(captured, 3000);
+  for (int i = 1; begun && i <= kSteps; ++i) {
+    send(0, POINT{past.x + (to.x - past.x) * i / kSteps, past.y + (to.y - past.y) * i / kSteps});
   }
-  Sleep(100);
-  send(MouseInput(MOUSEEVENTF_LEFTUP, to));
-  return true;
+  send(MOUSEEVENTF_LEFTUP, begun ? to : from);
+  return begun;
 }
 
 bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
@@ -311,11 +342,9 @@ bool ConfirmFileDialog(HWND dialog, const std::wstring& text) {
 }
 
 bool ConfirmFileDialog(HWND dialog, const std::string& text) {
-  // The file-name box (id 0x47C, edt1 or cmb13) is an edit, inside a combo box in newer layouts.
-  HWND edit = nullptr;
-  for (HWND child : Children(dialog)) {
-    if (GetDlgCtrlID(child) == 0x47C && lstrcmpiA(ClassOf(child).c_str(), "Edit") == 0) edit = child;
-  }
+  // The file-name box (id 0x47C, cmb13) is an edit inside a combo box in newer layouts, the edit
+  // edt1 (0x480) in the older one.
+  HWND edit = FileNameField(dialog);
   if (!edit) {
     for (HWND child : Children(dialog)) {
       if (GetDlgCtrlID(child) == 0x47C) edit = child;

@@ -43,6 +43,10 @@ struct StartOptions {
                             // (country 1). See Start() for how it gets there.
   std::string workDir;      // empty: this test program's current folder
   std::vector<std::pair<std::string, std::string>> env;  // variables added or replaced
+  // When not empty, the program's standard error goes into this file, where Wine writes its debug
+  // channels (WINEDEBUG in env): the program is started through the launcher (see Start()), whose
+  // Unix process has it as its descriptor 2; the launcher writes there too.
+  std::string stderrPath;
   // Start returns once the program waits for input (WaitForInputIdle), has ended, or idleMs passed.
   // A program that never reads messages (victim.exe, marker.exe) never gets idle: pass 0.
   DWORD idleMs = 5000;
@@ -223,6 +227,9 @@ void PostKey(HWND target, UINT vk);
 // SetFocus), then SendInput with modifiers held (extended-key flag where the key needs it: Ins,
 // Del, arrows, ...). The only way F1 becomes WM_HELP. False when target did not get the focus.
 bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers = {});
+// Real typing: gives target the focus as PressKey does, then sends each character of text as a
+// key press of its own (KEYEVENTF_UNICODE). False when target did not get the focus.
+bool TypeText(HWND target, const std::wstring& text);
 // Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up,
 // with modifiers held.
 void SendKey(UINT vk, std::initializer_list<UINT> modifiers = {});
@@ -241,7 +248,9 @@ bool DoubleClickLvEmpty(HWND lv);
 // Posts WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP at a client point.
 void PostDoubleClick(HWND hwnd, POINT client);
 // Real mouse: presses the left button at `from` (inside expect's window, as MouseClick checks),
-// moves to `to` in steps with the button held, and lets it go there.
+// moves to `to` in steps with the button held, and lets it go there. False when expect's top-level
+// window did not take the drag (hold the mouse) within 3 s of the first move; the button is then
+// let go where it was pressed.
 bool MouseDrag(POINT from, POINT to, HWND expect = nullptr);
 // Files dropped from the shell onto `target`: a DROPFILES block (ANSI names) built inside the
 // target's process, delivered as WM_DROPFILES to its top-level window with the drop point in that

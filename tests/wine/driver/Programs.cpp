@@ -98,7 +98,8 @@ Process StartDirect(const std::string& exe, const std::string& commandLine, cons
 // in REQUEST.out with "ok <pid> <handle valid in the driver>" or "error <code> <what>".
 Process StartThroughLauncher(const std::string& exe, const std::string& commandLine,
                              const StartOptions& options) {
-  if (!PlainLocaleName(options.lcAll)) return Process::Failed("unusable LC_ALL value: " + options.lcAll);
+  const std::string lcAll = options.lcAll.empty() ? "C.UTF-8" : options.lcAll;
+  if (!PlainLocaleName(lcAll)) return Process::Failed("unusable LC_ALL value: " + lcAll);
   const std::string launcher = BesideMe("launcher.exe");
   if (GetFileAttributesA(launcher.c_str()) == INVALID_FILE_ATTRIBUTES) {
     return Process::Failed("launcher.exe is missing beside the test program");
@@ -116,15 +117,22 @@ Process StartThroughLauncher(const std::string& exe, const std::string& commandL
   std::string locpath;
   char locales[MAX_PATH] = {};
   if (GetEnvironmentVariableA("NORVANEX_LOCALES", locales, MAX_PATH) > 0) {
-    const std::string folder = std::string(locales) + "/" + options.lcAll;
+    const std::string folder = std::string(locales) + "/" + lcAll;
     std::string windowsFolder = "Z:" + folder;
     std::replace(windowsFolder.begin(), windowsFolder.end(), '/', '\\');
     if (GetFileAttributesA(windowsFolder.c_str()) != INVALID_FILE_ATTRIBUTES) {
       locpath = "LOCPATH=" + std::string(locales) + " ";
     }
   }
-  std::string unixLine = "/usr/bin/env " + locpath + "LC_ALL=" + options.lcAll + " " + QuoteArg(WineLoader()) + " " +
+  std::string unixLine = "/usr/bin/env " + locpath + "LC_ALL=" + lcAll + " " + QuoteArg(WineLoader()) + " " +
                          QuoteArg(launcher) + " " + QuoteArg(request);
+  if (!options.stderrPath.empty()) {
+    DeleteFileA(options.stderrPath.c_str());
+    // The shell reads backslashes as escapes: every Windows path goes in single quotes.
+    const std::string script = "exec /usr/bin/env " + locpath + "LC_ALL=" + lcAll + " '" + WineLoader() + "' '" +
+                               launcher + "' '" + request + "' 2>'" + UnixPath(options.stderrPath) + "'";
+    unixLine = "/bin/sh -c " + QuoteArg(script);
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -318,8 +326,9 @@ Process Start(const std::string& exe, const StartOptions& options) {
   const std::string commandLine =
       !options.commandLine.empty() ? options.commandLine
                                    : QuoteArg(exe) + (options.args.empty() ? "" : " " + options.args);
-  Process process = options.lcAll.empty() ? StartDirect(exe, commandLine, options)
-                                          : StartThroughLauncher(exe, commandLine, options);
+  Process process = options.lcAll.empty() && options.stderrPath.empty()
+                        ? StartDirect(exe, commandLine, options)
+                        : StartThroughLauncher(exe, commandLine, options);
   if (process && options.idleMs > 0) {
     WaitUntil([&] { return WaitForInputIdle(process.handle(), 0) != WAIT_TIMEOUT || !process.Running(); },
               options.idleMs, 10);

@@ -1,0 +1,23 @@
+// The running Windows, asked once: the answers of SystemTraits.h for this system. Callers ask these
+// functions and never compare versions themselves.
+#pragma once
+
+#include <windows.h>
+
+#include "base/SystemTraits.h"
+
+namespace norvanex {
+
+// GetVersionExA, read at the first question.
+const WindowsVersion& RunningWindows();
+
+// True on the 9x line: the program's texts and controls take the ANSI functions there.
+bool AnsiTexts();
+
+// lStructSize for GetOpenFileName and GetSaveFileName, A or W.
+DWORD FileDialogSize(bool wide);
+
+// How a menu item with a caption and a 32-bit image is given to this system.
+MenuItemForm MenuItemFormHere();
+
+}  // namespace norvanex
