@@ -50,35 +50,6 @@ bool IsFolderPath(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// `name` as it fits into `room` pixels in the label's font: whole, or with its middle replaced by
-// an ellipsis, the end with the extension kept.
-std::wstring FittedName(HWND label, const std::wstring& name, int room) {
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    auto fits = [&](const std::wstring& text) {
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        return extent.cx <= room;
-    };
-    std::wstring shown = name;
-    if (!fits(shown)) {
-        const size_t dot = name.rfind(L'.');
-        size_t tail = std::min(name.size(), (dot == std::wstring::npos ? 0 : name.size() - dot) + 4);
-        size_t head = name.size() - tail;
-        do {
-            if (head > 0) {
-                --head;
-            } else if (tail > 0) {
-                --tail;
-            }
-            shown = name.substr(0, head) + L"..." + name.substr(name.size() - tail);
-        } while (!fits(shown) && head + tail > 0);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
-    return shown;
-}
-
 bool IsListView(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
@@ -561,8 +532,7 @@ void TMainForm::ShowProgramToStart() {
     HWND label = Control(kLabel2);
     if (editor_.HasProgramToStart()) {
         // A long name stays clear of Choose and Remove, cut in its middle; the hint holds the whole
-        // path. The label is not left to cut it (SS_PATHELLIPSIS): Wine's static control reads that
-        // style as path and word ellipsis at once and shows two cuts.
+        // path.
         RECT place{}, choose{};
         GetWindowRect(label, &place);
         GetWindowRect(Control(kBitBtn5), &choose);

@@ -75,6 +75,7 @@ private:
     void PlaceHintArea(MainControl id);
 
     void FormActivate(bool active);
+    void NextDlgCtl(WPARAM target, bool direct);
     HWND FirstTabStop() const;
 
     void Timer1Timer();
@@ -152,7 +153,6 @@ private:
     void SetGlyph(MainControl id, int bitmapId);
     void Place(MainControl id, int left, int top, int width, int height);
     void ShowControl(MainControl id, bool visible);
-    void EnableControl(MainControl id, bool enabled);
     void FitLabel(MainControl id);
     void AutoSize();
     void DrawProgImg(const DRAWITEMSTRUCT& item);

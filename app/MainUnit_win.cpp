@@ -137,14 +137,16 @@ void TMainForm::CreateControls() {
                 break;
             case ControlKind::Label:
                 style |= SS_LEFT | (d.id == kLabel2 ? SS_NOPREFIX : 0);
-                // A label passes the mouse to its parent unless it notifies; in the editor the
-                // program to start's hint needs the mouse.
-                if (d.id == kLabel2 && !IsKillRun()) style |= SS_NOTIFY;
+                // A label passes the mouse to its parent unless it notifies; the program to
+                // start's hint (its whole path) needs the mouse.
+                if (d.id == kLabel2) style |= SS_NOTIFY;
                 break;
             default: style |= SS_OWNERDRAW; break;  // the image (DrawProgImg)
         }
         if (d.visible) style |= WS_VISIBLE;
-        if (!d.enabled) style |= WS_DISABLED;
+        // The editor starts with an empty list: Create is disabled from its first picture on, not
+        // an instant after it (ShowEditorState keeps it so from then on).
+        if (!d.enabled || (d.id == kBitBtn1 && !IsKillRun())) style |= WS_DISABLED;
         HWND control = CreateWindowExA(exStyle, cls, "", style, Scale(d.left), Scale(d.top), Scale(d.width),
                                        Scale(d.height), hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance, nullptr);
@@ -283,8 +285,6 @@ void TMainForm::RepaintBevel(const Bevel& bevel) {
     if (bevel.shown) InvalidateRect(hwnd_, &bevel.rect, TRUE);
 }
 
-void TMainForm::EnableControl(MainControl id, bool enabled) { EnableWindow(Control(id), enabled); }
-
 // Labels size themselves to their text, as far as the window's right edge.
 void TMainForm::FitLabel(MainControl id) {
     HWND label = Control(id);
@@ -293,6 +293,10 @@ void TMainForm::FitLabel(MainControl id) {
     const int room = Scale(kClientWidth - 8 - d.left);
     SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.cx, room), extent.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A static control paints its new text at once, in its old size (Wine does it inside
+    // WM_SETTEXT), wrapped at a blank when the text is wider; growing it keeps those pixels and
+    // paints only the new part, so the whole label is painted again in its new size.
+    InvalidateRect(label, nullptr, TRUE);
 }
 
 // The client area reaches the right and bottom edges of the visible controls (the box bevel
@@ -375,7 +379,6 @@ void TMainForm::SetUpEditor() {
     for (MainControl id : {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
         ShowControl(id, true);
     }
-    EnableControl(kBitBtn1, false);
     SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr);
     SetUpEditorBehaviour();
     // The window was activated before its buttons were shown.
@@ -454,13 +457,18 @@ void TMainForm::ShowStartSection(bool visible) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+// A long path is cut in its middle to the window's right edge, as the editor shows its program to
+// start, and the hint holds it whole.
 void TMainForm::SetProgramToStart(const std::string& path) {
     ShowStartSection(true);
     programToStart_ = path;
     progImgIndex_ = GetFileIconIndex(path);
     InvalidateRect(Control(kProgImg), nullptr, TRUE);
-    SetWindowTextA(Control(kLabel2), path.c_str());
+    const ControlDesign& d = DesignOf(kLabel2);
+    HWND label = Control(kLabel2);
+    SetWideText(label, FittedName(label, WideText(MarkedName(path)), Scale(kClientWidth - 8 - d.left)));
     FitLabel(kLabel2);
+    SetHintText(kLabel2, path.empty() ? std::string() : MarkedName(path));
     EnableTimer4();
 }
 
@@ -519,6 +527,15 @@ HWND TMainForm::FirstTabStop() const {
     return nullptr;
 }
 
+// IsDialogMessage answers a label's mnemonic (Alt+P on "&Programms to close") by asking the window,
+// as it would ask a dialog, to focus the label and then the next control (WM_NEXTDLGCTL); only the
+// dialog's own procedure acts on it, DefWindowProc ignores it. `direct`: `target` is the window to
+// focus; else the next (or, with a nonzero `target`, the previous) tab stop from the focus on.
+void TMainForm::NextDlgCtl(WPARAM target, bool direct) {
+    HWND next = direct ? reinterpret_cast<HWND>(target) : GetNextDlgTabItem(hwnd_, GetFocus(), target != 0);
+    if (next && IsChild(hwnd_, next)) SetFocus(next);
+}
+
 void TMainForm::Timer1Timer() { Terminate(); }
 
 void TMainForm::Timer4Timer() {
@@ -557,7 +574,9 @@ void TMainForm::ListView1DblClick() {
 
 void TMainForm::Timer2Timer() {
     KillTimer(hwnd_, kTimer2);
-    SetForegroundWindow(hwnd_);
+    // The window the user works in comes to the front: a box of this window opened meanwhile (the
+    // task chooser, the about box) keeps the keyboard.
+    SetForegroundWindow(GetLastActivePopup(hwnd_));
     // Half a second after the editor appeared, while the user looks at it: the shell and its image
     // lists, unless the first entry has bound them already. The open dialog and the task chooser
     // share them, so their first showing does not wait for the shell's start (some 40 ms to 60 ms
@@ -637,6 +656,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case DM_GETDEFID:
             return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+        case WM_NEXTDLGCTL:
+            NextDlgCtl(wParam, LOWORD(lParam) != 0);
+            return 0;
         case WM_ACTIVATE:
             if (HIWORD(wParam) != 0) break;  // minimised: nothing to give the focus to
             FormActivate(LOWORD(wParam) != WA_INACTIVE);

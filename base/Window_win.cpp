@@ -1,6 +1,7 @@
 // The program's message loop and what its windows share.
 #include "base/Window_win.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/AnsiText_win.h"
@@ -27,6 +28,33 @@ SIZE LabelTextExtent(HWND label) {
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     return SIZE{extent.right, extent.bottom};
+}
+
+std::wstring FittedName(HWND label, const std::wstring& name, int room) {
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    auto fits = [&](const std::wstring& text) {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return extent.cx <= room;
+    };
+    std::wstring shown = name;
+    if (!fits(shown)) {
+        const size_t dot = name.rfind(L'.');
+        size_t tail = std::min(name.size(), (dot == std::wstring::npos ? 0 : name.size() - dot) + 4);
+        size_t head = name.size() - tail;
+        do {
+            if (head > 0) {
+                --head;
+            } else if (tail > 0) {
+                --tail;
+            }
+            shown = name.substr(0, head) + L"..." + name.substr(name.size() - tail);
+        } while (!fits(shown) && head + tail > 0);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return shown;
 }
 
 void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -110,6 +111,12 @@ int ScreenDpi();
 // left out unless the label shows it (SS_NOPREFIX). An empty label measures as one blank, so it
 // keeps its line's height.
 SIZE LabelTextExtent(HWND label);
+
+// `name` (a path or a file name) as it fits into `room` pixels in the label's font: whole, or with
+// its middle replaced by an ellipsis, the end with the extension kept. The label is not left to cut
+// it (SS_PATHELLIPSIS): Wine's static control reads that style as path and word ellipsis at once
+// and shows two cuts.
+std::wstring FittedName(HWND label, const std::wstring& name, int room);
 
 // Gives `control` (a child of `owner`) the tip `text` in `tooltip`, a text of the program as
 // WideText reads it; an empty text takes the tip away. The tip learns of the mouse from the

@@ -71,8 +71,9 @@ HelpRequest HelpRequestFor(std::string_view contextId, LeadByteFn isLeadByte) {
 
 HelpViewer ChooseHelpViewer(const HelpViewerFacts& facts) {
     const bool realViewer = facts.viewerExists && !ContainsIgnoringAsciiCase(facts.viewerDescription, "stub");
-    if (realViewer || !facts.htmlPageExists) return HelpViewer::WinHelp;
-    return HelpViewer::Browser;
+    if (realViewer && facts.helpFileExists) return HelpViewer::WinHelp;
+    if (facts.htmlPageExists) return HelpViewer::Browser;
+    return facts.helpFileExists ? HelpViewer::WinHelp : HelpViewer::Missing;
 }
 
 std::string BesideHelpFile(const std::string& helpFile, std::string_view name) {

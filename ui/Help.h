@@ -40,12 +40,15 @@ struct HelpViewerFacts {
     bool viewerExists = false;        // <Windows folder>\winhlp32.exe is a file
     std::string viewerDescription;    // its version resource's FileDescription, may be empty
     bool htmlPageExists = false;      // the topic's HTML page lies beside the executable
+    bool helpFileExists = true;       // Norvanex.hlp lies beside the executable
 };
 
-enum class HelpViewer { WinHelp, Browser };
+// Missing: neither help file is there, and the program says so itself.
+enum class HelpViewer { WinHelp, Browser, Missing };
 
-// WinHelp when a real viewer is there; else the HTML page in the browser when it exists; else
-// WinHelp after all, so that the system explains what is missing.
+// WinHelp when a real viewer and the help file are there; else the HTML page in the browser when
+// it exists; else WinHelp after all when the help file is there, so that the system explains that
+// its viewer is missing; else nothing can be shown.
 HelpViewer ChooseHelpViewer(const HelpViewerFacts& facts);
 
 // A file in the same folder as the help file (which ends in "Norvanex.hlp").

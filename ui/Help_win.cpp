@@ -47,9 +47,9 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// What the viewer decision looks at: <Windows folder>\winhlp32.exe, its description, and the
-// topic's HTML page beside the help file.
-HelpViewerFacts ViewerFacts(const std::string& htmlPage) {
+// What the viewer decision looks at: <Windows folder>\winhlp32.exe, its description, the help
+// file and the topic's HTML page beside it.
+HelpViewerFacts ViewerFacts(const std::string& helpFile, const std::string& htmlPage) {
     HelpViewerFacts facts;
     char windows[MAX_PATH + 1] = {};
     const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
@@ -61,6 +61,7 @@ HelpViewerFacts ViewerFacts(const std::string& htmlPage) {
         if (facts.viewerExists) facts.viewerDescription = FileDescription(viewer);
     }
     facts.htmlPageExists = IsFile(htmlPage);
+    facts.helpFileExists = IsFile(helpFile);
     return facts;
 }
 
@@ -84,6 +85,12 @@ constexpr TextPair kHelpTooDeep{
     "Die Hilfe kann nicht geöffnet werden: Norvanex liegt in einem Ordner, dessen Pfad dafür zu lang ist.\rBitte "
     "verschieben Sie Norvanex in einen Ordner mit kürzerem Pfad."};
 
+constexpr TextPair kHelpMissing{
+    "The help cannot be opened: neither Norvanex.hlp nor Norvanex.html lies beside Norvanex.exe.\rPlease "
+    "unpack them from the Norvanex zip file into the same folder again.",
+    "Die Hilfe kann nicht geöffnet werden: Weder Norvanex.hlp noch Norvanex_de.html liegt neben "
+    "Norvanex.exe.\rBitte entpacken Sie sie erneut aus der Zip-Datei von Norvanex in denselben Ordner."};
+
 }  // namespace
 
 void ShowHelpIndex(HWND owner) {
@@ -96,9 +103,16 @@ void ShowHelpIndex(HWND owner) {
         return;
     }
     const std::string page = BesideHelpFile(helpFile, topic.htmlPage);
-    if (ChooseHelpViewer(ViewerFacts(page)) == HelpViewer::Browser) {
-        OpenPageAtTopic(page, topic.contextId);
-        return;
+    switch (ChooseHelpViewer(ViewerFacts(helpFile, page))) {
+        case HelpViewer::Browser:
+            OpenPageAtTopic(page, topic.contextId);
+            return;
+        case HelpViewer::Missing:
+            // The viewer would start on nothing and say only that a file cannot be found.
+            ShowMessage(owner, kHelpMissing, MessageKind::Error);
+            return;
+        case HelpViewer::WinHelp:
+            break;
     }
     // Wine's viewer runs no macros, so JumpID through HELP_COMMAND would open nothing there; the
     // topic's map number opens it in every viewer.

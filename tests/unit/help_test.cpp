@@ -75,23 +75,29 @@ TEST(Help, KnownTopicsOpenByMapNumberOthersByMacro) {
     }
 }
 
-TEST(Help, BrowserOnlyWithoutARealViewerAndWithThePage) {
-    struct Case { bool viewer; const char* description; bool page; HelpViewer expected; } cases[] = {
-        {true, "", true, HelpViewer::WinHelp},                           // Wine: no description
-        {true, "Windows Help", true, HelpViewer::WinHelp},
-        {true, "Windows Winhlp32 Stub", true, HelpViewer::Browser},    // Vista and later, as shipped
-        {true, "WINHLP32 STUB", true, HelpViewer::Browser},
-        {true, "Windows Winhlp32 Stub", false, HelpViewer::WinHelp},   // no page: the system explains
-        {false, "", true, HelpViewer::Browser},
-        {false, "", false, HelpViewer::WinHelp},
-        {true, "Stu", true, HelpViewer::WinHelp},
+TEST(Help, BrowserOnlyWithoutARealViewerOrHelpFileAndWithThePage) {
+    struct Case { bool viewer; const char* description; bool page; bool hlp; HelpViewer expected; } cases[] = {
+        {true, "", true, true, HelpViewer::WinHelp},                           // Wine: no description
+        {true, "Windows Help", true, true, HelpViewer::WinHelp},
+        {true, "Windows Winhlp32 Stub", true, true, HelpViewer::Browser},    // Vista and later, as shipped
+        {true, "WINHLP32 STUB", true, true, HelpViewer::Browser},
+        {true, "Windows Winhlp32 Stub", false, true, HelpViewer::WinHelp},   // no page: the system explains
+        {false, "", true, true, HelpViewer::Browser},
+        {false, "", false, true, HelpViewer::WinHelp},
+        {true, "Stu", true, true, HelpViewer::WinHelp},
+        // Without Norvanex.hlp the viewer would open on nothing.
+        {true, "Windows Help", true, false, HelpViewer::Browser},
+        {true, "Windows Help", false, false, HelpViewer::Missing},
+        {false, "", false, false, HelpViewer::Missing},
     };
     for (const auto& c : cases) {
         HelpViewerFacts facts;
         facts.viewerExists = c.viewer;
         facts.viewerDescription = c.description;
         facts.htmlPageExists = c.page;
-        EXPECT_EQ(ChooseHelpViewer(facts), c.expected) << c.viewer << " '" << c.description << "' " << c.page;
+        facts.helpFileExists = c.hlp;
+        EXPECT_EQ(ChooseHelpViewer(facts), c.expected)
+            << c.viewer << " '" << c.description << "' " << c.page << " " << c.hlp;
     }
 }
 

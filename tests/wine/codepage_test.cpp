@@ -82,14 +82,6 @@ struct Victims {
     }
 };
 
-// The control of the window's thread that has the keyboard focus.
-HWND FocusOf(HWND window) {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui)) return nullptr;
-    return gui.hwndFocus;
-}
-
 Process RunNorvanex(const std::string& args, const std::string& lcAll = "") {
     StartOptions options;
     options.args = args;

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <utility>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -392,6 +393,18 @@ Image ImageOf(HWND progImg) {
     RedrawWindow(progImg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Sleep(150);
     return Capture(ScreenRect(progImg));
+}
+
+// A control as the screen shows it once two captures in a row agree: its painting is over.
+Image SettledImage(HWND control) {
+    Image last = Capture(ScreenRect(control));
+    WaitUntil([&] {
+        Image now = Capture(ScreenRect(control));
+        const bool same = now.rgb == last.rgb;
+        last = std::move(now);
+        return same;
+    }, 3000, 50);
+    return last;
 }
 
 struct DropRequest {
@@ -841,7 +854,7 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
 
     CHECK(editor.DropOnImage({scratch}));
     CHECK_EQ(Text(editor.Get(kLabel2)), scratch.substr(scratch.find_last_of('\\') + 1));
-    const std::string longName = PlainCopy("a program to start with a rather long name of its own.exe");
+    const std::string longName = PlainCopy("a program_to_start with a rather long name of its own.exe");
     CHECK(editor.DropOnImage({longName}));
     HWND label = editor.Get(kLabel2);
     const std::string shown = Text(label);
@@ -850,6 +863,11 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
     CHECK(shown.size() > 8 && shown.substr(shown.size() - 8) == " own.exe");
     CHECK(RectInParent(label).right <= RectInParent(editor.Get(kBitBtn5)).left);
     CHECK_EQ(Hint(label).value_or("(no hint)"), longName);
+    // The label grew with its longer text, which a narrower label wraps after "a": painted again
+    // whole, it looks as it did, no blank patch where its old right edge was.
+    const Image painted = SettledImage(label);
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    CHECK(SettledImage(label).rgb == painted.rgb);
     SetCursorPos(0, 0);
     Sleep(500);
     CHECK(!Screenshot("editor-long-program-to-start", editor.main).empty());

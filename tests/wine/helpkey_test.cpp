@@ -1,11 +1,13 @@
 // The help key under Wine: the help viewer opens at the index topic in the user's language from
 // the editor, the kill run's result window and the about box; F1 in the task chooser opens nothing;
-// without a WinHelp viewer the HTML help opens in the browser at the same topic.
+// without a WinHelp viewer or its file the HTML help opens in the browser at the same topic, and
+// without that too a message says so.
 // Timeout: 500
 #include "driver/Check.h"
 #include "driver/Driver.h"
 
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "app/MainLayout.h"
@@ -195,35 +197,67 @@ CASE(OtherKeysAndTheTaskChooserOpenNothing) {
     CHECK(norvanex.WaitExit().has_value());
 }
 
-// Without winhlp32.exe in the Windows folder, F1 hands the HTML page at the index topic to the
-// shell; the page's association is recorded instead of opening a browser.
-CASE(WithoutAViewerF1OpensTheHtmlHelp) {
+// Without winhlp32.exe in the Windows folder, or without Norvanex.hlp, F1 hands the HTML page at the
+// index topic to the shell (its association is recorded instead of opening a browser); without the
+// page too, a message says what is missing.
+CASE(WithoutAViewerOrItsFileF1OpensTheHtmlHelp) {
     ShellOpenRecorder recorder({".html", "file", "http", "https"});
     REQUIRE(recorder.ok());
-    FileAside viewer(WindowsFolder() + "\\winhlp32.exe");
-    REQUIRE(viewer.moved());
-    for (const Language* language : {&kEnglish, &kGerman}) {
-        check::Log(std::string("locale ") + language->lcAll);
-        DeleteFileA(MarkerFile().c_str());
-        Process norvanex = StartNorvanex(*language);
-        HWND main = norvanex.WaitWindow(kTimeout, language->editorCaption);
-        REQUIRE(main != nullptr);
-        CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
-        CHECK(WaitUntil([] { return !MarkerLines().empty(); }));
-        const std::vector<std::string> lines = MarkerLines();
-        CHECK_EQ(lines.size(), 1u);
-        std::string url = "file:///" + BesideMe(language->page) + "#" + language->topic;
-        for (char& ch : url) ch = ch == '\\' ? '/' : ch;
-        const std::string expected = "\"" + url + "\"";
-        for (const std::string& line : lines) {
-            if (!CHECK(line.size() > expected.size() &&
-                       line.compare(line.size() - expected.size(), expected.size(), expected) == 0)) {
-                check::Log("opened: " + line + "\n  expected the end: " + expected);
-            }
+    struct Case {
+        bool viewer, hlp, html;
+        const char* message;  // the start of the message, for each language; nullptr: the page opens
+        const char* german;
+    } cases[] = {
+        {false, true, true, nullptr, nullptr},
+        {true, false, true, nullptr, nullptr},
+        {true, false, false, "The help cannot be opened: neither Norvanex.hlp nor Norvanex.html",
+         "Die Hilfe kann nicht geöffnet werden: Weder Norvanex.hlp noch Norvanex_de.html"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<FileAside>> aside;
+        if (!c.viewer) aside.push_back(std::make_unique<FileAside>(WindowsFolder() + "\\winhlp32.exe"));
+        if (!c.hlp) aside.push_back(std::make_unique<FileAside>(BesideMe("Norvanex.hlp")));
+        if (!c.html) {
+            aside.push_back(std::make_unique<FileAside>(BesideMe(kEnglish.page)));
+            aside.push_back(std::make_unique<FileAside>(BesideMe(kGerman.page)));
         }
-        CHECK(ProcessesNamed("winhlp32.exe").empty());
-        CloseBySystemMenu(main);
-        CHECK(norvanex.WaitExit().has_value());
+        for (const auto& file : aside) REQUIRE(file->moved());
+        for (const Language* language : {&kEnglish, &kGerman}) {
+            check::Log(std::string("locale ") + language->lcAll + (c.viewer ? "" : ", no viewer") +
+                       (c.hlp ? "" : ", no Norvanex.hlp") + (c.html ? "" : ", no HTML help"));
+            DeleteFileA(MarkerFile().c_str());
+            Process norvanex = StartNorvanex(*language);
+            HWND main = norvanex.WaitWindow(kTimeout, language->editorCaption);
+            REQUIRE(main != nullptr);
+            CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
+            if (c.message) {
+                const std::string expected = language == &kGerman ? c.german : c.message;
+                HWND box = norvanex.WaitDialog("Fehler");
+                REQUIRE(box != nullptr);
+                bool said = false;
+                for (HWND child : Children(box)) said = said || Text(child).rfind(expected, 0) == 0;
+                CHECK(said);
+                if (language == &kGerman) CHECK(!Screenshot("help-missing-de", box).empty());
+                Click(ButtonByCaption(box, "OK"));
+                CHECK(WaitUntil([&] { return !IsWindow(box); }));
+                CHECK(MarkerLines().empty());
+            } else {
+                CHECK(WaitUntil([] { return !MarkerLines().empty(); }));
+                const std::vector<std::string> lines = MarkerLines();
+                CHECK_EQ(lines.size(), 1u);
+                std::string url = "file:///" + BesideMe(language->page) + "#" + language->topic;
+                for (char& ch : url) ch = ch == '\\' ? '/' : ch;
+                const std::string expected = "\"" + url + "\"";
+                for (const std::string& line : lines) {
+                    if (!CHECK(line.size() > expected.size() &&
+                               line.compare(line.size() - expected.size(), expected.size(), expected) == 0)) {
+                        check::Log("opened: " + line + "\n  expected the end: " + expected);
+                    }
+                }
+            }
+            CHECK(ProcessesNamed("winhlp32.exe").empty());
+            CloseBySystemMenu(main);
+            CHECK(norvanex.WaitExit().has_value());
+        }
     }
 }
-

@@ -126,20 +126,37 @@ CASE(OnlyTheLaterProgramToStart) {
 CASE(ResultWithProgramToStart) {
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
     const std::string marker = CopyToScratch("marker.exe", "starter.exe");
-    struct Language { const char* locale; const char* label3; int dpi; const char* shot; } languages[] = {
-        {"en_US.UTF-8", "Called Programm", 96, "result-start-en-96"},
-        {"de_DE.UTF-8", "Gestartetes Programm", 96, "result-start-de-96"},
-        {"en_US.UTF-8", "Called Programm", 144, "result-start-en-144"},
-        {"de_DE.UTF-8", "Gestartetes Programm", 144, "result-start-de-144"},
+    // Wider than the window: cut in its middle, never wrapped at a blank.
+    const std::string longMarker = CopyToScratch("marker.exe", "a program to start with a long name.exe");
+    struct Language {
+        const char* locale; const char* label3; int dpi; const char* shot; const std::string& program;
+    } languages[] = {
+        {"en_US.UTF-8", "Called Programm", 96, "result-start-en-96", marker},
+        {"de_DE.UTF-8", "Gestartetes Programm", 96, "result-start-de-96", marker},
+        {"en_US.UTF-8", "Called Programm", 144, "result-start-en-144", marker},
+        {"de_DE.UTF-8", "Gestartetes Programm", 144, "result-start-de-144", marker},
+        {"en_US.UTF-8", "Called Programm", 96, "result-start-long-en-96", longMarker},
     };
     for (const Language& language : languages) {
         DpiScope dpi(language.dpi);
         StartVictims(word, 1);
-        Process norvanex = Run("winword.exe r:" + marker, language.locale);
+        Process norvanex = Run("winword.exe r:" + QuoteArg(language.program), language.locale);
         HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
         REQUIRE(main != nullptr);
         for (MainControl id : {kLabel2, kLabel3, kProgImg}) CHECK(Shown(main, id));
-        CHECK_EQ(Text(ChildById(main, kLabel2)), marker);
+        HWND label2 = ChildById(main, kLabel2);
+        const std::string shown = Text(label2);
+        if (language.program == marker) {
+            CHECK_EQ(shown, marker);
+        } else {
+            check::Log("shown as " + shown);
+            CHECK(shown.rfind("C:\\", 0) == 0 && shown.find("...") != std::string::npos);
+            CHECK(shown.size() > 8 && shown.substr(shown.size() - 8) == "name.exe");
+            CHECK_EQ(RectInParent(label2).bottom - RectInParent(label2).top,
+                     RectInParent(ChildById(main, kLabel3)).bottom - RectInParent(ChildById(main, kLabel3)).top);
+        }
+        CHECK(RectInParent(label2).right <= ClientSize(main).cx - language.dpi * 8 / 96);
+        CHECK_EQ(Hint(label2).value_or("(no hint)"), language.program);
         CHECK_EQ(Text(ChildById(main, kLabel3)), std::string(language.label3));
         CHECK_EQ(ClientSize(main).cy, language.dpi == 96 ? 305 : 458);
         CHECK_EQ(RectInParent(ChildById(main, kBitBtn1)).top, language.dpi == 96 ? 272 : 408);

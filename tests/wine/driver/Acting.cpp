@@ -265,12 +265,15 @@ void PostDoubleClick(HWND hwnd, POINT client) {
 
 namespace driver {
 
-void SendKey(UINT vk) {
-  INPUT down = KeyInput(vk, false), up = KeyInput(vk, true);
-  SendInput(1, &down, sizeof down);
-  Sleep(30);
-  SendInput(1, &up, sizeof up);
-  Sleep(30);
+void SendKey(UINT vk, std::initializer_list<UINT> modifiers) {
+  auto send = [](INPUT input) {
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+  };
+  for (UINT modifier : modifiers) send(KeyInput(modifier, false));
+  send(KeyInput(vk, false));
+  send(KeyInput(vk, true));
+  for (auto it = modifiers.end(); it != modifiers.begin();) send(KeyInput(*--it, true));
 }
 
 bool MouseDrag(POINT from, POINT to, HWND expect) {

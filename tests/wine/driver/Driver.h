@@ -113,9 +113,10 @@ StartOptions GeneratedLocale(const std::string& locale, const std::string& charm
 
 // A copy of a helper program beside this one, under another name, in ScratchFolder(); its path.
 std::string CopyToScratch(const std::string& helper, const std::string& name);
-// Starts count copies of a windowless program (victim.exe and its copies), leaves them running,
-// and waits until ToolHelp lists them besides `alreadyRunning` others of that name. The pids of
-// that name then running; empty when a start failed or they did not appear.
+// Starts count copies of a windowless program (victim.exe and its copies), each once its start-up
+// is over (its ready event), leaves them running, and waits until ToolHelp lists them besides
+// `alreadyRunning` others of that name. The pids of that name then running; empty when a start
+// failed or they did not appear.
 std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alreadyRunning = 0);
 
 // Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
@@ -162,6 +163,10 @@ RECT ScreenRect(HWND hwnd);
 SIZE ClientSize(HWND hwnd);
 bool Visible(HWND hwnd);  // IsWindowVisible: the window and all its ancestors have WS_VISIBLE
 bool Enabled(HWND hwnd);
+// The control of the window's thread that has the keyboard focus.
+HWND FocusOf(HWND window);
+// The mnemonic letter of each visible child that has one ("&Insert" gives 'I'), upper case, in child order.
+std::string Mnemonics(HWND window);
 LONG Style(HWND hwnd);
 LONG ExStyle(HWND hwnd);
 bool Topmost(HWND hwnd);
@@ -225,8 +230,9 @@ bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers = {});
 // Real typing: gives target the focus as PressKey does, then sends each character of text as a
 // key press of its own (KEYEVENTF_UNICODE). False when target did not get the focus.
 bool TypeText(HWND target, const std::wstring& text);
-// Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up.
-void SendKey(UINT vk);
+// Real input to whatever has the keyboard now (a menu's own loop, an open dialog): down and up,
+// with modifiers held.
+void SendKey(UINT vk, std::initializer_list<UINT> modifiers = {});
 // Brings a top-level window to the front (SetForegroundWindow); true when it is the foreground.
 bool BringToFront(HWND top);
 // Real mouse input at a screen point; false when the point is not inside expect's window (given

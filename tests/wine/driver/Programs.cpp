@@ -371,6 +371,17 @@ std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alread
     options.idleMs = 0;
     Process started = Start(exe, options);
     if (!started) return {};
+    // Listed in the snapshot long before its start-up ends: under load Wine's kernelbase of the
+    // new process writes the driver's locale into HKCU\Control Panel\International a moment later,
+    // and a German program started in between read iCountry 1 from there and spoke English.
+    const std::string ready = "norvanex-victim-" + std::to_string(started.pid());
+    if (!WaitUntil([&] {
+          HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, ready.c_str());
+          if (event) CloseHandle(event);
+          return event != nullptr || !started.Running();
+        }) || !started.Running()) {
+      return {};
+    }
     started.Detach();
   }
   const std::string name = exe.substr(exe.find_last_of("\\/") + 1);

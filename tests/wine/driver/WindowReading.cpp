@@ -187,6 +187,31 @@ SIZE ClientSize(HWND hwnd) {
 
 bool Visible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
 bool Enabled(HWND hwnd) { return IsWindowEnabled(hwnd) != FALSE; }
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui)) return nullptr;
+  return gui.hwndFocus;
+}
+
+std::string Mnemonics(HWND window) {
+  std::string letters;
+  for (HWND child : Children(window)) {
+    // Hidden controls take no keys; a label that shows its ampersands as they stand has no mnemonic.
+    if (!Visible(child)) continue;
+    if (lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 && (Style(child) & SS_NOPREFIX)) continue;
+    const std::string text = Text(child);
+    // "&&" is a plain ampersand; the first single one marks the control's letter.
+    for (size_t at = text.find('&'); at != std::string::npos && at + 1 < text.size(); at = text.find('&', at + 2)) {
+      if (text[at + 1] == '&') continue;
+      const char letter = text[at + 1];
+      letters += letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+      break;
+    }
+  }
+  return letters;
+}
 LONG Style(HWND hwnd) { return GetWindowLongA(hwnd, GWL_STYLE); }
 LONG ExStyle(HWND hwnd) { return GetWindowLongA(hwnd, GWL_EXSTYLE); }
 bool Topmost(HWND hwnd) { return (ExStyle(hwnd) & WS_EX_TOPMOST) != 0; }
