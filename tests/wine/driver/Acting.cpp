@@ -165,7 +165,8 @@ bool BringToFront(HWND top) {
   return WaitUntil([&] { return GetForegroundWindow() == top; }, 2000);
 }
 
-bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
+// Brings target's window to the front and gives target the focus; true when it holds it.
+static bool FocusFromOutside(HWND target) {
   BringToFront(GetAncestor(target, GA_ROOT));
   const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
   const DWORD ourThread = GetCurrentThreadId();
@@ -175,7 +176,11 @@ bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
   AttachThreadInput(ourThread, targetThread, FALSE);
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
-  const bool focused = GetGUIThreadInfo(targetThread, &gui) && gui.hwndFocus == target;
+  return GetGUIThreadInfo(targetThread, &gui) && gui.hwndFocus == target;
+}
+
+bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
+  const bool focused = FocusFromOutside(target);
 
   // One event at a time with a pause: when Wine gets Shift and a letter in one batch, the letter
   // often comes out unshifted.
@@ -191,15 +196,7 @@ bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
 }
 
 bool TypeText(HWND target, const std::wstring& text) {
-  BringToFront(GetAncestor(target, GA_ROOT));
-  const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
-  const DWORD ourThread = GetCurrentThreadId();
-  AttachThreadInput(ourThread, targetThread, TRUE);
-  SetFocus(target);
-  AttachThreadInput(ourThread, targetThread, FALSE);
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  if (!GetGUIThreadInfo(targetThread, &gui) || gui.hwndFocus != target) return false;
+  if (!FocusFromOutside(target)) return false;
   for (const wchar_t c : text) {
     INPUT keys[2]{};
     for (int i = 0; i < 2; ++i) {
