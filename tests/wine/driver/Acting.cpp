@@ -181,17 +181,7 @@ static bool FocusFromOutside(HWND target) {
 
 bool PressKey(HWND target, UINT vk, std::initializer_list<UINT> modifiers) {
   const bool focused = FocusFromOutside(target);
-
-  // One event at a time with a pause: when Wine gets Shift and a letter in one batch, the letter
-  // often comes out unshifted.
-  auto send = [](INPUT input) {
-    SendInput(1, &input, sizeof input);
-    Sleep(30);
-  };
-  for (UINT modifier : modifiers) send(KeyInput(modifier, false));
-  send(KeyInput(vk, false));
-  send(KeyInput(vk, true));
-  for (auto it = modifiers.end(); it != modifiers.begin();) send(KeyInput(*--it, true));
+  SendKey(vk, modifiers);
   return focused;
 }
 
@@ -263,6 +253,8 @@ void PostDoubleClick(HWND hwnd, POINT client) {
 namespace driver {
 
 void SendKey(UINT vk, std::initializer_list<UINT> modifiers) {
+  // One event at a time with a pause: when Wine gets Shift and a letter in one batch, the letter
+  // often comes out unshifted.
   auto send = [](INPUT input) {
     SendInput(1, &input, sizeof input);
     Sleep(30);
