@@ -1,43 +1,40 @@
-// comctl32, loaded at its first use. LoadLibraryA runs under the process's default activation
-// context, so the manifest's binding to Common Controls 6.0 applies as it does to a static import.
+// comctl32, bound function by function at run time. LoadLibraryA runs under the process's default
+// activation context, so the manifest's binding to Common Controls 6.0 applies as it does to a
+// static import.
 #include "base/CommonControls_win.h"
 
 #include <shlwapi.h>
+
+#include "base/SystemFunction_win.h"
 
 namespace norvanex::comctl {
 
 namespace {
 
 struct Functions {
-    decltype(&::InitCommonControlsEx) initCommonControlsEx = nullptr;
-    decltype(&::InitCommonControls) initCommonControls = nullptr;
-    DLLGETVERSIONPROC dllGetVersion = nullptr;
-    decltype(&::ImageList_Create) imageListCreate = nullptr;
-    decltype(&::ImageList_Add) imageListAdd = nullptr;
-    decltype(&::ImageList_Destroy) imageListDestroy = nullptr;
-    decltype(&::ImageList_Draw) imageListDraw = nullptr;
+    decltype(&::InitCommonControlsEx) initCommonControlsEx;
+    decltype(&::InitCommonControls) initCommonControls;
+    DLLGETVERSIONPROC dllGetVersion;
+    decltype(&::ImageList_Create) imageListCreate;
+    decltype(&::ImageList_Add) imageListAdd;
+    decltype(&::ImageList_Destroy) imageListDestroy;
+    decltype(&::ImageList_Draw) imageListDraw;
 };
 
 template <class Fn>
-void Bind(HMODULE module, const char* name, Fn& fn) {
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+Fn Find(const char* name) {
+    return FindSystemFunctionAs<Fn>("comctl32.dll", name);
 }
 
 const Functions& Comctl32() {
-    static const Functions functions = [] {
-        Functions f;
-        // The module stays loaded for the life of the process, as a static import would.
-        if (HMODULE module = LoadLibraryA("comctl32.dll")) {
-            Bind(module, "InitCommonControlsEx", f.initCommonControlsEx);
-            Bind(module, "InitCommonControls", f.initCommonControls);
-            Bind(module, "DllGetVersion", f.dllGetVersion);
-            Bind(module, "ImageList_Create", f.imageListCreate);
-            Bind(module, "ImageList_Add", f.imageListAdd);
-            Bind(module, "ImageList_Destroy", f.imageListDestroy);
-            Bind(module, "ImageList_Draw", f.imageListDraw);
-        }
-        return f;
-    }();
+    using F = Functions;
+    static const Functions functions{Find<decltype(F::initCommonControlsEx)>("InitCommonControlsEx"),
+                                     Find<decltype(F::initCommonControls)>("InitCommonControls"),
+                                     Find<DLLGETVERSIONPROC>("DllGetVersion"),
+                                     Find<decltype(F::imageListCreate)>("ImageList_Create"),
+                                     Find<decltype(F::imageListAdd)>("ImageList_Add"),
+                                     Find<decltype(F::imageListDestroy)>("ImageList_Destroy"),
+                                     Find<decltype(F::imageListDraw)>("ImageList_Draw")};
     return functions;
 }
 
