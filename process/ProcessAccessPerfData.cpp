@@ -9,24 +9,6 @@
 namespace norvanex {
 namespace {
 
-// Access rights, from winnt.h.
-constexpr std::uint32_t kKeyRead = 0x20019;
-constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
-constexpr std::uint32_t kSePrivilegeEnabled = 2;
-
-constexpr std::int32_t kErrorSuccess = 0;
-constexpr std::int32_t kErrorMoreData = 234;
-
-// RegQueryValueExA on HKEY_PERFORMANCE_DATA answers ERROR_MORE_DATA without saying how much it
-// needs, so the buffer grows step by step; the ceiling keeps a platform that never stops asking
-// for more from taking all memory.
-constexpr std::uint32_t kPerfDataFirstSize = 51200;
-constexpr std::uint32_t kPerfDataGrowth = 25600;
-constexpr std::uint64_t kPerfDataCeiling = 16u * 1024 * 1024;
-
-constexpr char kPerflibKey[] = "software\\microsoft\\windows nt\\currentversion\\perflib";
-constexpr unsigned kLangEnglishNeutral = 9;  // MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL)
-
 struct FreeMemory {
     void operator()(std::uint8_t* data) const { std::free(data); }
 };
@@ -40,11 +22,30 @@ Buffer ZeroedBuffer(std::size_t size) {
     return Buffer(data);
 }
 
+// Access rights, from winnt.h.
+constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
+constexpr std::uint32_t kSePrivilegeEnabled = 2;
+
+constexpr char kPerflibKey[] = "software\\microsoft\\windows nt\\currentversion\\perflib";
+constexpr unsigned kLangEnglishNeutral = 9;  // MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL)
+
+constexpr std::int32_t kErrorSuccess = 0;
+constexpr std::int32_t kErrorMoreData = 234;
+
+// RegQueryValueExA on HKEY_PERFORMANCE_DATA answers ERROR_MORE_DATA without saying how much it
+// needs, so the buffer grows step by step; the ceiling keeps a platform that never stops asking
+// for more from taking all memory.
+constexpr std::uint32_t kPerfDataFirstSize = 51200;
+constexpr std::uint32_t kPerfDataGrowth = 25600;
+constexpr std::uint64_t kPerfDataCeiling = 16u * 1024 * 1024;
+
 }  // namespace
 
 std::int32_t ProcessAccess::EnableDebugPrivilege() {
     OsHandle opened{};
-    const bool open = platform_.OpenProcessToken(platform_.GetCurrentProcess(), kTokenAdjustPrivilegesAndQuery, &opened);
+    const bool open =
+        platform_.OpenProcessToken(platform_.GetCurrentProcess(), kTokenAdjustPrivilegesAndQuery, &opened);
     const PlatformOwned<OsHandle> token(open ? opened : OsHandle{}, {&platform_});
     if (!token) return -2;
 
