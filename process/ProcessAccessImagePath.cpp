@@ -17,6 +17,16 @@ constexpr std::uint32_t kWindowsDirectoryBuffer = 255;
 // QueryFullProcessImageNameA paths may exceed MAX_PATH; 32767 characters is the longest Win32 path.
 constexpr std::uint32_t kFullImageNameBuffer = 32768;
 
+// What `read` gives, or empty where it throws (out of memory for a path buffer).
+template <class Read>
+std::string OrEmpty(const Read& read) {
+    try {
+        return read();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 bool ProcessAccess::BindNtdllDebugFunctions() {
@@ -51,21 +61,10 @@ ImagePathRead ProcessAccess::ReadImagePath(std::uint32_t processId) {
         }
         read = ImagePathRead{};
     }
-    std::string path;
-    try {
-        path = ImagePathFromDebugInformation(processId);
-    } catch (const std::exception&) {
-        path.clear();
-    }
+    std::string path = OrEmpty([&] { return ImagePathFromDebugInformation(processId); });
     // A 32-bit process cannot read a 64-bit process's module list, and Wine answers with an empty
     // one; the kernel still knows the image name.
-    if (path.empty()) {
-        try {
-            path = ImagePathFromKernel(processId);
-        } catch (const std::exception&) {
-            path.clear();
-        }
-    }
+    if (path.empty()) path = OrEmpty([&] { return ImagePathFromKernel(processId); });
     // ntdll and the A function put the default character where the code page lacks one; a '?' is
     // never part of a file name (only of the prefixes "\??\" and "\\?\"), so a path holding one
     // is not the file's. (A look-alike cannot be seen here; systems that have the UTF-16 query
