@@ -110,6 +110,47 @@ double Quartile(std::vector<double> values, int q) {
     return values[(values.size() - 1) * q / 4];
 }
 
+// Each program's times, one per run.
+struct Times {
+    std::vector<double> bares, styleds, floors, editors, earliers, results, earlierResults, endings;
+};
+
+// The markdown table: each program's median and its ratios to the three floors.
+std::string Table(const Times& t, const std::string& earlierName) {
+    // Each ratio is the median of the runs' own ratios: the programs of one run start within a
+    // second of each other, so a slow stretch of the shared machine falls on both sides of it.
+    auto ratio = [](const std::vector<double>& x, const std::vector<double>& y) { return Median(Ratios(x, y)); };
+    std::string rows =
+        "| program (whole process, until shown and waiting for input) | median | / editor floor | / styled window | / bare window |\n"
+        "|---|---:|---:|---:|---:|\n";
+    auto row = [&](const std::string& what, const std::vector<double>& times) {
+        char line[400];
+        std::snprintf(line, sizeof line, "| %s | %.1f ms | %.2fx | %.2fx | %.2fx |\n", what.c_str(), Median(times),
+                      ratio(times, t.floors), ratio(times, t.styleds), ratio(times, t.bares));
+        rows += line;
+    };
+    row("bench_window.exe: minimal window, no manifest", t.bares);
+    row("bench_window_styled.exe: the same with manifest and common controls", t.styleds);
+    row("editor_floor.exe: the editor's window and controls, nothing else", t.floors);
+    row("Norvanex.exe: the editor", t.editors);
+    if (!earlierName.empty()) row(earlierName + ": the earlier editor", t.earliers);
+    row("Norvanex.exe benchvictim.exe: the result window of a kill run", t.results);
+    if (!earlierName.empty()) row(earlierName + " benchvictim.exe: the earlier result window", t.earlierResults);
+    row("the same kill run until its victim has left the process list", t.endings);
+    std::vector<double> ownParts;
+    for (size_t i = 0; i < t.results.size(); ++i) ownParts.push_back(t.results[i] - t.endings[i]);
+    row("result window less the ending: its own part, after the victim has gone", ownParts);
+    const std::vector<double> editorToFloor = Ratios(t.editors, t.floors);
+    char summary[400];
+    std::snprintf(summary, sizeof summary,
+                  "\nRatios are medians of each run's own ratio. Editor / editor floor: %.2fx (%.2fx to %.2fx over the "
+                  "middle half of the runs).\n"
+                  "Starts with a part of a window still to be painted when the clock stopped: %d of %d.\n",
+                  Median(editorToFloor), Quartile(editorToFloor, 1), Quartile(editorToFloor, 3), unpaintedStarts,
+                  starts);
+    return rows + summary;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,65 +180,35 @@ int main(int argc, char** argv) {
     if (!StartVictims(victim, 1)) Fail("the victim did not start");
     TimeUntilShownAndIdle(killRun);
 
-    std::vector<double> bares, styleds, floors, editors, earliers, results, earlierResults, endings;
+    Times t;
     // The turns: each program once per run, the order reversed every other run, so that no program
     // always follows the same one (a process's teardown may still be going on in the next one).
     std::vector<std::function<void()>> turns = {
-        [&] { bares.push_back(TimeUntilShownAndIdle(bare)); },
-        [&] { styleds.push_back(TimeUntilShownAndIdle(styled)); },
-        [&] { floors.push_back(TimeUntilShownAndIdle(floor)); },
-        [&] { editors.push_back(TimeUntilShownAndIdle(editor)); },
+        [&] { t.bares.push_back(TimeUntilShownAndIdle(bare)); },
+        [&] { t.styleds.push_back(TimeUntilShownAndIdle(styled)); },
+        [&] { t.floors.push_back(TimeUntilShownAndIdle(floor)); },
+        [&] { t.editors.push_back(TimeUntilShownAndIdle(editor)); },
         [&] {
             if (!StartVictims(victim, 1)) Fail("the victim did not start");
-            results.push_back(TimeUntilShownAndIdle(killRun));
+            t.results.push_back(TimeUntilShownAndIdle(killRun));
         },
         [&] {
             if (!StartVictims(victim, 1)) Fail("the victim did not start");
-            endings.push_back(TimeUntilVictimGone(killRun));
+            t.endings.push_back(TimeUntilVictimGone(killRun));
         },
     };
     if (!earlierName.empty()) {
-        turns.insert(turns.begin() + 4, [&] { earliers.push_back(TimeUntilShownAndIdle(earlier)); });
+        turns.insert(turns.begin() + 4, [&] { t.earliers.push_back(TimeUntilShownAndIdle(earlier)); });
         turns.insert(turns.begin() + 6, [&] {
             if (!StartVictims(victim, 1)) Fail("the victim did not start");
-            earlierResults.push_back(TimeUntilShownAndIdle(earlierKillRun));
+            t.earlierResults.push_back(TimeUntilShownAndIdle(earlierKillRun));
         });
     }
     for (int run = 0; run < runs; ++run) {
         for (auto& turn : turns) turn();
         std::reverse(turns.begin(), turns.end());
     }
-    // Each ratio is the median of the runs' own ratios: the programs of one run start within a
-    // second of each other, so a slow stretch of the shared machine falls on both sides of it.
-    auto ratio = [](const std::vector<double>& x, const std::vector<double>& y) { return Median(Ratios(x, y)); };
-    std::string rows =
-        "| program (whole process, until shown and waiting for input) | median | / editor floor | / styled window | / bare window |\n"
-        "|---|---:|---:|---:|---:|\n";
-    auto row = [&](const std::string& what, const std::vector<double>& times) {
-        char line[400];
-        std::snprintf(line, sizeof line, "| %s | %.1f ms | %.2fx | %.2fx | %.2fx |\n", what.c_str(), Median(times),
-                      ratio(times, floors), ratio(times, styleds), ratio(times, bares));
-        rows += line;
-    };
-    row("bench_window.exe: minimal window, no manifest", bares);
-    row("bench_window_styled.exe: the same with manifest and common controls", styleds);
-    row("editor_floor.exe: the editor's window and controls, nothing else", floors);
-    row("Norvanex.exe: the editor", editors);
-    if (!earlierName.empty()) row(earlierName + ": the earlier editor", earliers);
-    row("Norvanex.exe benchvictim.exe: the result window of a kill run", results);
-    if (!earlierName.empty()) row(earlierName + " benchvictim.exe: the earlier result window", earlierResults);
-    row("the same kill run until its victim has left the process list", endings);
-    std::vector<double> ownParts;
-    for (size_t i = 0; i < results.size(); ++i) ownParts.push_back(results[i] - endings[i]);
-    row("result window less the ending: its own part, after the victim has gone", ownParts);
-    char summary[400];
-    std::snprintf(summary, sizeof summary,
-                  "\nRatios are medians of each run's own ratio. Editor / editor floor: %.2fx (%.2fx to %.2fx over the "
-                  "middle half of the runs).\n"
-                  "Starts with a part of a window still to be painted when the clock stopped: %d of %d.\n",
-                  ratio(editors, floors), Quartile(Ratios(editors, floors), 1), Quartile(Ratios(editors, floors), 3),
-                  unpaintedStarts, starts);
-    rows += summary;
+    const std::string rows = Table(t, earlierName);
     std::fputs(rows.c_str(), stdout);
     std::ofstream(argv[1], std::ios::binary) << rows;
     DeleteFileA(victim.c_str());
