@@ -79,11 +79,6 @@ const std::string& HelperPath() {
     return path;
 }
 
-bool Checked(HWND lv, int row) {
-    const auto item = LvGet(lv, row);
-    return item && (item->state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-}
-
 std::vector<int> RowsOf(HWND lv, const std::string& caption) {
     std::vector<int> rows;
     const std::vector<std::string> texts = LvTexts(lv);
@@ -167,7 +162,7 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
         CHECK(rows >= 3);  // the two helpers and at least the chooser's own process
         CHECK_EQ(Text(ChildById(c.dialog, kLabel1)), std::to_string(rows) + l.count);
         CHECK_EQ(RowsOf(tasks, HelperPath()).size(), 2u);
-        for (int row = 0; row < rows; ++row) CHECK(!Checked(tasks, row));
+        for (int row = 0; row < rows; ++row) CHECK(!LvChecked(tasks, row));
         // Both helper rows share one icon, and it is the file's own, not the empty slot.
         const std::vector<int> helpers = RowsOf(tasks, HelperPath());
         if (helpers.size() == 2) {
@@ -189,9 +184,9 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
     REQUIRE_EQ(helpers.size(), 2u);
     // The later row first, by mouse; the earlier by Space.
     CHECK(ClickCheckBox(tasks, helpers[1]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[1]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[1]); }, 2000));
     CHECK(SpaceOn(tasks, helpers[0]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[0]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[0]); }, 2000));
     Click(ChildById(c.dialog, kBitBtn1));
     const Outcome outcome = c.Finish();
     CHECK_EQ(outcome.result, 1);
@@ -204,9 +199,8 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
     Chooser empty = ShowChooser();
     REQUIRE(empty.dialog != nullptr);
     CHECK(PressKey(empty.Tasks(), VK_F1));
-    Sleep(200);
     CHECK(Visible(empty.dialog));
-    PressKey(empty.Tasks(), VK_RETURN);
+    PressKey(empty.Tasks(), VK_RETURN);  // read after F1: the outcome says what F1 did
     const Outcome none = empty.Finish();
     CHECK_EQ(none.result, 1);
     CHECK_EQ(none.helpRequests, 0);
@@ -227,7 +221,7 @@ CASE(AbortCloseBoxAndEscapeReturnNothing) {
         const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
         REQUIRE(!helpers.empty());
         CHECK(SpaceOn(c.Tasks(), helpers[0]));
-        CHECK(WaitUntil([&] { return Checked(c.Tasks(), helpers[0]); }, 2000));
+        CHECK(WaitUntil([&] { return LvChecked(c.Tasks(), helpers[0]); }, 2000));
         way.close(c);
         const Outcome outcome = c.Finish();
         CHECK_EQ(outcome.result, 0);
@@ -244,22 +238,20 @@ CASE(MarksSurviveDoubleClickAndReactivation) {
     REQUIRE_EQ(helpers.size(), 2u);
     const int rows = LvCount(tasks);
     CHECK(SpaceOn(tasks, helpers[0]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[0]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[0]); }, 2000));
 
     // A double-click asks for the properties sheet (Wine shows none), then another program's
     // window takes the front and the chooser gets it back.
     CHECK(DoubleClickLvItem(tasks, helpers[1]));
-    Sleep(300);
+    CHECK(WaitUntil([&] { return LvSelected(tasks) == std::vector<int>{helpers[1]}; }) && Answers(c.dialog));
     HWND other = CreateWindowExA(0, WC_STATICA, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200,
                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    CHECK(BringToFront(other));
-    Sleep(200);
-    CHECK(BringToFront(c.dialog));
-    Sleep(200);
+    CHECK(BringToFront(other) && Answers(c.dialog));  // the chooser has handled its deactivation
+    CHECK(BringToFront(c.dialog) && Answers(c.dialog));
     DestroyWindow(other);
 
     CHECK_EQ(LvCount(tasks), rows);
-    CHECK(Checked(tasks, helpers[0]));
+    CHECK(LvChecked(tasks, helpers[0]));
     Click(ChildById(c.dialog, kBitBtn1));
     const Outcome outcome = c.Finish();
     CHECK_EQ(outcome.result, 1);
@@ -275,7 +267,7 @@ CASE(F5RefillsAndKeepsMarks) {
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(helpers.size(), 2u);
     CHECK(SpaceOn(tasks, helpers[1]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[1]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[1]); }, 2000));
 
     // A third instance starts; F5 lists it, cleared, and the checked instance stays checked.
     const std::vector<DWORD> two = ProcessesNamed(kHelperName);
@@ -287,9 +279,9 @@ CASE(F5RefillsAndKeepsMarks) {
     const std::vector<int> after = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(after.size(), 3u);
     int checked = 0;
-    for (int row = 0; row < LvCount(tasks); ++row) checked += Checked(tasks, row) ? 1 : 0;
+    for (int row = 0; row < LvCount(tasks); ++row) checked += LvChecked(tasks, row) ? 1 : 0;
     CHECK_EQ(checked, 1);
-    CHECK(Checked(tasks, after[1]));
+    CHECK(LvChecked(tasks, after[1]));
     Click(ChildById(c.dialog, kBitBtn1));
     CHECK_EQ(c.Finish().checked.size(), 1u);
 
@@ -321,7 +313,7 @@ CASE(Screenshots) {
         const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
         if (!helpers.empty()) SpaceOn(c.Tasks(), helpers[0]);
         SetCursorPos(0, 0);  // no hint over the picture
-        Sleep(300);
+        CHECK(WaitUntil([&] { return !ShownTip(c.child.pid()); }) && WaitPainted(c.dialog));
         CHECK(!Screenshot(s.name, c.dialog).empty());
         CloseBySystemMenu(c.dialog);
         CHECK_EQ(c.Finish().result, 0);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <unordered_set>
+#include <utility>
 
 namespace driver {
 namespace {
@@ -249,6 +250,19 @@ Image Capture(const RECT& screenRect) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return image;
+}
+
+bool WaitPainted(HWND window, DWORD quietMs, DWORD timeoutMs) {
+  Image last = Capture(ScreenRect(window));
+  DWORD sameSince = GetTickCount();
+  return WaitUntil([&] {
+    Image now = Capture(ScreenRect(window));
+    if (now.width != last.width || now.height != last.height || now.rgb != last.rgb) {
+      last = std::move(now);
+      sameSince = GetTickCount();
+    }
+    return GetTickCount() - sameSince >= quietMs;
+  }, timeoutMs, 30);
 }
 
 Image CaptureScreen() {
