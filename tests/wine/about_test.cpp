@@ -27,10 +27,10 @@ struct Language {
     const char* disclaimer;
     const char* shot;
 };
-const Language kEnglish{"en_US.UTF-8", "Norvanex 4.3 - New Shortcut",
+const Language kEnglish{"en_US.UTF-8", kEditorCaptionEn,
                         "Any use takes place on own danger! An adhesion for possible damage is in principle excluded.",
                         "about-en"};
-const Language kGerman{"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung",
+const Language kGerman{"de_DE.UTF-8", kEditorCaptionDe,
                        "Jegliche Benutzung erfolgt auf eigene Gefahr! Eine Haftung für eventuelle Schäden wird "
                        "grundsätzlich ausgeschlossen.",
                        "about-de"};

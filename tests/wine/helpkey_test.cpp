@@ -26,30 +26,9 @@ struct Language {
     const char* topic;
     const char* page;
 };
-const Language kEnglish{"en_US.UTF-8", "Norvanex 4.3 - New Shortcut", "Norvanex help", "hlp_index_e", "Norvanex.html"};
-const Language kGerman{"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Norvanex-Hilfe", "hlp_index",
+const Language kEnglish{"en_US.UTF-8", kEditorCaptionEn, "Norvanex help", "hlp_index_e", "Norvanex.html"};
+const Language kGerman{"de_DE.UTF-8", kEditorCaptionDe, "Norvanex-Hilfe", "hlp_index",
                        "Norvanex_de.html"};
-
-// The viewer's main window (class MS_WINHELP), once one is up.
-HWND ViewerWindow() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        if (HWND w = FindTopWindow(pid, "", "MS_WINHELP")) return w;
-    }
-    return nullptr;
-}
-
-// The text of the topic the viewer shows (Wine's viewer renders it in a rich edit control).
-std::string ViewerTopicText(HWND viewer) {
-    HWND text = ChildByText(viewer, "RichEdit20A", "");
-    return text ? Text(text) : std::string();
-}
-
-void CloseViewers() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
-    }
-    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
-}
 
 // Waits for the viewer to show a topic that starts with `title`, keeps a screenshot when a name is
 // given, and closes the viewer again.

@@ -593,7 +593,7 @@ CASE(StartedFromAFolderBeyondMaxPath) {
     REQUIRE(RunHost("cd " + QuoteArg(unixPath.substr(0, unixPath.find_last_of('/'))) +
                     " && (wine ./Norvanex.exe </dev/null >/dev/null 2>&1 &)") == std::optional<int>(0));
     HWND main = nullptr;
-    REQUIRE(WaitUntil([&] { return (main = FindTopWindow(0, "Norvanex 4.3 - New Shortcut", "TMainForm")) != nullptr; }));
+    REQUIRE(WaitUntil([&] { return (main = FindTopWindow(0, kEditorCaptionEn, "TMainForm")) != nullptr; }));
     HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, PidOf(main));
     REQUIRE(handle != nullptr);
     Process norvanex(handle, PidOf(main), "Norvanex.exe");

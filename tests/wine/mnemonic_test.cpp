@@ -187,7 +187,9 @@ CASE(EveryMnemonicReachesItsControl) {
         }
         // The editor's letters, typed while Info (which has none) has the focus.
         for (const Mnemonic& m : kMnemonics) {
-            if (m.window == Window::Editor) PressAndCheck(m, editor.process.handle(), main, editor.Get(kBitBtn9), german);
+            if (m.window == Window::Editor) {
+                PressAndCheck(m, editor.process.handle(), main, editor.Get(kBitBtn9), german);
+            }
         }
         CHECK(editor.process.WaitExit().has_value());
 

@@ -64,36 +64,6 @@ std::string ExePathOf(DWORD pid) {
     return process ? std::string(path, size) : std::string();
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The help viewer's main window, once one is up.
-HWND ViewerWindow() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        if (HWND w = FindTopWindow(pid, "", "MS_WINHELP")) return w;
-    }
-    return nullptr;
-}
-
-void CloseViewers() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
-    }
-    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
-}
-
-// Types a path into a file dialog of the program and confirms it.
-bool ConfirmDialog(const Process& process, const char* title, const std::string& path) {
-    HWND dialog = process.WaitDialog(title);
-    if (!CHECK(dialog != nullptr)) return false;
-    HWND field = FileNameField(dialog);
-    if (!CHECK(field != nullptr) || !CHECK(SetText(field, path))) return false;
-    Click(ChildById(dialog, IDOK));
-    return CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
-}
-
 // Removes what the scenario put into the shared bench when it goes away, also after a failed
 // check: the programs started since it was made, the desktop shortcut, C:\Tools and the installed
 // folder.
@@ -186,8 +156,7 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     HWND viewer = nullptr;
     CHECK(WaitUntil([&] {
         viewer = ViewerWindow();
-        HWND text = viewer ? ChildByText(viewer, "RichEdit20A", "") : nullptr;
-        return text && Text(text).rfind("Norvanex help", 0) == 0;
+        return viewer && ViewerTopicText(viewer).rfind("Norvanex help", 0) == 0;
     }));
     if (viewer) {
         CHECK(WaitPainted(viewer));  // the viewer draws its button bar after the topic
@@ -241,7 +210,7 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     if (CheckState(ask) != BST_CHECKED) Click(ask);
     CHECK(WaitUntil([&] { return CheckState(ask) == BST_CHECKED; }));
     Click(ChildById(main, kBitBtn5));
-    REQUIRE(ConfirmDialog(editor, "Chose programm to run", backup));
+    REQUIRE(ConfirmTitledDialog(editor, "Chose programm to run", backup));
     REQUIRE(WaitUntil([&] { return Text(ChildById(main, kLabel2)) == "backup.exe"; }));
     BringToFront(main);
     CHECK(WaitPainted(main));
@@ -253,7 +222,7 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     const std::string shortcut = leftovers.shortcut = std::string(desktop) + "\\Close Office.lnk";
     DeleteFileA(shortcut.c_str());
     Click(ChildById(main, kBitBtn1));
-    REQUIRE(ConfirmDialog(editor, "Save as", std::string(desktop) + "\\Close Office"));
+    REQUIRE(ConfirmTitledDialog(editor, "Save as", std::string(desktop) + "\\Close Office"));
     REQUIRE(WaitUntil([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; }));
     CHECK(installedEditor.Close());
 

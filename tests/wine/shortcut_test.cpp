@@ -73,23 +73,6 @@ void CheckLnkInfo(const std::string& file, const std::string& target, const std:
     CHECK(description == "" || description == "(none)");
 }
 
-// Types a name into a file dialog's name field and confirms it with the dialog's OK button.
-// Unless `closes`, the dialog is expected to stay open for a question of the program.
-bool ConfirmTitledDialog(const Process& process, const std::string& title, const std::string& name,
-                       const std::string& screenshot = "", bool closes = true) {
-    HWND dialog = process.WaitDialog(title);
-    if (!CHECK(dialog != nullptr)) return false;
-    HWND field = FileNameField(dialog);
-    if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
-    if (!screenshot.empty()) {
-        BringToFront(dialog);
-        CHECK(WaitPainted(dialog));  // the dialog paints its controls over a while
-        CHECK(!Screenshot(screenshot, dialog).empty());
-    }
-    Click(ChildById(dialog, IDOK));
-    return !closes || CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
-}
-
 // Insert, "Insert programfile...", the open dialog: one program to end.
 bool AddProgram(const Editor& editor, const std::string& path, const char* title = "Chose programms to kill") {
     const int before = editor.Entries();
@@ -541,7 +524,8 @@ CASE(WhatIsBuiltAtItsFirstUseWorksTheFirstTime) {
     POINT corner{icon->left, icon->top};
     ClientToScreen(list, &corner);
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    CHECK(WaitUntil([&] { return Capture(RECT{corner.x, corner.y, corner.x + 16, corner.y + 16}).DistinctColors() > 4; }));
+    const RECT corner16{corner.x, corner.y, corner.x + 16, corner.y + 16};
+    CHECK(WaitUntil([&] { return Capture(corner16).DistinctColors() > 4; }));
 
     // Info: the about box, modal over the editor, closed by its OK button.
     Click(editor.Get(kBitBtn9));

@@ -57,7 +57,18 @@ struct Chooser {
     }
 };
 
+// The running helpers, started once for the whole program: two instances of one program.
+const std::string& HelperPath() {
+    static const std::string path = [] {
+        const std::string copy = CopyToScratch("victim.exe", kHelperName);
+        return StartWindowless(copy, 2).size() == 2 ? copy : std::string();
+    }();
+    return path;
+}
+
+// The chooser in a child of this program, shown once the helpers run; required to appear.
 Chooser ShowChooser(const std::string& lcAll = "", const std::string& title = "Choose tasks to kill") {
+    REQUIRE(!HelperPath().empty());
     Chooser c;
     c.out = ScratchFolder() + "\\choice.txt";
     DeleteFileA(c.out.c_str());
@@ -66,17 +77,9 @@ Chooser ShowChooser(const std::string& lcAll = "", const std::string& title = "C
     options.env = {{kChoiceOut, c.out}};
     c.child = Start(BesideMe("tasksel_test.exe"), options);
     c.dialog = c.child.WaitWindow(kTimeout, title);
+    REQUIRE(c.dialog != nullptr);
     c.owner = FindTopWindow(c.child.pid(), kOwnerCaption);
     return c;
-}
-
-// The running helpers, started once for the whole program: two instances of one program.
-const std::string& HelperPath() {
-    static const std::string path = [] {
-        const std::string copy = CopyToScratch("victim.exe", kHelperName);
-        return StartWindowless(copy, 2).size() == 2 ? copy : std::string();
-    }();
-    return path;
 }
 
 std::vector<int> RowsOf(HWND lv, const std::string& caption) {
@@ -131,7 +134,6 @@ CASE(ChooserChild) {
 }
 
 CASE(ListsRunningHelpersWithPathsAndCount) {
-    REQUIRE(!HelperPath().empty());
     struct Language {
         const char *locale, *title, *abort, *count, *hint;
     } languages[] = {
@@ -141,7 +143,6 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
     for (const Language& l : languages) {
         check::Log(std::string("locale ") + (*l.locale ? l.locale : "C"));
         Chooser c = ShowChooser(l.locale, l.title);
-        REQUIRE(c.dialog != nullptr);
         HWND tasks = c.Tasks();
         REQUIRE(tasks != nullptr);
         CHECK(Topmost(c.dialog));
@@ -176,9 +177,7 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
 }
 
 CASE(OkReturnsTheCheckedRowsInRowOrder) {
-    REQUIRE(!HelperPath().empty());
     Chooser c = ShowChooser();
-    REQUIRE(c.dialog != nullptr);
     HWND tasks = c.Tasks();
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(helpers.size(), 2u);
@@ -197,7 +196,6 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
     // OK with nothing checked (Enter, the default button): accepted, nothing listed. F1 before it
     // opens nothing: the chooser has no help, and the request must not travel on to the owner.
     Chooser empty = ShowChooser();
-    REQUIRE(empty.dialog != nullptr);
     CHECK(PressKey(empty.Tasks(), VK_F1));
     CHECK(Visible(empty.dialog));
     PressKey(empty.Tasks(), VK_RETURN);  // read after F1: the outcome says what F1 did
@@ -208,7 +206,6 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
 }
 
 CASE(AbortCloseBoxAndEscapeReturnNothing) {
-    REQUIRE(!HelperPath().empty());
     struct Way { const char* what; void (*close)(const Chooser&); } ways[] = {
         {"Abort", [](const Chooser& c) { Click(ChildById(c.dialog, kBitBtn2)); }},
         {"close box", [](const Chooser& c) { CloseBySystemMenu(c.dialog); }},
@@ -217,7 +214,6 @@ CASE(AbortCloseBoxAndEscapeReturnNothing) {
     for (const Way& way : ways) {
         check::Log(way.what);
         Chooser c = ShowChooser();
-        REQUIRE(c.dialog != nullptr);
         const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
         REQUIRE(!helpers.empty());
         CHECK(SpaceOn(c.Tasks(), helpers[0]));
@@ -230,9 +226,7 @@ CASE(AbortCloseBoxAndEscapeReturnNothing) {
 }
 
 CASE(MarksSurviveDoubleClickAndReactivation) {
-    REQUIRE(!HelperPath().empty());
     Chooser c = ShowChooser();
-    REQUIRE(c.dialog != nullptr);
     HWND tasks = c.Tasks();
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(helpers.size(), 2u);
@@ -259,9 +253,7 @@ CASE(MarksSurviveDoubleClickAndReactivation) {
 }
 
 CASE(F5RefillsAndKeepsMarks) {
-    REQUIRE(!HelperPath().empty());
     Chooser c = ShowChooser();
-    REQUIRE(c.dialog != nullptr);
     HWND tasks = c.Tasks();
     const int rows = LvCount(tasks);
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
@@ -296,7 +288,6 @@ CASE(F5RefillsAndKeepsMarks) {
 }
 
 CASE(Screenshots) {
-    REQUIRE(!HelperPath().empty());
     struct Shot { int dpi; const char* locale; const char* title; const char* name; } shots[] = {
         {96, "en_US.UTF-8", "Choose tasks to kill", "chooser-en-96"},
         {96, "de_DE.UTF-8", "Zu beendende Tasks wählen", "chooser-de-96"},
@@ -306,7 +297,6 @@ CASE(Screenshots) {
     for (const Shot& s : shots) {
         DpiScope dpi(s.dpi);
         Chooser c = ShowChooser(s.locale, s.title);
-        REQUIRE(c.dialog != nullptr);
         const SIZE client = ClientSize(c.dialog);
         CHECK_EQ(client.cx, s.dpi == 96 ? 417 : 626);
         CHECK_EQ(client.cy, s.dpi == 96 ? 289 : 434);

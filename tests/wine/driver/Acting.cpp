@@ -303,21 +303,10 @@ bool DropFiles(HWND target, POINT client, const std::vector<std::wstring>& files
   return DeliverDrop(target, DropBlock(client, files), false);
 }
 
-bool ConfirmFileDialog(HWND dialog, const std::wstring& text) {
-  HWND edit = FileNameField(dialog);
-  if (!edit) {
-    for (HWND child : Children(dialog)) {
-      if (GetDlgCtrlID(child) == 0x47C) edit = child;
-    }
-  }
-  if (!edit || !SetText(edit, text)) return false;
-  HWND ok = GetDlgItem(dialog, IDOK);
-  if (!ok) return false;
-  Click(ok);
-  return true;
-}
+namespace {
 
-bool ConfirmFileDialog(HWND dialog, const std::string& text) {
+template <class Text>
+bool ConfirmFileDialogWith(HWND dialog, const Text& text) {
   // The file-name box (id 0x47C, cmb13) is an edit inside a combo box in newer layouts, the edit
   // edt1 (0x480) in the older one.
   HWND edit = FileNameField(dialog);
@@ -332,5 +321,11 @@ bool ConfirmFileDialog(HWND dialog, const std::string& text) {
   Click(ok);
   return true;
 }
+
+}  // namespace
+
+bool ConfirmFileDialog(HWND dialog, const std::wstring& text) { return ConfirmFileDialogWith(dialog, text); }
+
+bool ConfirmFileDialog(HWND dialog, const std::string& text) { return ConfirmFileDialogWith(dialog, text); }
 
 }  // namespace driver

@@ -289,6 +289,9 @@ bool WaitUntil(Cond&& cond, DWORD timeoutMs = kTimeout, DWORD stepMs = 20) {
 // Waits until a window's picture on the screen has stayed the same for quietMs: its painting is
 // over, also what a window paints a while after it appeared. False when it kept changing.
 bool WaitPainted(HWND window, DWORD quietMs = 300, DWORD timeoutMs = kTimeout);
+// Waits for the off phase of the caret that the window's thread shows (it blinks at
+// GetCaretBlinkTime), so that a picture holds no caret; true at once when there is none.
+bool WaitCaretOff(HWND window);
 
 // ---- Screenshots -------------------------------------------------------------------------------
 

@@ -1,7 +1,7 @@
-// The editor, the marker's record and the victims as the scenarios share them.
+// The program's windows, the help viewer, the marker's record and the victims as the scenarios share them.
 #include "driver/Scenario.h"
 
-#include <utility>
+#include <cctype>
 
 #include "driver/Check.h"
 
@@ -80,6 +80,45 @@ HWND ResultWindow(const Process& run) {
 bool PressOk(const Process& run, HWND result) {
   Click(ChildById(result, norvanex::kBitBtn1));
   return run.WaitExit().has_value();
+}
+
+bool ConfirmTitledDialog(const Process& process, const std::string& title, const std::string& name,
+                         const std::string& screenshot, bool closes) {
+  HWND dialog = process.WaitDialog(title);
+  if (!CHECK(dialog != nullptr)) return false;
+  HWND field = FileNameField(dialog);
+  if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
+  if (!screenshot.empty()) {
+    BringToFront(dialog);
+    CHECK(WaitPainted(dialog) && WaitCaretOff(dialog));  // the dialog paints its controls over a while
+    CHECK(!Screenshot(screenshot, dialog).empty());
+  }
+  Click(ChildById(dialog, IDOK));
+  return !closes || CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+HWND ViewerWindow() {
+  for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+    if (HWND w = FindTopWindow(pid, "", "MS_WINHELP")) return w;
+  }
+  return nullptr;
+}
+
+std::string ViewerTopicText(HWND viewer) {
+  HWND text = ChildByText(viewer, "RichEdit20A", "");
+  return text ? Text(text) : std::string();
+}
+
+void CloseViewers() {
+  for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
+    for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
+  }
+  CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
 }
 
 std::string MarkerFile() { return ScratchFolder() + "\\marker.log"; }

@@ -1,5 +1,6 @@
-// What the scenarios share above the driver: the editor and its window, the marker's record of
-// what a program started, and windowless victims started and cleaned up again.
+// What the scenarios share above the driver: the editor, the result window and the program's file
+// dialogs, the help viewer, the marker's record of what a program started, and windowless victims
+// started and cleaned up again.
 #pragma once
 
 #include "driver/Driver.h"
@@ -54,6 +55,23 @@ constexpr char kResultCaption[] = "Norvanex 4.3";
 HWND ResultWindow(const Process& run);
 // Presses the result window's OK (BitBtn1); true when the run then ended.
 bool PressOk(const Process& run, HWND result);
+
+// Types a name into the file dialog titled `title` of a process and confirms it with OK; with a
+// screenshot name, the dialog is pictured first, once painted. Unless `closes`, the dialog is
+// expected to stay open for a question of the program.
+bool ConfirmTitledDialog(const Process& process, const std::string& title, const std::string& name,
+                         const std::string& screenshot = "", bool closes = true);
+
+std::string Lower(std::string text);  // ASCII letters in lower case
+
+// ---- The help viewer (Wine's winhlp32) ----------------------------------------------------------
+
+// The viewer's main window (class MS_WINHELP), once one is up; nullptr before.
+HWND ViewerWindow();
+// The text of the topic the viewer shows (Wine's viewer renders it in a rich edit control).
+std::string ViewerTopicText(HWND viewer);
+// Closes every viewer by its close box and waits until they have ended.
+void CloseViewers();
 
 // ---- The marker (programs/marker.cpp) -------------------------------------------------------------
 

@@ -265,6 +265,26 @@ bool WaitPainted(HWND window, DWORD quietMs, DWORD timeoutMs) {
   }, timeoutMs, 30);
 }
 
+bool WaitCaretOff(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndCaret) return true;
+  RECT caret = info.rcCaret;
+  MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
+  // Shown, the caret inverts its rectangle: on the light field most of it turns dark.
+  return WaitUntil([&] {
+    const Image image = Capture(caret);
+    int dark = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint32_t p = image.Pixel(x, y);
+        dark += ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 3 * 128;
+      }
+    }
+    return dark * 2 < image.width * image.height;
+  }, 4 * GetCaretBlinkTime(), 10);
+}
+
 Image CaptureScreen() {
   const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                     GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
