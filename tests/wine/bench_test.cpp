@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 using namespace driver;
@@ -38,13 +37,6 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 bool EventSeen(HWND probe, const std::string& event) {
   return WaitUntil([&] { return Contains(" " + Text(ChildById(probe, kEvents)) + " ", " " + event + " "); }, 5000);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
 }
 
 }  // namespace
@@ -275,8 +267,7 @@ CASE(EndsWhatItStartedWhenTheTestEnds) {
     pid = process.pid();
     watched = OpenProcess(SYNCHRONIZE, FALSE, pid);
     REQUIRE(watched != nullptr);
-    Sleep(300);
-    CHECK(process.Running());
+    CHECK(WaitStartedUp(process));
     CHECK(process.Windows(false).empty());
     const auto named = ProcessesNamed("WINWORD.EXE");
     CHECK(std::find(named.begin(), named.end(), pid) != named.end());
@@ -313,7 +304,7 @@ CASE(MarkerRecordsItsStart) {
   REQUIRE_EQ(second.WaitExit().value_or(99), 0u);
   const DWORD after = GetTickCount();
 
-  std::istringstream lines(ReadFileBytes(folder + "\\marker.log"));
+  std::istringstream lines(FileBytes(folder + "\\marker.log"));
   std::string line;
   std::vector<std::string> got;
   while (std::getline(lines, line)) got.push_back(line);
@@ -331,7 +322,7 @@ CASE(MarkerRecordsItsStart) {
   staying.env = {{"NORVANEX_MARKER", folder + "\\other.log"}, {"NORVANEX_MARKER_STAY", "1"}};
   Process stays = Start(marker, staying);
   REQUIRE(stays);
-  CHECK(WaitUntil([&] { return !ReadFileBytes(folder + "\\other.log").empty(); }, 5000));
+  CHECK(WaitUntil([&] { return !FileBytes(folder + "\\other.log").empty(); }, 5000));
   CHECK(stays.Running());
 }
 

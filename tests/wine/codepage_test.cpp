@@ -5,6 +5,7 @@
 // Timeout: 600
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -89,18 +90,6 @@ Process RunNorvanex(const std::string& args, const std::string& lcAll = "") {
     return Start(NorvanexExe(), options);
 }
 
-struct Editor {
-    Process process;
-    HWND main = nullptr;
-    HWND Get(MainControl id) const { return ChildById(main, id); }
-};
-
-Editor OpenEditor() {
-    Editor editor{Start(NorvanexExe())};
-    editor.main = editor.process.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
-    return editor;
-}
-
 // The information box the editor shows, its message in UTF-16; closed with OK.
 std::wstring TakeInformation(const Editor& editor) {
     HWND box = editor.process.WaitDialog("Informationen");
@@ -144,8 +133,7 @@ CASE(ShortcutBeyondTheCodePageIsNotLoaded) {
         {ScratchPath(L"macron.lnk"), kMacron, kMacron},
         {ScratchPath(L"nihon.lnk"), L"~ask~ a.exe r:C:\\" + kNihon, L"r:C:\\" + kNihon},
     };
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     const std::string chosen = CopyToScratch("victim.exe", "winword.exe");
     HWND list = editor.Get(kListView1);
     const RECT where = RectInParent(list);
@@ -199,8 +187,7 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
 
     // mail.exe ends mail.exe alone, lists it once, and the result window's OK has the focus.
     Process run = RunNorvanex("mail.exe", "de_DE.UTF-8");
-    HWND main = run.WaitWindow(kTimeout, "Norvanex 4.3");
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(run);
     CHECK_EQ(Text(ChildById(main, kLabel1)), "Beendete Programme");
     CHECK(WaitUntil([&] { return !PidRunning(plain); }));
     CHECK(PidRunning(macron) && PidRunning(omega) && PidRunning(nihon) && PidRunning(china));
@@ -208,19 +195,15 @@ CASE(KillRunEndsNoProgramThatWasNotNamed) {
     REQUIRE_EQ(LvCount(list), 1);
     CHECK_EQ(LvText(list, 0), Narrow(ScratchPath(kPlain)));
     CHECK(WaitUntil([&] { return FocusOf(main) == ChildById(main, kBitBtn1); }, 3000));
-    Click(ChildById(main, kBitBtn1));
-    CHECK(run.WaitExit().has_value());
+    CHECK(PressOk(run, main));
 }
 
 CASE(ChooserShowsTheTrueNamesAndRefusesThem) {
     Victims victims({kMacron, kNihon, kPlain});
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
-    PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
-    HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+    Editor editor;
+    HWND tasks = nullptr;
+    HWND chooser = editor.OpenChooser(&tasks);
     REQUIRE(chooser != nullptr);
-    HWND tasks = WaitListRows(chooser);
-    REQUIRE(tasks != nullptr);
     const int rows = LvCount(tasks);
     CHECK_EQ(Text(ChildById(chooser, tasksel::kLabel1)), std::to_string(rows) + " running tasks:");
 
@@ -245,27 +228,24 @@ CASE(ChooserShowsTheTrueNamesAndRefusesThem) {
         ClientToScreen(tasks, &at);
         MouseClick(at, tasks);
     }
-    Sleep(200);
-    auto ticked = [&](int row) { return (LvGet(tasks, row).value_or(LvItem{}).state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2); };
-    CHECK(!ticked(macronRow));
-    CHECK(!ticked(nihonRow));
-    CHECK(ticked(plainRow));
+    // The keys came first; the click selects the row it lands on, so the chooser is painted anew.
+    CHECK(WaitUntil([&] { return LvChecked(tasks, plainRow); }) && WaitPainted(chooser));
+    CHECK(!LvChecked(tasks, macronRow));
+    CHECK(!LvChecked(tasks, nihonRow));
     Screenshot("chooser-codepage", chooser);
 
     Click(GetDlgItem(chooser, IDOK));
     CHECK(WaitUntil([&] { return Enabled(editor.main); }));
-    Sleep(200);
+    CHECK(Answers(editor.main));  // the handler that showed the chooser is over
     CHECK(LvTexts(editor.Get(kListView1)) == std::vector<std::string>{Narrow(ScratchPath(kPlain))});
-    CloseBySystemMenu(editor.main);
-    CHECK(editor.process.WaitExit().has_value());
+    CHECK(editor.Close());
 }
 
 CASE(EditorRefusesNamesItCannotWrite) {
     const std::wstring macron = CopyVictim(kMacron);
     const std::wstring nihon = CopyVictim(kNihon);
     const std::wstring plain = CopyVictim(kPlain);
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     HWND list = editor.Get(kListView1);
 
     // The open dialog: the box names the file as it is, nothing is added.
@@ -292,13 +272,11 @@ CASE(EditorRefusesNamesItCannotWrite) {
     // A name the code page holds goes in as before.
     CHECK(DropFiles(editor.main, POINT{listRect.left + 20, listRect.top + 20}, std::vector<std::wstring>{plain}));
     CHECK(LvTexts(list) == std::vector<std::string>{Narrow(plain)});
-    CloseBySystemMenu(editor.main);
-    CHECK(editor.process.WaitExit().has_value());
+    CHECK(editor.Close());
 }
 
 CASE(FocusComesBackAfterTheAboutBoxAndTheChooser) {
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     // The first control in tab order, and Tab and Shift+Tab walk the enabled ones in design order.
     CHECK(WaitUntil([&] { return FocusOf(editor.main) == editor.Get(kBitBtn2); }, 3000));
     REQUIRE(BringToFront(editor.main));
@@ -349,7 +327,6 @@ CASE(FocusComesBackAfterTheAboutBoxAndTheChooser) {
     BringToFront(editor.main);
     SendKey(VK_DELETE);
     CHECK(WaitUntil([&] { return LvCount(list) == 0; }, 3000));
-    CloseBySystemMenu(editor.main);
-    CHECK(editor.process.WaitExit().has_value());
+    CHECK(editor.Close());
 }
 

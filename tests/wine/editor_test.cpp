@@ -4,10 +4,10 @@
 // Timeout: 600
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
@@ -62,20 +62,11 @@ const struct {
     {100, 264, COLOR_BTNSHADOW}, {100, 265, COLOR_BTNHIGHLIGHT},                                // Bevel2
 };
 
-Process StartEditor(const std::string& lcAll = "") {
-    StartOptions options;
-    options.lcAll = lcAll;
-    return Start(NorvanexExe(), options);
-}
-
 void CheckEditor(const std::string& lcAll, bool german) {
-    Process norvanex = StartEditor(lcAll);
-    REQUIRE_EQ(norvanex.error(), "");
-    const std::string caption = german ? "Norvanex 4.3 - Neue Verknüpfung" : "Norvanex 4.3 - New Shortcut";
-    HWND main = norvanex.WaitWindow(kTimeout, caption);
-    REQUIRE(main != nullptr);
+    Editor editor(lcAll, german ? kEditorCaptionDe : kEditorCaptionEn);
+    HWND main = editor.main;
     check::Log("locale " + (lcAll.empty() ? std::string("C") : lcAll));
-    CHECK_EQ(norvanex.Windows().size(), 1u);
+    CHECK_EQ(editor.process.Windows().size(), 1u);
     CHECK_EQ(ClassOf(main), "TMainForm");
     CHECK(!Topmost(main));
     const SIZE client = ClientSize(main);
@@ -83,15 +74,8 @@ void CheckEditor(const std::string& lcAll, bool german) {
     CHECK_EQ(client.cy, 305);
 
     for (const Expected& e : kEditor) {
-        HWND control = ChildById(main, e.id);
-        if (!CHECK(control != nullptr)) continue;
-        const RECT r = RectInParent(control);
-        CHECK_EQ(r.left, e.left);
-        CHECK_EQ(r.top, e.top);
-        if (e.width > 0) {
-            CHECK_EQ(r.right - r.left, e.width);
-            CHECK_EQ(r.bottom - r.top, e.height);
-        }
+        HWND control = CheckPlace(main, e.id, e.left, e.top, e.width, e.height);
+        if (!control) continue;
         CHECK_EQ(Visible(control), e.visible);
         CHECK_EQ(Enabled(control), e.enabled);
         if (e.english) CHECK_EQ(Text(control), std::string(german ? e.german : e.english));
@@ -111,21 +95,16 @@ void CheckEditor(const std::string& lcAll, bool german) {
         const RECT at{origin.x + line.x, origin.y + line.y, origin.x + line.x + 1, origin.y + line.y + 1};
         CHECK(WaitUntil([&] { return Capture(at).Pixel(0, 0) == expected; }, 2000));
     }
-    CloseBySystemMenu(main);
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(editor.Close());
 }
 
 // Reads a little-endian value at `offset` of a file image.
 template <class T>
-T At(const std::vector<char>& file, size_t offset) {
+T At(const std::string& file, size_t offset) {
     T value{};
     if (offset + sizeof(T) <= file.size()) std::memcpy(&value, file.data() + offset, sizeof(T));
     return value;
 }
-
-}  // namespace
-
-namespace {
 
 // What Windows 95 and NT 4.0 both export, by DLL (win95-nt4-exports.txt beside this program).
 std::map<std::string, std::set<std::string>> OldestExports() {
@@ -148,8 +127,7 @@ std::map<std::string, std::set<std::string>> OldestExports() {
 // so that the program loads there and no first call fails; the delay-load table is filled in the
 // header (data directory 13) and ends in a null descriptor.
 CASE(ExecutableIsAGuiPe32ImportingOnlySystemDlls) {
-    std::ifstream in(NorvanexExe(), std::ios::binary);
-    const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = FileBytes(NorvanexExe());
     REQUIRE(file.size() > 1024);
     REQUIRE_EQ(At<uint16_t>(file, 0), 0x5A4D);  // MZ
     const uint32_t pe = At<uint32_t>(file, 0x3C);
@@ -289,17 +267,13 @@ CASE(EditorInGerman) {
 }
 
 CASE(ExitButtonAndEscapeEndTheEditor) {
-    Process byButton = StartEditor();
-    HWND main = byButton.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
-    REQUIRE(main != nullptr);
-    Click(ChildById(main, kBitBtn4));
-    CHECK_EQ(byButton.WaitExit().value_or(99), 0u);
+    Editor byButton;
+    Click(byButton.Get(kBitBtn4));
+    CHECK_EQ(byButton.process.WaitExit().value_or(99), 0u);
 
-    Process byEscape = StartEditor();
-    main = byEscape.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
-    REQUIRE(main != nullptr);
-    PostKey(ChildById(main, kBitBtn2), VK_ESCAPE);
-    CHECK(byEscape.WaitExit().has_value());
+    Editor byEscape;
+    PostKey(byEscape.Get(kBitBtn2), VK_ESCAPE);
+    CHECK(byEscape.process.WaitExit().has_value());
 }
 
 CASE(ParameterMeansNoWindow) {
@@ -310,72 +284,37 @@ CASE(ParameterMeansNoWindow) {
     CHECK(norvanex.Windows().empty());
 }
 
+// The pictures of the editor: both languages at 96 and 144 DPI, named "<what>-<language>-<dpi>".
+const struct Shot {
+    int dpi;
+    const char *locale, *caption, *suffix;
+} kShots[] = {
+    {96, "en_US.UTF-8", kEditorCaptionEn, "-en-96"},
+    {96, "de_DE.UTF-8", kEditorCaptionDe, "-de-96"},
+    {144, "en_US.UTF-8", kEditorCaptionEn, "-en-144"},
+    {144, "de_DE.UTF-8", kEditorCaptionDe, "-de-144"},
+};
+
 CASE(Screenshots) {
-    struct Shot { int dpi; const char* locale; const char* caption; const char* name; } shots[] = {
-        {96, "en_US.UTF-8", "Norvanex 4.3 - New Shortcut", "editor-en-96"},
-        {96, "de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "editor-de-96"},
-        {144, "en_US.UTF-8", "Norvanex 4.3 - New Shortcut", "editor-en-144"},
-        {144, "de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "editor-de-144"},
-    };
-    for (const Shot& s : shots) {
+    for (const Shot& s : kShots) {
         DpiScope dpi(s.dpi);
-        Process norvanex = StartEditor(s.locale);
-        HWND main = norvanex.WaitWindow(kTimeout, s.caption);
-        REQUIRE(main != nullptr);
+        Editor editor(s.locale, s.caption);
+        HWND main = editor.main;
         // At 144 DPI every design position grows by half.
         const SIZE client = ClientSize(main);
         CHECK_EQ(client.cx, s.dpi == 96 ? 377 : 566);
         CHECK_EQ(client.cy, s.dpi == 96 ? 305 : 458);
         const RECT exit = RectInParent(ChildById(main, kBitBtn4));
         CHECK_EQ(exit.left, s.dpi == 96 ? 288 : 432);
-        Sleep(700);  // past the bring-to-front timer, so the title bar is drawn active
-        CHECK(!Screenshot(s.name, main).empty());
-        CloseBySystemMenu(main);
-        CHECK(norvanex.WaitExit().has_value());
+        CHECK(editor.WaitSettled());  // the title bar drawn active
+        CHECK(!Screenshot(std::string("editor") + s.suffix, main).empty());
+        CHECK(editor.Close());
     }
 }
 
 // ---- The editor at work ---------------------------------------------------------------------------
 
 namespace {
-
-constexpr char kEnglishCaption[] = "Norvanex 4.3 - New Shortcut";
-constexpr char kGermanCaption[] = "Norvanex 4.3 - Neue Verknüpfung";
-
-// A running editor and its controls.
-struct Editor {
-    Process process;
-    HWND main = nullptr;
-    HWND Get(MainControl id) const { return ChildById(main, id); }
-    HWND List() const { return Get(kListView1); }
-
-    // Files dropped from the shell onto the list, or onto the program image.
-    bool DropOnList(const std::vector<std::string>& files) const {
-        return DropFiles(main, CenterIn(List()), files);
-    }
-    bool DropOnImage(const std::vector<std::string>& files) const {
-        return DropFiles(main, CenterIn(Get(kProgImg)), files);
-    }
-    // The centre of a control in the main window's client coordinates.
-    POINT CenterIn(HWND control) const {
-        POINT at = CenterOnScreen(control);
-        ScreenToClient(main, &at);
-        return at;
-    }
-    // Closes the editor by its close box; true when it ended.
-    bool Close() const {
-        CloseBySystemMenu(main);
-        return process.WaitExit().has_value();
-    }
-    // Buttons Create, Delete, Remove, as enabled now.
-    std::vector<bool> Buttons() const { return {Enabled(Get(kBitBtn1)), Enabled(Get(kBitBtn3)), Enabled(Get(kBitBtn6))}; }
-};
-
-Editor OpenEditor(const std::string& lcAll = "", const char* caption = kEnglishCaption) {
-    Editor editor{StartEditor(lcAll)};
-    editor.main = editor.process.WaitWindow(kTimeout, caption);
-    return editor;
-}
 
 HWND PopupMenuOf(DWORD pid) {
     HWND menu = nullptr;
@@ -388,23 +327,16 @@ HWND PopupMenuOf(DWORD pid) {
 std::string ToolCopy(const std::string& name) { return CopyToScratch("Norvanex.exe", name); }
 std::string PlainCopy(const std::string& name) { return CopyToScratch("victim.exe", name); }
 
-// The program image as the screen shows it.
-Image ImageOf(HWND progImg) {
-    RedrawWindow(progImg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Sleep(150);
-    return Capture(ScreenRect(progImg));
+// A control as the screen shows it once its painting is over.
+Image SettledImage(HWND control) {
+    WaitPainted(control, 100, 3000);
+    return Capture(ScreenRect(control));
 }
 
-// A control as the screen shows it once two captures in a row agree: its painting is over.
-Image SettledImage(HWND control) {
-    Image last = Capture(ScreenRect(control));
-    WaitUntil([&] {
-        Image now = Capture(ScreenRect(control));
-        const bool same = now.rgb == last.rgb;
-        last = std::move(now);
-        return same;
-    }, 3000, 50);
-    return last;
+// The program image as the screen shows it, painted anew.
+Image ImageOf(HWND progImg) {
+    RedrawWindow(progImg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return SettledImage(progImg);
 }
 
 struct DropRequest {
@@ -418,19 +350,13 @@ DWORD WINAPI DropInThread(void* parameter) {
     return DropFiles(request->main, request->at, {request->file}) ? 0 : 1;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 }  // namespace
 
 CASE(InsertButtonAndInsKeyOpenTheMenuAtOnePlace) {
     for (int dpi : {96, 144}) {
         DpiScope scope(dpi);
-        Editor editor = OpenEditor();
-        REQUIRE(editor.main != nullptr);
-        Sleep(700);  // past the bring-to-front timer
+        Editor editor;
+        REQUIRE(editor.WaitSettled());
         const RECT window = ScreenRect(editor.main);
         const RECT button = RectInParent(editor.Get(kBitBtn2));
         // The window's outer corner plus the button's place in the client area, 12 design pixels up.
@@ -443,7 +369,7 @@ CASE(InsertButtonAndInsKeyOpenTheMenuAtOnePlace) {
         CHECK_EQ(byButton.left, expected.x);
         CHECK_EQ(byButton.top, expected.y);
         if (dpi == 96) {
-            Sleep(300);  // drawn
+            CHECK(WaitPainted(menu));
             RECT both{};
             UnionRect(&both, &window, &byButton);
             CHECK(SavePng(Capture(both), ScreenshotFolder() + "\\editor-menu-en-96.png"));
@@ -473,14 +399,13 @@ CASE(OpenDialogAddsTheChosenFilesInItsOrder) {
         const char *locale, *caption, *title, *filter;
         int count, nameLength;
     } cases[] = {
-        {"", kEnglishCaption, "Chose programms to kill", "Executables", 3, 5},
-        {"de_DE.UTF-8", kGermanCaption, "Zu beendende Programme wählen", "Ausführbare Dateien", 3, 5},
+        {"", kEditorCaptionEn, "Chose programms to kill", "Executables", 3, 5},
+        {"de_DE.UTF-8", kEditorCaptionDe, "Zu beendende Programme wählen", "Ausführbare Dateien", 3, 5},
         // A hundred long names fill more than any small buffer: every one must arrive whole.
-        {"", kEnglishCaption, "Chose programms to kill", "Executables", 100, 120},
+        {"", kEditorCaptionEn, "Chose programms to kill", "Executables", 100, 120},
     };
     for (const Case& c : cases) {
-        Editor editor = OpenEditor(c.locale, c.caption);
-        REQUIRE(editor.main != nullptr);
+        Editor editor(c.locale, c.caption);
         std::vector<std::string> expected;
         std::string typed;
         for (int i = c.count; i >= 1; --i) {  // the dialog's order is the typed one, not the alphabet
@@ -495,7 +420,14 @@ CASE(OpenDialogAddsTheChosenFilesInItsOrder) {
         CHECK(ChildByText(dialog, "ComboBox", c.filter) != nullptr);  // the first file type shown
         // Into the folder first, then the names, as a user types them.
         REQUIRE(ConfirmFileDialog(dialog, ScratchFolder()));
-        Sleep(300);
+        // The dialog shows the folder: its list holds the last file, with or without its extension.
+        const std::string last = expected.back().substr(expected.back().rfind('\\') + 1);
+        const std::string stem = last.substr(0, last.size() - 4);
+        CHECK(WaitUntil([&] {
+            HWND files = ChildByText(dialog, WC_LISTVIEWA, "");
+            const std::vector<std::string> names = files ? LvTexts(files) : std::vector<std::string>{};
+            return std::count(names.begin(), names.end(), last) + std::count(names.begin(), names.end(), stem) > 0;
+        }));
         REQUIRE(ConfirmFileDialog(dialog, typed));
         CHECK(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
         CHECK(WaitUntil([&] { return LvCount(editor.List()) == c.count; }));
@@ -523,24 +455,34 @@ CASE(OpenDialogTakesASelectionOfAnySize) {
         CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         expected.push_back(path);
     }
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
     HWND dialog = editor.process.WaitDialog("Chose programms to kill");
     REQUIRE(dialog != nullptr);
     REQUIRE(ConfirmFileDialog(dialog, folder));
     // The dialog's list of the folder; the dialog may still be reading the new folder's changes and
-    // build its list again (a new window), which drops a selection: select once it stands still.
+    // build its list again (a new window), which drops a selection: select once it stands still,
+    // the same window with every file for half a second.
     HWND files = nullptr;
     auto findFiles = [&] {
         files = ChildByText(dialog, WC_LISTVIEWA, "");
         return files && IsWindowVisible(files) && LvCount(files) == kFiles;
     };
+    auto standsStill = [&] {
+        HWND seen = nullptr;
+        DWORD since = GetTickCount();
+        return WaitUntil([&] {
+            if (!findFiles() || files != seen) {
+                seen = files;
+                since = GetTickCount();
+            }
+            return seen && GetTickCount() - since >= 500;
+        });
+    };
     REQUIRE(WaitUntil(findFiles));
     auto allSelected = [&] { return findFiles() && static_cast<int>(LvSelected(files).size()) == kFiles; };
     for (int attempt = 0; attempt < 5 && !allSelected(); ++attempt) {
-        Sleep(1000);
-        if (!WaitUntil(findFiles)) continue;
+        if (!standsStill()) continue;
         // Every file selected, as Ctrl+A or Shift+End would: the dialog hears of each change.
         RemoteMemory memory(files, sizeof(LVITEMA));
         LVITEMA change{};
@@ -572,14 +514,11 @@ CASE(TaskChooserAddsTheCheckedRows) {
     REQUIRE(StartWindowless(second, 1).size() == 1u);
     enum Leave { Ok, Abort, CloseBox };
     struct Case { Leave leave; bool added; } cases[] = {{Abort, false}, {CloseBox, false}, {Ok, true}};
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     for (const Case& c : cases) {
-        PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
-        HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+        HWND tasks = nullptr;
+        HWND chooser = editor.OpenChooser(&tasks);
         REQUIRE(chooser != nullptr);
-        HWND tasks = WaitListRows(chooser);
-        REQUIRE(tasks != nullptr);
         // Check, in reverse row order, every row of the two helpers (three rows).
         const std::vector<std::string> rows = LvTexts(tasks);
         int checked = 0;
@@ -590,7 +529,11 @@ CASE(TaskChooserAddsTheCheckedRows) {
             ++checked;
         }
         CHECK_EQ(checked, 3);
-        Sleep(200);
+        CHECK(WaitUntil([&] {
+            int ticked = 0;
+            for (int row = 0; row < static_cast<int>(rows.size()); ++row) ticked += LvChecked(tasks, row);
+            return ticked == 3;
+        }));
         switch (c.leave) {
             case Ok: Click(GetDlgItem(chooser, IDOK)); break;
             case Abort: Click(GetDlgItem(chooser, IDCANCEL)); break;
@@ -598,7 +541,7 @@ CASE(TaskChooserAddsTheCheckedRows) {
         }
         CHECK(WaitUntil([&] { return !IsWindowVisible(chooser); }));
         CHECK(WaitUntil([&] { return Enabled(editor.main); }));
-        Sleep(200);
+        CHECK(Answers(editor.main));  // the handler that showed the chooser is over
         std::vector<std::string> listed = LvTexts(editor.List());
         for (std::string& text : listed) text = Lower(text);
         // Row order, the second instance of one program dropped as a duplicate.
@@ -622,8 +565,7 @@ CASE(ProgramToStartChosenRemovedAndChosenAgain) {
     const std::string tool = ToolCopy("tool.exe");
     const std::string folder = ScratchFolder();
     const std::string folderName = folder.substr(folder.rfind('\\') + 1);
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     HWND image = editor.Get(kProgImg);
     HWND label = editor.Get(kLabel2);
     const Image empty = ImageOf(image);
@@ -666,8 +608,7 @@ CASE(ProgramToStartChosenRemovedAndChosenAgain) {
 
 CASE(DraggingAnEntryOntoTheImageMakesItTheProgramToStart) {
     const std::string first = PlainCopy("first.exe"), second = ToolCopy("second.exe");
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     REQUIRE(editor.DropOnList({first, second}));
     REQUIRE_EQ(LvCount(editor.List()), 2);
     struct Drag { int item; MainControl onto; const char* shown; } drags[] = {
@@ -694,8 +635,7 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
     const std::string picture = ScratchFolder() + "\\two" + OwnIconType::kExtension;
     { std::ofstream(picture) << "a file with an icon of its own"; }
     const std::vector<std::string> files = {PlainCopy("one.exe"), picture, PlainCopy("three.exe")};
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     CHECK_EQ(editor.Buttons(), (std::vector<bool>{false, false, false}));
     REQUIRE(editor.DropOnList(files));
     auto icons = [&] {
@@ -762,8 +702,7 @@ CASE(DeleteAndDelLeaveTheButtonsAsTheyShould) {
 
 CASE(FilesDroppedFromOutside) {
     const std::string a = PlainCopy("dropa.exe"), b = ToolCopy("dropb.exe");
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     struct Drop { bool onImage; std::vector<std::string> files; std::vector<std::string> listed; const char* shown; } drops[] = {
         {false, {a, b}, {a, b}, "No programm chosen"},
         {false, {Lower(a), b}, {a, b}, "No programm chosen"},  // already listed, in any case
@@ -781,12 +720,11 @@ CASE(FilesDroppedFromOutside) {
 
 CASE(OwnPathIsRefusedWithAnInformationBox) {
     struct Case { const char* locale; const char* caption; const char* first; const char* last; } cases[] = {
-        {"", kEnglishCaption, "The programm", "is not allowed to chose!"},
-        {"de_DE.UTF-8", kGermanCaption, "Das Programm", "darf nicht gewählt werden!"},
+        {"", kEditorCaptionEn, "The programm", "is not allowed to chose!"},
+        {"de_DE.UTF-8", kEditorCaptionDe, "Das Programm", "darf nicht gewählt werden!"},
     };
     for (const Case& c : cases) {
-        Editor editor = OpenEditor(c.locale, c.caption);
-        REQUIRE(editor.main != nullptr);
+        Editor editor(c.locale, c.caption);
         // The drop waits for the box, so it runs beside this thread.
         DropRequest request{editor.main, editor.CenterIn(editor.List()), Lower(NorvanexExe())};
         HANDLE thread = CreateThread(nullptr, 0, DropInThread, &request, 0, nullptr);
@@ -835,8 +773,7 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
         {slashed, "Informationen", "The programm"},
         {shortName, "Informationen", "The programm"},
     };
-    Editor editor = OpenEditor();
-    REQUIRE(editor.main != nullptr);
+    Editor editor;
     for (const Case& c : cases) {
         check::Log("dropped " + c.dropped);
         REQUIRE(PostDropFiles(editor.main, editor.CenterIn(editor.List()), {c.dropped}));
@@ -869,7 +806,7 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
     RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     CHECK(SettledImage(label).rgb == painted.rgb);
     SetCursorPos(0, 0);
-    Sleep(500);
+    CHECK(editor.WaitSettled());
     CHECK(!Screenshot("editor-long-program-to-start", editor.main).empty());
     CHECK(editor.Close());
 }
@@ -881,34 +818,23 @@ CASE(ChooserGivesFullPathsInCodePage932) {
     REQUIRE(!japanese.lcAll.empty());
     japanese.idleMs = 0;
 
-    struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {
+    const Cp932Name victims[] = {
         {L"\u30BD.exe", "\x83\x5C.exe"},  // ソ
         {L"\u8868.exe", "\x95\x5C.exe"},  // 表
         {L"\u30A2.exe", "\x83\x41.exe"},  // ア
     };
-    const std::string victim = BesideMe("victim.exe");
     const std::string folder = ScratchFolder();
-    const std::wstring scratch(folder.begin(), folder.end());  // ASCII
     std::vector<Process> running;
-    for (const Victim& v : victims) {
-        REQUIRE(CopyFileW(std::wstring(victim.begin(), victim.end()).c_str(), (scratch + L"\\" + v.wide).c_str(), FALSE));
-        running.push_back(Start(folder + "\\" + v.cp932, japanese));
-        REQUIRE_EQ(running.back().error(), "");
-    }
-    Sleep(500);
+    for (const Cp932Name& v : victims) running.push_back(StartCp932Victim(v, japanese));
 
     StartOptions options = japanese;
     options.idleMs = 5000;
-    Editor editor{Start(NorvanexExe(), options)};
-    editor.main = editor.process.WaitWindow(kTimeout, kEnglishCaption);
-    REQUIRE(editor.main != nullptr);
-    PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
-    HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+    Editor editor(options, kEditorCaptionEn);
+    HWND tasks = nullptr;
+    HWND chooser = editor.OpenChooser(&tasks);
     REQUIRE(chooser != nullptr);
-    HWND tasks = WaitListRows(chooser);
-    REQUIRE(tasks != nullptr);
     const std::vector<std::string> rows = LvTexts(tasks);
-    for (const Victim& v : victims) {
+    for (const Cp932Name& v : victims) {
         const std::string whole = folder + "\\" + v.cp932;
         CHECK_EQ(std::count(rows.begin(), rows.end(), whole), 1);
         CHECK_EQ(std::count(rows.begin(), rows.end(), std::string(v.cp932)), 0);
@@ -916,7 +842,7 @@ CASE(ChooserGivesFullPathsInCodePage932) {
     const auto so = std::find(rows.begin(), rows.end(), folder + "\\" + victims[0].cp932);
     REQUIRE(so != rows.end());
     CHECK(LvSelect(tasks, static_cast<int>(so - rows.begin())) && PressKey(tasks, VK_SPACE));
-    Sleep(200);
+    CHECK(WaitUntil([&] { return LvChecked(tasks, static_cast<int>(so - rows.begin())); }));
     Click(GetDlgItem(chooser, IDOK));
     CHECK(WaitUntil([&] { return !IsWindowVisible(chooser); }));
     CHECK(WaitUntil([&] { return LvCount(editor.List()) == 1; }));
@@ -931,7 +857,7 @@ CASE(ChooserGivesFullPathsInCodePage932) {
     SendMessageTimeoutW(ChildById(about, kInfoLabel5), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(maker), SMTO_BLOCK,
                         kTimeout, nullptr);
     CHECK_EQ(static_cast<unsigned>(maker[0]), 0xA9u);
-    Sleep(300);
+    CHECK(WaitPainted(about));
     CHECK(!Screenshot("about-cp932", about).empty());
     Click(ChildById(about, kInfoBitBtn1));
     CHECK(WaitUntil([&] { return !IsWindowVisible(about); }));
@@ -949,22 +875,15 @@ CASE(ScreenshotsOfAFilledEditor) {
     const std::vector<std::string> files = {place("victim.exe", "winword.exe"), place("victim.exe", "excel.exe"),
                                             place("victim.exe", "outlook.exe")};
     const std::string start = place("Norvanex.exe", "backup.exe");
-    struct Shot { int dpi; const char* locale; const char* caption; const char* name; } shots[] = {
-        {96, "en_US.UTF-8", kEnglishCaption, "editor-filled-en-96"},
-        {96, "de_DE.UTF-8", kGermanCaption, "editor-filled-de-96"},
-        {144, "en_US.UTF-8", kEnglishCaption, "editor-filled-en-144"},
-        {144, "de_DE.UTF-8", kGermanCaption, "editor-filled-de-144"},
-    };
-    for (const Shot& s : shots) {
+    for (const Shot& s : kShots) {
         DpiScope dpi(s.dpi);
-        Editor editor = OpenEditor(s.locale, s.caption);
-        REQUIRE(editor.main != nullptr);
+        Editor editor(s.locale, s.caption);
         CHECK(editor.DropOnList(files));
         CHECK(editor.DropOnImage({start}));
         CHECK_EQ(LvCount(editor.List()), 3);
         SetCursorPos(0, 0);  // no hint over the list in the picture
-        Sleep(700);
-        CHECK(!Screenshot(s.name, editor.main).empty());
+        CHECK(editor.WaitSettled());
+        CHECK(!Screenshot(std::string("editor-filled") + s.suffix, editor.main).empty());
         CHECK(editor.Close());
     }
 }

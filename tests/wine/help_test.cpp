@@ -6,8 +6,6 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "ui/HelpTopics.h"
 
@@ -29,13 +27,6 @@ const Language kLanguages[] = {
 };
 
 std::string HelpFile() { return BesideMe("Norvanex.hlp"); }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The viewer's topic text: the rich edit control in any visible window of a winhlp32 process.
 std::string ViewerText(HWND* top = nullptr, HWND* edit = nullptr) {
@@ -69,10 +60,10 @@ void EndViewers() {
 }  // namespace
 
 CASE(HelpFilesBesideTheProgram) {
-    const std::string hlp = ReadFile(HelpFile());
+    const std::string hlp = FileBytes(HelpFile());
     REQUIRE(hlp.size() > 16);
     CHECK_EQ(hlp.substr(0, 4), std::string("\x3F\x5F\x03\x00", 4));
-    const std::string en = ReadFile(BesideMe("Norvanex.html")), de = ReadFile(BesideMe("Norvanex_de.html"));
+    const std::string en = FileBytes(BesideMe("Norvanex.html")), de = FileBytes(BesideMe("Norvanex_de.html"));
     CHECK(Contains(en, "<section id=\"hlp_index_e\">"));
     CHECK(Contains(de, "<section id=\"hlp_index\">"));
     CHECK(Contains(de, "Norvanex-Hilfe"));
@@ -91,7 +82,7 @@ CASE(ViewerOpensEachIndexByContextId) {
         REQUIRE(top != nullptr);
         CHECK(Contains(Text(top), "Norvanex"));
         BringToFront(top);
-        Sleep(300);
+        CHECK(WaitPainted(top));
         CHECK(!Screenshot(language.shot, top).empty());
         viewer.Terminate();
     }

@@ -4,11 +4,11 @@
 // Timeout: 900
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "app/MainLayout.h"
@@ -18,33 +18,9 @@ using namespace norvanex;
 
 namespace {
 
-constexpr const char* kResultCaption = "Norvanex 4.3";
-
-// Windowless victims, left running (the run under test ends them; the bench cleans up the rest).
-void StartVictims(const std::string& path, int count) { REQUIRE(!StartWindowless(path, count).empty()); }
-
-std::string MarkerFile() { return ScratchFolder() + "\\marker.log"; }
-
-// The marker lines written so far: "<tick>\t<pid>\t<command line>".
-std::vector<std::string> MarkerLines() { return FileLines(MarkerFile()); }
-
-DWORD TickOf(const std::string& markerLine) { return std::stoul(markerLine.substr(0, markerLine.find('\t'))); }
-
-// Ends, when it goes away, every process that was not running when it was made (victims that a
-// case leaves behind on purpose), so the next case starts from the same list.
-struct LeaveNoVictims {
-    std::vector<ProcessEntry> before = AllProcesses();
-    ~LeaveNoVictims() {
-        for (const std::string& ended : EndProcessesNotIn(before)) check::Log("cleaned up " + ended);
-    }
-};
-
 Process Run(const std::string& args, const std::string& lcAll = "", bool markersStay = false) {
     DeleteFileA(MarkerFile().c_str());
-    StartOptions options;
-    options.args = args;
-    options.lcAll = lcAll;
-    options.env = {{"NORVANEX_MARKER", MarkerFile()}};
+    StartOptions options = MarkerOptions(lcAll, args);
     if (markersStay) options.env.push_back({"NORVANEX_MARKER_STAY", "1"});
     Process norvanex = Start(NorvanexExe(), options);
     if (!norvanex.error().empty()) check::Log("start failed: " + norvanex.error());
@@ -62,8 +38,7 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
     StartVictims(excel, 1);
 
     Process norvanex = Run("winword.exe excel.exe");
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(norvanex);
     const DWORD shownAt = GetTickCount();
     CHECK(ProcessesNamed("winword.exe").empty());
     CHECK(ProcessesNamed("Excel.EXE").empty());
@@ -117,7 +92,10 @@ CASE(OnlyTheLaterProgramToStart) {
     const std::string second = CopyToScratch("marker.exe", "second.exe");
     Process norvanex = Run("r:" + first + " r:" + second);
     CHECK(norvanex.WaitExit(10000).has_value());
-    Sleep(500);
+    // The run has ended: what it started is listed until it has written its line.
+    CHECK(WaitUntil([] {
+        return !MarkerLines().empty() && ProcessesNamed("first.exe").empty() && ProcessesNamed("second.exe").empty();
+    }));
     const std::vector<std::string> lines = MarkerLines();
     REQUIRE_EQ(lines.size(), 1u);
     CHECK(lines[0].find("second.exe") != std::string::npos);
@@ -141,8 +119,7 @@ CASE(ResultWithProgramToStart) {
         DpiScope dpi(language.dpi);
         StartVictims(word, 1);
         Process norvanex = Run("winword.exe r:" + QuoteArg(language.program), language.locale);
-        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-        REQUIRE(main != nullptr);
+        HWND main = ResultWindow(norvanex);
         for (MainControl id : {kLabel2, kLabel3, kProgImg}) CHECK(Shown(main, id));
         HWND label2 = ChildById(main, kLabel2);
         const std::string shown = Text(label2);
@@ -161,12 +138,11 @@ CASE(ResultWithProgramToStart) {
         CHECK_EQ(ClientSize(main).cy, language.dpi == 96 ? 305 : 458);
         CHECK_EQ(RectInParent(ChildById(main, kBitBtn1)).top, language.dpi == 96 ? 272 : 408);
         REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
-        Sleep(300);
+        WaitOutStartTimer(TickOf(MarkerLines()[0]));
         CHECK_EQ(MarkerLines().size(), 1u);
         CHECK(norvanex.Running());  // the list is not empty: the window stays after the start
         Screenshot(language.shot, main);
-        Click(ChildById(main, kBitBtn1));
-        CHECK(norvanex.WaitExit().has_value());
+        CHECK(PressOk(norvanex, main));
     }
     struct Plain { const char* locale; int dpi; const char* shot; } plains[] = {
         {"en_US.UTF-8", 96, "result-en-96"}, {"de_DE.UTF-8", 96, "result-de-96"},
@@ -176,8 +152,7 @@ CASE(ResultWithProgramToStart) {
         DpiScope dpi(plain.dpi);
         StartVictims(word, 1);
         Process norvanex = Run("winword.exe", plain.locale);
-        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-        REQUIRE(main != nullptr);
+        HWND main = ResultWindow(norvanex);
         CHECK_EQ(Text(ChildById(main, kLabel1)), std::string(plain.locale[0] == 'd' ? "Beendete Programme" : "Canceled Programms"));
         CHECK_EQ(ClientSize(main).cy, plain.dpi == 96 ? 256 : 384);
         Screenshot(plain.shot, main);
@@ -189,13 +164,11 @@ CASE(ResultWithProgramToStart) {
 CASE(EmptyProgramToStartShowsTheSection) {
     StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
     Process norvanex = Run("winword.exe r:");
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(norvanex);
     CHECK(Shown(main, kLabel2));
     CHECK_EQ(Text(ChildById(main, kLabel2)), "");
     CHECK_EQ(ClientSize(main).cy, 305);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(PressOk(norvanex, main));
 }
 
 CASE(QuestionFirst) {
@@ -228,16 +201,15 @@ CASE(QuestionFirst) {
             case Answer::Yes: Click(yes); break;
         }
         if (c.answer == Answer::Yes) {
-            HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-            REQUIRE(main != nullptr);
+            HWND main = ResultWindow(norvanex);
             CHECK(ProcessesNamed("winword.exe").empty());
             REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
-            Click(ChildById(main, kBitBtn1));
-            CHECK(norvanex.WaitExit().has_value());
+            CHECK(PressOk(norvanex, main));
         } else {
             CHECK(norvanex.WaitExit().has_value());
             CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
-            Sleep(1500);
+            // The run has ended: a program it started has written its line once it is gone.
+            CHECK(WaitUntil([] { return ProcessesNamed("starter.exe").empty(); }));
             CHECK(MarkerLines().empty());
         }
     }
@@ -251,12 +223,10 @@ CASE(NoQuestionWhenNothingNamedRuns) {
     // Written in capitals it is a program name like any other: no question.
     StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
     Process capitals = Run("~ASK~ winword.exe");
-    HWND main = capitals.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(capitals);
     CHECK(FindDialog(capitals.pid(), "Bestätigung") == nullptr);
     CHECK_EQ(LvCount(ChildById(main, kListView1)), 1);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(capitals.WaitExit().has_value());
+    CHECK(PressOk(capitals, main));
 }
 
 CASE(OkBeforeTheStartTimerOpensNothing) {
@@ -268,12 +238,12 @@ CASE(OkBeforeTheStartTimerOpensNothing) {
         DeleteFileA(MarkerFile().c_str());
         const DWORD started = GetTickCount();
         Process norvanex = Run("winword.exe r:" + marker);
-        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-        REQUIRE(main != nullptr);
+        HWND main = ResultWindow(norvanex);
         Click(ChildById(main, kBitBtn1));
         const bool inTime = GetTickCount() - started < 700;
         CHECK(norvanex.WaitExit(3000).has_value());
-        Sleep(1500);
+        // The run has ended: a program it started has written its line once it is gone.
+        CHECK(WaitUntil([] { return ProcessesNamed("starter.exe").empty(); }));
         if (!inTime) continue;
         CHECK(MarkerLines().empty());
         return;
@@ -286,14 +256,12 @@ CASE(DoubleClickKeepsTheWindow) {
     for (bool onEntry : {true, false}) {
         StartVictims(word, 1);
         Process norvanex = Run("winword.exe");
-        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-        REQUIRE(main != nullptr);
+        HWND main = ResultWindow(norvanex);
         HWND list = ChildById(main, kListView1);
         CHECK(onEntry ? DoubleClickLvItem(list, 0) : DoubleClickLvEmpty(list));
         CHECK(!norvanex.WaitExit(32000).has_value());
         // The properties sheet may have come up as a window of its own; OK still ends the run.
-        Click(ChildById(main, kBitBtn1));
-        CHECK(norvanex.WaitExit().has_value());
+        CHECK(PressOk(norvanex, main));
     }
 }
 
@@ -303,14 +271,13 @@ CASE(HundredAndFirstParameterIsNeverRead) {
     std::string args = "winword.exe";
     for (int i = 2; i <= 100; ++i) args += " absent" + std::to_string(i) + ".exe";
     args += " r:" + marker;
+    const DWORD started = GetTickCount();
     Process norvanex = Run(args);
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(norvanex);
     CHECK(!Shown(main, kLabel2));
-    Sleep(2000);
+    WaitOutStartTimer(started);
     CHECK(MarkerLines().empty());
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(PressOk(norvanex, main));
 }
 
 CASE(EndedProgramStartsAgainOnce) {
@@ -327,16 +294,14 @@ CASE(EndedProgramStartsAgainOnce) {
     const DWORD oldPid = ProcessesNamed("single.exe")[0];
 
     Process norvanex = Run("single.exe r:" + single, "", true);
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(norvanex);
     REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 8000));
-    Sleep(500);
+    WaitOutStartTimer(TickOf(MarkerLines()[0]));
     CHECK_EQ(MarkerLines().size(), 1u);
     const std::vector<DWORD> running = ProcessesNamed("single.exe");
     REQUIRE_EQ(running.size(), 1u);
     CHECK_NE(running[0], oldPid);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(PressOk(norvanex, main));
 }
 
 namespace {
@@ -524,15 +489,13 @@ CASE(FullPathEndsOnlyThatFile) {
     std::string spelt = "\\\\?\\" + folderB + "/../a//winword.exe";
     CharUpperBuffA(spelt.data(), static_cast<DWORD>(spelt.size()));
     Process norvanex = Run(spelt);
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(norvanex);
     CHECK(ProcessesNamed("winword.exe") == pidsB);
     HWND list = ChildById(main, kListView1);
     REQUIRE_EQ(LvCount(list), 1);
     check::Log("listed as " + LvText(list, 0));
     CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), inA.c_str()), 0);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(PressOk(norvanex, main));
 }
 
 CASE(SessionProcessRunsOnAndShowsGreyed) {
@@ -548,8 +511,7 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
         LeaveNoVictims cleanup;
         StartVictims(word, 1);
         Process norvanex = Run("services.exe winword.exe", language.locale);
-        HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-        REQUIRE(main != nullptr);
+        HWND main = ResultWindow(norvanex);
         CHECK(ProcessesNamed("services.exe") == services);
         CHECK(ProcessesNamed("winword.exe").empty());
         HWND list = ChildById(main, kListView1);
@@ -580,8 +542,7 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
             CHECK(item == 0 ? (plain > 20 && grey == 0) : (grey > 20 && plain == 0));
         }
         Screenshot(language.shot, main);
-        Click(ChildById(main, kBitBtn1));
-        CHECK(norvanex.WaitExit().has_value());
+        CHECK(PressOk(norvanex, main));
     }
 }
 
@@ -603,8 +564,7 @@ CASE(SparedProgramAloneShowsTheSameWindow) {
     REQUIRE_EQ(LvCount(list), 1);
     CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), "C:\\windows\\system32\\services.exe"), 0);
     CHECK_EQ(Hint(list).value_or("(no hint)"), "Greyed programs could not be ended and are still running");
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(PressOk(norvanex, main));
 }
 
 // Started from a folder deeper than MAX_PATH, the program still knows its version; Create refuses
@@ -633,7 +593,7 @@ CASE(StartedFromAFolderBeyondMaxPath) {
     REQUIRE(RunHost("cd " + QuoteArg(unixPath.substr(0, unixPath.find_last_of('/'))) +
                     " && (wine ./Norvanex.exe </dev/null >/dev/null 2>&1 &)") == std::optional<int>(0));
     HWND main = nullptr;
-    REQUIRE(WaitUntil([&] { return (main = FindTopWindow(0, "Norvanex 4.3 - New Shortcut", "TMainForm")) != nullptr; }));
+    REQUIRE(WaitUntil([&] { return (main = FindTopWindow(0, kEditorCaptionEn, "TMainForm")) != nullptr; }));
     HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, PidOf(main));
     REQUIRE(handle != nullptr);
     Process norvanex(handle, PidOf(main), "Norvanex.exe");
@@ -675,23 +635,13 @@ CASE(JapaneseNamesEndExactlyTheirPrograms) {
     REQUIRE(!japanese.lcAll.empty());
     japanese.idleMs = 0;
 
-    struct Victim { const wchar_t* wide; const char* cp932; } victims[] = {
+    const Cp932Name victims[] = {
         {L"\u30A2.exe", "\x83\x41.exe"},  // ア
         {L"\u30C2.exe", "\x83\x61.exe"},  // ヂ
         {L"\u8868.exe", "\x95\x5C.exe"},  // 表
     };
     std::vector<Process> running;
-    const std::string victim = BesideMe("victim.exe");
-    const std::string folder = ScratchFolder();
-    const std::wstring scratch(folder.begin(), folder.end());  // ASCII
-    for (const Victim& v : victims) {
-        const std::wstring path = scratch + L"\\" + v.wide;
-        REQUIRE(CopyFileW(std::wstring(victim.begin(), victim.end()).c_str(), path.c_str(), FALSE));
-        running.push_back(Start(ScratchFolder() + "\\" + v.cp932, japanese));
-        REQUIRE_EQ(running.back().error(), "");
-    }
-    Sleep(500);
-    for (const Process& p : running) REQUIRE(p.Running());
+    for (const Cp932Name& v : victims) running.push_back(StartCp932Victim(v, japanese));
 
     // ".exe" is no file-name part of 表.exe: nothing is ended, no window.
     StartOptions run = japanese;
@@ -704,14 +654,12 @@ CASE(JapaneseNamesEndExactlyTheirPrograms) {
     // ア.exe ends ア and leaves ヂ running.
     run.args = victims[0].cp932;
     Process norvanex = Start(NorvanexExe(), run);
-    HWND main = norvanex.WaitWindow(kTimeout, kResultCaption);
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(norvanex);
     CHECK(running[0].WaitExit(3000).has_value());
     CHECK(running[1].Running());
     CHECK(running[2].Running());
     CHECK_EQ(LvCount(ChildById(main, kListView1)), 1);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(norvanex.WaitExit().has_value());
+    CHECK(PressOk(norvanex, main));
 
     // Each of the others by its own name.
     run.args = std::string(victims[1].cp932) + " " + victims[2].cp932;
@@ -721,6 +669,5 @@ CASE(JapaneseNamesEndExactlyTheirPrograms) {
     CHECK(running[1].WaitExit(3000).has_value());
     CHECK(running[2].WaitExit(3000).has_value());
     CHECK_EQ(LvCount(ChildById(main, kListView1)), 2);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(rest.WaitExit().has_value());
+    CHECK(PressOk(rest, main));
 }

@@ -4,6 +4,7 @@
 // Timeout: 400
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <algorithm>
 #include <set>
@@ -133,15 +134,8 @@ void PressAndCheck(const Mnemonic& m, HANDLE process, HWND window, HWND from, bo
 // An editor once its start-up is over: half a second after it appeared it comes to the front,
 // binds the shell and makes its tips' window (Timer2). A box opened before that lost its keys now
 // and then under Wine, most often at the first start of a freshly built program.
-HWND WaitEditor(const Process& editor, const char* caption) {
-    HWND main = editor.WaitWindow(kTimeout, caption);
-    WaitUntil([&] {
-        for (HWND top : TopWindows(editor.pid(), false)) {
-            if (ClassOf(top) == TOOLTIPS_CLASSA) return true;
-        }
-        return false;
-    });
-    return main;
+bool Ready(const Editor& editor) {
+    return editor.main && WaitUntil([&] { return HasTipWindow(editor.process.pid()); });
 }
 
 HWND WaitTop(DWORD pid, const char* className) {
@@ -158,56 +152,51 @@ CASE(EveryMnemonicReachesItsControl) {
     for (const bool german : {false, true}) {
         StartOptions options;
         options.lcAll = german ? "de_DE.UTF-8" : "en_US.UTF-8";
-        const char* caption = german ? "Norvanex 4.3 - Neue Verknüpfung" : "Norvanex 4.3 - New Shortcut";
+        const char* caption = german ? kEditorCaptionDe : kEditorCaptionEn;
 
         for (const Mnemonic& m : kMnemonics) {
             if (m.window != Window::Chooser) continue;
-            Process editor = Start(NorvanexExe(), options);
-            HWND main = WaitEditor(editor, caption);
-            REQUIRE(main != nullptr);
-            PostMessageA(main, WM_COMMAND, kSelectTask, 0);
-            HWND chooser = WaitTop(editor.pid(), "TTaskSelect");
+            Editor editor(options, caption);
+            REQUIRE(Ready(editor));
+            PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
+            HWND chooser = WaitTop(editor.process.pid(), "TTaskSelect");
             REQUIRE(chooser != nullptr);
             CheckLetters(chooser, Window::Chooser, german);
-            PressAndCheck(m, editor.handle(), chooser, nullptr, german);
-            CloseBySystemMenu(main);
-            CHECK(editor.WaitExit().has_value());
+            PressAndCheck(m, editor.process.handle(), chooser, nullptr, german);
+            CHECK(editor.Close());
         }
 
-        Process editor = Start(NorvanexExe(), options);
-        HWND main = WaitEditor(editor, caption);
-        REQUIRE(main != nullptr);
-        HWND list = ChildById(main, kListView1);
+        Editor editor(options, caption);
+        REQUIRE(Ready(editor));
+        HWND main = editor.main;
+        HWND list = editor.List();
         // An entry, chosen in the list, and a program to start: Create, Delete and Remove have work.
-        POINT at = CenterOnScreen(list);
-        ScreenToClient(main, &at);
-        REQUIRE(DropFiles(main, at, {program}));
-        at = CenterOnScreen(ChildById(main, kProgImg));
-        ScreenToClient(main, &at);
-        REQUIRE(DropFiles(main, at, {program}));
+        REQUIRE(editor.DropOnList({program}));
+        REQUIRE(editor.DropOnImage({program}));
         REQUIRE(WaitUntil([&] { return LvCount(list) == 1; }));
         CHECK(MouseClick(LvItemOnScreen(list, 0).value_or(POINT{}), list));
         CHECK(WaitUntil([&] { return Enabled(ChildById(main, kBitBtn3)); }, 3000));
         CheckLetters(main, Window::Editor, german);
 
         PostMessageA(main, WM_COMMAND, kBitBtn9, 0);
-        HWND about = WaitTop(editor.pid(), "TInfos");
+        HWND about = WaitTop(editor.process.pid(), "TInfos");
         REQUIRE(about != nullptr);
         CheckLetters(about, Window::About, german);
         for (const Mnemonic& m : kMnemonics) {
-            if (m.window == Window::About) PressAndCheck(m, editor.handle(), about, nullptr, german);
+            if (m.window == Window::About) PressAndCheck(m, editor.process.handle(), about, nullptr, german);
         }
         // The editor's letters, typed while Info (which has none) has the focus.
         for (const Mnemonic& m : kMnemonics) {
-            if (m.window == Window::Editor) PressAndCheck(m, editor.handle(), main, ChildById(main, kBitBtn9), german);
+            if (m.window == Window::Editor) {
+                PressAndCheck(m, editor.process.handle(), main, editor.Get(kBitBtn9), german);
+            }
         }
-        CHECK(editor.WaitExit().has_value());
+        CHECK(editor.process.WaitExit().has_value());
 
         REQUIRE(!StartWindowless(victim, 1).empty());
         options.args = "mnemonic.exe";
         Process run = Start(NorvanexExe(), options);
-        HWND result = run.WaitWindow(kTimeout, "Norvanex 4.3");
-        REQUIRE(result != nullptr);
+        HWND result = ResultWindow(run);
         CheckLetters(result, Window::Result, german);
         for (const Mnemonic& m : kMnemonics) {
             if (m.window == Window::Result) PressAndCheck(m, run.handle(), result, ChildById(result, kListView1), german);

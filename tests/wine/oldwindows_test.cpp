@@ -3,6 +3,7 @@
 // on Windows 95 (CoInitializeEx without DCOM) and NT 4.0 (GetLongPathNameA).
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -84,28 +85,25 @@ CASE(StartsAndEndsInNt4AndWindows2000Modes) {
         check::Log(std::string("mode ") + version);
         REQUIRE(SetVersionMode(version));
 
-        Process editor = Start(NorvanexExe());
-        HWND main = editor.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
-        REQUIRE(main != nullptr);
+        Editor editor;
+        HWND main = editor.main;
         CHECK_EQ(Text(ChildById(main, kLabel1)), "&Programms to close");
         CHECK_EQ(Text(ChildById(main, kLabel2)), "No programm chosen");
         CHECK_EQ(Text(ChildById(main, kBitBtn2)), "&Insert");
         CHECK_EQ(Text(ChildById(main, kBitBtn4)), "&Exit");
         Screenshot(std::string("editor-") + version, main);
         Click(ChildById(main, kBitBtn4));
-        CHECK_EQ(editor.WaitExit().value_or(99), 0u);
+        CHECK_EQ(editor.process.WaitExit().value_or(99), 0u);
 
         const std::vector<DWORD> pids = StartWindowless(victim, 1);
         REQUIRE_EQ(pids.size(), 1u);
         Process run = Start(NorvanexExe(), "winword.exe");
-        HWND result = run.WaitWindow(kTimeout, "Norvanex 4.3");
-        REQUIRE(result != nullptr);
+        HWND result = ResultWindow(run);
         CHECK(WaitUntil([&] { return !PidRunning(pids[0]); }));
         HWND list = ChildById(result, kListView1);
         REQUIRE_EQ(LvCount(list), 1);
         CHECK_EQ(LvText(list, 0), victim);
-        Click(ChildById(result, kBitBtn1));
-        CHECK(run.WaitExit().has_value());
+        CHECK(PressOk(run, result));
     }
 }
 

@@ -3,6 +3,7 @@
 // Timeout: 300
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <array>
 #include <cstdlib>
@@ -24,6 +25,9 @@ constexpr const char* kReportVariable = "NORVANEX_PLATFORM_REPORT";
 constexpr const char* kVictimVariable = "NORVANEX_VICTIM_PID";
 constexpr const char* kWin98Copy = "nvx98.exe";
 constexpr const char* kSelfCopy = "nvxself.exe";
+// TerminateProcess returns before the process is gone: a case that shows that a call ended
+// nothing gives an ending it might have started this long to show in the snapshot.
+constexpr DWORD kTerminationMs = 200;
 
 std::string CopyAs(const std::string& source, const std::string& name) {
     const std::string path = ScratchFolder() + "\\" + name;
@@ -33,12 +37,6 @@ std::string CopyAs(const std::string& source, const std::string& name) {
 
 std::string FileName(const std::string& path) {
     return path.substr(path.rfind('\\') + 1);
-}
-
-std::vector<DWORD> StartVictims(const std::string& path, int count, int others = 0) {
-    std::vector<DWORD> pids = StartWindowless(path, count, others);
-    REQUIRE(!pids.empty());
-    return pids;
 }
 
 // Paths compare without regard to case, as the file system does; upper-cased so a failure shows
@@ -65,17 +63,8 @@ std::string RunCopy(const std::string& name, const std::string& caseName,
     Process probe = Start(copy, options);
     CHECK_EQ(probe.error(), "");
     CHECK(probe.WaitExit(30000).has_value());
-    std::ifstream in(report, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return FileBytes(report);
 }
-
-// Ends, when it goes away, whatever a case started and left running.
-struct LeaveNoVictims {
-    std::vector<ProcessEntry> before = AllProcesses();
-    ~LeaveNoVictims() { EndProcessesNotIn(before); }
-};
 
 }  // namespace
 
@@ -111,7 +100,7 @@ CASE(FindEndsNothingAndGivesTheSnapshotString) {
     // ToolHelp names the bare file with its case on disk.
     CHECK_EQ(Processes().FindProcessByName("EXCEL.EXE"), "Excel.EXE");
     CHECK_EQ(Processes().FindProcessByName("excel"), "");
-    Sleep(200);
+    Sleep(kTerminationMs);
     CHECK_EQ(ProcessesNamed("Excel.EXE").size(), 2u);
 }
 
@@ -122,7 +111,7 @@ CASE(OnlyLettersAToZFold) {
     StartVictims(word, 1);
 
     CHECK_EQ(Processes().EndProcessesByName("winword"), "");
-    Sleep(200);
+    Sleep(kTerminationMs);
     CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
     CHECK_EQ(Upper(Processes().EndProcessesByName("WINWORD.EXE")), Upper(word));
     CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));

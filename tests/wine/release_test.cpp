@@ -5,13 +5,13 @@
 // Timeout: 400
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "app/MainLayout.h"
 #include "ui/InfoLayout.h"
@@ -39,11 +39,6 @@ std::string FileVersion(const std::string& exe) {
            "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS));
 }
 
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The files of a folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -67,36 +62,6 @@ std::string ExePathOf(DWORD pid) {
         CloseHandle(process);
     }
     return process ? std::string(path, size) : std::string();
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The help viewer's main window, once one is up.
-HWND ViewerWindow() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        if (HWND w = FindTopWindow(pid, "", "MS_WINHELP")) return w;
-    }
-    return nullptr;
-}
-
-void CloseViewers() {
-    for (DWORD pid : ProcessesNamed("winhlp32.exe")) {
-        for (HWND w : TopWindows(pid)) CloseBySystemMenu(w);
-    }
-    CHECK(WaitUntil([] { return ProcessesNamed("winhlp32.exe").empty(); }));
-}
-
-// Types a path into a file dialog of the program and confirms it.
-bool ConfirmDialog(const Process& process, const char* title, const std::string& path) {
-    HWND dialog = process.WaitDialog(title);
-    if (!CHECK(dialog != nullptr)) return false;
-    HWND field = FileNameField(dialog);
-    if (!CHECK(field != nullptr) || !CHECK(SetText(field, path))) return false;
-    Click(ChildById(dialog, IDOK));
-    return CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
 // Removes what the scenario put into the shared bench when it goes away, also after a failed
@@ -179,10 +144,10 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     StartOptions options;
     options.lcAll = "en_US.UTF-8";
     options.workDir = kInstalled;
-    Process editor = Start(installed, options);
-    HWND main = editor.WaitWindow(kTimeout, caption + " - New Shortcut");
-    REQUIRE(main != nullptr);
-    Sleep(700);  // past the bring-to-front timer, so the title bar is drawn active
+    Editor installedEditor(options, caption + " - New Shortcut", installed);
+    const Process& editor = installedEditor.process;
+    HWND main = installedEditor.main;
+    CHECK(installedEditor.WaitSettled());  // the title bar drawn active
     CHECK(!Screenshot("release-editor-en", main).empty());
 
     // F1: the viewer opens the help beside the installed program at its index (no other help file
@@ -191,11 +156,10 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     HWND viewer = nullptr;
     CHECK(WaitUntil([&] {
         viewer = ViewerWindow();
-        HWND text = viewer ? ChildByText(viewer, "RichEdit20A", "") : nullptr;
-        return text && Text(text).rfind("Norvanex help", 0) == 0;
+        return viewer && ViewerTopicText(viewer).rfind("Norvanex help", 0) == 0;
     }));
     if (viewer) {
-        Sleep(500);  // the viewer draws its button bar after the topic
+        CHECK(WaitPainted(viewer));  // the viewer draws its button bar after the topic
         CHECK(!Screenshot("release-help-en", viewer).empty());
     }
     CloseViewers();
@@ -206,7 +170,7 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     CHECK(WaitUntil([&] { return (about = FindTopWindow(editor.pid(), "Info", "TInfos")) != nullptr; }));
     if (about) {
         CHECK_EQ(Text(ChildById(about, kInfoLabel1)), "Norvanex " + version);
-        Sleep(300);
+        CHECK(WaitPainted(about));
         CHECK(!Screenshot("release-about-en", about).empty());
         Click(ChildById(about, kInfoBitBtn1));
         CHECK(WaitUntil([&] { return !Visible(about) && Enabled(main); }));
@@ -216,7 +180,7 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     Click(ChildById(main, kBitBtn2));
     HWND menu = nullptr;
     REQUIRE(WaitUntil([&] { return (menu = FindTopWindow(editor.pid(), "", "#32768")) != nullptr; }, 3000));
-    Sleep(200);
+    CHECK(WaitPainted(menu));  // the menu's own loop runs and takes the key
     SendKey('T');
     HWND chooser = editor.WaitDialog("Choose tasks to kill");
     REQUIRE(chooser != nullptr);
@@ -236,7 +200,7 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
         CHECK_EQ(Lower(LvText(tasks, row)).rfind("z:", 0), std::string::npos);
     }
     SetCursorPos(0, 0);  // no hint in the picture
-    Sleep(300);
+    CHECK(WaitUntil([&] { return !ShownTip(editor.pid()); }) && WaitPainted(chooser));
     CHECK(!Screenshot("release-chooser-en", chooser).empty());
     Click(GetDlgItem(chooser, IDOK));
     REQUIRE(WaitUntil([&] { return !IsWindowVisible(chooser) && LvCount(ChildById(main, kListView1)) == 2; }));
@@ -246,10 +210,10 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     if (CheckState(ask) != BST_CHECKED) Click(ask);
     CHECK(WaitUntil([&] { return CheckState(ask) == BST_CHECKED; }));
     Click(ChildById(main, kBitBtn5));
-    REQUIRE(ConfirmDialog(editor, "Chose programm to run", backup));
+    REQUIRE(ConfirmTitledDialog(editor, "Chose programm to run", backup));
     REQUIRE(WaitUntil([&] { return Text(ChildById(main, kLabel2)) == "backup.exe"; }));
     BringToFront(main);
-    Sleep(300);
+    CHECK(WaitPainted(main));
     CHECK(!Screenshot("release-editor-filled-en", main).empty());
 
     // Create: the shortcut goes onto the desktop.
@@ -258,10 +222,9 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     const std::string shortcut = leftovers.shortcut = std::string(desktop) + "\\Close Office.lnk";
     DeleteFileA(shortcut.c_str());
     Click(ChildById(main, kBitBtn1));
-    REQUIRE(ConfirmDialog(editor, "Save as", std::string(desktop) + "\\Close Office"));
+    REQUIRE(ConfirmTitledDialog(editor, "Save as", std::string(desktop) + "\\Close Office"));
     REQUIRE(WaitUntil([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; }));
-    CloseBySystemMenu(main);
-    CHECK(editor.WaitExit().has_value());
+    CHECK(installedEditor.Close());
 
     // The shortcut opened through the shell: asked, Yes; both programs end, the result window of the
     // installed program lists them, and backup.exe starts once.
@@ -278,12 +241,12 @@ CASE(UnpackedIntoProgramFilesAndUsedFromThere) {
     for (std::string& text : listed) text = Lower(text);
     CHECK_EQ(listed, (std::vector<std::string>{Lower(word), Lower(excel)}));
     WaitUntil([&] { return !FileLines(marker).empty(); }, 5000);
-    Sleep(800);  // a second start would come now
+    if (!FileLines(marker).empty()) WaitOutStartTimer(TickOf(FileLines(marker)[0]));  // no second start
     const std::vector<std::string> started = FileLines(marker);
     CHECK_EQ(started.size(), 1u);
     if (!started.empty()) CHECK(Lower(started[0]).find("backup.exe") != std::string::npos);
     BringToFront(result);
-    Sleep(300);
+    CHECK(WaitPainted(result));
     CHECK(!Screenshot("release-result-en", result).empty());
     Click(ChildById(result, kBitBtn1));
     CHECK(WaitUntil([&] { return !IsWindow(result); }));

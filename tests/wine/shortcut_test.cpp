@@ -4,13 +4,13 @@
 // Timeout: 600
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <vector>
 
@@ -22,17 +22,10 @@ using namespace norvanex;
 
 namespace {
 
-constexpr const char* kEditorCaption = "Norvanex 4.3 - New Shortcut";
-
 struct ComScope {
     ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
     ~ComScope() { CoUninitialize(); }
 };
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -80,46 +73,6 @@ void CheckLnkInfo(const std::string& file, const std::string& target, const std:
     CHECK(description == "" || description == "(none)");
 }
 
-}  // namespace
-
-namespace {
-
-// The editor, started as a user starts it, and its window.
-struct Editor {
-    Process process;
-    HWND main = nullptr;
-
-    explicit Editor(const std::string& lcAll = "", const char* caption = kEditorCaption) {
-        StartOptions options;
-        options.lcAll = lcAll;
-        process = Start(NorvanexExe(), options);
-        main = process.WaitWindow(kTimeout, caption);
-    }
-    ~Editor() {
-        if (main && IsWindow(main)) CloseBySystemMenu(main);
-        process.WaitExit(5000);
-    }
-    HWND Control(MainControl id) const { return ChildById(main, id); }
-    int Entries() const { return LvCount(Control(kListView1)); }
-};
-
-// Types a name into a file dialog's name field and confirms it with the dialog's OK button.
-// Unless `closes`, the dialog is expected to stay open for a question of the program.
-bool ConfirmTitledDialog(const Process& process, const std::string& title, const std::string& name,
-                       const std::string& screenshot = "", bool closes = true) {
-    HWND dialog = process.WaitDialog(title);
-    if (!CHECK(dialog != nullptr)) return false;
-    HWND field = FileNameField(dialog);
-    if (!CHECK(field != nullptr) || !CHECK(SetText(field, name))) return false;
-    if (!screenshot.empty()) {
-        BringToFront(dialog);
-        Sleep(700);  // the dialog paints its controls over a while
-        CHECK(!Screenshot(screenshot, dialog).empty());
-    }
-    Click(ChildById(dialog, IDOK));
-    return !closes || CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
-}
-
 // Insert, "Insert programfile...", the open dialog: one program to end.
 bool AddProgram(const Editor& editor, const std::string& path, const char* title = "Chose programms to kill") {
     const int before = editor.Entries();
@@ -130,16 +83,16 @@ bool AddProgram(const Editor& editor, const std::string& path, const char* title
 
 // Choose, the open dialog: the program to start.
 bool ChooseProgram(const Editor& editor, const std::string& path) {
-    Click(editor.Control(kBitBtn5));
+    Click(editor.Get(kBitBtn5));
     // The label shows the name, cut when it is long; the hint holds the path.
     return ConfirmTitledDialog(editor.process, "Chose programm to run", path) &&
-           CHECK(WaitUntil([&] { return Hint(editor.Control(kLabel2)).value_or("") == path; }));
+           CHECK(WaitUntil([&] { return Hint(editor.Get(kLabel2)).value_or("") == path; }));
 }
 
 // Create, then the save dialog with a typed name.
 bool SaveAs(const Editor& editor, const std::string& typed, const char* title = "Save as",
             const std::string& screenshot = "", bool closes = true) {
-    Click(editor.Control(kBitBtn1));
+    Click(editor.Get(kBitBtn1));
     return ConfirmTitledDialog(editor.process, title, typed, screenshot, closes);
 }
 
@@ -167,14 +120,17 @@ void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vecto
     }
     HWND result = nullptr;
     REQUIRE(WaitUntil([&] { return (result = FindTopWindow(0, "Norvanex 4.3", "TMainForm")) != nullptr; }));
+    DWORD since = GetTickCount();
     for (const std::string& victim : victims) {
         const std::string name = victim.substr(victim.find_last_of('\\') + 1);
         CHECK(WaitUntil([&] { return ProcessesNamed(name).empty(); }));
     }
     CHECK_EQ(Joined(LvTexts(ChildById(result, kListView1))), Joined(victims));
     // The program to start, once (1 s after the walk); none without one.
-    WaitUntil([&] { return !FileLines(marker).empty(); }, 5000);
-    Sleep(500);
+    if (!helper.empty() && CHECK(WaitUntil([&] { return !FileLines(marker).empty(); }, 5000))) {
+        since = TickOf(FileLines(marker)[0]);
+    }
+    WaitOutStartTimer(since);
     const std::vector<std::string> lines = FileLines(marker);
     CHECK_EQ(lines.size(), helper.empty() ? 0u : 1u);
     if (!lines.empty()) CHECK(lines[0].find(helper) != std::string::npos);
@@ -223,23 +179,22 @@ CASE(CreateWritesAShortcutThatRuns) {
         check::Log(c.what);
         DeleteFileA(c.written.c_str());
         Editor editor;
-        REQUIRE(editor.main != nullptr);
         for (const std::string& program : c.programs) REQUIRE(AddProgram(editor, program));
         if (!c.dropped.empty()) {
-            HWND list = editor.Control(kListView1);
+            HWND list = editor.Get(kListView1);
             const RECT where = RectInParent(list);
             REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, c.dropped));
             REQUIRE(WaitUntil([&] { return editor.Entries() == static_cast<int>(c.programs.size() + c.dropped.size()); }));
         }
         if (!c.start.empty()) REQUIRE(ChooseProgram(editor, c.start));
-        if (!c.ask) Click(editor.Control(kCheckBox1));
-        REQUIRE(WaitUntil([&] { return CheckState(editor.Control(kCheckBox1)) == (c.ask ? BST_CHECKED : BST_UNCHECKED); }));
+        if (!c.ask) Click(editor.Get(kCheckBox1));
+        REQUIRE(WaitUntil([&] { return CheckState(editor.Get(kCheckBox1)) == (c.ask ? BST_CHECKED : BST_UNCHECKED); }));
         REQUIRE(SaveAs(editor, c.typed));
         REQUIRE(WaitUntil([&] { return Exists(c.written); }));
         CheckLnkInfo(c.written, NorvanexExe(), c.arguments, c.icon);
         // The editor keeps its state for the next shortcut.
         CHECK_EQ(editor.Entries(), static_cast<int>(c.programs.size() + c.dropped.size()));
-        CHECK(Enabled(editor.Control(kBitBtn1)));
+        CHECK(Enabled(editor.Get(kBitBtn1)));
         if (!c.victims.empty()) OpenThroughTheShell(c.written, c.ask, c.victims, c.start);
     }
 }
@@ -262,8 +217,8 @@ bool ShowsText(HWND box, const std::string& message) {
 CASE(SavingOverAShortcutAsksFirst) {
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
     struct Case { const char* locale; const char* caption; const char* title; const char* question; const char* shot; } cases[] = {
-        {"en_US.UTF-8", kEditorCaption, "Save as", "Should i overwrite the existing file?", "save-dialog-en"},
-        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", "Speichern unter",
+        {"en_US.UTF-8", kEditorCaptionEn, "Save as", "Should i overwrite the existing file?", "save-dialog-en"},
+        {"de_DE.UTF-8", kEditorCaptionDe, "Speichern unter",
          "Soll die vorhandene Datei überschrieben werden?", "save-dialog-de"},
     };
     for (const Case& c : cases) {
@@ -271,16 +226,15 @@ CASE(SavingOverAShortcutAsksFirst) {
         const std::string file = typed + ".lnk";
         DeleteFileA(file.c_str());
         Editor editor(c.locale, c.caption);
-        REQUIRE(editor.main != nullptr);
         REQUIRE(AddProgram(editor, word, c.locale[0] == 'd' ? "Zu beendende Programme wählen" : "Chose programms to kill"));
         REQUIRE(SaveAs(editor, typed, c.title, c.shot));
         REQUIRE(WaitUntil([&] { return Exists(file); }));
         const std::string first = FileBytes(file);
         CHECK_EQ(Field(LnkInfo(file), "Command line arguments"), "~ask~ winword.exe");
 
-        Click(editor.Control(kCheckBox1));  // the line changes: "winword.exe" alone
+        Click(editor.Get(kCheckBox1));  // the line changes: "winword.exe" alone
         for (const bool yes : {false, true}) {
-            Click(editor.Control(kBitBtn1));
+            Click(editor.Get(kBitBtn1));
             HWND dialog = editor.process.WaitDialog(c.title);
             REQUIRE(dialog != nullptr);
             // The name was emptied before this showing.
@@ -317,14 +271,14 @@ CASE(LineOverTheLimitShowsTheErrorBox) {
         const char* message;  // nullptr: the save dialog opens
         const char* shot;
     } cases[] = {
-        {"en_US.UTF-8", kEditorCaption, {a127, b126}, "", nullptr, ""},
-        {"en_US.UTF-8", kEditorCaption, {a127, b127}, "",
+        {"en_US.UTF-8", kEditorCaptionEn, {a127, b126}, "", nullptr, ""},
+        {"en_US.UTF-8", kEditorCaptionEn, {a127, b127}, "",
          "Too much entrys!\r\rOne call sould have max. 260 chars, your will have 261 chars.\r"
          "Please remove one or more files from the list.", "create-too-long-en"},
-        {"de_DE.UTF-8", "Norvanex 4.3 - Neue Verknüpfung", {a127, b127}, "",
+        {"de_DE.UTF-8", kEditorCaptionDe, {a127, b127}, "",
          "Zu viele Einträge!\r\rEin Aufruf sollte maximal 260 Zeichen enthalten, dieser würde 261 Zeichen lang "
          "sein.\rBitte entfernen Sie eine oder mehrere Dateien aus der Liste.", "create-too-long-de"},
-        {"en_US.UTF-8", kEditorCaption, {"C:\\a"}, start256,
+        {"en_US.UTF-8", kEditorCaptionEn, {"C:\\a"}, start256,
          "The path of the program to run is too long!\r\rA call starts programs whose path has at most 255 chars, "
          "this one has 256 chars.\rPlease choose a program with a shorter path.", "create-start-too-long-en"},
     };
@@ -332,14 +286,13 @@ CASE(LineOverTheLimitShowsTheErrorBox) {
         const bool german = c.locale[0] == 'd';
         const char* openTitle = german ? "Zu beendende Programme wählen" : "Chose programms to kill";
         Editor editor(c.locale, c.caption);
-        REQUIRE(editor.main != nullptr);
         for (const std::string& program : c.programs) REQUIRE(AddProgram(editor, program, openTitle));
         if (!c.start.empty()) {
             REQUIRE(ChooseProgram(editor, c.start));
-            Click(editor.Control(kCheckBox1));
-            REQUIRE(WaitUntil([&] { return CheckState(editor.Control(kCheckBox1)) == BST_UNCHECKED; }));
+            Click(editor.Get(kCheckBox1));
+            REQUIRE(WaitUntil([&] { return CheckState(editor.Get(kCheckBox1)) == BST_UNCHECKED; }));
         }
-        Click(editor.Control(kBitBtn1));
+        Click(editor.Get(kBitBtn1));
         const char* saveTitle = german ? "Speichern unter" : "Save as";
         if (!c.message) {
             HWND dialog = editor.process.WaitDialog(saveTitle);
@@ -354,7 +307,9 @@ CASE(LineOverTheLimitShowsTheErrorBox) {
         CHECK(!Screenshot(c.shot, box).empty());
         Click(ButtonByCaption(box, "OK"));
         CHECK(WaitUntil([&] { return !IsWindow(box); }));
-        Sleep(300);
+        // Create's handler is over and opened no save dialog, which would have disabled the editor.
+        CHECK(Answers(editor.main));
+        CHECK(Enabled(editor.main));
         CHECK(FindDialog(editor.process.pid(), saveTitle) == nullptr);
         CHECK_EQ(editor.Entries(), static_cast<int>(c.programs.size()));
     }
@@ -372,16 +327,15 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", foreign, "C:\\windows\\notepad.exe", ""));
 
     Editor editor;
-    REQUIRE(editor.main != nullptr);
     REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "excel.exe")));  // replaced by the load
-    HWND list = editor.Control(kListView1);
+    HWND list = editor.Get(kListView1);
     const RECT where = RectInParent(list);
     REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {ours}));
-    REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
+    REQUIRE(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "sync.exe"; }));
     CHECK_EQ(Joined(LvTexts(list)), "my victim.exe|winword.exe|");
-    CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
-    CHECK(Enabled(editor.Control(kBitBtn1)));
-    CHECK(Enabled(editor.Control(kBitBtn6)));
+    CHECK_EQ(CheckState(editor.Get(kCheckBox1)), BST_UNCHECKED);
+    CHECK(Enabled(editor.Get(kBitBtn1)));
+    CHECK(Enabled(editor.Get(kBitBtn6)));
 
     // Saved over the same file: asked first, and the line comes out as it went in.
     REQUIRE(SaveAs(editor, ours, "Save as", "", false));
@@ -400,15 +354,15 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     Click(ButtonByCaption(box, "OK"));
     CHECK(WaitUntil([&] { return !IsWindow(box); }));
     CHECK_EQ(Joined(LvTexts(list)), before);
-    CHECK_EQ(Text(editor.Control(kLabel2)), "sync.exe");
-    CHECK_EQ(CheckState(editor.Control(kCheckBox1)), BST_UNCHECKED);
+    CHECK_EQ(Text(editor.Get(kLabel2)), "sync.exe");
+    CHECK_EQ(CheckState(editor.Get(kCheckBox1)), BST_UNCHECKED);
 
     // On the picture of the program to start, the other program's shortcut becomes that program,
     // and the shortcut written with it carries its target's icon; ours still loads there.
-    const RECT picture = RectInParent(editor.Control(kProgImg));
+    const RECT picture = RectInParent(editor.Get(kProgImg));
     const POINT onPicture{picture.left + 8, picture.top + 8};
     REQUIRE(DropFiles(editor.main, onPicture, {foreign}));
-    CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "notepad.lnk"; }));
+    CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "notepad.lnk"; }));
     CHECK_EQ(Joined(LvTexts(list)), before);
     const std::string written = ScratchFolder() + "\\starts notepad.lnk";
     REQUIRE(SaveAs(editor, written, "Save as", "", false));
@@ -416,7 +370,7 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     CHECK_EQ(Field(LnkInfo(written), "Command line arguments"), "\"my victim.exe\" winword.exe r:" + foreign);
     CHECK_EQ(Field(LnkInfo(written), "Icon location"), "C:\\windows\\notepad.exe");
     REQUIRE(DropFiles(editor.main, onPicture, {ours}));
-    CHECK(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "sync.exe"; }));
+    CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "sync.exe"; }));
 }
 
 // A shortcut whose call names a program by its full path, loaded and saved again unchanged, keeps
@@ -431,12 +385,11 @@ CASE(LoadedFullPathsStayWhole) {
     REQUIRE(CreateShortcut(NorvanexExe(), "a.exe r:C:\\" + std::string(253, 'p'), lost, NorvanexExe(), ""));
 
     Editor editor;
-    REQUIRE(editor.main != nullptr);
-    HWND list = editor.Control(kListView1);
+    HWND list = editor.Get(kListView1);
     const RECT where = RectInParent(list);
     const POINT at{where.left + 20, where.top + 20};
     REQUIRE(DropFiles(editor.main, at, {ours}));
-    REQUIRE(WaitUntil([&] { return Text(editor.Control(kLabel2)) == "y.exe"; }));
+    REQUIRE(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "y.exe"; }));
     CHECK_EQ(Joined(LvTexts(list)), "C:\\My Tools\\odd\\bang!.exe|C:\\Tools\\x.exe|winword.exe|");
     REQUIRE(SaveAs(editor, ours, "Save as", "", false));
     HWND question = WaitBox(editor.process, "Bestätigung");
@@ -454,7 +407,7 @@ CASE(LoadedFullPathsStayWhole) {
     Click(ButtonByCaption(box, "OK"));
     CHECK(WaitUntil([&] { return !IsWindow(box); }));
     CHECK_EQ(Joined(LvTexts(list)), "C:\\My Tools\\odd\\bang!.exe|C:\\Tools\\x.exe|winword.exe|");
-    CHECK_EQ(Text(editor.Control(kLabel2)), "y.exe");
+    CHECK_EQ(Text(editor.Get(kLabel2)), "y.exe");
 }
 
 // A name typed beyond what a path can hold, into the save dialog or the open dialog, and a device's
@@ -464,7 +417,6 @@ CASE(LoadedFullPathsStayWhole) {
 CASE(TooLongAndDeviceNamesAreRefused) {
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
     Editor editor;
-    REQUIRE(editor.main != nullptr);
     REQUIRE(AddProgram(editor, word));
     const std::string tooLong = ScratchFolder() + "\\" + std::string(250, 'a');
     const auto tooLongText = [](const std::string& path) {
@@ -484,7 +436,7 @@ CASE(TooLongAndDeviceNamesAreRefused) {
     };
     for (const Case& c : cases) {
         if (c.save) {
-            Click(editor.Control(kBitBtn1));
+            Click(editor.Get(kBitBtn1));
         } else {
             PostMessageA(editor.main, WM_COMMAND, kSelectFile, 0);
         }
@@ -505,7 +457,7 @@ CASE(TooLongAndDeviceNamesAreRefused) {
         Click(ChildById(dialog, IDCANCEL));
         CHECK(WaitUntil([&] { return !IsWindow(dialog); }));
         CHECK(editor.process.Running());
-        CHECK_EQ(Joined(LvTexts(editor.Control(kListView1))), word + "|");
+        CHECK_EQ(Joined(LvTexts(editor.Get(kListView1))), word + "|");
     }
 }
 
@@ -515,7 +467,6 @@ CASE(ShortcutNotWrittenSaysWhy) {
     const std::string locked = ScratchFolder() + "\\locked.lnk";
     { std::ofstream(locked) << "in use"; }
     Editor editor;
-    REQUIRE(editor.main != nullptr);
     HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     REQUIRE(hold != INVALID_HANDLE_VALUE);
     REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "winword.exe")));
@@ -538,7 +489,7 @@ CASE(ShortcutNotWrittenSaysWhy) {
     CloseHandle(hold);
     CHECK_EQ(FileBytes(locked), "in use");
     CHECK_EQ(editor.Entries(), 1);
-    CHECK(Enabled(editor.Control(kBitBtn1)));
+    CHECK(Enabled(editor.Get(kBitBtn1)));
 }
 
 // The about box, the task chooser, COM for the shell's dialogs and link object, and the shell's
@@ -550,7 +501,6 @@ CASE(WhatIsBuiltAtItsFirstUseWorksTheFirstTime) {
     DeleteFileA(written.c_str());
     REQUIRE(StartWindowless(victim, 1).size() == 1u);
     Editor editor;
-    REQUIRE(editor.main != nullptr);
     const DWORD pid = editor.process.pid();
     for (HWND window : TopWindows(pid, false)) {
         CHECK(ClassOf(window) != "TInfos");
@@ -558,29 +508,27 @@ CASE(WhatIsBuiltAtItsFirstUseWorksTheFirstTime) {
     }
 
     // Insert from the task list: the chooser, and the list's first entry with its icon.
-    PostMessageA(editor.main, WM_COMMAND, kSelectTask, 0);
-    HWND chooser = editor.process.WaitDialog("Choose tasks to kill");
+    HWND tasks = nullptr;
+    HWND chooser = editor.OpenChooser(&tasks);
     REQUIRE(chooser != nullptr);
-    HWND tasks = WaitListRows(chooser);
-    REQUIRE(tasks != nullptr);
     const std::vector<std::string> rows = LvTexts(tasks);
     const auto row = std::find_if(rows.begin(), rows.end(),
                                   [](const std::string& text) { return text.find("firstuse.exe") != std::string::npos; });
     REQUIRE(row != rows.end());
     REQUIRE(LvSelect(tasks, static_cast<int>(row - rows.begin())) && PressKey(tasks, VK_SPACE));
     Click(GetDlgItem(chooser, IDOK));
-    HWND list = editor.Control(kListView1);
+    HWND list = editor.Get(kListView1);
     REQUIRE(WaitUntil([&] { return editor.Entries() == 1; }));
     const std::optional<RECT> icon = LvItemRect(list, 0, LVIR_ICON);
     REQUIRE(icon.has_value());
     POINT corner{icon->left, icon->top};
     ClientToScreen(list, &corner);
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Sleep(150);
-    CHECK(Capture(RECT{corner.x, corner.y, corner.x + 16, corner.y + 16}).DistinctColors() > 4);
+    const RECT corner16{corner.x, corner.y, corner.x + 16, corner.y + 16};
+    CHECK(WaitUntil([&] { return Capture(corner16).DistinctColors() > 4; }));
 
     // Info: the about box, modal over the editor, closed by its OK button.
-    Click(editor.Control(kBitBtn9));
+    Click(editor.Get(kBitBtn9));
     HWND box = nullptr;
     REQUIRE(WaitUntil([&] { return (box = FindTopWindow(pid, "Info", "TInfos")) != nullptr; }));
     CHECK(!Enabled(editor.main));
@@ -590,10 +538,9 @@ CASE(WhatIsBuiltAtItsFirstUseWorksTheFirstTime) {
 
     // Choose, the open dialog: the program to start with its icon.
     REQUIRE(ChooseProgram(editor, tool));
-    HWND image = editor.Control(kProgImg);
+    HWND image = editor.Get(kProgImg);
     RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Sleep(150);
-    CHECK(Capture(ScreenRect(image)).DistinctColors() > 4);
+    CHECK(WaitUntil([&] { return Capture(ScreenRect(image)).DistinctColors() > 4; }));
 
     // Create, the save dialog and the link object: the shortcut as the editor shows it.
     REQUIRE(SaveAs(editor, written));

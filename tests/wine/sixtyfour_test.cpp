@@ -6,6 +6,7 @@
 // program to start that only the 64-bit System32 holds is started from there.
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <shellapi.h>
 
@@ -44,14 +45,10 @@ CASE(EndsAndListsA64BitProgram) {
 
     // The chooser lists it under its full path, with its own icon (not the plain program's).
     {
-        Process editor = Start(NorvanexExe());
-        HWND main = editor.WaitWindow(kTimeout, "Norvanex 4.3 - New Shortcut");
-        REQUIRE(main != nullptr);
-        PostMessageA(main, WM_COMMAND, kSelectTask, 0);
-        HWND chooser = editor.WaitDialog("Choose tasks to kill");
+        Editor editor;
+        HWND tasks = nullptr;
+        HWND chooser = editor.OpenChooser(&tasks);
         REQUIRE(chooser != nullptr);
-        HWND tasks = WaitListRows(chooser);
-        REQUIRE(tasks != nullptr);
         int firstIcon = -1;
         for (int row = 0; row < LvCount(tasks); ++row) {
             const LvItem item = LvGet(tasks, row).value_or(LvItem{});
@@ -61,14 +58,12 @@ CASE(EndsAndListsA64BitProgram) {
         CHECK_EQ(firstIcon, GetFileIconIndexOnly(first));
         Screenshot("chooser-64bit", chooser);
         Click(GetDlgItem(chooser, IDCANCEL));
-        CloseBySystemMenu(main);
-        CHECK(editor.WaitExit().has_value());
+        CHECK(editor.Close());
     }
 
     // By full path: that one goes, its namesake in the other folder stays; listed with its icon.
     Process run = Start(NorvanexExe(), QuoteArg(first) + " plain32.exe");
-    HWND main = run.WaitWindow(kTimeout, "Norvanex 4.3");
-    REQUIRE(main != nullptr);
+    HWND main = ResultWindow(run);
     CHECK(WaitUntil([&] { return !PidRunning(one[0]); }));
     CHECK(PidRunning(secondPid));
     HWND list = ChildById(main, kListView1);
@@ -78,17 +73,14 @@ CASE(EndsAndListsA64BitProgram) {
     CHECK_EQ(ended.image, GetFileIconIndex(first));
     CHECK_EQ(ExtractIconExA(first.c_str(), -1, nullptr, nullptr, 0), 1u);
     Screenshot("result-64bit", main);
-    Click(ChildById(main, kBitBtn1));
-    CHECK(run.WaitExit().has_value());
+    CHECK(PressOk(run, main));
 
     // By bare name: the other one.
     Process bare = Start(NorvanexExe(), "tool64.exe");
-    HWND second64 = bare.WaitWindow(kTimeout, "Norvanex 4.3");
-    REQUIRE(second64 != nullptr);
+    HWND second64 = ResultWindow(bare);
     CHECK(WaitUntil([&] { return !PidRunning(secondPid); }));
     CHECK_EQ(LvText(ChildById(second64, kListView1), 0), second);
-    Click(ChildById(second64, kBitBtn1));
-    CHECK(bare.WaitExit().has_value());
+    CHECK(PressOk(bare, second64));
 }
 
 // "r:" with a System32 path whose program only the 64-bit System32 holds: a 32-bit process asking

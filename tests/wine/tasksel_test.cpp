@@ -57,19 +57,6 @@ struct Chooser {
     }
 };
 
-Chooser ShowChooser(const std::string& lcAll = "", const std::string& title = "Choose tasks to kill") {
-    Chooser c;
-    c.out = ScratchFolder() + "\\choice.txt";
-    DeleteFileA(c.out.c_str());
-    StartOptions options;
-    options.lcAll = lcAll;
-    options.env = {{kChoiceOut, c.out}};
-    c.child = Start(BesideMe("tasksel_test.exe"), options);
-    c.dialog = c.child.WaitWindow(kTimeout, title);
-    c.owner = FindTopWindow(c.child.pid(), kOwnerCaption);
-    return c;
-}
-
 // The running helpers, started once for the whole program: two instances of one program.
 const std::string& HelperPath() {
     static const std::string path = [] {
@@ -79,9 +66,20 @@ const std::string& HelperPath() {
     return path;
 }
 
-bool Checked(HWND lv, int row) {
-    const auto item = LvGet(lv, row);
-    return item && (item->state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+// The chooser in a child of this program, shown once the helpers run; required to appear.
+Chooser ShowChooser(const std::string& lcAll = "", const std::string& title = "Choose tasks to kill") {
+    REQUIRE(!HelperPath().empty());
+    Chooser c;
+    c.out = ScratchFolder() + "\\choice.txt";
+    DeleteFileA(c.out.c_str());
+    StartOptions options;
+    options.lcAll = lcAll;
+    options.env = {{kChoiceOut, c.out}};
+    c.child = Start(BesideMe("tasksel_test.exe"), options);
+    c.dialog = c.child.WaitWindow(kTimeout, title);
+    REQUIRE(c.dialog != nullptr);
+    c.owner = FindTopWindow(c.child.pid(), kOwnerCaption);
+    return c;
 }
 
 std::vector<int> RowsOf(HWND lv, const std::string& caption) {
@@ -136,7 +134,6 @@ CASE(ChooserChild) {
 }
 
 CASE(ListsRunningHelpersWithPathsAndCount) {
-    REQUIRE(!HelperPath().empty());
     struct Language {
         const char *locale, *title, *abort, *count, *hint;
     } languages[] = {
@@ -146,7 +143,6 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
     for (const Language& l : languages) {
         check::Log(std::string("locale ") + (*l.locale ? l.locale : "C"));
         Chooser c = ShowChooser(l.locale, l.title);
-        REQUIRE(c.dialog != nullptr);
         HWND tasks = c.Tasks();
         REQUIRE(tasks != nullptr);
         CHECK(Topmost(c.dialog));
@@ -167,7 +163,7 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
         CHECK(rows >= 3);  // the two helpers and at least the chooser's own process
         CHECK_EQ(Text(ChildById(c.dialog, kLabel1)), std::to_string(rows) + l.count);
         CHECK_EQ(RowsOf(tasks, HelperPath()).size(), 2u);
-        for (int row = 0; row < rows; ++row) CHECK(!Checked(tasks, row));
+        for (int row = 0; row < rows; ++row) CHECK(!LvChecked(tasks, row));
         // Both helper rows share one icon, and it is the file's own, not the empty slot.
         const std::vector<int> helpers = RowsOf(tasks, HelperPath());
         if (helpers.size() == 2) {
@@ -181,17 +177,15 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
 }
 
 CASE(OkReturnsTheCheckedRowsInRowOrder) {
-    REQUIRE(!HelperPath().empty());
     Chooser c = ShowChooser();
-    REQUIRE(c.dialog != nullptr);
     HWND tasks = c.Tasks();
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(helpers.size(), 2u);
     // The later row first, by mouse; the earlier by Space.
     CHECK(ClickCheckBox(tasks, helpers[1]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[1]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[1]); }, 2000));
     CHECK(SpaceOn(tasks, helpers[0]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[0]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[0]); }, 2000));
     Click(ChildById(c.dialog, kBitBtn1));
     const Outcome outcome = c.Finish();
     CHECK_EQ(outcome.result, 1);
@@ -202,11 +196,9 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
     // OK with nothing checked (Enter, the default button): accepted, nothing listed. F1 before it
     // opens nothing: the chooser has no help, and the request must not travel on to the owner.
     Chooser empty = ShowChooser();
-    REQUIRE(empty.dialog != nullptr);
     CHECK(PressKey(empty.Tasks(), VK_F1));
-    Sleep(200);
     CHECK(Visible(empty.dialog));
-    PressKey(empty.Tasks(), VK_RETURN);
+    PressKey(empty.Tasks(), VK_RETURN);  // read after F1: the outcome says what F1 did
     const Outcome none = empty.Finish();
     CHECK_EQ(none.result, 1);
     CHECK_EQ(none.helpRequests, 0);
@@ -214,7 +206,6 @@ CASE(OkReturnsTheCheckedRowsInRowOrder) {
 }
 
 CASE(AbortCloseBoxAndEscapeReturnNothing) {
-    REQUIRE(!HelperPath().empty());
     struct Way { const char* what; void (*close)(const Chooser&); } ways[] = {
         {"Abort", [](const Chooser& c) { Click(ChildById(c.dialog, kBitBtn2)); }},
         {"close box", [](const Chooser& c) { CloseBySystemMenu(c.dialog); }},
@@ -223,11 +214,10 @@ CASE(AbortCloseBoxAndEscapeReturnNothing) {
     for (const Way& way : ways) {
         check::Log(way.what);
         Chooser c = ShowChooser();
-        REQUIRE(c.dialog != nullptr);
         const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
         REQUIRE(!helpers.empty());
         CHECK(SpaceOn(c.Tasks(), helpers[0]));
-        CHECK(WaitUntil([&] { return Checked(c.Tasks(), helpers[0]); }, 2000));
+        CHECK(WaitUntil([&] { return LvChecked(c.Tasks(), helpers[0]); }, 2000));
         way.close(c);
         const Outcome outcome = c.Finish();
         CHECK_EQ(outcome.result, 0);
@@ -236,30 +226,26 @@ CASE(AbortCloseBoxAndEscapeReturnNothing) {
 }
 
 CASE(MarksSurviveDoubleClickAndReactivation) {
-    REQUIRE(!HelperPath().empty());
     Chooser c = ShowChooser();
-    REQUIRE(c.dialog != nullptr);
     HWND tasks = c.Tasks();
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(helpers.size(), 2u);
     const int rows = LvCount(tasks);
     CHECK(SpaceOn(tasks, helpers[0]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[0]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[0]); }, 2000));
 
     // A double-click asks for the properties sheet (Wine shows none), then another program's
     // window takes the front and the chooser gets it back.
     CHECK(DoubleClickLvItem(tasks, helpers[1]));
-    Sleep(300);
+    CHECK(WaitUntil([&] { return LvSelected(tasks) == std::vector<int>{helpers[1]}; }) && Answers(c.dialog));
     HWND other = CreateWindowExA(0, WC_STATICA, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200,
                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    CHECK(BringToFront(other));
-    Sleep(200);
-    CHECK(BringToFront(c.dialog));
-    Sleep(200);
+    CHECK(BringToFront(other) && Answers(c.dialog));  // the chooser has handled its deactivation
+    CHECK(BringToFront(c.dialog) && Answers(c.dialog));
     DestroyWindow(other);
 
     CHECK_EQ(LvCount(tasks), rows);
-    CHECK(Checked(tasks, helpers[0]));
+    CHECK(LvChecked(tasks, helpers[0]));
     Click(ChildById(c.dialog, kBitBtn1));
     const Outcome outcome = c.Finish();
     CHECK_EQ(outcome.result, 1);
@@ -267,15 +253,13 @@ CASE(MarksSurviveDoubleClickAndReactivation) {
 }
 
 CASE(F5RefillsAndKeepsMarks) {
-    REQUIRE(!HelperPath().empty());
     Chooser c = ShowChooser();
-    REQUIRE(c.dialog != nullptr);
     HWND tasks = c.Tasks();
     const int rows = LvCount(tasks);
     const std::vector<int> helpers = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(helpers.size(), 2u);
     CHECK(SpaceOn(tasks, helpers[1]));
-    CHECK(WaitUntil([&] { return Checked(tasks, helpers[1]); }, 2000));
+    CHECK(WaitUntil([&] { return LvChecked(tasks, helpers[1]); }, 2000));
 
     // A third instance starts; F5 lists it, cleared, and the checked instance stays checked.
     const std::vector<DWORD> two = ProcessesNamed(kHelperName);
@@ -287,9 +271,9 @@ CASE(F5RefillsAndKeepsMarks) {
     const std::vector<int> after = RowsOf(tasks, HelperPath());
     REQUIRE_EQ(after.size(), 3u);
     int checked = 0;
-    for (int row = 0; row < LvCount(tasks); ++row) checked += Checked(tasks, row) ? 1 : 0;
+    for (int row = 0; row < LvCount(tasks); ++row) checked += LvChecked(tasks, row) ? 1 : 0;
     CHECK_EQ(checked, 1);
-    CHECK(Checked(tasks, after[1]));
+    CHECK(LvChecked(tasks, after[1]));
     Click(ChildById(c.dialog, kBitBtn1));
     CHECK_EQ(c.Finish().checked.size(), 1u);
 
@@ -304,7 +288,6 @@ CASE(F5RefillsAndKeepsMarks) {
 }
 
 CASE(Screenshots) {
-    REQUIRE(!HelperPath().empty());
     struct Shot { int dpi; const char* locale; const char* title; const char* name; } shots[] = {
         {96, "en_US.UTF-8", "Choose tasks to kill", "chooser-en-96"},
         {96, "de_DE.UTF-8", "Zu beendende Tasks wählen", "chooser-de-96"},
@@ -314,14 +297,13 @@ CASE(Screenshots) {
     for (const Shot& s : shots) {
         DpiScope dpi(s.dpi);
         Chooser c = ShowChooser(s.locale, s.title);
-        REQUIRE(c.dialog != nullptr);
         const SIZE client = ClientSize(c.dialog);
         CHECK_EQ(client.cx, s.dpi == 96 ? 417 : 626);
         CHECK_EQ(client.cy, s.dpi == 96 ? 289 : 434);
         const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
         if (!helpers.empty()) SpaceOn(c.Tasks(), helpers[0]);
         SetCursorPos(0, 0);  // no hint over the picture
-        Sleep(300);
+        CHECK(WaitUntil([&] { return !ShownTip(c.child.pid()); }) && WaitPainted(c.dialog));
         CHECK(!Screenshot(s.name, c.dialog).empty());
         CloseBySystemMenu(c.dialog);
         CHECK_EQ(c.Finish().result, 0);

@@ -2,6 +2,7 @@
 // Timeout: 200
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include "app/MainLayout.h"
 
@@ -21,19 +22,16 @@ CASE(HintsShowOnDisabledButtons) {
     };
     for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
         const bool german = locale[0] == 'd';
-        StartOptions options;
-        options.lcAll = locale;
-        Process norvanex = Start(NorvanexExe(), options);
-        HWND main = norvanex.WaitWindow();
-        REQUIRE(main != nullptr);
-        HWND list = ChildById(main, kListView1);
+        Editor editor(locale, german ? kEditorCaptionDe : kEditorCaptionEn);
+        HWND main = editor.main;
+        HWND list = editor.List();
         for (const Hover& hover : hovers) {
             HWND button = ChildById(main, hover.id);
             REQUIRE(button != nullptr);
             CHECK_EQ(Enabled(button), hover.enabled);
             // From a place without a hint, so that the tip has to come up anew.
             CHECK(MouseMove(CenterOnScreen(list), main));
-            CHECK(WaitUntil([&] { return !ShownTip(norvanex.pid()).has_value(); }, 3000));
+            CHECK(WaitUntil([&] { return !ShownTip(editor.process.pid()).has_value(); }, 3000));
             const std::string expected = german ? hover.german : hover.english;
             // Resting on the button, moved by a pixel now and then as a hand does: a tip waits for
             // the mouse to move over its tool.
@@ -41,7 +39,7 @@ CASE(HintsShowOnDisabledButtons) {
             CHECK(MouseMove(at, main));
             int step = 0;
             const bool shown = WaitUntil([&] {
-                if (ShownTip(norvanex.pid()) == expected) return true;
+                if (ShownTip(editor.process.pid()) == expected) return true;
                 if (++step % 25 == 0) {
                     at.x += (step / 25) % 2 ? 1 : -1;
                     MouseMove(at, main);
@@ -50,10 +48,9 @@ CASE(HintsShowOnDisabledButtons) {
             }, 5000);
             CHECK(shown);
             if (!shown) check::Log(std::string("no tip over ") + expected + ", shown: " +
-                                   ShownTip(norvanex.pid()).value_or("(none)"));
+                                   ShownTip(editor.process.pid()).value_or("(none)"));
             if (hover.id == kBitBtn3) Screenshot(german ? "hint-disabled-de" : "hint-disabled-en");
         }
-        CloseBySystemMenu(main);
-        CHECK(norvanex.WaitExit().has_value());
+        CHECK(editor.Close());
     }
 }

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -48,8 +47,7 @@ bool IsUnicodeFunction(const std::string& name) {
 
 // Norvanex.exe's image in memory: ImageBase and SizeOfImage of its PE header.
 bool ImageRange(std::uint32_t& base, std::uint32_t& end) {
-    std::ifstream in(NorvanexExe(), std::ios::binary);
-    std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = FileBytes(NorvanexExe());
     auto at = [&](size_t offset) {
         std::uint32_t value = 0;
         if (offset + 4 <= file.size()) std::memcpy(&value, file.data() + offset, 4);

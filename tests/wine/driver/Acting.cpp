@@ -70,6 +70,11 @@ bool MouseClicks(POINT screen, HWND expect, int clicks) {
 
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
+bool Answers(HWND window, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
 bool ClickAndWait(HWND button, DWORD timeoutMs) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
@@ -91,36 +96,39 @@ bool SetText(HWND hwnd, const std::wstring& text) {
 
 namespace {
 
-// The same with the names in UTF-16 (fWide), as the shell drops them.
-std::string DropBlock(POINT client, const std::vector<std::wstring>& files) {
+// What WM_DROPFILES carries: the DROPFILES header, then the names, each ended by a NUL, and one NUL
+// more; ANSI, or UTF-16 (fWide) as the shell drops them.
+template <class Char>
+std::string DropBlock(POINT client, const std::vector<std::basic_string<Char>>& files) {
   DROPFILES header{};
   header.pFiles = sizeof header;
   header.pt = client;
-  header.fWide = TRUE;
+  header.fWide = sizeof(Char) > 1;
   std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-  for (const std::wstring& file : files) {
-    block.append(reinterpret_cast<const char*>(file.c_str()), (file.size() + 1) * sizeof(wchar_t));
+  for (const std::basic_string<Char>& file : files) {
+    block.append(reinterpret_cast<const char*>(file.c_str()), (file.size() + 1) * sizeof(Char));
   }
-  return block.append(sizeof(wchar_t), '\0');
+  return block.append(sizeof(Char), '\0');
 }
 
-// What WM_DROPFILES carries: the DROPFILES header, then the ANSI names, each ended by a NUL, and
-// one NUL more.
-std::string DropBlock(POINT client, const std::vector<std::string>& files) {
-  DROPFILES header{};
-  header.pFiles = sizeof header;
-  header.pt = client;
-  header.fNC = FALSE;
-  header.fWide = FALSE;
-  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-  for (const std::string& file : files) block += file + '\0';
-  return block + '\0';
+// WM_DROPFILES to the target's top-level window, the block built inside that window's process.
+// Sent, the window has handled the drop when the send returns, and only then is the block released
+// here: the receiver's DragFinish cannot free it, it is no global memory block of that process.
+// Posted, nobody here knows when the target is done with the block: it stays in that process.
+bool DeliverDrop(HWND target, const std::string& block, bool post) {
+  HWND top = GetAncestor(target, GA_ROOT);
+  RemoteMemory memory(top, block.size());
+  if (!memory || !memory.Write(0, block.data(), block.size())) return false;
+  const WPARAM drop = reinterpret_cast<WPARAM>(memory.At());
+  if (post) {
+    memory.Release();
+    return PostMessageA(top, WM_DROPFILES, drop, 0) != FALSE;
+  }
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(top, WM_DROPFILES, drop, 0, SMTO_ABORTIFHUNG, kTimeout, &result) != 0;
 }
 
 }  // namespace
-
-bool PostDropBlock(HWND target, const std::string& block);
-bool DropBlockSent(HWND target, const std::string& block);
 
 HWND FileNameField(HWND dialog) {
   for (HWND child : Children(dialog)) {
@@ -135,21 +143,11 @@ HWND FileNameField(HWND dialog) {
 }
 
 bool PostDropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
-  return PostDropBlock(target, DropBlock(client, files));
+  return DeliverDrop(target, DropBlock(client, files), true);
 }
 
 bool PostDropFiles(HWND target, POINT client, const std::vector<std::wstring>& files) {
-  return PostDropBlock(target, DropBlock(client, files));
-}
-
-bool PostDropBlock(HWND target, const std::string& block) {
-  HWND top = GetAncestor(target, GA_ROOT);
-  RemoteMemory memory(top, block.size());
-  if (!memory || !memory.Write(0, block.data(), block.size())) return false;
-  // Nobody here knows when the target is done with the block: it stays in the target's process.
-  void* drop = memory.At();
-  memory.Release();
-  return PostMessageA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != FALSE;
+  return DeliverDrop(target, DropBlock(client, files), true);
 }
 
 void CloseBySystemMenu(HWND top) { PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0); }
@@ -298,39 +296,17 @@ bool MouseDrag(POINT from, POINT to, HWND expect) {
 }
 
 bool DropFiles(HWND target, POINT client, const std::vector<std::string>& files) {
-  return DropBlockSent(target, DropBlock(client, files));
+  return DeliverDrop(target, DropBlock(client, files), false);
 }
 
 bool DropFiles(HWND target, POINT client, const std::vector<std::wstring>& files) {
-  return DropBlockSent(target, DropBlock(client, files));
+  return DeliverDrop(target, DropBlock(client, files), false);
 }
 
-bool DropBlockSent(HWND target, const std::string& block) {
-  HWND top = GetAncestor(target, GA_ROOT);
-  // The window has handled the drop when the send returns; only then is the block released here.
-  // The receiver's DragFinish cannot free it: it is no global memory block of that process.
-  RemoteMemory memory(top, block.size());
-  if (!memory || !memory.Write(0, block.data(), block.size())) return false;
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutA(top, WM_DROPFILES, reinterpret_cast<WPARAM>(memory.At()), 0, SMTO_ABORTIFHUNG, kTimeout,
-                             &result) != 0;
-}
+namespace {
 
-bool ConfirmFileDialog(HWND dialog, const std::wstring& text) {
-  HWND edit = FileNameField(dialog);
-  if (!edit) {
-    for (HWND child : Children(dialog)) {
-      if (GetDlgCtrlID(child) == 0x47C) edit = child;
-    }
-  }
-  if (!edit || !SetText(edit, text)) return false;
-  HWND ok = GetDlgItem(dialog, IDOK);
-  if (!ok) return false;
-  Click(ok);
-  return true;
-}
-
-bool ConfirmFileDialog(HWND dialog, const std::string& text) {
+template <class Text>
+bool ConfirmFileDialogWith(HWND dialog, const Text& text) {
   // The file-name box (id 0x47C, cmb13) is an edit inside a combo box in newer layouts, the edit
   // edt1 (0x480) in the older one.
   HWND edit = FileNameField(dialog);
@@ -345,5 +321,11 @@ bool ConfirmFileDialog(HWND dialog, const std::string& text) {
   Click(ok);
   return true;
 }
+
+}  // namespace
+
+bool ConfirmFileDialog(HWND dialog, const std::wstring& text) { return ConfirmFileDialogWith(dialog, text); }
+
+bool ConfirmFileDialog(HWND dialog, const std::string& text) { return ConfirmFileDialogWith(dialog, text); }
 
 }  // namespace driver

@@ -30,6 +30,7 @@ std::string UnixPath(const std::string& windowsPath);  // through Wine's own map
 // The non-empty lines of a text file (a helper program's record), without their CR; none when the
 // file is missing.
 std::vector<std::string> FileLines(const std::string& path);
+std::string FileBytes(const std::string& path);  // the whole file; empty when it is missing
 
 // Quotes one argument by the rules CommandLineToArgvW and the C runtime read it back with.
 std::string QuoteArg(const std::string& arg);
@@ -118,6 +119,9 @@ std::string CopyToScratch(const std::string& helper, const std::string& name);
 // `alreadyRunning` others of that name. The pids of that name then running; empty when a start
 // failed or they did not appear.
 std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alreadyRunning = 0);
+// Waits until a windowless program (victim.exe and its copies) has set its ready event, its
+// start-up over; false when it ended first or did not get there in time.
+bool WaitStartedUp(const Process& victim);
 
 // Processes whose executable file name (not path) equals name, ignoring case (ToolHelp).
 std::vector<DWORD> ProcessesNamed(const std::string& name);
@@ -180,6 +184,8 @@ std::optional<std::string> Hint(HWND control);
 
 // The text of the tooltip that pid shows now (a visible tooltips_class32 window), or nothing.
 std::optional<std::string> ShownTip(DWORD pid);
+// Whether pid has made a tooltip window yet, shown or not.
+bool HasTipWindow(DWORD pid);
 
 // ---- List views (structures placed inside the list view's process) -----------------------------
 
@@ -199,6 +205,7 @@ std::string LvText(HWND lv, int item, int subItem = 0);
 std::wstring LvTextW(HWND lv, int item);  // LVM_GETITEMTEXTW: the text as the list holds it
 std::vector<std::string> LvTexts(HWND lv, int subItem = 0);  // every item's text
 std::vector<int> LvSelected(HWND lv);
+bool LvChecked(HWND lv, int item);  // its check box (state image 2) ticked
 bool LvSelect(HWND lv, int item);  // selects and focuses item, deselects the rest (-1: none)
 // An item's rectangle in the list view's client coordinates (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL).
 std::optional<RECT> LvItemRect(HWND lv, int item, int part = LVIR_LABEL);
@@ -210,6 +217,9 @@ std::optional<POINT> LvItemOnScreen(HWND lv, int item, int part = LVIR_LABEL);
 
 // Posts BM_CLICK and returns at once (a sent click would wait out a modal dialog it opens).
 void Click(HWND button);
+// True once the window's thread has handled what was sent to it before (WM_NULL through
+// SendMessageTimeout): a handler that was running, a modal loop that returned, is over.
+bool Answers(HWND window, DWORD timeoutMs = kTimeout);
 // Sends BM_CLICK; true when the button's process handled it within timeoutMs.
 bool ClickAndWait(HWND button, DWORD timeoutMs = kTimeout);
 bool SetText(HWND hwnd, const std::string& text);  // WM_SETTEXT
@@ -275,6 +285,13 @@ bool WaitUntil(Cond&& cond, DWORD timeoutMs = kTimeout, DWORD stepMs = 20) {
     Sleep(stepMs);
   }
 }
+
+// Waits until a window's picture on the screen has stayed the same for quietMs: its painting is
+// over, also what a window paints a while after it appeared. False when it kept changing.
+bool WaitPainted(HWND window, DWORD quietMs = 300, DWORD timeoutMs = kTimeout);
+// Waits for the off phase of the caret that the window's thread shows (it blinks at
+// GetCaretBlinkTime), so that a picture holds no caret; true at once when there is none.
+bool WaitCaretOff(HWND window);
 
 // ---- Screenshots -------------------------------------------------------------------------------
 

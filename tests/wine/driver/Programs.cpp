@@ -189,6 +189,11 @@ std::string ScratchFolder() {
   return folder;
 }
 
+std::string FileBytes(const std::string& path) {
+  std::string bytes;
+  return ReadWholeFile(path, bytes) ? bytes : std::string();
+}
+
 std::vector<std::string> FileLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<std::string> lines;
@@ -374,14 +379,7 @@ std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alread
     // Listed in the snapshot long before its start-up ends: under load Wine's kernelbase of the
     // new process writes the driver's locale into HKCU\Control Panel\International a moment later,
     // and a German program started in between read iCountry 1 from there and spoke English.
-    const std::string ready = "norvanex-victim-" + std::to_string(started.pid());
-    if (!WaitUntil([&] {
-          HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, ready.c_str());
-          if (event) CloseHandle(event);
-          return event != nullptr || !started.Running();
-        }) || !started.Running()) {
-      return {};
-    }
+    if (!WaitStartedUp(started)) return {};
     started.Detach();
   }
   const std::string name = exe.substr(exe.find_last_of("\\/") + 1);
@@ -391,6 +389,16 @@ std::vector<DWORD> StartWindowless(const std::string& exe, int count, int alread
     return static_cast<int>(pids.size()) >= count + alreadyRunning;
   });
   return listed ? pids : std::vector<DWORD>{};
+}
+
+bool WaitStartedUp(const Process& victim) {
+  const std::string ready = "norvanex-victim-" + std::to_string(victim.pid());
+  return WaitUntil([&] {
+           HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, ready.c_str());
+           if (event) CloseHandle(event);
+           return event != nullptr || !victim.Running();
+         }) &&
+         victim.Running();
 }
 
 bool PidRunning(DWORD pid) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <unordered_set>
+#include <utility>
 
 namespace driver {
 namespace {
@@ -249,6 +250,39 @@ Image Capture(const RECT& screenRect) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return image;
+}
+
+bool WaitPainted(HWND window, DWORD quietMs, DWORD timeoutMs) {
+  Image last = Capture(ScreenRect(window));
+  DWORD sameSince = GetTickCount();
+  return WaitUntil([&] {
+    Image now = Capture(ScreenRect(window));
+    if (now.width != last.width || now.height != last.height || now.rgb != last.rgb) {
+      last = std::move(now);
+      sameSince = GetTickCount();
+    }
+    return GetTickCount() - sameSince >= quietMs;
+  }, timeoutMs, 30);
+}
+
+bool WaitCaretOff(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndCaret) return true;
+  RECT caret = info.rcCaret;
+  MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
+  // Shown, the caret inverts its rectangle: on the light field most of it turns dark.
+  return WaitUntil([&] {
+    const Image image = Capture(caret);
+    int dark = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint32_t p = image.Pixel(x, y);
+        dark += ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 3 * 128;
+      }
+    }
+    return dark * 2 < image.width * image.height;
+  }, 4 * GetCaretBlinkTime(), 10);
 }
 
 Image CaptureScreen() {

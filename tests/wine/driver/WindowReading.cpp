@@ -293,6 +293,13 @@ std::optional<std::string> ShownTip(DWORD pid) {
   return std::nullopt;
 }
 
+bool HasTipWindow(DWORD pid) {
+  for (HWND tip : TopWindows(pid, false)) {
+    if (lstrcmpiA(ClassOf(tip).c_str(), TOOLTIPS_CLASSA) == 0) return true;
+  }
+  return false;
+}
+
 // ---- List views ----
 
 int LvCount(HWND lv) { return static_cast<int>(Send(lv, LVM_GETITEMCOUNT, 0, 0)); }
@@ -382,6 +389,11 @@ std::vector<int> LvSelected(HWND lv) {
     selected.push_back(i);
   }
   return selected;
+}
+
+bool LvChecked(HWND lv, int item) {
+  const std::optional<LvItem> got = LvGet(lv, item);
+  return got && (got->state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
 bool LvSelect(HWND lv, int item) {
