@@ -63,6 +63,13 @@ constexpr ControlDesign kMainDesign[] = {
     {kBevel4, ControlKind::BoxBevel, 0, 0, 377, 305, true, true},
 };
 
+constexpr const ControlDesign& DesignOf(MainControl id) {
+    for (const ControlDesign& design : kMainDesign) {
+        if (design.id == id) return design;
+    }
+    return kMainDesign[0];
+}
+
 // Where BitBtn1 stands in the editor.
 constexpr int kEditorBitBtn1Left = 200;
 constexpr int kEditorBitBtn1Width = 83;
@@ -97,6 +104,10 @@ constexpr TextPair kBitBtn9Hint{"About Norvanex", "Über Norvanex"};
 constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig"};
 constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
+constexpr TextPair kNotStartedBefore{"The programm\r", "Das Programm\r"};
+constexpr TextPair kNotStartedAfter{"\rcould not be started.", "\rkonnte nicht gestartet werden."};
+constexpr TextPair kStartFailed{"Norvanex could not open its window and ends.",
+                                "Norvanex konnte sein Fenster nicht öffnen und wird beendet."};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
