@@ -724,3 +724,54 @@ CASE(JapaneseNamesEndExactlyTheirPrograms) {
     Click(ChildById(main, kBitBtn1));
     CHECK(rest.WaitExit().has_value());
 }
+
+namespace {
+
+// Sets values of the user's locale overrides for the life of the scope, then puts the old ones
+// back. "Locale" is set to this process's own, as a program started from here has it: Wine writes
+// every override anew at a process's start when that value names another locale.
+struct LocaleOverrides {
+    static constexpr const char* kKey = "Control Panel\\International";
+    std::vector<std::pair<std::string, std::optional<std::string>>> old;
+
+    explicit LocaleOverrides(const std::string& country) {
+        char locale[16];
+        std::snprintf(locale, sizeof locale, "%08lx", static_cast<unsigned long>(GetUserDefaultLCID()));
+        for (const auto& [name, value] : {std::pair<std::string, std::string>{"Locale", locale}, {"iCountry", country}}) {
+            old.emplace_back(name, Read(name));
+            RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+        }
+    }
+    ~LocaleOverrides() {
+        for (const auto& [name, value] : old) {
+            if (value) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, value->c_str(), static_cast<DWORD>(value->size() + 1));
+            else RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str());
+        }
+    }
+    static std::optional<std::string> Read(const std::string& name) {
+        char value[128] = {};
+        DWORD size = sizeof value - 1;
+        if (RegGetValueA(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return {};
+        return std::string(value);
+    }
+};
+
+}  // namespace
+
+// A start that fails (here the language: the locale's country code is no number) leaves no
+// invisible process behind: the program to start still opens, a message says that the window
+// could not, and the program ends when it is read.
+CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
+    LocaleOverrides noCountry("x");
+    Process norvanex = Run("r:" + marker);
+    HWND box = norvanex.WaitDialog("Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(WaitUntil([] { return MarkerLines().size() == 1; }));  // opened before the message showed
+    CHECK(FindTopWindow(norvanex.pid(), "", "TMainForm") == nullptr);
+    bool said = false;
+    for (HWND child : Children(box)) said = said || Text(child).rfind("Norvanex could not open its window", 0) == 0;
+    CHECK(said);
+    Click(ButtonByCaption(box, "OK"));
+    CHECK_EQ(norvanex.WaitExit().value_or(0), 1u);
+}
