@@ -113,7 +113,7 @@ void TMainForm::CreateControls() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
 
     for (const ControlDesign& d : kMainDesign) {
-        if (Bevel* bevel = BevelOf(d.id)) {
+        if (Bevel* bevel = BevelOf(static_cast<MainControl>(d.id))) {
             *bevel = {ScaledRect(d.left, d.top, d.width, d.height), d.visible};
             continue;
         }
@@ -151,7 +151,8 @@ void TMainForm::CreateControls() {
                                        Scale(d.height), hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        if (d.kind == ControlKind::Button) SetGlyph(d.id, GlyphOf(d.id, IsKillRun()));
+        const auto id = static_cast<MainControl>(d.id);
+        if (d.kind == ControlKind::Button) SetGlyph(id, GlyphOf(id, IsKillRun()));
     }
     SendMessageA(Control(kCheckBox1), BM_SETCHECK, BST_CHECKED, 0);
 
@@ -174,7 +175,7 @@ void TMainForm::MakeTooltip() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                instance, nullptr);
     for (const ControlDesign& d : kMainDesign) {
-        if (!hints_[d.id].empty()) GiveTips(d.id);
+        if (!hints_[d.id].empty()) GiveTips(static_cast<MainControl>(d.id));
     }
 }
 
@@ -305,11 +306,11 @@ void TMainForm::AutoSize() {
     int right = 0, bottom = 0;
     for (const ControlDesign& d : kMainDesign) {
         RECT r;
-        if (const Bevel* bevel = BevelOf(d.id)) {
+        if (const Bevel* bevel = BevelOf(static_cast<MainControl>(d.id))) {
             if (!bevel->shown) continue;
             r = bevel->rect;
         } else {
-            HWND control = Control(d.id);
+            HWND control = Control(static_cast<MainControl>(d.id));
             if (!(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE)) continue;
             GetWindowRect(control, &r);
             MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
@@ -519,7 +520,7 @@ void TMainForm::FormActivate(bool active) {
 // The first visible, enabled control that takes the Tab key: the design's tab order is creation order.
 HWND TMainForm::FirstTabStop() const {
     for (const ControlDesign& d : kMainDesign) {
-        HWND control = Control(d.id);
+        HWND control = Control(static_cast<MainControl>(d.id));
         if ((GetWindowLongPtrA(control, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(control) && IsWindowEnabled(control)) {
             return control;
         }
@@ -616,7 +617,7 @@ void TMainForm::PaintBevels(HDC dc) {
             case ControlKind::BoxBevel: edge = EDGE_ETCHED; break;
             default: continue;
         }
-        const Bevel& bevel = *BevelOf(d.id);
+        const Bevel& bevel = *BevelOf(static_cast<MainControl>(d.id));
         if (!bevel.shown) continue;
         RECT r = bevel.rect;
         DrawEdge(dc, &r, edge, sides);
