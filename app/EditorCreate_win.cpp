@@ -11,7 +11,6 @@
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
 #include "base/SystemTraits_win.h"
-#include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
 namespace norvanex {
@@ -20,17 +19,13 @@ namespace {
 
 const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
-std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
-
 // Shortcut names and the paths they may hold can be longer than MAX_PATH on newer systems.
 constexpr size_t kSaveBufferSize = 1024;
 
 // "Verknüpfungen|*.lnk" in both languages: description and pattern, each ended by a null.
 constexpr char kSaveFilter[] = "Verknüpfungen\0*.lnk\0";
 
-void ShowText(HWND owner, const MessageText& message, MessageKind kind) {
-    ShowMessage(owner, SelectText(message.english, message.german), kind);
-}
+void ShowText(HWND owner, const MessageText& message, MessageKind kind) { ShowMessage(owner, Select(message), kind); }
 
 }  // namespace
 
@@ -51,16 +46,14 @@ void EditorMode::CreateFromEditor() {
     // A shortcut's target holds at most kMaxAnsiPath characters: one written from a deeper folder
     // would have an empty target and open nothing.
     if (App().exePath.size() > kMaxAnsiPath) {
-        const MessageText message = TooDeepText(App().exePath, kMaxAnsiPath);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(MessageOwner(), TooDeepText(App().exePath, kMaxAnsiPath), MessageKind::Error);
         return;
     }
     const CallRequest request = EditorRequest();
     const std::string line = ComposeCallLine(request, SystemLeadByte);
     const CallLineVerdict verdict = CheckCallLine(request, line, SystemLeadByte, SystemCharNext);
     if (verdict.fault != CallLineFault::None) {
-        const MessageText message = CallLineFaultText(verdict);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(MessageOwner(), CallLineFaultText(verdict), MessageKind::Error);
         return;
     }
     pendingCallLine_ = line;
@@ -70,7 +63,7 @@ void EditorMode::CreateFromEditor() {
 void EditorMode::ShowSaveDialog1() {
     EnterComApartment();
     saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
-    const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
+    const std::string title = Select(texts::kSaveDialogTitle);
     OPENFILENAMEA request{};
     request.lStructSize = FileDialogSize(false);
     request.hwndOwner = form_.hwnd();
@@ -114,7 +107,7 @@ bool EditorMode::SaveDialog1CanClose(HWND dialog, const std::string& typedName) 
     if (fileName.size() > kMaxAnsiPath) {
         const MessageText after = NameTooLongTextAfter(fileName.size(), kMaxAnsiPath);
         ShowMessage(dialog,
-                    Select(texts::kNameTooLongBefore) + MarkedName(fileName) + SelectText(after.english, after.german),
+                    Select(texts::kNameTooLongBefore) + MarkedName(fileName) + Select(after),
                     MessageKind::Error);
         return false;
     }
@@ -196,17 +189,15 @@ void EditorMode::LoadShortcut(const std::string& fileName) {
     if (!fields->inexact.empty()) {
         const MessageText before = InexactShortcutTextBefore(fileName);
         ShowMessage(MessageOwner(),
-                    WideText(SelectText(before.english, before.german)) +
-                        std::wstring(fields->inexact.begin(), fields->inexact.end()) +
-                        WideText(SelectText(texts::kInexactShortcutAfter.english, texts::kInexactShortcutAfter.german)),
+                    WideText(Select(before)) + std::wstring(fields->inexact.begin(), fields->inexact.end()) +
+                        WideText(Select(texts::kInexactShortcutAfter)),
                     MessageKind::Error);
         return;
     }
     // What the editor could not write back as it stands is not loaded at all.
     const std::optional<CallRequest> loaded = LoadableRequest(fields->arguments, SystemLeadByte, SystemCharNext);
     if (!loaded) {
-        const MessageText message = UnloadableShortcutText(fileName);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(MessageOwner(), UnloadableShortcutText(fileName), MessageKind::Error);
         return;
     }
     const CallRequest& request = *loaded;

@@ -8,8 +8,13 @@
 
 #include "app/CallLine.h"
 #include "app/Editor.h"
+#include "ui/Lang.h"
 
 namespace norvanex {
+
+// A text of the program (TextPair, MessageText) in the user's language.
+template <class Pair>
+std::string Select(const Pair& text) { return SelectText(text.english, text.german); }
 
 class EditorMode : public MainMode {
 public:

@@ -13,15 +13,12 @@
 #include "base/AnsiText_win.h"
 #include "base/ComApartment_win.h"
 #include "base/SystemTraits_win.h"
-#include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
 namespace norvanex {
 
 namespace {
 
-std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
-std::string Select(const MessageText& text) { return SelectText(text.english, text.german); }
 
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
 // arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).

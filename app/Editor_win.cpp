@@ -12,7 +12,6 @@
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
 #include "resources/resource.h"
-#include "ui/Lang.h"
 #include "ui/MsgBox.h"
 #include "ui/TaskSel.h"
 
@@ -20,11 +19,10 @@ namespace norvanex {
 
 namespace {
 
-std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
 
 // Files dropped from the shell arrive as WM_DROPFILES: the style alone says so, as DragAcceptFiles
 // would set it, without loading the shell for the editor's first picture. One entry at a time.
-const ModeFace kEditorFace{WS_EX_ACCEPTFILES,         LVS_SINGLESEL,
+const ModeFace kEditorFace{WS_EX_ACCEPTFILES,         control::kSingleSelection,
                            false,                     IDB_IMAGE4,
                            &texts::kEditorSuffix,     texts::kLabel1Editor,
                            texts::kLabel3Editor,      texts::kBitBtn1Editor,
@@ -104,7 +102,7 @@ bool EditorMode::Message(UINT message, WPARAM wParam, LPARAM lParam) {
 // Texts, glyphs and caption are the editor's from the start (TMainForm::FormCreate); here BitBtn1
 // takes its place as Create, and the editor's buttons come out.
 void EditorMode::FormCreate() {
-    const ControlDesign& b1 = DesignOf(kBitBtn1);
+    const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     form_.Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
     ShowWindow(form_.hwnd(), SW_SHOW);
     for (MainControl id : {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {

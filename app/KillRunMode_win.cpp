@@ -29,7 +29,7 @@ bool ParamIsAsWritten(int index) {
 std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
 
 // The result window stays on top of other windows.
-const ModeFace kKillRunFace{WS_EX_TOPMOST,          0,
+const ModeFace kKillRunFace{WS_EX_TOPMOST,          0u,
                             true,                   IDB_BITBTN1,
                             nullptr,                texts::kLabel1Kill,
                             texts::kLabel3Kill,     texts::kBitBtn1Kill,
@@ -75,8 +75,8 @@ bool KillRunMode::Timer(UINT_PTR id) {
 // The result window reaches down to the bottom edge of BitBtn3 and stays hidden.
 void KillRunMode::FormCreate() {
     form_.ShowControl(kBitBtn1, true);
-    const ControlDesign& lv = DesignOf(kListView1);
-    const ControlDesign& b3 = DesignOf(kBitBtn3);
+    const ControlDesign& lv = form_.DesignOf(kListView1);
+    const ControlDesign& b3 = form_.DesignOf(kBitBtn3);
     form_.Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
     ShowKillResult();
 }
@@ -111,9 +111,9 @@ void KillRunMode::ShowKillResult() {
 // between the two lines and the window, which frames its controls, becomes that much shorter.
 void KillRunMode::ShowStartSection(bool visible) {
     for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) form_.ShowControl(id, visible);
-    const ControlDesign& b1 = DesignOf(kBitBtn1);
-    const ControlDesign& box = DesignOf(kBevel4);
-    const int gap = visible ? 0 : DesignOf(kBevel2).top - DesignOf(kBevel1).top;
+    const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
+    const ControlDesign& box = form_.DesignOf(kBevel4);
+    const int gap = visible ? 0 : form_.DesignOf(kBevel2).top - form_.DesignOf(kBevel1).top;
     form_.Place(kBitBtn1, b1.left, b1.top - gap, b1.width, b1.height);
     form_.Place(kBevel4, box.left, box.top, box.width, box.height - gap);
     form_.AutoSize();
@@ -127,7 +127,7 @@ void KillRunMode::SetProgramToStart(const std::string& path) {
     programToStart_ = path;
     form_.SetProgImg(GetFileIconIndex(path));
     HWND label = form_.Control(kLabel2);
-    SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - DesignOf(kLabel2).left)));
+    SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - form_.DesignOf(kLabel2).left)));
     form_.FitLabel(kLabel2);
     form_.SetHintText(kLabel2, path.empty() ? std::string() : MarkedName(path));
     EnableTimer4();

@@ -13,6 +13,7 @@
 #include "app/KillRun.h"
 #include "app/MainLayout.h"
 #include "base/AppInfo_win.h"
+#include "base/DesignedWindow_win.h"
 #include "base/Window_win.h"
 
 namespace norvanex {
@@ -73,7 +74,7 @@ bool DispatchNotify(const NotifyEntry<T> (&table)[N], T& target, NMHDR& header, 
 // How a mode's window differs from the design: its style and its wording.
 struct ModeFace {
     DWORD exStyle;       // added to the window's
-    DWORD listStyle;     // added to ListView1's
+    unsigned listFlags;  // ListView1's beside its design (control::k...)
     bool createEnabled;  // BitBtn1 enabled from the first picture on
     int bitBtn1Glyph;
     const TextPair* captionSuffix;  // null: the title and version alone
@@ -118,22 +119,23 @@ public:
 
     // The editor's keys (Ins, Del), for the message loop; null in a kill run.
     HACCEL Accelerators() const { return mode_->Accelerators(); }
-    HWND Tooltip() const { return tooltip_; }
+    HWND Tooltip() const { return design_.Tooltip(); }
 
     // The shared face, for the modes (MainFace_win.cpp).
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
     HINSTANCE Instance() const { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)); }
-    int Scale(int designValue) const;
+    int Scale(int designValue) const { return design_.Scale(designValue); }
+    const ControlDesign& DesignOf(MainControl id) const { return design_.DesignOf(id); }
     void SetText(MainControl id, const TextPair& text);
     void SetHint(MainControl id, const TextPair& text);
     // A hint that follows the state (no tip over the disabled control).
     void SetHintText(MainControl id, const std::string& hint);
     void Place(MainControl id, int left, int top, int width, int height);
-    void ShowControl(MainControl id, bool visible);
-    void FitLabel(MainControl id);
+    void ShowControl(MainControl id, bool visible) { design_.Show(id, visible); }
+    void FitLabel(MainControl id) { design_.FitLabel(id); }
     void AutoSize();
     void SetProgImg(int iconIndex);
-    RECT BevelRect(MainControl id) const { return BevelOf(id)->rect; }
+    RECT BevelRect(MainControl id) const { return *design_.BevelRect(id); }
     HWND FirstTabStop() const;
     void BindImageLists();
 
@@ -144,17 +146,7 @@ private:
     void GiveTips(MainControl id);
     void PlaceHintArea(MainControl id);
     LRESULT HintText(NMHDR& header);
-    void SetGlyph(MainControl id, int bitmapId);
-    RECT ScaledRect(int left, int top, int width, int height) const;
     void DrawProgImg(const DRAWITEMSTRUCT& item);
-    void PaintBevels(HDC dc);
-    struct Bevel {
-        RECT rect;  // in the client area
-        bool shown;
-    };
-    Bevel* BevelOf(MainControl id);  // null for a control that is a window
-    const Bevel* BevelOf(MainControl id) const;
-    void RepaintBevel(const Bevel& bevel);
 
     // Shared handlers (MainUnit_win.cpp).
     LRESULT OnCommand(int id);
@@ -171,19 +163,15 @@ private:
     static const CommandEntry<TMainForm> kCommands[];
     static const NotifyEntry<TMainForm> kNotifications[];
 
-    int dpi_ = 96;
+    DesignedWindow design_{kMainDesign, kClientWidth};  // the tips' window made half a second after showing
     std::unique_ptr<MainMode> mode_;
     ShellWarmUp* shell_ = nullptr;
-    GdiObject<HFONT> font_;
-    HWND tooltip_ = nullptr;           // made half a second after showing (MakeTooltip)
     std::string hints_[kBevel4 + 1];   // each control's hint as set, also for the tip over a disabled one
     bool hintAreas_[kBevel4 + 1] = {}; // whose hint shows while it is disabled, too
     std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
     std::string ansiHint_;             // the same for a tooltip that asks in ANSI
     bool imageListsBound_ = false;     // asked for with the first icon, or half a second after start
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
-    ImageList glyphs_[kBevel4 + 1];
-    Bevel bevels_[kBevel4 - kBevel1 + 1] = {};
     int progImgIndex_ = -1;            // icon of the program to start in largeIcons_, -1: empty
     std::unique_ptr<TInfos> infos_;    // the about box, built when BitBtn9 first opens it
     HWND focused_ = nullptr;           // the control that had the focus when the window was left

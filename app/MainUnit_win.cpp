@@ -3,8 +3,6 @@
 
 #include <shellapi.h>
 
-#include <string_view>
-
 #include "app/CallLine.h"
 #include "app/EditorMode.h"
 #include "app/KillRunMode.h"
@@ -94,8 +92,6 @@ bool TMainForm::Create(HINSTANCE instance) {
                              LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORVANEX)), smallIcon)) {
         return false;
     }
-    dpi_ = ScreenDpi();
-
     // Border with the system menu only; the mode adds its own extended style.
     CreateWindowExA(mode_->Face().exStyle | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -203,7 +199,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFYFORMAT:
             // The tips ask for the texts of disabled controls in UTF-16 (HintText): an ANSI answer
             // would lose what the system's code page lacks. The 9x line has no UTF-16 notifications.
-            if (reinterpret_cast<HWND>(wParam) != tooltip_ || lParam != NF_QUERY) break;
+            if (reinterpret_cast<HWND>(wParam) != Tooltip() || lParam != NF_QUERY) break;
             return AnsiTexts() ? NFR_ANSI : NFR_UNICODE;
         case WM_HELP:
             // F1 in both modes. Windows this one owns (the task chooser) pass their F1 up here
@@ -212,9 +208,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_DRAWITEM: DrawProgImg(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_PAINT: {
-            PAINTSTRUCT paint;
-            PaintBevels(BeginPaint(hwnd_, &paint));
-            EndPaint(hwnd_, &paint);
+            design_.PaintBevels();
             return 0;
         }
         case WM_CTLCOLORSTATIC:

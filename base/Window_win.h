@@ -91,6 +91,70 @@ private:
     Handle handle_ = nullptr;
 };
 
+// A device context that GetDC gave for `window` (the screen's for null), released at scope end.
+class ScopedGetDC {
+public:
+    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ScopedGetDC() { reset(); }
+    ScopedGetDC(ScopedGetDC&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+    ScopedGetDC& operator=(ScopedGetDC&& other) noexcept {
+        if (this != &other) {
+            reset();
+            window_ = other.window_;
+            dc_ = std::exchange(other.dc_, nullptr);
+        }
+        return *this;
+    }
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+
+    HDC get() const { return dc_; }
+    void reset() {
+        if (dc_) ReleaseDC(window_, dc_);
+        dc_ = nullptr;
+    }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects `object` into `dc` and selects the one it replaced back at scope end. A null object
+// selects nothing.
+class ScopedSelectObject {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelectObject() { reset(); }
+    ScopedSelectObject(ScopedSelectObject&& other) noexcept
+        : dc_(other.dc_), old_(std::exchange(other.old_, nullptr)) {}
+    ScopedSelectObject& operator=(ScopedSelectObject&& other) noexcept {
+        if (this != &other) {
+            reset();
+            dc_ = other.dc_;
+            old_ = std::exchange(other.old_, nullptr);
+        }
+        return *this;
+    }
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+    void reset() {
+        if (old_) SelectObject(dc_, old_);
+        old_ = nullptr;
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+// A memory device context from CreateCompatibleDC; objects selected into it must be selected out
+// (ScopedSelectObject declared after it) before it goes.
+using MemoryDC = Owned<HDC, MemoryDcDeleter>;
+
 struct GdiDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
@@ -136,10 +200,28 @@ void SizeAndCenter(HWND window, int clientWidth, int clientHeight);
 // `self` arrives at WM_NCCREATE; the caller sizes it.
 HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self);
 
-// The message loop of the whole program; keyboard navigation goes through IsDialogMessage of
-// `dialogWindow` (the main window), its keyboard shortcuts through `accelerators` (none when null),
-// the mouse over it and its children is passed on to the tips' window that `tooltip` gives (none
-// while it gives null), and nothing thrown by a message's handling ends the loop.
+// One message of a loop that runs `dialogWindow`: the mouse over it or its children passed on to
+// the tips' window that `tooltip` gives (none while it gives null), its keyboard shortcuts through
+// `accelerators` (none when null), its keyboard navigation through IsDialogMessage, else dispatched.
+void RouteMessage(MSG& msg, HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip);
+
+// What a modal window asks of the loop that runs it (RunModal).
+struct ModalHooks {
+    std::function<void()> show;              // shows the window its own way, once the owner is disabled
+    std::function<bool()> done;              // true once the window has its answer
+    std::function<bool(const MSG&)> ownKey;  // takes a message before navigation (true: handled)
+    std::function<HWND()> tooltip;           // the tips' window of the modal window, if any
+};
+
+// The one modal routine: disables `owner` (when given and enabled), shows the window, runs the
+// messages (RouteMessage after ownKey; nothing thrown ends the loop) until `done`, then enables the
+// owner before the window hides, so that the activation goes back to the owner and not to another
+// program's window, and activates the owner. False when the program is ending: the quit message is
+// posted again for the outer loop.
+bool RunModal(HWND window, HWND owner, const ModalHooks& hooks);
+
+// The message loop of the whole program: each message goes through RouteMessage for
+// `dialogWindow` (the main window), and nothing thrown by a message's handling ends the loop.
 int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, const std::function<HWND()>& tooltip = {});
 
 }  // namespace norvanex

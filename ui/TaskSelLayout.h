@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/AnsiText.h"
+#include "base/ControlDesign.h"
 
 namespace norvanex::tasksel {
 
@@ -12,22 +13,20 @@ enum Control : int {
     kBitBtn2 = 2,  // IDCANCEL
     kTasks = 201,
     kLabel1,
-};
-
-struct Design {
-    Control id;
-    int left, top, width, height;  // Label1 sizes itself to its text: width and height 0
+    kBevel1,
 };
 
 constexpr int kClientWidth = 417;
 constexpr int kClientHeight = 289;
 
-// Creation order is tab order: the two buttons, then the list; the label takes no focus.
-constexpr Design kDesign[] = {
-    {kBitBtn1, 120, 256, 91, 25},
-    {kBitBtn2, 224, 256, 89, 25},
-    {kTasks, 8, 24, 401, 225},
-    {kLabel1, 8, 8, 0, 0},
+// Creation order is tab order: the two buttons, then the list; the label takes no focus. Bevel1
+// frames the whole client area.
+constexpr ControlDesign kDesign[] = {
+    {kBitBtn1, ControlKind::Button, 120, 256, 91, 25, control::kDefault},
+    {kBitBtn2, ControlKind::Button, 224, 256, 89, 25},
+    {kTasks, ControlKind::ListView, 8, 24, 401, 225, control::kSingleSelection},
+    {kLabel1, ControlKind::Label, 8, 8, 0, 0, control::kNoPrefix},
+    {kBevel1, ControlKind::BoxBevel, 0, 0, kClientWidth, kClientHeight},
 };
 
 namespace texts {

@@ -728,8 +728,8 @@ CASE(JapaneseNamesEndExactlyTheirPrograms) {
 namespace {
 
 // Sets values of the user's locale overrides for the life of the scope, then puts the old ones
-// back. "Locale" is set to this process's own, as a program started from here has it: Wine writes
-// every override anew at a process's start when that value names another locale.
+// back. The locale they belong to is set to this process's own, as a program started from here has
+// it: Wine writes every override anew at a process's start when they belong to another locale.
 struct LocaleOverrides {
     static constexpr const char* kKey = "Control Panel\\International";
     std::vector<std::pair<std::string, std::optional<std::string>>> old;
@@ -737,7 +737,11 @@ struct LocaleOverrides {
     explicit LocaleOverrides(const std::string& country) {
         char locale[16];
         std::snprintf(locale, sizeof locale, "%08lx", static_cast<unsigned long>(GetUserDefaultLCID()));
-        for (const auto& [name, value] : {std::pair<std::string, std::string>{"Locale", locale}, {"iCountry", country}}) {
+        wchar_t wideName[LOCALE_NAME_MAX_LENGTH] = {};
+        LCIDToLocaleName(GetUserDefaultLCID(), wideName, LOCALE_NAME_MAX_LENGTH, 0);
+        const std::string localeName(wideName, wideName + wcslen(wideName));  // ASCII, as "en-US"
+        for (const auto& [name, value] : {std::pair<std::string, std::string>{"Locale", locale},
+                                          {"LocaleName", localeName}, {"iCountry", country}}) {
             old.emplace_back(name, Read(name));
             RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
         }
