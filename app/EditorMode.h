@@ -30,7 +30,6 @@ public:
 
 private:
     // The editor's lists and buttons (Editor_win.cpp).
-    void SetUpEditorBehaviour();
     void BitBtn1Click();
     void BitBtn2Click();
     HMENU PopupMenu2();
@@ -78,8 +77,6 @@ private:
     static void GuardNameBox(HWND frame, EditorMode* self, NameBox kind);
     static LRESULT CALLBACK FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
     bool TypedNamesFit(HWND frame, NameBox kind);
-    static std::u16string OpenDialogText(const wchar_t* buffer, DWORD size);
-    static std::u16string OpenDialogText(const char* buffer, DWORD size);
     void OpenDialog1CanClose(std::u16string_view buffer);
     bool TakeExactName(const std::u16string& file, std::string& ansi);
     std::vector<std::u16string> DroppedFiles(HDROP drop) const;

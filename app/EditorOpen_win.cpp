@@ -19,10 +19,35 @@ namespace norvanex {
 
 namespace {
 
-
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
 // arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
 constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
+
+// The dialog's buffer in UTF-16; the ANSI dialog's from the system's code page.
+std::u16string OpenDialogText(const wchar_t* buffer, DWORD size) {
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), size);
+}
+
+std::u16string OpenDialogText(const char* buffer, DWORD size) {
+    std::u16string wide(size, u'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, buffer, static_cast<int>(size),
+                                           reinterpret_cast<wchar_t*>(wide.data()), static_cast<int>(size));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return wide;
+}
+
+// The files of a drop, read with DragQueryFileA or DragQueryFileW.
+template <class Char, class Query>
+std::vector<std::u16string> DroppedNames(HDROP drop, Query query) {
+    std::vector<std::u16string> files;
+    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = query(drop, i, nullptr, 0);
+        std::basic_string<Char> file(length, Char{});
+        if (length > 0 && query(drop, i, file.data(), length + 1) == length) files.push_back(OpenDialogText(file.c_str(), length));
+    }
+    return files;
+}
 
 }  // namespace
 
@@ -210,19 +235,6 @@ void EditorMode::GrowOpenBuffer(HWND dialog, Request& request) {
     request.nMaxFile = static_cast<DWORD>(buffer.size());
 }
 
-// The dialog's buffer in UTF-16; the ANSI dialog's from the system's code page.
-std::u16string EditorMode::OpenDialogText(const wchar_t* buffer, DWORD size) {
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), size);
-}
-
-std::u16string EditorMode::OpenDialogText(const char* buffer, DWORD size) {
-    std::u16string wide(size, u'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, buffer, static_cast<int>(size),
-                                           reinterpret_cast<wchar_t*>(wide.data()), static_cast<int>(size));
-    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return wide;
-}
-
 void EditorMode::OpenDialog1CanClose(std::u16string_view buffer) {
     const std::vector<std::u16string> files = OpenDialogFiles(buffer);
     if (files.empty()) return;
@@ -252,27 +264,7 @@ bool EditorMode::TakeExactName(const std::u16string& file, std::string& ansi) {
 // In UTF-16, as the shell holds them on the NT line: DragQueryFileA would hand over best-fit names.
 // The 9x line's shell holds them in ANSI and has DragQueryFileA alone.
 std::vector<std::u16string> EditorMode::DroppedFiles(HDROP drop) const {
-    std::vector<std::u16string> files;
-    if (AnsiTexts()) {
-        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-            std::string file(length, '\0');
-            if (length > 0 && DragQueryFileA(drop, i, file.data(), length + 1) == length) {
-                files.push_back(OpenDialogText(file.c_str(), length));
-            }
-        }
-        return files;
-    }
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring file(length, L'\0');
-        if (length > 0 && DragQueryFileW(drop, i, file.data(), length + 1) == length) {
-            files.emplace_back(file.begin(), file.end());
-        }
-    }
-    return files;
+    return AnsiTexts() ? DroppedNames<char>(drop, DragQueryFileA) : DroppedNames<wchar_t>(drop, DragQueryFileW);
 }
 
 }  // namespace norvanex

@@ -19,7 +19,6 @@ namespace norvanex {
 
 namespace {
 
-
 // Files dropped from the shell arrive as WM_DROPFILES: the style alone says so, as DragAcceptFiles
 // would set it, without loading the shell for the editor's first picture. One entry at a time.
 const ModeFace kEditorFace{WS_EX_ACCEPTFILES,         control::kSingleSelection,
@@ -109,24 +108,20 @@ void EditorMode::FormCreate() {
         form_.ShowControl(id, true);
     }
     SetTimer(form_.hwnd(), TMainForm::kTimer2, TMainForm::kTimer2Interval, nullptr);
-    SetUpEditorBehaviour();
-    // The window was activated before its buttons were shown.
-    if (HWND first = form_.FirstTabStop()) SetFocus(first);
-}
 
-void EditorMode::BitBtn1Click() { CreateFromEditor(); }
-
-// Called once the editor's face is set up: what makes it work.
-void EditorMode::SetUpEditorBehaviour() {
+    // Once the face is set up: what makes it work.
     editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
-
     ACCEL keys[] = {
         {FVIRTKEY, VK_INSERT, kEinfg},
         {FVIRTKEY, VK_DELETE, kEntf},
     };
     accelerators_.reset(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
     ShowEditorState();
+    // The window was activated before its buttons were shown.
+    if (HWND first = form_.FirstTabStop()) SetFocus(first);
 }
+
+void EditorMode::BitBtn1Click() { CreateFromEditor(); }
 
 // The insert menu, made when it first opens.
 HMENU EditorMode::PopupMenu2() {

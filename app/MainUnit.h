@@ -19,7 +19,6 @@
 namespace norvanex {
 
 class TInfos;
-class TMainForm;
 
 // Parameter `index` of this process's call line (0: the executable's own path).
 std::string ParamStr(int index);
