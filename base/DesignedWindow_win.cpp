@@ -95,10 +95,12 @@ bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(cons
             font = linkFont_.get();
         }
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        // A group box lies below everything else, so that it never paints over what it frames.
-        if (d->kind == ControlKind::GroupBox) {
-            SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
+    }
+    // A group box lies below everything else, so that it never paints over what it frames; each
+    // control made after it would come below it.
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        if (d->kind != ControlKind::GroupBox) continue;
+        SetWindowPos(Control(d->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     return true;
 }
