@@ -91,61 +91,55 @@ private:
     Handle handle_ = nullptr;
 };
 
-// A device context that GetDC gave for `window` (the screen's for null), released at scope end.
-class ScopedGetDC {
+// Owns a handle that belongs to a context (a device context to its window, an object's former
+// selection to its device context) until Releaser gives it back: once, never copied.
+template <class Context, class Handle, class Releaser>
+class ContextBound {
 public:
-    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~ScopedGetDC() { reset(); }
-    ScopedGetDC(ScopedGetDC&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
-    ScopedGetDC& operator=(ScopedGetDC&& other) noexcept {
+    ContextBound(Context context, Handle handle) : context_(context), handle_(handle) {}
+    ~ContextBound() { reset(); }
+    ContextBound(ContextBound&& other) noexcept
+        : context_(other.context_), handle_(std::exchange(other.handle_, nullptr)) {}
+    ContextBound& operator=(ContextBound&& other) noexcept {
         if (this != &other) {
             reset();
-            window_ = other.window_;
-            dc_ = std::exchange(other.dc_, nullptr);
+            context_ = other.context_;
+            handle_ = std::exchange(other.handle_, nullptr);
         }
         return *this;
     }
-    ScopedGetDC(const ScopedGetDC&) = delete;
-    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    ContextBound(const ContextBound&) = delete;
+    ContextBound& operator=(const ContextBound&) = delete;
 
-    HDC get() const { return dc_; }
+    Handle get() const { return handle_; }
     void reset() {
-        if (dc_) ReleaseDC(window_, dc_);
-        dc_ = nullptr;
+        if (handle_) Releaser{}(context_, handle_);
+        handle_ = nullptr;
     }
 
 private:
-    HWND window_;
-    HDC dc_;
+    Context context_;
+    Handle handle_;
 };
 
-// Selects `object` into `dc` and selects the one it replaced back at scope end. A null object
-// selects nothing.
-class ScopedSelectObject {
+struct DcReleaser {
+    void operator()(HWND window, HDC dc) const { ReleaseDC(window, dc); }
+};
+struct SelectionReleaser {
+    void operator()(HDC dc, HGDIOBJ former) const { SelectObject(dc, former); }
+};
+
+// A device context that GetDC gave for `window` (the screen's for null), released at scope end.
+class ScopedGetDC : public ContextBound<HWND, HDC, DcReleaser> {
 public:
-    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
-    ~ScopedSelectObject() { reset(); }
-    ScopedSelectObject(ScopedSelectObject&& other) noexcept
-        : dc_(other.dc_), old_(std::exchange(other.old_, nullptr)) {}
-    ScopedSelectObject& operator=(ScopedSelectObject&& other) noexcept {
-        if (this != &other) {
-            reset();
-            dc_ = other.dc_;
-            old_ = std::exchange(other.old_, nullptr);
-        }
-        return *this;
-    }
-    ScopedSelectObject(const ScopedSelectObject&) = delete;
-    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+    explicit ScopedGetDC(HWND window) : ContextBound(window, GetDC(window)) {}
+};
 
-    void reset() {
-        if (old_) SelectObject(dc_, old_);
-        old_ = nullptr;
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
+// Selects `object` into `dc` and selects the one it replaced back at scope end (reset() does it
+// earlier). A null object selects nothing.
+class ScopedSelectObject : public ContextBound<HDC, HGDIOBJ, SelectionReleaser> {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : ContextBound(dc, object ? SelectObject(dc, object) : nullptr) {}
 };
 
 struct MemoryDcDeleter {

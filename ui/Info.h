@@ -42,7 +42,7 @@ private:
     void DrawPicture(const DRAWITEMSTRUCT& item);
     bool IsLink(HWND control) const;
 
-    DesignedWindow face_{kInfoDesign, kInfoClientWidth};
+    DesignedWindow face_{kInfoDesign};
     bool modal_ = false;
     GdiObject<HFONT> titleFont_;
     GdiObject<HBITMAP> logo_;  // composed over the window colour, 88 x 42

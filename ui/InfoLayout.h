@@ -25,9 +25,6 @@ enum InfoControl : int {
     kInfoBevel3,
 };
 
-constexpr int kInfoClientWidth = 297;
-constexpr int kInfoClientHeight = 185;
-
 // Creation order is tab order: the OK button first, then the group box. Labels and links size
 // themselves to their text; the mail address keeps the right margin by moving left.
 // Image1 lies at 9, 9 inside GroupBox1 (8, 8): 17, 17 in the box's client area.
@@ -42,7 +39,7 @@ constexpr ControlDesign kInfoDesign[] = {
     {kInfoLabel8, ControlKind::Label, 8, 84, 289, 29, control::kNoPrefix | control::kWrapped},
     {kInfoImage8, ControlKind::Picture, 8, 119, 88, 42, control::kNotify},
     {kInfoLabel4, ControlKind::Link, 108, 120, 0, 0, control::kNoPrefix},
-    {kInfoBevel3, ControlKind::BoxBevel, 0, 0, kInfoClientWidth, kInfoClientHeight},
+    {kInfoBevel3, ControlKind::BoxBevel, 0, 0, 297, 185},
 };
 
 // Label1's character height in pixels (bold).

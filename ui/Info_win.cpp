@@ -232,12 +232,9 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             face_.PaintBevels();
             return 0;
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-            SetTextColor(dc, IsLink(reinterpret_cast<HWND>(lParam)) ? kNavy : GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-        }
+        case WM_CTLCOLORBTN:
+            return DesignedWindow::ControlColors(
+                wParam, COLOR_WINDOW, IsLink(reinterpret_cast<HWND>(lParam)) ? kNavy : GetSysColor(COLOR_WINDOWTEXT));
         case WM_CLOSE:
             modal_ = false;
             return 0;
