@@ -45,8 +45,6 @@ public:
     // The row of `id`; the first row for an id the table lacks.
     const ControlDesign& DesignOf(int id) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
-    // The program's face at this DPI, for what the window draws itself.
-    HFONT Font() const { return font_.get(); }
 
     // Creates the controls of `window` (its children) in table order, each in the program's face
     // (links underlined), and takes the bevels' places. `moment`, when given, adds to a control's

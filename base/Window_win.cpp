@@ -94,15 +94,22 @@ bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC wind
     return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void SizeAndCenter(HWND window, int clientWidth, int clientHeight) {
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over) {
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT area = work;
+    if (over && !GetWindowRect(over, &area)) area = work;
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    if (over) {
+        x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    }
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self) {

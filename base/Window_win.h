@@ -67,15 +67,19 @@ protected:
 };
 
 // Owns a handle that Deleter releases: released once, never copied (a copy would release twice).
+// A deleter may carry what the release needs beside the handle (the window of a device context).
 template <class Handle, class Deleter>
 class Owned {
 public:
     Owned() = default;
-    explicit Owned(Handle handle) : handle_(handle) {}
+    explicit Owned(Handle handle, Deleter deleter = {}) : handle_(handle), deleter_(deleter) {}
     ~Owned() { reset(); }
-    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)), deleter_(other.deleter_) {}
     Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.handle_, nullptr));
+        if (this != &other) {
+            reset(std::exchange(other.handle_, nullptr));
+            deleter_ = other.deleter_;
+        }
         return *this;
     }
     Owned(const Owned&) = delete;
@@ -83,68 +87,41 @@ public:
 
     Handle get() const { return handle_; }
     void reset(Handle handle = nullptr) {
-        if (handle_) Deleter{}(handle_);
+        if (handle_) deleter_(handle_);
         handle_ = handle;
     }
 
 private:
     Handle handle_ = nullptr;
-};
-
-// Owns a handle that belongs to a context (a device context to its window, an object's former
-// selection to its device context) until Releaser gives it back: once, never copied.
-template <class Context, class Handle, class Releaser>
-class ContextBound {
-public:
-    ContextBound(Context context, Handle handle) : context_(context), handle_(handle) {}
-    ~ContextBound() { reset(); }
-    ContextBound(ContextBound&& other) noexcept
-        : context_(other.context_), handle_(std::exchange(other.handle_, nullptr)) {}
-    ContextBound& operator=(ContextBound&& other) noexcept {
-        if (this != &other) {
-            reset();
-            context_ = other.context_;
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    ContextBound(const ContextBound&) = delete;
-    ContextBound& operator=(const ContextBound&) = delete;
-
-    Handle get() const { return handle_; }
-    void reset() {
-        if (handle_) Releaser{}(context_, handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    Context context_;
-    Handle handle_;
+    Deleter deleter_{};
 };
 
 struct DcReleaser {
-    void operator()(HWND window, HDC dc) const { ReleaseDC(window, dc); }
+    HWND window;
+    void operator()(HDC dc) const { ReleaseDC(window, dc); }
 };
-struct SelectionReleaser {
-    void operator()(HDC dc, HGDIOBJ former) const { SelectObject(dc, former); }
+struct SelectionRestorer {
+    HDC dc;
+    void operator()(HGDIOBJ former) const { SelectObject(dc, former); }
+};
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
 };
 
 // A device context that GetDC gave for `window` (the screen's for null), released at scope end.
-class ScopedGetDC : public ContextBound<HWND, HDC, DcReleaser> {
+class ScopedGetDC : public Owned<HDC, DcReleaser> {
 public:
-    explicit ScopedGetDC(HWND window) : ContextBound(window, GetDC(window)) {}
+    explicit ScopedGetDC(HWND window) : Owned(GetDC(window), DcReleaser{window}) {}
 };
 
 // Selects `object` into `dc` and selects the one it replaced back at scope end (reset() does it
 // earlier). A null object selects nothing.
-class ScopedSelectObject : public ContextBound<HDC, HGDIOBJ, SelectionReleaser> {
+class ScopedSelectObject : public Owned<HGDIOBJ, SelectionRestorer> {
 public:
-    ScopedSelectObject(HDC dc, HGDIOBJ object) : ContextBound(dc, object ? SelectObject(dc, object) : nullptr) {}
+    ScopedSelectObject(HDC dc, HGDIOBJ object)
+        : Owned(object ? SelectObject(dc, object) : nullptr, SelectionRestorer{dc}) {}
 };
 
-struct MemoryDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
 // A memory device context from CreateCompatibleDC; objects selected into it must be selected out
 // (ScopedSelectObject declared after it) before it goes.
 using MemoryDC = Owned<HDC, MemoryDcDeleter>;
@@ -187,8 +164,9 @@ void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
                          HICON icon = nullptr, HICON smallIcon = nullptr);
 
-// Gives `window` a client area of the given size and centres it on the work area.
-void SizeAndCenter(HWND window, int clientWidth, int clientHeight);
+// Gives `window` a client area of the given size and centres it on the work area, or over the
+// window `over` when given, inside the work area.
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over = nullptr);
 
 // A hidden dialog-like window of the program: dialog border, close box only, on top of others.
 // `self` arrives at WM_NCCREATE; the caller sizes it.

@@ -37,7 +37,6 @@ private:
     void Label6Click();
 
     HWND Control(InfoControl id) const { return GetDlgItem(hwnd_, id); }
-    void CenterOverOwner();
     void LoadPictures();
     void DrawPicture(const DRAWITEMSTRUCT& item);
     bool IsLink(HWND control) const;

@@ -3,7 +3,6 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "base/AnsiText_win.h"
@@ -111,31 +110,14 @@ void TInfos::LoadPictures() {
     }
 }
 
-// The box reaches the right and bottom edges of its controls (the box bevel frames it all) and
-// stands centred over its owner, inside the work area.
-void TInfos::CenterOverOwner() {
-    const SIZE extent = face_.Extent();
-    RECT frame{0, 0, extent.cx, extent.cy};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT owner{};
-    HWND ownerWindow = GetWindow(hwnd_, GW_OWNER);
-    if (!ownerWindow || !GetWindowRect(ownerWindow, &owner)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &owner, 0);
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int x = owner.left + (owner.right - owner.left - width) / 2;
-    int y = owner.top + (owner.bottom - owner.top - height) / 2;
-    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
-    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
-    SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TInfos::Execute() {
     if (!hwnd_) return;  // never created: nothing to show, and no loop that could end
     face_.SetText(kInfoLabel8, SelectText(infotexts::kLabel8.english, infotexts::kLabel8.german));
     face_.SetText(kInfoLabel1, TitleWithVersion(App().title, GetVersionText()));
-    CenterOverOwner();
+    // The box reaches the right and bottom edges of its controls (the box bevel frames it all) and
+    // stands centred over its owner, inside the work area.
+    const SIZE extent = face_.Extent();
+    SizeAndCenter(hwnd_, extent.cx, extent.cy, GetWindow(hwnd_, GW_OWNER));
 
     ModalHooks hooks;
     hooks.show = [this] {
