@@ -62,6 +62,20 @@ RECT DesignedWindow::ScaledRect(int left, int top, int width, int height) const 
     return {Scale(left), Scale(top), Scale(left) + Scale(width), Scale(top) + Scale(height)};
 }
 
+SIZE DesignedWindow::DesignReach() const {
+    SIZE reach{0, 0};
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        reach.cx = std::max<LONG>(reach.cx, d->left + d->width);
+        reach.cy = std::max<LONG>(reach.cy, d->top + d->height);
+    }
+    return reach;
+}
+
+SIZE DesignedWindow::DesignedSize() const {
+    const SIZE reach = DesignReach();
+    return {Scale(reach.cx), Scale(reach.cy)};
+}
+
 const ControlDesign& DesignedWindow::DesignOf(int id) const {
     const ControlDesign* end = design_ + count_;
     const ControlDesign* found = std::find_if(design_, end, [id](const ControlDesign& d) { return d.id == id; });
@@ -95,10 +109,12 @@ bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(cons
             font = linkFont_.get();
         }
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        // A group box lies below everything else, so that it never paints over what it frames.
-        if (d->kind == ControlKind::GroupBox) {
-            SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
+    }
+    // A group box lies below everything else, so that it never paints over what it frames; each
+    // control made after it would come below it.
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        if (d->kind != ControlKind::GroupBox) continue;
+        SetWindowPos(Control(d->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     return true;
 }
@@ -122,7 +138,7 @@ void DesignedWindow::FitLabel(int id) {
     if ((d.kind != ControlKind::Label && !link) || d.width != 0 || d.height != 0) return;
     HWND label = Control(id);
     const SIZE extent = LabelTextExtent(label);
-    const int right = Scale(clientWidth_ - kLabelRightMargin);
+    const int right = Scale(DesignReach().cx - kLabelRightMargin);
     int left = Scale(d.left);
     if (link && left + extent.cx > right) left = std::max(0, right - static_cast<int>(extent.cx));
     SetWindowPos(label, nullptr, left, Scale(d.top), std::min<int>(extent.cx, right - left), extent.cy,
@@ -220,6 +236,12 @@ SIZE DesignedWindow::Extent() const {
         reach(r);
     }
     return extent;
+}
+
+LRESULT DesignedWindow::ControlColors(WPARAM dc, int background, COLORREF text) {
+    SetBkColor(reinterpret_cast<HDC>(dc), GetSysColor(background));
+    SetTextColor(reinterpret_cast<HDC>(dc), text);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
 }  // namespace norvanex

@@ -29,11 +29,10 @@ GdiObject<HFONT> MakeFont(int dpi, const FontLook& look = {});
 // its controls through it and adds only what is its own (texts, list columns, handlers).
 class DesignedWindow {
 public:
-    // `design` is the window's constexpr table (it must outlive the builder); `clientWidth` is the
-    // designed width of the client area, whose right margin fitted labels keep.
+    // `design` is the window's constexpr table (it must outlive the builder). Its rows reach the
+    // right and bottom edges of the client area: a box bevel frames it.
     template <std::size_t N>
-    DesignedWindow(const ControlDesign (&design)[N], int clientWidth)
-        : design_(design), count_(N), clientWidth_(clientWidth), glyphs_(N) {}
+    explicit DesignedWindow(const ControlDesign (&design)[N]) : design_(design), count_(N), glyphs_(N) {}
     DesignedWindow(const DesignedWindow&) = delete;
     DesignedWindow& operator=(const DesignedWindow&) = delete;
 
@@ -41,11 +40,11 @@ public:
     int Dpi() const;
     int Scale(int designValue) const { return ScaleToDpi(designValue, Dpi()); }
     RECT ScaledRect(int left, int top, int width, int height) const;
+    // The client area as designed, in pixels: as far as the table's rows reach.
+    SIZE DesignedSize() const;
     // The row of `id`; the first row for an id the table lacks.
     const ControlDesign& DesignOf(int id) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
-    // The program's face at this DPI, for what the window draws itself.
-    HFONT Font() const { return font_.get(); }
 
     // Creates the controls of `window` (its children) in table order, each in the program's face
     // (links underlined), and takes the bevels' places. `moment`, when given, adds to a control's
@@ -89,6 +88,10 @@ public:
     // client size of a window that frames its controls with a box bevel.
     SIZE Extent() const;
 
+    // The window's WM_CTLCOLORSTATIC and WM_CTLCOLORBTN: a control's text in `text` on the system
+    // colour `background`, the window's own face.
+    static LRESULT ControlColors(WPARAM dc, int background, COLORREF text);
+
 private:
     struct Bevel {
         int id;
@@ -97,11 +100,11 @@ private:
         bool shown;
     };
     Bevel* BevelOf(int id);
+    SIZE DesignReach() const;  // DesignedSize at 96 DPI
     void RepaintBevel(const Bevel& bevel) const;
 
     const ControlDesign* design_;
     std::size_t count_;
-    int clientWidth_;
     mutable int dpi_ = 0;
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;  // a child popup: it goes with the window

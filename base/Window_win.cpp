@@ -51,28 +51,32 @@ std::wstring FittedName(HWND label, const std::wstring& name, int room) {
     return shown;
 }
 
+namespace {
+
+// Takes `control`'s tool out of `tooltip` and puts it in again with `text`, unless that is empty.
+// The tips' messages carry their structure unconverted, whichever of SendMessageA and W sends them.
+template <class ToolInfo, class Text>
+void ReplaceTool(HWND tooltip, HWND owner, HWND control, Text& text, UINT remove, UINT add) {
+    ToolInfo tool{};
+    tool.cbSize = comctl::ToolInfoSize(sizeof(typename Text::value_type) > 1);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text.data();
+    SendMessageA(tooltip, remove, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty()) SendMessageA(tooltip, add, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+}  // namespace
+
 void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
     std::wstring wide = WideText(text);
     if (AnsiTexts()) {
         std::string ansi = ShownAnsi(wide);
-        TOOLINFOA tool{};
-        tool.cbSize = comctl::ToolInfoSize(false);
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = owner;
-        tool.uId = reinterpret_cast<UINT_PTR>(control);
-        tool.lpszText = ansi.data();
-        SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-        if (!ansi.empty()) SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-        return;
+        ReplaceTool<TOOLINFOA>(tooltip, owner, control, ansi, TTM_DELTOOLA, TTM_ADDTOOLA);
+    } else {
+        ReplaceTool<TOOLINFOW>(tooltip, owner, control, wide, TTM_DELTOOLW, TTM_ADDTOOLW);
     }
-    TOOLINFOW tool{};
-    tool.cbSize = comctl::ToolInfoSize(true);
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = wide.data();
-    SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!wide.empty()) SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
@@ -90,15 +94,22 @@ bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC wind
     return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void SizeAndCenter(HWND window, int clientWidth, int clientHeight) {
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over) {
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT area = work;
+    if (over && !GetWindowRect(over, &area)) area = work;
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    if (over) {
+        x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    }
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self) {

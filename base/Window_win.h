@@ -67,15 +67,19 @@ protected:
 };
 
 // Owns a handle that Deleter releases: released once, never copied (a copy would release twice).
+// A deleter may carry what the release needs beside the handle (the window of a device context).
 template <class Handle, class Deleter>
 class Owned {
 public:
     Owned() = default;
-    explicit Owned(Handle handle) : handle_(handle) {}
+    explicit Owned(Handle handle, Deleter deleter = {}) : handle_(handle), deleter_(deleter) {}
     ~Owned() { reset(); }
-    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)), deleter_(other.deleter_) {}
     Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.handle_, nullptr));
+        if (this != &other) {
+            reset(std::exchange(other.handle_, nullptr));
+            deleter_ = other.deleter_;
+        }
         return *this;
     }
     Owned(const Owned&) = delete;
@@ -83,74 +87,41 @@ public:
 
     Handle get() const { return handle_; }
     void reset(Handle handle = nullptr) {
-        if (handle_) Deleter{}(handle_);
+        if (handle_) deleter_(handle_);
         handle_ = handle;
     }
 
 private:
     Handle handle_ = nullptr;
+    Deleter deleter_{};
 };
 
-// A device context that GetDC gave for `window` (the screen's for null), released at scope end.
-class ScopedGetDC {
-public:
-    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~ScopedGetDC() { reset(); }
-    ScopedGetDC(ScopedGetDC&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
-    ScopedGetDC& operator=(ScopedGetDC&& other) noexcept {
-        if (this != &other) {
-            reset();
-            window_ = other.window_;
-            dc_ = std::exchange(other.dc_, nullptr);
-        }
-        return *this;
-    }
-    ScopedGetDC(const ScopedGetDC&) = delete;
-    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
-
-    HDC get() const { return dc_; }
-    void reset() {
-        if (dc_) ReleaseDC(window_, dc_);
-        dc_ = nullptr;
-    }
-
-private:
-    HWND window_;
-    HDC dc_;
+struct DcReleaser {
+    HWND window;
+    void operator()(HDC dc) const { ReleaseDC(window, dc); }
 };
-
-// Selects `object` into `dc` and selects the one it replaced back at scope end. A null object
-// selects nothing.
-class ScopedSelectObject {
-public:
-    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
-    ~ScopedSelectObject() { reset(); }
-    ScopedSelectObject(ScopedSelectObject&& other) noexcept
-        : dc_(other.dc_), old_(std::exchange(other.old_, nullptr)) {}
-    ScopedSelectObject& operator=(ScopedSelectObject&& other) noexcept {
-        if (this != &other) {
-            reset();
-            dc_ = other.dc_;
-            old_ = std::exchange(other.old_, nullptr);
-        }
-        return *this;
-    }
-    ScopedSelectObject(const ScopedSelectObject&) = delete;
-    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
-
-    void reset() {
-        if (old_) SelectObject(dc_, old_);
-        old_ = nullptr;
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
+struct SelectionRestorer {
+    HDC dc;
+    void operator()(HGDIOBJ former) const { SelectObject(dc, former); }
 };
-
 struct MemoryDcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
+
+// A device context that GetDC gave for `window` (the screen's for null), released at scope end.
+class ScopedGetDC : public Owned<HDC, DcReleaser> {
+public:
+    explicit ScopedGetDC(HWND window) : Owned(GetDC(window), DcReleaser{window}) {}
+};
+
+// Selects `object` into `dc` and selects the one it replaced back at scope end (reset() does it
+// earlier). A null object selects nothing.
+class ScopedSelectObject : public Owned<HGDIOBJ, SelectionRestorer> {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object)
+        : Owned(object ? SelectObject(dc, object) : nullptr, SelectionRestorer{dc}) {}
+};
+
 // A memory device context from CreateCompatibleDC; objects selected into it must be selected out
 // (ScopedSelectObject declared after it) before it goes.
 using MemoryDC = Owned<HDC, MemoryDcDeleter>;
@@ -193,8 +164,9 @@ void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
                          HICON icon = nullptr, HICON smallIcon = nullptr);
 
-// Gives `window` a client area of the given size and centres it on the work area.
-void SizeAndCenter(HWND window, int clientWidth, int clientHeight);
+// Gives `window` a client area of the given size and centres it on the work area, or over the
+// window `over` when given, inside the work area.
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over = nullptr);
 
 // A hidden dialog-like window of the program: dialog border, close box only, on top of others.
 // `self` arrives at WM_NCCREATE; the caller sizes it.

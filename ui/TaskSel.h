@@ -51,7 +51,7 @@ private:
     void SetTasksHint(bool withNotExact);
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
-    DesignedWindow face_{tasksel::kDesign, tasksel::kClientWidth};
+    DesignedWindow face_{tasksel::kDesign};
     int taskSelectResult_ = 8;
     bool modal_ = false;
     std::vector<TaskText> collected_;  // one per row, in row order

@@ -56,7 +56,8 @@ bool TTaskSelect::Create(HINSTANCE instance, HWND owner) {
     if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE)) return false;
     if (!CreateDialogFrame(instance, owner, kClassName, "", this)) return false;
     SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    SizeAndCenter(hwnd_, face_.Scale(kClientWidth), face_.Scale(kClientHeight));
+    const SIZE size = face_.DesignedSize();
+    SizeAndCenter(hwnd_, size.cx, size.cy);
     return true;
 }
 
@@ -65,8 +66,8 @@ bool TTaskSelect::FormCreate() {
     // The program's bitmap face has no glyphs beyond its code page; the true names of rows outside
     // it are drawn in a TrueType face of the same size.
     wideFont_ = MakeFont(face_.Dpi(), FontLook{"Tahoma"});
-    face_.SetText(kBitBtn1, Select(texts::kBitBtn1));
-    face_.SetText(kBitBtn2, Select(texts::kBitBtn2));
+    face_.SetText(kBitBtn1, Select(kTexts.bitBtn1));
+    face_.SetText(kBitBtn2, Select(kTexts.bitBtn2));
     face_.SetGlyph(kBitBtn1, IDB_BITBTN1);
     face_.SetGlyph(kBitBtn2, IDB_BITBTN4);
 
@@ -88,7 +89,7 @@ bool TTaskSelect::FormCreate() {
 }
 
 void TTaskSelect::SetTasksHint(bool withNotExact) {
-    face_.SetTip(kTasks, Select(withNotExact ? texts::kNotExactHint : texts::kTasksHint));
+    face_.SetTip(kTasks, Select(withNotExact ? kTexts.notExactHint : kTexts.tasksHint));
 }
 
 bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
@@ -118,7 +119,8 @@ bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     HWND tasks = Control(kTasks);
     ModalHooks hooks;
     hooks.show = [&] {
-        SizeAndCenter(hwnd_, face_.Scale(kClientWidth), face_.Scale(kClientHeight));
+        const SIZE size = face_.DesignedSize();
+        SizeAndCenter(hwnd_, size.cx, size.cy);
         ShowWindow(hwnd_, SW_SHOW);
         SetForegroundWindow(hwnd_);
         SetFocus(tasks);
@@ -207,7 +209,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
         }
     }
     SetTasksHint(anyNotExact);
-    face_.SetText(kLabel1, RunningTasksText(collected_.size(), Select(texts::kRunningTasks)));
+    face_.SetText(kLabel1, RunningTasksText(collected_.size(), Select(kTexts.runningTasks)));
     FitColumn(icons, widestNotExact);
 }
 
@@ -295,7 +297,7 @@ void TTaskSelect::TasksDblClick() {
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            SetOwnText(hwnd_, Select(texts::kTitle));
+            SetOwnText(hwnd_, Select(kTexts.title));
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kBitBtn1 && modal_) BitBtn1Click();
@@ -324,12 +326,8 @@ LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             face_.PaintBevels();
             return 0;
-        case WM_CTLCOLORSTATIC: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+        case WM_CTLCOLORSTATIC:
+            return DesignedWindow::ControlColors(wParam, COLOR_BTNFACE, GetSysColor(COLOR_BTNTEXT));
         case WM_CLOSE:
             if (modal_) FormClose();
             else ShowWindow(hwnd_, SW_HIDE);
