@@ -150,7 +150,6 @@ private:
     // Shared handlers (MainUnit_win.cpp).
     LRESULT OnCommand(int id);
     LRESULT OnNotify(NMHDR& header);
-    LRESULT OnColor(HDC dc);
     void FormActivate(bool active);
     void NextDlgCtl(WPARAM target, bool direct);
     void Timer2Timer();
@@ -162,7 +161,7 @@ private:
     static const CommandEntry<TMainForm> kCommands[];
     static const NotifyEntry<TMainForm> kNotifications[];
 
-    DesignedWindow design_{kMainDesign, kClientWidth};  // the tips' window made half a second after showing
+    DesignedWindow design_{kMainDesign};  // the tips' window made half a second after showing
     std::unique_ptr<MainMode> mode_;
     ShellWarmUp* shell_ = nullptr;
     std::string hints_[kBevel4 + 1];   // each control's hint as set, also for the tip over a disabled one

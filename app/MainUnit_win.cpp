@@ -163,13 +163,6 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
     return result;
 }
 
-// Labels, the check box and the bevels sit on the window's face colour.
-LRESULT TMainForm::OnColor(HDC dc) {
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-}
-
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (mode_->Message(message, wParam, lParam)) return 0;
     switch (message) {
@@ -211,8 +204,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             design_.PaintBevels();
             return 0;
         }
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: return OnColor(reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORSTATIC:  // labels and the check box sit on the window's face colour
+        case WM_CTLCOLORBTN: return DesignedWindow::ControlColors(wParam, COLOR_BTNFACE, GetSysColor(COLOR_BTNTEXT));
         case WM_CLOSE: Terminate(); return 0;
     }
     return DefaultProc(message, wParam, lParam);
