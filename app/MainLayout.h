@@ -58,6 +58,20 @@ constexpr ControlDesign kMainDesign[] = {
 constexpr int kEditorBitBtn1Left = 200;
 constexpr int kEditorBitBtn1Width = 83;
 
+// The editor's insert menu items and its keys (Ins, Del): their commands arrive as WM_COMMAND.
+enum EditorCommand : int {
+    kSelectTask = 201,
+    kSelectFile,
+    kEinfg,
+    kEntf,
+};
+
+// Between the name of the program to start and the Choose button.
+constexpr int kLabel2Gap = 4;
+
+// The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
+constexpr int kInsertMenuRise = 12;
+
 namespace texts {
 constexpr TextPair kTitle{"Norvanex", "Norvanex"};
 constexpr TextPair kEditorSuffix{" - New Shortcut", " - Neue Verknüpfung"};
@@ -95,23 +109,6 @@ constexpr TextPair kStartFailed{"Norvanex could not open its window and ends.",
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
-}  // namespace texts
-
-// The editor's insert menu items and its keys (Ins, Del): their commands arrive as WM_COMMAND.
-enum EditorCommand : int {
-    kSelectTask = 201,
-    kSelectFile,
-    kEinfg,
-    kEntf,
-};
-
-// Between the name of the program to start and the Choose button.
-constexpr int kLabel2Gap = 4;
-
-// The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
-constexpr int kInsertMenuRise = 12;
-
-namespace texts {
 constexpr TextPair kSelectTask{"Insert program from &tasklist...", "Programm aus &Taskliste wählen..."};
 constexpr TextPair kSelectFile{"Insert &programfile...", "&Programmdatei wählen..."};
 constexpr TextPair kOpenToEnd{"Chose programms to kill", "Zu beendende Programme wählen"};
