@@ -104,8 +104,7 @@ constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that act
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
 constexpr TextPair kNotStartedBefore{"The programm\r", "Das Programm\r"};
 constexpr TextPair kNotStartedAfter{"\rcould not be started.", "\rkonnte nicht gestartet werden."};
-constexpr TextPair kStartFailed{"Norvanex could not open its window and ends.",
-                                "Norvanex konnte sein Fenster nicht öffnen und wird beendet."};
+constexpr TextPair kStartFailed{"Norvanex could not start and ends.", "Norvanex konnte nicht starten und wird beendet."};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};

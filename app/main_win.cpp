@@ -31,7 +31,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const bool killRun = !ParamStr(1).empty();
     std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
-        if (!RunHandler([&] { walk = RunKillWalk(); })) return 0;
+        // A walk that failed (its question could not be asked) has ended nothing: it says so.
+        if (!RunHandler([&] { walk = RunKillWalk(); })) {
+            StartFailed(nullptr);
+            return 1;
+        }
         if (walk.LeavesNothing()) return 0;
         // The result window shows the icons of what was ended and of the program to start: the
         // shell starts on a thread of its own while the window is built.

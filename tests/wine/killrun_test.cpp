@@ -763,19 +763,28 @@ struct LocaleOverrides {
 }  // namespace
 
 // A start that fails (here the language: the locale's country code is no number) leaves no
-// invisible process behind: the program to start still opens, a message says that the window
-// could not, and the program ends when it is read.
+// invisible process behind: a message says that the program could not start, and it ends when the
+// message is read. A run that asks nothing has ended what it names and still opens its program to
+// start, before the message; a question that cannot be asked ends nothing and opens nothing.
 CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
+    LeaveNoVictims cleanup;
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
     const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     LocaleOverrides noCountry("x");
-    Process norvanex = Run("r:" + marker);
-    HWND box = norvanex.WaitDialog("Fehler");
-    REQUIRE(box != nullptr);
-    CHECK(WaitUntil([] { return MarkerLines().size() == 1; }));  // opened before the message showed
-    CHECK(FindTopWindow(norvanex.pid(), "", "TMainForm") == nullptr);
-    bool said = false;
-    for (HWND child : Children(box)) said = said || Text(child).rfind("Norvanex could not open its window", 0) == 0;
-    CHECK(said);
-    Click(ButtonByCaption(box, "OK"));
-    CHECK_EQ(norvanex.WaitExit().value_or(0), 1u);
+    struct Case { const char* first; bool walked; } cases[] = {{"", true}, {"~ask~ ", false}};
+    for (const Case& c : cases) {
+        StartVictims(word, 1);
+        Process norvanex = Run(std::string(c.first) + "winword.exe r:" + marker);
+        HWND box = norvanex.WaitDialog("Fehler");
+        REQUIRE(box != nullptr);
+        if (c.walked) CHECK(WaitUntil([] { return MarkerLines().size() == 1; }));
+        if (!c.walked) CHECK(MarkerLines().empty());
+        CHECK_EQ(ProcessesNamed("winword.exe").empty(), c.walked);
+        CHECK(FindTopWindow(norvanex.pid(), "", "TMainForm") == nullptr);
+        bool said = false;
+        for (HWND child : Children(box)) said = said || Text(child).rfind("Norvanex could not start and ends.", 0) == 0;
+        CHECK(said);
+        Click(ButtonByCaption(box, "OK"));
+        CHECK_EQ(norvanex.WaitExit().value_or(0), 1u);
+    }
 }
