@@ -1,6 +1,6 @@
 // The editor's Create: the call line, the save dialog and the shortcut file; and a dropped shortcut
 // loaded back into the editor.
-#include "app/MainUnit.h"
+#include "app/EditorMode.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -11,7 +11,6 @@
 #include "base/AppInfo.h"
 #include "base/ComApartment_win.h"
 #include "base/SystemTraits_win.h"
-#include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
 namespace norvanex {
@@ -20,60 +19,54 @@ namespace {
 
 const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
-std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
-
 // Shortcut names and the paths they may hold can be longer than MAX_PATH on newer systems.
 constexpr size_t kSaveBufferSize = 1024;
 
 // "Verknüpfungen|*.lnk" in both languages: description and pattern, each ended by a null.
 constexpr char kSaveFilter[] = "Verknüpfungen\0*.lnk\0";
 
-void ShowText(HWND owner, const MessageText& message, MessageKind kind) {
-    ShowMessage(owner, SelectText(message.english, message.german), kind);
-}
+void ShowText(HWND owner, const MessageText& message, MessageKind kind) { ShowMessage(owner, Select(message), kind); }
 
 }  // namespace
 
-CallRequest TMainForm::EditorRequest() const {
+CallRequest EditorMode::EditorRequest() const {
     CallRequest request;
     request.ask = AskFirst();
     for (const EditorEntry& entry : editor_.Entries()) {
         request.captions.push_back(entry.caption);
         request.whole.push_back(entry.whole);
     }
-    request.programToStart = ProgramToStart();
+    request.programToStart = editor_.ProgramToStart();
     return request;
 }
 
 // Create, in the editor: a line that the limit and the reader accept becomes the pending call
 // line and the save dialog opens; any other is refused with a message and nothing else happens.
-void TMainForm::CreateFromEditor() {
+void EditorMode::CreateFromEditor() {
     // A shortcut's target holds at most kMaxAnsiPath characters: one written from a deeper folder
     // would have an empty target and open nothing.
     if (App().exePath.size() > kMaxAnsiPath) {
-        const MessageText message = TooDeepText(App().exePath, kMaxAnsiPath);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(MessageOwner(), TooDeepText(App().exePath, kMaxAnsiPath), MessageKind::Error);
         return;
     }
     const CallRequest request = EditorRequest();
     const std::string line = ComposeCallLine(request, SystemLeadByte);
     const CallLineVerdict verdict = CheckCallLine(request, line, SystemLeadByte, SystemCharNext);
     if (verdict.fault != CallLineFault::None) {
-        const MessageText message = CallLineFaultText(verdict);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(MessageOwner(), CallLineFaultText(verdict), MessageKind::Error);
         return;
     }
     pendingCallLine_ = line;
     ShowSaveDialog1();
 }
 
-void TMainForm::ShowSaveDialog1() {
+void EditorMode::ShowSaveDialog1() {
     EnterComApartment();
     saveBuffer_.assign(kSaveBufferSize, '\0');  // the name is emptied before each showing
-    const std::string title = SelectText(texts::kSaveDialogTitle.english, texts::kSaveDialogTitle.german);
+    const std::string title = Select(texts::kSaveDialogTitle);
     OPENFILENAMEA request{};
     request.lStructSize = FileDialogSize(false);
-    request.hwndOwner = hwnd_;
+    request.hwndOwner = form_.hwnd();
     request.lpstrFilter = kSaveFilter;
     request.nFilterIndex = 1;
     request.lpstrFile = saveBuffer_.data();
@@ -87,16 +80,16 @@ void TMainForm::ShowSaveDialog1() {
     GetSaveFileNameA(&request);
 }
 
-UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+UINT_PTR CALLBACK EditorMode::SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         const LPARAM self = reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData;
         SetWindowLongPtrA(dialog, GWLP_USERDATA, self);
-        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self), NameBox::AnsiAddsLinkEnding);
+        GuardNameBox(GetParent(dialog), reinterpret_cast<EditorMode*>(self), NameBox::AnsiAddsLinkEnding);
         return TRUE;
     }
     if (message != WM_NOTIFY) return FALSE;
     const auto& notify = *reinterpret_cast<const OFNOTIFYA*>(lParam);
-    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    auto* self = reinterpret_cast<EditorMode*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
     if (notify.hdr.code != CDN_FILEOK || self == nullptr) return FALSE;
     // The dialog closes unless the name is refused: a failure here only means that nothing was
     // written. A refused name leaves it open for another.
@@ -106,7 +99,7 @@ UINT_PTR CALLBACK TMainForm::SaveDialogHook(HWND dialog, UINT message, WPARAM, L
     return refused ? TRUE : FALSE;
 }
 
-bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
+bool EditorMode::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     if (typedName.empty()) return true;
     const std::string fileName = LinkFileName(typedName, SystemLeadByte);
     // The name box was checked in UTF-16 (TypedNamesFit); the A functions count bytes, two for a
@@ -114,7 +107,7 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
     if (fileName.size() > kMaxAnsiPath) {
         const MessageText after = NameTooLongTextAfter(fileName.size(), kMaxAnsiPath);
         ShowMessage(dialog,
-                    Select(texts::kNameTooLongBefore) + MarkedName(fileName) + SelectText(after.english, after.german),
+                    Select(texts::kNameTooLongBefore) + MarkedName(fileName) + Select(after),
                     MessageKind::Error);
         return false;
     }
@@ -147,7 +140,7 @@ bool TMainForm::SaveDialog1CanClose(HWND dialog, const std::string& typedName) {
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
 // the other files are passed over. False, with the drop untouched, when it holds none.
-bool TMainForm::DropShortcut(HDROP drop) {
+bool EditorMode::DropShortcut(HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);
     std::u16string shortcut;
@@ -183,7 +176,7 @@ bool TMainForm::DropShortcut(HDROP drop) {
 
 // A shortcut of this program replaces the editor's state with what its call line says; any other
 // is refused, and the editor stays as it was.
-void TMainForm::LoadShortcut(const std::string& fileName) {
+void EditorMode::LoadShortcut(const std::string& fileName) {
     const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
     const bool ours = fields && TargetIsProgram(fields->target, App().exePath, SystemLeadByte);
     // A target that the code page cannot hold is no known program: it gets the word below.
@@ -196,28 +189,26 @@ void TMainForm::LoadShortcut(const std::string& fileName) {
     if (!fields->inexact.empty()) {
         const MessageText before = InexactShortcutTextBefore(fileName);
         ShowMessage(MessageOwner(),
-                    WideText(SelectText(before.english, before.german)) +
-                        std::wstring(fields->inexact.begin(), fields->inexact.end()) +
-                        WideText(SelectText(texts::kInexactShortcutAfter.english, texts::kInexactShortcutAfter.german)),
+                    WideText(Select(before)) + std::wstring(fields->inexact.begin(), fields->inexact.end()) +
+                        WideText(Select(texts::kInexactShortcutAfter)),
                     MessageKind::Error);
         return;
     }
     // What the editor could not write back as it stands is not loaded at all.
     const std::optional<CallRequest> loaded = LoadableRequest(fields->arguments, SystemLeadByte, SystemCharNext);
     if (!loaded) {
-        const MessageText message = UnloadableShortcutText(fileName);
-        ShowMessage(MessageOwner(), SelectText(message.english, message.german), MessageKind::Error);
+        ShowText(MessageOwner(), UnloadableShortcutText(fileName), MessageKind::Error);
         return;
     }
     const CallRequest& request = *loaded;
 
-    HWND list = Control(kListView1);
+    HWND list = form_.Control(kListView1);
     BeginListUpdate();
     while (editor_.Delete(0)) ListView_DeleteItem(list, 0);
     // Each parameter as the call names it, written back the same way: a full path stays one.
     for (const std::string& name : request.captions) AddProgramToList(name, true);
     EndListUpdate();
-    SendMessageA(Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(form_.Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
     if (request.programToStart.empty()) {
         editor_.RemoveProgramToStart();
         ShowProgramToStart();

@@ -1,22 +1,17 @@
-// TMainForm as the shortcut editor: the insert menu, the open dialog with its two purposes, the task
-// chooser, the program to start, dragging an entry onto its image, files dropped from the shell,
-// deleting, and the buttons that follow each step.
-#include "app/MainUnit.h"
+// The main window as the shortcut editor: its start, the insert menu, the task chooser, the program
+// to start, dragging an entry onto its image, files dropped from the shell, deleting, and the
+// buttons that follow each step.
+#include "app/EditorMode.h"
 
-#include <commdlg.h>
-#include <dlgs.h>
+#include <windowsx.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <type_traits>
 #include <utility>
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
-#include "base/ComApartment_win.h"
 #include "base/SystemTraits_win.h"
 #include "resources/resource.h"
-#include "ui/Lang.h"
 #include "ui/MsgBox.h"
 #include "ui/TaskSel.h"
 
@@ -24,12 +19,13 @@ namespace norvanex {
 
 namespace {
 
-std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
-std::string Select(const MessageText& text) { return SelectText(text.english, text.german); }
-
-// Room for 100 files of the longest name each, and their folder: a selection of that size always
-// arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
-constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
+// Files dropped from the shell arrive as WM_DROPFILES: the style alone says so, as DragAcceptFiles
+// would set it, without loading the shell for the editor's first picture. One entry at a time.
+const ModeFace kEditorFace{WS_EX_ACCEPTFILES,         control::kSingleSelection,
+                           false,                     IDB_IMAGE4,
+                           &texts::kEditorSuffix,     texts::kLabel1Editor,
+                           texts::kLabel3Editor,      texts::kBitBtn1Editor,
+                           texts::kBitBtn1EditorHint};
 
 // A menu image: the straight alpha of the resource premultiplied, as menus blend 32-bit bitmaps.
 HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
@@ -58,22 +54,79 @@ bool IsListView(HWND window) {
 
 }  // namespace
 
-// Called once the editor's face is set up: what makes it work.
-void TMainForm::SetUpEditorBehaviour() {
-    editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
+const ModeFace& EditorMode::Face() const { return kEditorFace; }
 
+const CommandEntry<EditorMode> EditorMode::kCommands[] = {
+    {kBitBtn1, true, [](EditorMode& mode) { mode.BitBtn1Click(); }},
+    {kBitBtn2, true, [](EditorMode& mode) { mode.BitBtn2Click(); }},
+    {kBitBtn3, true, [](EditorMode& mode) { mode.BitBtn3Click(); }},
+    {kBitBtn5, true, [](EditorMode& mode) { mode.BitBtn5Click(); }},
+    {kBitBtn6, true, [](EditorMode& mode) { mode.BitBtn6Click(); }},
+    {kSelectTask, false, [](EditorMode& mode) { mode.SelectTaskClick(); }},
+    {kSelectFile, false, [](EditorMode& mode) { mode.SelectFileClick(); }},
+    {kEinfg, false, [](EditorMode& mode) { mode.BitBtn2Click(); }},
+    {kEntf, false, [](EditorMode& mode) { mode.EntfExecute(); }},
+};
+
+const NotifyEntry<EditorMode> EditorMode::kNotifications[] = {
+    {kListView1, NM_CLICK, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.ListView1Click(); return 0; }},
+    {kListView1, LVN_BEGINDRAG, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.ListView1BeginDrag(); return 0; }},
+};
+
+bool EditorMode::Command(int id, bool usable) { return DispatchCommand(kCommands, *this, id, usable); }
+
+bool EditorMode::Notify(NMHDR& header, LRESULT& result) { return DispatchNotify(kNotifications, *this, header, result); }
+
+// The mouse while an entry is dragged, Escape ending the drag, and files dropped from the shell.
+bool EditorMode::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+        case WM_COMMAND: return LOWORD(wParam) == kBitBtn4 && CancelDrag();
+        case WM_MOUSEMOVE:
+            if (dragSource_) DragMove(at);
+            return true;
+        case WM_LBUTTONUP:
+            if (dragSource_) DragEnd(at, true);
+            return true;
+        case WM_CAPTURECHANGED:
+            if (dragSource_ && reinterpret_cast<HWND>(lParam) != form_.hwnd()) DragEnd(POINT{-1, -1}, false);
+            return true;
+        case WM_DROPFILES:
+            if (!DropShortcut(reinterpret_cast<HDROP>(wParam))) FormDropFiles(reinterpret_cast<HDROP>(wParam));
+            return true;
+        default: return false;
+    }
+}
+
+// Texts, glyphs and caption are the editor's from the start (TMainForm::FormCreate); here BitBtn1
+// takes its place as Create, and the editor's buttons come out.
+void EditorMode::FormCreate() {
+    const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
+    form_.Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
+    ShowWindow(form_.hwnd(), SW_SHOW);
+    for (MainControl id : {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
+        form_.ShowControl(id, true);
+    }
+    SetTimer(form_.hwnd(), TMainForm::kTimer2, TMainForm::kTimer2Interval, nullptr);
+
+    // Once the face is set up: what makes it work.
+    editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
     ACCEL keys[] = {
         {FVIRTKEY, VK_INSERT, kEinfg},
         {FVIRTKEY, VK_DELETE, kEntf},
     };
     accelerators_.reset(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
     ShowEditorState();
+    // The window was activated before its buttons were shown.
+    if (HWND first = form_.FirstTabStop()) SetFocus(first);
 }
 
+void EditorMode::BitBtn1Click() { CreateFromEditor(); }
+
 // The insert menu, made when it first opens.
-HMENU TMainForm::PopupMenu2() {
+HMENU EditorMode::PopupMenu2() {
     if (popupMenu2_.get()) return popupMenu2_.get();
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+    HINSTANCE instance = form_.Instance();
     popupMenu2_.reset(CreatePopupMenu());
     const struct {
         EditorCommand id;
@@ -91,264 +144,36 @@ HMENU TMainForm::PopupMenu2() {
     return popupMenu2_.get();
 }
 
-std::vector<std::string> TMainForm::ProgramsToEnd() const {
-    std::vector<std::string> captions;
-    for (const EditorEntry& entry : editor_.Entries()) captions.push_back(entry.caption);
-    return captions;
-}
-
-bool TMainForm::AskFirst() const {
-    return SendMessageA(Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool EditorMode::AskFirst() const {
+    return SendMessageA(form_.Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // The insert menu opens over the Insert button: from the window's outer left edge plus the button's
 // left offset, and from the window's top edge plus the button's top offset, a little higher.
-void TMainForm::BitBtn2Click() {
+void EditorMode::BitBtn2Click() {
     RECT window{}, button{};
-    GetWindowRect(hwnd_, &window);
-    GetWindowRect(Control(kBitBtn2), &button);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&button), 2);
+    GetWindowRect(form_.hwnd(), &window);
+    GetWindowRect(form_.Control(kBitBtn2), &button);
+    MapWindowPoints(nullptr, form_.hwnd(), reinterpret_cast<POINT*>(&button), 2);
     TrackPopupMenu(PopupMenu2(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, window.left + button.left,
-                   window.top + button.top - Scale(kInsertMenuRise), 0, hwnd_, nullptr);
+                   window.top + button.top - form_.Scale(kInsertMenuRise), 0, form_.hwnd(), nullptr);
 }
 
-void TMainForm::SelectFileClick() {
-    // Exactly these options: no must-exist check, the read-only box stays.
-    ShowOpenDialog(OpenPurpose::AddToEnd, OFN_ALLOWMULTISELECT | OFN_ENABLESIZING, texts::kOpenToEnd);
-}
 
-void TMainForm::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart); }
-
-// The dialog in UTF-16 on the NT line: its ANSI form hands over names through best fit ("māil.exe"
-// as "mail.exe"), and the editor must see what the user chose to refuse what it cannot name. The
-// 9x line holds its names in ANSI and has the ANSI dialog only.
-void TMainForm::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
-    EnterComApartment();
-    openPurpose_ = purpose;
-    std::string filter = Select(texts::kOpenFilter);
-    std::replace(filter.begin(), filter.end(), '|', '\0');
-    filter.append(2, '\0');
-    // The files are taken while the dialog confirms them (OpenDialog1CanClose, through the hook).
-    options |= OFN_EXPLORER | OFN_ENABLEHOOK;
-    if (AnsiTexts()) {
-        RunOpenDialog<OPENFILENAMEA>(ShownAnsi(WideText(filter)), ShownAnsi(WideText(Select(title))), options,
-                                     openBufferAnsi_);
-    } else {
-        RunOpenDialog<OPENFILENAMEW>(WideText(filter), WideText(Select(title)), options, openBuffer_);
-    }
-}
-
-template <class Request, class Text, class Buffer>
-void TMainForm::RunOpenDialog(const Text& filter, const Text& caption, DWORD options, Buffer& buffer) {
-    buffer.assign(kOpenBufferChars, 0);
-    Request request{};
-    request.lStructSize = FileDialogSize(std::is_same_v<Request, OPENFILENAMEW>);
-    request.hwndOwner = hwnd_;
-    request.lpstrFilter = filter.c_str();
-    request.nFilterIndex = 1;
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
-    request.lpstrTitle = caption.c_str();
-    request.Flags = options;
-    request.lpfnHook = OpenDialogHook<Request>;
-    request.lCustData = reinterpret_cast<LPARAM>(this);
-    if constexpr (std::is_same_v<Request, OPENFILENAMEW>) {
-        GetOpenFileNameW(&request);
-    } else {
-        GetOpenFileNameA(&request);
-    }
-}
-
-template <class Request>
-UINT_PTR CALLBACK TMainForm::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        const LPARAM self = reinterpret_cast<const Request*>(lParam)->lCustData;
-        SetWindowLongPtrA(dialog, DWLP_USER, self);
-        GuardNameBox(GetParent(dialog), reinterpret_cast<TMainForm*>(self),
-                     std::is_same_v<Request, OPENFILENAMEW> ? NameBox::Wide : NameBox::Ansi);
-        return FALSE;
-    }
-    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (message != WM_NOTIFY || self == nullptr) return FALSE;
-    // OFNOTIFYA and OFNOTIFYW differ only in the type of lpOFN.
-    const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-    Request& request = *reinterpret_cast<Request*>(reinterpret_cast<const OFNOTIFYA*>(lParam)->lpOFN);
-    // No exception may cross the dialog's procedure; the dialog closes whatever happens here.
-    if (header.code == CDN_SELCHANGE) {
-        RunHandler([&] { self->GrowOpenBuffer(GetParent(dialog), request); });
-    } else if (header.code == CDN_FILEOK) {
-        RunHandler([&] { self->OpenDialog1CanClose(OpenDialogText(request.lpstrFile, request.nMaxFile)); });
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
-    }
-    return FALSE;
-}
-
-// The hooks see a typed name only once the dialog has joined it to its folder, in a buffer of
-// MAX_PATH characters on its stack that a longer name overruns (Wine's comdlg32 does, with the
-// editor's stack). The dialog's own procedure is subclassed, so that its OK, or Enter in the
-// name box, is checked first. Its old procedure and the editor stay on the dialog as properties.
-namespace {
-constexpr char kFrameProcProp[] = "Norvanex.DialogProc";
-constexpr char kFrameOwnerProp[] = "Norvanex.DialogOwner";
-constexpr char kFrameKindProp[] = "Norvanex.DialogKind";
-
-// The edit control of the name box: cmb13 is a combo box (or a ComboBoxEx holding one) whose own
-// text need not be the edit's; edt1 in older layouts.
-BOOL CALLBACK FindNameEdit(HWND child, LPARAM found) {
-    char name[16] = {};
-    GetClassNameA(child, name, sizeof name);
-    const int id = GetDlgCtrlID(child);
-    if ((id != cmb13 && id != edt1) || lstrcmpiA(name, "Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = child;
-    return FALSE;
-}
-}  // namespace
-
-void TMainForm::GuardNameBox(HWND frame, TMainForm* self, NameBox kind) {
-    SetPropA(frame, kFrameOwnerProp, reinterpret_cast<HANDLE>(self));
-    SetPropA(frame, kFrameKindProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kind) + 1));
-    SetPropA(frame, kFrameProcProp, reinterpret_cast<HANDLE>(SetWindowLongPtrA(
-                                        frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileDialogFrameProc))));
-}
-
-LRESULT CALLBACK TMainForm::FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto dialogProc = reinterpret_cast<WNDPROC>(GetPropA(frame, kFrameProcProp));
-    auto* self = reinterpret_cast<TMainForm*>(GetPropA(frame, kFrameOwnerProp));
-    const auto kind = static_cast<NameBox>(reinterpret_cast<INT_PTR>(GetPropA(frame, kFrameKindProp)) - 1);
-    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && self != nullptr) {
-        // A click on OK, or Enter in the name box (IsDialogMessage sends the same command).
-        bool fits = true;
-        RunHandler([&] { fits = self->TypedNamesFit(frame, kind); });
-        if (!fits) return 0;
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProc));
-        RemovePropA(frame, kFrameProcProp);
-        RemovePropA(frame, kFrameOwnerProp);
-        RemovePropA(frame, kFrameKindProp);
-    }
-    return CallWindowProcA(dialogProc, frame, message, wParam, lParam);
-}
-
-// Whether every path that the name box names, joined to the dialog's folder, stays within the
-// dialog's buffer and the A functions' paths; a message names the first that does not.
-bool TMainForm::TypedNamesFit(HWND frame, NameBox kind) {
-    HWND box = nullptr;
-    EnumChildWindows(frame, FindNameEdit, reinterpret_cast<LPARAM>(&box));
-    if (box == nullptr) return true;
-    // Read in the dialog's own character set, as CDM_GETFOLDERPATH answers whichever function
-    // sends it: the ANSI dialog is also the one of the 9x line, which has no W functions.
-    std::wstring typed, folder;
-    if (kind == NameBox::Wide) {
-        const int length = GetWindowTextLengthW(box);
-        typed.assign(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
-        typed.resize(static_cast<size_t>(std::max(0, GetWindowTextW(box, typed.data(), length + 1))));
-        const LRESULT size = SendMessageW(frame, CDM_GETFOLDERPATH, 0, 0);
-        folder.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, L'\0');
-        if (size > 0) SendMessageW(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(folder.data()));
-        folder.resize(std::wcslen(folder.c_str()));
-    } else {
-        const int length = GetWindowTextLengthA(box);
-        std::string ansi(static_cast<size_t>(std::max(0, length)) + 1, '\0');
-        ansi.resize(static_cast<size_t>(std::max(0, GetWindowTextA(box, ansi.data(), length + 1))));
-        typed = WideText(MarkedName(ansi));
-        const LRESULT size = SendMessageA(frame, CDM_GETFOLDERPATH, 0, 0);
-        ansi.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
-        if (size > 0) SendMessageA(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(ansi.data()));
-        folder = WideText(MarkedName(ansi.c_str()));
-    }
-    if (typed.empty()) return true;
-    const auto asUtf16 = [](const std::wstring& text) { return std::u16string(text.begin(), text.end()); };
-    for (std::u16string path : TypedDialogPaths(asUtf16(folder), asUtf16(typed))) {
-        if (kind == NameBox::AnsiAddsLinkEnding) {
-            // As LinkFileName adds it: a to z in either case.
-            std::u16string ending = path.size() >= 4 ? path.substr(path.size() - 4) : std::u16string();
-            for (char16_t& c : ending) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-            if (ending != u".lnk") path += u".lnk";
-        }
-        if (path.size() <= kMaxAnsiPath) continue;
-        const MessageText after = NameTooLongTextAfter(path.size(), kMaxAnsiPath);
-        ShowMessage(frame,
-                    WideText(Select(texts::kNameTooLongBefore)) + std::wstring(path.begin(), path.end()) +
-                        WideText(Select(after)),
-                    MessageKind::Error);
-        return false;
-    }
-    return true;
-}
-
-// The dialog writes the folder and every selected name into the buffer; it only grows, so that a
-// selection never arrives cut short (KB 131462).
-template <class Request>
-void TMainForm::GrowOpenBuffer(HWND dialog, Request& request) {
-    constexpr bool wide = std::is_same_v<Request, OPENFILENAMEW>;
-    // Both answer in characters of the dialog's own kind.
-    const auto send = wide ? SendMessageW : SendMessageA;
-    const LRESULT folder = send(dialog, CDM_GETFOLDERPATH, 0, 0);
-    const LRESULT names = send(dialog, CDM_GETSPEC, 0, 0);
-    if (folder < 0 || names < 0) return;
-    const std::size_t needed = static_cast<std::size_t>(folder) + static_cast<std::size_t>(names) + 2;
-    auto& buffer = [this]() -> auto& {
-        if constexpr (wide) return openBuffer_; else return openBufferAnsi_;
-    }();
-    if (needed <= request.nMaxFile || request.lpstrFile != buffer.data()) return;
-    buffer.resize(needed * 2, 0);
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
-}
-
-// The dialog's buffer in UTF-16; the ANSI dialog's from the system's code page.
-std::u16string TMainForm::OpenDialogText(const wchar_t* buffer, DWORD size) {
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), size);
-}
-
-std::u16string TMainForm::OpenDialogText(const char* buffer, DWORD size) {
-    std::u16string wide(size, u'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, buffer, static_cast<int>(size),
-                                           reinterpret_cast<wchar_t*>(wide.data()), static_cast<int>(size));
-    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return wide;
-}
-
-void TMainForm::OpenDialog1CanClose(std::u16string_view buffer) {
-    const std::vector<std::u16string> files = OpenDialogFiles(buffer);
-    if (files.empty()) return;
-    const OpenPurpose purpose = std::exchange(openPurpose_, OpenPurpose::AddToEnd);
-    for (const std::u16string& file : files) {
-        std::string path;
-        if (!TakeExactName(file, path)) continue;
-        if (purpose == OpenPurpose::ChooseToStart) {
-            ChooseProgramToStart(path);
-            return;
-        }
-        AddProgramToList(path);
-    }
-}
-
-// A file whose name or folder the ANSI code page cannot hold exactly would be written into the
-// shortcut as another name ("mail.exe" for "māil.exe", "??.exe" for "日本.exe") and end or start
-// programs the user never chose: it is refused with a word, and nothing is taken.
-bool TMainForm::TakeExactName(const std::u16string& file, std::string& ansi) {
-    if (ExactAnsi(file, ansi)) return true;
-    const std::wstring message = WideText(Select(texts::kNotExactBefore)) +
-                                 std::wstring(file.begin(), file.end()) + WideText(Select(texts::kNotExactAfter));
-    ShowMessage(MessageOwner(), message, MessageKind::Information);
-    return false;
-}
-
-void TMainForm::SelectTaskClick() {
+void EditorMode::SelectTaskClick() {
     TaskChoice choice;
     choice.result = 8;
     // The chooser's window is built at its first showing, its controls with it.
-    if (!TaskSelect().Create(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)), hwnd_)) return;
-    TaskSelect().ShowModal(hwnd_, choice);
+    if (!TaskSelect().Create(form_.Instance(), form_.hwnd())) return;
+    TaskSelect().ShowModal(form_.hwnd(), choice);
     if (choice.result != 1) return;
     BeginListUpdate();
     for (const std::string& caption : choice.checked) AddProgramToList(caption);
     EndListUpdate();
 }
 
-void TMainForm::AddProgramToList(const std::string& path, bool whole) {
-    BindImageLists();
+void EditorMode::AddProgramToList(const std::string& path, bool whole) {
+    form_.BindImageLists();
     switch (editor_.Classify(path, whole)) {
         case Addition::OwnPath:
             ShowMessage(MessageOwner(),
@@ -367,7 +192,7 @@ void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     BeginListUpdate();
     editor_.Add(path, GetFileIconIndex, whole);
     const EditorEntry& entry = editor_.Entries().back();
-    HWND list = Control(kListView1);
+    HWND list = form_.Control(kListView1);
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = ListView_GetItemCount(list);
@@ -378,26 +203,26 @@ void TMainForm::AddProgramToList(const std::string& path, bool whole) {
     ShowEditorState();
 }
 
-void TMainForm::ChooseProgramToStart(const std::string& path) {
-    BindImageLists();
+void EditorMode::ChooseProgramToStart(const std::string& path) {
+    form_.BindImageLists();
     editor_.ChooseProgramToStart(path, GetFileIconIndex(path));
     ShowProgramToStart();
     ShowEditorState();
 }
 
-void TMainForm::BitBtn6Click() {
+void EditorMode::BitBtn6Click() {
     editor_.RemoveProgramToStart();
     ShowProgramToStart();
     ShowEditorState();
 }
 
-void TMainForm::ListView1Click() {
+void EditorMode::ListView1Click() {
     editor_.Click();
     ShowEditorState();
 }
 
-void TMainForm::BitBtn3Click() {
-    HWND list = Control(kListView1);
+void EditorMode::BitBtn3Click() {
+    HWND list = form_.Control(kListView1);
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (!editor_.Delete(selected)) return;
     ListView_DeleteItem(list, selected);
@@ -405,29 +230,29 @@ void TMainForm::BitBtn3Click() {
 }
 
 // Del deletes only what the user is looking at: the one selected entry of the focused list.
-void TMainForm::EntfExecute() {
-    HWND list = Control(kListView1);
+void EditorMode::EntfExecute() {
+    HWND list = form_.Control(kListView1);
     if (GetFocus() != list || ListView_GetSelectedCount(list) != 1) return;
     BitBtn3Click();
 }
 
 // Dragging an entry: the main window holds the mouse until the button is let go; only the program
 // image takes the drop.
-void TMainForm::ListView1BeginDrag() {
-    dragSource_ = Control(kListView1);
-    SetCapture(hwnd_);
+void EditorMode::ListView1BeginDrag() {
+    dragSource_ = form_.Control(kListView1);
+    SetCapture(form_.hwnd());
     SetCursor(LoadCursorA(nullptr, IDC_NO));
 }
 
-void TMainForm::DragMove(POINT client) {
+void EditorMode::DragMove(POINT client) {
     bool accept = false;
     if (OverProgImg(client)) ProgImgDragOver(dragSource_, accept);
     SetCursor(LoadCursorA(nullptr, accept ? IDC_ARROW : IDC_NO));
 }
 
-void TMainForm::DragEnd(POINT client, bool drop) {
+void EditorMode::DragEnd(POINT client, bool drop) {
     HWND source = std::exchange(dragSource_, nullptr);
-    if (GetCapture() == hwnd_) ReleaseCapture();
+    if (GetCapture() == form_.hwnd()) ReleaseCapture();
     if (!drop || source == nullptr || !OverProgImg(client)) return;
     bool accept = false;
     ProgImgDragOver(source, accept);
@@ -435,18 +260,18 @@ void TMainForm::DragEnd(POINT client, bool drop) {
 }
 
 // Escape while an entry is dragged ends the drag, not the program.
-bool TMainForm::CancelDrag() {
+bool EditorMode::CancelDrag() {
     if (dragSource_ == nullptr) return false;
     DragEnd(POINT{-1, -1}, false);
     return true;
 }
 
-void TMainForm::ProgImgDragOver(HWND source, bool& accept) { accept = source != nullptr && IsListView(source); }
+void EditorMode::ProgImgDragOver(HWND source, bool& accept) { accept = source != nullptr && IsListView(source); }
 
-void TMainForm::ProgImgDragDrop(HWND source) {
+void EditorMode::ProgImgDragDrop(HWND source) {
     const int selected = ListView_GetNextItem(source, -1, LVNI_SELECTED);
     if (selected < 0) return;
-    if (source == Control(kListView1)) {
+    if (source == form_.Control(kListView1)) {
         if (selected < static_cast<int>(editor_.Entries().size())) ChooseProgramToStart(editor_.Entries()[selected].caption);
         return;
     }
@@ -457,7 +282,7 @@ void TMainForm::ProgImgDragDrop(HWND source) {
 
 // Files dropped from the shell: on the program image the first becomes the program to start,
 // anywhere else they join the list as if chosen in the open dialog.
-void TMainForm::FormDropFiles(HDROP drop) {
+void EditorMode::FormDropFiles(HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);
     const std::vector<std::u16string> files = DroppedFiles(drop);
@@ -476,93 +301,61 @@ void TMainForm::FormDropFiles(HDROP drop) {
     EndListUpdate();
 }
 
-// In UTF-16, as the shell holds them on the NT line: DragQueryFileA would hand over best-fit names.
-// The 9x line's shell holds them in ANSI and has DragQueryFileA alone.
-std::vector<std::u16string> TMainForm::DroppedFiles(HDROP drop) const {
-    std::vector<std::u16string> files;
-    if (AnsiTexts()) {
-        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-            std::string file(length, '\0');
-            if (length > 0 && DragQueryFileA(drop, i, file.data(), length + 1) == length) {
-                files.push_back(OpenDialogText(file.c_str(), length));
-            }
-        }
-        return files;
-    }
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring file(length, L'\0');
-        if (length > 0 && DragQueryFileW(drop, i, file.data(), length + 1) == length) {
-            files.emplace_back(file.begin(), file.end());
-        }
-    }
-    return files;
-}
-
 // The image and the frame around it are one target.
-bool TMainForm::OverProgImg(POINT client) const {
-    return PtInRect(&BevelOf(kBevel3)->rect, client) != FALSE;
+bool EditorMode::OverProgImg(POINT client) const {
+    const RECT frame = form_.BevelRect(kBevel3);
+    return PtInRect(&frame, client) != FALSE;
 }
 
-void TMainForm::BeginListUpdate() {
-    if (listUpdates_++ == 0) SendMessageA(Control(kListView1), WM_SETREDRAW, FALSE, 0);
+void EditorMode::BeginListUpdate() {
+    if (listUpdates_++ == 0) SendMessageA(form_.Control(kListView1), WM_SETREDRAW, FALSE, 0);
 }
 
-void TMainForm::EndListUpdate() {
+void EditorMode::EndListUpdate() {
     if (listUpdates_ == 0 || --listUpdates_ > 0) return;
-    HWND list = Control(kListView1);
+    HWND list = form_.Control(kListView1);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
 
-void TMainForm::ShowEditorState() {
+void EditorMode::ShowEditorState() {
     const EditorButtons& buttons = editor_.Buttons();
     EnableKeepingFocus(kBitBtn1, buttons.create, kListView1);
     EnableKeepingFocus(kBitBtn3, buttons.del, kListView1);
     EnableKeepingFocus(kBitBtn6, buttons.remove, kBitBtn5);
-    SetHintText(kListView1, editor_.ListHint() ? Select(texts::kListHint) : std::string());
+    form_.SetHintText(kListView1, editor_.ListHint() ? Select(texts::kListHint) : std::string());
 }
 
-void TMainForm::ShowProgramToStart() {
-    progImgIndex_ = editor_.ProgramToStartIcon();
-    InvalidateRect(Control(kProgImg), nullptr, TRUE);
-    HWND label = Control(kLabel2);
+void EditorMode::ShowProgramToStart() {
+    form_.SetProgImg(editor_.ProgramToStartIcon());
+    HWND label = form_.Control(kLabel2);
     if (editor_.HasProgramToStart()) {
         // A long name stays clear of Choose and Remove, cut in its middle; the hint holds the whole
         // path.
         RECT place{}, choose{};
         GetWindowRect(label, &place);
-        GetWindowRect(Control(kBitBtn5), &choose);
+        GetWindowRect(form_.Control(kBitBtn5), &choose);
         const std::wstring shown = FittedName(label, WideText(MarkedName(editor_.ProgramToStartName())),
-                                              choose.left - Scale(kLabel2Gap) - place.left);
+                                              choose.left - form_.Scale(kLabel2Gap) - place.left);
         SetWideText(label, shown);
     } else {
         SetOwnText(label, Select(texts::kLabel2));
     }
-    FitLabel(kLabel2);
-    SetHintText(kLabel2, editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStart()) : std::string());
+    form_.FitLabel(kLabel2);
+    form_.SetHintText(kLabel2, editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStart()) : std::string());
 }
 
 // A button disabled while it has the focus would leave the keyboard nowhere.
-void TMainForm::EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead) {
-    HWND control = Control(id);
-    if (!enabled && GetFocus() == control) SetFocus(Control(focusInstead));
+void EditorMode::EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead) {
+    HWND control = form_.Control(id);
+    if (!enabled && GetFocus() == control) SetFocus(form_.Control(focusInstead));
     EnableWindow(control, enabled);
 }
 
-void TMainForm::SetHintText(MainControl id, const std::string& hint) {
-    hints_[id] = hint;
-    hintAreas_[id] = false;
-    if (tooltip_) GiveTips(id);
-}
-
 // Messages go to the window the user works in: an open dialog or the chooser, else the editor.
-HWND TMainForm::MessageOwner() const {
-    HWND popup = GetLastActivePopup(hwnd_);
-    return popup && IsWindowVisible(popup) && IsWindowEnabled(popup) ? popup : hwnd_;
+HWND EditorMode::MessageOwner() const {
+    HWND popup = GetLastActivePopup(form_.hwnd());
+    return popup && IsWindowVisible(popup) && IsWindowEnabled(popup) ? popup : form_.hwnd();
 }
 
 }  // namespace norvanex

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/AnsiText.h"
+#include "base/ControlDesign.h"
 
 namespace norvanex {
 
@@ -27,16 +28,6 @@ enum MainControl : int {
     kBevel4,
 };
 
-enum class ControlKind { Button, Label, ListView, CheckBox, Image, BoxBevel, TopLine, Frame };
-
-struct ControlDesign {
-    MainControl id;
-    ControlKind kind;
-    int left, top, width, height;  // labels size themselves to their text: width and height 0
-    bool visible;                   // as designed, before either mode changes it
-    bool enabled;
-};
-
 constexpr int kClientWidth = 377;
 constexpr int kClientHeight = 305;
 
@@ -44,28 +35,42 @@ constexpr int kClientHeight = 305;
 // label's accelerator lands on the list), the check box, then everything without a tab stop. The
 // bevels are not windows: the main window draws them below the controls (PaintBevels).
 constexpr ControlDesign kMainDesign[] = {
-    {kBitBtn2, ControlKind::Button, 200, 184, 83, 25, false, true},
-    {kBitBtn3, ControlKind::Button, 288, 184, 83, 25, false, false},
-    {kBitBtn5, ControlKind::Button, 200, 231, 83, 25, false, true},
-    {kBitBtn6, ControlKind::Button, 288, 231, 83, 25, false, false},
-    {kBitBtn9, ControlKind::Button, 8, 272, 83, 25, false, true},
-    {kBitBtn1, ControlKind::Button, 144, 272, 89, 25, false, true},
-    {kBitBtn4, ControlKind::Button, 288, 272, 83, 25, false, true},
-    {kLabel1, ControlKind::Label, 8, 8, 0, 0, true, true},
-    {kListView1, ControlKind::ListView, 8, 24, 361, 153, true, true},
-    {kCheckBox1, ControlKind::CheckBox, 8, 192, 185, 17, false, true},
-    {kProgImg, ControlKind::Image, 12, 224, 32, 32, true, true},
-    {kLabel3, ControlKind::Label, 56, 224, 0, 0, true, true},
-    {kLabel2, ControlKind::Label, 56, 242, 0, 0, true, true},
-    {kBevel1, ControlKind::TopLine, 8, 215, 361, 9, true, true},
-    {kBevel2, ControlKind::TopLine, 8, 264, 361, 9, true, true},
-    {kBevel3, ControlKind::Frame, 8, 220, 41, 41, true, true},
-    {kBevel4, ControlKind::BoxBevel, 0, 0, 377, 305, true, true},
+    {kBitBtn2, ControlKind::Button, 200, 184, 83, 25, 0, false, true},
+    {kBitBtn3, ControlKind::Button, 288, 184, 83, 25, 0, false, false},
+    {kBitBtn5, ControlKind::Button, 200, 231, 83, 25, 0, false, true},
+    {kBitBtn6, ControlKind::Button, 288, 231, 83, 25, 0, false, false},
+    {kBitBtn9, ControlKind::Button, 8, 272, 83, 25, 0, false, true},
+    {kBitBtn1, ControlKind::Button, 144, 272, 89, 25, control::kDefault, false, true},
+    {kBitBtn4, ControlKind::Button, 288, 272, 83, 25, 0, false, true},
+    {kLabel1, ControlKind::Label, 8, 8, 0, 0},
+    {kListView1, ControlKind::ListView, 8, 24, 361, 153},
+    {kCheckBox1, ControlKind::CheckBox, 8, 192, 185, 17, 0, false, true},
+    {kProgImg, ControlKind::Picture, 12, 224, 32, 32},
+    {kLabel3, ControlKind::Label, 56, 224, 0, 0},
+    {kLabel2, ControlKind::Label, 56, 242, 0, 0, control::kNoPrefix | control::kNotify},
+    {kBevel1, ControlKind::TopLine, 8, 215, 361, 9},
+    {kBevel2, ControlKind::TopLine, 8, 264, 361, 9},
+    {kBevel3, ControlKind::Frame, 8, 220, 41, 41},
+    {kBevel4, ControlKind::BoxBevel, 0, 0, 377, 305},
 };
 
 // Where BitBtn1 stands in the editor.
 constexpr int kEditorBitBtn1Left = 200;
 constexpr int kEditorBitBtn1Width = 83;
+
+// The editor's insert menu items and its keys (Ins, Del): their commands arrive as WM_COMMAND.
+enum EditorCommand : int {
+    kSelectTask = 201,
+    kSelectFile,
+    kEinfg,
+    kEntf,
+};
+
+// Between the name of the program to start and the Choose button.
+constexpr int kLabel2Gap = 4;
+
+// The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
+constexpr int kInsertMenuRise = 12;
 
 namespace texts {
 constexpr TextPair kTitle{"Norvanex", "Norvanex"};
@@ -97,26 +102,12 @@ constexpr TextPair kBitBtn9Hint{"About Norvanex", "Über Norvanex"};
 constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig"};
 constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
+constexpr TextPair kNotStartedBefore{"The programm\r", "Das Programm\r"};
+constexpr TextPair kNotStartedAfter{"\rcould not be started.", "\rkonnte nicht gestartet werden."};
+constexpr TextPair kStartFailed{"Norvanex could not start and ends.", "Norvanex konnte nicht starten und wird beendet."};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
-}  // namespace texts
-
-// The editor's insert menu items and its keys (Ins, Del): their commands arrive as WM_COMMAND.
-enum EditorCommand : int {
-    kSelectTask = 201,
-    kSelectFile,
-    kEinfg,
-    kEntf,
-};
-
-// Between the name of the program to start and the Choose button.
-constexpr int kLabel2Gap = 4;
-
-// The insert menu pops up this far above BitBtn2's top edge, measured from the window's top edge.
-constexpr int kInsertMenuRise = 12;
-
-namespace texts {
 constexpr TextPair kSelectTask{"Insert program from &tasklist...", "Programm aus &Taskliste wählen..."};
 constexpr TextPair kSelectFile{"Insert &programfile...", "&Programmdatei wählen..."};
 constexpr TextPair kOpenToEnd{"Chose programms to kill", "Zu beendende Programme wählen"};

@@ -1,21 +1,19 @@
 // TMainForm: the main window of both modes, the kill run's result window and the shortcut editor.
+// It holds the face they share (the design table, bevels, tips, glyphs) and routes each message to
+// the mode it runs in (KillRunMode.h, EditorMode.h).
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <commdlg.h>
-#include <shellapi.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/CallLine.h"
-#include "app/Editor.h"
 #include "app/KillRun.h"
 #include "app/MainLayout.h"
 #include "base/AppInfo_win.h"
+#include "base/DesignedWindow_win.h"
 #include "base/Window_win.h"
 
 namespace norvanex {
@@ -29,9 +27,83 @@ std::string ParamStr(int index);
 // user waits for the processes to go and not for the result window to be built.
 KillWalk RunKillWalk();
 
+// What ends a start that failed: a message, and in a kill run its program to start opened all the
+// same, once what the run ended has gone. `walk` is null for the editor.
+void StartFailed(const KillWalk* walk);
+
+// Tables that route commands and notifications to handlers by id (and code), as WTL's
+// COMMAND_ID_HANDLER and NOTIFY_HANDLER maps do.
+template <class T>
+struct CommandEntry {
+    int id;
+    bool whenUsable;  // a button's command counts only while it is visible and enabled
+    void (*handler)(T&);
+};
+
+constexpr UINT_PTR kAnyId = static_cast<UINT_PTR>(-1);
+
+template <class T>
+struct NotifyEntry {
+    UINT_PTR id;  // kAnyId: from any sender
+    UINT code;
+    LRESULT (*handler)(T&, NMHDR&);
+};
+
+// True when the table has an entry for `id`, whether or not the control was usable.
+template <class T, std::size_t N>
+bool DispatchCommand(const CommandEntry<T> (&table)[N], T& target, int id, bool usable) {
+    for (const CommandEntry<T>& entry : table) {
+        if (entry.id != id) continue;
+        if (usable || !entry.whenUsable) entry.handler(target);
+        return true;
+    }
+    return false;
+}
+
+template <class T, std::size_t N>
+bool DispatchNotify(const NotifyEntry<T> (&table)[N], T& target, NMHDR& header, LRESULT& result) {
+    for (const NotifyEntry<T>& entry : table) {
+        if ((entry.id != kAnyId && entry.id != header.idFrom) || entry.code != header.code) continue;
+        result = entry.handler(target, header);
+        return true;
+    }
+    return false;
+}
+
+// How a mode's window differs from the design: its style and its wording.
+struct ModeFace {
+    DWORD exStyle;       // added to the window's
+    unsigned listFlags;  // ListView1's beside its design (control::k...)
+    bool createEnabled;  // BitBtn1 enabled from the first picture on
+    int bitBtn1Glyph;
+    const TextPair* captionSuffix;  // null: the title and version alone
+    const TextPair& label1;
+    const TextPair& label3;
+    const TextPair& bitBtn1;
+    const TextPair& bitBtn1Hint;
+};
+
+// One mode of the main window: what it shows and how it answers. Each answers for itself; the
+// window asks the mode first and handles the rest (TMainForm::HandleMessage).
+class MainMode {
+public:
+    virtual ~MainMode() = default;
+    virtual const ModeFace& Face() const = 0;
+    // After the shared texts are set: the mode's layout, its start, and whether the window shows.
+    virtual void FormCreate() = 0;
+    virtual bool Command(int id, bool usable) = 0;
+    virtual bool Notify(NMHDR& header, LRESULT& result) = 0;
+    virtual bool Timer(UINT_PTR id) = 0;
+    // The mouse while an entry is dragged, files dropped from the shell: true when handled.
+    virtual bool Message(UINT, WPARAM, LPARAM) { return false; }
+    virtual HACCEL Accelerators() const { return nullptr; }
+};
+
 class TMainForm : public Window<TMainForm> {
 public:
     static constexpr const char* kClassName = "TMainForm";
+    static constexpr UINT_PTR kTimer2 = 2;  // 500 ms after showing: bring the window to the front, once
+    static constexpr UINT kTimer2Interval = 500;
 
     // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
     // `shell`, when given, starts the shell for the result window's icons (BindImageLists waits for it).
@@ -39,173 +111,68 @@ public:
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.
+    // False when the window, one of its controls or the mode's start failed: no window is left.
     bool Create(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // The editor's keys (Ins, Del), for the message loop; null in a kill run.
-    HACCEL Accelerators() const { return accelerators_.get(); }
-    HWND Tooltip() const { return tooltip_; }
+    HACCEL Accelerators() const { return mode_->Accelerators(); }
+    HWND Tooltip() const { return design_.Tooltip(); }
 
-    // The editor's state, as a shortcut is written from it and read back into it.
-    // Adds one program to end: refused with a message when it is this program or a folder,
-    // ignored when listed. `whole`: written into the call as it stands (loaded from a shortcut).
-    void AddProgramToList(const std::string& path, bool whole = false);
-    // Makes `path` the program to start: its icon, its file-name part, Remove enabled.
-    void ChooseProgramToStart(const std::string& path);
-    // The captions of the programs to end, in list order.
-    std::vector<std::string> ProgramsToEnd() const;
-    // The program to start; empty when none is chosen.
-    const std::string& ProgramToStart() const { return editor_.ProgramToStart(); }
-    bool AskFirst() const;
+    // The shared face, for the modes (MainFace_win.cpp).
+    HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
+    HINSTANCE Instance() const { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)); }
+    int Scale(int designValue) const { return design_.Scale(designValue); }
+    const ControlDesign& DesignOf(MainControl id) const { return design_.DesignOf(id); }
+    void SetText(MainControl id, const TextPair& text);
+    void SetHint(MainControl id, const TextPair& text);
+    // A hint that follows the state (no tip over the disabled control).
+    void SetHintText(MainControl id, const std::string& hint);
+    void Place(MainControl id, int left, int top, int width, int height);
+    void ShowControl(MainControl id, bool visible) { design_.Show(id, visible); }
+    void FitLabel(MainControl id) { design_.FitLabel(id); }
+    void AutoSize();
+    void SetProgImg(int iconIndex);
+    RECT BevelRect(MainControl id) const { return *design_.BevelRect(id); }
+    HWND FirstTabStop() const;
+    void BindImageLists();
 
 private:
-    friend class Window<TMainForm>;
-
-    void CreateControls();
+    bool CreateControls();
     void FormCreate();
-    void SetUpEditor();
-    void ShowKillResult();
-    void BindImageLists();
-    void ShowStartSection(bool visible);
-    void SetProgramToStart(const std::string& path);
-    void AddResult(const std::string& caption, bool ended);
-    LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW& draw);
-    void HintText(NMHDR& header);
+    void MakeTooltip();
+    void GiveTips(MainControl id);
     void PlaceHintArea(MainControl id);
+    LRESULT HintText(NMHDR& header);
+    void DrawProgImg(const DRAWITEMSTRUCT& item);
 
+    // Shared handlers (MainUnit_win.cpp).
+    LRESULT OnCommand(int id);
+    LRESULT OnNotify(NMHDR& header);
     void FormActivate(bool active);
     void NextDlgCtl(WPARAM target, bool direct);
-    HWND FirstTabStop() const;
-
-    void Timer1Timer();
     void Timer2Timer();
-    void Timer4Timer();
-    void EnableTimer4();
-    void BitBtn1Click();
     void BitBtn4Click();
     void BitBtn9Click();
     void HelpExecute();
     void ListView1DblClick();
 
-    // The editor (Editor_win.cpp).
-    enum class OpenPurpose { AddToEnd, ChooseToStart };
-    void SetUpEditorBehaviour();
-    void BitBtn2Click();
-    HMENU PopupMenu2();
-    void SelectFileClick();
-    void SelectTaskClick();
-    void BitBtn5Click();
-    void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
-    template <class Request, class Text, class Buffer>
-    void RunOpenDialog(const Text& filter, const Text& caption, DWORD options, Buffer& buffer);
-    template <class Request>
-    static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    template <class Request>
-    void GrowOpenBuffer(HWND dialog, Request& request);
-    // The file dialogs' name box: what it holds is checked when OK is pressed, before the dialog
-    // takes it (Editor_win.cpp). The dialog's kind: its character set, and whether ".lnk" is added.
-    enum class NameBox { Wide, Ansi, AnsiAddsLinkEnding };
-    static void GuardNameBox(HWND frame, TMainForm* self, NameBox kind);
-    static LRESULT CALLBACK FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
-    bool TypedNamesFit(HWND frame, NameBox kind);
-    static std::u16string OpenDialogText(const wchar_t* buffer, DWORD size);
-    static std::u16string OpenDialogText(const char* buffer, DWORD size);
-    void OpenDialog1CanClose(std::u16string_view buffer);
-    bool TakeExactName(const std::u16string& file, std::string& ansi);
-    std::vector<std::u16string> DroppedFiles(HDROP drop) const;
-    void ListView1Click();
-    void BitBtn3Click();
-    void EntfExecute();
-    void BitBtn6Click();
-    void ListView1BeginDrag();
-    void DragMove(POINT client);
-    void DragEnd(POINT client, bool drop);
-    bool CancelDrag();
-    void ProgImgDragOver(HWND source, bool& accept);
-    void ProgImgDragDrop(HWND source);
-    void FormDropFiles(HDROP drop);
-    bool OverProgImg(POINT client) const;
-    void BeginListUpdate();
-    void EndListUpdate();
-    void ShowEditorState();
-    void ShowProgramToStart();
-    void EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead);
-    void SetHintText(MainControl id, const std::string& hint);
-    HWND MessageOwner() const;
+    static const CommandEntry<TMainForm> kCommands[];
+    static const NotifyEntry<TMainForm> kNotifications[];
 
-    // Create and the shortcut file (EditorCreate_win.cpp).
-    void CreateFromEditor();
-    CallRequest EditorRequest() const;
-    void ShowSaveDialog1();
-    static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
-    bool DropShortcut(HDROP drop);
-    void LoadShortcut(const std::string& fileName);
-
-    HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
-    int Scale(int designValue) const;
-    RECT ScaledRect(int left, int top, int width, int height) const;
-    void SetText(MainControl id, const TextPair& text);
-    void SetHint(MainControl id, const TextPair& text);
-    void MakeTooltip();
-    void GiveTips(MainControl id);
-    void SetGlyph(MainControl id, int bitmapId);
-    void Place(MainControl id, int left, int top, int width, int height);
-    void ShowControl(MainControl id, bool visible);
-    void FitLabel(MainControl id);
-    void AutoSize();
-    void DrawProgImg(const DRAWITEMSTRUCT& item);
-    void PaintBevels(HDC dc);
-    struct Bevel {
-        RECT rect;   // in the client area
-        bool shown;
-    };
-    Bevel* BevelOf(MainControl id);  // null for a control that is a window
-    const Bevel* BevelOf(MainControl id) const;
-    void RepaintBevel(const Bevel& bevel);
-    bool IsKillRun() const { return walk_ != nullptr; }
-
-    int dpi_ = 96;
-    const KillWalk* walk_ = nullptr;
+    DesignedWindow design_{kMainDesign};  // the tips' window made half a second after showing
+    std::unique_ptr<MainMode> mode_;
     ShellWarmUp* shell_ = nullptr;
-    GdiObject<HFONT> font_;
-    HWND tooltip_ = nullptr;           // made half a second after showing (MakeTooltip)
     std::string hints_[kBevel4 + 1];   // each control's hint as set, also for the tip over a disabled one
     bool hintAreas_[kBevel4 + 1] = {}; // whose hint shows while it is disabled, too
     std::wstring wideHint_;            // the text handed to a tooltip that asks in UTF-16
     std::string ansiHint_;             // the same for a tooltip that asks in ANSI
     bool imageListsBound_ = false;     // asked for with the first icon, or half a second after start
-    HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
     HIMAGELIST largeIcons_ = nullptr;  // the shell's; never destroyed
-    ImageList glyphs_[kBevel4 + 1];
-    Bevel bevels_[kBevel4 - kBevel1 + 1] = {};
     int progImgIndex_ = -1;            // icon of the program to start in largeIcons_, -1: empty
-    std::string programToStart_;
-    bool timer4Enabled_ = false;
-    StartGate startGate_;              // the program to start waits for the ended processes to go
-    std::string versionText_;
     std::unique_ptr<TInfos> infos_;    // the about box, built when BitBtn9 first opens it
     HWND focused_ = nullptr;           // the control that had the focus when the window was left
-
-
-    struct MenuDeleter {
-        void operator()(HMENU menu) const { DestroyMenu(menu); }
-    };
-    struct AcceleratorDeleter {
-        void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
-    };
-    EditorLists editor_;
-    Owned<HMENU, MenuDeleter> popupMenu2_;  // made at its first opening (PopupMenu2)
-    GdiObject<HBITMAP> menuImages_[2];
-    Owned<HACCEL, AcceleratorDeleter> accelerators_;
-    OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;
-    std::vector<wchar_t> openBuffer_;
-    std::vector<char> openBufferAnsi_;  // the open dialog's on the 9x line
-    HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
-    int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
-    std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog
-    std::vector<char> saveBuffer_;
 };
 
 }  // namespace norvanex

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/AnsiText_win.h"
+#include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
@@ -19,7 +21,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Which Windows family this is, once, before any window exists.
     Processes().CheckPlatform();
 
+    // The program's shared facts, written once before any window reads them.
     App().exePath = ReadOwnPath();
+    App().helpFile = HelpFilePath(App().exePath, SystemLeadByte);
 
     // A kill run ends what its call line names first; nothing is left to show when the question
     // was refused, or when nothing was ended and nothing is to be started.
@@ -27,7 +31,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const bool killRun = !ParamStr(1).empty();
     std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
-        if (!RunHandler([&] { walk = RunKillWalk(); })) return 0;
+        // A walk that failed (its question could not be asked) has ended nothing: it says so.
+        if (!RunHandler([&] { walk = RunKillWalk(); })) {
+            StartFailed(nullptr);
+            return 1;
+        }
         if (walk.LeavesNothing()) return 0;
         // The result window shows the icons of what was ended and of the program to start: the
         // shell starts on a thread of its own while the window is built.
@@ -44,9 +52,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     comctl::InitCommonControlsEx(&controls);
 
-    // The main window builds the result window or the editor.
+    // The main window builds the result window or the editor. Without it the program says so and
+    // ends; a kill run still opens its program to start.
     TMainForm mainForm(killRun ? &walk : nullptr, shell.get());
-    if (!mainForm.Create(instance)) return 1;
+    if (!mainForm.Create(instance)) {
+        StartFailed(killRun ? &walk : nullptr);
+        return 1;
+    }
 
     return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); });
 }

@@ -10,32 +10,28 @@
 namespace norvanex {
 
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    const ScopedGetDC screen(nullptr);
+    return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 SIZE LabelTextExtent(HWND label) {
     // Measured as UTF-16: the text may hold characters that the ANSI code page lacks.
     std::wstring text = WindowWideText(label);
     if (text.empty()) text = L" ";
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    const ScopedGetDC dc(label);
+    const ScopedSelectObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, 0, 0};
     const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-    DrawWideText(dc, text, extent, DT_CALCRECT | DT_SINGLELINE | prefix);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    DrawWideText(dc.get(), text, extent, DT_CALCRECT | DT_SINGLELINE | prefix);
     return SIZE{extent.right, extent.bottom};
 }
 
 std::wstring FittedName(HWND label, const std::wstring& name, int room) {
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    const ScopedGetDC dc(label);
+    const ScopedSelectObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     auto fits = [&](const std::wstring& text) {
         SIZE extent{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
         return extent.cx <= room;
     };
     std::wstring shown = name;
@@ -52,33 +48,35 @@ std::wstring FittedName(HWND label, const std::wstring& name, int room) {
             shown = name.substr(0, head) + L"..." + name.substr(name.size() - tail);
         } while (!fits(shown) && head + tail > 0);
     }
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
     return shown;
 }
+
+namespace {
+
+// Takes `control`'s tool out of `tooltip` and puts it in again with `text`, unless that is empty.
+// The tips' messages carry their structure unconverted, whichever of SendMessageA and W sends them.
+template <class ToolInfo, class Text>
+void ReplaceTool(HWND tooltip, HWND owner, HWND control, Text& text, UINT remove, UINT add) {
+    ToolInfo tool{};
+    tool.cbSize = comctl::ToolInfoSize(sizeof(typename Text::value_type) > 1);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text.data();
+    SendMessageA(tooltip, remove, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty()) SendMessageA(tooltip, add, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+}  // namespace
 
 void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
     std::wstring wide = WideText(text);
     if (AnsiTexts()) {
         std::string ansi = ShownAnsi(wide);
-        TOOLINFOA tool{};
-        tool.cbSize = comctl::ToolInfoSize(false);
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = owner;
-        tool.uId = reinterpret_cast<UINT_PTR>(control);
-        tool.lpszText = ansi.data();
-        SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-        if (!ansi.empty()) SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-        return;
+        ReplaceTool<TOOLINFOA>(tooltip, owner, control, ansi, TTM_DELTOOLA, TTM_ADDTOOLA);
+    } else {
+        ReplaceTool<TOOLINFOW>(tooltip, owner, control, wide, TTM_DELTOOLW, TTM_ADDTOOLW);
     }
-    TOOLINFOW tool{};
-    tool.cbSize = comctl::ToolInfoSize(true);
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = wide.data();
-    SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!wide.empty()) SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
@@ -92,18 +90,26 @@ bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC wind
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColor + 1));
     wc.lpszClassName = className;
-    return RegisterClassExA(&wc) != 0;
+    // A window made again after a failed try finds its class registered by that try.
+    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void SizeAndCenter(HWND window, int clientWidth, int clientHeight) {
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over) {
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT area = work;
+    if (over && !GetWindowRect(over, &area)) area = work;
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    if (over) {
+        x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    }
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self) {
@@ -112,23 +118,49 @@ HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, co
                            owner, nullptr, instance, self);
 }
 
+void RouteMessage(MSG& msg, HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip) {
+    // Shortcuts only for keys typed into the window, never into another window.
+    const bool ours = msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd);
+    const bool mouse =
+        (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) || msg.message == WM_NCMOUSEMOVE;
+    if (tooltip && ours && mouse) {
+        if (HWND tip = tooltip()) SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    }
+    if (accelerators && ours && TranslateAcceleratorA(dialogWindow, accelerators, &msg)) return;
+    if (dialogWindow == nullptr || !IsDialogMessageA(dialogWindow, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool RunModal(HWND window, HWND owner, const ModalHooks& hooks) {
+    // An owner disabled already (by a modal window below this one) stays so.
+    const bool disabled = owner && IsWindowEnabled(owner);
+    if (disabled) EnableWindow(owner, FALSE);
+    if (hooks.show) hooks.show();
+    bool ending = false;
+    MSG msg{};
+    while (!hooks.done()) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            ending = true;
+            break;
+        }
+        RunHandler([&] {
+            if (!hooks.ownKey || !hooks.ownKey(msg)) RouteMessage(msg, window, nullptr, hooks.tooltip);
+        });
+    }
+    if (disabled) EnableWindow(owner, TRUE);
+    ShowWindow(window, SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    return !ending;
+}
+
 int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        RunHandler([&] {
-            // Shortcuts only for keys typed into the main window, never into another window.
-            const bool ours = msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd);
-            const bool mouse = (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
-                               msg.message == WM_NCMOUSEMOVE;
-            if (tooltip && ours && mouse) {
-                if (HWND tip = tooltip()) SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
-            }
-            if (accelerators && ours && TranslateAcceleratorA(dialogWindow, accelerators, &msg)) return;
-            if (dialogWindow == nullptr || !IsDialogMessageA(dialogWindow, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        });
+        RunHandler([&] { RouteMessage(msg, dialogWindow, accelerators, tooltip); });
     }
     return static_cast<int>(msg.wParam);
 }

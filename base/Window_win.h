@@ -67,15 +67,19 @@ protected:
 };
 
 // Owns a handle that Deleter releases: released once, never copied (a copy would release twice).
+// A deleter may carry what the release needs beside the handle (the window of a device context).
 template <class Handle, class Deleter>
 class Owned {
 public:
     Owned() = default;
-    explicit Owned(Handle handle) : handle_(handle) {}
+    explicit Owned(Handle handle, Deleter deleter = {}) : handle_(handle), deleter_(deleter) {}
     ~Owned() { reset(); }
-    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)), deleter_(other.deleter_) {}
     Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.handle_, nullptr));
+        if (this != &other) {
+            reset(std::exchange(other.handle_, nullptr));
+            deleter_ = other.deleter_;
+        }
         return *this;
     }
     Owned(const Owned&) = delete;
@@ -83,13 +87,44 @@ public:
 
     Handle get() const { return handle_; }
     void reset(Handle handle = nullptr) {
-        if (handle_) Deleter{}(handle_);
+        if (handle_) deleter_(handle_);
         handle_ = handle;
     }
 
 private:
     Handle handle_ = nullptr;
+    Deleter deleter_{};
 };
+
+struct DcReleaser {
+    HWND window;
+    void operator()(HDC dc) const { ReleaseDC(window, dc); }
+};
+struct SelectionRestorer {
+    HDC dc;
+    void operator()(HGDIOBJ former) const { SelectObject(dc, former); }
+};
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+
+// A device context that GetDC gave for `window` (the screen's for null), released at scope end.
+class ScopedGetDC : public Owned<HDC, DcReleaser> {
+public:
+    explicit ScopedGetDC(HWND window) : Owned(GetDC(window), DcReleaser{window}) {}
+};
+
+// Selects `object` into `dc` and selects the one it replaced back at scope end (reset() does it
+// earlier). A null object selects nothing.
+class ScopedSelectObject : public Owned<HGDIOBJ, SelectionRestorer> {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object)
+        : Owned(object ? SelectObject(dc, object) : nullptr, SelectionRestorer{dc}) {}
+};
+
+// A memory device context from CreateCompatibleDC; objects selected into it must be selected out
+// (ScopedSelectObject declared after it) before it goes.
+using MemoryDC = Owned<HDC, MemoryDcDeleter>;
 
 struct GdiDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
@@ -129,17 +164,36 @@ void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
                          HICON icon = nullptr, HICON smallIcon = nullptr);
 
-// Gives `window` a client area of the given size and centres it on the work area.
-void SizeAndCenter(HWND window, int clientWidth, int clientHeight);
+// Gives `window` a client area of the given size and centres it on the work area, or over the
+// window `over` when given, inside the work area.
+void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over = nullptr);
 
 // A hidden dialog-like window of the program: dialog border, close box only, on top of others.
 // `self` arrives at WM_NCCREATE; the caller sizes it.
 HWND CreateDialogFrame(HINSTANCE instance, HWND owner, const char* className, const char* title, void* self);
 
-// The message loop of the whole program; keyboard navigation goes through IsDialogMessage of
-// `dialogWindow` (the main window), its keyboard shortcuts through `accelerators` (none when null),
-// the mouse over it and its children is passed on to the tips' window that `tooltip` gives (none
-// while it gives null), and nothing thrown by a message's handling ends the loop.
+// One message of a loop that runs `dialogWindow`: the mouse over it or its children passed on to
+// the tips' window that `tooltip` gives (none while it gives null), its keyboard shortcuts through
+// `accelerators` (none when null), its keyboard navigation through IsDialogMessage, else dispatched.
+void RouteMessage(MSG& msg, HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip);
+
+// What a modal window asks of the loop that runs it (RunModal).
+struct ModalHooks {
+    std::function<void()> show;              // shows the window its own way, once the owner is disabled
+    std::function<bool()> done;              // true once the window has its answer
+    std::function<bool(const MSG&)> ownKey;  // takes a message before navigation (true: handled)
+    std::function<HWND()> tooltip;           // the tips' window of the modal window, if any
+};
+
+// The one modal routine: disables `owner` (when given and enabled), shows the window, runs the
+// messages (RouteMessage after ownKey; nothing thrown ends the loop) until `done`, then enables the
+// owner before the window hides, so that the activation goes back to the owner and not to another
+// program's window, and activates the owner. False when the program is ending: the quit message is
+// posted again for the outer loop.
+bool RunModal(HWND window, HWND owner, const ModalHooks& hooks);
+
+// The message loop of the whole program: each message goes through RouteMessage for
+// `dialogWindow` (the main window), and nothing thrown by a message's handling ends the loop.
 int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, const std::function<HWND()>& tooltip = {});
 
 }  // namespace norvanex

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/DesignedWindow_win.h"
 #include "base/Window_win.h"
 #include "ui/InfoLayout.h"
 
@@ -27,7 +28,7 @@ public:
 private:
     friend class Window<TInfos>;
 
-    void CreateControls();
+    bool CreateControls();
     void BringToFront();
     void TimerFrontTimer();
     void HelpExecute();
@@ -36,23 +37,15 @@ private:
     void Label6Click();
 
     HWND Control(InfoControl id) const { return GetDlgItem(hwnd_, id); }
-    int Scale(int designValue) const;
-    void SetLabel(InfoControl id, const std::string& text);
-    void FitLabel(InfoControl id);
-    void CenterOverOwner();
     void LoadPictures();
     void DrawPicture(const DRAWITEMSTRUCT& item);
-    void PaintBevels(HDC dc);
     bool IsLink(HWND control) const;
 
-    int dpi_ = 96;
+    DesignedWindow face_{kInfoDesign};
     bool modal_ = false;
-    GdiObject<HFONT> font_;
     GdiObject<HFONT> titleFont_;
-    GdiObject<HFONT> linkFont_;
     GdiObject<HBITMAP> logo_;  // composed over the window colour, 88 x 42
     Owned<HICON, IconDeleter> icon_;  // the program's icon at the box's size
-    ImageList okGlyph_;
 };
 
 }  // namespace norvanex

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/AnsiText.h"
+#include "base/ControlDesign.h"
 
 namespace norvanex {
 
@@ -24,33 +25,21 @@ enum InfoControl : int {
     kInfoBevel3,
 };
 
-enum class InfoKind { Button, GroupBox, Icon, Label, Link, Picture, TopLine, BoxBevel, WrappedLabel };
-
-struct InfoDesign {
-    InfoControl id;
-    InfoKind kind;
-    int left, top, width, height;  // labels and links size themselves to their text: 0, 0
-};
-
-constexpr int kInfoClientWidth = 297;
-constexpr int kInfoClientHeight = 185;
-// The right margin that a link keeps: a mail address wider than its designed place moves left.
-constexpr int kInfoRightMargin = 8;
-
-// Creation order is tab order: the OK button first, then the group box.
+// Creation order is tab order: the OK button first, then the group box. Labels and links size
+// themselves to their text; the mail address keeps the right margin by moving left.
 // Image1 lies at 9, 9 inside GroupBox1 (8, 8): 17, 17 in the box's client area.
-constexpr InfoDesign kInfoDesign[] = {
-    {kInfoBitBtn1, InfoKind::Button, 216, 152, 75, 25},
-    {kInfoGroupBox1, InfoKind::GroupBox, 8, 8, 49, 49},
-    {kInfoImage1, InfoKind::Icon, 17, 17, 32, 32},
-    {kInfoLabel1, InfoKind::Label, 72, 8, 0, 0},
-    {kInfoLabel5, InfoKind::Label, 8, 64, 0, 0},
-    {kInfoLabel6, InfoKind::Link, 208, 64, 0, 0},
-    {kInfoBevel2, InfoKind::TopLine, 8, 80, 281, 9},
-    {kInfoLabel8, InfoKind::WrappedLabel, 8, 84, 289, 29},
-    {kInfoImage8, InfoKind::Picture, 8, 119, 88, 42},
-    {kInfoLabel4, InfoKind::Link, 108, 120, 0, 0},
-    {kInfoBevel3, InfoKind::BoxBevel, 0, 0, 297, 185},
+constexpr ControlDesign kInfoDesign[] = {
+    {kInfoBitBtn1, ControlKind::Button, 216, 152, 75, 25, control::kDefault},
+    {kInfoGroupBox1, ControlKind::GroupBox, 8, 8, 49, 49},
+    {kInfoImage1, ControlKind::Picture, 17, 17, 32, 32},
+    {kInfoLabel1, ControlKind::Label, 72, 8, 0, 0, control::kNoPrefix},
+    {kInfoLabel5, ControlKind::Label, 8, 64, 0, 0, control::kNoPrefix},
+    {kInfoLabel6, ControlKind::Link, 208, 64, 0, 0, control::kNoPrefix},
+    {kInfoBevel2, ControlKind::TopLine, 8, 80, 281, 9},
+    {kInfoLabel8, ControlKind::Label, 8, 84, 289, 29, control::kNoPrefix | control::kWrapped},
+    {kInfoImage8, ControlKind::Picture, 8, 119, 88, 42, control::kNotify},
+    {kInfoLabel4, ControlKind::Link, 108, 120, 0, 0, control::kNoPrefix},
+    {kInfoBevel3, ControlKind::BoxBevel, 0, 0, 297, 185},
 };
 
 // Label1's character height in pixels (bold).

@@ -3,13 +3,11 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
-#include "base/ButtonGlyph_win.h"
 #include "base/ComApartment_win.h"
 #include "resources/resource.h"
 #include "ui/Help_win.h"
@@ -26,13 +24,6 @@ constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr UINT_PTR kTimerFront = 1;
 constexpr UINT kTimerFrontInterval = 300;
 
-const InfoDesign& DesignOf(InfoControl id) {
-    for (const InfoDesign& design : kInfoDesign) {
-        if (design.id == id) return design;
-    }
-    return kInfoDesign[0];
-}
-
 // Opens a link target with the user's default program for it; whatever fails, the shell tells.
 // The association may be a shell extension, which needs COM on the calling thread.
 void OpenTarget(const std::string& target) {
@@ -42,12 +33,10 @@ void OpenTarget(const std::string& target) {
 
 // The character height (cell height less internal leading) that a font really gets.
 int CharHeight(HFONT font) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
+    const ScopedGetDC screen(nullptr);
+    const ScopedSelectObject selected(screen.get(), font);
     TEXTMETRICA metrics{};
-    GetTextMetricsA(screen, &metrics);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextMetricsA(screen.get(), &metrics);
     return metrics.tmHeight - metrics.tmInternalLeading;
 }
 
@@ -59,67 +48,34 @@ TInfos::~TInfos() {
 
 bool TInfos::Create(HINSTANCE instance, HWND owner) {
     if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_WINDOW)) return false;
-    dpi_ = ScreenDpi();
     CreateDialogFrame(instance, owner, kClassName, infotexts::kTitle, this);
     return hwnd_ != nullptr;
 }
 
-int TInfos::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
-
-void TInfos::CreateControls() {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    auto makeFont = [](int height, int weight, bool underline, const char* face) {
-        return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
-    };
-    font_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, false, "MS Sans Serif"));
-    linkFont_.reset(makeFont(-MulDiv(8, dpi_, 72), FW_NORMAL, true, "MS Sans Serif"));
+bool TInfos::CreateControls() {
+    if (!face_.CreateControls(hwnd_)) return false;
     // MS Sans Serif is a bitmap face of a few sizes; where none comes near the title's height
     // (at 144 DPI the nearest is smaller than at 96), a scalable face of the same kind takes over.
-    const int titleHeight = Scale(kInfoTitleHeight);
-    titleFont_.reset(makeFont(-titleHeight, FW_BOLD, false, "MS Sans Serif"));
+    const int titleHeight = face_.Scale(kInfoTitleHeight);
+    titleFont_ = MakeFont(face_.Dpi(), FontLook{"MS Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
     if (CharHeight(titleFont_.get()) < titleHeight * 4 / 5) {
-        titleFont_.reset(makeFont(-titleHeight, FW_BOLD, false, "Microsoft Sans Serif"));
+        titleFont_ = MakeFont(face_.Dpi(), FontLook{"Microsoft Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
     }
+    SendMessageA(Control(kInfoLabel1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
 
-    for (const InfoDesign& d : kInfoDesign) {
-        const char* cls = WC_STATICA;
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        HFONT font = font_.get();
-        switch (d.kind) {
-            case InfoKind::Button: cls = WC_BUTTONA; style |= WS_TABSTOP | BS_DEFPUSHBUTTON; break;
-            case InfoKind::GroupBox: cls = WC_BUTTONA; style |= BS_GROUPBOX; break;
-            case InfoKind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
-            case InfoKind::WrappedLabel: style |= SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL; break;
-            case InfoKind::Link: style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY; font = linkFont_.get(); break;
-            case InfoKind::Picture: style |= SS_OWNERDRAW | SS_NOTIFY; break;
-            case InfoKind::Icon:
-            case InfoKind::TopLine:
-            case InfoKind::BoxBevel: style |= SS_OWNERDRAW; break;
-        }
-        if (d.id == kInfoLabel1) font = titleFont_.get();
-        HWND control = CreateWindowExA(0, cls, "", style, Scale(d.left), Scale(d.top), Scale(d.width),
-                                       Scale(d.height), hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-    // The group box and the bevels lie below everything else, so they never paint over the icon.
-    for (InfoControl id : {kInfoGroupBox1, kInfoBevel2, kInfoBevel3}) {
-        SetWindowPos(Control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-
-    SetOwnText(Control(kInfoBitBtn1), infotexts::kBitBtn1.english);
-    okGlyph_ = SetButtonGlyph(Control(kInfoBitBtn1), IDB_BITBTN1, Scale(4));
-    SetLabel(kInfoLabel5, NORVANEX_MAKER_LINE);
-    SetLabel(kInfoLabel6, NORVANEX_MAIL);
-    SetLabel(kInfoLabel4, NORVANEX_WEB_SHOWN);
+    face_.SetText(kInfoBitBtn1, infotexts::kBitBtn1.english);
+    face_.SetGlyph(kInfoBitBtn1, IDB_BITBTN1);
+    face_.SetText(kInfoLabel5, NORVANEX_MAKER_LINE);
+    face_.SetText(kInfoLabel6, NORVANEX_MAIL);
+    face_.SetText(kInfoLabel4, NORVANEX_WEB_SHOWN);
     LoadPictures();
+    return true;
 }
 
 void TInfos::LoadPictures() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
     icon_.reset(static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON, Scale(32), Scale(32), 0)));
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON, face_.Scale(32), face_.Scale(32), 0)));
 
     // The logo carries straight alpha; it is laid over the window colour once, so that it draws
     // (and scales) as a plain picture.
@@ -154,85 +110,26 @@ void TInfos::LoadPictures() {
     }
 }
 
-void TInfos::SetLabel(InfoControl id, const std::string& text) {
-    SetOwnText(Control(id), text);
-    FitLabel(id);
-}
-
-// Labels and links size themselves to their text. The mail link keeps the right margin: an
-// address wider than the place the design leaves it moves left instead of leaving the box.
-void TInfos::FitLabel(InfoControl id) {
-    const InfoDesign& d = DesignOf(id);
-    if (d.kind != InfoKind::Label && d.kind != InfoKind::Link) return;
-    HWND label = Control(id);
-    const SIZE extent = LabelTextExtent(label);
-    const int right = Scale(kInfoClientWidth - kInfoRightMargin);
-    int left = Scale(d.left);
-    if (d.kind == InfoKind::Link && left + extent.cx > right) left = std::max(0, right - static_cast<int>(extent.cx));
-    SetWindowPos(label, nullptr, left, Scale(d.top), std::min<int>(extent.cx, right - left), extent.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The box reaches the right and bottom edges of its controls (the box bevel frames it all) and
-// stands centred over its owner, inside the work area.
-void TInfos::CenterOverOwner() {
-    int right = 0, bottom = 0;
-    for (const InfoDesign& d : kInfoDesign) {
-        RECT r;
-        GetWindowRect(Control(d.id), &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        right = std::max<int>(right, r.right);
-        bottom = std::max<int>(bottom, r.bottom);
-    }
-    RECT frame{0, 0, right, bottom};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT owner{};
-    HWND ownerWindow = GetWindow(hwnd_, GW_OWNER);
-    if (!ownerWindow || !GetWindowRect(ownerWindow, &owner)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &owner, 0);
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int x = owner.left + (owner.right - owner.left - width) / 2;
-    int y = owner.top + (owner.bottom - owner.top - height) / 2;
-    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
-    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
-    SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TInfos::Execute() {
     if (!hwnd_) return;  // never created: nothing to show, and no loop that could end
-    SetLabel(kInfoLabel8, SelectText(infotexts::kLabel8.english, infotexts::kLabel8.german));
-    SetLabel(kInfoLabel1, TitleWithVersion(App().title, GetVersionText()));
-    CenterOverOwner();
+    face_.SetText(kInfoLabel8, SelectText(infotexts::kLabel8.english, infotexts::kLabel8.german));
+    face_.SetText(kInfoLabel1, TitleWithVersion(App().title, GetVersionText()));
+    // The box reaches the right and bottom edges of its controls (the box bevel frames it all) and
+    // stands centred over its owner, inside the work area.
+    const SIZE extent = face_.Extent();
+    SizeAndCenter(hwnd_, extent.cx, extent.cy, GetWindow(hwnd_, GW_OWNER));
 
-    // The owner is disabled before the box shows and enabled again before it hides, so that the
-    // activation goes back to the owner and not to another program.
-    HWND owner = GetWindow(hwnd_, GW_OWNER);
-    if (owner) EnableWindow(owner, FALSE);
-    BringToFront();
-    SetTimer(hwnd_, kTimerFront, kTimerFrontInterval, nullptr);
-    SetFocus(Control(kInfoBitBtn1));
-    modal_ = true;
-    MSG msg;
-    while (modal_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program ends: leave the quit message for the main loop.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        RunHandler([&] {
-            if (!IsDialogMessageA(hwnd_, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        });
-    }
+    ModalHooks hooks;
+    hooks.show = [this] {
+        BringToFront();
+        SetTimer(hwnd_, kTimerFront, kTimerFrontInterval, nullptr);
+        SetFocus(Control(kInfoBitBtn1));
+        modal_ = true;
+    };
+    hooks.done = [this] { return !modal_; };
+    RunModal(hwnd_, GetWindow(hwnd_, GW_OWNER), hooks);
     modal_ = false;
     KillTimer(hwnd_, kTimerFront);
-    if (owner) EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
 }
 
 // Shown at the top of the z-order explicitly, not only made visible: Wine showed a box opened a
@@ -260,19 +157,6 @@ bool TInfos::IsLink(HWND control) const {
                        control == Control(kInfoImage8));
 }
 
-void TInfos::PaintBevels(HDC dc) {
-    for (const InfoDesign& d : kInfoDesign) {
-        UINT sides = 0;
-        if (d.kind == InfoKind::TopLine) sides = BF_TOP;
-        if (d.kind == InfoKind::BoxBevel) sides = BF_RECT;
-        if (sides == 0) continue;
-        RECT r;
-        GetWindowRect(Control(d.id), &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        DrawEdge(dc, &r, EDGE_ETCHED, sides);
-    }
-}
-
 void TInfos::DrawPicture(const DRAWITEMSTRUCT& item) {
     const RECT& r = item.rcItem;
     if (item.CtlID == kInfoImage1) {
@@ -285,20 +169,18 @@ void TInfos::DrawPicture(const DRAWITEMSTRUCT& item) {
     if (item.CtlID != kInfoImage8 || !logo_.get()) return;
     BITMAP logo{};
     GetObjectA(logo_.get(), sizeof logo, &logo);
-    HDC memory = CreateCompatibleDC(item.hDC);
-    HGDIOBJ old = SelectObject(memory, logo_.get());
+    const MemoryDC memory(CreateCompatibleDC(item.hDC));
+    const ScopedSelectObject selected(memory.get(), logo_.get());
     SetStretchBltMode(item.hDC, HALFTONE);
-    StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, logo.bmWidth,
+    StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), 0, 0, logo.bmWidth,
                logo.bmHeight, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
 }
 
 LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateControls();
-            return 0;
+            // A box without its controls is not made at all.
+            return CreateControls() ? 0 : -1;
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
@@ -328,20 +210,13 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM:
             DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(hwnd_, &paint);
-            PaintBevels(dc);
-            EndPaint(hwnd_, &paint);
+        case WM_PAINT:
+            face_.PaintBevels();
             return 0;
-        }
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-            SetTextColor(dc, IsLink(reinterpret_cast<HWND>(lParam)) ? kNavy : GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-        }
+        case WM_CTLCOLORBTN:
+            return DesignedWindow::ControlColors(
+                wParam, COLOR_WINDOW, IsLink(reinterpret_cast<HWND>(lParam)) ? kNavy : GetSysColor(COLOR_WINDOWTEXT));
         case WM_CLOSE:
             modal_ = false;
             return 0;

@@ -9,6 +9,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/CommonControls_win.h"
+#include "base/DesignedWindow_win.h"
 #include "base/Window_win.h"
 #include "ui/Lang.h"
 
@@ -43,7 +44,14 @@ struct BoxState {
     std::wstring wide;  // when not empty, shown instead of text
     BoxLook look;
     GdiObject<HFONT> font;
+    int result = IDCANCEL;
+    bool done = false;
 };
+
+void Close(BoxState& state, int result) {
+    state.result = result;
+    state.done = true;
+}
 
 // An empty dialog template (no items: the controls are made in WM_INITDIALOG, sized to the text).
 std::vector<WORD> EmptyTemplate(const char* title) {
@@ -75,19 +83,18 @@ HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, con
 
 void LayOut(HWND dialog, BoxState& state) {
     const int dpi = ScreenDpi();
-    HDC screen = GetDC(nullptr);
     auto px = [dpi](int v) { return ScaleToDpi(v, dpi); };
-    state.font.reset(CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg"));
-    HGDIOBJ old = SelectObject(screen, state.font.get());
+    state.font = MakeFont(dpi, FontLook{"MS Shell Dlg"});
     RECT textRect{0, 0, px(420), 0};
     const std::wstring text = state.wide.empty() ? WideText(state.text) : state.wide;
-    // A path longer than the line is broken inside it, as the static control draws it (SS_EDITCONTROL),
-    // instead of widening the box beyond the screen.
-    DrawWideText(screen, text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    {
+        const ScopedGetDC screen(nullptr);
+        const ScopedSelectObject font(screen.get(), state.font.get());
+        // A path longer than the line is broken inside it, as the static control draws it
+        // (SS_EDITCONTROL), instead of widening the box beyond the screen.
+        DrawWideText(screen.get(), text, textRect,
+                     DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
+    }
 
     const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON), gap = px(12);
     const int buttonWidth = px(75), buttonHeight = px(23), buttonGap = px(6);
@@ -126,20 +133,20 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         case WM_INITDIALOG:
             state = reinterpret_cast<BoxState*>(lParam);
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            if (!RunHandler([&] { LayOut(dialog, *state); })) EndDialog(dialog, IDCANCEL);
+            if (!RunHandler([&] { LayOut(dialog, *state); })) Close(*state, IDCANCEL);
             SetFocus(GetDlgItem(dialog, state->look.buttons.front().id));
             return FALSE;  // the focus is set
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             if (id == IDCANCEL) {
-                EndDialog(dialog, state->look.escapeResult);  // Escape
+                Close(*state, state->look.escapeResult);  // Escape
             } else if (HIWORD(wParam) == BN_CLICKED) {
-                EndDialog(dialog, id);
+                Close(*state, id);
             }
             return TRUE;
         }
         case WM_CLOSE:
-            EndDialog(dialog, IDCANCEL);
+            Close(*state, IDCANCEL);
             return TRUE;
     }
     return FALSE;
@@ -167,10 +174,18 @@ int ShowBox(HWND owner, BoxState&& state) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     comctl::InitCommonControlsEx(&controls);
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);
-    const INT_PTR result = DialogBoxIndirectParamA(
-        GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
-        BoxProc, reinterpret_cast<LPARAM>(&state));
-    return result > 0 ? static_cast<int>(result) : IDCANCEL;
+    // Made hidden (the template has no WS_VISIBLE) and run by the program's one modal routine, as
+    // the dialog manager would run it: the dialog class's navigation through IsDialogMessage.
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                             reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
+                                             BoxProc, reinterpret_cast<LPARAM>(&state));
+    if (!dialog) return IDCANCEL;
+    ModalHooks hooks;
+    hooks.show = [dialog] { ShowWindow(dialog, SW_SHOWNORMAL); };
+    hooks.done = [&state] { return state.done; };
+    if (!state.done) RunModal(dialog, owner, hooks);
+    DestroyWindow(dialog);
+    return state.result;
 }
 
 }  // namespace norvanex

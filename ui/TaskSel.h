@@ -5,8 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/DesignedWindow_win.h"
 #include "base/Window_win.h"
 #include "ui/TaskList.h"
+#include "ui/TaskSelLayout.h"
 
 namespace norvanex {
 
@@ -23,43 +25,38 @@ public:
     ~TTaskSelect();
 
     // Registers the class and creates the hidden dialog, owned by `owner`; its controls are built
-    // at the first showing.
+    // at the first showing. False when the class or the window could not be made.
     bool Create(HINSTANCE instance, HWND owner);
 
     // Shows the chooser modally over `owner` (disabled meanwhile), fills it, returns when it
     // closes; `choice.result` is 1 after OK, else 0, and only an accepted choice lists captions.
-    void ShowModal(HWND owner, TaskChoice& choice);
+    // False, with nothing shown, when the chooser or its controls could not be made.
+    bool ShowModal(HWND owner, TaskChoice& choice);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     friend class Window<TTaskSelect>;
 
-    void FormCreate();
+    bool FormCreate();
     void FillTaskList(bool keepMarks);
     void BitBtn1Click();
     void BitBtn2Click();
     void FormClose();
     void TasksDblClick();
     bool IsRefreshKey(const MSG& msg) const;
-    void FitLabel1();
     void FitColumn(const std::unordered_map<std::string, int>& distinctTexts, int widestOther);
     LRESULT TasksCustomDraw(NMLVCUSTOMDRAW& draw);
     bool RowIsExact(int row) const;
     void SetTasksHint(bool withNotExact);
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-    int Scale(int designValue) const;
 
-    int dpi_ = 96;
+    DesignedWindow face_{tasksel::kDesign};
     int taskSelectResult_ = 8;
     bool modal_ = false;
     std::vector<TaskText> collected_;  // one per row, in row order
-    std::string tasksHint_;
-    GdiObject<HFONT> font_;
     GdiObject<HFONT> wideFont_;  // a TrueType face, which the system completes with linked fonts
-    HWND tooltip_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
-    ImageList glyphs_[2];
 };
 
 // The one chooser of the program; the editor creates its window when it first shows it.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/AnsiText.h"
+#include "base/ControlDesign.h"
 
 namespace norvanex::tasksel {
 
@@ -12,35 +13,33 @@ enum Control : int {
     kBitBtn2 = 2,  // IDCANCEL
     kTasks = 201,
     kLabel1,
+    kBevel1 = 301,  // painted by the window: no control, apart from the controls' ids
 };
 
-struct Design {
-    Control id;
-    int left, top, width, height;  // Label1 sizes itself to its text: width and height 0
+// Creation order is tab order: the two buttons, then the list; the label takes no focus. Bevel1
+// frames the whole client area.
+constexpr ControlDesign kDesign[] = {
+    {kBitBtn1, ControlKind::Button, 120, 256, 91, 25, control::kDefault},
+    {kBitBtn2, ControlKind::Button, 224, 256, 89, 25},
+    {kTasks, ControlKind::ListView, 8, 24, 401, 225, control::kSingleSelection},
+    {kLabel1, ControlKind::Label, 8, 8, 0, 0, control::kNoPrefix},
+    {kBevel1, ControlKind::BoxBevel, 0, 0, 417, 289},
 };
 
-constexpr int kClientWidth = 417;
-constexpr int kClientHeight = 289;
-
-// Creation order is tab order: the two buttons, then the list; the label takes no focus.
-constexpr Design kDesign[] = {
-    {kBitBtn1, 120, 256, 91, 25},
-    {kBitBtn2, 224, 256, 89, 25},
-    {kTasks, 8, 24, 401, 225},
-    {kLabel1, 8, 8, 0, 0},
+// The chooser's texts.
+struct Texts {
+    TextPair title, bitBtn1, bitBtn2, runningTasks, tasksHint, notExactHint;
 };
-
-namespace texts {
-constexpr TextPair kTitle{"Choose tasks to kill", "Zu beendende Tasks wählen"};
-constexpr TextPair kBitBtn1{"&OK", "&OK"};
-constexpr TextPair kBitBtn2{"A&bort", "A&bbrechen"};
-constexpr TextPair kRunningTasks{"running tasks:", "laufende Tasks:"};
-constexpr TextPair kTasksHint{"double-click for details", "Doppelclick für Details"};
-constexpr TextPair kNotExactHint{
-    "Greyed programs have names that this Windows cannot pass to Norvanex; they cannot be chosen. "
-    "Double-click for details",
-    "Grau dargestellte Programme haben Namen, die dieses Windows nicht an Norvanex übergeben kann; "
-    "sie können nicht gewählt werden. Doppelclick für Details"};
-}  // namespace texts
+constexpr Texts kTexts{
+    {"Choose tasks to kill", "Zu beendende Tasks wählen"},
+    {"&OK", "&OK"},
+    {"A&bort", "A&bbrechen"},
+    {"running tasks:", "laufende Tasks:"},
+    {"double-click for details", "Doppelclick für Details"},
+    {"Greyed programs have names that this Windows cannot pass to Norvanex; they cannot be chosen. "
+     "Double-click for details",
+     "Grau dargestellte Programme haben Namen, die dieses Windows nicht an Norvanex übergeben kann; "
+     "sie können nicht gewählt werden. Doppelclick für Details"},
+};
 
 }  // namespace norvanex::tasksel

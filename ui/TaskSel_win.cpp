@@ -7,7 +7,6 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
-#include "base/ButtonGlyph_win.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
@@ -41,13 +40,6 @@ private:
     HWND window_;
 };
 
-const Design& DesignOf(Control id) {
-    for (const Design& design : kDesign) {
-        if (design.id == id) return design;
-    }
-    return kDesign[0];
-}
-
 }  // namespace
 
 TTaskSelect& TaskSelect() {
@@ -59,56 +51,25 @@ TTaskSelect::~TTaskSelect() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-int TTaskSelect::Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
-
 bool TTaskSelect::Create(HINSTANCE instance, HWND owner) {
     if (hwnd_) return true;
-    RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE);
-    dpi_ = ScreenDpi();
-    CreateDialogFrame(instance, owner, kClassName, "", this);
-    if (!hwnd_) return false;
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE)) return false;
+    if (!CreateDialogFrame(instance, owner, kClassName, "", this)) return false;
     SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    SizeAndCenter(hwnd_, Scale(kClientWidth), Scale(kClientHeight));
+    const SIZE size = face_.DesignedSize();
+    SizeAndCenter(hwnd_, size.cx, size.cy);
     return true;
 }
 
-void TTaskSelect::FormCreate() {
-    font_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                            "MS Sans Serif"));
-    // The bitmap face above has no glyphs beyond its code page; the true names of rows outside it
-    // are drawn in a TrueType face of the same size.
-    wideFont_.reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                "Tahoma"));
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    for (const Design& d : kDesign) {
-        const char* cls = WC_BUTTONA;
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        DWORD exStyle = 0;
-        switch (d.id) {
-            case kBitBtn1: style |= WS_TABSTOP | BS_DEFPUSHBUTTON; break;
-            case kBitBtn2: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
-            case kTasks:
-                cls = WC_LISTVIEWA;
-                // The system image list is the shell's: the list view must never destroy it.
-                style |= WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-                exStyle = WS_EX_CLIENTEDGE;
-                break;
-            case kLabel1:
-                cls = WC_STATICA;
-                style |= SS_LEFT | SS_NOPREFIX;
-                break;
-        }
-        HWND control = CreateWindowExA(exStyle, cls, "", style, Scale(d.left), Scale(d.top), Scale(d.width),
-                                       Scale(d.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)),
-                                       instance, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    }
-    SetOwnText(Control(kBitBtn1), Select(texts::kBitBtn1));
-    SetOwnText(Control(kBitBtn2), Select(texts::kBitBtn2));
-    glyphs_[0] = SetButtonGlyph(Control(kBitBtn1), IDB_BITBTN1, Scale(4));
-    glyphs_[1] = SetButtonGlyph(Control(kBitBtn2), IDB_BITBTN4, Scale(4));
+bool TTaskSelect::FormCreate() {
+    if (!face_.CreateControls(hwnd_)) return false;
+    // The program's bitmap face has no glyphs beyond its code page; the true names of rows outside
+    // it are drawn in a TrueType face of the same size.
+    wideFont_ = MakeFont(face_.Dpi(), FontLook{"Tahoma"});
+    face_.SetText(kBitBtn1, Select(kTexts.bitBtn1));
+    face_.SetText(kBitBtn2, Select(kTexts.bitBtn2));
+    face_.SetGlyph(kBitBtn1, IDB_BITBTN1);
+    face_.SetGlyph(kBitBtn2, IDB_BITBTN4);
 
     HWND tasks = Control(kTasks);
     ListView_SetExtendedListViewStyle(tasks, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -122,35 +83,25 @@ void TTaskSelect::FormCreate() {
 
     // The double-click is the list's only hidden feature; the hint tells of it as the editor's
     // list does.
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
-                               nullptr);
-    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(300));
+    SendMessageA(face_.MakeTooltip(), TTM_SETMAXTIPWIDTH, 0, face_.Scale(300));
     SetTasksHint(false);
+    return true;
 }
 
 void TTaskSelect::SetTasksHint(bool withNotExact) {
-    tasksHint_ = ShownAnsi(WideText(Select(withNotExact ? texts::kNotExactHint : texts::kTasksHint)));
-    TOOLINFOA tool{};
-    tool.cbSize = comctl::ToolInfoSize(false);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(kTasks));
-    tool.lpszText = tasksHint_.data();
-    SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    face_.SetTip(kTasks, Select(withNotExact ? kTexts.notExactHint : kTexts.tasksHint));
 }
 
-void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
+bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     choice.checked.clear();
     choice.result = 0;
-    if (!hwnd_ || modal_) return;
+    if (!hwnd_ || modal_) return false;
     if (owner && GetWindow(hwnd_, GW_OWNER) != owner) {
         SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     }
     // Every start creates the chooser, most never show it: its controls are built at the first
     // showing, so that neither the editor nor a kill run's result window waits for them.
-    if (!Control(kTasks)) FormCreate();
+    if (!Control(kTasks) && !FormCreate()) return false;
     taskSelectResult_ = 8;
     modal_ = true;
 
@@ -165,38 +116,27 @@ void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     RunHandler([&] { FillTaskList(false); });
     SetCursor(previous);
 
-    if (owner) EnableWindow(owner, FALSE);
-    SizeAndCenter(hwnd_, Scale(kClientWidth), Scale(kClientHeight));
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
     HWND tasks = Control(kTasks);
-    SetFocus(tasks);
-    if (ListView_GetItemCount(tasks) > 0) ListView_SetItemState(tasks, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-    // Painted whole before anything else is read: the user sees the filled list at once.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-
-    MSG msg{};
-    bool quit = false;
-    while (modal_) {
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-            quit = true;
-            break;
-        }
-        RunHandler([&] {
-            if (IsRefreshKey(msg)) {
-                FillTaskList(true);
-            } else if (!IsDialogMessageA(hwnd_, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        });
-    }
-    if (quit) {
-        // The program is ending: the outer loop must see the request too.
-        modal_ = false;
-        FormClose();
-        PostQuitMessage(static_cast<int>(msg.wParam));
-    }
+    ModalHooks hooks;
+    hooks.show = [&] {
+        const SIZE size = face_.DesignedSize();
+        SizeAndCenter(hwnd_, size.cx, size.cy);
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+        SetFocus(tasks);
+        if (ListView_GetItemCount(tasks) > 0) ListView_SetItemState(tasks, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+        // Painted whole before anything else is read: the user sees the filled list at once.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    };
+    hooks.done = [this] { return !modal_; };
+    hooks.ownKey = [this](const MSG& msg) {
+        if (!IsRefreshKey(msg)) return false;
+        FillTaskList(true);
+        return true;
+    };
+    hooks.tooltip = [this] { return face_.Tooltip(); };
+    // When the program is ending, the chooser closes as declined.
+    if (!RunModal(hwnd_, owner, hooks)) FormClose();
 
     choice.result = taskSelectResult_;
     if (choice.result == 1) {
@@ -204,11 +144,7 @@ void TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
             if (collected_[i].exact && ListView_GetCheckState(tasks, i)) choice.checked.push_back(collected_[i].text);
         }
     }
-    // The owner comes back before the dialog goes, so that the activation returns to it and not
-    // to another program's window.
-    if (owner) EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
-    if (owner) SetActiveWindow(owner);
+    return true;
 }
 
 bool TTaskSelect::IsRefreshKey(const MSG& msg) const {
@@ -260,13 +196,12 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
             item.lParam = 0;
             SendMessageW(tasks, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
             // Measured in the face it is drawn in (TasksCustomDraw), with the list's own margin.
-            HDC dc = GetDC(tasks);
-            HGDIOBJ old = SelectObject(dc, wideFont_.get());
+            const ScopedGetDC dc(tasks);
+            const ScopedSelectObject font(dc.get(), wideFont_.get());
             SIZE extent{};
-            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &extent);
-            SelectObject(dc, old);
-            ReleaseDC(tasks, dc);
-            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + Scale(12));
+            GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
+                                  &extent);
+            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(12));
         }
         // A list with check boxes gives every new row a cleared one, whatever the insert asks.
         if (marks[i] && task.exact) {
@@ -274,8 +209,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
         }
     }
     SetTasksHint(anyNotExact);
-    SetOwnText(Control(kLabel1), RunningTasksText(collected_.size(), Select(texts::kRunningTasks)));
-    FitLabel1();
+    face_.SetText(kLabel1, RunningTasksText(collected_.size(), Select(kTexts.runningTasks)));
     FitColumn(icons, widestNotExact);
 }
 
@@ -306,27 +240,17 @@ LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
             label.right = std::max<LONG>(label.right, bounds.left + ListView_GetColumnWidth(tasks, 0));
             const bool selected = ListView_GetItemState(tasks, row, LVIS_SELECTED) != 0;
             FillRect(draw.nmcd.hdc, &label, GetSysColorBrush(selected ? COLOR_BTNFACE : COLOR_WINDOW));
-            HGDIOBJ old = SelectObject(draw.nmcd.hdc, wideFont_.get());
+            const ScopedSelectObject font(draw.nmcd.hdc, wideFont_.get());
             SetBkMode(draw.nmcd.hdc, TRANSPARENT);
             SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
-            label.left += Scale(2);
+            label.left += face_.Scale(2);
             const std::u16string& text = collected_[row].wide;
             DrawTextW(draw.nmcd.hdc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
                       &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-            SelectObject(draw.nmcd.hdc, old);
             return CDRF_DODEFAULT;
         }
         default: return CDRF_DODEFAULT;
     }
-}
-
-void TTaskSelect::FitLabel1() {
-    HWND label = Control(kLabel1);
-    const SIZE extent = LabelTextExtent(label);
-    const int room = Scale(kClientWidth - 8 - DesignOf(kLabel1).left);
-    SetWindowPos(label, nullptr, 0, 0, std::min<int>(extent.cx, room), extent.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(label, nullptr, TRUE);
 }
 
 // The list's columns are as wide as the longest caption needs, at most the list's own width, so a
@@ -340,8 +264,8 @@ void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinct
     RECT client{};
     GetClientRect(tasks, &client);
     // Check box, icon and the gaps around them.
-    const int extra = Scale(16 + 16 + 16);
-    ListView_SetColumnWidth(tasks, 0, std::max<int>(Scale(64), std::min<int>(widest + extra, client.right)));
+    const int extra = face_.Scale(16 + 16 + 16);
+    ListView_SetColumnWidth(tasks, 0, std::max<int>(face_.Scale(64), std::min<int>(widest + extra, client.right)));
 }
 
 void TTaskSelect::BitBtn1Click() {
@@ -373,7 +297,7 @@ void TTaskSelect::TasksDblClick() {
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            SetOwnText(hwnd_, Select(texts::kTitle));
+            SetOwnText(hwnd_, Select(kTexts.title));
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kBitBtn1 && modal_) BitBtn1Click();
@@ -399,22 +323,11 @@ LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The chooser has no help of its own; left to the default, F1 would travel on to the
             // owner and open the editor's help over this dialog.
             return TRUE;
-        case WM_PAINT: {
-            // Bevel1 frames the whole client area.
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(hwnd_, &paint);
-            RECT client;
-            GetClientRect(hwnd_, &client);
-            DrawEdge(dc, &client, EDGE_ETCHED, BF_RECT);
-            EndPaint(hwnd_, &paint);
+        case WM_PAINT:
+            face_.PaintBevels();
             return 0;
-        }
-        case WM_CTLCOLORSTATIC: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+        case WM_CTLCOLORSTATIC:
+            return DesignedWindow::ControlColors(wParam, COLOR_BTNFACE, GetSysColor(COLOR_BTNTEXT));
         case WM_CLOSE:
             if (modal_) FormClose();
             else ShowWindow(hwnd_, SW_HIDE);

@@ -671,3 +671,67 @@ CASE(JapaneseNamesEndExactlyTheirPrograms) {
     CHECK_EQ(LvCount(ChildById(main, kListView1)), 2);
     CHECK(PressOk(rest, main));
 }
+
+namespace {
+
+// Sets values of the user's locale overrides for the life of the scope, then puts the old ones
+// back. The locale they belong to is set to this process's own, as a program started from here has
+// it: Wine writes every override anew at a process's start when they belong to another locale.
+struct LocaleOverrides {
+    static constexpr const char* kKey = "Control Panel\\International";
+    std::vector<std::pair<std::string, std::optional<std::string>>> old;
+
+    explicit LocaleOverrides(const std::string& country) {
+        char locale[16];
+        std::snprintf(locale, sizeof locale, "%08lx", static_cast<unsigned long>(GetUserDefaultLCID()));
+        wchar_t wideName[LOCALE_NAME_MAX_LENGTH] = {};
+        LCIDToLocaleName(GetUserDefaultLCID(), wideName, LOCALE_NAME_MAX_LENGTH, 0);
+        const std::string localeName(wideName, wideName + wcslen(wideName));  // ASCII, as "en-US"
+        for (const auto& [name, value] : {std::pair<std::string, std::string>{"Locale", locale},
+                                          {"LocaleName", localeName}, {"iCountry", country}}) {
+            old.emplace_back(name, Read(name));
+            RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+        }
+    }
+    ~LocaleOverrides() {
+        for (const auto& [name, value] : old) {
+            if (value) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, value->c_str(), static_cast<DWORD>(value->size() + 1));
+            else RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str());
+        }
+    }
+    static std::optional<std::string> Read(const std::string& name) {
+        char value[128] = {};
+        DWORD size = sizeof value - 1;
+        if (RegGetValueA(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return {};
+        return std::string(value);
+    }
+};
+
+}  // namespace
+
+// A start that fails (here the language: the locale's country code is no number) leaves no
+// invisible process behind: a message says that the program could not start, and it ends when the
+// message is read. A run that asks nothing has ended what it names and still opens its program to
+// start, before the message; a question that cannot be asked ends nothing and opens nothing.
+CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
+    LeaveNoVictims cleanup;
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string marker = CopyToScratch("marker.exe", "starter.exe");
+    LocaleOverrides noCountry("x");
+    struct Case { const char* first; bool walked; } cases[] = {{"", true}, {"~ask~ ", false}};
+    for (const Case& c : cases) {
+        StartVictims(word, 1);
+        Process norvanex = Run(std::string(c.first) + "winword.exe r:" + marker);
+        HWND box = norvanex.WaitDialog("Fehler");
+        REQUIRE(box != nullptr);
+        if (c.walked) CHECK(WaitUntil([] { return MarkerLines().size() == 1; }));
+        if (!c.walked) CHECK(MarkerLines().empty());
+        CHECK_EQ(ProcessesNamed("winword.exe").empty(), c.walked);
+        CHECK(FindTopWindow(norvanex.pid(), "", "TMainForm") == nullptr);
+        bool said = false;
+        for (HWND child : Children(box)) said = said || Text(child).rfind("Norvanex could not start and ends.", 0) == 0;
+        CHECK(said);
+        Click(ButtonByCaption(box, "OK"));
+        CHECK_EQ(norvanex.WaitExit().value_or(0), 1u);
+    }
+}

@@ -1,0 +1,247 @@
+// The builder of designed windows: controls, face, fitted labels, tips, glyphs and bevels.
+#include "base/DesignedWindow_win.h"
+
+#include <algorithm>
+
+#include "base/AnsiText_win.h"
+#include "base/ButtonGlyph_win.h"
+
+namespace norvanex {
+
+namespace {
+
+struct KindLook {
+    const char* className;  // null for a bevel, which is no window
+    DWORD style;
+    DWORD exStyle;
+};
+
+KindLook LookOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Button: return {WC_BUTTONA, WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case ControlKind::CheckBox: return {WC_BUTTONA, WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+        case ControlKind::GroupBox: return {WC_BUTTONA, BS_GROUPBOX, 0};
+        case ControlKind::Label: return {WC_STATICA, SS_LEFT, 0};
+        // A label passes the mouse to its parent unless it notifies.
+        case ControlKind::Link: return {WC_STATICA, SS_LEFT | SS_NOTIFY, 0};
+        // The system image lists are the shell's: the list view must never destroy them.
+        case ControlKind::ListView:
+            return {WC_LISTVIEWA, WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
+        case ControlKind::Picture: return {WC_STATICA, SS_OWNERDRAW, 0};
+        default: return {nullptr, 0, 0};
+    }
+}
+
+// The window styles that a control's flags stand for.
+DWORD StyleOf(unsigned flags) {
+    DWORD style = 0;
+    if (flags & control::kDefault) style |= BS_DEFPUSHBUTTON;
+    if (flags & control::kNoPrefix) style |= SS_NOPREFIX;
+    if (flags & control::kNotify) style |= SS_NOTIFY;
+    if (flags & control::kWrapped) style |= SS_EDITCONTROL;
+    if (flags & control::kSingleSelection) style |= LVS_SINGLESEL;
+    return style;
+}
+
+}  // namespace
+
+GdiObject<HFONT> MakeFont(int dpi, const FontLook& look) {
+    const int height = look.pixelHeight != 0 ? look.pixelHeight : MulDiv(8, dpi, 72);
+    return GdiObject<HFONT>(CreateFontA(-height, 0, 0, 0, look.weight, FALSE, look.underline, FALSE, DEFAULT_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | look.family, look.face));
+}
+
+int DesignedWindow::Dpi() const {
+    if (dpi_ == 0) dpi_ = ScreenDpi();
+    return dpi_;
+}
+
+// A design rectangle in pixels, as a control placed there covers it.
+RECT DesignedWindow::ScaledRect(int left, int top, int width, int height) const {
+    return {Scale(left), Scale(top), Scale(left) + Scale(width), Scale(top) + Scale(height)};
+}
+
+SIZE DesignedWindow::DesignReach() const {
+    SIZE reach{0, 0};
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        reach.cx = std::max<LONG>(reach.cx, d->left + d->width);
+        reach.cy = std::max<LONG>(reach.cy, d->top + d->height);
+    }
+    return reach;
+}
+
+SIZE DesignedWindow::DesignedSize() const {
+    const SIZE reach = DesignReach();
+    return {Scale(reach.cx), Scale(reach.cy)};
+}
+
+const ControlDesign& DesignedWindow::DesignOf(int id) const {
+    const ControlDesign* end = design_ + count_;
+    const ControlDesign* found = std::find_if(design_, end, [id](const ControlDesign& d) { return d.id == id; });
+    return found != end ? *found : design_[0];
+}
+
+bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(const ControlDesign&)>& moment) {
+    window_ = window;
+    if (!font_.get()) font_ = MakeFont(Dpi());
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        const KindLook look = LookOf(d->kind);
+        if (!look.className) {
+            bevels_.push_back({d->id, d->kind, ScaledRect(d->left, d->top, d->width, d->height), d->visible});
+            continue;
+        }
+        const Moment now = moment ? moment(*d) : Moment{};
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | look.style | StyleOf(d->flags | now.flags);
+        if (d->visible) style |= WS_VISIBLE;
+        if (!d->enabled || now.disabled) style |= WS_DISABLED;
+        HWND control = CreateWindowExA(look.exStyle, look.className, "", style, Scale(d->left), Scale(d->top),
+                                       Scale(d->width), Scale(d->height), window,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(d->id)), instance, nullptr);
+        if (!control) {
+            DestroyControls();
+            return false;
+        }
+        HFONT font = font_.get();
+        if (d->kind == ControlKind::Link) {
+            if (!linkFont_.get()) linkFont_ = MakeFont(Dpi(), FontLook{"MS Sans Serif", 0, FW_NORMAL, true});
+            font = linkFont_.get();
+        }
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    // A group box lies below everything else, so that it never paints over what it frames; each
+    // control made after it would come below it.
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        if (d->kind != ControlKind::GroupBox) continue;
+        SetWindowPos(Control(d->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return true;
+}
+
+void DesignedWindow::DestroyControls() {
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        if (HWND control = Control(d->id)) DestroyWindow(control);
+    }
+    for (ImageList& glyph : glyphs_) glyph.reset();
+    bevels_.clear();
+}
+
+void DesignedWindow::SetText(int id, std::string_view text) {
+    SetOwnText(Control(id), text);
+    FitLabel(id);
+}
+
+void DesignedWindow::FitLabel(int id) {
+    const ControlDesign& d = DesignOf(id);
+    const bool link = d.kind == ControlKind::Link;
+    if ((d.kind != ControlKind::Label && !link) || d.width != 0 || d.height != 0) return;
+    HWND label = Control(id);
+    const SIZE extent = LabelTextExtent(label);
+    const int right = Scale(DesignReach().cx - kLabelRightMargin);
+    int left = Scale(d.left);
+    if (link && left + extent.cx > right) left = std::max(0, right - static_cast<int>(extent.cx));
+    SetWindowPos(label, nullptr, left, Scale(d.top), std::min<int>(extent.cx, right - left), extent.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (link ? 0 : SWP_NOMOVE));
+    // A static control paints its new text at once, in its old size (Wine does it inside
+    // WM_SETTEXT), wrapped at a blank when the text is wider; growing it keeps those pixels and
+    // paints only the new part, so the whole label is painted again in its new size.
+    InvalidateRect(label, nullptr, TRUE);
+}
+
+void DesignedWindow::SetGlyph(int id, int bitmapId) {
+    glyphs_[static_cast<std::size_t>(&DesignOf(id) - design_)] = SetButtonGlyph(Control(id), bitmapId, Scale(4));
+}
+
+HWND DesignedWindow::MakeTooltip() {
+    if (tooltip_ && IsWindow(tooltip_)) return tooltip_;
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE)), nullptr);
+    return tooltip_;
+}
+
+void DesignedWindow::SetTip(int id, std::string_view text) { SetControlTip(tooltip_, window_, Control(id), text); }
+
+DesignedWindow::Bevel* DesignedWindow::BevelOf(int id) {
+    for (Bevel& bevel : bevels_) {
+        if (bevel.id == id) return &bevel;
+    }
+    return nullptr;
+}
+
+const RECT* DesignedWindow::BevelRect(int id) const {
+    for (const Bevel& bevel : bevels_) {
+        if (bevel.id == id) return &bevel.rect;
+    }
+    return nullptr;
+}
+
+// The window has no WS_CLIPCHILDREN, so the controls over the place are painted again as well.
+void DesignedWindow::RepaintBevel(const Bevel& bevel) const {
+    if (bevel.shown) InvalidateRect(window_, &bevel.rect, TRUE);
+}
+
+void DesignedWindow::Place(int id, int left, int top, int width, int height) {
+    if (Bevel* bevel = BevelOf(id)) {
+        RepaintBevel(*bevel);
+        bevel->rect = ScaledRect(left, top, width, height);
+        RepaintBevel(*bevel);
+        return;
+    }
+    SetWindowPos(Control(id), nullptr, Scale(left), Scale(top), Scale(width), Scale(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DesignedWindow::Show(int id, bool visible) {
+    if (Bevel* bevel = BevelOf(id)) {
+        if (bevel->shown == visible) return;
+        bevel->shown = visible;
+        InvalidateRect(window_, &bevel->rect, TRUE);
+        return;
+    }
+    ShowWindow(Control(id), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void DesignedWindow::PaintBevels() const {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window_, &paint);
+    for (const Bevel& bevel : bevels_) {
+        if (!bevel.shown) continue;
+        RECT r = bevel.rect;
+        switch (bevel.kind) {
+            case ControlKind::TopLine: DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP); break;
+            case ControlKind::Frame: DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT); break;
+            default: DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT); break;
+        }
+    }
+    EndPaint(window_, &paint);
+}
+
+SIZE DesignedWindow::Extent() const {
+    SIZE extent{0, 0};
+    auto reach = [&extent](const RECT& r) {
+        extent.cx = std::max<LONG>(extent.cx, r.right);
+        extent.cy = std::max<LONG>(extent.cy, r.bottom);
+    };
+    for (const Bevel& bevel : bevels_) {
+        if (bevel.shown) reach(bevel.rect);
+    }
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        HWND control = Control(d->id);
+        if (!control || !(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+        reach(r);
+    }
+    return extent;
+}
+
+LRESULT DesignedWindow::ControlColors(WPARAM dc, int background, COLORREF text) {
+    SetBkColor(reinterpret_cast<HDC>(dc), GetSysColor(background));
+    SetTextColor(reinterpret_cast<HDC>(dc), text);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
+}  // namespace norvanex

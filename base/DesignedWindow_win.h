@@ -1,0 +1,117 @@
+// The one builder of the program's windows: controls from a design table, the program's face,
+// labels fitted to their text, tips, button glyphs and bevels.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "base/AppInfo.h"
+#include "base/ControlDesign.h"
+#include "base/Window_win.h"
+
+namespace norvanex {
+
+// How a font differs from the program's face, 8-point MS Sans Serif.
+struct FontLook {
+    const char* face = "MS Sans Serif";
+    int pixelHeight = 0;  // character height in pixels; 0: 8 points at the DPI given
+    int weight = FW_NORMAL;
+    bool underline = false;
+    BYTE family = FF_DONTCARE;
+};
+
+// The one place the program makes its fonts.
+GdiObject<HFONT> MakeFont(int dpi, const FontLook& look = {});
+
+// A window's controls as its design table describes them. The window keeps one as a member, builds
+// its controls through it and adds only what is its own (texts, list columns, handlers).
+class DesignedWindow {
+public:
+    // `design` is the window's constexpr table (it must outlive the builder). Its rows reach the
+    // right and bottom edges of the client area: a box bevel frames it.
+    template <std::size_t N>
+    explicit DesignedWindow(const ControlDesign (&design)[N]) : design_(design), count_(N), glyphs_(N) {}
+    DesignedWindow(const DesignedWindow&) = delete;
+    DesignedWindow& operator=(const DesignedWindow&) = delete;
+
+    // The screen's DPI, read at the first use: a kill run ends its processes before user32 loads.
+    int Dpi() const;
+    int Scale(int designValue) const { return ScaleToDpi(designValue, Dpi()); }
+    RECT ScaledRect(int left, int top, int width, int height) const;
+    // The client area as designed, in pixels: as far as the table's rows reach.
+    SIZE DesignedSize() const;
+    // The row of `id`; the first row for an id the table lacks.
+    const ControlDesign& DesignOf(int id) const;
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
+
+    // Creates the controls of `window` (its children) in table order, each in the program's face
+    // (links underlined), and takes the bevels' places. `moment`, when given, adds to a control's
+    // flags and may disable it, for what depends on the moment (the main window's mode). When a
+    // control cannot be made, those made are destroyed again and the answer is false: the window
+    // must not show half built.
+    struct Moment {
+        unsigned flags = 0;
+        bool disabled = false;
+    };
+    bool CreateControls(HWND window, const std::function<Moment(const ControlDesign&)>& moment = {});
+    // Destroys the controls again, so that the next CreateControls starts afresh.
+    void DestroyControls();
+
+    // Sets a control's text (WideText's reading of a program text) and fits a label to it.
+    void SetText(int id, std::string_view text);
+    // A label designed 0 by 0 takes the size of its text, as far as the right margin; a link that
+    // would cross the margin moves left. Other controls keep their size.
+    void FitLabel(int id);
+    // Gives button `id` the glyph pair `bitmapId` (SetButtonGlyph), held as long as the builder.
+    void SetGlyph(int id, int bitmapId);
+
+    // The tips' window of this window, made at the first call. It learns of the mouse from the
+    // message loop that runs the window (RunMessageLoop, RunModal), not by subclassing.
+    HWND MakeTooltip();
+    HWND Tooltip() const { return tooltip_; }
+    // Gives control `id` the tip `text` (none when empty); the tips' window must exist.
+    void SetTip(int id, std::string_view text);
+
+    // Moves a control, window or bevel, to a place of the design's scale; a bevel is painted again
+    // where it was and where it goes.
+    void Place(int id, int left, int top, int width, int height);
+    // Shows or hides a control, window or bevel, without activating anything.
+    void Show(int id, bool visible);
+    // A bevel's place in pixels; null for an id that is not a bevel.
+    const RECT* BevelRect(int id) const;
+    // The window's WM_PAINT: the bevels shown, below every control (the window must not have
+    // WS_CLIPCHILDREN, so controls over a bevel are painted again after it).
+    void PaintBevels() const;
+    // The right and bottom edges of the visible controls and shown bevels, in client pixels: the
+    // client size of a window that frames its controls with a box bevel.
+    SIZE Extent() const;
+
+    // The window's WM_CTLCOLORSTATIC and WM_CTLCOLORBTN: a control's text in `text` on the system
+    // colour `background`, the window's own face.
+    static LRESULT ControlColors(WPARAM dc, int background, COLORREF text);
+
+private:
+    struct Bevel {
+        int id;
+        ControlKind kind;
+        RECT rect;
+        bool shown;
+    };
+    Bevel* BevelOf(int id);
+    SIZE DesignReach() const;  // DesignedSize at 96 DPI
+    void RepaintBevel(const Bevel& bevel) const;
+
+    const ControlDesign* design_;
+    std::size_t count_;
+    mutable int dpi_ = 0;
+    HWND window_ = nullptr;
+    HWND tooltip_ = nullptr;  // a child popup: it goes with the window
+    GdiObject<HFONT> font_;
+    GdiObject<HFONT> linkFont_;
+    std::vector<ImageList> glyphs_;  // by table row
+    std::vector<Bevel> bevels_;
+};
+
+}  // namespace norvanex
