@@ -1,8 +1,6 @@
 // The call-line reader: token splitting over CharNextA-style stepping.
 #include "app/CallLine.h"
 
-#include "app/KillRun.h"
-
 namespace norvanex {
 
 namespace {
@@ -165,6 +163,20 @@ std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte) {
         i += length;
     }
     return line.substr(first, last - first);
+}
+
+void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
+                  const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives) {
+    for (int i = 1; i <= kMaxParams; ++i) {
+        const std::string p = param(i);
+        if (p.empty()) return;
+        if (survives && !survives(i)) continue;
+        if (IsStartParam(p)) {
+            onStart(StartPathOf(p));
+        } else {
+            onName(p);
+        }
+    }
 }
 
 CallRead ReadCallLine(const std::string& line, CharNextFn charNext) {

@@ -18,6 +18,19 @@ using CharNextFn = const char* (*)(const char*);
 // Parameters 1 to 100 are read; later ones are never looked at.
 constexpr int kMaxParams = 100;
 
+// The exact word that makes a run ask first, as parameter 1 only; case matters.
+inline constexpr const char* kAskWord = "~ask~";
+
+using ParamFn = std::function<std::string(int)>;
+// Whether parameter i is the very text the user wrote (see ParamSurvives); one that is not names
+// nothing: it is passed over as if it were not there, and the walk goes on. Empty: all are.
+using SurvivesFn = std::function<bool(int)>;
+
+// Walks parameters 1 to 100 up to the first empty one: an "r:" parameter goes to `onStart` with its
+// path, every other parameter to `onName`.
+void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
+                  const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives = {});
+
 // Token `index` (1 or more) of `commandLine`; token 0, the program's own name, is passed over.
 // Blanks and control characters separate tokens; a double quote opens a run that keeps blanks and
 // ends at the next quote or the end of the line, and may stand anywhere in a token; a pair of
@@ -26,10 +39,6 @@ std::string CallLineParam(const char* commandLine, int index, CharNextFn charNex
 
 // Token `index` of a UTF-16 command line (GetCommandLineW), split by the same rule.
 std::u16string WideCallLineParam(const char16_t* commandLine, int index);
-
-// Converts UTF-16 text to the ANSI code page; false when it does not convert exactly (a look-alike
-// or the default character stood in).
-using ExactAnsiFn = std::function<bool(std::u16string_view wide, std::string& ansi)>;
 
 // Whether the parameter the program reads (`ansi`, from the ANSI command line) is the one the user
 // wrote (`wide`, the same token of the UTF-16 command line): it is when `wide` converts exactly

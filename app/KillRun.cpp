@@ -1,8 +1,6 @@
 // The kill run's window-free rules.
 #include "app/KillRun.h"
 
-#include "app/CallLine.h"
-
 namespace norvanex {
 
 bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives) {
@@ -13,20 +11,6 @@ bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const Su
         if (!findProcess(p).empty()) return true;
     }
     return false;
-}
-
-void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
-                  const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives) {
-    for (int i = 1; i <= kMaxParams; ++i) {
-        const std::string p = param(i);
-        if (p.empty()) return;
-        if (survives && !survives(i)) continue;
-        if (IsStartParam(p)) {
-            onStart(StartPathOf(p));
-        } else {
-            onName(p);
-        }
-    }
 }
 
 KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool()>& confirm,

@@ -7,25 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/CallLine.h"
+
 namespace norvanex {
 
-using ParamFn = std::function<std::string(int)>;
 using FindFn = std::function<std::string(const std::string&)>;
-// Whether parameter i is the very text the user wrote (see ParamSurvives); one that is not names
-// nothing: it is passed over as if it were not there, and the walk goes on. Empty: all are.
-using SurvivesFn = std::function<bool(int)>;
-
-// The exact word that makes a run ask first, as parameter 1 only; case matters.
-inline constexpr const char* kAskWord = "~ask~";
 
 // True when parameter 1 is "~ask~" and a program that the call line names runs: every parameter
 // but "r:" ones (and empty ones) is looked up, "~ask~" itself included, up to the first hit.
 bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives = {});
-
-// Walks parameters 1 to 100 up to the first empty one: an "r:" parameter goes to `onStart` with its
-// path, every other parameter to `onName`.
-void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
-                  const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives = {});
 
 // Ends what the name names; returns the caption of what was ended (empty: nothing) and puts the
 // caption of a matching process that could not be ended into `stillRunning` (empty: none).

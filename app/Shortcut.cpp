@@ -98,23 +98,35 @@ std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByt
     return request;
 }
 
+namespace {
+
+// A message that names a file on a line of its own after `lead` ("The shortcut"), `english` or
+// `german` after it.
+MessageText AboutName(const TextPair& lead, const std::string& name, const std::string& english,
+                      const std::string& german) {
+    const std::string marked = "\r" + MarkedName(name) + "\r";
+    return {lead.english + marked + english, lead.german + marked + german};
+}
+
+constexpr TextPair kTheShortcut{"The shortcut", "Die Verknüpfung"};
+
+}  // namespace
+
 MessageText NotOurShortcutText(const std::string& fileName) {
-    return {"The shortcut\r" + MarkedName(fileName) + "\rdoes not call Norvanex and cannot be edited here.",
-            "Die Verknüpfung\r" + MarkedName(fileName) +
-                "\rruft nicht Norvanex auf und kann hier nicht bearbeitet werden."};
+    return AboutName(kTheShortcut, fileName, "does not call Norvanex and cannot be edited here.",
+                     "ruft nicht Norvanex auf und kann hier nicht bearbeitet werden.");
 }
 
 MessageText UnloadableShortcutText(const std::string& fileName) {
-    return {"The shortcut\r" + MarkedName(fileName) +
-                "\rnames a program to run that Norvanex would never start. Saved again from the editor it "
-                "would do something else, so it is not loaded.",
-            "Die Verknüpfung\r" + MarkedName(fileName) +
-                "\rnennt ein zu startendes Programm, das Norvanex nie starten würde. Aus dem Editor wieder "
-                "gespeichert, würde sie etwas anderes tun; sie wird daher nicht geladen."};
+    return AboutName(kTheShortcut, fileName,
+                     "names a program to run that Norvanex would never start. Saved again from the editor it "
+                     "would do something else, so it is not loaded.",
+                     "nennt ein zu startendes Programm, das Norvanex nie starten würde. Aus dem Editor wieder "
+                     "gespeichert, würde sie etwas anderes tun; sie wird daher nicht geladen.");
 }
 
 MessageText InexactShortcutTextBefore(const std::string& fileName) {
-    return {"The shortcut\r" + MarkedName(fileName) + "\rholds\r", "Die Verknüpfung\r" + MarkedName(fileName) + "\renthält\r"};
+    return AboutName(kTheShortcut, fileName, "holds\r", "enthält\r");
 }
 
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
@@ -128,17 +140,16 @@ MessageText TooDeepText(const std::string& ownPath, size_t maxPath) {
 }
 
 MessageText DeviceNameText(const std::string& fileName) {
-    return {"The name\r" + MarkedName(fileName) +
-                "\ris reserved by Windows for a device; no shortcut can be saved under it.\rPlease choose "
-                "another name.",
-            "Der Name\r" + MarkedName(fileName) +
-                "\rist unter Windows einem Gerät vorbehalten; keine Verknüpfung kann unter ihm gespeichert "
-                "werden.\rBitte wählen Sie einen anderen Namen."};
+    return AboutName({"The name", "Der Name"}, fileName,
+                     "is reserved by Windows for a device; no shortcut can be saved under it.\rPlease choose "
+                     "another name.",
+                     "ist unter Windows einem Gerät vorbehalten; keine Verknüpfung kann unter ihm gespeichert "
+                     "werden.\rBitte wählen Sie einen anderen Namen.");
 }
 
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {
-    return {"The shortcut\r" + MarkedName(fileName) + "\rwas not written:\r" + MarkedName(reason),
-            "Die Verknüpfung\r" + MarkedName(fileName) + "\rwurde nicht geschrieben:\r" + MarkedName(reason)};
+    return AboutName(kTheShortcut, fileName, "was not written:\r" + MarkedName(reason),
+                     "wurde nicht geschrieben:\r" + MarkedName(reason));
 }
 
 }  // namespace norvanex

@@ -47,6 +47,20 @@ std::string_view AfterLastBackslash(std::string_view text, LeadByteFn isLeadByte
 
 std::string MarkedName(std::string_view name) { return kNameOpen + std::string(name) + kNameClose; }
 
+bool ExactAnsi(std::u16string_view wide, std::string& ansi, const AnsiConversionFn& convert) {
+    ansi.clear();
+    if (wide.empty()) return true;
+    bool usedDefault = false;
+    const int size = convert(wide, nullptr, 0, usedDefault);
+    if (size <= 0) return false;
+    ansi.assign(static_cast<std::size_t>(size), '\0');
+    if (convert(wide, ansi.data(), size, usedDefault) != size) {
+        ansi.clear();
+        return false;
+    }
+    return !usedDefault;
+}
+
 bool HasFolderPart(std::string_view text, LeadByteFn isLeadByte) {
     return NamePartStart(text, "\\/:", isLeadByte) != 0;
 }

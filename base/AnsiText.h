@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,20 @@ std::string_view AfterLastBackslash(std::string_view text, LeadByteFn isLeadByte
 inline constexpr char kNameOpen = '\x02';
 inline constexpr char kNameClose = '\x03';
 std::string MarkedName(std::string_view name);
+
+// One conversion call into the system's ANSI code page that refuses look-alikes: `wide` (its units,
+// no terminating NUL) into `out` of `outSize` bytes, or with outSize 0 the size it takes. Returns
+// the bytes written or needed, 0 when the call refuses; usedDefault tells whether the default
+// character stands for a character the code page lacks. SystemAnsiConversion (AnsiText_win.h) is
+// the one on Windows; process access reaches it through its platform.
+using AnsiConversionFn = std::function<int(std::u16string_view wide, char* out, int outSize, bool& usedDefault)>;
+
+// The exact conversion: true when `wide` has its very form in the ANSI code page, neither a
+// look-alike (best fit, "ā" as "a") nor the default character standing in. `ansi` holds what the
+// call gave (with the default character where not exact), empty where it refused.
+bool ExactAnsi(std::u16string_view wide, std::string& ansi, const AnsiConversionFn& convert);
+// ExactAnsi with its conversion bound: what the rules that take a name in UTF-16 are given.
+using ExactAnsiFn = std::function<bool(std::u16string_view wide, std::string& ansi)>;
 
 // Whether a text names a folder besides its file name: a backslash, slash or drive colon of its
 // own, never a trail byte that looks like one (the 0x5C of a Japanese character).

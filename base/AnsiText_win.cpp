@@ -12,30 +12,26 @@ namespace norvanex {
 
 bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
-bool ExactAnsi(std::u16string_view wide, std::string& ansi) {
+int SystemAnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
-    ansi.clear();
-    if (wide.empty()) return true;
     const auto* text = reinterpret_cast<const wchar_t*>(wide.data());
     const int length = static_cast<int>(wide.size());
-    // UTF-8 as the ANSI code page (Windows 10 and later) has every character and refuses the
-    // best-fit flag; only an unpaired surrogate fails there.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
+    usedDefault = false;
+    // UTF-8 as the ANSI code page (Windows 10 and later) has every character and refuses both the
+    // best-fit flag and the used-default question; only an unpaired surrogate fails there.
+    if (GetACP() == CP_UTF8) {
+        return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, length, out, outSize, nullptr, nullptr);
+    }
     // WC_NO_BEST_FIT_CHARS is Windows 2000's; the 9x line refuses the call for it (and its names
     // come from the ANSI code page, so only the used-default flag can tell there).
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : AnsiTexts() ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* defaulted = utf8 ? nullptr : &usedDefault;
-    const int size = WideCharToMultiByte(codePage, flags, text, length, nullptr, 0, nullptr, defaulted);
-    if (size <= 0) return false;
-    ansi.assign(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(codePage, flags, text, length, ansi.data(), size, nullptr, defaulted) != size) {
-        ansi.clear();
-        return false;
-    }
-    return usedDefault == FALSE;
+    BOOL defaulted = FALSE;
+    const int written = WideCharToMultiByte(CP_ACP, AnsiTexts() ? 0 : WC_NO_BEST_FIT_CHARS, text, length, out, outSize,
+                                            nullptr, &defaulted);
+    usedDefault = defaulted != FALSE;
+    return written;
 }
+
+bool ExactAnsi(std::u16string_view wide, std::string& ansi) { return ExactAnsi(wide, ansi, SystemAnsiConversion); }
 
 bool ExactAnsi(const wchar_t* wide, std::string& ansi) {
     return ExactAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(wide)), ansi);
@@ -121,32 +117,35 @@ int DrawWideText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
     return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
 }
 
-bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image) {
-    const MenuItemForm form = MenuItemFormHere();
+namespace {
+
+// One menu item of either character width; a cbSize without hbmpItem where the system knows only
+// the older structure.
+template <class Item, class Char>
+bool InsertItem(BOOL(WINAPI* insert)(HMENU, UINT, BOOL, const Item*), HMENU menu, UINT position, UINT id,
+                MenuItemForm form, Char* text, HBITMAP image) {
     const bool typeOnly = form == MenuItemForm::TypeOnly;
-    const UINT mask = typeOnly ? MIIM_ID | MIIM_TYPE
-                               : MIIM_ID | MIIM_STRING | (form == MenuItemForm::StringAndImage ? MIIM_BITMAP : 0);
-    if (form != MenuItemForm::StringAndImage) image = nullptr;
-    if (AnsiTexts()) {
-        std::string ansi = ShownAnsi(caption);
-        MENUITEMINFOA item{};
-        item.cbSize = typeOnly ? offsetof(MENUITEMINFOA, hbmpItem) : sizeof item;
-        item.fMask = mask;
-        item.fType = MFT_STRING;
-        item.wID = id;
-        item.dwTypeData = ansi.data();
-        item.hbmpItem = image;
-        return InsertMenuItemA(menu, position, TRUE, &item) != FALSE;
-    }
-    std::wstring text = caption;
-    MENUITEMINFOW item{};
-    item.cbSize = typeOnly ? offsetof(MENUITEMINFOW, hbmpItem) : sizeof item;
-    item.fMask = mask;
+    Item item{};
+    item.cbSize = typeOnly ? offsetof(Item, hbmpItem) : sizeof item;
+    item.fMask = typeOnly ? MIIM_ID | MIIM_TYPE
+                          : MIIM_ID | MIIM_STRING | (form == MenuItemForm::StringAndImage ? MIIM_BITMAP : 0);
     item.fType = MFT_STRING;
     item.wID = id;
-    item.dwTypeData = text.data();
-    item.hbmpItem = image;
-    return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
+    item.dwTypeData = text;
+    item.hbmpItem = form == MenuItemForm::StringAndImage ? image : nullptr;
+    return insert(menu, position, TRUE, &item) != FALSE;
+}
+
+}  // namespace
+
+bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image) {
+    const MenuItemForm form = MenuItemFormHere();
+    if (AnsiTexts()) {
+        std::string ansi = ShownAnsi(caption);
+        return InsertItem(InsertMenuItemA, menu, position, id, form, ansi.data(), image);
+    }
+    std::wstring text = caption;
+    return InsertItem(InsertMenuItemW, menu, position, id, form, text.data(), image);
 }
 
 }  // namespace norvanex

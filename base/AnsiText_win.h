@@ -13,8 +13,9 @@ namespace norvanex {
 // IsDBCSLeadByte of the system's ANSI code page.
 bool SystemLeadByte(unsigned char byte);
 
-// `wide` in the system's ANSI code page; false when it does not convert exactly: a look-alike
-// (best fit) or the default character would stand for a character the code page lacks.
+// The conversion call of the exact conversion (AnsiConversionFn) on this system.
+int SystemAnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault);
+// The exact conversion (base/AnsiText.h) into the system's ANSI code page.
 bool ExactAnsi(std::u16string_view wide, std::string& ansi);
 bool ExactAnsi(const wchar_t* wide, std::string& ansi);
 // A text of the program in UTF-16: its own words from code page 1252, the names marked in it

@@ -98,16 +98,15 @@ SystemImageLists QuerySystemImageLists(const std::string& root) {
 
 ShellWarmUp::ShellWarmUp(std::string root, std::vector<std::string> paths)
     : root_(std::move(root)), paths_(std::move(paths)) {
-    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    thread_.reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
 }
 
 ShellWarmUp::~ShellWarmUp() { Wait(); }
 
 void ShellWarmUp::Wait() {
-    if (thread_ == nullptr) return;
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    if (!thread_) return;
+    WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
 }
 
 DWORD WINAPI ShellWarmUp::Run(void* self) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/KernelHandle_win.h"
+
 namespace norvanex {
 
 // Application-wide facts set once at start.
@@ -57,7 +59,7 @@ private:
     static DWORD WINAPI Run(void* self);
     std::string root_;
     std::vector<std::string> paths_;
-    HANDLE thread_ = nullptr;
+    KernelHandle thread_;
 };
 
 // The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.

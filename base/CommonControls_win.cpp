@@ -1,74 +1,56 @@
-// comctl32, loaded at its first use. LoadLibraryA runs under the process's default activation
-// context, so the manifest's binding to Common Controls 6.0 applies as it does to a static import.
+// comctl32, bound function by function at the first call of each. LoadLibraryA runs under the process's default
+// activation context, so the manifest's binding to Common Controls 6.0 applies as it does to a
+// static import.
 #include "base/CommonControls_win.h"
 
 #include <shlwapi.h>
+
+#include "base/SystemFunction_win.h"
 
 namespace norvanex::comctl {
 
 namespace {
 
-struct Functions {
-    decltype(&::InitCommonControlsEx) initCommonControlsEx = nullptr;
-    decltype(&::InitCommonControls) initCommonControls = nullptr;
-    DLLGETVERSIONPROC dllGetVersion = nullptr;
-    decltype(&::ImageList_Create) imageListCreate = nullptr;
-    decltype(&::ImageList_Add) imageListAdd = nullptr;
-    decltype(&::ImageList_Destroy) imageListDestroy = nullptr;
-    decltype(&::ImageList_Draw) imageListDraw = nullptr;
-};
-
 template <class Fn>
-void Bind(HMODULE module, const char* name, Fn& fn) {
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+Fn Find(const char* name) {
+    return FindSystemFunctionAs<Fn>("comctl32.dll", name);
 }
 
-const Functions& Comctl32() {
-    static const Functions functions = [] {
-        Functions f;
-        // The module stays loaded for the life of the process, as a static import would.
-        if (HMODULE module = LoadLibraryA("comctl32.dll")) {
-            Bind(module, "InitCommonControlsEx", f.initCommonControlsEx);
-            Bind(module, "InitCommonControls", f.initCommonControls);
-            Bind(module, "DllGetVersion", f.dllGetVersion);
-            Bind(module, "ImageList_Create", f.imageListCreate);
-            Bind(module, "ImageList_Add", f.imageListAdd);
-            Bind(module, "ImageList_Destroy", f.imageListDestroy);
-            Bind(module, "ImageList_Draw", f.imageListDraw);
-        }
-        return f;
-    }();
-    return functions;
+// Version 4.70 and later.
+decltype(&::InitCommonControlsEx) InitEx() {
+    static const auto fn = Find<decltype(&::InitCommonControlsEx)>("InitCommonControlsEx");
+    return fn;
 }
 
 }  // namespace
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
-    const Functions& f = Comctl32();
-    if (!f.initCommonControlsEx) {
-        if (!f.initCommonControls) return FALSE;
-        f.initCommonControls();
+    const auto initEx = InitEx();
+    if (!initEx) {
+        static const auto init = Find<decltype(&::InitCommonControls)>("InitCommonControls");
+        if (!init) return FALSE;
+        init();
         return TRUE;
     }
-    if (f.initCommonControlsEx(controls)) return TRUE;
+    if (initEx(controls)) return TRUE;
     // A version that meets a flag it does not know may refuse the whole call; it is asked again
     // for the classes it knows. Asked first for all of them: Wine's comctl32 answers DllGetVersion
     // with 5.81 also where the manifest binds its version-6 classes, which ICC_STANDARD_CLASSES
     // registers there.
     INITCOMMONCONTROLSEX known = *controls;
     known.dwICC = KnownControlClasses(controls->dwICC, Version());
-    return known.dwICC != controls->dwICC && f.initCommonControlsEx(&known);
+    return known.dwICC != controls->dwICC && initEx(&known);
 }
 
 ComctlVersion Version() {
     static const ComctlVersion version = [] {
         ComctlVersion v{4, 0};
-        const Functions& f = Comctl32();
         // DllGetVersion came with 4.71; InitCommonControlsEx with 4.70.
-        if (f.initCommonControlsEx) v = {4, 70};
+        if (InitEx()) v = {4, 70};
+        const auto dllGetVersion = Find<DLLGETVERSIONPROC>("DllGetVersion");
         DLLVERSIONINFO info{};
         info.cbSize = sizeof info;
-        if (f.dllGetVersion && SUCCEEDED(f.dllGetVersion(&info))) v = {info.dwMajorVersion, info.dwMinorVersion};
+        if (dllGetVersion && SUCCEEDED(dllGetVersion(&info))) v = {info.dwMajorVersion, info.dwMinorVersion};
         return v;
     }();
     return version;
@@ -80,22 +62,22 @@ UINT ToolInfoSize(bool wide) {
 }
 
 HIMAGELIST ImageListCreate(int width, int height, UINT flags, int initial, int grow) {
-    const auto fn = Comctl32().imageListCreate;
+    static const auto fn = Find<decltype(&::ImageList_Create)>("ImageList_Create");
     return fn ? fn(width, height, flags, initial, grow) : nullptr;
 }
 
 int ImageListAdd(HIMAGELIST list, HBITMAP image, HBITMAP mask) {
-    const auto fn = Comctl32().imageListAdd;
+    static const auto fn = Find<decltype(&::ImageList_Add)>("ImageList_Add");
     return fn ? fn(list, image, mask) : -1;
 }
 
 BOOL ImageListDestroy(HIMAGELIST list) {
-    const auto fn = Comctl32().imageListDestroy;
+    static const auto fn = Find<decltype(&::ImageList_Destroy)>("ImageList_Destroy");
     return fn ? fn(list) : FALSE;
 }
 
 BOOL ImageListDraw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style) {
-    const auto fn = Comctl32().imageListDraw;
+    static const auto fn = Find<decltype(&::ImageList_Draw)>("ImageList_Draw");
     return fn ? fn(list, index, dc, x, y, style) : FALSE;
 }
 

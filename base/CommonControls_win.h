@@ -1,5 +1,7 @@
-// The few comctl32 functions the program calls, bound at their first use instead of at process
-// start: comctl32's start-up sets up the display, and a kill run has processes to end first.
+// The few comctl32 functions the program calls, each found at run time (FindSystemFunction), never
+// imported: comctl32's start-up sets up the display, and a kill run has processes to end first; and
+// the first comctl32 (Windows 95 without Internet Explorer) lacks InitCommonControlsEx and
+// DllGetVersion, where a delay-load import would fault at the first call.
 #pragma once
 
 #include <windows.h>

@@ -25,16 +25,14 @@ target_compile_options(norvanex_win PRIVATE ${NORVANEX_WIN_FLAGS})
 # first call of one of its functions, not when the process starts, so the loader maps and starts
 # nothing else first (under Wine, user32 alone brings imm32 and a desktop connection with it).
 include(${CMAKE_SOURCE_DIR}/cmake/delay-import.cmake)
-set(NORVANEX_DELAY_LOADED comctl32 shell32 ole32 comdlg32 version advapi32 user32 gdi32)
+# comctl32 is not among them: base/CommonControls_win.cpp finds each of its functions at run time.
+set(NORVANEX_DELAY_LOADED shell32 ole32 comdlg32 version advapi32 user32 gdi32)
 set(NORVANEX_SYSTEM_LIBS)
 foreach(_dll ${NORVANEX_DELAY_LOADED})
   norvanex_delay_import(${_dll} _delay_lib)
   list(APPEND NORVANEX_SYSTEM_LIBS ${_delay_lib})
 endforeach()
 target_link_libraries(norvanex_win PUBLIC norvanex_logic ${NORVANEX_SYSTEM_LIBS} uuid kernel32)
-# The logic calls back into its platform side (the locale query): a cycle of static libraries,
-# which CMake links by repeating them.
-target_link_libraries(norvanex_logic INTERFACE norvanex_win)
 
 # The version resource takes its numbers from the project version, the one place it is set; every
 # target that links Norvanex.rc (the program, some tests and benchmarks) finds the header here.

@@ -24,9 +24,6 @@ constexpr std::uint64_t kInstanceByteLength = 0;
 constexpr std::uint64_t kInstanceNameOffset = 16;
 constexpr std::uint64_t kCounterBlockByteLength = 0;
 
-// The name conversion buffer: 260 characters and the NUL.
-constexpr int kNameBufferSize = 261;
-
 // Reads little-endian 32-bit values at offsets checked against the block size. Offsets are 64-bit
 // so that adding two 32-bit fields from the data can never wrap around.
 class BlockReader {
@@ -123,7 +120,7 @@ bool HasPerfSignature(const std::uint8_t* data, std::size_t size) {
 }
 
 ProcessNameList ParsePerfDataBlock(const std::uint8_t* data, std::size_t size,
-                                   std::uint32_t idProcessCounter, const WideToAnsi& convert) {
+                                   std::uint32_t idProcessCounter, const ExactAnsiFn& convert) {
     const BlockReader block(data, size);
 
     // Only the first object is read; the value name of the query asked for the process object.
@@ -153,7 +150,6 @@ ProcessNameList ParsePerfDataBlock(const std::uint8_t* data, std::size_t size,
     ProcessNameList entries;
     entries.reserve(count);
     std::uint64_t instance = object + definitionLength;
-    char converted[kNameBufferSize];
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t instanceLength = block.U32(instance + kInstanceByteLength);
         const std::uint32_t nameOffset = block.U32(instance + kInstanceNameOffset);
@@ -163,17 +159,11 @@ ProcessNameList ParsePerfDataBlock(const std::uint8_t* data, std::size_t size,
         const std::uint32_t counterBlockLength = block.U32(counterBlock + kCounterBlockByteLength);
         const std::uint32_t id = block.U32(counterBlock + counterOffset);
 
-        std::memset(converted, 0, sizeof converted);
-        const int written = convert(wideName.c_str(), converted, kNameBufferSize);
         ProcessNameEntry entry;
         entry.wide = wideName;
-        if (written <= 0) {
+        if (!convert(wideName, entry.name) || entry.name.size() > kMaxPerfNameBytes) {
             entry.name = "unknown";
             entry.exact = false;
-        } else {
-            const std::size_t length =
-                std::min<std::size_t>(static_cast<std::size_t>(written) - 1, kNameBufferSize - 1);
-            entry.name.assign(converted, length);
         }
         entry.id = id;
         entries.push_back(std::move(entry));

@@ -4,10 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "base/AnsiText.h"
 
 namespace norvanex {
 
@@ -46,15 +47,15 @@ CounterIndexes ParseCounterNameTable(const std::uint8_t* data, std::size_t size)
 // True when the block is long enough for, and starts with, the UTF-16 signature "PERF".
 bool HasPerfSignature(const std::uint8_t* data, std::size_t size);
 
-// Converts a NUL-terminated UTF-16 name into out (outSize bytes); returns the bytes written with
-// the NUL, or 0 when the name does not fit or cannot be converted exactly.
-using WideToAnsi = std::function<int(const char16_t* name, char* out, int outSize)>;
+// The longest name a listing takes, in bytes of the ANSI code page; a longer one is "unknown".
+inline constexpr std::size_t kMaxPerfNameBytes = 260;
 
 // Reads the first object of a PERF_DATA_BLOCK: up to kMaxPerfInstances (name, id) pairs in the
 // order of the instances. Every offset, count and length is checked against size before it is
 // used; data that would lead outside it throws MalformedPerfData, as does a negative instance
-// count. Empty when no counter definition carries idProcessCounter.
+// count. Empty when no counter definition carries idProcessCounter. A name that `convert` cannot
+// give exactly, or longer than kMaxPerfNameBytes, is listed as "unknown" and not exact.
 ProcessNameList ParsePerfDataBlock(const std::uint8_t* data, std::size_t size,
-                                   std::uint32_t idProcessCounter, const WideToAnsi& convert);
+                                   std::uint32_t idProcessCounter, const ExactAnsiFn& convert);
 
 }  // namespace norvanex

@@ -17,13 +17,18 @@ namespace norvanex {
 // dwPlatformId of the NT line (VER_PLATFORM_WIN32_NT).
 inline constexpr std::uint32_t kPlatformWin32Nt = 2;
 
-// A name as the system holds it in UTF-16, in the ANSI code page. Exact when every character has a
-// form of its own there: neither a look-alike (the best fit that maps "ā" to "a") nor the default
-// character stands in. A name that is not exact is another program's name in ANSI, or several
-// programs' at once ("日本" and "中国" both read "??"), so no parameter ever names it.
-struct AnsiForm {
+// What the program calls a process where it lists it (the task chooser's rows). `exact` false:
+// its name, or its path, does not survive the ANSI code page (ExactAnsi); such a text is another
+// program's name, or several programs' at once ("日本" and "中国" both read "??"), so no parameter
+// ever names it: it is shown from `wide`, never chosen.
+struct ProcessCaption {
     std::string text;  // where not exact, with the default character for what has no form
-    bool exact = false;
+    bool exact = true;
+    std::u16string wide{};  // where not exact: the path or name as the system holds it
+
+    bool operator==(const ProcessCaption& other) const {
+        return text == other.text && exact == other.exact && wide == other.wide;
+    }
 };
 
 // A process's image path: `path` is what it is compared as; where the path as the system holds
@@ -48,13 +53,15 @@ public:
     // The lead bytes of the system's ANSI code page, for the texts the lists give.
     LeadByteFn LeadBytes() { return platform_.LeadBytes(); }
 
-    // The ToolHelp binding with its three wrappers and the snapshot walk. On the NT line the walk
-    // reads the names in UTF-16 where the system offers that, and marks each that is not exact.
-    ToolHelpBinding& ToolHelp() { return toolHelp_; }
+    // The snapshot walk. On the NT line it reads the names in UTF-16 where the system offers that,
+    // and marks each that is not exact.
     void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit);
 
-    // `wide` in the ANSI code page, with WC_NO_BEST_FIT_CHARS and the used-default flag.
-    AnsiForm ToAnsi(std::u16string_view wide);
+    // The caption of the process `id` that a list names `name` (`wide` as the system holds it where
+    // read so): its image path where that is known and exact, else the name; a name that is not
+    // exact gives the path, else the name, as the system holds it. A 9x snapshot's name is the
+    // path already; a name with a folder part is taken as it is.
+    ProcessCaption Caption(std::uint32_t id, const std::string& name, bool nameExact, std::u16string_view wide);
 
     // Appends one (name, id) per instance of the performance data's "process" object, at most 254.
     // Status: -1 not the NT line or the perflib key cannot be opened; -2 the size of "Counters"
@@ -126,13 +133,17 @@ private:
     bool ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read);
     void BindKernelImageName();
     std::string WindowsDirectory();
+    std::string Rewritten(std::string imagePath);
     const std::string& PathOf(Match& match);
-    OsHandle OpenToEnd(Match& match);
+    PlatformOwned<OsHandle> Own(OsHandle handle) { return PlatformOwned<OsHandle>(handle, {&platform_}); }
+    bool Exact(std::u16string_view wide, std::string& ansi);
+    PlatformOwned<OsHandle> OpenToEnd(Match& match);
     bool SparedFor(Match& match, Criticality critical);
     bool IsSpared(Match& match);
     bool IsSparedSessionProcess(const std::string& imagePath);
     EndOutcome EndMatches(std::vector<Match>& matches, std::vector<std::uint32_t>* endedIds);
-    std::vector<Match> SnapshotMatchesByPath(const std::string& name, bool firstOnly);
+    std::vector<Match> SnapshotMatches(std::string_view name);
+    std::vector<Match> SnapshotMatchesByPath(const std::string& name);
     ProcessNameList PerfDataListOrEmpty();
 
     ProcessPlatform& platform_;

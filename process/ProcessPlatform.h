@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "base/AnsiText.h"
+#include "base/UniqueHandle.h"
 
 namespace norvanex {
 
@@ -26,9 +28,6 @@ inline constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
 // The size of the ANSI PROCESSENTRY32 on 32-bit Windows, and of PROCESSENTRY32W.
 inline constexpr std::uint32_t kProcessEntrySize = 296;
 inline constexpr std::uint32_t kProcessEntryWSize = 556;
-// CP_ACP, and WideCharToMultiByte's flag that refuses a look-alike for a missing character.
-inline constexpr std::uint32_t kCpAcp = 0;
-inline constexpr std::uint32_t kWcNoBestFitChars = 0x400;
 
 // INVALID_HANDLE_VALUE, which CreateToolhelp32Snapshot returns on failure.
 inline constexpr OsHandle kInvalidHandle = static_cast<OsHandle>(~std::uintptr_t{0});
@@ -104,11 +103,8 @@ public:
                                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual std::int32_t RegCloseKey(RegKey key) = 0;
 
-    // usedDefault, when given, is set when a character had no form in the code page and the
-    // default character stands in for it.
-    virtual int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
-                                    const char16_t* wide, int wideLength, char* out, int outSize,
-                                    bool* usedDefault) = 0;
+    // The conversion call of the exact conversion into the ANSI code page (AnsiConversionFn).
+    virtual int AnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault) = 0;
 
     // The program's own process and its access token.
     virtual OsHandle GetCurrentProcess() = 0;
@@ -147,5 +143,18 @@ public:
     // Length of the Windows directory, or the size needed (with the NUL) when it does not fit.
     virtual std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) = 0;
 };
+
+// Gives back what the platform handed out, through the platform: a kernel handle, a registry key,
+// or a debug buffer (through RtlDestroyQueryDebugBuffer at `destroy`).
+struct PlatformRelease {
+    ProcessPlatform* platform = nullptr;
+    ProcAddress destroy{};
+    void operator()(OsHandle handle) const { platform->CloseHandle(handle); }
+    void operator()(RegKey key) const { platform->RegCloseKey(key); }
+    void operator()(DebugBuffer buffer) const { platform->RtlDestroyQueryDebugBuffer(destroy, buffer); }
+};
+// The owner of every handle, key and buffer the platform hands out.
+template <class Handle>
+using PlatformOwned = UniqueHandle<Handle, PlatformRelease>;
 
 }  // namespace norvanex

@@ -132,27 +132,8 @@ public:
 
     std::int32_t RegCloseKey(RegKey key) override { return ::RegCloseKey(ToKey(key)); }
 
-    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
-                            int wideLength, char* out, int outSize, bool* usedDefault) override {
-        static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
-        const auto* text = reinterpret_cast<const wchar_t*>(wide);
-        if (usedDefault) *usedDefault = false;
-        // With UTF-8 as the ANSI code page (an option of Windows 10 and later) every character has
-        // its form, and the call refuses both the flag and the used-default question; an unpaired
-        // surrogate is the only thing that cannot be converted there.
-        if (codePage == CP_ACP && ::GetACP() == CP_UTF8) {
-            const int written = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text,
-                                                      wideLength, out, outSize, nullptr, nullptr);
-            if (written == 0 && usedDefault && ::GetLastError() == ERROR_NO_UNICODE_TRANSLATION) {
-                *usedDefault = true;
-            }
-            return written;
-        }
-        BOOL defaulted = FALSE;
-        const int written = ::WideCharToMultiByte(codePage, flags, text, wideLength, out, outSize,
-                                                  nullptr, usedDefault ? &defaulted : nullptr);
-        if (usedDefault) *usedDefault = defaulted != FALSE;
-        return written;
+    int AnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault) override {
+        return SystemAnsiConversion(wide, out, outSize, usedDefault);
     }
 
     OsHandle GetCurrentProcess() override { return FromHandle(::GetCurrentProcess()); }

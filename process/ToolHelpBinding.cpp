@@ -5,17 +5,6 @@
 
 namespace norvanex {
 
-namespace {
-
-// Closes a snapshot handle when the walk leaves, whichever way.
-struct SnapshotCloser {
-    ProcessPlatform& platform;
-    OsHandle handle;
-    ~SnapshotCloser() { platform.CloseHandle(handle); }
-};
-
-}  // namespace
-
 bool ToolHelpBinding::BindToolHelp() {
     if (kernel32_ == ModuleHandle{}) {
         kernel32_ = platform_.GetModuleHandleA("kernel32.dll");
@@ -28,9 +17,11 @@ bool ToolHelpBinding::BindToolHelp() {
     return kernel32_ != ModuleHandle{} && createSnapshot_ != ProcAddress{};
 }
 
-OsHandle ToolHelpBinding::CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId) {
-    if (!BindToolHelp()) return OsHandle{};
-    return platform_.CreateToolhelp32Snapshot(createSnapshot_, flags, processId);
+PlatformOwned<OsHandle> ToolHelpBinding::CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId) {
+    if (!BindToolHelp()) return {};
+    const OsHandle snapshot = platform_.CreateToolhelp32Snapshot(createSnapshot_, flags, processId);
+    // INVALID_HANDLE_VALUE is no handle to walk or close.
+    return PlatformOwned<OsHandle>(snapshot == kInvalidHandle ? OsHandle{} : snapshot, {&platform_});
 }
 
 bool ToolHelpBinding::Process32First(OsHandle snapshot, ProcessEntry32& entry) {
@@ -44,15 +35,13 @@ bool ToolHelpBinding::Process32Next(OsHandle snapshot, ProcessEntry32& entry) {
 }
 
 void ToolHelpBinding::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
-    const OsHandle snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
-    // Neither the null of a missing ToolHelp nor INVALID_HANDLE_VALUE is a handle to walk or close.
-    if (snapshot == OsHandle{} || snapshot == kInvalidHandle) return;
-    const SnapshotCloser closeAtEnd{platform_, snapshot};
+    const PlatformOwned<OsHandle> snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
+    if (!snapshot) return;
 
     ProcessEntry32 entry;
     entry.size = kProcessEntrySize;
     SnapshotEntry visited;
-    for (bool ok = Process32First(snapshot, entry); ok; ok = Process32Next(snapshot, entry)) {
+    for (bool ok = Process32First(snapshot.get(), entry); ok; ok = Process32Next(snapshot.get(), entry)) {
         // szExeFile may fill all 260 bytes without a NUL.
         const char* exe = entry.exeFile.data();
         const void* nul = std::memchr(exe, '\0', entry.exeFile.size());
@@ -76,14 +65,13 @@ bool ToolHelpBinding::BindWide() {
 void ToolHelpBinding::WalkSnapshotWide(
     const std::function<void(std::u16string_view name, std::uint32_t processId)>& visit) {
     if (!BindWide()) return;
-    const OsHandle snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
-    if (snapshot == OsHandle{} || snapshot == kInvalidHandle) return;
-    const SnapshotCloser closeAtEnd{platform_, snapshot};
+    const PlatformOwned<OsHandle> snapshot = CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
+    if (!snapshot) return;
 
     ProcessEntry32W entry;
     entry.size = kProcessEntryWSize;
-    for (bool ok = platform_.Process32FirstW(process32FirstW_, snapshot, entry); ok;
-         ok = platform_.Process32NextW(process32NextW_, snapshot, entry)) {
+    for (bool ok = platform_.Process32FirstW(process32FirstW_, snapshot.get(), entry); ok;
+         ok = platform_.Process32NextW(process32NextW_, snapshot.get(), entry)) {
         std::u16string_view name(entry.exeFile.data(), entry.exeFile.size());
         name = name.substr(0, name.find(u'\0'));
         visit(name, entry.processId);

@@ -30,8 +30,9 @@ public:
     // looked up once, at the first call that obtains the kernel32 handle.
     bool BindToolHelp();
 
-    // The platform's functions, or their empty answers (null handle, false) where missing.
-    OsHandle CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId);
+    // The platform's functions, or their empty answers (no handle, false) where missing; a failed
+    // snapshot is no handle either.
+    PlatformOwned<OsHandle> CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId);
     bool Process32First(OsHandle snapshot, ProcessEntry32& entry);
     bool Process32Next(OsHandle snapshot, ProcessEntry32& entry);
 

@@ -3,6 +3,8 @@ set(NORVANEX_PROCESS_LOGIC
     process/ImagePath.cpp
     process/PerfData.cpp
     process/ProcessAccess.cpp
+    process/ProcessAccessImagePath.cpp
+    process/ProcessAccessPerfData.cpp
     process/ProgramName.cpp
     process/SystemProcesses.cpp
     process/ToolHelpBinding.cpp)

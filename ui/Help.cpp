@@ -2,7 +2,6 @@
 #include "ui/Help.h"
 
 #include "ui/HelpTopics.h"
-#include "ui/Lang.h"
 
 namespace norvanex {
 
@@ -40,8 +39,8 @@ void AppendEscaped(std::string& out, unsigned char byte) {
 
 }  // namespace
 
-const HelpTopic& HelpIndexTopic() {
-    const std::string id = SelectText(kIndexE.contextId, kIndex.contextId);
+const HelpTopic& HelpIndexTopic(CountryQuery query) {
+    const std::string id = SelectText(kIndexE.contextId, kIndex.contextId, query);
     return id == kIndex.contextId ? kTopics[1] : kTopics[0];
 }
 

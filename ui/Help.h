@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/AnsiText.h"
+#include "ui/Lang.h"
 
 namespace norvanex {
 
@@ -17,8 +18,9 @@ struct HelpTopic {
     const char* htmlPage;
 };
 
-// The index topic in the user's language; throws SilentAbort when the locale cannot be read.
-const HelpTopic& HelpIndexTopic();
+// The index topic in the language of the country that `query` gives; throws SilentAbort when the
+// locale cannot be read.
+const HelpTopic& HelpIndexTopic(CountryQuery query);
 
 // The viewer macro that jumps to a topic of the current help file: JumpID("","<id>"), cut to 255
 // bytes without splitting a double-byte character.

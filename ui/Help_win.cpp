@@ -94,7 +94,7 @@ constexpr TextPair kHelpMissing{
 }  // namespace
 
 void ShowHelpIndex(HWND owner) {
-    const HelpTopic& topic = HelpIndexTopic();
+    const HelpTopic& topic = HelpIndexTopic(QueryUserCountryText);
     const std::string& helpFile = App().helpFile;
     // Neither the viewer nor the shell takes a path beyond MAX_PATH: the viewer would only say
     // that the file cannot be found.

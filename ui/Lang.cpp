@@ -26,10 +26,10 @@ bool ParseCountryCode(std::string_view text, int& code) {
     return true;
 }
 
-int GetUserCountryCode() {
+int GetUserCountryCode(CountryQuery query) {
     std::string text;
     int code = 0;
-    if (!QueryUserCountryText(text) || !ParseCountryCode(text, code)) throw SilentAbort{};
+    if (!query(text) || !ParseCountryCode(text, code)) throw SilentAbort{};
     return code;
 }
 
@@ -37,8 +37,8 @@ bool IsGermanCountry(int code) {
     return code == 41 || code == 43 || code == 49 || code == 352;
 }
 
-std::string SelectText(std::string_view english, std::string_view german) {
-    return std::string(IsGermanCountry(GetUserCountryCode()) ? german : english);
+std::string SelectText(std::string_view english, std::string_view german, CountryQuery query) {
+    return std::string(IsGermanCountry(GetUserCountryCode(query)) ? german : english);
 }
 
 }  // namespace norvanex

@@ -10,13 +10,16 @@ namespace norvanex {
 // and every window-procedure thunk catch it and drop it, so only the current handler ends.
 struct SilentAbort {};
 
-// Platform side: the country code text of the user's default locale (LOCALE_ICOUNTRY), at most
-// five digits. Returns false when the locale query fails.
+// A query of the country code text of the user's default locale (LOCALE_ICOUNTRY), at most five
+// digits; false when the locale query fails.
+using CountryQuery = bool (*)(std::string& text);
+
+// The system's query, on the platform side (Lang_win.cpp).
 bool QueryUserCountryText(std::string& text);
 
-// The country code as a number, read afresh on every call. Throws SilentAbort when the locale
-// query fails or its text is not a decimal integer.
-int GetUserCountryCode();
+// The country code as a number, asked of `query` on every call. Throws SilentAbort when the query
+// fails or its text is not a decimal integer.
+int GetUserCountryCode(CountryQuery query);
 
 // Parses a decimal country code ("49", "-1"); false for anything else, including overflow.
 bool ParseCountryCode(std::string_view text, int& code);
@@ -24,7 +27,11 @@ bool ParseCountryCode(std::string_view text, int& code);
 // Switzerland, Austria, Germany and Luxembourg read German.
 bool IsGermanCountry(int code);
 
-// The German form where the user's country reads German, else the English form.
+// The German form where the country that `query` gives reads German, else the English form.
+std::string SelectText(std::string_view english, std::string_view german, CountryQuery query);
+
+// The same of the user's locale, on the platform side (Lang_win.cpp).
+int GetUserCountryCode();
 std::string SelectText(std::string_view english, std::string_view german);
 
 }  // namespace norvanex

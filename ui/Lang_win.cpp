@@ -1,4 +1,4 @@
-// The user's country code from the Windows locale.
+// The user's country code from the Windows locale, and the language choice that asks it.
 #include <windows.h>
 
 #include "ui/Lang.h"
@@ -13,6 +13,12 @@ bool QueryUserCountryText(std::string& text) {
     if (length <= 0) return false;
     text.assign(buffer, static_cast<size_t>(length - 1));
     return true;
+}
+
+int GetUserCountryCode() { return GetUserCountryCode(QueryUserCountryText); }
+
+std::string SelectText(std::string_view english, std::string_view german) {
+    return SelectText(english, german, QueryUserCountryText);
 }
 
 }  // namespace norvanex

@@ -3,22 +3,10 @@
 
 #include <exception>
 
-#include "process/ProcessAccess.h"
 
 namespace norvanex {
 
 namespace {
-
-bool NamesAFolder(const std::string& text, LeadByteFn isLeadByte) {
-    // A 9x snapshot gives the whole path, an NT snapshot only the file name. The trail byte 0x5C
-    // of a double-byte character (the "so" of katakana in code page 932) is no backslash: taken
-    // for one, the process would be listed without its path.
-    return NamePartStart(text, "\\:", isLeadByte) != 0;
-}
-
-TaskText NotExact(ProcessAccess& processes, std::u16string wide) {
-    return {processes.ToAnsi(wide).text, false, std::move(wide)};
-}
 
 void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts) {
     ProcessNameList entries;
@@ -28,43 +16,18 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts)
         // Data that cannot be read lists nothing; the snapshot takes over.
         return;
     }
-    for (ProcessNameEntry& entry : entries) {
-        ImagePathRead path = processes.ReadImagePath(entry.id);
-        if (!path.exact) {
-            texts.push_back(entry.exact ? TaskText{entry.name, true, {}} : NotExact(processes, std::move(path.wide)));
-            continue;
-        }
-        if (!path.path.empty()) {
-            texts.push_back({std::move(path.path), true, {}});
-            continue;
-        }
-        if (!entry.exact) {
-            if (!entry.wide.empty()) texts.push_back(NotExact(processes, std::move(entry.wide)));
-            continue;
-        }
-        // "Idle", "System" and "_Total" are no programs one could end; with a path a process
-        // of that name is one.
-        if (entry.name.empty() || IsPseudoProcessName(entry.name)) continue;
-        texts.push_back({entry.name, true, {}});
+    for (const ProcessNameEntry& entry : entries) {
+        TaskText text = processes.Caption(entry.id, entry.name, entry.exact, entry.wide);
+        // "Idle", "System" and "_Total" are no programs one could end; with a path a process of
+        // that name is one.
+        if ((text.text.empty() && text.wide.empty()) || (text.exact && IsPseudoProcessName(text.text))) continue;
+        texts.push_back(std::move(text));
     }
 }
 
 void CollectFromSnapshot(ProcessAccess& processes, std::vector<TaskText>& texts) {
-    const LeadByteFn lead = processes.LeadBytes();
     processes.WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (!entry.exact) {
-            // Shown like the others under its full path, as the system holds it.
-            ImagePathRead path = processes.ReadImagePath(entry.processId);
-            std::u16string shown = path.wide.empty() ? entry.wide : std::move(path.wide);
-            texts.push_back(NotExact(processes, std::move(shown)));
-            return;
-        }
-        // A bare file name has the generic icon and no properties sheet; the path names the same
-        // program and is what the performance-data step would have listed for it. One that does
-        // not survive the code page would name nothing, so the exact bare name stays.
-        std::string text;
-        if (!NamesAFolder(entry.exeFile, lead)) text = processes.GetProcessImagePath(entry.processId);
-        texts.push_back({text.empty() ? entry.exeFile : std::move(text), true, {}});
+        texts.push_back(processes.Caption(entry.processId, entry.exeFile, entry.exact, entry.wide));
     });
 }
 

@@ -7,30 +7,18 @@
 #include <vector>
 
 #include "base/AnsiText.h"
+#include "process/ProcessAccess.h"
 
 namespace norvanex {
 
-class ProcessAccess;
+// One running task as the chooser lists it: the caption the editor's list takes, or, where not
+// exact, one that no shortcut can name: shown, never chosen.
+using TaskText = ProcessCaption;
 
-// One running task as the chooser lists it.
-struct TaskText {
-    std::string text;     // the caption the editor's list takes
-    bool exact = true;    // false: its name (or path) does not survive the ANSI code page, so no
-                          // shortcut can name it; shown, never chosen
-    std::u16string wide{};  // where not exact: the name or path as the system holds it, to show
-
-    bool operator==(const TaskText& other) const {
-        return text == other.text && exact == other.exact && wide == other.wide;
-    }
-};
-
-// One text per running process, in the order the source gives them. First the performance data:
-// each process's image path, else its name; the pseudo-processes "Idle", "System" and "_Total"
-// (any case) are left out when no path is known for them. Only when that yields nothing, the
-// snapshot: every process, under its image path where the entry names no folder and the path is
-// known, else under the entry's own text. The same text appears once per process. A name that does
-// not survive the code page is listed as not exact with its true form; a path that does not, where
-// the name does, gives way to the name.
+// One text per running process (ProcessAccess::Caption), in the order the source gives them. First
+// the performance data, where the pseudo-processes "Idle", "System" and "_Total" (any case) are left
+// out when no path is known for them; only when that yields nothing, the snapshot. The same text
+// appears once per process.
 std::vector<TaskText> CollectTaskTexts(ProcessAccess& processes);
 
 // True for the names the performance data gives its pseudo-processes: "IDLE", "SYSTEM", "_TOTAL"

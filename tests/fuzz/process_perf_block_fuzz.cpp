@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "process/PerfData.h"
 
@@ -10,14 +12,11 @@ namespace {
 
 constexpr std::uint32_t kIdProcessIndex = 784;
 
-// Stands in for WideCharToMultiByte(CP_ACP): one byte per code unit, 0 when it does not fit.
-int Narrow(const char16_t* name, char* out, int outSize) {
-    int length = 0;
-    while (name[length] != 0) ++length;
-    if (length + 1 > outSize) return 0;
-    for (int i = 0; i < length; ++i) out[i] = static_cast<char>(name[i] & 0xFF);
-    out[length] = '\0';
-    return length + 1;
+// Stands in for the exact conversion: one byte per code unit.
+bool Narrow(std::u16string_view name, std::string& out) {
+    out.clear();
+    for (const char16_t c : name) out.push_back(static_cast<char>(c & 0xFF));
+    return true;
 }
 
 }  // namespace

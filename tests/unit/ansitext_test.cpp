@@ -81,3 +81,55 @@ TEST(AnsiText, PartAfterTheLastSeparator) {
         }
     }
 }
+
+// The exact conversion over the conversion call of a code page: the real code pages' model, and
+// UTF-8 as the ANSI code page, where one UTF-16 unit takes up to three bytes.
+TEST(AnsiText, ExactConversion) {
+    const auto codePage = [](unsigned cp) -> AnsiConversionFn {
+        return [cp](std::u16string_view wide, char* out, int outSize, bool& usedDefault) {
+            const std::string ansi = fake::EncodeAnsi(cp, wide, true, &usedDefault);
+            const int size = static_cast<int>(ansi.size());
+            if (outSize != 0 && outSize < size) return 0;
+            if (outSize != 0) ansi.copy(out, ansi.size());
+            return size;
+        };
+    };
+    const AnsiConversionFn utf8 = [](std::u16string_view wide, char* out, int outSize, bool& usedDefault) {
+        usedDefault = false;
+        std::string bytes;
+        for (const char16_t c : wide) {
+            if (c >= 0xD800 && c <= 0xDFFF) return 0;  // an unpaired surrogate fails the call
+            if (c < 0x80) {
+                bytes += static_cast<char>(c);
+            } else if (c < 0x800) {
+                bytes += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+            } else {
+                bytes += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                          static_cast<char>(0x80 | (c & 0x3F))};
+            }
+        }
+        if (outSize != 0 && outSize < static_cast<int>(bytes.size())) return 0;
+        if (outSize != 0) bytes.copy(out, bytes.size());
+        return static_cast<int>(bytes.size());
+    };
+    struct Case {
+        const char* what;
+        AnsiConversionFn convert;
+        std::u16string wide;
+        bool exact;
+        std::string ansi;
+    } cases[] = {
+        {"empty", codePage(1252), u"", true, ""},
+        {"in the code page", codePage(1252), u"\u00e4pfel.exe", true, "\xE4pfel.exe"},
+        {"the default character stands in", codePage(1252), u"\u65e5.exe", false, "?.exe"},
+        {"double-byte", codePage(932), u"\u65e5\u672c.exe", true, "\x93\xFA\x96\x7B.exe"},
+        {"UTF-8: three bytes a unit", utf8, u"\u65e5\u672c\u65e5\u672c", true,
+         "\xE6\x97\xA5\xE6\x9C\xAC\xE6\x97\xA5\xE6\x9C\xAC"},
+        {"UTF-8: an unpaired surrogate", utf8, u"a\xD800", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string ansi = "left over";
+        EXPECT_EQ(ExactAnsi(c.wide, ansi, c.convert), c.exact) << c.what;
+        EXPECT_EQ(ansi, c.ansi) << c.what;
+    }
+}

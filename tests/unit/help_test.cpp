@@ -29,13 +29,13 @@ TEST(Help, IndexTopicFollowsTheCountry) {
     };
     for (const auto& c : cases) {
         fake::countryText = c.country;
-        const HelpTopic& topic = HelpIndexTopic();
+        const HelpTopic& topic = HelpIndexTopic(norvanex::QueryUserCountryText);
         EXPECT_STREQ(topic.contextId, c.topic) << c.country;
         EXPECT_EQ(topic.mapNumber, c.map) << c.country;
         EXPECT_STREQ(topic.htmlPage, c.page) << c.country;
     }
     fake::countryText = "x";
-    EXPECT_THROW(HelpIndexTopic(), SilentAbort);
+    EXPECT_THROW(HelpIndexTopic(norvanex::QueryUserCountryText), SilentAbort);
     fake::countryText = "1";
 }
 

@@ -4,7 +4,14 @@
 #include "fakes/FakeLocale.h"
 #include "ui/Lang.h"
 
-using norvanex::SelectText;
+namespace {
+
+// The choice with the scripted locale's query.
+std::string SelectText(std::string_view english, std::string_view german) {
+    return norvanex::SelectText(english, german, norvanex::QueryUserCountryText);
+}
+
+}  // namespace
 
 TEST(Lang, CountryDecidesTheLanguage) {
     struct Case { const char* country; const char* expected; } cases[] = {

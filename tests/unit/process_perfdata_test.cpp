@@ -16,12 +16,10 @@ using fake::PerfDataBlockBuilder;
 
 namespace {
 
-int Latin1(const char16_t* name, char* out, int outSize) {
-    std::string s;
-    for (; *name; ++name) s.push_back(*name < 0x100 ? static_cast<char>(*name) : '?');
-    if (static_cast<int>(s.size()) + 1 > outSize) return 0;
-    std::copy(s.c_str(), s.c_str() + s.size() + 1, out);
-    return static_cast<int>(s.size()) + 1;
+bool Latin1(std::u16string_view name, std::string& out) {
+    out.clear();
+    for (const char16_t c : name) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return true;
 }
 
 // Parses a copy of exactly `size` bytes, so that AddressSanitizer sees any read past the end.

@@ -271,17 +271,14 @@ std::int32_t FakeProcessPlatform::RegCloseKey(RegKey key) {
     return keys_.erase(static_cast<std::uintptr_t>(key)) == 1 ? 0 : 6;  // ERROR_INVALID_HANDLE
 }
 
-int FakeProcessPlatform::WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
-                                             const char16_t* wide, int wideLength, char* out,
-                                             int outSize, bool* usedDefault) {
-    if (codePage != 0 || (flags != 0 && flags != kWcNoBestFitChars) || wideLength != -1) {
-        Misuse("WideCharToMultiByte arguments");
-    }
-    const std::string converted =
-        EncodeAnsi(this->codePage, wide, flags == kWcNoBestFitChars, usedDefault);
-    if (converted.size() + 1 > static_cast<std::size_t>(outSize)) return 0;
-    std::memcpy(out, converted.c_str(), converted.size() + 1);
-    return static_cast<int>(converted.size() + 1);
+int FakeProcessPlatform::AnsiConversion(std::u16string_view wide, char* out, int outSize,
+                                        bool& usedDefault) {
+    const std::string converted = EncodeAnsi(codePage, wide, true, &usedDefault);
+    const int size = static_cast<int>(converted.size());
+    if (outSize == 0) return size;
+    if (size > outSize) return 0;
+    std::memcpy(out, converted.data(), converted.size());
+    return size;
 }
 
 OsHandle FakeProcessPlatform::GetCurrentProcess() {

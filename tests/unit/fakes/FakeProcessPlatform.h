@@ -118,8 +118,7 @@ public:
     std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) override;
     std::int32_t RegCloseKey(RegKey key) override;
-    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
-                            int wideLength, char* out, int outSize, bool* usedDefault) override;
+    int AnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault) override;
     OsHandle GetCurrentProcess() override;
     std::uint32_t GetCurrentProcessId() override;
     bool OpenProcessToken(OsHandle process, std::uint32_t access, OsHandle* token) override;
