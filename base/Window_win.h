@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/CommonControls_win.h"
+#include "base/UniqueHandle.h"
 
 namespace norvanex {
 
@@ -66,35 +67,9 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
-// Owns a handle that Deleter releases: released once, never copied (a copy would release twice).
-// A deleter may carry what the release needs beside the handle (the window of a device context).
+// Every handle a window owns is a UniqueHandle; Owned names it here by its deleter.
 template <class Handle, class Deleter>
-class Owned {
-public:
-    Owned() = default;
-    explicit Owned(Handle handle, Deleter deleter = {}) : handle_(handle), deleter_(deleter) {}
-    ~Owned() { reset(); }
-    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)), deleter_(other.deleter_) {}
-    Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) {
-            reset(std::exchange(other.handle_, nullptr));
-            deleter_ = other.deleter_;
-        }
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-
-    Handle get() const { return handle_; }
-    void reset(Handle handle = nullptr) {
-        if (handle_) deleter_(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-    Deleter deleter_{};
-};
+using Owned = UniqueHandle<Handle, Deleter>;
 
 struct DcReleaser {
     HWND window;
@@ -111,7 +86,7 @@ struct MemoryDcDeleter {
 // A device context that GetDC gave for `window` (the screen's for null), released at scope end.
 class ScopedGetDC : public Owned<HDC, DcReleaser> {
 public:
-    explicit ScopedGetDC(HWND window) : Owned(GetDC(window), DcReleaser{window}) {}
+    explicit ScopedGetDC(HWND window) : UniqueHandle(GetDC(window), DcReleaser{window}) {}
 };
 
 // Selects `object` into `dc` and selects the one it replaced back at scope end (reset() does it
@@ -119,7 +94,7 @@ public:
 class ScopedSelectObject : public Owned<HGDIOBJ, SelectionRestorer> {
 public:
     ScopedSelectObject(HDC dc, HGDIOBJ object)
-        : Owned(object ? SelectObject(dc, object) : nullptr, SelectionRestorer{dc}) {}
+        : UniqueHandle(object ? SelectObject(dc, object) : nullptr, SelectionRestorer{dc}) {}
 };
 
 // A memory device context from CreateCompatibleDC; objects selected into it must be selected out
