@@ -14,6 +14,7 @@
 #include "app/MainLayout.h"
 #include "base/AppInfo_win.h"
 #include "base/DesignedWindow_win.h"
+#include "base/MessageMap_win.h"
 #include "base/Window_win.h"
 
 namespace norvanex {
@@ -30,45 +31,6 @@ KillWalk RunKillWalk();
 // What ends a start that failed: a message, and in a kill run its program to start opened all the
 // same, once what the run ended has gone. `walk` is null for the editor.
 void StartFailed(const KillWalk* walk);
-
-// Tables that route commands and notifications to handlers by id (and code), as WTL's
-// COMMAND_ID_HANDLER and NOTIFY_HANDLER maps do.
-template <class T>
-struct CommandEntry {
-    int id;
-    bool whenUsable;  // a button's command counts only while it is visible and enabled
-    void (*handler)(T&);
-};
-
-constexpr UINT_PTR kAnyId = static_cast<UINT_PTR>(-1);
-
-template <class T>
-struct NotifyEntry {
-    UINT_PTR id;  // kAnyId: from any sender
-    UINT code;
-    LRESULT (*handler)(T&, NMHDR&);
-};
-
-// True when the table has an entry for `id`, whether or not the control was usable.
-template <class T, std::size_t N>
-bool DispatchCommand(const CommandEntry<T> (&table)[N], T& target, int id, bool usable) {
-    for (const CommandEntry<T>& entry : table) {
-        if (entry.id != id) continue;
-        if (usable || !entry.whenUsable) entry.handler(target);
-        return true;
-    }
-    return false;
-}
-
-template <class T, std::size_t N>
-bool DispatchNotify(const NotifyEntry<T> (&table)[N], T& target, NMHDR& header, LRESULT& result) {
-    for (const NotifyEntry<T>& entry : table) {
-        if ((entry.id != kAnyId && entry.id != header.idFrom) || entry.code != header.code) continue;
-        result = entry.handler(target, header);
-        return true;
-    }
-    return false;
-}
 
 // How a mode's window differs from the design: its style and its wording.
 struct ModeFace {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/DesignedWindow_win.h"
+#include "base/MessageMap_win.h"
 #include "base/Window_win.h"
 #include "ui/InfoLayout.h"
 
@@ -40,6 +41,8 @@ private:
     void LoadPictures();
     void DrawPicture(const DRAWITEMSTRUCT& item);
     bool IsLink(HWND control) const;
+
+    static const CommandEntry<TInfos> kCommands[];
 
     DesignedWindow face_{kInfoDesign};
     bool modal_ = false;

@@ -176,19 +176,22 @@ void TInfos::DrawPicture(const DRAWITEMSTRUCT& item) {
                logo.bmHeight, SRCCOPY);
 }
 
+const CommandEntry<TInfos> TInfos::kCommands[] = {
+    {kInfoBitBtn1, false, [](TInfos& box) { box.BitBtn1Click(); }},
+    {kInfoLabel4, false, [](TInfos& box) { box.Label5Click(); }},
+    {kInfoImage8, false, [](TInfos& box) { box.Label5Click(); }},
+    {kInfoLabel6, false, [](TInfos& box) { box.Label6Click(); }},
+};
+
 LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             // A box without its controls is not made at all.
             return CreateControls() ? 0 : -1;
-        case WM_COMMAND: {
-            const int id = LOWORD(wParam);
-            const int code = HIWORD(wParam);
-            if (id == kInfoBitBtn1 && code == BN_CLICKED) BitBtn1Click();
-            if ((id == kInfoLabel4 || id == kInfoImage8) && code == STN_CLICKED) Label5Click();
-            if (id == kInfoLabel6 && code == STN_CLICKED) Label6Click();
+        case WM_COMMAND:
+            // A click, of a button or of a label (BN_CLICKED and STN_CLICKED are both 0).
+            if (HIWORD(wParam) == BN_CLICKED) DispatchCommand(kCommands, *this, LOWORD(wParam), true);
             return 0;
-        }
         case DM_GETDEFID:
             return MAKELRESULT(kInfoBitBtn1, DC_HASDEFID);
         case WM_TIMER:

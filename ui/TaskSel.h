@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/DesignedWindow_win.h"
+#include "base/MessageMap_win.h"
 #include "base/Window_win.h"
 #include "ui/TaskList.h"
 #include "ui/TaskSelLayout.h"
@@ -48,8 +49,12 @@ private:
     void FitColumn(const std::unordered_map<std::string, int>& distinctTexts, int widestOther);
     LRESULT TasksCustomDraw(NMLVCUSTOMDRAW& draw);
     bool RowIsExact(int row) const;
+    LRESULT TasksItemChanging(const NMLISTVIEW& change) const;
     void SetTasksHint(bool withNotExact);
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+
+    static const CommandEntry<TTaskSelect> kCommands[];
+    static const NotifyEntry<TTaskSelect> kNotifications[];
 
     DesignedWindow face_{tasksel::kDesign};
     int taskSelectResult_ = 8;

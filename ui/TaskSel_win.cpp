@@ -294,30 +294,39 @@ void TTaskSelect::TasksDblClick() {
     ShowFileProperties(hwnd_, caption, "Version");
 }
 
+// A row outside the code page never takes a tick (a click, Space or any other way).
+LRESULT TTaskSelect::TasksItemChanging(const NMLISTVIEW& change) const {
+    const bool ticks = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_STATEIMAGEMASK) == kChecked;
+    return ticks && !RowIsExact(change.iItem) ? TRUE : FALSE;
+}
+
+const CommandEntry<TTaskSelect> TTaskSelect::kCommands[] = {
+    {kBitBtn1, false, [](TTaskSelect& chooser) { chooser.BitBtn1Click(); }},
+    {kBitBtn2, false, [](TTaskSelect& chooser) { chooser.BitBtn2Click(); }},
+};
+
+const NotifyEntry<TTaskSelect> TTaskSelect::kNotifications[] = {
+    {kTasks, NM_DBLCLK, [](TTaskSelect& chooser, NMHDR&) -> LRESULT { chooser.TasksDblClick(); return 0; }},
+    {kTasks, NM_CUSTOMDRAW,
+     [](TTaskSelect& chooser, NMHDR& header) { return chooser.TasksCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header)); }},
+    {kTasks, LVN_ITEMCHANGING,
+     [](TTaskSelect& chooser, NMHDR& header) { return chooser.TasksItemChanging(reinterpret_cast<NMLISTVIEW&>(header)); }},
+};
+
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             SetOwnText(hwnd_, Select(kTexts.title));
             return 0;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kBitBtn1 && modal_) BitBtn1Click();
-            if (LOWORD(wParam) == kBitBtn2 && modal_) BitBtn2Click();
+            if (modal_) DispatchCommand(kCommands, *this, LOWORD(wParam), true);
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(kBitBtn1, DC_HASDEFID);
         case WM_NOTIFY: {
-            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-            if (header.idFrom == kTasks && header.code == NM_DBLCLK) TasksDblClick();
-            if (header.idFrom == kTasks && header.code == NM_CUSTOMDRAW) {
-                return TasksCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
-            }
-            if (header.idFrom == kTasks && header.code == LVN_ITEMCHANGING) {
-                // A row outside the code page never takes a tick (a click, Space or any other way).
-                const auto& change = *reinterpret_cast<const NMLISTVIEW*>(lParam);
-                const bool ticks = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_STATEIMAGEMASK) == kChecked;
-                return ticks && !RowIsExact(change.iItem) ? TRUE : FALSE;
-            }
-            return 0;
+            LRESULT result = 0;
+            DispatchNotify(kNotifications, *this, *reinterpret_cast<NMHDR*>(lParam), result);
+            return result;
         }
         case WM_HELP:
             // The chooser has no help of its own; left to the default, F1 would travel on to the

@@ -735,3 +735,21 @@ CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
         CHECK_EQ(norvanex.WaitExit().value_or(0), 1u);
     }
 }
+
+CASE(AProgramToStartThatCannotBeOpenedIsReported) {
+    LeaveNoVictims cleanup;
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+    Process norvanex = Run("winword.exe r:" + ScratchFolder() + "\\missing.exe");
+    HWND main = ResultWindow(norvanex);
+    HWND box = norvanex.WaitDialog("Fehler");
+    REQUIRE(box != nullptr);
+    bool named = false;
+    for (HWND child : Children(box)) {
+        const std::string text = Text(child);
+        named = named || (text.find("missing.exe") != std::string::npos && text.find("could not be started.") != std::string::npos);
+    }
+    CHECK(named);
+    Screenshot("not-started-en", box);
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(PressOk(norvanex, main));
+}
