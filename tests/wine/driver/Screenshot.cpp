@@ -194,6 +194,19 @@ std::string SafeName(const std::string& name) {
   return out;
 }
 
+// True while the window or one of its visible controls has a part still to be painted: a picture
+// taken then would show a box without its buttons.
+BOOL CALLBACK CountUnpainted(HWND window, LPARAM count) {
+  if (IsWindowVisible(window) && GetUpdateRect(window, nullptr, FALSE)) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+bool Painted(HWND top) {
+  int unpainted = GetUpdateRect(top, nullptr, FALSE) ? 1 : 0;
+  EnumChildWindows(top, CountUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+  return unpainted == 0;
+}
+
 }  // namespace
 
 std::uint32_t Image::Pixel(int x, int y) const {
@@ -312,7 +325,9 @@ std::string Screenshot(const std::string& name) {
 std::string Screenshot(const std::string& name, HWND window) {
   const std::string path = ScreenshotFolder() + "\\" + SafeName(name) + ".png";
   // The window in front first, so nothing covers it in the capture.
-  BringToFront(GetAncestor(window, GA_ROOT));
+  HWND top = GetAncestor(window, GA_ROOT);
+  BringToFront(top);
+  WaitUntil([top] { return Painted(top); }, 2000);
   return SavePng(Capture(ScreenRect(window)), path) ? path : std::string();
 }
 
