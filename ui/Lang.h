@@ -7,7 +7,8 @@
 namespace norvanex {
 
 // The silent abort: thrown where a handler cannot go on (the locale query failed). The message loop
-// and every window-procedure thunk catch it and drop it, so only the current handler ends.
+// and every window-procedure thunk catch it and drop it, so only the current handler ends; while
+// the main window is being made, it ends the start instead (no window is left half built).
 struct SilentAbort {};
 
 // A query of the country code text of the user's default locale (LOCALE_ICOUNTRY), at most five
