@@ -7,13 +7,14 @@
 
 #include "app/Editor.h"
 #include "base/AppInfo.h"
+#include "fakes/CodePages.h"
 
 using namespace norvanex;
 
 namespace {
 
-// Code page 932: lead bytes 0x81 to 0x9F and 0xE0 to 0xFC; a trail byte may be 0x5C or a letter.
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// Code page 932, whose trail bytes include 0x5C and the letters.
+const LeadByteFn ShiftJisLead = fake::LeadBytesOf(932);
 
 const char kOwnPath[] = "C:\\Tools\\Norvanex.exe";
 

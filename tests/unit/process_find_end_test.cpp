@@ -92,10 +92,7 @@ TEST(FindAndEnd, Scenarios) {
         {"second pass: first match only, its performance-data name", PerfOnly, "winword.exe", "WINWORD", {10},
          "C:\\Office\\WINWORD.EXE"},
         {"no ToolHelp: the second pass decides",
-         [](FakeProcessPlatform& p) {
-             Office(p);
-             p.missingFunctions = {"CreateToolhelp32Snapshot"};
-         },
+         [](FakeProcessPlatform& p) { Office(p); p.missingFunctions = {"CreateToolhelp32Snapshot"}; },
          "excel.exe", "EXCEL", {12}, "C:\\Office\\EXCEL.EXE"},
         {"second pass, path unknown: the name stands in",
          [](FakeProcessPlatform& p) {
@@ -284,10 +281,7 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
         // The debug privilege comes with the performance data: the second pass may end what the
         // first could not open, and then nothing is reported as running on.
         {"second pass ends what the first could not open",
-         [](FakeProcessPlatform& p) {
-             p.Find(50)->needsDebugPrivilege = true;
-             p.SetPerfInstances({{u"a", 50}});
-         },
+         [](FakeProcessPlatform& p) { p.Find(50)->needsDebugPrivilege = true; p.SetPerfInstances({{u"a", 50}}); },
          "a.exe", "a", "", {50}},
         {"second pass ends one of two that the first could not open",
          [](FakeProcessPlatform& p) {
@@ -435,10 +429,7 @@ TEST(TerminateById, Statuses) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ScriptedAccess run({[](FakeProcessPlatform& p) {
-                                p.Add(60, "a.exe");
-                                p.Add(0x80000061u, "b.exe");
-                            },
+        ScriptedAccess run({[](FakeProcessPlatform& p) { p.Add(60, "a.exe"); p.Add(0x80000061u, "b.exe"); },
                             c.script});
         EXPECT_EQ(run.access.TerminateProcessById(c.id), c.status);
         ASSERT_EQ(run.platform.opens.size(), c.opens);

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/AnsiText.h"
-#include "fakes/FakeProcessPlatform.h"
-#include "process/ProcessAccess.h"
+#include "fakes/CodePages.h"
+#include "fakes/ScriptedAccess.h"
 #include "ui/TaskList.h"
 
 using namespace norvanex;
@@ -15,14 +15,9 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC.
-bool ShiftJisLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 struct Collection {
     const char* what;
-    void (*script)(FakeProcessPlatform&);
+    fake::Script script;
     Texts expected;
     int snapshots;  // walks taken
 };
@@ -105,24 +100,18 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
          {"[System Process]", "System", "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc.exe",
           "C:\\Tools\\Norvanex.exe"},
          1},
-        {"neither source: nothing",
-         [](FakeProcessPlatform& p) { p.snapshotFails = true; },
-         {},
-         1},
+        {"neither source: nothing", [](FakeProcessPlatform& p) { p.snapshotFails = true; }, {}, 1},
     };
     for (const Collection& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeProcessPlatform platform;
-        c.script(platform);
-        ProcessAccess access(platform);
-        access.CheckPlatform();
+        fake::ScriptedAccess run({c.script});
         Texts captions;
-        for (const TaskText& task : CollectTaskTexts(access)) captions.push_back(task.text);
+        for (const TaskText& task : CollectTaskTexts(run.access)) captions.push_back(task.text);
         EXPECT_EQ(captions, c.expected);
-        EXPECT_EQ(platform.snapshots, c.snapshots);
-        EXPECT_EQ(platform.LiveHandles(), 0u);
-        EXPECT_EQ(platform.LiveDebugBuffers(), 0u);
-        EXPECT_TRUE(platform.terminated.empty());
+        EXPECT_EQ(run.platform.snapshots, c.snapshots);
+        EXPECT_EQ(run.platform.LiveHandles(), 0u);
+        EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
+        EXPECT_TRUE(run.platform.terminated.empty());
     }
 }
 
@@ -134,18 +123,10 @@ TEST(TaskList, NamesBeyondTheCodePageAreShownNotChosen) {
         bool perfData;
         std::vector<TaskText> expected;
     } cases[] = {
-        {"from the snapshot",
-         false,
-         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
-          {"C:\\t\\mail.exe"},
-          {"app.exe"},
-          {"?.exe", false, u"Ω.exe"}}},
-        {"from the performance data",
-         true,
-         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
-          {"C:\\t\\mail.exe"},
-          {"app"},
-          {"?", false, u"Ω"}}},
+        {"from the snapshot", false,
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"}, {"C:\\t\\mail.exe"}, {"app.exe"}, {"?.exe", false, u"Ω.exe"}}},
+        {"from the performance data", true,
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"}, {"C:\\t\\mail.exe"}, {"app"}, {"?", false, u"Ω"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -187,7 +168,7 @@ TEST(TaskList, RefillKeepsTheMarksOfCaptionsStillListed) {
     };
     for (const Refill& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(MarksAfterRefill(c.before, c.captions, ShiftJisLeadByte), c.marks);
+        EXPECT_EQ(MarksAfterRefill(c.before, c.captions, fake::LeadBytesOf(932)), c.marks);
     }
 }
 
