@@ -143,6 +143,7 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
         EXPECT_EQ(lists.Buttons(), (EditorButtons{false, false, false}));
         int added = 0;
         for (std::size_t i = 0; i < sequences[s].size(); ++i) {
+            SCOPED_TRACE("sequence " + std::to_string(s) + " step " + std::to_string(i));
             const After& after = sequences[s][i];
             switch (after.step) {
                 case Add: lists.Add("C:\\p" + std::to_string(added++) + ".exe", nullptr); break;
@@ -155,10 +156,10 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
                 case Remove: lists.RemoveProgramToStart(); break;
             }
             const EditorButtons& b = lists.Buttons();
-            EXPECT_EQ(b.create, after.buttons.create) << "sequence " << s << " step " << i;
-            EXPECT_EQ(b.del, after.buttons.del) << "sequence " << s << " step " << i;
-            EXPECT_EQ(b.remove, after.buttons.remove) << "sequence " << s << " step " << i;
-            EXPECT_EQ(lists.ListHint(), after.hint) << "sequence " << s << " step " << i;
+            EXPECT_EQ(b.create, after.buttons.create);
+            EXPECT_EQ(b.del, after.buttons.del);
+            EXPECT_EQ(b.remove, after.buttons.remove);
+            EXPECT_EQ(lists.ListHint(), after.hint);
         }
     }
 }
