@@ -314,35 +314,27 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
 // A kill run spares critical programs and, where the system cannot say, its session processes:
 // named alone they are no reason to ask, since nothing would be ended for them.
 TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
-    struct Case {
-        const char* what;
-        Script script;  // changes or joins a.exe (50)
-        std::string name;
-        std::string found;
-    } cases[] = {
-        {"critical", [](FakeProcessPlatform& p) { p.Find(50)->critical = Criticality::Critical; }, "a.exe", ""},
+    const Scenario scenarios[] = {
+        {"critical", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->critical = Criticality::Critical; }, "a.exe",
+         "", {}, ""},
         {"session process, criticality unknown",
          [](FakeProcessPlatform& p) {
+             OneA(p);
              p.windowsDirectory = "C:\\windows";
              p.Add(61, "services.exe", "C:\\windows\\system32\\services.exe").critical = Criticality::Unknown;
          },
-         "services.exe", ""},
+         "services.exe", "", {}, ""},
         {"a spared copy beside one that would be ended",
          [](FakeProcessPlatform& p) {
+             OneA(p);
              p.Find(50)->critical = Criticality::Critical;
              p.Add(51, "a.exe").modulePath = "C:\\y\\a.exe";
          },
-         "a.exe", "a.exe"},
-        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { p.Find(50)->deniedAccess = 0x0400; }, "a.exe",
-         "a.exe"},
+         "a.exe", "C:\\y\\a.exe", {51}, "a.exe"},
+        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->deniedAccess = 0x0400; },
+         "a.exe", "C:\\x\\a.exe", {50}, "a.exe"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ScriptedAccess run({OneA, c.script});
-        EXPECT_EQ(run.access.FindProcessByName(c.name), c.found);
-        EXPECT_TRUE(run.platform.terminated.empty());
-        EXPECT_EQ(run.platform.LiveHandles(), 0u);
-    }
+    for (const Scenario& s : scenarios) ExpectFindAndEnd(s);
 }
 
 TEST(SystemProcesses, SessionProcessPaths) {
