@@ -8,19 +8,10 @@
 #include "fakes/CodePages.h"
 
 using norvanex::CallLineParam;
+using norvanex::fake::DoubleByteNext;
+using norvanex::fake::SingleByteNext;
 
 namespace {
-
-const char* SingleByteNext(const char* p) { return *p ? p + 1 : p; }
-
-// A double-byte code page in miniature: 0x81 to 0x9F lead a two-byte character, as in Shift-JIS,
-// whose trail byte may be any byte, a quote or a blank included.
-const char* DoubleByteNext(const char* p) {
-    if (*p == '\0') return p;
-    const auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x81 && c <= 0x9F && p[1] != '\0') return p + 2;
-    return p + 1;
-}
 
 std::vector<std::string> Params(const std::string& line, norvanex::CharNextFn next = SingleByteNext) {
     std::vector<std::string> params;

@@ -8,22 +8,16 @@
 
 #include "app/CallLine.h"
 #include "app/Shortcut.h"
+#include "fakes/CodePages.h"
 
 using namespace norvanex;
+using fake::DoubleByteNext;
+using fake::SingleByteNext;
+using fake::TestLeadByte;
 
 namespace {
 
 using List = std::vector<std::string>;
-
-const char* SingleByteNext(const char* p) { return *p ? p + 1 : p; }
-
-// A double-byte code page in miniature, both halves of the same rule: 0x81 to 0x9F lead a
-// two-byte character whose trail byte may be any byte, a blank or a quote included.
-bool TestLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; }
-const char* DoubleByteNext(const char* p) {
-    if (*p == '\0') return p;
-    return TestLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
-}
 
 CallRequest Request(bool ask, List captions, std::string start = "") {
     return CallRequest{ask, std::move(captions), std::move(start), {}};

@@ -7,13 +7,14 @@
 
 #include "app/Editor.h"
 #include "base/AppInfo.h"
+#include "fakes/CodePages.h"
 
 using namespace norvanex;
 
 namespace {
 
-// Code page 932: lead bytes 0x81 to 0x9F and 0xE0 to 0xFC; a trail byte may be 0x5C or a letter.
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// Code page 932, whose trail bytes include 0x5C and the letters.
+const LeadByteFn ShiftJisLead = fake::LeadBytesOf(932);
 
 const char kOwnPath[] = "C:\\Tools\\Norvanex.exe";
 
@@ -142,6 +143,7 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
         EXPECT_EQ(lists.Buttons(), (EditorButtons{false, false, false}));
         int added = 0;
         for (std::size_t i = 0; i < sequences[s].size(); ++i) {
+            SCOPED_TRACE("sequence " + std::to_string(s) + " step " + std::to_string(i));
             const After& after = sequences[s][i];
             switch (after.step) {
                 case Add: lists.Add("C:\\p" + std::to_string(added++) + ".exe", nullptr); break;
@@ -154,10 +156,10 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
                 case Remove: lists.RemoveProgramToStart(); break;
             }
             const EditorButtons& b = lists.Buttons();
-            EXPECT_EQ(b.create, after.buttons.create) << "sequence " << s << " step " << i;
-            EXPECT_EQ(b.del, after.buttons.del) << "sequence " << s << " step " << i;
-            EXPECT_EQ(b.remove, after.buttons.remove) << "sequence " << s << " step " << i;
-            EXPECT_EQ(lists.ListHint(), after.hint) << "sequence " << s << " step " << i;
+            EXPECT_EQ(b.create, after.buttons.create);
+            EXPECT_EQ(b.del, after.buttons.del);
+            EXPECT_EQ(b.remove, after.buttons.remove);
+            EXPECT_EQ(lists.ListHint(), after.hint);
         }
     }
 }

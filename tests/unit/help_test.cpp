@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fakes/CodePages.h"
 #include "fakes/FakeLocale.h"
 #include "ui/Help.h"
 #include "ui/HelpTopics.h"
@@ -14,8 +15,8 @@ using namespace norvanex;
 
 namespace {
 
-// Shift-JIS (932): 0x81 to 0x9F and 0xE0 to 0xFC lead; their trail bytes include 0x5C ('\').
-bool Lead932(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// Shift-JIS (932), whose trail bytes include 0x5C ('\').
+const LeadByteFn Lead932 = norvanex::fake::LeadBytesOf(932);
 
 }  // namespace
 
@@ -28,15 +29,15 @@ TEST(Help, IndexTopicFollowsTheCountry) {
         {"358", "hlp_index_e", kHelpMapIndexE, "Norvanex.html"},
     };
     for (const auto& c : cases) {
-        fake::countryText = c.country;
+        ::fake::countryText = c.country;
         const HelpTopic& topic = HelpIndexTopic(norvanex::QueryUserCountryText);
         EXPECT_STREQ(topic.contextId, c.topic) << c.country;
         EXPECT_EQ(topic.mapNumber, c.map) << c.country;
         EXPECT_STREQ(topic.htmlPage, c.page) << c.country;
     }
-    fake::countryText = "x";
+    ::fake::countryText = "x";
     EXPECT_THROW(HelpIndexTopic(norvanex::QueryUserCountryText), SilentAbort);
-    fake::countryText = "1";
+    ::fake::countryText = "1";
 }
 
 TEST(Help, JumpIdMacroIsCutTo255Bytes) {

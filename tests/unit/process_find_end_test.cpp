@@ -5,26 +5,49 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeProcessPlatform.h"
 #include "fakes/CodePages.h"
-#include "process/ProcessAccess.h"
+#include "fakes/ScriptedAccess.h"
 #include "process/SystemProcesses.h"
 
 using namespace norvanex;
 using fake::FakeProcess;
 using fake::FakeProcessPlatform;
+using fake::Script;
+using fake::ScriptedAccess;
 using Ids = std::vector<std::uint32_t>;
 
 namespace {
 
 struct Scenario {
     const char* what;
-    void (*script)(FakeProcessPlatform&);
+    Script script;
     std::string name;
     std::string ended;  // EndProcessesByName's result
-    Ids terminated;     // in order
+    Ids terminated;     // in order; also the ids it reports ended
     std::string found;  // FindProcessByName's result
 };
+
+// Ends `s.name`, then on a fresh platform finds it: both as the row says, Find ending nothing,
+// neither leaking a handle. `mayAsk` (where given) holds every id whose full image name is asked.
+void ExpectFindAndEnd(const Scenario& s, bool (*mayAsk)(std::uint32_t) = nullptr) {
+    SCOPED_TRACE(s.what);
+    {
+        ScriptedAccess run({s.script});
+        Ids endedIds;
+        EXPECT_EQ(run.access.EndProcessesByName(s.name, &endedIds), s.ended);
+        EXPECT_EQ(run.platform.terminated, s.terminated);
+        EXPECT_EQ(endedIds, s.terminated);
+        EXPECT_EQ(run.platform.LiveHandles(), 0u);
+        EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
+        for (std::uint32_t asked : run.platform.fullNameQueries) {
+            EXPECT_TRUE(!mayAsk || mayAsk(asked)) << "asked " << asked;
+        }
+    }
+    ScriptedAccess run({s.script});
+    EXPECT_EQ(run.access.FindProcessByName(s.name), s.found);
+    EXPECT_TRUE(run.platform.terminated.empty());
+    EXPECT_EQ(run.platform.LiveHandles(), 0u);
+}
 
 // Two copies of Word (one as a full path, as the 9x line names them), Excel, the program itself.
 void Office(FakeProcessPlatform& p) {
@@ -32,11 +55,7 @@ void Office(FakeProcessPlatform& p) {
     p.Add(11, "C:\\Office\\WinWord.exe").modulePath = "\\SystemRoot\\..\\Office\\WINWORD.EXE";
     p.Add(12, "EXCEL.EXE").modulePath = "C:\\Office\\EXCEL.EXE";
     p.Add(p.selfId, "Norvanex.exe").modulePath = "C:\\Tools\\Norvanex.exe";
-    p.SetPerfInstances({{u"System", 4},
-                        {u"WINWORD", 10},
-                        {u"WINWORD", 11},
-                        {u"EXCEL", 12},
-                        {u"Norvanex", p.selfId}});
+    p.SetPerfInstances({{u"System", 4}, {u"WINWORD", 10}, {u"WINWORD", 11}, {u"EXCEL", 12}, {u"Norvanex", p.selfId}});
 }
 
 // Processes that the snapshot does not show, only the performance data.
@@ -45,125 +64,96 @@ void PerfOnly(FakeProcessPlatform& p) {
     for (FakeProcess& process : p.processes) process.inSnapshot = false;
 }
 
+// Wine's answers: bare names in the snapshot, no module list, the kernel's full image name, and no
+// process in the performance data.
+void WineCopies(FakeProcessPlatform& p) {
+    p.Add(10, "winword.exe", "Z:\\tmp\\a\\winword.exe");
+    p.Add(11, "WinWord.exe", "Z:\\tmp\\a\\WinWord.exe");
+    p.Add(12, "winword.exe", "Z:\\tmp\\b\\winword.exe");
+    p.Add(13, "notepad.exe", "Z:\\tmp\\a\\notepad.exe");
+    p.Add(p.selfId, "winword.exe", "Z:\\tmp\\a\\winword.exe");  // this program under that name
+}
+
+// One ordinary process, a.exe (50), that the rows of a table change or join.
+void OneA(FakeProcessPlatform& p) { p.Add(50, "a.exe").modulePath = "C:\\x\\a.exe"; }
+
 }  // namespace
 
 TEST(FindAndEnd, Scenarios) {
     const Scenario scenarios[] = {
-        {"two snapshot matches: both ended, the later one's path",
-         Office,
-         "WINWORD.EXE",
-         "C:\\WINDOWS\\..\\Office\\WINWORD.EXE",
-         {10, 11},
-         "C:\\Office\\WinWord.exe"},
+        {"two snapshot matches: both ended, the later one's path", Office, "WINWORD.EXE",
+         "C:\\WINDOWS\\..\\Office\\WINWORD.EXE", {10, 11}, "C:\\Office\\WinWord.exe"},
         {"one match", Office, "excel.exe", "C:\\Office\\EXCEL.EXE", {12}, "EXCEL.EXE"},
-        {"full path name matches only that whole string",
-         Office,
-         "c:\\office\\winword.exe",
-         "C:\\WINDOWS\\..\\Office\\WINWORD.EXE",
-         {11},
-         "C:\\Office\\WinWord.exe"},
+        {"full path name matches only that whole string", Office, "c:\\office\\winword.exe",
+         "C:\\WINDOWS\\..\\Office\\WINWORD.EXE", {11}, "C:\\Office\\WinWord.exe"},
         {"no match in either pass", Office, "notepad.exe", "", {}, ""},
-        {"name without extension: only the performance-data name",
-         Office,
-         "winword",
-         "WINWORD",
-         {10},
+        {"name without extension: only the performance-data name", Office, "winword", "WINWORD", {10},
          "C:\\Office\\WINWORD.EXE"},
-        {"second pass: first match only, its performance-data name",
-         PerfOnly,
-         "winword.exe",
-         "WINWORD",
-         {10},
+        {"second pass: first match only, its performance-data name", PerfOnly, "winword.exe", "WINWORD", {10},
          "C:\\Office\\WINWORD.EXE"},
         {"no ToolHelp: the second pass decides",
-         [](FakeProcessPlatform& p) {
-             Office(p);
-             p.missingFunctions = {"CreateToolhelp32Snapshot"};
-         },
-         "excel.exe",
-         "EXCEL",
-         {12},
-         "C:\\Office\\EXCEL.EXE"},
+         [](FakeProcessPlatform& p) { Office(p); p.missingFunctions = {"CreateToolhelp32Snapshot"}; },
+         "excel.exe", "EXCEL", {12}, "C:\\Office\\EXCEL.EXE"},
         {"second pass, path unknown: the name stands in",
          [](FakeProcessPlatform& p) {
              PerfOnly(p);
              for (FakeProcess& process : p.processes) process.modulePath.clear();
          },
-         "winword",
-         "WINWORD",
-         {10},
-         "WINWORD"},
+         "winword", "WINWORD", {10}, "WINWORD"},
         {"last match without a path: the second pass ends the first listed again",
          [](FakeProcessPlatform& p) {
              Office(p);
              p.Find(11)->hasModuleRecord = false;
              p.Find(10)->inSnapshot = false;
          },
-         "winword.exe",
-         "WINWORD",
-         {11, 10},
-         "C:\\Office\\WinWord.exe"},
+         "winword.exe", "WINWORD", {11, 10}, "C:\\Office\\WinWord.exe"},
         {"9x line: every match ended, listed under the last one's snapshot path",
          [](FakeProcessPlatform& p) {
              Office(p);
              p.platformId = 1;
              p.missingFunctions = {"RtlQueryProcessDebugInformation", "QueryFullProcessImageNameA"};
          },
-         "winword.exe",
-         "C:\\Office\\WinWord.exe",
-         {10, 11},
-         "C:\\Office\\WinWord.exe"},
+         "winword.exe", "C:\\Office\\WinWord.exe", {10, 11}, "C:\\Office\\WinWord.exe"},
         {"9x line: the snapshot's string even where a query would answer (Wine's win98 mode)",
          [](FakeProcessPlatform& p) {
              Office(p);
              p.platformId = 1;
              p.Find(11)->inSnapshot = false;
          },
-         "winword.exe",
-         "winword.exe",
-         {10},
-         "winword.exe"},
+         "winword.exe", "winword.exe", {10}, "winword.exe"},
         {"ids with the top bit set",
          [](FakeProcessPlatform& p) {
              p.Add(0x80000000u, "a.exe").modulePath = "C:\\a1.exe";
              p.Add(0xFFFFFFFCu, "A.EXE").modulePath = "C:\\a2.exe";
          },
-         "a.exe",
-         "C:\\a2.exe",
-         {0x80000000u, 0xFFFFFFFCu},
-         "A.EXE"},
+         "a.exe", "C:\\a2.exe", {0x80000000u, 0xFFFFFFFCu}, "A.EXE"},
         {"szExeFile of 260 bytes without a NUL",
-         [](FakeProcessPlatform& p) {
-             p.Add(20, std::string(256, 'x') + ".exe").modulePath = "C:\\x";
-         },
-         std::string(256, 'X') + ".EXE",
-         "C:\\x",
-         {20},
-         std::string(256, 'x') + ".exe"},
+         [](FakeProcessPlatform& p) { p.Add(20, std::string(256, 'x') + ".exe").modulePath = "C:\\x"; },
+         std::string(256, 'X') + ".EXE", "C:\\x", {20}, std::string(256, 'x') + ".exe"},
     };
-    for (const Scenario& s : scenarios) {
-        {
-            FakeProcessPlatform platform;
-            s.script(platform);
-            ProcessAccess access(platform);
-            access.CheckPlatform();
-            Ids endedIds;
-            EXPECT_EQ(access.EndProcessesByName(s.name, &endedIds), s.ended) << s.what;
-            EXPECT_EQ(platform.terminated, s.terminated) << s.what;
-            EXPECT_EQ(endedIds, s.terminated) << s.what;
-            EXPECT_EQ(platform.LiveHandles(), 0u) << s.what;
-            EXPECT_EQ(platform.LiveDebugBuffers(), 0u) << s.what;
-        }
-        {
-            FakeProcessPlatform platform;
-            s.script(platform);
-            ProcessAccess access(platform);
-            access.CheckPlatform();
-            EXPECT_EQ(access.FindProcessByName(s.name), s.found) << s.what;
-            EXPECT_TRUE(platform.terminated.empty()) << s.what;
-            EXPECT_EQ(platform.LiveHandles(), 0u) << s.what;
-        }
-    }
+    for (const Scenario& s : scenarios) ExpectFindAndEnd(s);
+}
+
+TEST(FindAndEnd, FullPathWithoutPerformanceData) {
+    const Scenario scenarios[] = {
+        {"every process of that file, in any letter case", WineCopies, "z:\\TMP\\A\\WINWORD.EXE",
+         "Z:\\tmp\\a\\WinWord.exe", {10, 11}, "Z:\\tmp\\a\\winword.exe"},
+        {"another folder's copy", WineCopies, "Z:\\tmp\\b\\winword.exe", "Z:\\tmp\\b\\winword.exe", {12},
+         "Z:\\tmp\\b\\winword.exe"},
+        {"another spelling of that file", WineCopies, "\\\\?\\Z:/tmp/c/../b//winword.exe",
+         "Z:\\tmp\\b\\winword.exe", {12}, "Z:\\tmp\\b\\winword.exe"},
+        {"a folder without a copy", WineCopies, "Z:\\tmp\\c\\winword.exe", "", {}, ""},
+        {"a bare name: the first pass, every folder", WineCopies, "winword.exe", "Z:\\tmp\\b\\winword.exe",
+         {10, 11, 12}, "winword.exe"},
+        {"with performance data: its first match, as before",
+         [](FakeProcessPlatform& p) {
+             WineCopies(p);
+             p.SetPerfInstances({{u"winword", 10}, {u"winword", 11}, {u"winword", 12}});
+         },
+         "Z:\\tmp\\b\\winword.exe", "winword", {12}, "Z:\\tmp\\b\\winword.exe"},
+    };
+    // Only processes of that file name are asked for their path, never this program.
+    for (const Scenario& s : scenarios) ExpectFindAndEnd(s, [](std::uint32_t id) { return id >= 10 && id <= 12; });
 }
 
 TEST(FindAndEnd, NeverEndsItself) {
@@ -222,6 +212,7 @@ TEST(FindAndEnd, DoubleByteNames) {
         {1252, {"\x95\x5C.exe"}, ".exe", {1}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.codePage) + ' ' + c.name);
         FakeProcessPlatform platform;
         platform.codePage = c.codePage;
         for (std::uint32_t id = 1; id <= c.running.size(); ++id) {
@@ -230,98 +221,35 @@ TEST(FindAndEnd, DoubleByteNames) {
         }
         ProcessAccess access(platform);
         access.CheckPlatform();
-        const std::string found = access.FindProcessByName(c.name);
-        EXPECT_EQ(!found.empty(), !c.terminated.empty()) << c.codePage << ' ' << c.name;
-        EXPECT_EQ(access.EndProcessesByName(c.name).empty(), c.terminated.empty())
-            << c.codePage << ' ' << c.name;
-        EXPECT_EQ(platform.terminated, c.terminated) << c.codePage << ' ' << c.name;
-    }
-}
-
-// Wine's answers: bare names in the snapshot, no module list, the kernel's full image name, and no
-// process in the performance data.
-void WineCopies(FakeProcessPlatform& p) {
-    p.Add(10, "winword.exe", "Z:\\tmp\\a\\winword.exe");
-    p.Add(11, "WinWord.exe", "Z:\\tmp\\a\\WinWord.exe");
-    p.Add(12, "winword.exe", "Z:\\tmp\\b\\winword.exe");
-    p.Add(13, "notepad.exe", "Z:\\tmp\\a\\notepad.exe");
-    p.Add(p.selfId, "winword.exe", "Z:\\tmp\\a\\winword.exe");  // this program under that name
-}
-
-TEST(FindAndEnd, FullPathWithoutPerformanceData) {
-    struct Case {
-        const char* what;
-        void (*script)(FakeProcessPlatform&);
-        std::string name;
-        std::string ended;
-        Ids terminated;
-        std::string found;
-    } cases[] = {
-        {"every process of that file, in any letter case", WineCopies, "z:\\TMP\\A\\WINWORD.EXE",
-         "Z:\\tmp\\a\\WinWord.exe", {10, 11}, "Z:\\tmp\\a\\winword.exe"},
-        {"another folder's copy", WineCopies, "Z:\\tmp\\b\\winword.exe", "Z:\\tmp\\b\\winword.exe",
-         {12}, "Z:\\tmp\\b\\winword.exe"},
-        {"another spelling of that file", WineCopies, "\\\\?\\Z:/tmp/c/../b//winword.exe",
-         "Z:\\tmp\\b\\winword.exe", {12}, "Z:\\tmp\\b\\winword.exe"},
-        {"a folder without a copy", WineCopies, "Z:\\tmp\\c\\winword.exe", "", {}, ""},
-        {"a bare name: the first pass, every folder", WineCopies, "winword.exe",
-         "Z:\\tmp\\b\\winword.exe", {10, 11, 12}, "winword.exe"},
-        {"with performance data: its first match, as before",
-         [](FakeProcessPlatform& p) {
-             WineCopies(p);
-             p.SetPerfInstances({{u"winword", 10}, {u"winword", 11}, {u"winword", 12}});
-         },
-         "Z:\\tmp\\b\\winword.exe", "winword", {12}, "Z:\\tmp\\b\\winword.exe"},
-    };
-    for (const Case& c : cases) {
-        {
-            FakeProcessPlatform platform;
-            c.script(platform);
-            ProcessAccess access(platform);
-            access.CheckPlatform();
-            EXPECT_EQ(access.FindProcessByName(c.name), c.found) << c.what;
-            EXPECT_TRUE(platform.terminated.empty()) << c.what;
-        }
-        FakeProcessPlatform platform;
-        c.script(platform);
-        ProcessAccess access(platform);
-        access.CheckPlatform();
-        Ids endedIds;
-        EXPECT_EQ(access.EndProcessesByName(c.name, &endedIds), c.ended) << c.what;
-        EXPECT_EQ(platform.terminated, c.terminated) << c.what;
-        EXPECT_EQ(endedIds, c.terminated) << c.what;
-        // Only processes of that file name are asked for their path, never this program.
-        for (std::uint32_t asked : platform.fullNameQueries) {
-            EXPECT_TRUE(asked >= 10 && asked <= 12) << c.what << ": asked " << asked;
-        }
-        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+        EXPECT_EQ(!access.FindProcessByName(c.name).empty(), !c.terminated.empty());
+        EXPECT_EQ(access.EndProcessesByName(c.name).empty(), c.terminated.empty());
+        EXPECT_EQ(platform.terminated, c.terminated);
     }
 }
 
 TEST(FindAndEnd, ReportsWhatRunsOn) {
     struct Case {
         const char* what;
-        void (*script)(FakeProcessPlatform&);
+        Script script;  // changes or joins a.exe (50)
         std::string name;
         std::string ended;
         std::string stillRunning;
         Ids terminated;
     } cases[] = {
-        {"access refused", [](FakeProcessPlatform& p) { p.Find(50)->openRefused = true; }, "a.exe",
-         "", "C:\\x\\a.exe", {}},
-        {"critical",
-         [](FakeProcessPlatform& p) { p.Find(50)->critical = Criticality::Critical; }, "a.exe", "",
+        {"access refused", [](FakeProcessPlatform& p) { p.Find(50)->openRefused = true; }, "a.exe", "",
          "C:\\x\\a.exe", {}},
-        {"ending refused", [](FakeProcessPlatform& p) { p.Find(50)->terminateRefused = true; },
-         "a.exe", "", "C:\\x\\a.exe", {}},
+        {"critical", [](FakeProcessPlatform& p) { p.Find(50)->critical = Criticality::Critical; }, "a.exe", "",
+         "C:\\x\\a.exe", {}},
+        {"ending refused", [](FakeProcessPlatform& p) { p.Find(50)->terminateRefused = true; }, "a.exe", "",
+         "C:\\x\\a.exe", {}},
         {"one of two ended",
          [](FakeProcessPlatform& p) {
              p.Add(51, "A.EXE").modulePath = "C:\\y\\A.EXE";
              p.Find(50)->openRefused = true;
          },
          "a.exe", "C:\\y\\A.EXE", "C:\\x\\a.exe", {51}},
-        {"ended", [](FakeProcessPlatform&) {}, "a.exe", "C:\\x\\a.exe", "", {50}},
-        {"not running", [](FakeProcessPlatform&) {}, "b.exe", "", "", {}},
+        {"ended", fake::Unscripted, "a.exe", "C:\\x\\a.exe", "", {50}},
+        {"not running", fake::Unscripted, "b.exe", "", "", {}},
         {"session process where criticality is unknown",
          [](FakeProcessPlatform& p) {
              p.Add(60, "services.exe").modulePath = "\\SystemRoot\\System32\\services.exe";
@@ -331,8 +259,7 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
         {"Wine's: unknown, path from the kernel",
          [](FakeProcessPlatform& p) {
              p.windowsDirectory = "C:\\windows";
-             p.Add(61, "rpcss.exe", "C:\\windows\\system32\\rpcss.exe").critical =
-                 Criticality::Unknown;
+             p.Add(61, "rpcss.exe", "C:\\windows\\system32\\rpcss.exe").critical = Criticality::Unknown;
          },
          "rpcss.exe", "", "C:\\windows\\system32\\rpcss.exe", {}},
         {"a session process's name elsewhere is ordinary",
@@ -342,9 +269,7 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
          },
          "svchost.exe", "C:\\Tools\\svchost.exe", "", {62}},
         {"where the system answers, its answer counts",
-         [](FakeProcessPlatform& p) {
-             p.Add(63, "svchost.exe").modulePath = "C:\\WINDOWS\\System32\\svchost.exe";
-         },
+         [](FakeProcessPlatform& p) { p.Add(63, "svchost.exe").modulePath = "C:\\WINDOWS\\System32\\svchost.exe"; },
          "svchost.exe", "C:\\WINDOWS\\System32\\svchost.exe", "", {63}},
         {"second pass refused",
          [](FakeProcessPlatform& p) {
@@ -356,10 +281,7 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
         // The debug privilege comes with the performance data: the second pass may end what the
         // first could not open, and then nothing is reported as running on.
         {"second pass ends what the first could not open",
-         [](FakeProcessPlatform& p) {
-             p.Find(50)->needsDebugPrivilege = true;
-             p.SetPerfInstances({{u"a", 50}});
-         },
+         [](FakeProcessPlatform& p) { p.Find(50)->needsDebugPrivilege = true; p.SetPerfInstances({{u"a", 50}}); },
          "a.exe", "a", "", {50}},
         {"second pass ends one of two that the first could not open",
          [](FakeProcessPlatform& p) {
@@ -379,54 +301,40 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
          "lsass", "", "lsass", {}},
     };
     for (const Case& c : cases) {
-        FakeProcessPlatform platform;
-        platform.Add(50, "a.exe").modulePath = "C:\\x\\a.exe";
-        c.script(platform);
-        ProcessAccess access(platform);
-        access.CheckPlatform();
+        SCOPED_TRACE(c.what);
+        ScriptedAccess run({OneA, c.script});
         std::string stillRunning = "stale";
-        EXPECT_EQ(access.EndProcessesByName(c.name, nullptr, &stillRunning), c.ended) << c.what;
-        EXPECT_EQ(stillRunning, c.stillRunning) << c.what;
-        EXPECT_EQ(platform.terminated, c.terminated) << c.what;
-        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+        EXPECT_EQ(run.access.EndProcessesByName(c.name, nullptr, &stillRunning), c.ended);
+        EXPECT_EQ(stillRunning, c.stillRunning);
+        EXPECT_EQ(run.platform.terminated, c.terminated);
+        EXPECT_EQ(run.platform.LiveHandles(), 0u);
     }
 }
 
 // A kill run spares critical programs and, where the system cannot say, its session processes:
 // named alone they are no reason to ask, since nothing would be ended for them.
 TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
-    struct Case {
-        const char* what;
-        void (*script)(FakeProcessPlatform&);
-        std::string name;
-        std::string found;
-    } cases[] = {
-        {"critical", [](FakeProcessPlatform& p) { p.Find(50)->critical = Criticality::Critical; }, "a.exe", ""},
+    const Scenario scenarios[] = {
+        {"critical", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->critical = Criticality::Critical; }, "a.exe",
+         "", {}, ""},
         {"session process, criticality unknown",
          [](FakeProcessPlatform& p) {
+             OneA(p);
              p.windowsDirectory = "C:\\windows";
              p.Add(61, "services.exe", "C:\\windows\\system32\\services.exe").critical = Criticality::Unknown;
          },
-         "services.exe", ""},
+         "services.exe", "", {}, ""},
         {"a spared copy beside one that would be ended",
          [](FakeProcessPlatform& p) {
+             OneA(p);
              p.Find(50)->critical = Criticality::Critical;
              p.Add(51, "a.exe").modulePath = "C:\\y\\a.exe";
          },
-         "a.exe", "a.exe"},
-        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { p.Find(50)->deniedAccess = 0x0400; }, "a.exe",
-         "a.exe"},
+         "a.exe", "C:\\y\\a.exe", {51}, "a.exe"},
+        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->deniedAccess = 0x0400; },
+         "a.exe", "C:\\x\\a.exe", {50}, "a.exe"},
     };
-    for (const Case& c : cases) {
-        FakeProcessPlatform platform;
-        platform.Add(50, "a.exe").modulePath = "C:\\x\\a.exe";
-        c.script(platform);
-        ProcessAccess access(platform);
-        access.CheckPlatform();
-        EXPECT_EQ(access.FindProcessByName(c.name), c.found) << c.what;
-        EXPECT_TRUE(platform.terminated.empty()) << c.what;
-        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
-    }
+    for (const Scenario& s : scenarios) ExpectFindAndEnd(s);
 }
 
 TEST(SystemProcesses, SessionProcessPaths) {
@@ -497,37 +405,32 @@ TEST(FindAndEnd, AsksForPathsOnlyWhereTheyCount) {
 TEST(TerminateById, Statuses) {
     struct Case {
         const char* what;
-        void (*script)(FakeProcessPlatform&);
+        Script script;  // changes a.exe (60) or b.exe (0x80000061)
         std::uint32_t id;
         std::int32_t status;
         std::size_t opens;
     } cases[] = {
-        {"ended", [](FakeProcessPlatform&) {}, 60, 0, 1},
-        {"top bit set", [](FakeProcessPlatform&) {}, 0x80000061u, 0, 1},
+        {"ended", fake::Unscripted, 60, 0, 1},
+        {"top bit set", fake::Unscripted, 0x80000061u, 0, 1},
         {"9x line: not even opened", [](FakeProcessPlatform& p) { p.platformId = 1; }, 60, -1, 0},
         {"GetVersionExA failing", [](FakeProcessPlatform& p) { p.versionFails = true; }, 60, -1, 0},
-        {"cannot be opened", [](FakeProcessPlatform& p) { p.Find(60)->openRefused = true; }, 60, -2,
-         1},
-        {"no such process", [](FakeProcessPlatform&) {}, 99, -2, 1},
-        {"critical", [](FakeProcessPlatform& p) { p.Find(60)->critical = Criticality::Critical; },
-         60, -2, 1},
+        {"cannot be opened", [](FakeProcessPlatform& p) { p.Find(60)->openRefused = true; }, 60, -2, 1},
+        {"no such process", fake::Unscripted, 99, -2, 1},
+        {"critical", [](FakeProcessPlatform& p) { p.Find(60)->critical = Criticality::Critical; }, 60, -2, 1},
         {"refused", [](FakeProcessPlatform& p) { p.Find(60)->terminateRefused = true; }, 60, -3, 1},
     };
     for (const Case& c : cases) {
-        FakeProcessPlatform platform;
-        platform.Add(60, "a.exe");
-        platform.Add(0x80000061u, "b.exe");
-        c.script(platform);
-        ProcessAccess access(platform);
-        access.CheckPlatform();
-        EXPECT_EQ(access.TerminateProcessById(c.id), c.status) << c.what;
-        ASSERT_EQ(platform.opens.size(), c.opens) << c.what;
+        SCOPED_TRACE(c.what);
+        ScriptedAccess run({[](FakeProcessPlatform& p) { p.Add(60, "a.exe"); p.Add(0x80000061u, "b.exe"); },
+                            c.script});
+        EXPECT_EQ(run.access.TerminateProcessById(c.id), c.status);
+        ASSERT_EQ(run.platform.opens.size(), c.opens);
         if (c.opens) {
-            EXPECT_EQ(platform.opens[0].access, 0x1F0FFFu) << c.what;
-            EXPECT_EQ(platform.opens[0].processId, c.id) << c.what;
+            EXPECT_EQ(run.platform.opens[0].access, 0x1F0FFFu);
+            EXPECT_EQ(run.platform.opens[0].processId, c.id);
         }
-        EXPECT_EQ(platform.terminated.size(), c.status == 0 ? 1u : 0u) << c.what;
-        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+        EXPECT_EQ(run.platform.terminated.size(), c.status == 0 ? 1u : 0u);
+        EXPECT_EQ(run.platform.LiveHandles(), 0u);
     }
 }
 
@@ -549,32 +452,32 @@ TEST(Platform, CheckPlatformAndVersionFailure) {
 TEST(ToolHelp, MissingPiecesGiveShorterWalks) {
     struct Case {
         const char* what;
-        void (*script)(FakeProcessPlatform&);
+        Script script;
         std::size_t seen;
         int snapshots;
     } cases[] = {
-        {"all there", [](FakeProcessPlatform&) {}, 3, 1},
+        {"all there", fake::Unscripted, 3, 1},
         {"no kernel32 handle", [](FakeProcessPlatform& p) { p.kernel32Missing = true; }, 0, 0},
-        {"no snapshot function",
-         [](FakeProcessPlatform& p) { p.missingFunctions = {"CreateToolhelp32Snapshot"}; }, 0, 0},
-        {"no Process32First",
-         [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32First"}; }, 0, 1},
-        {"no Process32Next", [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32Next"}; },
-         1, 1},
+        {"no snapshot function", [](FakeProcessPlatform& p) { p.missingFunctions = {"CreateToolhelp32Snapshot"}; }, 0, 0},
+        {"no Process32First", [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32First"}; }, 0, 1},
+        {"no Process32Next", [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32Next"}; }, 1, 1},
         {"snapshot fails", [](FakeProcessPlatform& p) { p.snapshotFails = true; }, 0, 1},
     };
     for (const Case& c : cases) {
-        FakeProcessPlatform platform;
-        platform.Add(1, "a.exe");
-        platform.Add(2, "b.exe");
-        platform.Add(3, "c.exe");
-        c.script(platform);
-        ProcessAccess access(platform);
+        SCOPED_TRACE(c.what);
+        // Unchecked: the walk of the ANSI functions, the one a platform of no known line takes.
+        ScriptedAccess run({[](FakeProcessPlatform& p) {
+                                p.Add(1, "a.exe");
+                                p.Add(2, "b.exe");
+                                p.Add(3, "c.exe");
+                            },
+                            c.script},
+                           false);
         std::size_t seen = 0;
-        access.WalkSnapshot([&](const SnapshotEntry&) { ++seen; });
-        EXPECT_EQ(seen, c.seen) << c.what;
-        EXPECT_EQ(platform.snapshots, c.snapshots) << c.what;
-        EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
+        run.access.WalkSnapshot([&](const SnapshotEntry&) { ++seen; });
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_EQ(run.platform.snapshots, c.snapshots);
+        EXPECT_EQ(run.platform.LiveHandles(), 0u);
     }
 }
 
@@ -591,6 +494,24 @@ TEST(ToolHelp, BindingTriesAgainUntilKernel32IsKnown) {
     EXPECT_EQ(platform.getModuleHandleCalls, 3);
     EXPECT_EQ(platform.procLookups, (std::vector<std::string>{"CreateToolhelp32Snapshot",
                                                               "Process32First", "Process32Next"}));
+}
+
+// Mail (1) best fit's "mail.exe" of "māil.exe", a true mail.exe (2), 日本.exe and 中国.exe both "??.exe" (3, 4),
+// app.exe in C:\x (5) and in a folder outside the code page (6), Ωmega.exe as "Omega.exe" (7), and "māil" only in
+// the performance data (8). On the 9x line the snapshot holds the ANSI names, here best fit's.
+void BeyondTheCodePage(FakeProcessPlatform& p) {
+    FakeProcess& mail = p.Add(1, "mail.exe");
+    mail.wideExeFile = u"māil.exe";
+    mail.wideImageName = u"C:\\t\\māil.exe";
+    p.Add(2, "mail.exe", "C:\\t\\mail.exe");
+    p.Add(3, "??.exe").wideExeFile = u"日本.exe";
+    p.processes.back().wideImageName = u"C:\\t\\日本.exe";
+    p.Add(4, "??.exe").wideExeFile = u"中国.exe";
+    p.Add(5, "app.exe", "C:\\x\\app.exe");
+    p.Add(6, "app.exe").wideImageName = u"C:\\日本\\app.exe";
+    p.Add(7, "Omega.exe").wideExeFile = u"Ωmega.exe";
+    p.Add(8, "x.exe").inSnapshot = false;
+    p.SetPerfInstances({{u"māil", 8}});
 }
 
 // Names and paths read in UTF-16 that do not survive the ANSI code page name nothing: neither the
@@ -623,33 +544,18 @@ TEST(FindAndEnd, NamesBeyondTheCodePageNameNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (bool find : {false, true}) {
-            FakeProcessPlatform p;
-            p.codePage = c.codePage;
-            p.platformId = c.platformId;
-            // On the 9x line the snapshot holds the ANSI name, here best fit's.
-            FakeProcess& mail = p.Add(1, "mail.exe");
-            mail.wideExeFile = u"māil.exe";
-            mail.wideImageName = u"C:\\t\\māil.exe";
-            p.Add(2, "mail.exe", "C:\\t\\mail.exe");
-            p.Add(3, "??.exe").wideExeFile = u"日本.exe";
-            p.processes.back().wideImageName = u"C:\\t\\日本.exe";
-            p.Add(4, "??.exe").wideExeFile = u"中国.exe";
-            p.Add(5, "app.exe", "C:\\x\\app.exe");
-            p.Add(6, "app.exe").wideImageName = u"C:\\日本\\app.exe";
-            p.Add(7, "Omega.exe").wideExeFile = u"Ωmega.exe";
-            FakeProcess& hidden = p.Add(8, "x.exe");
-            hidden.inSnapshot = false;
-            p.SetPerfInstances({{u"māil", 8}});
-            if (c.name != "mail") p.perfData.clear();
-            ProcessAccess access(p);
-            access.CheckPlatform();
+            ScriptedAccess run({BeyondTheCodePage}, false);
+            run.platform.codePage = c.codePage;
+            run.platform.platformId = c.platformId;
+            if (c.name != "mail") run.platform.perfData.clear();
+            run.access.CheckPlatform();
             if (find) {
-                EXPECT_EQ(access.FindProcessByName(c.name), c.found);
+                EXPECT_EQ(run.access.FindProcessByName(c.name), c.found);
             } else {
-                EXPECT_EQ(access.EndProcessesByName(c.name), c.ended);
-                EXPECT_EQ(p.terminated, c.terminated);
+                EXPECT_EQ(run.access.EndProcessesByName(c.name), c.ended);
+                EXPECT_EQ(run.platform.terminated, c.terminated);
             }
-            EXPECT_EQ(p.LiveHandles(), 0u);
+            EXPECT_EQ(run.platform.LiveHandles(), 0u);
         }
     }
 }

@@ -63,42 +63,28 @@ TEST(ImagePath, KernelNameWhereTheModuleListGivesNone) {
         std::string expected;
         bool asksKernel;
     } cases[] = {
-        {"module path known",
-         [](FakeProcessPlatform&, FakeProcess& p) { p.modulePath = "C:\\w.exe"; }, "C:\\w.exe",
-         false},
-        {"empty module list (Wine, 64-bit target)", [](FakeProcessPlatform&, FakeProcess&) {}, wine,
-         true},
-        {"no module record",
-         [](FakeProcessPlatform&, FakeProcess& p) { p.hasModuleRecord = false; }, wine, true},
+        {"module path known", [](FakeProcessPlatform&, FakeProcess& p) { p.modulePath = "C:\\w.exe"; }, "C:\\w.exe", false},
+        {"empty module list (Wine, 64-bit target)", [](FakeProcessPlatform&, FakeProcess&) {}, wine, true},
+        {"no module record", [](FakeProcessPlatform&, FakeProcess& p) { p.hasModuleRecord = false; }, wine, true},
         {"query refused",
          [](FakeProcessPlatform&, FakeProcess& p) {
              p.modulePath = "C:\\w.exe";
              p.debugStatus = static_cast<std::int32_t>(0xC0000022);
          },
          wine, true},
-        {"no debug buffer", [](FakeProcessPlatform& f, FakeProcess&) { f.debugBufferFails = true; },
-         wine, true},
+        {"no debug buffer", [](FakeProcessPlatform& f, FakeProcess&) { f.debugBufferFails = true; }, wine, true},
         {"ntdll lacks a function",
-         [](FakeProcessPlatform& f, FakeProcess&) {
-             f.missingFunctions = {"RtlDestroyQueryDebugBuffer"};
-         },
-         wine, true},
-        {"no ntdll", [](FakeProcessPlatform& f, FakeProcess&) { f.ntdllMissing = true; }, wine,
-         true},
-        {"kernel rewrites too",
-         [](FakeProcessPlatform&, FakeProcess& p) {
-             p.fullImageName = "\\SystemRoot\\winword.exe";
-         },
+         [](FakeProcessPlatform& f, FakeProcess&) { f.missingFunctions = {"RtlDestroyQueryDebugBuffer"}; }, wine, true},
+        {"no ntdll", [](FakeProcessPlatform& f, FakeProcess&) { f.ntdllMissing = true; }, wine, true},
+        {"kernel rewrites too", [](FakeProcessPlatform&, FakeProcess& p) { p.fullImageName = "\\SystemRoot\\winword.exe"; },
          "C:\\WINDOWS\\winword.exe", true},
         {"9x line: neither route",
          [](FakeProcessPlatform& f, FakeProcess&) {
              f.missingFunctions = {"RtlCreateQueryDebugBuffer", "QueryFullProcessImageNameA"};
          },
          "", false},
-        {"limited query access refused",
-         [](FakeProcessPlatform&, FakeProcess& p) { p.deniedAccess = 0x1000; }, "", false},
-        {"kernel has no name",
-         [](FakeProcessPlatform&, FakeProcess& p) { p.fullImageName.clear(); }, "", true},
+        {"limited query access refused", [](FakeProcessPlatform&, FakeProcess& p) { p.deniedAccess = 0x1000; }, "", false},
+        {"kernel has no name", [](FakeProcessPlatform&, FakeProcess& p) { p.fullImageName.clear(); }, "", true},
     };
     for (const Case& c : cases) {
         FakeProcessPlatform platform;

@@ -49,10 +49,7 @@ TEST(ProgramNameMatch, Table) {
         {"caf\xE9.exe", "CAF\xC9.EXE", false},  // é / É
         {"a[b].exe", "A{B}.EXE", false},
         {"x@y.exe", "X`Y.EXE", false},
-        {"prog_1.exe",
-         "PROG\x7F"
-         "1.EXE",
-         false},
+        {"prog_1.exe", "PROG\x7F" "1.EXE", false},
         // Double-byte names: ア.exe never matches ヂ.exe (trail 0x41 / 0x61), and the trail byte 0x5C
         // of 表 (932), 乗 (936) and 許 (950) is no backslash, so no file-name part ".exe" appears.
         {"\x83\x61.exe", "\x83\x41.exe", false, 932},

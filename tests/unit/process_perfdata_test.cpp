@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeProcessPlatform.h"
+#include "fakes/ScriptedAccess.h"
 #include "process/PerfData.h"
-#include "process/ProcessAccess.h"
 
 using namespace norvanex;
 using fake::FakeProcessPlatform;
 using fake::MultiSz;
 using fake::PerfDataBlockBuilder;
+using fake::ScriptedAccess;
 
 namespace {
 
@@ -150,46 +150,22 @@ TEST(CounterTable, Indexes) {
     } cases[] = {
         {"standard", {"1", "1847", "230", "Process", "784", "ID Process"}, true, "230", true, 784},
         {"case", {"230", "PROCESS", "784", "id process"}, true, "230", true, 784},
-        {"later wins",
-         {"230", "process", "784", "ID Process", "9", "Process", "10", "id process"},
-         true,
-         "9",
-         true,
-         10},
+        {"later wins", {"230", "process", "784", "ID Process", "9", "Process", "10", "id process"}, true, "9", true, 10},
         {"no process", {"784", "ID Process"}, false, "", true, 784},
         {"no id process", {"230", "Process"}, true, "230", false, 0},
-        {"names only match whole",
-         {"230", "Processes", "784", "ID Process X"},
-         false,
-         "",
-         false,
-         0},
-        {"largest index",
-         {"230", "Process", "2147483647", "ID Process"},
-         true,
-         "230",
-         true,
-         2147483647u},
-        {"stops at the first empty string",
-         {"230", "Process", "", "784", "ID Process"},
-         true,
-         "230",
-         false,
-         0},
-        {"process first, no index before it",
-         {"Process", "784", "ID Process"},
-         true,
-         "",
-         true,
-         784},
+        {"names only match whole", {"230", "Processes", "784", "ID Process X"}, false, "", false, 0},
+        {"largest index", {"230", "Process", "2147483647", "ID Process"}, true, "230", true, 2147483647u},
+        {"stops at the first empty string", {"230", "Process", "", "784", "ID Process"}, true, "230", false, 0},
+        {"process first, no index before it", {"Process", "784", "ID Process"}, true, "", true, 784},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         const auto table = MultiSz(c.strings);
         const CounterIndexes found = ParseCounterNameTable(table.data(), table.size());
-        EXPECT_EQ(found.hasProcessObject, c.hasProcess) << c.what;
-        EXPECT_EQ(found.processObject, c.process) << c.what;
-        EXPECT_EQ(found.hasIdProcessCounter, c.hasId) << c.what;
-        EXPECT_EQ(found.idProcessCounter, c.id) << c.what;
+        EXPECT_EQ(found.hasProcessObject, c.hasProcess);
+        EXPECT_EQ(found.processObject, c.process);
+        EXPECT_EQ(found.hasIdProcessCounter, c.hasId);
+        EXPECT_EQ(found.idProcessCounter, c.id);
     }
 }
 
@@ -239,30 +215,18 @@ TEST_F(NtFixture, ListAppendsInOrder) {
 TEST_F(NtFixture, ListStatuses) {
     struct Case {
         const char* what;
-        void (*script)(FakeProcessPlatform&);
+        fake::Script script;
         std::int32_t status;
         bool queriesData;
     } cases[] = {
         {"9x line", [](FakeProcessPlatform& p) { p.platformId = 1; }, -1, false},
         {"perflib key", [](FakeProcessPlatform& p) { p.perflibOpenFails = true; }, -1, false},
         {"Counters size", [](FakeProcessPlatform& p) { p.countersSizeFails = true; }, -2, false},
-        {"no process object",
-         [](FakeProcessPlatform& p) {
-             p.counters = MultiSz({"784", "ID Process"});
-         },
-         0, false},
-        {"no id process counter",
-         [](FakeProcessPlatform& p) {
-             p.counters = MultiSz({"230", "Process"});
-         },
-         0, false},
+        {"no process object", [](FakeProcessPlatform& p) { p.counters = MultiSz({"784", "ID Process"}); }, 0, false},
+        {"no id process counter", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process"}); }, 0, false},
         {"id process index no definition carries",
-         [](FakeProcessPlatform& p) {
-             p.counters = MultiSz({"230", "Process", "999", "ID Process"});
-         },
-         0, true},
-        {"zero instances",
-         [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Build(); }, 0, true},
+         [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "999", "ID Process"}); }, 0, true},
+        {"zero instances", [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Build(); }, 0, true},
         {"no signature", [](FakeProcessPlatform& p) { p.perfData[0] = 'X'; }, 0, true},
         {"query error",
          [](FakeProcessPlatform& p) {
@@ -282,17 +246,14 @@ TEST_F(NtFixture, ListStatuses) {
          254, true},
     };
     for (const Case& c : cases) {
-        FakeProcessPlatform p;
-        p.SetPerfInstances({{u"a", 1}, {u"b", 2}});
-        c.script(p);
-        ProcessAccess a(p);
-        a.CheckPlatform();
+        SCOPED_TRACE(c.what);
+        ScriptedAccess run({[](FakeProcessPlatform& p) { p.SetPerfInstances({{u"a", 1}, {u"b", 2}}); }, c.script});
         ProcessNameList list;
-        EXPECT_EQ(a.ListProcessesFromPerfData(list), c.status) << c.what;
-        EXPECT_EQ(list.size(), static_cast<std::size_t>(std::max(c.status, 0))) << c.what;
-        EXPECT_EQ(!p.perfDataQuerySizes.empty(), c.queriesData) << c.what;
-        EXPECT_EQ(p.tokenOpens, p.platformId == 2 ? 1 : 0) << c.what;  // 9x: token untouched
-        EXPECT_EQ(p.LiveKeys(), 0u) << c.what;
+        EXPECT_EQ(run.access.ListProcessesFromPerfData(list), c.status);
+        EXPECT_EQ(list.size(), static_cast<std::size_t>(std::max(c.status, 0)));
+        EXPECT_EQ(!run.platform.perfDataQuerySizes.empty(), c.queriesData);
+        EXPECT_EQ(run.platform.tokenOpens, run.platform.platformId == 2 ? 1 : 0);  // 9x: token untouched
+        EXPECT_EQ(run.platform.LiveKeys(), 0u);
     }
 }
 
@@ -325,7 +286,7 @@ TEST_F(NtFixture, RetriesStopAtTheCeiling) {
 TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
     struct Case {
         const char* what;
-        void (*script)(FakeProcessPlatform&);
+        fake::Script script;
     } cases[] = {
         {"negative instances",
          [](FakeProcessPlatform& p) {
@@ -340,10 +301,7 @@ TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
                  return std::int32_t{0};
              };
          }},
-        {"id process without index",
-         [](FakeProcessPlatform& p) {
-             p.counters = MultiSz({"230", "Process", "ID Process"});
-         }},
+        {"id process without index", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "ID Process"}); }},
         // A block larger than the first buffer, of which the platform fills only the buffer but
         // reports the whole size: read as the buffer holds it (cut, so malformed), never past it.
         {"size reported beyond the buffer",
@@ -360,35 +318,30 @@ TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
          }},
     };
     for (const Case& c : cases) {
-        FakeProcessPlatform p;
-        p.SetPerfInstances({{u"a", 1}});
-        c.script(p);
-        ProcessAccess a(p);
-        a.CheckPlatform();
+        SCOPED_TRACE(c.what);
+        ScriptedAccess run({[](FakeProcessPlatform& p) { p.SetPerfInstances({{u"a", 1}}); }, c.script});
         ProcessNameList list{{"kept", 1}};
-        EXPECT_THROW(a.ListProcessesFromPerfData(list), MalformedPerfData) << c.what;
-        EXPECT_EQ(list.size(), 1u) << c.what;
-        EXPECT_EQ(p.LiveKeys(), 0u) << c.what;
-        EXPECT_EQ(p.perfDataCloses, 1) << c.what;
+        EXPECT_THROW(run.access.ListProcessesFromPerfData(list), MalformedPerfData);
+        EXPECT_EQ(list.size(), 1u);
+        EXPECT_EQ(run.platform.LiveKeys(), 0u);
+        EXPECT_EQ(run.platform.perfDataCloses, 1);
     }
 }
 
 TEST(DebugPrivilege, Statuses) {
     struct Case {
         const char* what;
-        void (*script)(FakeProcessPlatform&);
+        fake::Script script;
         std::int32_t status;
     } cases[] = {
-        {"enabled", [](FakeProcessPlatform&) {}, 0},
+        {"enabled", fake::Unscripted, 0},
         {"token", [](FakeProcessPlatform& p) { p.tokenOpenFails = true; }, -2},
         {"lookup", [](FakeProcessPlatform& p) { p.privilegeLookupFails = true; }, -3},
         {"not all assigned", [](FakeProcessPlatform& p) { p.adjustLastError = 1300; }, -4},
     };
     for (const Case& c : cases) {
-        FakeProcessPlatform p;
-        c.script(p);
-        ProcessAccess a(p);
-        EXPECT_EQ(a.EnableDebugPrivilege(), c.status) << c.what;
-        EXPECT_EQ(p.LiveHandles(), 0u) << c.what;  // the token is closed on every way out
+        ScriptedAccess run({c.script}, false);
+        EXPECT_EQ(run.access.EnableDebugPrivilege(), c.status) << c.what;
+        EXPECT_EQ(run.platform.LiveHandles(), 0u) << c.what;  // the token is closed on every way out
     }
 }

@@ -6,19 +6,12 @@
 #include <vector>
 
 #include "app/Shortcut.h"
+#include "fakes/CodePages.h"
 
 using namespace norvanex;
-
-namespace {
-
-bool TestLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; }
-const char* DoubleByteNext(const char* p) {
-    if (*p == '\0') return p;
-    return TestLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
-}
-const char* SingleByteNext(const char* p) { return *p ? p + 1 : p; }
-
-}  // namespace
+using fake::DoubleByteNext;
+using fake::SingleByteNext;
+using fake::TestLeadByte;
 
 TEST(Shortcut, LinkFileName) {
     struct Case { std::string typed; std::string written; } cases[] = {

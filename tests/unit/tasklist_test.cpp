@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/AnsiText.h"
-#include "fakes/FakeProcessPlatform.h"
-#include "process/ProcessAccess.h"
+#include "fakes/CodePages.h"
+#include "fakes/ScriptedAccess.h"
 #include "ui/TaskList.h"
 
 using namespace norvanex;
@@ -15,14 +15,9 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC.
-bool ShiftJisLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 struct Collection {
     const char* what;
-    void (*script)(FakeProcessPlatform&);
+    fake::Script script;
     Texts expected;
     int snapshots;  // walks taken
 };
@@ -48,42 +43,38 @@ void NtSystem(FakeProcessPlatform& p) {
 }  // namespace
 
 TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
+    // NtSystem's snapshot: every entry, paths where known.
+    const Texts everySnapshotEntry = {"[System Process]", "System", "C:\\WINDOWS\\notepad.exe",
+                                      "C:\\WINDOWS\\notepad.exe", "svc.exe", "C:\\Tools\\Norvanex.exe"};
     const Collection cases[] = {
         {"performance data: paths, names without one, pseudo-processes left out, both instances",
          NtSystem,
-         {"C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc", "C:\\Tools\\Norvanex.exe"},
-         0},
+         {"C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc", "C:\\Tools\\Norvanex.exe"}, 0},
         {"pseudo-process names in any case are left out only without a path",
          [](FakeProcessPlatform& p) {
              p.Add(20, "idle.exe").modulePath = "C:\\Games\\IDLE";
-             p.SetPerfInstances({{u"IDLE", 0}, {u"system", 4}, {u"_total", 0}, {u"iDlE", 20},
-                                 {u"Systems", 5}, {u"", 6}});
+             p.SetPerfInstances({{u"IDLE", 0}, {u"system", 4}, {u"_total", 0}, {u"iDlE", 20}, {u"Systems", 5}, {u"", 6}});
          },
-         {"C:\\Games\\IDLE", "Systems"},
-         0},
+         {"C:\\Games\\IDLE", "Systems"}, 0},
         {"nothing usable in the performance data: every snapshot entry, paths where known",
          [](FakeProcessPlatform& p) {
              NtSystem(p);
              p.SetPerfInstances({{u"Idle", 0}, {u"_Total", 0}});
          },
-         {"[System Process]", "System", "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc.exe",
-          "C:\\Tools\\Norvanex.exe"},
-         1},
+         everySnapshotEntry, 1},
         {"9x line: the snapshot's own paths, nobody asked for another",
          [](FakeProcessPlatform& p) {
              p.platformId = 1;
              p.Add(1, "C:\\WINDOWS\\EXPLORER.EXE").modulePath = "C:\\elsewhere\\x.exe";
              p.Add(2, "C:\\WINDOWS\\SYSTEM\\IDLE");
          },
-         {"C:\\WINDOWS\\EXPLORER.EXE", "C:\\WINDOWS\\SYSTEM\\IDLE"},
-         1},
+         {"C:\\WINDOWS\\EXPLORER.EXE", "C:\\WINDOWS\\SYSTEM\\IDLE"}, 1},
         {"the kernel's path when the debug information has none (as under Wine)",
          [](FakeProcessPlatform& p) {
              p.Add(7, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
              p.Add(8, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
          },
-         {"Z:\\tmp\\victim.exe", "Z:\\tmp\\victim.exe"},
-         1},
+         {"Z:\\tmp\\victim.exe", "Z:\\tmp\\victim.exe"}, 1},
         // Code page 932: ソ (83 5C) and 表 (95 5C) end in the byte of a backslash, and are bare names.
         {"a trail byte 0x5C is no folder",
          [](FakeProcessPlatform& p) {
@@ -91,38 +82,26 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
              p.Add(7, "\x83\x5C.exe", "Z:\\tmp\\\x83\x5C.exe").hasModuleRecord = false;
              p.Add(8, "\x94\x5C\x97\xCD.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe").hasModuleRecord = false;
          },
-         {"Z:\\tmp\\\x83\x5C.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe"},
-         1},
+         {"Z:\\tmp\\\x83\x5C.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe"}, 1},
         {"malformed performance data: the snapshot takes over",
          [](FakeProcessPlatform& p) {
              NtSystem(p);
-             p.perfData = fake::PerfDataBlockBuilder()
-                              .Counter(fake::kIdProcessIndex, 8)
-                              .Instance(u"notepad", 10)
-                              .NumInstancesField(-1)
-                              .Build();
+             p.perfData = fake::PerfDataBlockBuilder().Counter(fake::kIdProcessIndex, 8).Instance(u"notepad", 10)
+                              .NumInstancesField(-1).Build();
          },
-         {"[System Process]", "System", "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", "svc.exe",
-          "C:\\Tools\\Norvanex.exe"},
-         1},
-        {"neither source: nothing",
-         [](FakeProcessPlatform& p) { p.snapshotFails = true; },
-         {},
-         1},
+         everySnapshotEntry, 1},
+        {"neither source: nothing", [](FakeProcessPlatform& p) { p.snapshotFails = true; }, {}, 1},
     };
     for (const Collection& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeProcessPlatform platform;
-        c.script(platform);
-        ProcessAccess access(platform);
-        access.CheckPlatform();
+        fake::ScriptedAccess run({c.script});
         Texts captions;
-        for (const TaskText& task : CollectTaskTexts(access)) captions.push_back(task.text);
+        for (const TaskText& task : CollectTaskTexts(run.access)) captions.push_back(task.text);
         EXPECT_EQ(captions, c.expected);
-        EXPECT_EQ(platform.snapshots, c.snapshots);
-        EXPECT_EQ(platform.LiveHandles(), 0u);
-        EXPECT_EQ(platform.LiveDebugBuffers(), 0u);
-        EXPECT_TRUE(platform.terminated.empty());
+        EXPECT_EQ(run.platform.snapshots, c.snapshots);
+        EXPECT_EQ(run.platform.LiveHandles(), 0u);
+        EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
+        EXPECT_TRUE(run.platform.terminated.empty());
     }
 }
 
@@ -134,18 +113,10 @@ TEST(TaskList, NamesBeyondTheCodePageAreShownNotChosen) {
         bool perfData;
         std::vector<TaskText> expected;
     } cases[] = {
-        {"from the snapshot",
-         false,
-         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
-          {"C:\\t\\mail.exe"},
-          {"app.exe"},
-          {"?.exe", false, u"Ω.exe"}}},
-        {"from the performance data",
-         true,
-         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"},
-          {"C:\\t\\mail.exe"},
-          {"app"},
-          {"?", false, u"Ω"}}},
+        {"from the snapshot", false,
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"}, {"C:\\t\\mail.exe"}, {"app.exe"}, {"?.exe", false, u"Ω.exe"}}},
+        {"from the performance data", true,
+         {{"C:\\t\\?\\m?il.exe", false, u"C:\\t\\ā\\māil.exe"}, {"C:\\t\\mail.exe"}, {"app"}, {"?", false, u"Ω"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -187,7 +158,7 @@ TEST(TaskList, RefillKeepsTheMarksOfCaptionsStillListed) {
     };
     for (const Refill& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(MarksAfterRefill(c.before, c.captions, ShiftJisLeadByte), c.marks);
+        EXPECT_EQ(MarksAfterRefill(c.before, c.captions, fake::LeadBytesOf(932)), c.marks);
     }
 }
 

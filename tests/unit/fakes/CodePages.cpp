@@ -87,4 +87,13 @@ std::string EncodeAnsi(unsigned codePage, std::u16string_view wide, bool noBestF
     return ansi;
 }
 
+const char* SingleByteNext(const char* p) { return *p ? p + 1 : p; }
+
+bool TestLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; }
+
+const char* DoubleByteNext(const char* p) {
+    if (*p == '\0') return p;
+    return TestLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
+}
+
 }  // namespace norvanex::fake

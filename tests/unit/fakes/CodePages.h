@@ -20,4 +20,11 @@ std::u16string DecodeAnsi(unsigned codePage, const std::string& ansi);
 std::string EncodeAnsi(unsigned codePage, std::u16string_view wide, bool noBestFit,
                        bool* usedDefault);
 
+// CharNextA of a single-byte code page.
+const char* SingleByteNext(const char* p);
+// A double-byte code page in miniature, both halves of one rule: 0x81 to 0x9F lead a two-byte
+// character, as in Shift-JIS, whose trail byte may be any byte, a blank or a quote included.
+bool TestLeadByte(unsigned char byte);
+const char* DoubleByteNext(const char* p);
+
 }  // namespace norvanex::fake

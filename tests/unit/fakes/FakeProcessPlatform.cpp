@@ -63,8 +63,6 @@ void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t valu
 
 }  // namespace
 
-FakeProcessPlatform::FakeProcessPlatform() = default;
-
 void FakeProcessPlatform::SetPerfInstances(
     const std::vector<std::pair<std::u16string, std::uint32_t>>& instances) {
     counters = StandardCounterTable();
@@ -177,43 +175,42 @@ OsHandle FakeProcessPlatform::CreateToolhelp32Snapshot(ProcAddress fn, std::uint
     return NewHandle(std::move(state));
 }
 
-bool FakeProcessPlatform::Process32First(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) {
-    Expect(fn, "Process32First");
+// The walk of Process32First/Next and their W forms: the entry at the cursor, or none where the
+// handle is no snapshot, the caller's size field is wrong, or the walk is over.
+const FakeProcess* FakeProcessPlatform::SnapshotStep(ProcAddress fn, const char* name, OsHandle snapshot,
+                                                     bool sizeRight, bool first) {
+    Expect(fn, name);
     HandleState* state = Handle(snapshot, HandleKind::Snapshot);
-    if (!state || entry.size != kProcessEntrySize) return false;
-    state->cursor = 0;
-    if (state->entries.empty()) return false;
-    FillEntry(state->entries[0], entry);
-    return true;
+    if (!state || !sizeRight) return nullptr;
+    if (first) {
+        state->cursor = 0;
+        return state->entries.empty() ? nullptr : &state->entries[0];
+    }
+    return state->cursor + 1 < state->entries.size() ? &state->entries[++state->cursor] : nullptr;
+}
+
+bool FakeProcessPlatform::Process32First(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) {
+    const FakeProcess* p = SnapshotStep(fn, "Process32First", snapshot, entry.size == kProcessEntrySize, true);
+    if (p) FillEntry(*p, entry);
+    return p != nullptr;
 }
 
 bool FakeProcessPlatform::Process32Next(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) {
-    Expect(fn, "Process32Next");
-    HandleState* state = Handle(snapshot, HandleKind::Snapshot);
-    if (!state || entry.size != kProcessEntrySize) return false;
-    if (state->cursor + 1 >= state->entries.size()) return false;
-    FillEntry(state->entries[++state->cursor], entry);
-    return true;
+    const FakeProcess* p = SnapshotStep(fn, "Process32Next", snapshot, entry.size == kProcessEntrySize, false);
+    if (p) FillEntry(*p, entry);
+    return p != nullptr;
 }
 
-bool FakeProcessPlatform::Process32FirstW(ProcAddress fn, OsHandle snapshot,
-                                          ProcessEntry32W& entry) {
-    Expect(fn, "Process32FirstW");
-    HandleState* state = Handle(snapshot, HandleKind::Snapshot);
-    if (!state || entry.size != kProcessEntryWSize) return false;
-    state->cursor = 0;
-    if (state->entries.empty()) return false;
-    FillEntryW(state->entries[0], entry);
-    return true;
+bool FakeProcessPlatform::Process32FirstW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) {
+    const FakeProcess* p = SnapshotStep(fn, "Process32FirstW", snapshot, entry.size == kProcessEntryWSize, true);
+    if (p) FillEntryW(*p, entry);
+    return p != nullptr;
 }
 
 bool FakeProcessPlatform::Process32NextW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) {
-    Expect(fn, "Process32NextW");
-    HandleState* state = Handle(snapshot, HandleKind::Snapshot);
-    if (!state || entry.size != kProcessEntryWSize) return false;
-    if (state->cursor + 1 >= state->entries.size()) return false;
-    FillEntryW(state->entries[++state->cursor], entry);
-    return true;
+    const FakeProcess* p = SnapshotStep(fn, "Process32NextW", snapshot, entry.size == kProcessEntryWSize, false);
+    if (p) FillEntryW(*p, entry);
+    return p != nullptr;
 }
 
 bool FakeProcessPlatform::CloseHandle(OsHandle handle) {
@@ -281,13 +278,9 @@ int FakeProcessPlatform::AnsiConversion(std::u16string_view wide, char* out, int
     return size;
 }
 
-OsHandle FakeProcessPlatform::GetCurrentProcess() {
-    return kCurrentProcess;
-}
+OsHandle FakeProcessPlatform::GetCurrentProcess() { return kCurrentProcess; }
 
-std::uint32_t FakeProcessPlatform::GetCurrentProcessId() {
-    return selfId;
-}
+std::uint32_t FakeProcessPlatform::GetCurrentProcessId() { return selfId; }
 
 bool FakeProcessPlatform::OpenProcessToken(OsHandle process, std::uint32_t access,
                                            OsHandle* token) {
@@ -322,9 +315,7 @@ bool FakeProcessPlatform::AdjustTokenPrivileges(OsHandle token, bool disableAll,
     return true;  // also when not all were assigned, as Windows does
 }
 
-std::uint32_t FakeProcessPlatform::GetLastError() {
-    return lastError_;
-}
+std::uint32_t FakeProcessPlatform::GetLastError() { return lastError_; }
 
 OsHandle FakeProcessPlatform::OpenProcess(std::uint32_t access, bool inheritHandle,
                                           std::uint32_t processId) {
@@ -361,34 +352,30 @@ Criticality FakeProcessPlatform::QueryProcessCritical(OsHandle process) {
     return p->critical;
 }
 
-bool FakeProcessPlatform::QueryFullProcessImageNameA(ProcAddress fn, OsHandle process,
-                                                     std::uint32_t flags, char* buffer,
-                                                     std::uint32_t* size) {
-    Expect(fn, "QueryFullProcessImageNameA");
+// The process a QueryFullProcessImageName call may read: none without a query right.
+const FakeProcess* FakeProcessPlatform::FullNameTarget(ProcAddress fn, const char* name, OsHandle process,
+                                                       std::uint32_t flags) {
+    Expect(fn, name);
     HandleState* state = Handle(process, HandleKind::Process);
-    if (!state || flags != 0) Misuse("QueryFullProcessImageNameA arguments");
+    if (!state || flags != 0) Misuse(std::string(name) + " arguments");
     fullNameQueries.push_back(state->processId);
     const FakeProcess* p = Find(state->processId);
-    if (!p || !(state->access & (kProcessQueryLimitedInformation | kProcessQueryInformation)) ||
-        p->fullImageName.empty() || p->fullImageName.size() + 1 > *size) {
-        return false;
-    }
+    return p && (state->access & (kProcessQueryLimitedInformation | kProcessQueryInformation)) ? p : nullptr;
+}
+
+bool FakeProcessPlatform::QueryFullProcessImageNameA(ProcAddress fn, OsHandle process, std::uint32_t flags,
+                                                     char* buffer, std::uint32_t* size) {
+    const FakeProcess* p = FullNameTarget(fn, "QueryFullProcessImageNameA", process, flags);
+    if (!p || p->fullImageName.empty() || p->fullImageName.size() + 1 > *size) return false;
     std::memcpy(buffer, p->fullImageName.c_str(), p->fullImageName.size() + 1);
     *size = static_cast<std::uint32_t>(p->fullImageName.size());
     return true;
 }
 
-bool FakeProcessPlatform::QueryFullProcessImageNameW(ProcAddress fn, OsHandle process,
-                                                     std::uint32_t flags, char16_t* buffer,
-                                                     std::uint32_t* size) {
-    Expect(fn, "QueryFullProcessImageNameW");
-    HandleState* state = Handle(process, HandleKind::Process);
-    if (!state || flags != 0) Misuse("QueryFullProcessImageNameW arguments");
-    fullNameQueries.push_back(state->processId);
-    const FakeProcess* p = Find(state->processId);
-    if (!p || !(state->access & (kProcessQueryLimitedInformation | kProcessQueryInformation))) {
-        return false;
-    }
+bool FakeProcessPlatform::QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
+                                                     char16_t* buffer, std::uint32_t* size) {
+    const FakeProcess* p = FullNameTarget(fn, "QueryFullProcessImageNameW", process, flags);
+    if (!p) return false;
     const std::u16string name = p->wideImageName.empty() ? WideOf(p->fullImageName) : p->wideImageName;
     if (name.empty() || name.size() + 1 > *size) return false;
     std::copy(name.begin(), name.end(), buffer);

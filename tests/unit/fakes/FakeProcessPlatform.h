@@ -43,8 +43,6 @@ struct OpenCall {
 
 class FakeProcessPlatform : public ProcessPlatform {
 public:
-    FakeProcessPlatform();
-
     // ---- Script ----
     unsigned codePage = 1252;  // the ANSI code page whose lead bytes LeadBytes answers
     std::uint32_t platformId = 2;
@@ -155,6 +153,9 @@ private:
 
     OsHandle NewHandle(HandleState state);
     HandleState* Handle(OsHandle handle, HandleKind kind);
+    const FakeProcess* SnapshotStep(ProcAddress fn, const char* name, OsHandle snapshot, bool sizeRight,
+                                    bool first);
+    const FakeProcess* FullNameTarget(ProcAddress fn, const char* name, OsHandle process, std::uint32_t flags);
     void Expect(ProcAddress fn, const char* name) const;
     static void FillEntry(const FakeProcess& process, ProcessEntry32& entry);
     void FillEntryW(const FakeProcess& process, ProcessEntry32W& entry) const;
