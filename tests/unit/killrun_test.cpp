@@ -181,7 +181,7 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         bool startNamed;
         std::string start;
         uint32_t startAt;
-        std::vector<std::string> stillRunning;
+        std::vector<std::string> stillRunning = {};
     } cases[] = {
         {"plain", {"winword.exe", "excel.exe", "none.exe"}, true, false, false,
          {"winword.exe", "excel.exe", "none.exe"}, {"C:\\W\\winword.exe", "C:\\E\\excel.exe"}, false, "", 0},

@@ -104,14 +104,14 @@ TEST(Shortcut, TargetIsProgram) {
 TEST(Shortcut, ArgumentsBackToTheEditor) {
     struct Case { std::string arguments; CallRequest request; } cases[] = {
         // A full path ends only that folder's copy: it stays a full path.
-        {"C:\\Tools\\odd\\bang!.exe", {false, {"C:\\Tools\\odd\\bang!.exe"}, ""}},
-        {"\"C:\\My Tools\\a.exe\" b.exe", {false, {"C:\\My Tools\\a.exe", "b.exe"}, ""}},
-        {"~ask~ winword.exe excel.exe", {true, {"winword.exe", "excel.exe"}, ""}},
-        {"winword.exe r:C:\\Windows\\notepad.exe", {false, {"winword.exe"}, "C:\\Windows\\notepad.exe"}},
-        {"\"My Tool.exe\" r:\"C:\\Program Files\\x.exe\"", {false, {"My Tool.exe"}, "C:\\Program Files\\x.exe"}},
-        {"~ASK~ a.exe", {false, {"~ASK~", "a.exe"}, ""}},
-        {"r:C:\\first.exe a.exe R:C:\\second.exe", {false, {"a.exe"}, "C:\\second.exe"}},
-        {"", {false, {}, ""}},
+        {"C:\\Tools\\odd\\bang!.exe", {false, {"C:\\Tools\\odd\\bang!.exe"}, "", {}}},
+        {"\"C:\\My Tools\\a.exe\" b.exe", {false, {"C:\\My Tools\\a.exe", "b.exe"}, "", {}}},
+        {"~ask~ winword.exe excel.exe", {true, {"winword.exe", "excel.exe"}, "", {}}},
+        {"winword.exe r:C:\\Windows\\notepad.exe", {false, {"winword.exe"}, "C:\\Windows\\notepad.exe", {}}},
+        {"\"My Tool.exe\" r:\"C:\\Program Files\\x.exe\"", {false, {"My Tool.exe"}, "C:\\Program Files\\x.exe", {}}},
+        {"~ASK~ a.exe", {false, {"~ASK~", "a.exe"}, "", {}}},
+        {"r:C:\\first.exe a.exe R:C:\\second.exe", {false, {"a.exe"}, "C:\\second.exe", {}}},
+        {"", {false, {}, "", {}}},
     };
     for (const auto& c : cases) {
         const CallRequest request = RequestFromArguments(c.arguments, SingleByteNext);
@@ -142,6 +142,8 @@ TEST(Shortcut, LoadsOnlyWhatItWritesBack) {
     for (const auto& c : cases) {
         const std::optional<CallRequest> request = LoadableRequest(c.arguments, NoLeadBytes, SingleByteNext);
         ASSERT_EQ(request.has_value(), c.loads) << c.arguments;
-        if (request) EXPECT_EQ(ComposeCallLine(*request, NoLeadBytes), c.writtenBack) << c.arguments;
+        if (request) {
+            EXPECT_EQ(ComposeCallLine(*request, NoLeadBytes), c.writtenBack) << c.arguments;
+        }
     }
 }
