@@ -21,11 +21,9 @@ namespace {
 
 // Files dropped from the shell arrive as WM_DROPFILES: the style alone says so, as DragAcceptFiles
 // would set it, without loading the shell for the editor's first picture. One entry at a time.
-const ModeFace kEditorFace{WS_EX_ACCEPTFILES,         control::kSingleSelection,
-                           false,                     IDB_IMAGE4,
-                           &texts::kEditorSuffix,     texts::kLabel1Editor,
-                           texts::kLabel3Editor,      texts::kBitBtn1Editor,
-                           texts::kBitBtn1EditorHint};
+const ModeFace kEditorFace{
+    WS_EX_ACCEPTFILES, control::kSingleSelection, false, IDB_IMAGE4, &texts::kEditorSuffix,
+    texts::kLabel1Editor, texts::kLabel3Editor, texts::kBitBtn1Editor, texts::kBitBtn1EditorHint};
 
 // A menu image: the straight alpha of the resource premultiplied, as menus blend 32-bit bitmaps.
 HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {

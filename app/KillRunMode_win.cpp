@@ -29,11 +29,9 @@ bool ParamIsAsWritten(int index) {
 std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
 
 // The result window stays on top of other windows.
-const ModeFace kKillRunFace{WS_EX_TOPMOST,          0u,
-                            true,                   IDB_BITBTN1,
-                            nullptr,                texts::kLabel1Kill,
-                            texts::kLabel3Kill,     texts::kBitBtn1Kill,
-                            texts::kBitBtn1KillHint};
+const ModeFace kKillRunFace{
+    WS_EX_TOPMOST, 0u, true, IDB_BITBTN1, nullptr,
+    texts::kLabel1Kill, texts::kLabel3Kill, texts::kBitBtn1Kill, texts::kBitBtn1KillHint};
 
 }  // namespace
 
