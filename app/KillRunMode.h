@@ -10,6 +10,10 @@ namespace norvanex {
 // message owned by `owner` (none: on its own). An empty path opens nothing.
 bool OpenProgramToStart(HWND owner, const std::string& path);
 
+// Whether the program to start may open now: what the run ended has gone, by one fresh snapshot,
+// or the gate has waited long enough.
+bool MayOpenNow(StartGate& gate);
+
 class KillRunMode : public MainMode {
 public:
     static constexpr UINT_PTR kTimer1 = 1;  // 30 s after the result window appears: the program ends

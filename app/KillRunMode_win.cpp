@@ -47,6 +47,11 @@ KillWalk RunKillWalk() {
         [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
 }
 
+bool MayOpenNow(StartGate& gate) {
+    return gate.MayOpen(GetTickCount(),
+                        [](const std::vector<uint32_t>& ids) { return Processes().AnyProcessRunning(ids); });
+}
+
 const CommandEntry<KillRunMode> KillRunMode::kCommands[] = {
     {kBitBtn1, true, [](KillRunMode& mode) { mode.BitBtn1Click(); }},
 };
@@ -168,9 +173,7 @@ void KillRunMode::Timer4Timer() {
     KillTimer(window, kTimer4);
     // What this run ended must be gone before its successor starts; meanwhile the window stays
     // responsive and asks again a little later.
-    if (!startGate_.MayOpen(GetTickCount(), [](const std::vector<uint32_t>& ids) {
-            return Processes().AnyProcessRunning(ids);
-        })) {
+    if (!MayOpenNow(startGate_)) {
         SetTimer(window, kTimer4, StartGate::kPollMs, nullptr);
         return;
     }

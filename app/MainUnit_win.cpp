@@ -63,9 +63,7 @@ void StartFailed(const KillWalk* walk) {
         StartGate gate;
         gate.AddEnded(walk->endedIds);
         while (static_cast<uint32_t>(GetTickCount()) - walk->startNamedAtMs < KillRunMode::kTimer4Interval ||
-               !gate.MayOpen(GetTickCount(), [](const std::vector<uint32_t>& ids) {
-                   return Processes().AnyProcessRunning(ids);
-               })) {
+               !MayOpenNow(gate)) {
             Sleep(StartGate::kPollMs);
         }
         OpenProgramToStart(nullptr, walk->programToStart);
