@@ -165,12 +165,35 @@ std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte) {
     return line.substr(first, last - first);
 }
 
+int CloseMarkerSeconds(std::string_view param) {
+    if (param == kCloseWord) return kDefaultCloseSeconds;
+    constexpr std::string_view head = "~close:";
+    if (param.size() < head.size() + 2 || param.substr(0, head.size()) != head || param.back() != '~') return 0;
+    const std::string_view digits = param.substr(head.size(), param.size() - head.size() - 1);
+    if (digits.size() > 4 || digits[0] == '0') return 0;
+    int seconds = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        seconds = seconds * 10 + (c - '0');
+    }
+    return seconds <= kMaxCloseSeconds ? seconds : 0;
+}
+
+int CloseMarkerIndex(const ParamFn& param) {
+    const int index = param(1) == kAskWord ? 2 : 1;
+    return CloseMarkerSeconds(param(index)) != 0 ? index : 0;
+}
+
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
                   const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives) {
+    bool ask = false;
     for (int i = 1; i <= kMaxParams; ++i) {
         const std::string p = param(i);
         if (p.empty()) return;
-        if (survives && !survives(i)) continue;
+        if (i == 1) ask = p == kAskWord;
+        // The close marker is no program name (CloseMarkerIndex, read from what is read anyway).
+        const bool closeMarker = (i == 1 || (i == 2 && ask)) && CloseMarkerSeconds(p) != 0;
+        if (closeMarker || (survives && !survives(i))) continue;
         if (IsStartParam(p)) {
             onStart(StartPathOf(p));
         } else {

@@ -21,7 +21,17 @@ constexpr int kMaxParams = 100;
 // The exact word that makes a run ask first, as parameter 1 only; case matters.
 inline constexpr const char* kAskWord = "~ask~";
 
+inline constexpr const char* kCloseWord = "~close~";
+constexpr int kDefaultCloseSeconds = 30;
+constexpr int kMaxCloseSeconds = 3600;
+
 using ParamFn = std::function<std::string(int)>;
+
+// The wait that a close marker sets: 30 for "~close~", N for "~close:N~" (N a whole number from 1
+// to 3600), 0 when `param` is no marker.
+int CloseMarkerSeconds(std::string_view param);
+// Where the call line holds its close marker: 1, or 2 when parameter 1 is "~ask~"; 0 when none.
+int CloseMarkerIndex(const ParamFn& param);
 // Whether parameter i is the very text the user wrote (see ParamSurvives); one that is not names
 // nothing: it is passed over as if it were not there, and the walk goes on. Empty: all are.
 using SurvivesFn = std::function<bool(int)>;

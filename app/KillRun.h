@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CallLine.h"
+#include "process/ProcessAccess.h"
 
 namespace norvanex {
 
@@ -17,31 +18,80 @@ using FindFn = std::function<std::string(const std::string&)>;
 // but "r:" ones (and empty ones) is looked up, "~ask~" itself included, up to the first hit.
 bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives = {});
 
-// Ends what the name names; returns the caption of what was ended (empty: nothing) and puts the
-// caption of a matching process that could not be ended into `stillRunning` (empty: none).
-using EndFn = std::function<std::string(const std::string& name, std::vector<uint32_t>* endedIds,
-                                        std::string* stillRunning)>;
+// Ends what the name names, or, with `ask`, asks it to close first (EndProcessesByName).
+using EndFn = std::function<EndReport(const std::string& name, const AskToClose& ask)>;
+
+// What became of one named program, as its row in the result window says it.
+enum class Outcome : std::uint8_t {
+    Closing,   // asked to close; the wait runs
+    Closed,    // went by itself after it was asked
+    Ended,
+    Itself,    // runs on: it is this program (spared, and gone with it)
+    Spared,    // runs on: a part of Windows
+    Failed,    // runs on: it could not be ended (error)
+    Kept,      // runs on: the user kept it running
+    TimedOut,  // runs on: it did not close in time and could not be ended (error)
+};
+constexpr bool StillRuns(Outcome outcome) { return outcome >= Outcome::Itself; }
+
+struct ResultRow {
+    std::string caption;
+    Outcome outcome = Outcome::Ended;
+    std::uint32_t error = 0;          // the system's error code behind Failed and TimedOut
+    std::vector<AskedProcess> asked;  // while Closing: the processes asked to close
+};
 
 // What a kill run's walk did: the result window is built from it.
 struct KillWalk {
-    bool refused = false;              // asked, and answered with anything but Yes: nothing was done
-    std::vector<std::string> results;  // one caption per name that ended something, in call-line order
-    std::vector<std::string> stillRunning;  // one caption per name found but not ended, in that order
-    bool startNamed = false;           // an "r:" parameter was met (its path may be empty)
-    std::string programToStart;        // the path of the last one
-    uint32_t startNamedAtMs = 0;       // when the first one was met: the start timer counts from there
-    std::vector<uint32_t> endedIds;    // every process that this run ended
+    bool refused = false;        // asked, and answered with anything but Yes: nothing was done
+    int closeSeconds = 0;        // the wait of a run that asks its programs to close first; 0: none
+    // One row per name that ended or asked something, in call-line order, then one per name found
+    // running on, in that order.
+    std::vector<ResultRow> rows;
+    bool startNamed = false;     // an "r:" parameter was met (its path may be empty)
+    std::string programToStart;  // the path of the last one
+    uint32_t startNamedAtMs = 0; // when the first one was met: the start timer counts from there
+    std::vector<uint32_t> endedIds;  // every process that this run ended
 
     // Nothing to show and nothing to start: the run ends without a window. A named program that
     // runs on (spared, or refused) is shown like one that was ended, alone or not.
-    bool LeavesNothing() const { return refused || (results.empty() && stillRunning.empty() && !startNamed); }
+    bool LeavesNothing() const { return refused || (rows.empty() && !startNamed); }
+    bool Closing() const;  // a row waits for its programs to close
 };
 
 // The kill run up to its result: asks first when the call line wants it (`confirm` answers true
-// for Yes), then ends what every name names and notes the program to start.
-KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool()>& confirm,
-                     const EndFn& endProcesses, const std::function<uint32_t()>& nowMs,
+// for Yes; it is told whether the run asks its programs to close), then ends (or asks to close)
+// what every name names and notes the program to start.
+KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool(bool closing)>& confirm,
+                     const EndFn& endProcesses, const AskToClose& ask, const std::function<uint32_t()>& nowMs,
                      const SurvivesFn& survives = {});
+
+// The closing phase over the walk's rows. Each row whose processes have all gone by themselves is
+// Closed (true when a row changed). `ended` answers for one asked process.
+bool PollClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended);
+// The wait is over (it ran out, End now, the close box): what still runs of a Closing row is ended
+// by `end` (0, or the system's error code): the row is Ended, or TimedOut when one could not be.
+void EndClosing(KillWalk& walk, const std::function<std::uint32_t(AskedProcess&)>& end);
+// Keep running: every Closing row whose processes have not all gone is Kept.
+void KeepClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended);
+
+// What a row says of its program: its state beside the caption, and its hint, which the system's
+// message for the row's error follows.
+struct OutcomeWords {
+    const TextPair& state;
+    const TextPair& hint;
+};
+OutcomeWords WordsOf(Outcome outcome, std::uint32_t error);
+
+// The exit code of a kill run, as bits: 1 the question was answered No, 2 a named program runs on,
+// 4 the program to start could not be opened, 8 Norvanex could not start. 0: all is done.
+namespace exit_code {
+constexpr int kRefused = 1;
+constexpr int kStillRunning = 2;
+constexpr int kNotStarted = 4;
+constexpr int kCouldNotStart = 8;
+}  // namespace exit_code
+int KillRunExitCode(const KillWalk& walk, bool startFailed);
 
 // Holds the program to start back until the processes that this run ended have left the process
 // list, so that a program ended and started again in one run does not hand its start to its own

@@ -1,59 +1,60 @@
-// The kill run: its walk before any window, and the result window that follows it.
+// The kill run's result window: what became of each named program, the wait of a run that asks its
+// programs to close, and the program to start.
 #include "app/KillRunMode.h"
 
-#include <string_view>
+#include <algorithm>
+#include <string>
 
 #include "app/CallLine.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
-#include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
-#include "ui/MsgBox.h"
+#include "ui/Lang.h"
 
 namespace norvanex {
 
 namespace {
-
-// The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit conversion;
-// a parameter that changed on the way names nothing. On the 9x line the ANSI line is the original.
-bool ParamIsAsWritten(int index) {
-    if (Processes().PlatformId() != kPlatformWin32Nt) return true;
-    const auto* wide = reinterpret_cast<const char16_t*>(GetCommandLineW());
-    return ParamSurvives(ParamStr(index), WideCallLineParam(wide, index),
-                         [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
-}
-
-// A full path on the call line names its file in any spelling, short (8.3) names among them: it is
-// looked for under its long names. Any other name stands as written.
-std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
 
 // The result window stays on top of other windows.
 const ModeFace kKillRunFace{
     WS_EX_TOPMOST, 0u, true, IDB_BITBTN1, nullptr,
     texts::kLabel1Kill, texts::kLabel3Kill, texts::kBitBtn1Kill, texts::kBitBtn1KillHint};
 
+std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
+
+// The system's own words for an error code, in the system's language, without the line break it
+// ends with; empty when it has none.
+std::string SystemMessage(std::uint32_t error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message(text ? text : "", length);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+// A hint and, where the row has one, the system's message for its error below it.
+std::string HintWithReason(const TextPair& hint, std::uint32_t error) {
+    std::string text = Select(hint);
+    const std::string reason = error != 0 ? SystemMessage(error) : std::string();
+    if (!reason.empty()) text += (text.empty() ? "" : "\r\n") + reason;
+    return text;
+}
+
+// The rows' columns: the caption, and what became of it.
+constexpr int kCaptionColumn = 0;
+constexpr int kStateColumn = 1;
+
 }  // namespace
-
-// No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
-// would set up the display driver before the processes are ended.
-KillWalk RunKillWalk() {
-    return WalkKillRun(
-        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(CallLineName(name)); },
-        [] { return ShowMessage(nullptr, texts::kConfirmation, MessageKind::Confirmation) == IDYES; },
-        [](const std::string& name, std::vector<uint32_t>* ended, std::string* stillRunning) {
-            return Processes().EndProcessesByName(CallLineName(name), ended, stillRunning);
-        },
-        [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
-}
-
-bool MayOpenNow(StartGate& gate) {
-    return gate.MayOpen(GetTickCount(),
-                        [](const std::vector<uint32_t>& ids) { return Processes().AnyProcessRunning(ids); });
-}
 
 const CommandEntry<KillRunMode> KillRunMode::kCommands[] = {
     {kBitBtn1, true, [](KillRunMode& mode) { mode.BitBtn1Click(); }},
+    {kBitBtn4, true, [](KillRunMode& mode) { mode.KeepRunning(); }},
 };
 
 const NotifyEntry<KillRunMode> KillRunMode::kNotifications[] = {
@@ -70,44 +71,168 @@ bool KillRunMode::Notify(NMHDR& header, LRESULT& result) {
 }
 
 bool KillRunMode::Timer(UINT_PTR id) {
-    if (id == kTimer1) Timer1Timer();
-    if (id == kTimer4) Timer4Timer();
-    return id == kTimer1 || id == kTimer4;
+    switch (id) {
+        case kTimer1: Timer1Timer(); return true;
+        case kTimer4: Timer4Timer(); return true;
+        case kTimerClosing: TimerClosingTimer(); return true;
+        default: return false;
+    }
 }
 
-// The result window reaches down to the bottom edge of BitBtn3 and stays hidden.
+// The close box while programs are asked to close ends what is left, as the wait running out
+// would, and the window says so; afterwards it ends the program.
+void KillRunMode::FormClose() {
+    if (walk_.Closing()) {
+        EndNow();
+    } else {
+        Finish();
+    }
+}
+
+// A double-click holds the result window: its close timer stops.
+void KillRunMode::ListDblClick() { KillTimer(form_.hwnd(), kTimer1); }
+
+// The result window reaches down to the bottom edge of BitBtn3 and stays hidden. Its list shows
+// each program in a row: the caption, and beside it what became of it.
 void KillRunMode::FormCreate() {
     form_.ShowControl(kBitBtn1, true);
     const ControlDesign& lv = form_.DesignOf(kListView1);
     const ControlDesign& b3 = form_.DesignOf(kBitBtn3);
     form_.Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
+    HWND list = form_.Control(kListView1);
+    const LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
+    // The design's two columns, shown: the caption and the state.
+    SetWindowLongPtrA(list, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT | LVS_NOCOLUMNHEADER);
     ShowKillResult();
 }
 
-// The result window of a kill run whose walk is done: what was ended, the program to start, and
-// the timers that take over from here.
+// The result window of a kill run whose walk is done: what was ended (or asked to close), the
+// program to start, and the timers that take over from here.
 void KillRunMode::ShowKillResult() {
     form_.BindImageLists();
     ShowStartSection(false);
     if (walk_.startNamed) SetProgramToStart(walk_.programToStart);
     startGate_.AddEnded(walk_.endedIds);
-    HWND list = form_.Control(kListView1);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::string& caption : walk_.results) AddResult(caption, true);
-    // Below what was ended, greyed: what was found and runs on, so that nobody takes it for ended.
-    for (const std::string& caption : walk_.stillRunning) AddResult(caption, false);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    if (!walk_.stillRunning.empty()) form_.SetHint(kListView1, texts::kStillRunningHint);
+    ShowRows();
 
     HWND window = form_.hwnd();
-    if (ListView_GetItemCount(list) > 0) {
+    if (!walk_.rows.empty()) {
+        if (walk_.Closing()) ShowClosing();
         ShowWindow(window, SW_SHOW);
         SetFocus(form_.Control(kBitBtn1));
-        SetTimer(window, kTimer1, kTimer1Interval, nullptr);
+        if (!walk_.Closing()) SetTimer(window, kTimer1, kTimer1Interval, nullptr);
         SetTimer(window, TMainForm::kTimer2, TMainForm::kTimer2Interval, nullptr);
     } else if (!timer4Enabled_) {
-        Terminate();
+        Finish();
     }
+}
+
+// The rows as the walk holds them now: what has gone first, then, greyed, what runs on, so that
+// nobody takes it for ended. Each says in words what became of it; the hint says why.
+void KillRunMode::ShowRows() {
+    HWND list = form_.Control(kListView1);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    int stateWidth = 0;
+    for (const ResultRow& row : walk_.rows) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = ListView_GetItemCount(list);
+        item.pszText = const_cast<char*>(row.caption.c_str());
+        item.iImage = GetFileIconIndex(row.caption);
+        item.iItem = ListView_InsertItem(list, &item);
+        const std::string state = Select(WordsOf(row.outcome, row.error).state);
+        ListView_SetItemText(list, item.iItem, kStateColumn, const_cast<char*>(state.c_str()));
+        stateWidth = std::max(stateWidth, ListView_GetStringWidth(list, state.c_str()));
+    }
+    // The state is shown whole; the caption takes the rest and is cut at its end by the list. The
+    // last column fills what is left (a width of its own could overflow the list by a pixel).
+    RECT client{};
+    GetClientRect(list, &client);
+    stateWidth += form_.Scale(12);
+    ListView_SetColumnWidth(list, kCaptionColumn, std::max<int>(client.right - stateWidth, form_.Scale(60)));
+    ListView_SetColumnWidth(list, kStateColumn, LVSCW_AUTOSIZE_USEHEADER);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    GiveRowTips();
+}
+
+// While the programs are asked to close: the wait counted down above the list, End now and Keep
+// running below it.
+void KillRunMode::ShowClosing() {
+    closingEndsAtMs_ = static_cast<uint32_t>(GetTickCount()) + static_cast<uint32_t>(walk_.closeSeconds) * 1000u;
+    const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
+    const int top = ButtonTop();
+    constexpr int kWidth = 121, kGap = 8;
+    const int left = (kClientWidth - 2 * kWidth - kGap) / 2;
+    form_.Place(kBitBtn1, left, top, kWidth, b1.height);
+    form_.Place(kBitBtn4, left + kWidth + kGap, top, kWidth, b1.height);
+    form_.SetText(kBitBtn1, texts::kEndNow);
+    form_.SetHint(kBitBtn1, texts::kEndNowHint);
+    form_.SetGlyph(kBitBtn1, IDB_BITBTN4);
+    form_.SetText(kBitBtn4, texts::kKeepRunning);
+    form_.SetHint(kBitBtn4, texts::kKeepRunningHint);
+    form_.SetGlyph(kBitBtn4, IDB_BITBTN1);
+    form_.ShowControl(kBitBtn4, true);
+    secondsShown_ = -1;
+    TimerClosingTimer();
+    SetTimer(form_.hwnd(), kTimerClosing, kClosingInterval, nullptr);
+}
+
+// Who has gone, and the countdown; when all have gone or the wait is over, the result.
+void KillRunMode::TimerClosingTimer() {
+    if (PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); })) ShowRows();
+    if (!walk_.Closing()) {
+        ClosingDone(false);
+        return;
+    }
+    const int32_t left = static_cast<int32_t>(closingEndsAtMs_ - static_cast<uint32_t>(GetTickCount()));
+    if (left <= 0) {
+        EndNow();
+        return;
+    }
+    const int seconds = (left + 999) / 1000;
+    if (seconds == secondsShown_) return;
+    secondsShown_ = seconds;
+    std::string text = Select(texts::kLabel1Closing);
+    text.replace(text.find("%d"), 2, std::to_string(seconds));
+    form_.SetText(kLabel1, text);
+    form_.FitLabel(kLabel1);
+}
+
+void KillRunMode::EndNow() {
+    PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
+    EndClosing(walk_, [](AskedProcess& asked) { return Processes().EndAskedProcess(asked); });
+    startGate_.AddEnded(walk_.endedIds);
+    ShowRows();
+    ClosingDone(false);
+}
+
+void KillRunMode::KeepRunning() {
+    if (!walk_.Closing()) return;
+    KeepClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
+    ShowRows();
+    ClosingDone(true);
+}
+
+// The wait is over: the window becomes the result window, its close counts from now, and the
+// program to start opens a second after the last program went, or at once when the user kept
+// what runs.
+void KillRunMode::ClosingDone(bool kept) {
+    HWND window = form_.hwnd();
+    KillTimer(window, kTimerClosing);
+    form_.ShowControl(kBitBtn4, false);
+    const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
+    form_.Place(kBitBtn1, b1.left, ButtonTop(), b1.width, b1.height);
+    form_.SetText(kBitBtn1, texts::kBitBtn1Kill);
+    form_.SetHint(kBitBtn1, texts::kBitBtn1KillHint);
+    form_.SetGlyph(kBitBtn1, IDB_BITBTN1);
+    InvalidateRect(form_.Control(kBitBtn1), nullptr, TRUE);
+    form_.SetText(kLabel1, texts::kLabel1Kill);
+    form_.FitLabel(kLabel1);
+    SetFocus(form_.Control(kBitBtn1));
+    SetTimer(window, kTimer1, kTimer1Interval, nullptr);
+    if (timer4Enabled_) SetTimer(window, kTimer4, kept ? USER_TIMER_MINIMUM : kTimer4Interval, nullptr);
 }
 
 // The section of the program to start. While it is hidden the OK button moves up by the gap
@@ -116,12 +241,17 @@ void KillRunMode::ShowStartSection(bool visible) {
     for (MainControl id : {kLabel2, kLabel3, kBevel2, kBevel3, kProgImg}) form_.ShowControl(id, visible);
     const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     const ControlDesign& box = form_.DesignOf(kBevel4);
-    const int gap = visible ? 0 : form_.DesignOf(kBevel2).top - form_.DesignOf(kBevel1).top;
+    const int gap = visible ? 0 : StartSectionGap();
     form_.Place(kBitBtn1, b1.left, b1.top - gap, b1.width, b1.height);
     form_.Place(kBevel4, box.left, box.top, box.width, box.height - gap);
     form_.AutoSize();
     InvalidateRect(form_.hwnd(), nullptr, TRUE);
 }
+
+int KillRunMode::StartSectionGap() const { return form_.DesignOf(kBevel2).top - form_.DesignOf(kBevel1).top; }
+
+// The buttons' top as designed: higher by the gap while the section of the program to start is hidden.
+int KillRunMode::ButtonTop() const { return form_.DesignOf(kBitBtn1).top - (walk_.startNamed ? 0 : StartSectionGap()); }
 
 // A long path is cut in its middle to the window's right edge, as the editor shows its program to
 // start, and the hint holds it whole.
@@ -136,18 +266,6 @@ void KillRunMode::SetProgramToStart(const std::string& path) {
     EnableTimer4();
 }
 
-// An entry's lParam says whether its program was ended (1) or still runs (0).
-void KillRunMode::AddResult(const std::string& caption, bool ended) {
-    HWND list = form_.Control(kListView1);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.lParam = ended ? 1 : 0;
-    item.iItem = ListView_GetItemCount(list);
-    item.pszText = const_cast<char*>(caption.c_str());
-    item.iImage = GetFileIconIndex(caption);
-    ListView_InsertItem(list, &item);
-}
-
 // The start timer counts from the first "r:" parameter of the walk; a later one does not restart it.
 void KillRunMode::EnableTimer4() {
     if (timer4Enabled_) return;
@@ -156,32 +274,73 @@ void KillRunMode::EnableTimer4() {
     SetTimer(form_.hwnd(), kTimer4, elapsed < kTimer4Interval ? kTimer4Interval - elapsed : USER_TIMER_MINIMUM, nullptr);
 }
 
+// What runs on is greyed as well as said.
 LRESULT KillRunMode::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
         case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT:
-            if (draw.nmcd.lItemlParam == 0) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+        case CDDS_ITEMPREPAINT: {
+            const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+            if (row < walk_.rows.size() && StillRuns(walk_.rows[row].outcome)) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
             return CDRF_DODEFAULT;
+        }
         default: return CDRF_DODEFAULT;
     }
 }
 
-void KillRunMode::Timer1Timer() { Terminate(); }
+// Each row's tip says why, with the system's message: a tool of its own over the row's place in
+// the list (the list's own info tips need a version of the common controls that not every Windows
+// has, and Wine's list asks for none).
+void KillRunMode::GiveRowTips() {
+    HWND tooltip = form_.Tooltip();
+    if (!tooltip) return;
+    // The system's message stands on a line of its own, and a long one is broken into lines.
+    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, form_.Scale(kClientWidth));
+    HWND list = form_.Control(kListView1);
+    const size_t tips = std::max(rowTips_, walk_.rows.size());
+    for (size_t row = 0; row < tips; ++row) {
+        RECT place{};
+        std::string text;
+        if (row < walk_.rows.size() && ListView_GetItemRect(list, static_cast<int>(row), &place, LVIR_BOUNDS)) {
+            const ResultRow& shown = walk_.rows[row];
+            text = HintWithReason(WordsOf(shown.outcome, shown.error).hint, shown.error);
+        }
+        SetAreaTip(tooltip, list, row + 1, place, text);
+    }
+    rowTips_ = walk_.rows.size();
+}
+
+void KillRunMode::Timer1Timer() { Finish(); }
 
 void KillRunMode::Timer4Timer() {
     HWND window = form_.hwnd();
     KillTimer(window, kTimer4);
-    // What this run ended must be gone before its successor starts; meanwhile the window stays
-    // responsive and asks again a little later.
+    // What this run ended must be gone before its successor starts, and what it asked to close
+    // must have closed (or been kept, or ended); meanwhile the window stays responsive and asks
+    // again a little later.
+    if (walk_.Closing()) return;  // the end of the wait arms it again
     if (!MayOpenNow(startGate_)) {
         SetTimer(window, kTimer4, StartGate::kPollMs, nullptr);
         return;
     }
     timer4Enabled_ = false;
-    OpenProgramToStart(IsWindowVisible(window) ? window : nullptr, programToStart_);
-    if (ListView_GetItemCount(form_.Control(kListView1)) == 0) Terminate();
+    if (const std::uint32_t error = OpenProgramToStart(programToStart_)) {
+        // Said in the window when there is one; a run without one says it by its exit code.
+        startFailed_ = true;
+        form_.SetText(kLabel3, texts::kLabel3NotStarted);
+        form_.FitLabel(kLabel3);
+        form_.SetHintText(kLabel2, MarkedName(programToStart_) + "\r\n" + SystemMessage(error));
+    }
+    if (walk_.rows.empty()) Finish();
 }
 
-void KillRunMode::BitBtn1Click() { Terminate(); }
+void KillRunMode::BitBtn1Click() {
+    if (walk_.Closing()) {
+        EndNow();
+    } else {
+        Finish();
+    }
+}
+
+void KillRunMode::Finish() { Terminate(KillRunExitCode(walk_, startFailed_)); }
 
 }  // namespace norvanex

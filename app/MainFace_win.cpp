@@ -61,6 +61,7 @@ void TMainForm::MakeTooltip() {
     for (const ControlDesign& d : kMainDesign) {
         if (!hints_[d.id].empty()) GiveTips(static_cast<MainControl>(d.id));
     }
+    mode_->TipsMade();
 }
 
 void TMainForm::SetText(MainControl id, const TextPair& text) { design_.SetText(id, SelectText(text.english, text.german)); }

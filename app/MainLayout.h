@@ -77,8 +77,13 @@ constexpr TextPair kTitle{"Norvanex", "Norvanex"};
 constexpr TextPair kEditorSuffix{" - New Shortcut", " - Neue Verknüpfung"};
 
 constexpr TextPair kLabel1Kill{"Canceled Programms", "Beendete Programme"};
-constexpr TextPair kStillRunningHint{"Greyed programs could not be ended and are still running",
-                                     "Grau dargestellte Programme konnten nicht beendet werden und laufen noch"};
+// While the programs are asked to close: the seconds left stand for %d.
+constexpr TextPair kLabel1Closing{"Programs asked to close: %d s left", "Programme zum Schließen aufgefordert: noch %d s"};
+constexpr TextPair kEndNow{"End &now", "Jetzt &beenden"};
+constexpr TextPair kEndNowHint{"End what is still running now", "Was noch läuft, jetzt beenden"};
+constexpr TextPair kKeepRunning{"&Keep running", "&Weiterlaufen lassen"};
+constexpr TextPair kKeepRunningHint{"Leave what is still running as it is", "Was noch läuft, so lassen"};
+constexpr TextPair kLabel3NotStarted{"Program could not be started", "Programm konnte nicht gestartet werden"};
 constexpr TextPair kLabel1Editor{"&Programms to close", "Zu beendende &Programme"};
 constexpr TextPair kLabel2{"No programm chosen", "Kein Programm gewählt"};
 constexpr TextPair kLabel3Kill{"Called Programm", "Gestartetes Programm"};
@@ -102,12 +107,16 @@ constexpr TextPair kBitBtn9Hint{"About Norvanex", "Über Norvanex"};
 constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig"};
 constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
-constexpr TextPair kNotStartedBefore{"The programm\r", "Das Programm\r"};
-constexpr TextPair kNotStartedAfter{"\rcould not be started.", "\rkonnte nicht gestartet werden."};
 constexpr TextPair kStartFailed{"Norvanex could not start and ends.", "Norvanex konnte nicht starten und wird beendet."};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",
     "Wollen Sie diese Aktion wirklich durchführen?\r\rAlle nicht gespeicherten Daten gehen dabei verloren!"};
+// The question of a run that asks its programs to close first.
+constexpr TextPair kConfirmationClose{
+    "Are you sure to do this?\r\rThe programs will be asked to close and may ask you to save your work. "
+    "What is still running when the wait is over will be ended.",
+    "Wollen Sie diese Aktion wirklich durchführen?\r\rDie Programme werden gebeten, sich zu schließen, und fragen "
+    "Sie vielleicht, ob Ihre Arbeit gespeichert werden soll. Was nach der Wartezeit noch läuft, wird beendet."};
 constexpr TextPair kSelectTask{"Insert program from &tasklist...", "Programm aus &Taskliste wählen..."};
 constexpr TextPair kSelectFile{"Insert &programfile...", "&Programmdatei wählen..."};
 constexpr TextPair kOpenToEnd{"Chose programms to kill", "Zu beendende Programme wählen"};

@@ -24,13 +24,15 @@ class TInfos;
 // Parameter `index` of this process's call line (0: the executable's own path).
 std::string ParamStr(int index);
 
-// A kill run's walk: the confirmation and the endings, made before any window exists, so that the
-// user waits for the processes to go and not for the result window to be built.
+// A kill run's walk: the confirmation and the endings (or the requests to close), made before any
+// window exists, so that the user waits for the processes to go and not for the result window to
+// be built (KillRunStart_win.cpp).
 KillWalk RunKillWalk();
 
 // What ends a start that failed: a message, and in a kill run its program to start opened all the
-// same, once what the run ended has gone. `walk` is null for the editor.
-void StartFailed(const KillWalk* walk);
+// same, once what the run ended has gone (what it asked to close is ended first). `walk` is null
+// for the editor. Returns the exit code.
+int StartFailed(KillWalk* walk);
 
 // How a mode's window differs from the design: its style and its wording.
 struct ModeFace {
@@ -58,6 +60,12 @@ public:
     virtual bool Timer(UINT_PTR id) = 0;
     // The mouse while an entry is dragged, files dropped from the shell: true when handled.
     virtual bool Message(UINT, WPARAM, LPARAM) { return false; }
+    // The close box, Alt+F4: the program ends.
+    virtual void FormClose() { Terminate(); }
+    // A double-click on the list, whether or not it hit an entry.
+    virtual void ListDblClick() {}
+    // The tips' window has been made (half a second after the window appeared).
+    virtual void TipsMade() {}
     virtual HACCEL Accelerators() const { return nullptr; }
 };
 
@@ -69,7 +77,7 @@ public:
 
     // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
     // `shell`, when given, starts the shell for the result window's icons (BindImageLists waits for it).
-    TMainForm(const KillWalk* walk, ShellWarmUp* shell = nullptr);
+    TMainForm(KillWalk* walk, ShellWarmUp* shell = nullptr);
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.
@@ -88,6 +96,8 @@ public:
     int Scale(int designValue) const { return design_.Scale(designValue); }
     const ControlDesign& DesignOf(MainControl id) const { return design_.DesignOf(id); }
     void SetText(MainControl id, const TextPair& text);
+    void SetText(MainControl id, const std::string& text) { design_.SetText(id, text); }
+    void SetGlyph(MainControl id, int bitmapId) { design_.SetGlyph(id, bitmapId); }
     void SetHint(MainControl id, const TextPair& text);
     // A hint that follows the state (no tip over the disabled control).
     void SetHintText(MainControl id, const std::string& hint);

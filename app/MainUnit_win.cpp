@@ -28,16 +28,6 @@ const char* NextAnsiChar(const char* p) {
     return SystemLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
 }
 
-// The user's language, or both when it cannot be chosen (the locale query failed): a message that
-// reports a failure must not fail itself.
-std::string EitherLanguage(const TextPair& text) {
-    try {
-        return SelectText(text.english, text.german);
-    } catch (const SilentAbort&) {
-        return std::string(text.english) + "\r\r" + std::string(text.german);
-    }
-}
-
 }  // namespace
 
 std::string ParamStr(int index) {
@@ -45,33 +35,7 @@ std::string ParamStr(int index) {
     return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
-bool OpenProgramToStart(HWND owner, const std::string& path) {
-    // "r:" alone names no program: there is nothing to open and nothing to report.
-    if (path.empty()) return true;
-    // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
-    // this process would be redirected to. ShellExecuteA reports success by a value above 32.
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", ShellPath(path).c_str(), "", "", SW_SHOW));
-    if (result > 32) return true;
-    ShowMessage(owner, EitherLanguage(texts::kNotStartedBefore) + MarkedName(path) + EitherLanguage(texts::kNotStartedAfter),
-                MessageKind::Error);
-    return false;
-}
-
-void StartFailed(const KillWalk* walk) {
-    if (walk && walk->startNamed) {
-        // As Timer4 would have: a second after the first "r:", once what the run ended has gone.
-        StartGate gate;
-        gate.AddEnded(walk->endedIds);
-        while (static_cast<uint32_t>(GetTickCount()) - walk->startNamedAtMs < KillRunMode::kTimer4Interval ||
-               !MayOpenNow(gate)) {
-            Sleep(StartGate::kPollMs);
-        }
-        OpenProgramToStart(nullptr, walk->programToStart);
-    }
-    ShowMessage(nullptr, EitherLanguage(texts::kStartFailed), MessageKind::Error);
-}
-
-TMainForm::TMainForm(const KillWalk* walk, ShellWarmUp* shell) : shell_(shell) {
+TMainForm::TMainForm(KillWalk* walk, ShellWarmUp* shell) : shell_(shell) {
     if (walk) {
         mode_ = std::make_unique<KillRunMode>(*this, *walk);
     } else {
@@ -204,7 +168,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CTLCOLORSTATIC:  // labels and the check box sit on the window's face colour
         case WM_CTLCOLORBTN: return DesignedWindow::ControlColors(wParam, COLOR_BTNFACE, GetSysColor(COLOR_BTNTEXT));
-        case WM_CLOSE: Terminate(); return 0;
+        case WM_CLOSE: mode_->FormClose(); return 0;
     }
     return DefaultProc(message, wParam, lParam);
 }
@@ -232,9 +196,9 @@ void TMainForm::NextDlgCtl(WPARAM target, bool direct) {
     if (next && IsChild(hwnd_, next)) SetFocus(next);
 }
 
-// A double-click holds the result window: its close timer stops, whether or not an entry is hit.
+// A double-click holds the result window (its mode hears of it), whether or not an entry is hit.
 void TMainForm::ListView1DblClick() {
-    KillTimer(hwnd_, KillRunMode::kTimer1);
+    mode_->ListDblClick();
     HWND list = Control(kListView1);
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (selected < 0) return;

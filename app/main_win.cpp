@@ -32,15 +32,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
         // A walk that failed (its question could not be asked) has ended nothing: it says so.
-        if (!RunHandler([&] { walk = RunKillWalk(); })) {
-            StartFailed(nullptr);
-            return 1;
-        }
-        if (walk.LeavesNothing()) return 0;
+        if (!RunHandler([&] { walk = RunKillWalk(); })) return StartFailed(nullptr);
+        if (walk.LeavesNothing()) return KillRunExitCode(walk, false);
         // The result window shows the icons of what was ended and of the program to start: the
         // shell starts on a thread of its own while the window is built.
-        std::vector<std::string> paths = walk.results;
-        paths.insert(paths.end(), walk.stillRunning.begin(), walk.stillRunning.end());
+        std::vector<std::string> paths;
+        for (const ResultRow& row : walk.rows) paths.push_back(row.caption);
         if (walk.startNamed) paths.push_back(walk.programToStart);
         shell = std::make_unique<ShellWarmUp>(App().exePath.substr(0, 3), std::move(paths));
     }
@@ -55,10 +52,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The main window builds the result window or the editor. Without it the program says so and
     // ends; a kill run still opens its program to start.
     TMainForm mainForm(killRun ? &walk : nullptr, shell.get());
-    if (!mainForm.Create(instance)) {
-        StartFailed(killRun ? &walk : nullptr);
-        return 1;
-    }
+    if (!mainForm.Create(instance)) return StartFailed(killRun ? &walk : nullptr);
 
     return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); });
 }

@@ -35,8 +35,8 @@ Application& App() {
     return app;
 }
 
-void Terminate() {
-    if (!App().terminated) PostQuitMessage(0);
+void Terminate(int exitCode) {
+    if (!App().terminated) PostQuitMessage(exitCode);
     App().terminated = true;
 }
 

@@ -20,8 +20,9 @@ struct Application {
 };
 Application& App();
 
-// Ends the program: the message loop stops as soon as it runs (also when asked during start-up).
-void Terminate();
+// Ends the program with `exitCode`: the message loop stops as soon as it runs (also when asked
+// during start-up).
+void Terminate(int exitCode = 0);
 
 // The path under which the shell reaches the file: a 64-bit program's file in System32 through
 // Sysnative, where this 32-bit program runs on 64-bit Windows and that folder answers; else the path.

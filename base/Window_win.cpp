@@ -53,30 +53,40 @@ std::wstring FittedName(HWND label, const std::wstring& name, int room) {
 
 namespace {
 
-// Takes `control`'s tool out of `tooltip` and puts it in again with `text`, unless that is empty.
-// The tips' messages carry their structure unconverted, whichever of SendMessageA and W sends them.
+// Takes the tool (`owner`, `id`) out of `tooltip` and puts it in again with `text`, unless that is
+// empty: the control `id` itself (TTF_IDISHWND), or the area `rect` of `owner`. The tips' messages
+// carry their structure unconverted, whichever of SendMessageA and W sends them.
 template <class ToolInfo, class Text>
-void ReplaceTool(HWND tooltip, HWND owner, HWND control, Text& text, UINT remove, UINT add) {
+void ReplaceTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, Text& text, UINT remove, UINT add) {
     ToolInfo tool{};
     tool.cbSize = comctl::ToolInfoSize(sizeof(typename Text::value_type) > 1);
-    tool.uFlags = TTF_IDISHWND;
+    tool.uFlags = rect ? 0 : TTF_IDISHWND;
     tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.uId = id;
+    if (rect) tool.rect = *rect;
     tool.lpszText = text.data();
     SendMessageA(tooltip, remove, 0, reinterpret_cast<LPARAM>(&tool));
     if (!text.empty()) SendMessageA(tooltip, add, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-}  // namespace
-
-void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
+void SetTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, std::string_view text) {
     std::wstring wide = WideText(text);
     if (AnsiTexts()) {
         std::string ansi = ShownAnsi(wide);
-        ReplaceTool<TOOLINFOA>(tooltip, owner, control, ansi, TTM_DELTOOLA, TTM_ADDTOOLA);
+        ReplaceTool<TOOLINFOA>(tooltip, owner, id, rect, ansi, TTM_DELTOOLA, TTM_ADDTOOLA);
     } else {
-        ReplaceTool<TOOLINFOW>(tooltip, owner, control, wide, TTM_DELTOOLW, TTM_ADDTOOLW);
+        ReplaceTool<TOOLINFOW>(tooltip, owner, id, rect, wide, TTM_DELTOOLW, TTM_ADDTOOLW);
     }
+}
+
+}  // namespace
+
+void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text) {
+    SetTool(tooltip, owner, reinterpret_cast<UINT_PTR>(control), nullptr, text);
+}
+
+void SetAreaTip(HWND tooltip, HWND window, UINT_PTR id, const RECT& area, std::string_view text) {
+    SetTool(tooltip, window, id, &area, text);
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,

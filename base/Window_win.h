@@ -134,6 +134,9 @@ std::wstring FittedName(HWND label, const std::wstring& name, int room);
 // message to a subclassed window costs a trip to the server, and the first picture of the editor
 // alone sends the buttons hundreds.
 void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text);
+// The same for an area of `window` (in its client coordinates), told apart from its other areas by
+// `id`: a list's row, say.
+void SetAreaTip(HWND tooltip, HWND window, UINT_PTR id, const RECT& area, std::string_view text);
 
 // Registers a window class of the program: arrow cursor, the given background colour.
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,

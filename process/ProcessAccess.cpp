@@ -103,19 +103,26 @@ bool ProcessAccess::IsSparedSessionProcess(const std::string& imagePath) {
     return IsSystemSessionProcess(imagePath, WindowsDirectory(), platform_.LeadBytes());
 }
 
-// A handle that may end the process, or none when it cannot be opened or must not be ended.
-PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match) {
+// A handle that may end the process, or none when it cannot be opened (`why` holds the system's
+// error code) or must not be ended (`why` says spared).
+PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why) {
     Criticality critical = Criticality::Unknown;
     PlatformOwned<OsHandle> process =
-        Own(platform_.OpenProcess(kProcessTerminate | kProcessQueryInformation, false, match.id));
+        Own(platform_.OpenProcess(kProcessTerminate | kProcessQueryInformation | extraAccess, false, match.id));
     if (process) {
         critical = platform_.QueryProcessCritical(process.get());
     } else {
         // Rights that allow ending but not asking: the question stays unanswered.
-        process = Own(platform_.OpenProcess(kProcessTerminate, false, match.id));
-        if (!process) return process;
+        process = Own(platform_.OpenProcess(kProcessTerminate | extraAccess, false, match.id));
+        if (!process) {
+            why.error = platform_.GetLastError();
+            return process;
+        }
     }
-    if (SparedFor(match, critical)) process.reset();
+    if (SparedFor(match, critical)) {
+        process.reset();
+        why.spared = true;
+    }
     return process;
 }
 
@@ -134,13 +141,16 @@ bool ProcessAccess::IsSpared(Match& match) {
     return SparedFor(match, process ? platform_.QueryProcessCritical(process.get()) : Criticality::Unknown);
 }
 
-ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
-                                                    std::vector<std::uint32_t>* endedIds) {
+ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches, const AskToClose& ask,
+                                                    EndReport& report) {
     EndOutcome outcome;
     std::string lastPath;
+    bool anyAsked = false;
     std::size_t lastSurvivor = matches.size();
+    RunsOn survivorWhy;
     for (std::size_t i = 0; i < matches.size(); ++i) {
-        const PlatformOwned<OsHandle> process = OpenToEnd(matches[i]);
+        RunsOn why;
+        PlatformOwned<OsHandle> process = OpenToEnd(matches[i], ask ? kSynchronize : 0, why);
         // Only the last match's path is read, and before it is ended; the others would each cost a
         // query of another process for nothing.
         if (i + 1 == matches.size()) {
@@ -148,35 +158,49 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
             // A folder outside the code page: listed under its exact file name instead.
             if (lastPath.empty() && matches[i].pathInexact) lastPath = matches[i].exeFile;
         }
-        if (process && platform_.TerminateProcess(process.get(), 0)) {
+        // Gone since the snapshot: nothing to end and nothing that runs on.
+        if (!process && !why.spared && why.error == kErrorInvalidParameter) continue;
+        if (process && ask && ask(matches[i].id)) {
+            anyAsked = true;
+            report.asked.push_back({matches[i].id, std::move(process)});
+        } else if (process && platform_.TerminateProcess(process.get(), 0)) {
             outcome.anyEnded = true;
-            Remember(endedIds, matches[i].id);
+            Remember(&report.endedIds, matches[i].id);
         } else {
+            if (process) why.error = platform_.GetLastError();
             lastSurvivor = i;
+            survivorWhy = why;
             outcome.survivors.push_back(matches[i].id);
         }
     }
     // Listed as ended only when something was. Matches of one name are copies of one program, so
     // the last one's path names it also when that one ran on.
     if (outcome.anyEnded) outcome.ended = lastPath;
+    if (anyAsked) report.askedCaption = lastPath;
     if (lastSurvivor < matches.size()) {
         // It still runs, so its path can be read now.
         Match& survivor = matches[lastSurvivor];
-        outcome.stillRunning = PathOf(survivor).empty() ? survivor.exeFile : PathOf(survivor);
+        outcome.runsOn = survivorWhy;
+        outcome.runsOn.caption = PathOf(survivor).empty() ? survivor.exeFile : PathOf(survivor);
     }
     return outcome;
 }
 
 // The snapshot's processes whose exact executable string matches the name. The program's own
 // process is never among them: ending it would cut the run short (later names not ended, the
-// program to start not opened, no window), so it is no reason to ask either.
-std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_view name) {
+// program to start not opened, no window), so it is no reason to ask either. Where it matches,
+// it goes to `self`, when given.
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_view name, Match* self) {
     const LeadByteFn lead = platform_.LeadBytes();
-    const std::uint32_t self = platform_.GetCurrentProcessId();
+    const std::uint32_t selfId = platform_.GetCurrentProcessId();
     std::vector<Match> matches;
     WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (entry.exact && entry.processId != self && ProgramNameMatches(entry.exeFile, name, lead)) {
-            matches.push_back({entry.processId, entry.exeFile, {}, false});
+        if (entry.exact && ProgramNameMatches(entry.exeFile, name, lead)) {
+            if (entry.processId != selfId) {
+                matches.push_back({entry.processId, entry.exeFile, {}, false});
+            } else if (self) {
+                *self = {entry.processId, entry.exeFile, {}, false};
+            }
         }
     });
     return matches;
@@ -229,24 +253,23 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
     return {};
 }
 
-std::string ProcessAccess::EndProcessesByName(const std::string& name,
-                                              std::vector<std::uint32_t>* endedIds,
-                                              std::string* stillRunning) {
-    if (stillRunning) stillRunning->clear();
+EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskToClose& ask) {
+    EndReport report;
     try {
         const LeadByteFn lead = platform_.LeadBytes();
         const std::uint32_t self = platform_.GetCurrentProcessId();
-        std::vector<Match> matches = SnapshotMatches(name);
-        const EndOutcome first = EndMatches(matches, endedIds);
-        if (!first.ended.empty()) {
-            if (stillRunning) *stillRunning = first.stillRunning;
-            return first.ended;
+        Match own;
+        std::vector<Match> matches = SnapshotMatches(name, &own);
+        const EndOutcome first = EndMatches(matches, ask, report);
+        if (!first.ended.empty() || !report.asked.empty()) {
+            report.ended = first.ended;
+            report.runsOn = first.runsOn;
+            return report;
         }
 
         // The second pass runs with the debug privilege that the performance data enables, so it
         // may end what the first pass could not open; what it leaves is reported as before.
-        std::string result;
-        std::string runsOn;
+        RunsOn runsOn;
         const ProcessNameList list = PerfDataListOrEmpty();
         for (const ProcessNameEntry& entry : list) {
             if (entry.id == self) continue;
@@ -261,47 +284,93 @@ std::string ProcessAccess::EndProcessesByName(const std::string& name,
             if (isMatch) {
                 // A name that did not survive the code page is no caption; its path did.
                 const std::string& caption = entry.exact ? entry.name : path;
-                if (TerminateProcessById(entry.id) == 0) {
-                    Remember(endedIds, entry.id);
-                    result = caption;
-                } else {
-                    runsOn = caption;
-                }
+                if (!EndPerfDataMatch(entry.id, caption, ask, report)) runsOn = report.runsOn;
                 break;
             }
         }
         if (list.empty()) {
             std::vector<Match> byPath = SnapshotMatchesByPath(name);
-            const EndOutcome second = EndMatches(byPath, endedIds);
-            result = second.ended;
-            runsOn = second.stillRunning;
+            const EndOutcome second = EndMatches(byPath, ask, report);
+            report.ended = second.ended;
+            runsOn = second.runsOn;
         }
-        if (stillRunning) {
-            // The first pass names what it found better (by path) while that still runs.
-            if (!first.survivors.empty() && AnyProcessRunning(first.survivors)) {
-                *stillRunning = first.stillRunning;
-            } else {
-                *stillRunning = runsOn;
-            }
+        // The first pass names what it found better (by path) while that still runs.
+        if (!first.survivors.empty() && AnyProcessRunning(first.survivors)) {
+            report.runsOn = first.runsOn;
+        } else {
+            report.runsOn = runsOn;
         }
-        return result;
+        // Named, and only this program answers to the name: it runs on, spared (and never opened).
+        if (report.ended.empty() && report.asked.empty() && report.runsOn.caption.empty() && own.id != 0) {
+            report.runsOn = {own.exeFile, true, true, 0};
+        }
     } catch (const std::exception&) {
     }
-    return {};
+    return report;
 }
 
-std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId) {
-    if (platformId_ != kPlatformWin32Nt) return -1;
-    const PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(kProcessAllAccess, true, processId));
-    if (!process) return -2;
+// The performance data's match: asked to close, or ended. False when it runs on (report.runsOn
+// says why).
+bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask,
+                                     EndReport& report) {
+    std::uint32_t error = 0;
+    if (ask) {
+        PlatformOwned<OsHandle> process = OpenSparing(id, kProcessTerminate | kSynchronize, error);
+        if (process && ask(id)) {
+            report.asked.push_back({id, std::move(process)});
+            report.askedCaption = caption;
+            return true;
+        }
+    }
+    if (TerminateProcessById(id, &error) == 0) {
+        Remember(&report.endedIds, id);
+        report.ended = caption;
+        return true;
+    }
+    if (error == kErrorInvalidParameter) return true;  // gone meanwhile
+    report.runsOn = {caption, error == 0, false, error};
+    return false;
+}
+
+// A handle to the process with `access`, unless it cannot be opened (`error`: the system's code)
+// or must not be ended (`error` 0).
+PlatformOwned<OsHandle> ProcessAccess::OpenSparing(std::uint32_t processId, std::uint32_t access,
+                                                   std::uint32_t& error) {
+    PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(access, true, processId));
+    if (!process) {
+        error = platform_.GetLastError();
+        return process;
+    }
     switch (platform_.QueryProcessCritical(process.get())) {
-        case Criticality::Critical: return -2;
+        case Criticality::Critical: process.reset(); break;
         case Criticality::Unknown:
-            if (IsSparedSessionProcess(GetProcessImagePath(processId))) return -2;
+            if (IsSparedSessionProcess(GetProcessImagePath(processId))) process.reset();
             break;
         case Criticality::NotCritical: break;
     }
-    return platform_.TerminateProcess(process.get(), 0) ? 0 : -3;
+    error = 0;
+    return process;
+}
+
+std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId, std::uint32_t* error) {
+    if (platformId_ != kPlatformWin32Nt) return -1;
+    std::uint32_t failure = 0;
+    const PlatformOwned<OsHandle> process = OpenSparing(processId, kProcessAllAccess, failure);
+    std::int32_t status = -2;
+    if (process) {
+        status = platform_.TerminateProcess(process.get(), 0) ? 0 : -3;
+        if (status != 0) failure = platform_.GetLastError();
+    }
+    if (error) *error = failure;
+    return status;
+}
+
+std::uint32_t ProcessAccess::EndAskedProcess(AskedProcess& asked) {
+    if (platform_.ProcessEnded(asked.process.get())) return 0;
+    if (platform_.TerminateProcess(asked.process.get(), 0)) return 0;
+    // It may have gone between the two questions.
+    const std::uint32_t error = platform_.GetLastError();
+    return platform_.ProcessEnded(asked.process.get()) ? 0 : error;
 }
 
 bool ProcessAccess::AnyProcessRunning(const std::vector<std::uint32_t>& ids) {

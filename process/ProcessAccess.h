@@ -39,6 +39,36 @@ struct ImagePathRead {
     std::u16string wide;
 };
 
+// A process of a named program that runs on after a kill run: its caption and why. `error` is the
+// system's error code of the step that failed (OpenProcess or TerminateProcess); a spared process
+// (critical, a session process, or this program itself) has none.
+struct RunsOn {
+    std::string caption;  // empty: nothing runs on
+    bool spared = false;
+    bool self = false;    // spared as this program's own process
+    std::uint32_t error = 0;
+};
+
+// A process that was asked to close instead of being ended: it is ended later, unless it goes by
+// itself or the user keeps it. The handle (with SYNCHRONIZE) keeps its id from naming another.
+struct AskedProcess {
+    std::uint32_t id = 0;
+    PlatformOwned<OsHandle> process;
+};
+
+// Asks the process `processId` to close (its windows are sent a close request); false when it has
+// no window to ask, and so is ended at once.
+using AskToClose = std::function<bool(std::uint32_t processId)>;
+
+// What EndProcessesByName did for one name.
+struct EndReport {
+    std::string ended;                      // the caption of what was ended; empty: nothing
+    std::vector<std::uint32_t> endedIds;    // every process it ended
+    std::string askedCaption;               // the caption of what was asked to close; empty: none
+    std::vector<AskedProcess> asked;
+    RunsOn runsOn;
+};
+
 class ProcessAccess {
 public:
     explicit ProcessAccess(ProcessPlatform& platform);
@@ -90,23 +120,29 @@ public:
     // would be ended for it. Ends nothing; never throws.
     std::string FindProcessByName(const std::string& name);
 
-    // Ends every matching process of the snapshot and returns the image path of the last one it
+    // Ends every matching process of the snapshot and reports the image path of the last one it
     // ended. When that gives no path, a second pass ends the first matching performance-data
     // entry and returns its name; where the performance data lists no process at all (Wine,
     // counters switched off), the second pass compares the image path of every snapshot process
     // instead and ends each match, returning the last one's path. Empty when nothing was ended.
     // Never ends this program's own process, one that Windows marks as critical, or, where the
-    // system cannot say, one of its session processes in its System32 folder. endedIds, when
-    // given, receives the ids whose TerminateProcess succeeded; stillRunning, when given, the
-    // path (or name) of the last matching process that runs on because it could not or must not
-    // be ended, empty when there is none. Never throws.
-    std::string EndProcessesByName(const std::string& name,
-                                   std::vector<std::uint32_t>* endedIds = nullptr,
-                                   std::string* stillRunning = nullptr);
+    // system cannot say, one of its session processes in its System32 folder. The report holds
+    // the ids whose TerminateProcess succeeded and the path (or name) of the last matching process
+    // that runs on because it could not or must not be ended, with the reason. With `ask`, a
+    // process that may be ended is first asked to close; one that has windows to ask is left
+    // running and handed back in `asked`. A process that ended by itself meanwhile counts as
+    // neither. Never throws.
+    EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {});
 
     // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
     // critical (or a session process where criticality is unknown); -3 TerminateProcess failed.
-    std::int32_t TerminateProcessById(std::uint32_t processId);
+    // `error`, when given, receives the system's error code of the failed step (0: spared).
+    std::int32_t TerminateProcessById(std::uint32_t processId, std::uint32_t* error = nullptr);
+
+    // Whether a process asked to close has ended; and ending it when it has not: 0 ended (or gone
+    // by itself), else the system's error code of TerminateProcess.
+    bool AskedProcessEnded(const AskedProcess& asked) { return platform_.ProcessEnded(asked.process.get()); }
+    std::uint32_t EndAskedProcess(AskedProcess& asked);
 
     // True when one new snapshot lists any of the ids.
     bool AnyProcessRunning(const std::vector<std::uint32_t>& ids);
@@ -122,8 +158,8 @@ private:
     };
     struct EndOutcome {
         bool anyEnded = false;
-        std::string ended;         // the image path of the last process ended
-        std::string stillRunning;  // the path (or name) of the last one that runs on
+        std::string ended;  // the image path of the last process ended
+        RunsOn runsOn;      // the path (or name) of the last one that runs on
         std::vector<std::uint32_t> survivors;  // the ids of all that run on
     };
 
@@ -137,12 +173,14 @@ private:
     const std::string& PathOf(Match& match);
     PlatformOwned<OsHandle> Own(OsHandle handle) { return PlatformOwned<OsHandle>(handle, {&platform_}); }
     bool Exact(std::u16string_view wide, std::string& ansi);
-    PlatformOwned<OsHandle> OpenToEnd(Match& match);
+    PlatformOwned<OsHandle> OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why);
+    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, std::uint32_t access, std::uint32_t& error);
     bool SparedFor(Match& match, Criticality critical);
     bool IsSpared(Match& match);
     bool IsSparedSessionProcess(const std::string& imagePath);
-    EndOutcome EndMatches(std::vector<Match>& matches, std::vector<std::uint32_t>* endedIds);
-    std::vector<Match> SnapshotMatches(std::string_view name);
+    EndOutcome EndMatches(std::vector<Match>& matches, const AskToClose& ask, EndReport& report);
+    bool EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask, EndReport& report);
+    std::vector<Match> SnapshotMatches(std::string_view name, Match* self = nullptr);
     std::vector<Match> SnapshotMatchesByPath(const std::string& name);
     ProcessNameList PerfDataListOrEmpty();
 

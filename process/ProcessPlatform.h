@@ -25,6 +25,12 @@ inline constexpr std::uint32_t kProcessTerminate = 0x0001;
 inline constexpr std::uint32_t kProcessQueryInformation = 0x0400;
 inline constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
 inline constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;
+// SYNCHRONIZE: the right to learn when a process has ended.
+inline constexpr std::uint32_t kSynchronize = 0x00100000;
+// The system error codes that process access tells apart (winerror.h).
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+// OpenProcess of an id that no process has (any more): it ended meanwhile.
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 // The size of the ANSI PROCESSENTRY32 on 32-bit Windows, and of PROCESSENTRY32W.
 inline constexpr std::uint32_t kProcessEntrySize = 296;
 inline constexpr std::uint32_t kProcessEntryWSize = 556;
@@ -121,6 +127,8 @@ public:
     virtual OsHandle OpenProcess(std::uint32_t access, bool inheritHandle,
                                  std::uint32_t processId) = 0;
     virtual bool TerminateProcess(OsHandle process, std::uint32_t exitCode) = 0;
+    // Whether the process (a handle opened with SYNCHRONIZE) has ended; never waits.
+    virtual bool ProcessEnded(OsHandle process) = 0;
     // Asked on a handle opened with PROCESS_QUERY_INFORMATION; Unknown where the system cannot say.
     virtual Criticality QueryProcessCritical(OsHandle process) = 0;
     // kernel32 (Vista and later), called through the address that GetProcAddress returned.

@@ -187,6 +187,10 @@ public:
         return ::TerminateProcess(ToHandle(process), exitCode) != FALSE;
     }
 
+    bool ProcessEnded(OsHandle process) override {
+        return ::WaitForSingleObject(ToHandle(process), 0) == WAIT_OBJECT_0;
+    }
+
     Criticality QueryProcessCritical(OsHandle process) override {
         BindCriticalQueries();
         // IsProcessCritical (Windows 8.1 and later) is the documented question.

@@ -146,8 +146,9 @@ TEST(KillRun, RestartWaitsOnTheRealSnapshotWalk) {
         access.CheckPlatform();
 
         StartGate gate;
-        std::vector<uint32_t> ended;
-        EXPECT_EQ(access.EndProcessesByName("single.exe", &ended), "C:\\Tools\\single.exe");
+        EndReport report = access.EndProcessesByName("single.exe");
+        EXPECT_EQ(report.ended, "C:\\Tools\\single.exe");
+        const std::vector<uint32_t> ended = report.endedIds;
         EXPECT_EQ(ended, (std::vector<uint32_t>{10, 12}));
         gate.AddEnded(ended);
         auto anyRunning = [&](const std::vector<uint32_t>& ids) { return access.AnyProcessRunning(ids); };
@@ -202,25 +203,31 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         const KillWalk walk = WalkKillRun(
             CallLine{c.params, {}},
             [](const std::string& name) { return name == "winword.exe" ? name : std::string(); },
-            [&] {
+            [&](bool closing) {
+                EXPECT_FALSE(closing);
                 asked = true;
                 return c.answer;
             },
-            [&](const std::string& name, std::vector<uint32_t>* ids, std::string* stillRunning) {
+            [&](const std::string& name, const AskToClose& ask) {
+                EXPECT_FALSE(ask);
                 ended.push_back(name);
-                if (name == "csrss.exe" || name == "lsass.exe") *stillRunning = "C:\\S\\" + name;
+                EndReport report;
+                if (name == "csrss.exe" || name == "lsass.exe") report.runsOn = {"C:\\S\\" + name, true};
                 if (name == "winword.exe") {
-                    ids->assign({7, 9});
-                    return std::string("C:\\W\\winword.exe");
+                    report.endedIds.assign({7, 9});
+                    report.ended = "C:\\W\\winword.exe";
                 }
-                return name == "excel.exe" ? std::string("C:\\E\\excel.exe") : std::string();
+                if (name == "excel.exe") report.ended = "C:\\E\\excel.exe";
+                return report;
             },
-            [&] { return clock += 100, clock - 100; });
+            {}, [&] { return clock += 100, clock - 100; });
+        std::vector<std::string> results, stillRunning;
+        for (const ResultRow& row : walk.rows) (StillRuns(row.outcome) ? stillRunning : results).push_back(row.caption);
         EXPECT_EQ(asked, c.asked) << c.what;
         EXPECT_EQ(walk.refused, c.refused) << c.what;
         EXPECT_EQ(ended, c.ended) << c.what;
-        EXPECT_EQ(walk.results, c.results) << c.what;
-        EXPECT_EQ(walk.stillRunning, c.stillRunning) << c.what;
+        EXPECT_EQ(results, c.results) << c.what;
+        EXPECT_EQ(stillRunning, c.stillRunning) << c.what;
         EXPECT_EQ(walk.startNamed, c.startNamed) << c.what;
         EXPECT_EQ(walk.programToStart, c.start) << c.what;
         if (c.startNamed) {
@@ -228,5 +235,108 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         }
         const bool endedWord = std::find(c.ended.begin(), c.ended.end(), "winword.exe") != c.ended.end();
         EXPECT_EQ(walk.endedIds, endedWord ? std::vector<uint32_t>({7, 9}) : std::vector<uint32_t>()) << c.what;
+    }
+}
+
+// A run that asks its programs to close, over the process fake: programs with windows are asked
+// and handed back, the rest ended at once; then each way the wait ends, with the rows' outcomes and
+// the exit code a script reads.
+TEST(KillRun, ClosingPhaseOverTheFake) {
+    enum class End { Poll, EndNow, Keep };
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> closeThemselves;  // of the windowed 10 and 11 (a.exe), 20 (b.exe)
+        std::vector<uint32_t> cannotEnd;
+        End end;
+        std::vector<Outcome> outcomes;  // a.exe, b.exe, c.exe (windowless, ended at once)
+        int exitCode;
+        std::vector<uint32_t> terminated;
+    } cases[] = {
+        {"all close", {10, 11, 20}, {}, End::Poll, {Outcome::Closed, Outcome::Closed, Outcome::Ended}, 0, {30}},
+        {"one still closing", {10, 20}, {}, End::Poll, {Outcome::Closing, Outcome::Closed, Outcome::Ended}, 2, {30}},
+        {"wait over: the rest ended", {10}, {}, End::EndNow, {Outcome::Ended, Outcome::Ended, Outcome::Ended}, 0,
+         {30, 11, 20}},
+        {"wait over: one cannot be ended", {}, {20}, End::EndNow,
+         {Outcome::Ended, Outcome::TimedOut, Outcome::Ended}, 2, {30, 10, 11}},
+        {"kept", {20}, {}, End::Keep, {Outcome::Kept, Outcome::Closed, Outcome::Ended}, 2, {30}},
+        {"all gone before Keep", {10, 11, 20}, {}, End::Keep, {Outcome::Closed, Outcome::Closed, Outcome::Ended}, 0,
+         {30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::FakeProcessPlatform platform;
+        platform.Add(10, "a.exe", "C:\\a.exe");
+        platform.Add(11, "a.exe", "C:\\a.exe");
+        platform.Add(20, "b.exe", "C:\\b.exe");
+        platform.Add(30, "c.exe", "C:\\c.exe");
+        for (uint32_t id : c.cannotEnd) platform.Find(id)->terminateRefused = true;
+        ProcessAccess access(platform);
+        access.CheckPlatform();
+        std::vector<uint32_t> askedIds;
+        KillWalk walk = WalkKillRun(
+            CallLine{{"~close:5~", "a.exe", "b.exe", "c.exe"}, {}}, [](const std::string&) { return std::string(); },
+            [](bool) { return true; },
+            [&](const std::string& name, const AskToClose& ask) { return access.EndProcessesByName(name, ask); },
+            [&](uint32_t id) {
+                askedIds.push_back(id);
+                return id != 30;  // c.exe has no window
+            },
+            [] { return 0u; });
+        EXPECT_EQ(walk.closeSeconds, 5);
+        EXPECT_EQ(askedIds, (std::vector<uint32_t>{10, 11, 20, 30}));
+        ASSERT_EQ(walk.rows.size(), 3u);
+        EXPECT_TRUE(walk.Closing());
+
+        for (uint32_t id : c.closeThemselves) platform.Find(id)->running = false;
+        auto ended = [&](const AskedProcess& asked) { return access.AskedProcessEnded(asked); };
+        switch (c.end) {
+            case End::Poll: PollClosing(walk, ended); break;
+            case End::EndNow:
+                PollClosing(walk, ended);
+                EndClosing(walk, [&](AskedProcess& asked) { return access.EndAskedProcess(asked); });
+                break;
+            case End::Keep: KeepClosing(walk, ended); break;
+        }
+        std::vector<Outcome> outcomes;
+        for (const ResultRow& row : walk.rows) outcomes.push_back(row.outcome);
+        EXPECT_EQ(outcomes, c.outcomes);
+        EXPECT_EQ(KillRunExitCode(walk, false), c.exitCode);
+        EXPECT_EQ(KillRunExitCode(walk, true), c.exitCode | exit_code::kNotStarted);
+        EXPECT_EQ(platform.terminated, c.terminated);
+        if (c.end == End::EndNow && !c.cannotEnd.empty()) {
+            EXPECT_EQ(walk.rows[1].error, kErrorAccessDenied);
+        }
+        walk.rows.clear();  // the asked processes' handles go with their rows
+        EXPECT_EQ(platform.LiveHandles(), 0u);
+    }
+}
+
+// Every outcome is said in words in both languages, and what runs on says so first: the colour
+// alone would not tell it.
+TEST(KillRun, OutcomeWords) {
+    struct Case {
+        Outcome outcome;
+        uint32_t error;
+        const char* english;
+        const char* german;
+        bool hint;
+    } cases[] = {
+        {Outcome::Closing, 0, "asked to close", "zum Schließen aufgefordert", true},
+        {Outcome::Closed, 0, "closed", "geschlossen", true},
+        {Outcome::Ended, 0, "ended", "beendet", false},
+        {Outcome::Itself, 0, "still running: Norvanex itself", "läuft noch: Norvanex selbst", true},
+        {Outcome::Spared, 0, "still running: part of Windows", "läuft noch: Teil von Windows", true},
+        {Outcome::Failed, kErrorAccessDenied, "still running: access denied", "läuft noch: Zugriff verweigert", true},
+        {Outcome::Failed, 6, "still running: not ended", "läuft noch: nicht beendet", true},
+        {Outcome::Kept, 0, "still running: kept", "läuft noch: weiterlaufen lassen", true},
+        {Outcome::TimedOut, 5, "still running: did not close", "läuft noch: nicht geschlossen", true},
+    };
+    for (const Case& c : cases) {
+        const OutcomeWords words = WordsOf(c.outcome, c.error);
+        EXPECT_STREQ(words.state.english, c.english);
+        EXPECT_STREQ(words.state.german, c.german);
+        EXPECT_EQ(*words.hint.english != '\0', c.hint) << c.english;
+        EXPECT_EQ(*words.hint.german != '\0', c.hint) << c.english;
+        EXPECT_EQ(std::string(c.english).rfind("still running: ", 0) == 0, StillRuns(c.outcome)) << c.english;
     }
 }

@@ -33,8 +33,9 @@ void ExpectFindAndEnd(const Scenario& s, bool (*mayAsk)(std::uint32_t) = nullptr
     SCOPED_TRACE(s.what);
     {
         ScriptedAccess run({s.script});
-        Ids endedIds;
-        EXPECT_EQ(run.access.EndProcessesByName(s.name, &endedIds), s.ended);
+        const EndReport report = run.access.EndProcessesByName(s.name);
+        const Ids& endedIds = report.endedIds;
+        EXPECT_EQ(report.ended, s.ended);
         EXPECT_EQ(run.platform.terminated, s.terminated);
         EXPECT_EQ(endedIds, s.terminated);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
@@ -162,9 +163,9 @@ TEST(FindAndEnd, NeverEndsItself) {
     platform.Add(30, "NORVANEX.EXE").modulePath = "C:\\Other\\Norvanex.exe";
     ProcessAccess access(platform);
     access.CheckPlatform();
-    EXPECT_EQ(access.EndProcessesByName("norvanex.exe"), "C:\\Other\\Norvanex.exe");
+    EXPECT_EQ(access.EndProcessesByName("norvanex.exe").ended, "C:\\Other\\Norvanex.exe");
     EXPECT_EQ(platform.terminated, Ids{30});
-    EXPECT_EQ(access.EndProcessesByName("norvanex.exe"),
+    EXPECT_EQ(access.EndProcessesByName("norvanex.exe").ended,
               "");  // only itself left: both passes pass it
     EXPECT_EQ(platform.terminated, Ids{30});
     EXPECT_EQ(access.FindProcessByName("norvanex.exe"), "");  // no reason to ask
@@ -182,9 +183,10 @@ TEST(FindAndEnd, NeverEndsACriticalProcess) {
     platform.Find(42)->deniedAccess = 0x0400;  // the question cannot be asked at all
     ProcessAccess access(platform);
     access.CheckPlatform();
-    Ids endedIds;
     // The last match is reported as before, like one that could not be opened.
-    EXPECT_EQ(access.EndProcessesByName("csrss.exe", &endedIds), "C:\\c\\csrss.exe");
+    const EndReport report = access.EndProcessesByName("csrss.exe");
+    const Ids& endedIds = report.endedIds;
+    EXPECT_EQ(report.ended, "C:\\c\\csrss.exe");
     EXPECT_EQ(platform.terminated, (Ids{41, 42}));
     EXPECT_EQ(endedIds, (Ids{41, 42}));
     EXPECT_EQ(platform.LiveHandles(), 0u);
@@ -222,7 +224,7 @@ TEST(FindAndEnd, DoubleByteNames) {
         ProcessAccess access(platform);
         access.CheckPlatform();
         EXPECT_EQ(!access.FindProcessByName(c.name).empty(), !c.terminated.empty());
-        EXPECT_EQ(access.EndProcessesByName(c.name).empty(), c.terminated.empty());
+        EXPECT_EQ(access.EndProcessesByName(c.name).ended.empty(), c.terminated.empty());
         EXPECT_EQ(platform.terminated, c.terminated);
     }
 }
@@ -303,9 +305,9 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({OneA, c.script});
-        std::string stillRunning = "stale";
-        EXPECT_EQ(run.access.EndProcessesByName(c.name, nullptr, &stillRunning), c.ended);
-        EXPECT_EQ(stillRunning, c.stillRunning);
+        const EndReport report = run.access.EndProcessesByName(c.name);
+        EXPECT_EQ(report.ended, c.ended);
+        EXPECT_EQ(report.runsOn.caption, c.stillRunning);
         EXPECT_EQ(run.platform.terminated, c.terminated);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
     }
@@ -372,9 +374,9 @@ TEST(FindAndEnd, EndedIdsHoldOnlySuccesses) {
     platform.Add(52, "a.exe").modulePath = "C:\\a.exe";
     ProcessAccess access(platform);
     access.CheckPlatform();
-    Ids endedIds{7};
-    EXPECT_EQ(access.EndProcessesByName("a.exe", &endedIds), "C:\\a.exe");
-    EXPECT_EQ(endedIds, (Ids{7, 52}));
+    const EndReport report = access.EndProcessesByName("a.exe");
+    EXPECT_EQ(report.ended, "C:\\a.exe");
+    EXPECT_EQ(report.endedIds, (Ids{52}));
     EXPECT_TRUE(access.AnyProcessRunning({52, 50}));
     EXPECT_FALSE(access.AnyProcessRunning({52}));
     EXPECT_FALSE(access.AnyProcessRunning({}));
@@ -386,7 +388,7 @@ TEST(FindAndEnd, AsksForPathsOnlyWhereTheyCount) {
     for (std::uint32_t id = 100; id < 120; ++id) first.Add(id, "v.exe").modulePath = "C:\\v.exe";
     ProcessAccess a(first);
     a.CheckPlatform();
-    EXPECT_EQ(a.EndProcessesByName("v.exe"), "C:\\v.exe");
+    EXPECT_EQ(a.EndProcessesByName("v.exe").ended, "C:\\v.exe");
     EXPECT_EQ(first.debugQueries, Ids{119});
     EXPECT_EQ(first.terminated.size(), 20u);
 
@@ -395,7 +397,7 @@ TEST(FindAndEnd, AsksForPathsOnlyWhereTheyCount) {
     PerfOnly(second);
     ProcessAccess b(second);
     b.CheckPlatform();
-    EXPECT_EQ(b.EndProcessesByName("winword"), "WINWORD");
+    EXPECT_EQ(b.EndProcessesByName("winword").ended, "WINWORD");
     EXPECT_EQ(second.debugQueries, Ids{4});  // System, before the match
     second.debugQueries.clear();
     EXPECT_EQ(b.FindProcessByName("excel"), "C:\\Office\\EXCEL.EXE");
@@ -552,7 +554,7 @@ TEST(FindAndEnd, NamesBeyondTheCodePageNameNothing) {
             if (find) {
                 EXPECT_EQ(run.access.FindProcessByName(c.name), c.found);
             } else {
-                EXPECT_EQ(run.access.EndProcessesByName(c.name), c.ended);
+                EXPECT_EQ(run.access.EndProcessesByName(c.name).ended, c.ended);
                 EXPECT_EQ(run.platform.terminated, c.terminated);
             }
             EXPECT_EQ(run.platform.LiveHandles(), 0u);

@@ -205,8 +205,9 @@ CASE(QuestionFirst) {
             CHECK(ProcessesNamed("winword.exe").empty());
             REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
             CHECK(PressOk(norvanex, main));
+            CHECK_EQ(norvanex.WaitExit().value_or(99), 0u);
         } else {
-            CHECK(norvanex.WaitExit().has_value());
+            CHECK_EQ(norvanex.WaitExit().value_or(99), 1u);  // the question was not answered Yes
             CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
             // The run has ended: a program it started has written its line once it is gone.
             CHECK(WaitUntil([] { return ProcessesNamed("starter.exe").empty(); }));
@@ -502,10 +503,9 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
     const std::vector<DWORD> services = ProcessesNamed("services.exe");
     REQUIRE(!services.empty());
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
-    struct Language { const char* locale; const char* hint; const char* shot; } languages[] = {
-        {"en_US.UTF-8", "Greyed programs could not be ended and are still running", "result-runs-on-en"},
-        {"de_DE.UTF-8", "Grau dargestellte Programme konnten nicht beendet werden und laufen noch",
-         "result-runs-on-de"},
+    struct Language { const char* locale; const char* state; const char* tip; const char* shot; } languages[] = {
+        {"en_US.UTF-8", "still running: part of Windows", "A part of Windows", "result-runs-on-en"},
+        {"de_DE.UTF-8", "läuft noch: Teil von Windows", "Ein Teil von Windows", "result-runs-on-de"},
     };
     for (const Language& language : languages) {
         LeaveNoVictims cleanup;
@@ -520,7 +520,15 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
         const std::string runsOn = LvText(list, 1);
         check::Log("runs on: " + runsOn);
         CHECK_EQ(lstrcmpiA(runsOn.c_str(), "C:\\windows\\system32\\services.exe"), 0);
-        CHECK_EQ(Hint(list).value_or("(no hint)"), std::string(language.hint));
+        CHECK_EQ(LvText(list, 1, 1), language.state);
+        CHECK_EQ(LvText(list, 0, 1), language.locale[0] == 'e' ? "ended" : "beendet");
+        // The row's tip says why, under the real mouse (once the tips' window is made).
+        const std::optional<POINT> row = LvItemOnScreen(list, 1);
+        REQUIRE(row.has_value());
+        CHECK(WaitUntil([&] { return HasTipWindow(norvanex.pid()); }));
+        CHECK(MouseMove({row->x - 4, row->y}, main));
+        CHECK(MouseMove(*row, main));
+        CHECK(WaitUntil([&] { return ShownTip(norvanex.pid()).value_or("").rfind(language.tip, 0) == 0; }));
         // The ended entry is written in the window text colour, the one that runs on in grey.
         for (int item : {0, 1}) {
             const std::optional<RECT> label = LvItemRect(list, item, LVIR_LABEL);
@@ -543,6 +551,7 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
         }
         Screenshot(language.shot, main);
         CHECK(PressOk(norvanex, main));
+        CHECK_EQ(norvanex.WaitExit().value_or(99), 2u);  // a named program runs on
     }
 }
 
@@ -563,7 +572,7 @@ CASE(SparedProgramAloneShowsTheSameWindow) {
     HWND list = ChildById(main, kListView1);
     REQUIRE_EQ(LvCount(list), 1);
     CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), "C:\\windows\\system32\\services.exe"), 0);
-    CHECK_EQ(Hint(list).value_or("(no hint)"), "Greyed programs could not be ended and are still running");
+    CHECK_EQ(LvText(list, 0, 1), "still running: part of Windows");
     CHECK(PressOk(norvanex, main));
 }
 
@@ -621,11 +630,23 @@ CASE(StartedFromAFolderBeyondMaxPath) {
     CHECK(norvanex.WaitExit().has_value());
 }
 
+// Named, the program itself is no reason to ask; the window says that it runs on as Norvanex
+// itself, and that counts as gone for the exit code: it ends with the window.
 CASE(NoQuestionForItself) {
     Process norvanex = Run("~ask~ Norvanex.exe");
-    WaitUntil([&] { return !norvanex.Running() || FindDialog(norvanex.pid(), "Bestätigung") != nullptr; });
+    HWND main = nullptr;
+    WaitUntil([&] {
+        return FindDialog(norvanex.pid(), "Bestätigung") != nullptr ||
+               (main = FindTopWindow(norvanex.pid(), kResultCaption, "TMainForm")) != nullptr;
+    });
     CHECK(FindDialog(norvanex.pid(), "Bestätigung") == nullptr);
-    CHECK(norvanex.WaitExit().has_value());
+    REQUIRE(main != nullptr);
+    HWND list = ChildById(main, kListView1);
+    REQUIRE_EQ(LvCount(list), 1);
+    CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), NorvanexExe().c_str()), 0);
+    CHECK_EQ(LvText(list, 0, 1), "still running: Norvanex itself");
+    CHECK(PressOk(norvanex, main));
+    CHECK_EQ(norvanex.WaitExit().value_or(99), 0u);
 }
 
 // Code page 932: ア (83 41) and ヂ (83 61) differ only in a trail byte that looks like A and a, and
@@ -732,24 +753,31 @@ CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
         for (HWND child : Children(box)) said = said || Text(child).rfind("Norvanex could not start and ends.", 0) == 0;
         CHECK(said);
         Click(ButtonByCaption(box, "OK"));
-        CHECK_EQ(norvanex.WaitExit().value_or(0), 1u);
+        CHECK_EQ(norvanex.WaitExit().value_or(0), 8u);
     }
 }
 
+// A program to start that cannot be opened holds nothing up: no message waits for a user. The
+// result window's line says so, with the system's reason in its hint; without a window only the
+// exit code tells.
 CASE(AProgramToStartThatCannotBeOpenedIsReported) {
     LeaveNoVictims cleanup;
+    const std::string missing = ScratchFolder() + "\\missing.exe";
     StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
-    Process norvanex = Run("winword.exe r:" + ScratchFolder() + "\\missing.exe");
+    Process norvanex = Run("winword.exe r:" + missing);
     HWND main = ResultWindow(norvanex);
-    HWND box = norvanex.WaitDialog("Fehler");
-    REQUIRE(box != nullptr);
-    bool named = false;
-    for (HWND child : Children(box)) {
-        const std::string text = Text(child);
-        named = named || (text.find("missing.exe") != std::string::npos && text.find("could not be started.") != std::string::npos);
-    }
-    CHECK(named);
-    Screenshot("not-started-en", box);
-    Click(ButtonByCaption(box, "OK"));
+    HWND label3 = ChildById(main, kLabel3);
+    CHECK(WaitUntil([&] { return Text(label3) == "Program could not be started"; }));
+    const std::string hint = Hint(ChildById(main, kLabel2)).value_or("");
+    check::Log("hint: " + hint);
+    CHECK_EQ(hint.rfind(missing + "\r\n", 0), 0u);
+    CHECK(hint.size() > missing.size() + 2);  // the system's words follow
+    CHECK(FindDialog(norvanex.pid(), "Fehler") == nullptr);
+    Screenshot("result-not-started-en", main);
     CHECK(PressOk(norvanex, main));
+    CHECK_EQ(norvanex.WaitExit().value_or(99), 4u);
+
+    Process alone = Run("r:" + missing);
+    CHECK_EQ(alone.WaitExit().value_or(99), 4u);
+    CHECK(FindTopWindow(alone.pid(), "") == nullptr);
 }

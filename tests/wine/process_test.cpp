@@ -76,8 +76,9 @@ CASE(EndsEveryCopyAndReportsItsPath) {
     const std::vector<DWORD> words = StartVictims(word, 3);
     StartVictims(excel, 1);
 
-    std::vector<std::uint32_t> ended;
-    const std::string result = Processes().EndProcessesByName("winword.exe", &ended);
+    const norvanex::EndReport report = Processes().EndProcessesByName("winword.exe");
+    const std::string& result = report.ended;
+    const std::vector<std::uint32_t>& ended = report.endedIds;
     // Wine's module list is empty; the path comes from the kernel's image name, in drive-letter
     // form.
     CHECK_EQ(Upper(result), Upper(word));
@@ -87,7 +88,7 @@ CASE(EndsEveryCopyAndReportsItsPath) {
     CHECK(WaitUntil([&] { return !Processes().AnyProcessRunning(ended); }));
     CHECK_EQ(ProcessesNamed("Excel.EXE").size(), 1u);
 
-    CHECK_EQ(Upper(Processes().EndProcessesByName("excel.exe")), Upper(excel));
+    CHECK_EQ(Upper(Processes().EndProcessesByName("excel.exe").ended), Upper(excel));
     CHECK(WaitUntil([] { return ProcessesNamed("Excel.EXE").empty(); }));
 }
 
@@ -110,10 +111,10 @@ CASE(OnlyLettersAToZFold) {
     const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
     StartVictims(word, 1);
 
-    CHECK_EQ(Processes().EndProcessesByName("winword"), "");
+    CHECK_EQ(Processes().EndProcessesByName("winword").ended, "");
     Sleep(kTerminationMs);
     CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
-    CHECK_EQ(Upper(Processes().EndProcessesByName("WINWORD.EXE")), Upper(word));
+    CHECK_EQ(Upper(Processes().EndProcessesByName("WINWORD.EXE").ended), Upper(word));
     CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
 }
 
@@ -124,9 +125,8 @@ CASE(SparesItsOwnProcess) {
         char self[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, self, MAX_PATH);
         Processes().CheckPlatform();
-        std::vector<std::uint32_t> ended;
-        const std::string result = Processes().EndProcessesByName(FileName(self), &ended);
-        std::ofstream(report, std::ios::binary) << ended.size() << ' ' << result << '\n';
+        const norvanex::EndReport result = Processes().EndProcessesByName(FileName(self));
+        std::ofstream(report, std::ios::binary) << result.endedIds.size() << ' ' << result.ended << '\n';
         return;
     }
 

@@ -46,9 +46,8 @@ int main(int argc, char** argv) {
         std::vector<double> ours, floor, taskkill;
         for (int run = 0; run < runs; ++run) {
             if (!StartVictims(victim, count)) Fail("victims did not start");
-            std::vector<std::uint32_t> ended;
             double start = NowMs();
-            norvanex::Processes().EndProcessesByName(kVictimName, &ended);
+            const std::vector<std::uint32_t> ended = norvanex::Processes().EndProcessesByName(kVictimName).endedIds;
             ours.push_back(NowMs() - start);
             if (static_cast<int>(ended.size()) != count || !AllGone())
                 Fail("not every victim ended");

@@ -321,8 +321,13 @@ OsHandle FakeProcessPlatform::OpenProcess(std::uint32_t access, bool inheritHand
                                           std::uint32_t processId) {
     opens.push_back({access, inheritHandle, processId});
     const FakeProcess* p = Find(processId);
-    if (!p || p->openRefused || (access & p->deniedAccess) != 0 ||
-        (p->needsDebugPrivilege && !debugPrivilege_)) {
+    // As Windows answers: no such process (any more), or not these rights.
+    if (!p) {
+        lastError_ = kErrorInvalidParameter;
+        return OsHandle{};
+    }
+    if (p->openRefused || (access & p->deniedAccess) != 0 || (p->needsDebugPrivilege && !debugPrivilege_)) {
+        lastError_ = kErrorAccessDenied;
         return OsHandle{};
     }
     HandleState state;
@@ -337,10 +342,19 @@ bool FakeProcessPlatform::TerminateProcess(OsHandle process, std::uint32_t exitC
     if (!state) Misuse("TerminateProcess without a process handle");
     if (exitCode != 0) Misuse("exit code not 0");
     FakeProcess* p = Find(state->processId);
-    if (!p || !Has(state->access, kProcessTerminate) || p->terminateRefused) return false;
+    if (!p || !Has(state->access, kProcessTerminate) || p->terminateRefused) {
+        lastError_ = kErrorAccessDenied;
+        return false;
+    }
     p->running = false;
     terminated.push_back(p->id);
     return true;
+}
+
+bool FakeProcessPlatform::ProcessEnded(OsHandle process) {
+    HandleState* state = Handle(process, HandleKind::Process);
+    if (!state || !Has(state->access, kSynchronize)) Misuse("ProcessEnded without a waitable process handle");
+    return Find(state->processId) == nullptr;
 }
 
 Criticality FakeProcessPlatform::QueryProcessCritical(OsHandle process) {

@@ -32,7 +32,7 @@ struct FakeProcess {
     Criticality critical = Criticality::NotCritical;
     std::int32_t debugStatus = 0;  // RtlQueryProcessDebugInformation's status
     bool hasModuleRecord = true;   // ReadFirstModulePath finds a record
-    bool running = true;           // cleared by a successful TerminateProcess
+    bool running = true;           // cleared by a successful TerminateProcess, or by the test
 };
 
 struct OpenCall {
@@ -128,6 +128,7 @@ public:
     OsHandle OpenProcess(std::uint32_t access, bool inheritHandle,
                          std::uint32_t processId) override;
     bool TerminateProcess(OsHandle process, std::uint32_t exitCode) override;
+    bool ProcessEnded(OsHandle process) override;
     Criticality QueryProcessCritical(OsHandle process) override;
     bool QueryFullProcessImageNameA(ProcAddress fn, OsHandle process, std::uint32_t flags,
                                     char* buffer, std::uint32_t* size) override;

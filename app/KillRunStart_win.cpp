@@ -1,0 +1,145 @@
+// The kill run before its window: the question, the walk that ends or asks to close what the call
+// line names, and opening the program to start.
+#include "app/KillRunMode.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/CallLine.h"
+#include "base/AnsiText_win.h"
+#include "base/AppInfo.h"
+#include "base/SystemTraits_win.h"
+#include "process/ProcessAccess.h"
+#include "ui/Lang.h"
+#include "ui/MsgBox.h"
+
+namespace norvanex {
+
+namespace {
+
+// The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit conversion;
+// a parameter that changed on the way names nothing. On the 9x line the ANSI line is the original.
+bool ParamIsAsWritten(int index) {
+    if (Processes().PlatformId() != kPlatformWin32Nt) return true;
+    const auto* wide = reinterpret_cast<const char16_t*>(GetCommandLineW());
+    return ParamSurvives(ParamStr(index), WideCallLineParam(wide, index),
+                         [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
+}
+
+// A full path on the call line names its file in any spelling, short (8.3) names among them: it is
+// looked for under its long names. Any other name stands as written.
+std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
+
+// Asks a process to close as Windows' own tools do: WM_CLOSE posted, never sent, so that a hung
+// program cannot hold the run, to each of its visible top-level windows that no other window owns
+// (a program's own dialogs and tool windows close with their owner). The windows are listed once,
+// at the first request: one walk over the desktop for every program named.
+class CloseRequests {
+public:
+    bool Ask(DWORD processId) {
+        if (!listed_) {
+            EnumWindows(&CloseRequests::Collect, reinterpret_cast<LPARAM>(this));
+            std::sort(windows_.begin(), windows_.end());
+            listed_ = true;
+        }
+        bool posted = false;
+        const auto first = std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(processId, HWND{}));
+        for (auto window = first; window != windows_.end() && window->first == processId; ++window) {
+            posted = PostMessageA(window->second, WM_CLOSE, 0, 0) != FALSE || posted;
+        }
+        return posted;
+    }
+
+private:
+    static BOOL CALLBACK Collect(HWND window, LPARAM self) {
+        DWORD owner = 0;
+        if (IsWindowVisible(window) && !GetWindow(window, GW_OWNER) && GetWindowThreadProcessId(window, &owner)) {
+            reinterpret_cast<CloseRequests*>(self)->windows_.emplace_back(owner, window);
+        }
+        return TRUE;
+    }
+
+    std::vector<std::pair<DWORD, HWND>> windows_;
+    bool listed_ = false;
+};
+
+// ShellExecuteA reports a failure by a number up to 32; most are system error codes already (file
+// or path not found, access denied, out of memory, bad format), the others stand for one.
+std::uint32_t ShellError(INT_PTR result) {
+    switch (result) {
+        case 0: return ERROR_NOT_ENOUGH_MEMORY;
+        case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+        case SE_ERR_ASSOCINCOMPLETE:
+        case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
+        case SE_ERR_DDETIMEOUT:
+        case SE_ERR_DDEFAIL:
+        case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
+        case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
+        default: return static_cast<std::uint32_t>(result);
+    }
+}
+
+// The user's language, or both when it cannot be chosen (the locale query failed): a message that
+// reports a failure must not fail itself.
+std::string EitherLanguage(const TextPair& text) {
+    try {
+        return SelectText(text.english, text.german);
+    } catch (const SilentAbort&) {
+        return std::string(text.english) + "\r\r" + std::string(text.german);
+    }
+}
+
+}  // namespace
+
+// No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
+// would set up the display driver before the processes are ended. A run that asks its programs to
+// close needs the window manager for that; a plain run never calls it.
+KillWalk RunKillWalk() {
+    CloseRequests requests;
+    return WalkKillRun(
+        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(CallLineName(name)); },
+        [](bool closing) {
+            return ShowMessage(nullptr, closing ? texts::kConfirmationClose : texts::kConfirmation,
+                               MessageKind::Confirmation) == IDYES;
+        },
+        [](const std::string& name, const AskToClose& ask) {
+            return Processes().EndProcessesByName(CallLineName(name), ask);
+        },
+        [&requests](std::uint32_t processId) { return requests.Ask(processId); },
+        [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
+}
+
+bool MayOpenNow(StartGate& gate) {
+    return gate.MayOpen(GetTickCount(),
+                        [](const std::vector<uint32_t>& ids) { return Processes().AnyProcessRunning(ids); });
+}
+
+std::uint32_t OpenProgramToStart(const std::string& path) {
+    // "r:" alone names no program: there is nothing to open and nothing to report.
+    if (path.empty()) return 0;
+    // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
+    // this process would be redirected to. ShellExecuteA reports success by a value above 32.
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", ShellPath(path).c_str(), "", "", SW_SHOW));
+    return result > 32 ? 0 : ShellError(result);
+}
+
+int StartFailed(KillWalk* walk) {
+    bool notStarted = false;
+    if (walk && walk->startNamed) {
+        // As Timer4 would have: a second after the first "r:", once what the run ended has gone.
+        // What it asked to close was asked: it closes by itself or runs on, as the user answers it.
+        StartGate gate;
+        gate.AddEnded(walk->endedIds);
+        while (static_cast<uint32_t>(GetTickCount()) - walk->startNamedAtMs < KillRunMode::kTimer4Interval ||
+               !MayOpenNow(gate)) {
+            Sleep(StartGate::kPollMs);
+        }
+        notStarted = OpenProgramToStart(walk->programToStart) != 0;
+    }
+    ShowMessage(nullptr, EitherLanguage(texts::kStartFailed), MessageKind::Error);
+    return exit_code::kCouldNotStart | (notStarted ? exit_code::kNotStarted : 0);
+}
+
+}  // namespace norvanex

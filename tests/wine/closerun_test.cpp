@@ -1,0 +1,132 @@
+// A kill run that asks its programs to close first ("~close~"): programs with windows close
+// themselves, ask their user, ignore the request or hang; the wait, End now, Keep running and the
+// close box; what each row says, and the exit code a script reads.
+// Timeout: 600
+#include "driver/Check.h"
+#include "driver/Driver.h"
+#include "driver/Scenario.h"
+
+#include <string>
+#include <vector>
+
+#include "app/MainLayout.h"
+
+using namespace driver;
+using namespace norvanex;
+
+namespace {
+
+// windowed.exe's exit codes: closed by itself, and after its "save?" question Yes and No. Ended
+// from outside, it exits with 0.
+constexpr DWORD kClosed = 41, kSaved = 42;
+
+Process StartWindowed(const std::string& name, const std::string& behaviour) {
+    StartOptions options;
+    options.args = behaviour;
+    options.idleMs = 0;  // a hung one never gets idle
+    Process victim = Start(CopyToScratch("windowed.exe", name), options);
+    REQUIRE(WaitStartedUp(victim));
+    return victim;
+}
+
+Process Run(const std::string& args, const std::string& lcAll = "") {
+    Process norvanex = Start(NorvanexExe(), MarkerOptions(lcAll, args));
+    REQUIRE(norvanex.error().empty());
+    return norvanex;
+}
+
+std::vector<std::string> States(HWND main) { return LvTexts(ChildById(main, kListView1), 1); }
+
+}  // namespace
+
+// The question says that the programs are asked; the result window opens at once and counts down;
+// each program answers as it does; End now (the real mouse) ends the rest; OK ends with code 0.
+CASE(ClosesWhatAnswersAndEndsTheRest) {
+    LeaveNoVictims cleanup;
+    Process closer = StartWindowed("closer.exe", "close");
+    Process asker = StartWindowed("asker.exe", "ask");
+    Process stubborn = StartWindowed("stubborn.exe", "ignore");
+    Process hung = StartWindowed("hung.exe", "hang");
+    Process many = StartWindowed("many.exe", "close 50");
+    StartVictims(CopyToScratch("victim.exe", "plain.exe"), 1);
+
+    Process norvanex = Run("~ask~ ~close:60~ closer.exe asker.exe stubborn.exe hung.exe many.exe plain.exe");
+    HWND question = norvanex.WaitDialog("Bestätigung");
+    REQUIRE(question != nullptr);
+    bool said = false;
+    for (HWND child : Children(question)) said = said || Text(child).find("will be asked to close") != std::string::npos;
+    CHECK(said);
+    CHECK(PressKey(ButtonByCaption(question, "&Ja"), 'J'));
+
+    HWND main = ResultWindow(norvanex);
+    CHECK_EQ(closer.WaitExit().value_or(0), kClosed);
+    CHECK_EQ(many.WaitExit().value_or(0), kClosed);
+    CHECK(ProcessesNamed("plain.exe").empty());  // no window to ask: ended at once
+    HWND save = asker.WaitDialog("windowed");
+    REQUIRE(save != nullptr);
+    CHECK(PressKey(ButtonByCaption(save, "&Yes"), 'Y'));
+    CHECK_EQ(asker.WaitExit().value_or(0), kSaved);
+
+    const std::vector<std::string> waiting{"closed", "closed", "asked to close", "asked to close", "closed", "ended"};
+    CHECK(WaitUntil([&] { return States(main) == waiting; }));
+    CHECK_EQ(Text(ChildById(main, kLabel1)).rfind("Programs asked to close: ", 0), 0u);
+    CHECK_EQ(Text(ChildById(main, kBitBtn1)), "End &now");
+    CHECK_EQ(Text(ChildById(main, kBitBtn4)), "&Keep running");
+    CHECK(Visible(ChildById(main, kBitBtn4)));
+    Screenshot("result-closing-en", main);
+
+    CHECK(MouseClick(CenterOnScreen(ChildById(main, kBitBtn1)), main));
+    CHECK_EQ(stubborn.WaitExit().value_or(1), 0u);
+    CHECK_EQ(hung.WaitExit().value_or(1), 0u);
+    CHECK(WaitUntil([&] { return Text(ChildById(main, kLabel1)) == "Canceled Programms"; }));
+    CHECK_EQ(States(main), (std::vector<std::string>{"closed", "closed", "ended", "ended", "closed", "ended"}));
+    CHECK_EQ(Text(ChildById(main, kBitBtn1)), "&OK");
+    CHECK(!Visible(ChildById(main, kBitBtn4)));
+    Screenshot("result-closed-en", main);
+    CHECK(PressOk(norvanex, main));
+    CHECK_EQ(norvanex.WaitExit().value_or(99), 0u);
+}
+
+// Every way the wait ends, in both languages: what is still running is ended, or kept (and the exit
+// code says that it still runs).
+CASE(TheWaitEndsEveryWay) {
+    struct Case {
+        const char* how;
+        const char* args;
+        const char* locale;
+        const char* keepOrEnd;  // the button pressed, by its letter or the mouse; "" for none
+        const char* state;      // of the stubborn program afterwards
+        DWORD exitCode;
+        const char* shot;
+    } cases[] = {
+        {"wait runs out", "~close:1~ stubborn.exe", "", "", "ended", 0, ""},
+        {"close box", "~close~ stubborn.exe", "", "close box", "ended", 0, ""},
+        {"End now by its letter", "~close~ stubborn.exe", "", "N", "ended", 0, ""},
+        {"Keep running by the mouse", "~close~ stubborn.exe", "", "mouse", "still running: kept", 2, ""},
+        {"Keep running by its letter, German", "~close~ stubborn.exe", "de_DE.UTF-8", "W",
+         "läuft noch: weiterlaufen lassen", 2, "result-kept-de"},
+    };
+    for (const Case& c : cases) {
+        check::Log(c.how);
+        LeaveNoVictims cleanup;
+        Process stubborn = StartWindowed("stubborn.exe", "ignore");
+        Process norvanex = Run(c.args, c.locale);
+        HWND main = ResultWindow(norvanex);
+        HWND keep = ChildById(main, kBitBtn4);
+        if (*c.locale) {
+            CHECK_EQ(Text(ChildById(main, kLabel1)).rfind("Programme zum Schließen aufgefordert: noch ", 0), 0u);
+            CHECK_EQ(Text(ChildById(main, kBitBtn1)), "Jetzt &beenden");
+            CHECK_EQ(Text(keep), "&Weiterlaufen lassen");
+        }
+        const std::string how = c.keepOrEnd;
+        if (how == "close box") CloseBySystemMenu(main);
+        if (how == "mouse") CHECK(MouseClick(CenterOnScreen(keep), main));
+        if (how.size() == 1) CHECK(PressKey(keep, static_cast<UINT>(how[0]), {VK_MENU}));
+        CHECK(WaitUntil([&] { return !Visible(keep); }));
+        CHECK_EQ(States(main), std::vector<std::string>{c.state});
+        CHECK_EQ(stubborn.Running(), c.exitCode != 0);
+        if (*c.shot) Screenshot(c.shot, main);
+        CHECK(PressOk(norvanex, main));
+        CHECK_EQ(norvanex.WaitExit().value_or(99), c.exitCode);
+    }
+}

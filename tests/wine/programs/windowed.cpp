@@ -1,0 +1,65 @@
+// A program with a window, as a user's program is: it is asked to close by WM_CLOSE and answers
+// as its command line says. Its exit code tells a test how it went: kClosed when it closed itself,
+// kSaved or kDiscarded after its "save?" question, 0 when it was ended from outside.
+//
+//   windowed.exe close     closes at once
+//   windowed.exe ask       asks "Save changes?" (Yes, No, Cancel); Cancel keeps it running
+//   windowed.exe ignore    ignores the request
+//   windowed.exe hang      stops reading its messages once its window is up
+//   windowed.exe close N   the same with N top-level windows (each closes the program)
+//
+// Once its windows are up it sets the event "norvanex-victim-<pid>", as victim.exe does.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr UINT kClosed = 41, kSaved = 42, kDiscarded = 43;
+const char* behaviour = "close";
+
+LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    if (std::strcmp(behaviour, "ignore") == 0) return 0;
+    if (std::strcmp(behaviour, "ask") == 0) {
+      switch (MessageBoxA(window, "Save changes?", "windowed", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDYES: ExitProcess(kSaved);
+        case IDNO: ExitProcess(kDiscarded);
+        default: return 0;
+      }
+    }
+    ExitProcess(kClosed);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  int windows = 1;
+  if (__argc > 1) behaviour = __argv[1];
+  if (__argc > 2) windows = std::atoi(__argv[2]);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = "NorvanexWindowedVictim";
+  RegisterClassA(&wc);
+  for (int i = 0; i < windows; ++i) {
+    CreateWindowA(wc.lpszClassName, behaviour, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + 8 * i, 40 + 8 * i, 240, 120,
+                  nullptr, nullptr, instance, nullptr);
+  }
+  char name[40];
+  wsprintfA(name, "norvanex-victim-%lu", GetCurrentProcessId());
+  CreateEventA(nullptr, TRUE, TRUE, name);
+  if (std::strcmp(behaviour, "hang") == 0) {
+    for (;;) Sleep(INFINITE);
+  }
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
