@@ -125,6 +125,10 @@ std::uint32_t OpenProgramToStart(const std::string& path) {
     return result > 32 ? 0 : ShellError(result);
 }
 
+static_assert(exit_code::kCouldNotStart == kExitCannotGoOn, "one exit code for a program that cannot go on");
+
+void SayCannotGoOn() { ShowMessage(nullptr, EitherLanguage(texts::kCannotGoOn), MessageKind::Error); }
+
 int StartFailed(KillWalk* walk) {
     bool notStarted = false;
     if (walk && walk->startNamed) {

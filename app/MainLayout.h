@@ -107,6 +107,7 @@ constexpr TextPair kBitBtn9Hint{"About Norvanex", "Über Norvanex"};
 constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig"};
 constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
+constexpr TextPair kCannotGoOn{"Norvanex cannot go on and ends.", "Norvanex kann nicht weiterarbeiten und wird beendet."};
 constexpr TextPair kStartFailed{"Norvanex could not start and ends.", "Norvanex konnte nicht starten und wird beendet."};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",

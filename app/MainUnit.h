@@ -34,6 +34,9 @@ KillWalk RunKillWalk();
 // for the editor. Returns the exit code.
 int StartFailed(KillWalk* walk);
 
+// What the program says when something unexpected went wrong (CannotGoOn).
+void SayCannotGoOn();
+
 // How a mode's window differs from the design: its style and its wording.
 struct ModeFace {
     DWORD exStyle;       // added to the window's

@@ -18,6 +18,10 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace norvanex;
 
+    // Something unexpected (out of memory, a broken rule) ends the program with a word, wherever
+    // it happens (RunHandler).
+    SetCannotGoOnMessage(SayCannotGoOn);
+
     // Which Windows family this is, once, before any window exists.
     Processes().CheckPlatform();
 

@@ -35,6 +35,23 @@ Application& App() {
     return app;
 }
 
+namespace {
+void (*cannotGoOnMessage)() = nullptr;
+}  // namespace
+
+void SetCannotGoOnMessage(void (*say)()) { cannotGoOnMessage = say; }
+
+void CannotGoOn() noexcept {
+    if (cannotGoOnMessage) {
+        try {
+            cannotGoOnMessage();
+        } catch (...) {
+            // Said nothing: the exit code still tells.
+        }
+    }
+    ExitProcess(kExitCannotGoOn);
+}
+
 void Terminate(int exitCode) {
     if (!App().terminated) PostQuitMessage(exitCode);
     App().terminated = true;

@@ -20,6 +20,15 @@ struct Application {
 };
 Application& App();
 
+// The exit code of a program that could not go on, or could not start.
+constexpr int kExitCannotGoOn = 8;
+
+// What the program says when something unexpected went wrong, set once at start (the words are the
+// program's, not this layer's). CannotGoOn says it (nothing when none is set, or when saying it
+// fails too) and ends the process at once with kExitCannotGoOn: no window and no process is left.
+void SetCannotGoOnMessage(void (*say)());
+[[noreturn]] void CannotGoOn() noexcept;
+
 // Ends the program with `exitCode`: the message loop stops as soon as it runs (also when asked
 // during start-up).
 void Terminate(int exitCode = 0);

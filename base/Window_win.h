@@ -10,20 +10,25 @@
 #include <string_view>
 #include <utility>
 
+#include "base/AppInfo_win.h"
 #include "base/CommonControls_win.h"
+#include "base/SilentAbort.h"
 #include "base/UniqueHandle.h"
 
 namespace norvanex {
 
-// Runs `handler` and swallows what it throws: no exception may cross a window procedure, and the
-// silent abort of the language choice is dropped here on purpose, ending only this handler.
+// Runs `handler`: no exception may cross a window procedure. The silent abort of the language
+// choice is dropped here on purpose, ending only this handler (false); anything else (out of
+// memory, a broken rule) is no state to go on from: the program says so and ends (CannotGoOn).
 template <class Fn>
 bool RunHandler(Fn&& handler) noexcept {
     try {
         handler();
         return true;
-    } catch (...) {
+    } catch (const SilentAbort&) {
         return false;
+    } catch (...) {
+        CannotGoOn();
     }
 }
 

@@ -77,7 +77,7 @@ ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
     ProcessNameList list;
     try {
         ListProcessesFromPerfData(list);
-    } catch (const std::exception&) {
+    } catch (const MalformedPerfData&) {
         list.clear();
     }
     return list;
@@ -223,88 +223,82 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
 }
 
 std::string ProcessAccess::FindProcessByName(const std::string& name) {
-    try {
-        const LeadByteFn lead = platform_.LeadBytes();
-        const std::uint32_t self = platform_.GetCurrentProcessId();
-        std::vector<Match> matches = SnapshotMatches(name);
-        for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
-            if (!IsSpared(*match)) return match->exeFile;
-        }
-        if (!matches.empty()) return {};  // found, and every one of them spared
+    const LeadByteFn lead = platform_.LeadBytes();
+    const std::uint32_t self = platform_.GetCurrentProcessId();
+    std::vector<Match> matches = SnapshotMatches(name);
+    for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
+        if (!IsSpared(*match)) return match->exeFile;
+    }
+    if (!matches.empty()) return {};  // found, and every one of them spared
 
-        const ProcessNameList list = PerfDataListOrEmpty();
-        for (const ProcessNameEntry& entry : list) {
-            if (entry.id == self) continue;
-            std::string path = GetProcessImagePath(entry.id);
-            if (path.empty() && entry.exact) path = entry.name;
-            if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
-                (!path.empty() && ProgramNameMatches(path, name, lead))) {
-                Match match{entry.id, std::string(FileNamePart(path, lead)), path, true};
-                if (!IsSpared(match)) return path;
-            }
+    const ProcessNameList list = PerfDataListOrEmpty();
+    for (const ProcessNameEntry& entry : list) {
+        if (entry.id == self) continue;
+        std::string path = GetProcessImagePath(entry.id);
+        if (path.empty() && entry.exact) path = entry.name;
+        if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
+            (!path.empty() && ProgramNameMatches(path, name, lead))) {
+            Match match{entry.id, std::string(FileNamePart(path, lead)), path, true};
+            if (!IsSpared(match)) return path;
         }
-        if (list.empty()) {
-            for (Match& match : SnapshotMatchesByPath(name)) {
-                if (!IsSpared(match)) return match.path;
-            }
+    }
+    if (list.empty()) {
+        for (Match& match : SnapshotMatchesByPath(name)) {
+            if (!IsSpared(match)) return match.path;
         }
-    } catch (const std::exception&) {
     }
     return {};
 }
 
 EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskToClose& ask) {
     EndReport report;
-    try {
-        const LeadByteFn lead = platform_.LeadBytes();
-        const std::uint32_t self = platform_.GetCurrentProcessId();
-        Match own;
-        std::vector<Match> matches = SnapshotMatches(name, &own);
-        const EndOutcome first = EndMatches(matches, ask, report);
-        if (!first.ended.empty() || !report.asked.empty()) {
-            report.ended = first.ended;
-            report.runsOn = first.runsOn;
-            return report;
-        }
+    const LeadByteFn lead = platform_.LeadBytes();
+    const std::uint32_t self = platform_.GetCurrentProcessId();
+    Match own;
+    std::vector<Match> matches = SnapshotMatches(name, &own);
+    const EndOutcome first = EndMatches(matches, ask, report);
+    if (!first.ended.empty() || !report.asked.empty()) {
+        report.ended = first.ended;
+        report.runsOn = first.runsOn;
+        return report;
+    }
 
-        // The second pass runs with the debug privilege that the performance data enables, so it
-        // may end what the first pass could not open; what it leaves is reported as before.
-        RunsOn runsOn;
-        const ProcessNameList list = PerfDataListOrEmpty();
-        for (const ProcessNameEntry& entry : list) {
-            if (entry.id == self) continue;
-            // The result is the entry's name, so its path is needed only when the name alone does
-            // not match.
-            bool isMatch = entry.exact && ProgramNameMatches(entry.name, name, lead);
-            std::string path;
-            if (!isMatch) {
-                path = GetProcessImagePath(entry.id);
-                isMatch = !path.empty() && ProgramNameMatches(path, name, lead);
-            }
-            if (isMatch) {
-                // A name that did not survive the code page is no caption; its path did.
-                const std::string& caption = entry.exact ? entry.name : path;
-                if (!EndPerfDataMatch(entry.id, caption, ask, report)) runsOn = report.runsOn;
-                break;
-            }
+    // The second pass runs with the debug privilege that the performance data enables, so it
+    // may end what the first pass could not open; what it leaves is reported as before.
+    RunsOn runsOn;
+    const ProcessNameList list = PerfDataListOrEmpty();
+    for (const ProcessNameEntry& entry : list) {
+        if (entry.id == self) continue;
+        // The result is the entry's name, so its path is needed only when the name alone does
+        // not match.
+        bool isMatch = entry.exact && ProgramNameMatches(entry.name, name, lead);
+        std::string path;
+        if (!isMatch) {
+            path = GetProcessImagePath(entry.id);
+            isMatch = !path.empty() && ProgramNameMatches(path, name, lead);
         }
-        if (list.empty()) {
-            std::vector<Match> byPath = SnapshotMatchesByPath(name);
-            const EndOutcome second = EndMatches(byPath, ask, report);
-            report.ended = second.ended;
-            runsOn = second.runsOn;
+        if (isMatch) {
+            // A name that did not survive the code page is no caption; its path did.
+            const std::string& caption = entry.exact ? entry.name : path;
+            if (!EndPerfDataMatch(entry.id, caption, ask, report)) runsOn = report.runsOn;
+            break;
         }
-        // The first pass names what it found better (by path) while that still runs.
-        if (!first.survivors.empty() && AnyProcessRunning(first.survivors)) {
-            report.runsOn = first.runsOn;
-        } else {
-            report.runsOn = runsOn;
-        }
-        // Named, and only this program answers to the name: it runs on, spared (and never opened).
-        if (report.ended.empty() && report.asked.empty() && report.runsOn.caption.empty() && own.id != 0) {
-            report.runsOn = {own.exeFile, true, true, 0};
-        }
-    } catch (const std::exception&) {
+    }
+    if (list.empty()) {
+        std::vector<Match> byPath = SnapshotMatchesByPath(name);
+        const EndOutcome second = EndMatches(byPath, ask, report);
+        report.ended = second.ended;
+        runsOn = second.runsOn;
+    }
+    // The first pass names what it found better (by path) while that still runs.
+    if (!first.survivors.empty() && AnyProcessRunning(first.survivors)) {
+        report.runsOn = first.runsOn;
+    } else {
+        report.runsOn = runsOn;
+    }
+    // Named, and only this program answers to the name: it runs on, spared (and never opened).
+    if (report.ended.empty() && report.asked.empty() && report.runsOn.caption.empty() && own.id != 0) {
+        report.runsOn = {own.exeFile, true, true, 0};
     }
     return report;
 }

@@ -117,7 +117,7 @@ public:
     // spare: the last such snapshot entry's string, or else the first such entry of the second
     // pass (see EndProcessesByName) by its image path (its name when the path is unknown); empty
     // when none. A spared process (critical, or a session process) is no reason to ask, as nothing
-    // would be ended for it. Ends nothing; never throws.
+    // would be ended for it. Ends nothing; throws only what memory allocation throws.
     std::string FindProcessByName(const std::string& name);
 
     // Ends every matching process of the snapshot and reports the image path of the last one it
@@ -131,7 +131,7 @@ public:
     // that runs on because it could not or must not be ended, with the reason. With `ask`, a
     // process that may be ended is first asked to close; one that has windows to ask is left
     // running and handed back in `asked`. A process that ended by itself meanwhile counts as
-    // neither. Never throws.
+    // neither. Throws only what memory allocation throws.
     EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {});
 
     // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is

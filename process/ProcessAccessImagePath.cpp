@@ -2,7 +2,7 @@
 // the kernel in ANSI, each rewritten to a drive-letter path.
 #include <algorithm>
 #include <cstring>
-#include <exception>
+#include <new>
 
 #include "process/ImagePath.h"
 #include "process/ProcessAccess.h"
@@ -22,7 +22,7 @@ template <class Read>
 std::string OrEmpty(const Read& read) {
     try {
         return read();
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         return {};
     }
 }
@@ -57,7 +57,7 @@ ImagePathRead ProcessAccess::ReadImagePath(std::uint32_t processId) {
     if (platformId_ == kPlatformWin32Nt) {
         try {
             if (ImagePathFromKernelWide(processId, read)) return read;
-        } catch (const std::exception&) {
+        } catch (const std::bad_alloc&) {
         }
         read = ImagePathRead{};
     }

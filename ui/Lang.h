@@ -4,12 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace norvanex {
+#include "base/SilentAbort.h"
 
-// The silent abort: thrown where a handler cannot go on (the locale query failed). The message loop
-// and every window-procedure thunk catch it and drop it, so only the current handler ends; while
-// the main window is being made, it ends the start instead (no window is left half built).
-struct SilentAbort {};
+namespace norvanex {
 
 // A query of the country code text of the user's default locale (LOCALE_ICOUNTRY), at most five
 // digits; false when the locale query fails.

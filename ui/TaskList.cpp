@@ -1,9 +1,6 @@
 // The task chooser's collection and refill rules over the process access.
 #include "ui/TaskList.h"
 
-#include <exception>
-
-
 namespace norvanex {
 
 namespace {
@@ -12,7 +9,7 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts)
     ProcessNameList entries;
     try {
         processes.ListProcessesFromPerfData(entries);
-    } catch (const std::exception&) {
+    } catch (const MalformedPerfData&) {
         // Data that cannot be read lists nothing; the snapshot takes over.
         return;
     }
@@ -42,11 +39,7 @@ bool IsPseudoProcessName(const std::string& text) {
 
 std::vector<TaskText> CollectTaskTexts(ProcessAccess& processes) {
     std::vector<TaskText> texts;
-    try {
-        CollectFromPerfData(processes, texts);
-    } catch (const std::exception&) {
-        // What was collected before the failure stays.
-    }
+    CollectFromPerfData(processes, texts);
     if (texts.empty()) CollectFromSnapshot(processes, texts);
     return texts;
 }

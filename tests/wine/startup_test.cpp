@@ -17,6 +17,7 @@ using namespace driver;
 
 namespace {
 constexpr const char* kParamsOut = "NORVANEX_PARAMS_OUT";
+constexpr const char* kSaidOut = "NORVANEX_SAID_OUT";
 }  // namespace
 
 // Not a test of its own: the child of CallLineOnARealCommandLine, which starts this program again.
@@ -121,17 +122,40 @@ CASE(SilentAbortEndsOnlyTheHandler) {
     Thrower window;
     REQUIRE(window.Create());
     CHECK_EQ(SendMessageA(window.hwnd(), WM_APP, 0, 0), 0);
-    CHECK_EQ(SendMessageA(window.hwnd(), WM_APP + 1, 0, 0), 0);
-    CHECK_EQ(window.started, 2);
+    CHECK_EQ(window.started, 1);
     CHECK(IsWindow(window.hwnd()));
 
-    // Through the message loop: the throwing messages are dropped, the next one is handled.
+    // Through the message loop: the throwing message is dropped, the next one is handled.
     PostMessageA(window.hwnd(), WM_APP, 0, 0);
-    PostMessageA(window.hwnd(), WM_APP + 1, 0, 0);
     PostMessageA(window.hwnd(), WM_APP + 2, 0, 0);
     CHECK_EQ(norvanex::RunMessageLoop(nullptr), 7);
-    CHECK_EQ(window.started, 4);
+    CHECK_EQ(window.started, 2);
     CHECK_EQ(window.quits, 1);
+}
+
+// Anything but the silent abort is no state to go on from: the one handler says so and the
+// program ends at once with exit code 8. A copy of this program does the failing.
+CASE(AnUnexpectedFailureEndsTheProgram) {
+    static std::string said;
+    if (const char* out = std::getenv(kSaidOut)) {
+        said = out;
+        norvanex::SetCannotGoOnMessage([] { std::ofstream(said, std::ios::binary) << "said"; });
+        Thrower window;
+        REQUIRE(window.Create());
+        SendMessageA(window.hwnd(), WM_APP + 1, 0, 0);
+        CHECK(!"the failure was dropped");
+        return;
+    }
+    said = ScratchFolder() + "\\said.txt";
+    DeleteFileA(said.c_str());
+    StartOptions options;
+    options.args = "AnUnexpectedFailureEndsTheProgram";
+    options.env = {{kSaidOut, said}};
+    options.idleMs = 0;
+    Process child = Start(BesideMe("startup_test.exe"), options);
+    REQUIRE_EQ(child.error(), "");
+    CHECK_EQ(child.WaitExit().value_or(99), 8u);
+    CHECK_EQ(FileBytes(said), "said");
 }
 
 CASE(LocaleGivesANumericCountry) {
