@@ -57,25 +57,33 @@ const char* ReadToken(const char* p, CharNextFn charNext, std::string* token) {
 
 }  // namespace
 
-std::string CallLineParam(const char* commandLine, int index, CharNextFn charNext) {
-    std::string token;
-    if (commandLine == nullptr || index < 1) return token;
-    const char* p = commandLine;
-    for (int i = 0; i < index; ++i) {
-        p = ReadToken(SkipToToken(p, charNext), charNext, nullptr);
+std::vector<std::string> CallLineParams(const char* commandLine, int count, CharNextFn charNext) {
+    std::vector<std::string> params;
+    if (commandLine == nullptr) return params;
+    const char* p = ReadToken(SkipToToken(commandLine, charNext), charNext, nullptr);  // token 0
+    for (int i = 1; i <= count; ++i) {
+        std::string token;
+        p = ReadToken(SkipToToken(p, charNext), charNext, &token);
+        if (token.empty()) break;  // only the end of the line gives an empty token
+        params.push_back(std::move(token));
     }
-    ReadToken(SkipToToken(p, charNext), charNext, &token);
-    return token;
+    return params;
 }
 
-std::u16string WideCallLineParam(const char16_t* commandLine, int index) {
-    std::u16string token;
-    if (commandLine == nullptr || index < 1) return token;
+std::string CallLineParam(const char* commandLine, int index, CharNextFn charNext) {
+    if (index < 1) return std::string();
+    std::vector<std::string> params = CallLineParams(commandLine, index, charNext);
+    return static_cast<int>(params.size()) == index ? std::move(params.back()) : std::string();
+}
+
+std::vector<std::u16string> WideCallLineParams(const char16_t* commandLine, int count) {
+    std::vector<std::u16string> params;
+    if (commandLine == nullptr) return params;
     // The same rule as the ANSI reader: no separator and no quote is part of a surrogate pair or
     // a double-byte character, so each UTF-16 unit is one step.
     auto isSeparator = [](char16_t c) { return c >= 1 && c <= 32; };
     const char16_t* p = commandLine;
-    for (int i = 0; i <= index; ++i) {
+    for (int i = 0; i <= count; ++i) {
         for (;;) {
             while (isSeparator(*p)) ++p;
             if (p[0] == u'"' && p[1] == u'"') {
@@ -84,7 +92,7 @@ std::u16string WideCallLineParam(const char16_t* commandLine, int index) {
             }
             break;
         }
-        token.clear();
+        std::u16string token;
         while (*p != u'\0' && !isSeparator(*p)) {
             if (*p == u'"') {
                 ++p;
@@ -94,8 +102,17 @@ std::u16string WideCallLineParam(const char16_t* commandLine, int index) {
                 token.push_back(*p++);
             }
         }
+        if (i == 0) continue;  // the program's own name
+        if (token.empty()) break;
+        params.push_back(std::move(token));
     }
-    return token;
+    return params;
+}
+
+std::u16string WideCallLineParam(const char16_t* commandLine, int index) {
+    if (index < 1) return std::u16string();
+    std::vector<std::u16string> params = WideCallLineParams(commandLine, index);
+    return static_cast<int>(params.size()) == index ? std::move(params.back()) : std::u16string();
 }
 
 bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const ExactAnsiFn& exact) {

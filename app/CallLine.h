@@ -47,8 +47,13 @@ void WalkCallLine(const ParamFn& param, const std::function<void(const std::stri
 // quotes standing alone yields nothing. There is no escape character. Past the last token: "".
 std::string CallLineParam(const char* commandLine, int index, CharNextFn charNext);
 
-// Token `index` of a UTF-16 command line (GetCommandLineW), split by the same rule.
+// Tokens 1 to `count` (fewer where the line ends first), each read once.
+std::vector<std::string> CallLineParams(const char* commandLine, int count, CharNextFn charNext);
+
+// Token `index` of a UTF-16 command line (GetCommandLineW), split by the same rule, and tokens 1
+// to `count` of it.
 std::u16string WideCallLineParam(const char16_t* commandLine, int index);
+std::vector<std::u16string> WideCallLineParams(const char16_t* commandLine, int count);
 
 // Whether the parameter the program reads (`ansi`, from the ANSI command line) is the one the user
 // wrote (`wide`, the same token of the UTF-16 command line): it is when `wide` converts exactly

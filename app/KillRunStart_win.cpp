@@ -5,6 +5,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <utility>
 
 #include "app/CallLine.h"
@@ -19,18 +21,58 @@ namespace norvanex {
 
 namespace {
 
-// The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit conversion;
-// a parameter that changed on the way names nothing. On the 9x line the ANSI line is the original.
-bool ParamIsAsWritten(int index) {
-    if (Processes().PlatformId() != kPlatformWin32Nt) return true;
-    const auto* wide = reinterpret_cast<const char16_t*>(GetCommandLineW());
-    return ParamSurvives(ParamStr(index), WideCallLineParam(wide, index),
-                         [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
+// CharNextA's stepping, answered by kernel32: a kill run reads its call line before it ends
+// anything, and user32 (bound at its first call) would cost its start-up there.
+const char* NextAnsiChar(const char* p) {
+    if (*p == '\0') return p;
+    return SystemLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
+}
+
+// The kill run's parameters, each read once: its text, and whether it is the very text the user
+// wrote. The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit
+// conversion; a parameter that changed on the way names nothing. On the 9x line the ANSI line is
+// the original.
+struct CallParams {
+    std::vector<std::string> texts;
+    std::vector<bool> asWritten;
+
+    std::string operator()(int index) const {
+        if (index == 0) return App().exePath;
+        return index >= 1 && index <= static_cast<int>(texts.size()) ? texts[index - 1] : std::string();
+    }
+};
+
+CallParams ReadCallParams() {
+    CallParams params;
+    params.texts = CallLineParams(GetCommandLineA(), kMaxParams, NextAnsiChar);
+    params.asWritten.assign(params.texts.size(), true);
+    if (Processes().PlatformId() == kPlatformWin32Nt) {
+        const std::vector<std::u16string> wide =
+            WideCallLineParams(reinterpret_cast<const char16_t*>(GetCommandLineW()), kMaxParams);
+        for (size_t i = 0; i < params.texts.size(); ++i) {
+            params.asWritten[i] = ParamSurvives(params.texts[i], i < wide.size() ? wide[i] : std::u16string(),
+                                                [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
+        }
+    }
+    return params;
 }
 
 // A full path on the call line names its file in any spelling, short (8.3) names among them: it is
-// looked for under its long names. Any other name stands as written.
-std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
+// looked for under its long names, made once for the question and the ending. Any other name
+// stands as written.
+class CallLineNames {
+public:
+    const std::string& operator()(const std::string& name) {
+        auto found = canonical_.find(name);
+        if (found == canonical_.end()) {
+            found = canonical_.emplace(name, IsFullPath(name) ? CanonicalPathOf(name) : name).first;
+        }
+        return found->second;
+    }
+
+private:
+    std::map<std::string, std::string> canonical_;
+};
 
 // Asks a process to close as Windows' own tools do: WM_CLOSE posted, never sent, so that a hung
 // program cannot hold the run, to each of its visible top-level windows that no other window owns
@@ -97,18 +139,26 @@ std::string EitherLanguage(const TextPair& text) {
 // would set up the display driver before the processes are ended. A run that asks its programs to
 // close needs the window manager for that; a plain run never calls it.
 KillWalk RunKillWalk() {
+    const CallParams params = ReadCallParams();
+    CallLineNames names;
     CloseRequests requests;
     return WalkKillRun(
-        ParamStr, [](const std::string& name) { return Processes().FindProcessByName(CallLineName(name)); },
+        std::cref(params), [&names](const std::string& name) { return Processes().FindProcessByName(names(name)); },
         [](bool closing) {
             return ShowMessage(nullptr, closing ? texts::kConfirmationClose : texts::kConfirmation,
                                MessageKind::Confirmation) == IDYES;
         },
-        [](const std::string& name, const AskToClose& ask) {
-            return Processes().EndProcessesByName(CallLineName(name), ask);
+        [&names](const std::string& name, const AskToClose& ask) {
+            return Processes().EndProcessesByName(names(name), ask);
         },
         [&requests](std::uint32_t processId) { return requests.Ask(processId); },
-        [] { return static_cast<uint32_t>(GetTickCount()); }, ParamIsAsWritten);
+        [] { return static_cast<uint32_t>(GetTickCount()); },
+        [&params](int index) { return params.asWritten[static_cast<size_t>(index - 1)]; });
+}
+
+std::string ParamStr(int index) {
+    if (index == 0) return App().exePath;
+    return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
 bool MayOpenNow(StartGate& gate) {

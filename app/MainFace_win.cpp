@@ -158,7 +158,7 @@ void TMainForm::BindImageLists() {
     if (imageListsBound_) return;
     imageListsBound_ = true;
     if (shell_) shell_->Wait();
-    const SystemImageLists shellLists = QuerySystemImageLists(ParamStr(0).substr(0, 3));
+    const SystemImageLists shellLists = QuerySystemImageLists(App().exePath.substr(0, 3));
     largeIcons_ = shellLists.large;
     HWND list = Control(kListView1);
     ListView_SetImageList(list, shellLists.small, LVSIL_SMALL);

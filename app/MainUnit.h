@@ -21,7 +21,8 @@ namespace norvanex {
 
 class TInfos;
 
-// Parameter `index` of this process's call line (0: the executable's own path).
+// Parameter `index` of this process's call line (0: the executable's own path); the kill run reads
+// its parameters once, all together (KillRunStart_win.cpp).
 std::string ParamStr(int index);
 
 // A kill run's walk: the confirmation and the endings (or the requests to close), made before any

@@ -19,22 +19,6 @@
 
 namespace norvanex {
 
-namespace {
-
-// CharNextA's stepping, answered by kernel32: a kill run reads its call line before it ends
-// anything, and user32 (bound at its first call) would cost its start-up there.
-const char* NextAnsiChar(const char* p) {
-    if (*p == '\0') return p;
-    return SystemLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
-}
-
-}  // namespace
-
-std::string ParamStr(int index) {
-    if (index == 0) return App().exePath;
-    return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
-}
-
 TMainForm::TMainForm(KillWalk* walk, ShellWarmUp* shell) : shell_(shell) {
     if (walk) {
         mode_ = std::make_unique<KillRunMode>(*this, *walk);
