@@ -40,14 +40,17 @@ constexpr TextPair kFailedHint{"It could not be ended.", "Es konnte nicht beende
 constexpr TextPair kKept{"still running: kept", "läuft noch: weiterlaufen lassen"};
 constexpr TextPair kKeptHint{"You chose to keep it running.", "Sie haben es weiterlaufen lassen."};
 constexpr TextPair kTimedOut{"still running: did not close", "läuft noch: nicht geschlossen"};
+constexpr TextPair kRestarted{"still running: started again", "läuft noch: neu gestartet"};
+constexpr TextPair kRestartedHint{"It closed when asked, and then a program of its name started again.",
+                                  "Es hat sich auf Aufforderung geschlossen, danach ist ein Programm seines Namens neu gestartet."};
 constexpr TextPair kTimedOutHint{"It did not close in time and could not be ended.",
                                  "Es hat sich nicht rechtzeitig geschlossen und konnte nicht beendet werden."};
 }  // namespace words
 
 // The row of what runs on, with its reason.
-ResultRow RunsOnRow(RunsOn&& runsOn) {
+ResultRow RunsOnRow(const std::string& name, RunsOn&& runsOn) {
     const Outcome outcome = runsOn.self ? Outcome::Itself : runsOn.spared ? Outcome::Spared : Outcome::Failed;
-    return {std::move(runsOn.caption), outcome, runsOn.error, {}};
+    return {name, std::move(runsOn.caption), outcome, runsOn.error, {}};
 }
 
 }  // namespace
@@ -79,13 +82,13 @@ KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std:
             walk.endedIds.insert(walk.endedIds.end(), report.endedIds.begin(), report.endedIds.end());
             // A program of which some copies were asked and others ended at once is one that closes.
             if (!report.asked.empty()) {
-                walk.rows.push_back({std::move(report.askedCaption), Outcome::Closing, 0, std::move(report.asked)});
+                walk.rows.push_back({name, std::move(report.askedCaption), Outcome::Closing, 0, std::move(report.asked)});
             } else if (!report.ended.empty()) {
-                walk.rows.push_back({std::move(report.ended), Outcome::Ended, 0, {}});
+                walk.rows.push_back({name, std::move(report.ended), Outcome::Ended, 0, {}});
             }
             // This program itself is named by its own path, which the snapshot may not hold.
             if (report.runsOn.self) report.runsOn.caption = param(0);
-            if (!report.runsOn.caption.empty()) runsOn.push_back(RunsOnRow(std::move(report.runsOn)));
+            if (!report.runsOn.caption.empty()) runsOn.push_back(RunsOnRow(name, std::move(report.runsOn)));
         },
         survives);
     for (ResultRow& row : runsOn) walk.rows.push_back(std::move(row));
@@ -141,8 +144,15 @@ OutcomeWords WordsOf(Outcome outcome, std::uint32_t error) {
             return {words::kFailed, words::kFailedHint};
         case Outcome::Kept: return {words::kKept, words::kKeptHint};
         case Outcome::TimedOut: return {words::kTimedOut, words::kTimedOutHint};
+        case Outcome::Restarted: return {words::kRestarted, words::kRestartedHint};
     }
     return {words::kNone, words::kNone};
+}
+
+void CheckClosedAgain(KillWalk& walk, const std::function<bool(const std::string& name)>& runs) {
+    for (ResultRow& row : walk.rows) {
+        if (row.outcome == Outcome::Closed && runs(row.name)) row.outcome = Outcome::Restarted;
+    }
 }
 
 int KillRunExitCode(const KillWalk& walk, bool startFailed) {

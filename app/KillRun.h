@@ -31,10 +31,12 @@ enum class Outcome : std::uint8_t {
     Failed,    // runs on: it could not be ended (error)
     Kept,      // runs on: the user kept it running
     TimedOut,  // runs on: it did not close in time and could not be ended (error)
+    Restarted, // runs on: it closed, and a process of its name runs again
 };
 constexpr bool StillRuns(Outcome outcome) { return outcome >= Outcome::Itself; }
 
 struct ResultRow {
+    std::string name;  // as the call line names it
     std::string caption;
     Outcome outcome = Outcome::Ended;
     std::uint32_t error = 0;          // the system's error code behind Failed and TimedOut
@@ -74,6 +76,9 @@ bool PollClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>&
 void EndClosing(KillWalk& walk, const std::function<std::uint32_t(AskedProcess&)>& end);
 // Keep running: every Closing row whose processes have not all gone is Kept.
 void KeepClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended);
+// After the wait: a program that closed but whose name `runs` again (it started itself anew) is
+// said to run on, so that nothing named is left running unreported.
+void CheckClosedAgain(KillWalk& walk, const std::function<bool(const std::string& name)>& runs);
 
 // What a row says of its program: its state beside the caption, and its hint, which the system's
 // message for the row's error follows.

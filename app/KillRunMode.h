@@ -11,6 +11,9 @@ namespace norvanex {
 // failure. An empty path opens nothing and is no failure.
 std::uint32_t OpenProgramToStart(const std::string& path);
 
+// Whether a program of the name, as the call line names it, runs (and would be ended).
+bool NamedProgramRuns(const std::string& name);
+
 // Whether the program to start may open now: what the run ended has gone, by one fresh snapshot,
 // or the gate has waited long enough.
 bool MayOpenNow(StartGate& gate);

@@ -181,11 +181,12 @@ void KillRunMode::ShowClosing() {
 
 // Who has gone, and the countdown; when all have gone or the wait is over, the result.
 void KillRunMode::TimerClosingTimer() {
-    if (PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); })) ShowRows();
+    const bool changed = PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
     if (!walk_.Closing()) {
         ClosingDone(false);
         return;
     }
+    if (changed) ShowRows();
     const int32_t left = static_cast<int32_t>(closingEndsAtMs_ - static_cast<uint32_t>(GetTickCount()));
     if (left <= 0) {
         EndNow();
@@ -204,14 +205,12 @@ void KillRunMode::EndNow() {
     PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
     EndClosing(walk_, [](AskedProcess& asked) { return Processes().EndAskedProcess(asked); });
     startGate_.AddEnded(walk_.endedIds);
-    ShowRows();
     ClosingDone(false);
 }
 
 void KillRunMode::KeepRunning() {
     if (!walk_.Closing()) return;
     KeepClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
-    ShowRows();
     ClosingDone(true);
 }
 
@@ -221,6 +220,8 @@ void KillRunMode::KeepRunning() {
 void KillRunMode::ClosingDone(bool kept) {
     HWND window = form_.hwnd();
     KillTimer(window, kTimerClosing);
+    CheckClosedAgain(walk_, NamedProgramRuns);
+    ShowRows();
     form_.ShowControl(kBitBtn4, false);
     const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     form_.Place(kBitBtn1, b1.left, ButtonTop(), b1.width, b1.height);

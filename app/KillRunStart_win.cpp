@@ -161,6 +161,8 @@ std::string ParamStr(int index) {
     return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
 }
 
+bool NamedProgramRuns(const std::string& name) { return !Processes().FindProcessByName(CallLineNames()(name)).empty(); }
+
 bool MayOpenNow(StartGate& gate) {
     return gate.MayOpen(GetTickCount(),
                         [](const std::vector<uint32_t>& ids) { return Processes().AnyProcessRunning(ids); });

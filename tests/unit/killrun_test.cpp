@@ -330,6 +330,7 @@ TEST(KillRun, OutcomeWords) {
         {Outcome::Failed, 6, "still running: not ended", "läuft noch: nicht beendet", true},
         {Outcome::Kept, 0, "still running: kept", "läuft noch: weiterlaufen lassen", true},
         {Outcome::TimedOut, 5, "still running: did not close", "läuft noch: nicht geschlossen", true},
+        {Outcome::Restarted, 0, "still running: started again", "läuft noch: neu gestartet", true},
     };
     for (const Case& c : cases) {
         const OutcomeWords words = WordsOf(c.outcome, c.error);

@@ -6,6 +6,7 @@
 //   windowed.exe ask       asks "Save changes?" (Yes, No, Cancel); Cancel keeps it running
 //   windowed.exe ignore    ignores the request
 //   windowed.exe hang      stops reading its messages once its window is up
+//   windowed.exe restart   starts itself anew (ignoring requests) as it closes
 //   windowed.exe close N   the same with N top-level windows (each closes the program)
 //
 // Once its windows are up it sets the event "norvanex-victim-<pid>", as victim.exe does.
@@ -27,6 +28,20 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDYES: ExitProcess(kSaved);
         case IDNO: ExitProcess(kDiscarded);
         default: return 0;
+      }
+    }
+    if (std::strcmp(behaviour, "restart") == 0) {
+      char self[MAX_PATH];
+      GetModuleFileNameA(nullptr, self, MAX_PATH);
+      char line[MAX_PATH + 16];
+      wsprintfA(line, "\"%s\" ignore", self);
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION started{};
+      if (CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        WaitForInputIdle(started.hProcess, 5000);
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
       }
     }
     ExitProcess(kClosed);
