@@ -105,7 +105,7 @@ void EditorMode::FormCreate() {
     for (MainControl id : {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
         form_.ShowControl(id, true);
     }
-    SetTimer(form_.hwnd(), TMainForm::kTimer2, TMainForm::kTimer2Interval, nullptr);
+    form_.Shown();
 
     // Once the face is set up: what makes it work.
     editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);

@@ -98,6 +98,10 @@ constexpr int kCouldNotStart = 8;
 }  // namespace exit_code
 int KillRunExitCode(const KillWalk& walk, bool startFailed);
 
+// The program to start opens a second after the first "r:" parameter (Timer4), and a second after
+// the last program asked to close has gone.
+constexpr uint32_t kStartDelayMs = 1000;
+
 // Holds the program to start back until the processes that this run ended have left the process
 // list, so that a program ended and started again in one run does not hand its start to its own
 // dying instance. Gives up waiting after kMaxWaitMs.

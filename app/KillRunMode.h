@@ -3,20 +3,10 @@
 // programs to close first shows it at once, counting the wait down.
 #pragma once
 
+#include "app/KillRunStart_win.h"
 #include "app/MainUnit.h"
 
 namespace norvanex {
-
-// Opens the program to start as the shell opens a file: 0, or the system's error code of the
-// failure. An empty path opens nothing and is no failure.
-std::uint32_t OpenProgramToStart(const std::string& path);
-
-// Whether a program of the name, as the call line names it, runs (and would be ended).
-bool NamedProgramRuns(const std::string& name);
-
-// Whether the program to start may open now: what the run ended has gone, by one fresh snapshot,
-// or the gate has waited long enough.
-bool MayOpenNow(StartGate& gate);
 
 class KillRunMode : public MainMode {
 public:
@@ -24,7 +14,7 @@ public:
     static constexpr UINT_PTR kTimer4 = 4;  // 1 s after the first "r:" parameter: open the program to start
     static constexpr UINT_PTR kTimerClosing = 5;  // while programs are asked to close: who has gone
     static constexpr UINT kTimer1Interval = 30000;
-    static constexpr UINT kTimer4Interval = 1000;
+    static constexpr UINT kTimer4Interval = kStartDelayMs;
     static constexpr UINT kClosingInterval = 100;
 
     KillRunMode(TMainForm& form, KillWalk& walk) : form_(form), walk_(walk) {}

@@ -121,7 +121,7 @@ void KillRunMode::ShowKillResult() {
         ShowWindow(window, SW_SHOW);
         SetFocus(form_.Control(kBitBtn1));
         if (!walk_.Closing()) SetTimer(window, kTimer1, kTimer1Interval, nullptr);
-        SetTimer(window, TMainForm::kTimer2, TMainForm::kTimer2Interval, nullptr);
+        form_.Shown();
     } else if (!timer4Enabled_) {
         Finish();
     }

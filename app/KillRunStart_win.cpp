@@ -1,7 +1,8 @@
 // The kill run before its window: the question, the walk that ends or asks to close what the call
 // line names, and opening the program to start.
-#include "app/KillRunMode.h"
+#include "app/KillRunStart_win.h"
 
+#include <windows.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -10,8 +11,10 @@
 #include <utility>
 
 #include "app/CallLine.h"
+#include "app/MainLayout.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/AppInfo_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "ui/Lang.h"
@@ -188,7 +191,7 @@ int StartFailed(KillWalk* walk) {
         // What it asked to close was asked: it closes by itself or runs on, as the user answers it.
         StartGate gate;
         gate.AddEnded(walk->endedIds);
-        while (static_cast<uint32_t>(GetTickCount()) - walk->startNamedAtMs < KillRunMode::kTimer4Interval ||
+        while (static_cast<uint32_t>(GetTickCount()) - walk->startNamedAtMs < kStartDelayMs ||
                !MayOpenNow(gate)) {
             Sleep(StartGate::kPollMs);
         }

@@ -21,23 +21,6 @@ namespace norvanex {
 
 class TInfos;
 
-// Parameter `index` of this process's call line (0: the executable's own path); the kill run reads
-// its parameters once, all together (KillRunStart_win.cpp).
-std::string ParamStr(int index);
-
-// A kill run's walk: the confirmation and the endings (or the requests to close), made before any
-// window exists, so that the user waits for the processes to go and not for the result window to
-// be built (KillRunStart_win.cpp).
-KillWalk RunKillWalk();
-
-// What ends a start that failed: a message, and in a kill run its program to start opened all the
-// same, once what the run ended has gone (what it asked to close is ended first). `walk` is null
-// for the editor. Returns the exit code.
-int StartFailed(KillWalk* walk);
-
-// What the program says when something unexpected went wrong (CannotGoOn).
-void SayCannotGoOn();
-
 // How a mode's window differs from the design: its style and its wording.
 struct ModeFace {
     DWORD exStyle;       // added to the window's
@@ -76,9 +59,6 @@ public:
 class TMainForm : public Window<TMainForm> {
 public:
     static constexpr const char* kClassName = "TMainForm";
-    static constexpr UINT_PTR kTimer2 = 2;  // 500 ms after showing: bring the window to the front, once
-    static constexpr UINT kTimer2Interval = 500;
-
     // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
     // `shell`, when given, starts the shell for the result window's icons (BindImageLists waits for it).
     TMainForm(KillWalk* walk, ShellWarmUp* shell = nullptr);
@@ -89,6 +69,10 @@ public:
     bool Create(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The mode has shown the window: half a second later it comes to the front, once, and gets its
+    // tips (Timer2).
+    void Shown() { SetTimer(hwnd_, kTimer2, kTimer2Interval, nullptr); }
 
     // The editor's keys (Ins, Del), for the message loop; null in a kill run.
     HACCEL Accelerators() const { return mode_->Accelerators(); }
@@ -115,6 +99,9 @@ public:
     void BindImageLists();
 
 private:
+    static constexpr UINT_PTR kTimer2 = 2;
+    static constexpr UINT kTimer2Interval = 500;
+
     bool CreateControls();
     void FormCreate();
     void MakeTooltip();

@@ -12,6 +12,7 @@
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
+#include "app/KillRunStart_win.h"
 #include "app/MainUnit.h"
 #include "process/ProcessAccess.h"
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/MainUnit.h"
+#include "app/KillRunStart_win.h"
 #include "base/Window_win.h"
 #include "ui/Lang.h"
 
