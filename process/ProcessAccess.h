@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "process/FileIdentity.h"
 #include "process/PerfData.h"
 #include "process/ProcessPlatform.h"
 #include "process/ToolHelpBinding.h"
@@ -144,6 +145,7 @@ private:
     EndOutcome EndMatches(std::vector<Match>& matches, std::vector<std::uint32_t>* endedIds);
     std::vector<Match> SnapshotMatches(std::string_view name);
     std::vector<Match> SnapshotMatchesByPath(const std::string& name);
+    ProgramFile ProgramFileOf(const std::string& name);
     ProcessNameList PerfDataListOrEmpty();
 
     ProcessPlatform& platform_;
