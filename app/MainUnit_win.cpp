@@ -6,6 +6,7 @@
 #include "app/CallLine.h"
 #include "app/EditorMode.h"
 #include "app/KillRunMode.h"
+#include "app/Shortcut_win.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
@@ -49,8 +50,13 @@ bool OpenProgramToStart(HWND owner, const std::string& path) {
     // "r:" alone names no program: there is nothing to open and nothing to report.
     if (path.empty()) return true;
     // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
-    // this process would be redirected to. ShellExecuteA reports success by a value above 32.
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", ShellPath(path).c_str(), "", "", SW_SHOW));
+    // this process would be redirected to. ShellExecuteA reports success by a value above 32. A
+    // chain of shortcuts that loops or goes on too long is not handed over: the shell's resolver
+    // would follow it until the stack runs out.
+    const std::string shellPath = ShellPath(path);
+    const auto result = ShellMayOpen(FollowShortcutChain(shellPath))
+                            ? reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", shellPath.c_str(), "", "", SW_SHOW))
+                            : 0;
     if (result > 32) return true;
     ShowMessage(owner, EitherLanguage(texts::kNotStartedBefore) + MarkedName(path) + EitherLanguage(texts::kNotStartedAfter),
                 MessageKind::Error);

@@ -151,6 +151,13 @@ MessageText DeviceNameText(const std::string& fileName) {
                      "werden.\rBitte wählen Sie einen anderen Namen.");
 }
 
+MessageText FolderNameText(const std::string& fileName) {
+    return AboutName({"A folder of this name exists:", "Ein Ordner dieses Namens ist vorhanden:"}, fileName,
+                     "No shortcut can be saved under its name.\rPlease choose another name.",
+                     "Unter seinem Namen kann keine Verknüpfung gespeichert werden.\rBitte wählen Sie einen anderen "
+                     "Namen.");
+}
+
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {
     return AboutName(kTheShortcut, fileName, "was not written:\r" + MarkedName(reason),
                      "wurde nicht geschrieben:\r" + MarkedName(reason));

@@ -81,6 +81,8 @@ inline constexpr TextPair kInexactShortcutAfter{
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath);
 // A save name refused: it names a device.
 MessageText DeviceNameText(const std::string& fileName);
+// A save name refused: a folder of that name exists.
+MessageText FolderNameText(const std::string& fileName);
 // A shortcut the link object could not save; `reason` is the system's text.
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason);
 

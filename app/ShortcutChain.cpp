@@ -20,16 +20,16 @@ std::u16string FoldedPath(std::u16string_view path) {
     return folded;
 }
 
-bool IsShortcutPath(std::u16string_view path) {
-    return path.size() >= 4 && FoldedPath(path.substr(path.size() - 4)) == u".lnk";
-}
-
 MessageText AboutShortcut(const std::string& fileName, const std::string& english, const std::string& german) {
     const std::string marked = "\r" + MarkedName(fileName) + "\r";
     return {"The shortcut" + marked + english, "Die Verknüpfung" + marked + german};
 }
 
 }  // namespace
+
+bool IsShortcutPath(std::u16string_view path) {
+    return path.size() >= 4 && FoldedPath(path.substr(path.size() - 4)) == u".lnk";
+}
 
 ShortcutChain WalkShortcutChain(std::u16string path, const LinkTargetFn& targetOf) {
     std::vector<std::u16string> passed;

@@ -31,6 +31,9 @@ struct ShortcutChain {
 // A shortcut's target path as the link holds it, or nothing when none can be read.
 using LinkTargetFn = std::function<std::optional<std::u16string>(const std::u16string& shortcut)>;
 
+// Whether a path names a shortcut file: ".lnk" in any letter case.
+bool IsShortcutPath(std::u16string_view path);
+
 // Follows `path` while it names a shortcut (".lnk" in any letter case). The shortcuts are told
 // apart by their paths, letters a to z in either case and "/" as "\"; a loop that comes back under
 // another spelling ends as TooLong.
