@@ -8,6 +8,7 @@
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
+#include "process/ProgramName.h"
 #include "resources/resource.h"
 #include "ui/MsgBox.h"
 
@@ -25,8 +26,11 @@ bool ParamIsAsWritten(int index) {
 }
 
 // A full path on the call line names its file in any spelling, short (8.3) names among them: it is
-// looked for under its long names. Any other name stands as written.
-std::string CallLineName(const std::string& name) { return IsFullPath(name) ? CanonicalPathOf(name) : name; }
+// looked for under its long names. Any other name stands as written, and so does a path that ends
+// in a backslash: it names no file, and its one spelling would.
+std::string CallLineName(const std::string& name) {
+    return IsFullPath(name) && !EndsInSeparator(name, SystemLeadByte) ? CanonicalPathOf(name) : name;
+}
 
 // The result window stays on top of other windows.
 const ModeFace kKillRunFace{

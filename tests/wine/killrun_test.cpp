@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "app/Shortcut_win.h"
 
 using namespace driver;
 using namespace norvanex;
@@ -496,6 +497,28 @@ CASE(FullPathEndsOnlyThatFile) {
     check::Log("listed as " + LvText(list, 0));
     CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), inA.c_str()), 0);
     CHECK(PressOk(norvanex, main));
+
+    // The same file under names of another folder: a folder linked on the host, the prefix's
+    // drive spelt as Z:, the device namespace. Each ends the copy in a, never its namesake in b.
+    const std::string linked = ScratchFolder() + "\\linked";
+    REQUIRE(RunHost("ln -sfn " + QuoteArg(UnixPath(folderA)) + " " + QuoteArg(UnixPath(ScratchFolder()) + "/linked")) ==
+            std::optional<int>(0));
+    std::string zSpelt = "Z:" + UnixPath(inA);
+    std::replace(zSpelt.begin(), zSpelt.end(), '/', '\\');
+    for (const std::string& name : {linked + "\\winword.exe", zSpelt, "\\\\.\\" + inA}) {
+        check::Log("named " + name);
+        REQUIRE_EQ(StartVictims(inA, 1, 1).size(), 2u);
+        Process other = Run(name);
+        HWND result = ResultWindow(other);
+        CHECK(ProcessesNamed("winword.exe") == pidsB);
+        CHECK_EQ(lstrcmpiA(LvText(ChildById(result, kListView1), 0).c_str(), inA.c_str()), 0);
+        CHECK(PressOk(other, result));
+    }
+    // A path that ends in a backslash names no file: nothing ended, no window.
+    REQUIRE_EQ(StartVictims(inA, 1, 1).size(), 2u);
+    Process folderLike = Run(inA + "\\");
+    CHECK(folderLike.WaitExit().has_value());
+    CHECK_EQ(ProcessesNamed("winword.exe").size(), 2u);
 }
 
 CASE(SessionProcessRunsOnAndShowsGreyed) {
@@ -736,20 +759,26 @@ CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
     }
 }
 
+// A program to start that cannot be opened is reported; so is a chain of shortcuts that loops,
+// which the shell's resolver would follow until its stack runs out: it is never handed over.
 CASE(AProgramToStartThatCannotBeOpenedIsReported) {
     LeaveNoVictims cleanup;
-    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
-    Process norvanex = Run("winword.exe r:" + ScratchFolder() + "\\missing.exe");
-    HWND main = ResultWindow(norvanex);
-    HWND box = norvanex.WaitDialog("Fehler");
-    REQUIRE(box != nullptr);
-    bool named = false;
-    for (HWND child : Children(box)) {
-        const std::string text = Text(child);
-        named = named || (text.find("missing.exe") != std::string::npos && text.find("could not be started.") != std::string::npos);
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string loopA = ScratchFolder() + "\\loopA.lnk", loopB = ScratchFolder() + "\\loopB.lnk";
+    REQUIRE(CreateShortcut(loopB, "", loopA, "", ""));
+    REQUIRE(CreateShortcut(loopA, "", loopB, "", ""));
+    for (const std::string& start : {ScratchFolder() + "\\missing.exe", loopA}) {
+        StartVictims(word, 1);
+        Process norvanex = Run("winword.exe r:" + start);
+        HWND main = ResultWindow(norvanex);
+        HWND box = norvanex.WaitDialog("Fehler");
+        REQUIRE(box != nullptr);
+        bool named = false;
+        for (HWND child : Children(box)) named = named || Text(child) == "The programm\r" + start + "\rcould not be started.";
+        CHECK(named);
+        if (start != loopA) Screenshot("not-started-en", box);
+        Click(ButtonByCaption(box, "OK"));
+        CHECK(PressOk(norvanex, main));
+        CHECK_EQ(norvanex.WaitExit().value_or(1), 0u);
     }
-    CHECK(named);
-    Screenshot("not-started-en", box);
-    Click(ButtonByCaption(box, "OK"));
-    CHECK(PressOk(norvanex, main));
 }
