@@ -341,12 +341,6 @@ TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
              p.Add(61, "services.exe").critical = Criticality::Unknown;
          },
          "services.exe", "", {}, ""},
-        {"9x line, its kernel by its full path",
-         [](FakeProcessPlatform& p) {
-             p.platformId = 1;
-             p.Add(62, "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL").critical = Criticality::Unknown;
-         },
-         "kernel32.dll", "", {}, ""},
         {"9x line, a namesake outside the system folder",
          [](FakeProcessPlatform& p) {
              p.platformId = 1;
@@ -383,9 +377,6 @@ TEST(SystemProcesses, ByNameAndFolder) {
         // The 9x line's own, in its System folder; each set only in its own folder.
         {"C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", "C:\\WINDOWS", true},
         {"C:\\Windows\\System\\msgsrv32.exe", "C:\\WINDOWS", true},
-        {"C:\\WINDOWS\\SYSTEM\\MPREXE.EXE", "C:\\WINDOWS", true},
-        {"C:\\WINDOWS\\SYSTEM\\mmtask.tsk", "C:\\WINDOWS", true},
-        {"C:\\WINDOWS\\SYSTEM\\SPOOL32.EXE", "C:\\WINDOWS", true},
         {"C:\\WINDOWS\\SYSTEM\\notepad.exe", "C:\\WINDOWS", false},
         {"C:\\WINDOWS\\System32\\mprexe.exe", "C:\\WINDOWS", false},
         {"C:\\WINDOWS\\SYSTEM\\services.exe", "C:\\WINDOWS", false},
@@ -395,7 +386,6 @@ TEST(SystemProcesses, ByNameAndFolder) {
         {"lsass.exe", "C:\\WINDOWS", true},
         {"SVCHOST.EXE", "", true},
         {"Kernel32.dll", "C:\\WINDOWS", true},
-        {"mmtask.tsk", "", true},
         {"notepad.exe", "C:\\WINDOWS", false},
         {"C:lsass.exe", "C:\\WINDOWS", false},
         // A Windows folder named 表 (95 5C): its trail byte is no separator.

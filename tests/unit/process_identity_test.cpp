@@ -26,8 +26,7 @@ void Files(FakeProcessPlatform& p) {
     const FileInformation a{7, 0, 100}, other{7, 0, 200}, x64{7, 0, 300}, x32{7, 0, 301};
     p.files = {{"C:\\v\\a.exe", a},          {"C:\\w\\a.exe", other},         {"C:\\link\\a.exe", a},
                {"S:\\a.exe", a},             {"\\\\.\\C:\\v\\a.exe", a},      {"C:\\v\\b.exe", {7, 0, 400}},
-               {"C:\\WINDOWS\\Sysnative\\x.exe", x64}, {"C:\\WINDOWS\\system32\\x.exe", x32},
-               {"C:\\WINDOWS\\System32\\x.exe", x32}};
+               {"C:\\WINDOWS\\Sysnative\\x.exe", x64}, {"C:\\WINDOWS\\system32\\x.exe", x32}};
 }
 
 // The 9x line names full paths in its snapshot and has no query of its own: the same processes.
@@ -66,12 +65,9 @@ TEST(FileIdentity, AFullPathEndsItsFileUnderEveryName) {
         // would otherwise find the 32-bit copy.
         {"Sysnative", fake::Unscripted, "C:\\WINDOWS\\Sysnative\\x.exe", "C:\\WINDOWS\\system32\\x.exe", {14},
          {"C:\\WINDOWS\\Sysnative\\x.exe", "C:\\WINDOWS\\Sysnative\\x.exe"}},
-        {"System32 as a 32-bit program would open it", fake::Unscripted, "C:\\WINDOWS\\System32\\x.exe",
-         "C:\\WINDOWS\\system32\\x.exe", {14}, {}},
         {"a trailing backslash names no file", fake::Unscripted, "C:\\v\\a.exe\\", "", {}, {}},
         {"a file that cannot be opened: the spelling decides", fake::Unscripted, "C:\\nowhere\\a.exe", "", {},
          {"C:\\nowhere\\a.exe"}},
-        {"another file of the same name", fake::Unscripted, "C:\\v\\B.exe", "C:\\v\\b.exe", {13}, {}},
         {"the 9x line", NineX, "S:\\a.exe", "C:\\v\\a.exe", {10},
          {"S:\\a.exe", "C:\\v\\a.exe", "C:\\w\\a.exe", "C:\\gone\\A.EXE"}},
         {"the performance data", PerfOnly, "C:\\link\\a.exe", "a", {10},
