@@ -8,11 +8,13 @@
 
 namespace norvanex {
 
-EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical, FolderTest isFolder)
+EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical, FolderTest isFolder,
+                         OwnFileTest isOwnFile)
     : ownPath_(canonical ? canonical(ownPath) : std::move(ownPath)),
       isLeadByte_(isLeadByte),
       canonical_(std::move(canonical)),
-      isFolder_(std::move(isFolder)) {}
+      isFolder_(std::move(isFolder)),
+      isOwnFile_(std::move(isOwnFile)) {}
 
 std::string EditorLists::CaptionOf(const std::string& path, bool whole) const {
     if (!canonical_ || !HasFolderPart(path, isLeadByte_) || (whole && !IsFullPath(path))) return path;
@@ -25,7 +27,9 @@ Addition EditorLists::Classify(const std::string& path, bool whole) const {
     const std::string caption = CaptionOf(path, whole);
     if (HasFolderPart(path, isLeadByte_)) {
         const std::string canonical = canonical_ ? canonical_(path) : path;
-        if (EqualsIgnoringAsciiCase(canonical, ownPath_, isLeadByte_)) return Addition::OwnPath;
+        if (EqualsIgnoringAsciiCase(canonical, ownPath_, isLeadByte_) || (isOwnFile_ && isOwnFile_(caption))) {
+            return Addition::OwnPath;
+        }
         if (isFolder_ && isFolder_(caption)) return Addition::Folder;
     }
     for (const EditorEntry& entry : entries_) {

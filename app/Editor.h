@@ -46,12 +46,15 @@ public:
     // The full, long, canonical spelling of a path that names a folder (CanonicalPathOf).
     using Canonical = std::function<std::string(const std::string& path)>;
     using FolderTest = std::function<bool(const std::string& path)>;
+    // Whether a path names the program's own file however it is spelt: the file system's identity
+    // of the file (a folder reached through a link, another drive letter for the same folder).
+    using OwnFileTest = std::function<bool(const std::string& path)>;
 
     EditorLists() = default;
-    // `ownPath` in any spelling; `canonical` and `isFolder` answer for the file system (none: the
-    // text as it stands, and no folders).
+    // `ownPath` in any spelling; `canonical`, `isFolder` and `isOwnFile` answer for the file system
+    // (none: the text as it stands, no folders, no other names of the program's file).
     EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical = nullptr,
-                FolderTest isFolder = nullptr);
+                FolderTest isFolder = nullptr, OwnFileTest isOwnFile = nullptr);
 
     // The caption `path` is listed under: a path that names a folder in its one spelling (full,
     // long names, "/" made "\", "." and ".." resolved, no "\\?\"), so that one file is one entry.
@@ -90,6 +93,7 @@ private:
     LeadByteFn isLeadByte_ = NoLeadBytes;
     Canonical canonical_;
     FolderTest isFolder_;
+    OwnFileTest isOwnFile_;
     std::vector<EditorEntry> entries_;
     std::string programToStart_;
     int programToStartIcon_ = -1;

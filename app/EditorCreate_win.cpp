@@ -116,7 +116,13 @@ bool EditorMode::SaveDialog1CanClose(HWND dialog, const std::string& typedName) 
         ShowText(dialog, DeviceNameText(fileName), MessageKind::Error);
         return false;
     }
-    if (GetFileAttributesA(fileName.c_str()) != INVALID_FILE_ATTRIBUTES &&
+    const DWORD attributes = GetFileAttributesA(fileName.c_str());
+    // A folder is no file to overwrite: the link object would fail on it.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        ShowText(dialog, FolderNameText(fileName), MessageKind::Error);
+        return false;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
         ShowMessage(dialog, texts::kOverwrite, MessageKind::Confirmation) != IDYES) {
         return true;
     }
@@ -178,6 +184,11 @@ bool EditorMode::DropShortcut(HDROP drop) {
 // is refused, and the editor stays as it was.
 void EditorMode::LoadShortcut(const std::string& fileName) {
     const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
+    // Neither a path nor an ID list that names a file: whose shortcut it is cannot be told.
+    if (fields && fields->target.empty() && fields->inexact.empty()) {
+        ShowText(MessageOwner(), UnreadableTargetText(fileName), MessageKind::Error);
+        return;
+    }
     const bool ours = fields && TargetIsProgram(fields->target, App().exePath, SystemLeadByte);
     // A target that the code page cannot hold is no known program: it gets the word below.
     if (!fields || (!ours && (fields->inexact.empty() || !fields->target.empty()))) {
@@ -201,6 +212,7 @@ void EditorMode::LoadShortcut(const std::string& fileName) {
         return;
     }
     const CallRequest& request = *loaded;
+    if (RefusesChain(request.programToStart)) return;
 
     HWND list = form_.Control(kListView1);
     BeginListUpdate();
@@ -216,6 +228,15 @@ void EditorMode::LoadShortcut(const std::string& fileName) {
     } else {
         ChooseProgramToStart(request.programToStart);
     }
+}
+
+// A program to start that the kill run would not hand to the shell (a chain of shortcuts that
+// loops or goes on too long) is refused with a word; the editor stays as it was.
+bool EditorMode::RefusesChain(const std::string& path) {
+    const ShortcutChain chain = FollowShortcutChain(path);
+    if (ShellMayOpen(chain)) return false;
+    ShowText(MessageOwner(), ChainRefusedText(path, chain.end), MessageKind::Error);
+    return true;
 }
 
 }  // namespace norvanex

@@ -37,7 +37,8 @@ private:
     // Adds one program to end: refused with a message when it is this program or a folder,
     // ignored when listed. `whole`: written into the call as it stands (loaded from a shortcut).
     void AddProgramToList(const std::string& path, bool whole = false);
-    // Makes `path` the program to start: its icon, its file-name part, Remove enabled.
+    // Makes `path` the program to start: its icon, its file-name part, Remove enabled. A chain of
+    // shortcuts that the kill run would not open is refused with a message (RefusesChain).
     void ChooseProgramToStart(const std::string& path);
     bool AskFirst() const;
     void ListView1Click();
@@ -89,6 +90,8 @@ private:
     bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
     bool DropShortcut(HDROP drop);
     void LoadShortcut(const std::string& fileName);
+    bool RefusesChain(const std::string& path);
+    bool TakeShortcutTarget(const std::u16string& shortcut, std::string& program);
 
     static const CommandEntry<EditorMode> kCommands[];
     static const NotifyEntry<EditorMode> kNotifications[];

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "app/Shortcut_win.h"
 #include "base/AnsiText_win.h"
 #include "base/ComApartment_win.h"
 #include "base/SystemTraits_win.h"
@@ -241,7 +242,9 @@ void EditorMode::OpenDialog1CanClose(std::u16string_view buffer) {
     const OpenPurpose purpose = std::exchange(openPurpose_, OpenPurpose::AddToEnd);
     for (const std::u16string& file : files) {
         std::string path;
-        if (!TakeExactName(file, path)) continue;
+        const bool taken = purpose == OpenPurpose::AddToEnd && IsShortcutPath(file) ? TakeShortcutTarget(file, path)
+                                                                                     : TakeExactName(file, path);
+        if (!taken) continue;
         if (purpose == OpenPurpose::ChooseToStart) {
             ChooseProgramToStart(path);
             return;
@@ -258,6 +261,28 @@ bool EditorMode::TakeExactName(const std::u16string& file, std::string& ansi) {
     const std::wstring message = WideText(Select(texts::kNotExactBefore)) +
                                  std::wstring(file.begin(), file.end()) + WideText(Select(texts::kNotExactAfter));
     ShowMessage(MessageOwner(), message, MessageKind::Information);
+    return false;
+}
+
+// A shortcut chosen as a program to end: no process is ever named so. Windows' own dialog hands
+// over its target (Wine's hands over the shortcut), so the program it leads to is taken, under the
+// rule of any chosen file; one that leads to no program is refused with a word.
+bool EditorMode::TakeShortcutTarget(const std::u16string& shortcut, std::string& program) {
+    const std::string shown = ShownAnsi(std::wstring(shortcut.begin(), shortcut.end()));
+    const ShortcutChain chain = WalkShortcutChain(shortcut, ReadShortcutTarget);
+    MessageText refusal;
+    if (chain.end == ChainEnd::Unreadable) {
+        refusal = UnreadableTargetText(shown);
+    } else if (chain.end != ChainEnd::Target) {
+        refusal = ChainRefusedText(shown, chain.end);
+    } else if (!TakeExactName(chain.last, program)) {
+        return false;
+    } else if (!HasProgramExtension(program, SystemLeadByte)) {
+        refusal = NoProgramTargetText(shown, program);
+    } else {
+        return true;
+    }
+    ShowMessage(MessageOwner(), Select(refusal), MessageKind::Information);
     return false;
 }
 

@@ -11,6 +11,8 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
+#include "process/FileIdentity.h"
+#include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/MsgBox.h"
 #include "ui/TaskSel.h"
@@ -42,6 +44,14 @@ HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
 bool IsFolderPath(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(ShellPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The program's own file under another name: a folder reached through a link, another drive
+// letter for its folder. The own file is opened once.
+bool IsOwnFile(const std::string& path) {
+    static const std::optional<FileIdentity> own =
+        ReadFileIdentity(SystemProcessPlatform(), App().exePath, std::string(), !AnsiTexts());
+    return own && ReadFileIdentity(SystemProcessPlatform(), path, std::string(), !AnsiTexts()) == own;
 }
 
 bool IsListView(HWND window) {
@@ -108,7 +118,7 @@ void EditorMode::FormCreate() {
     form_.Shown();
 
     // Once the face is set up: what makes it work.
-    editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath);
+    editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath, IsOwnFile);
     ACCEL keys[] = {
         {FVIRTKEY, VK_INSERT, kEinfg},
         {FVIRTKEY, VK_DELETE, kEntf},
@@ -202,6 +212,7 @@ void EditorMode::AddProgramToList(const std::string& path, bool whole) {
 }
 
 void EditorMode::ChooseProgramToStart(const std::string& path) {
+    if (RefusesChain(path)) return;
     form_.BindImageLists();
     editor_.ChooseProgramToStart(path, GetFileIconIndex(path));
     ShowProgramToStart();

@@ -259,7 +259,7 @@ int KillRunMode::ButtonTop() const { return form_.DesignOf(kBitBtn1).top - (walk
 void KillRunMode::SetProgramToStart(const std::string& path) {
     ShowStartSection(true);
     programToStart_ = path;
-    form_.SetProgImg(GetFileIconIndex(path));
+    form_.SetProgImg(ShellMayTake(path) ? GetFileIconIndex(path) : 0);
     HWND label = form_.Control(kLabel2);
     SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - form_.DesignOf(kLabel2).left)));
     form_.FitLabel(kLabel2);

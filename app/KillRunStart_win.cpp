@@ -12,11 +12,13 @@
 
 #include "app/CallLine.h"
 #include "app/MainLayout.h"
+#include "app/Shortcut_win.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
+#include "process/ProgramName.h"
 #include "ui/Lang.h"
 #include "ui/MsgBox.h"
 
@@ -62,13 +64,15 @@ CallParams ReadCallParams() {
 
 // A full path on the call line names its file in any spelling, short (8.3) names among them: it is
 // looked for under its long names, made once for the question and the ending. Any other name
-// stands as written.
+// stands as written, and so does a path that ends in a backslash: it names no file, and its one
+// spelling would.
 class CallLineNames {
 public:
     const std::string& operator()(const std::string& name) {
         auto found = canonical_.find(name);
         if (found == canonical_.end()) {
-            found = canonical_.emplace(name, IsFullPath(name) ? CanonicalPathOf(name) : name).first;
+            const bool file = IsFullPath(name) && !EndsInSeparator(name, SystemLeadByte);
+            found = canonical_.emplace(name, file ? CanonicalPathOf(name) : name).first;
         }
         return found->second;
     }
@@ -171,11 +175,15 @@ bool MayOpenNow(StartGate& gate) {
                         [](const std::vector<uint32_t>& ids) { return Processes().AnyProcessRunning(ids); });
 }
 
+bool ShellMayTake(const std::string& path) { return ShellMayOpen(FollowShortcutChain(ShellPath(path))); }
+
 std::uint32_t OpenProgramToStart(const std::string& path) {
     // "r:" alone names no program: there is nothing to open and nothing to report.
     if (path.empty()) return 0;
     // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
-    // this process would be redirected to. ShellExecuteA reports success by a value above 32.
+    // this process would be redirected to. A chain of shortcuts that loops or goes on too long is
+    // not handed over (ShellMayTake). ShellExecuteA reports success by a value above 32.
+    if (!ShellMayTake(path)) return ERROR_CANT_RESOLVE_FILENAME;
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", ShellPath(path).c_str(), "", "", SW_SHOW));
     return result > 32 ? 0 : ShellError(result);
 }

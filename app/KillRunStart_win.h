@@ -18,6 +18,10 @@ std::string ParamStr(int index);
 // be built.
 KillWalk RunKillWalk();
 
+// Whether the shell may be given the path, to open it or to show its icon: no chain of shortcuts
+// that loops or goes on too long, which the shell's resolver would follow until its stack runs out.
+bool ShellMayTake(const std::string& path);
+
 // Opens the program to start as the shell opens a file: 0, or the system's error code of the
 // failure. An empty path opens nothing and is no failure.
 std::uint32_t OpenProgramToStart(const std::string& path);

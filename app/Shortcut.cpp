@@ -51,10 +51,14 @@ bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte) {
     std::string_view name = std::string_view(fileName).substr(NamePartStart(fileName, "\\/:", isLeadByte));
     name = name.substr(0, name.find('.'));
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"}) {
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"}) {
         if (EqualsIgnoringAsciiCase(name, device, isLeadByte)) return true;
     }
-    if (name.size() != 4 || name[3] < '1' || name[3] > '9') return false;
+    // The ports' number: 1 to 9, or the superscript one to three that Windows reserves too (0xB9,
+    // 0xB2, 0xB3 in code page 1252).
+    if (name.size() != 4 || std::string_view("123456789\xB9\xB2\xB3").find(name[3]) == std::string_view::npos) {
+        return false;
+    }
     return EqualsIgnoringAsciiCase(name.substr(0, 3), "COM", isLeadByte) ||
            EqualsIgnoringAsciiCase(name.substr(0, 3), "LPT", isLeadByte);
 }
@@ -145,6 +149,13 @@ MessageText DeviceNameText(const std::string& fileName) {
                      "another name.",
                      "ist unter Windows einem Gerät vorbehalten; keine Verknüpfung kann unter ihm gespeichert "
                      "werden.\rBitte wählen Sie einen anderen Namen.");
+}
+
+MessageText FolderNameText(const std::string& fileName) {
+    return AboutName({"A folder of this name exists:", "Ein Ordner dieses Namens ist vorhanden:"}, fileName,
+                     "No shortcut can be saved under its name.\rPlease choose another name.",
+                     "Unter seinem Namen kann keine Verknüpfung gespeichert werden.\rBitte wählen Sie einen anderen "
+                     "Namen.");
 }
 
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason) {

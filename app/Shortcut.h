@@ -52,8 +52,9 @@ std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByt
                                            CharNextFn charNext);
 
 // Whether a file name is one that Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9,
-// LPT1 to LPT9) in any letter case, with or without an extension and in any folder: "NUL.lnk"
-// opens the null device, not a file, and saving to it writes nothing.
+// LPT1 to LPT9, COM¹ to COM³, LPT¹ to LPT³, CONIN$, CONOUT$, CLOCK$) in any letter case, with or
+// without an extension, blanks or dots after it, and in any folder: "NUL.lnk" opens the null
+// device, not a file, and saving to it writes nothing.
 bool IsDeviceName(const std::string& fileName, LeadByteFn isLeadByte);
 
 namespace texts {
@@ -80,6 +81,8 @@ inline constexpr TextPair kInexactShortcutAfter{
 MessageText TooDeepText(const std::string& ownPath, size_t maxPath);
 // A save name refused: it names a device.
 MessageText DeviceNameText(const std::string& fileName);
+// A save name refused: a folder of that name exists.
+MessageText FolderNameText(const std::string& fileName);
 // A shortcut the link object could not save; `reason` is the system's text.
 MessageText NotWrittenText(const std::string& fileName, const std::string& reason);
 

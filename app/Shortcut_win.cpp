@@ -5,12 +5,15 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <type_traits>
 #include <vector>
 
 #include "app/Shortcut.h"
 #include "base/AnsiText_win.h"
 #include "base/ComApartment_win.h"
 #include "base/ComPtr_win.h"
+#include "base/SystemFunction_win.h"
+#include "base/SystemTraits_win.h"
 
 namespace norvanex {
 
@@ -26,10 +29,12 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-ComPtr<IShellLinkA> NewShellLink(HRESULT* status = nullptr) {
+template <class Link = IShellLinkA>
+ComPtr<Link> NewShellLink(HRESULT* status = nullptr) {
     EnterComApartment();
-    ComPtr<IShellLinkA> link;
-    const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put());
+    ComPtr<Link> link;
+    const IID& iid = std::is_same_v<Link, IShellLinkW> ? IID_IShellLinkW : IID_IShellLinkA;
+    const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, iid, link.put());
     if (FAILED(result)) link.reset();
     if (status) *status = result;
     return link;
@@ -60,18 +65,39 @@ std::basic_string<Char> Field(Get&& get) {
 
 std::u16string AsUtf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
-bool LoadFile(IUnknown* link, const std::string& fileName) {
+// Loading reads the file and resolves nothing: the shell's resolver runs only in Resolve.
+bool LoadFile(IUnknown* link, const std::wstring& fileName) {
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put())))) return false;
-    return SUCCEEDED(file->Load(Wide(fileName).c_str(), STGM_READ));
+    return SUCCEEDED(file->Load(fileName.c_str(), STGM_READ));
+}
+
+// The path a link names: its path as written (`flags` 0: with the variables in it expanded), or
+// else the file its ID list names. The shell writes a file that it knows by its ID list alone
+// without a path; neither Wine nor every Windows answers GetPath for it.
+template <class Char, class Link>
+std::basic_string<Char> LinkTarget(Link* link, DWORD flags) {
+    std::basic_string<Char> target =
+        Field<Char>([&](Char* text, int size) { return link->GetPath(text, size, nullptr, flags); });
+    LPITEMIDLIST ids = nullptr;
+    if (!target.empty() || FAILED(link->GetIDList(&ids)) || ids == nullptr) return target;
+    using PathFromIds = BOOL(WINAPI*)(LPCITEMIDLIST, Char*);
+    constexpr bool wide = std::is_same_v<Char, wchar_t>;
+    const auto pathOf =
+        FindSystemFunctionAs<PathFromIds>("shell32.dll", wide ? "SHGetPathFromIDListW" : "SHGetPathFromIDListA");
+    Char path[MAX_PATH] = {};
+    if (pathOf && pathOf(ids, path)) target = path;
+    // With COM running in the process, the shell's allocator is COM's task allocator.
+    CoTaskMemFree(ids);
+    return target;
 }
 
 std::optional<ShortcutFields> ReadShortcutA(const std::string& fileName) {
     ComPtr<IShellLinkA> link = NewShellLink();
-    if (!link || !LoadFile(link.get(), fileName)) return std::nullopt;
+    if (!link || !LoadFile(link.get(), Wide(fileName))) return std::nullopt;
     ShortcutFields fields;
     // The raw path: the target as written, not resolved to wherever a file of that name went.
-    fields.target = Field<char>([&](char* text, int size) { return link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
+    fields.target = LinkTarget<char>(link.get(), SLGP_RAWPATH);
     fields.arguments = Field<char>([&](char* text, int size) { return link->GetArguments(text, size); });
     fields.description = Field<char>([&](char* text, int size) { return link->GetDescription(text, size); });
     fields.iconPath =
@@ -80,14 +106,9 @@ std::optional<ShortcutFields> ReadShortcutA(const std::string& fileName) {
 }
 
 std::optional<ShortcutFields> ReadShortcutW(const std::string& fileName) {
-    EnterComApartment();
-    ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put())) ||
-        !LoadFile(link.get(), fileName)) {
-        return std::nullopt;
-    }
-    const std::wstring target =
-        Field<wchar_t>([&](wchar_t* text, int size) { return link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
+    ComPtr<IShellLinkW> link = NewShellLink<IShellLinkW>();
+    if (!link || !LoadFile(link.get(), Wide(fileName))) return std::nullopt;
+    const std::wstring target = LinkTarget<wchar_t>(link.get(), SLGP_RAWPATH);
     const std::wstring arguments = Field<wchar_t>([&](wchar_t* text, int size) { return link->GetArguments(text, size); });
     const std::wstring description =
         Field<wchar_t>([&](wchar_t* text, int size) { return link->GetDescription(text, size); });
@@ -132,6 +153,27 @@ bool CreateShortcut(const std::string& target, const std::string& arguments, con
 
 std::optional<ShortcutFields> ReadShortcut(const std::string& fileName, bool unicode) {
     return unicode ? ReadShortcutW(fileName) : ReadShortcutA(fileName);
+}
+
+// In UTF-16 on the NT line, so that a link named beyond the code page is followed too; the 9x
+// line's shell holds its names in ANSI.
+std::optional<std::u16string> ReadShortcutTarget(const std::u16string& fileName) {
+    const std::wstring file(fileName.begin(), fileName.end());
+    std::wstring target;
+    if (AnsiTexts()) {
+        const ComPtr<IShellLinkA> link = NewShellLink();
+        if (!link || !LoadFile(link.get(), file)) return std::nullopt;
+        target = Wide(LinkTarget<char>(link.get(), 0));
+    } else {
+        const ComPtr<IShellLinkW> link = NewShellLink<IShellLinkW>();
+        if (!link || !LoadFile(link.get(), file)) return std::nullopt;
+        target = LinkTarget<wchar_t>(link.get(), 0);
+    }
+    return AsUtf16(target);
+}
+
+ShortcutChain FollowShortcutChain(const std::string& path) {
+    return WalkShortcutChain(AsUtf16(Wide(path)), ReadShortcutTarget);
 }
 
 }  // namespace norvanex

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/ShortcutChain.h"
+
 namespace norvanex {
 
 // Writes a shortcut: target, arguments, description and icon (number 0); working folder, hot key
@@ -28,5 +30,11 @@ struct ShortcutFields {
 // hands over best fit); otherwise through IShellLinkA (the 9x line, whose shell has no W: callers
 // pass !AnsiTexts()).
 std::optional<ShortcutFields> ReadShortcut(const std::string& fileName, bool unicode);
+
+// The target path of a shortcut file as a chain is followed through it (its path with variables
+// expanded, else its ID list's), read without resolving anything; nothing when it cannot be loaded.
+std::optional<std::u16string> ReadShortcutTarget(const std::u16string& fileName);
+// The chain of shortcuts that starts at `path` (WalkShortcutChain), each link read so.
+ShortcutChain FollowShortcutChain(const std::string& path);
 
 }  // namespace norvanex

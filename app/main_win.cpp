@@ -43,7 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // shell starts on a thread of its own while the window is built.
         std::vector<std::string> paths;
         for (const ResultRow& row : walk.rows) paths.push_back(row.caption);
-        if (walk.startNamed) paths.push_back(walk.programToStart);
+        if (walk.startNamed && ShellMayTake(walk.programToStart)) paths.push_back(walk.programToStart);
         shell = std::make_unique<ShellWarmUp>(App().exePath.substr(0, 3), std::move(paths));
     }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "process/FileIdentity.h"
 #include "process/ProgramName.h"
 #include "process/SystemProcesses.h"
 
@@ -91,7 +92,8 @@ const std::string& ProcessAccess::PathOf(Match& match) {
             match.pathInexact = !read.exact;
         } else {
             // The 9x line has no query for another process's image (neither ntdll's debug
-            // information nor QueryFullProcessImageName); its snapshot's szExeFile is the full path.
+            // information nor QueryFullProcessImageName); its snapshot's szExeFile is the full path
+            // (Wine's 9x mode gives the bare name there).
             match.path = match.exeFile;
         }
         match.pathKnown = true;
@@ -100,7 +102,7 @@ const std::string& ProcessAccess::PathOf(Match& match) {
 }
 
 bool ProcessAccess::IsSparedSessionProcess(const std::string& imagePath) {
-    return IsSystemSessionProcess(imagePath, WindowsDirectory(), platform_.LeadBytes());
+    return IsSystemProcess(imagePath, WindowsDirectory(), platform_.LeadBytes());
 }
 
 // A handle that may end the process, or none when it cannot be opened (`why` holds the system's
@@ -126,13 +128,16 @@ PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match, std::uint32_t ext
     return process;
 }
 
-// Ending a critical process stops the whole system at once. Where the system cannot say (Wine, or
-// no right to ask), its own session processes are known by name and folder; the path is read only
-// for those names.
+// Ending a critical process stops the whole system at once. Where the system cannot say (Wine, the
+// 9x line, or no right to ask), its own processes are known by name and folder; the path is read
+// only for those names. Where no folder can be learnt (a path that cannot be read), the name alone
+// spares it.
 bool ProcessAccess::SparedFor(Match& match, Criticality critical) {
     if (critical != Criticality::Unknown) return critical == Criticality::Critical;
     const LeadByteFn lead = platform_.LeadBytes();
-    return IsSystemSessionName(FileNamePart(match.exeFile, lead), lead) && IsSparedSessionProcess(PathOf(match));
+    if (!IsSystemProcessName(FileNamePart(match.exeFile, lead), lead)) return false;
+    const std::string& path = PathOf(match);
+    return IsSparedSessionProcess(path.empty() ? match.exeFile : path);
 }
 
 // The same question without the right to end: what a kill run would do with the process.
@@ -206,6 +211,16 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_vie
     return matches;
 }
 
+// The name as image paths are compared with it: a full path also by the identity of its file.
+ProgramFile ProcessAccess::ProgramFileOf(const std::string& name) {
+    const bool ntLine = platformId_ == kPlatformWin32Nt;
+    return ProgramFile(name, platform_.LeadBytes(),
+                       [this, ntLine, windowsDirectory = std::optional<std::string>()](const std::string& path) mutable {
+                           if (!windowsDirectory) windowsDirectory = WindowsDirectory();
+                           return ReadFileIdentity(platform_, path, *windowsDirectory, ntLine);
+                       });
+}
+
 // The snapshot's processes whose image path matches the name, for a second pass without the
 // performance data. Only processes whose executable string matches the name's file-name part can
 // have a matching path, so only theirs are read: a query of another process each.
@@ -213,9 +228,10 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
     const LeadByteFn lead = platform_.LeadBytes();
     // "C:/x/y.exe" ends in "y.exe" as "C:\x\y.exe" does.
     const std::string comparable = ComparableProgramName(name, lead);
+    ProgramFile program = ProgramFileOf(name);
     std::vector<Match> matches;
     for (Match& candidate : SnapshotMatches(FileNamePart(comparable, lead))) {
-        if (ProgramNameMatches(PathOf(candidate), name, lead) && !candidate.path.empty()) {
+        if (!PathOf(candidate).empty() && program.NamesImage(candidate.path)) {
             matches.push_back(std::move(candidate));
         }
     }
@@ -232,12 +248,13 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
     if (!matches.empty()) return {};  // found, and every one of them spared
 
     const ProcessNameList list = PerfDataListOrEmpty();
+    ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
         if (entry.id == self) continue;
         std::string path = GetProcessImagePath(entry.id);
         if (path.empty() && entry.exact) path = entry.name;
         if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
-            (!path.empty() && ProgramNameMatches(path, name, lead))) {
+            (!path.empty() && program.NamesImage(path))) {
             Match match{entry.id, std::string(FileNamePart(path, lead)), path, true};
             if (!IsSpared(match)) return path;
         }
@@ -267,6 +284,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
     // may end what the first pass could not open; what it leaves is reported as before.
     RunsOn runsOn;
     const ProcessNameList list = PerfDataListOrEmpty();
+    ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
         if (entry.id == self) continue;
         // The result is the entry's name, so its path is needed only when the name alone does
@@ -275,7 +293,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
         std::string path;
         if (!isMatch) {
             path = GetProcessImagePath(entry.id);
-            isMatch = !path.empty() && ProgramNameMatches(path, name, lead);
+            isMatch = !path.empty() && program.NamesImage(path);
         }
         if (isMatch) {
             // A name that did not survive the code page is no caption; its path did.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "process/FileIdentity.h"
 #include "process/PerfData.h"
 #include "process/ProcessPlatform.h"
 #include "process/ToolHelpBinding.h"
@@ -182,6 +183,7 @@ private:
     bool EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask, EndReport& report);
     std::vector<Match> SnapshotMatches(std::string_view name, Match* self = nullptr);
     std::vector<Match> SnapshotMatchesByPath(const std::string& name);
+    ProgramFile ProgramFileOf(const std::string& name);
     ProcessNameList PerfDataListOrEmpty();
 
     ProcessPlatform& platform_;

@@ -73,6 +73,21 @@ struct TokenPrivilege {
     std::uint32_t attributes = 0;
 };
 
+// The part of BY_HANDLE_FILE_INFORMATION that names a file: its volume's serial number and its
+// index on that volume.
+struct FileInformation {
+    std::uint32_t volumeSerialNumber = 0;
+    std::uint32_t fileIndexHigh = 0;
+    std::uint32_t fileIndexLow = 0;
+};
+
+// CreateFileA's arguments, from winnt.h and winbase.h.
+inline constexpr std::uint32_t kGenericRead = 0x80000000u;
+inline constexpr std::uint32_t kFileShareRead = 0x1;
+inline constexpr std::uint32_t kFileShareWrite = 0x2;
+inline constexpr std::uint32_t kFileShareDelete = 0x4;
+inline constexpr std::uint32_t kOpenExisting = 3;
+
 // The answer to "does ending this process stop the whole system" (ProcessBreakOnTermination).
 enum class Criticality { NotCritical, Critical, Unknown };
 
@@ -150,6 +165,11 @@ public:
 
     // Length of the Windows directory, or the size needed (with the NUL) when it does not fit.
     virtual std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) = 0;
+
+    // kernel32 files: an existing file opened (kInvalidHandle on failure) to learn which file it is.
+    virtual OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                                 std::uint32_t creationDisposition, std::uint32_t flags) = 0;
+    virtual bool GetFileInformationByHandle(OsHandle file, FileInformation& info) = 0;
 };
 
 // Gives back what the platform handed out, through the platform: a kernel handle, a registry key,

@@ -263,6 +263,20 @@ public:
         return ::GetWindowsDirectoryA(buffer, size);
     }
 
+    OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                         std::uint32_t creationDisposition, std::uint32_t flags) override {
+        return FromHandle(::CreateFileA(path, access, shareMode, nullptr, creationDisposition, flags, nullptr));
+    }
+
+    bool GetFileInformationByHandle(OsHandle file, FileInformation& info) override {
+        BY_HANDLE_FILE_INFORMATION native{};
+        if (!::GetFileInformationByHandle(ToHandle(file), &native)) return false;
+        info.volumeSerialNumber = native.dwVolumeSerialNumber;
+        info.fileIndexHigh = native.nFileIndexHigh;
+        info.fileIndexLow = native.nFileIndexLow;
+        return true;
+    }
+
 private:
     static bool CallProcess32(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) {
         PROCESSENTRY32 native{};

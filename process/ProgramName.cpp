@@ -14,12 +14,17 @@ std::string ComparableProgramName(std::string_view programName, LeadByteFn isLea
                                    : std::string(programName);
 }
 
+bool EndsInSeparator(std::string_view path, LeadByteFn isLeadByte) {
+    return !path.empty() && NamePartStart(path, "\\/", isLeadByte) == path.size();
+}
+
 bool ProgramNameMatches(std::string_view candidate, std::string_view programName,
                         LeadByteFn isLeadByte) {
     if (IsFullPath(programName)) {
-        return IsFullPath(candidate) && EqualsIgnoringAsciiCase(ComparableProgramName(candidate, isLeadByte),
-                                                                 ComparableProgramName(programName, isLeadByte),
-                                                                 isLeadByte);
+        // "C:\v\a.exe\" is one spelling of "C:\v\a.exe", but Windows opens no file by it.
+        return IsFullPath(candidate) && !EndsInSeparator(programName, isLeadByte) &&
+               EqualsIgnoringAsciiCase(ComparableProgramName(candidate, isLeadByte),
+                                       ComparableProgramName(programName, isLeadByte), isLeadByte);
     }
     return EqualsIgnoringAsciiCase(FileNamePart(candidate, isLeadByte), programName, isLeadByte) ||
            EqualsIgnoringAsciiCase(candidate, programName, isLeadByte);

@@ -16,10 +16,14 @@ std::string_view FileNamePart(std::string_view candidate, LeadByteFn isLeadByte)
 // "C:/x/../y.exe", "C:\\y.exe" and "\\?\C:\y.exe" are "C:\y.exe"); any other name as it stands.
 std::string ComparableProgramName(std::string_view programName, LeadByteFn isLeadByte);
 
+// Whether the text ends in "\" or "/" (not a trail byte that looks like one): as a path it names a
+// folder at most, never a program file.
+bool EndsInSeparator(std::string_view path, LeadByteFn isLeadByte);
+
 // A candidate (snapshot executable string, performance-data name or image path) matches when its
 // file-name part or the whole of it equals the program name, a to z without regard to case in
-// single-byte characters. A full path matches only that whole path, each in its one spelling; any
-// other name is taken as given.
+// single-byte characters. A full path matches only that whole path, each in its one spelling, and
+// one that ends in a separator matches nothing; any other name is taken as given.
 bool ProgramNameMatches(std::string_view candidate, std::string_view programName,
                         LeadByteFn isLeadByte);
 

@@ -1,5 +1,6 @@
 # Process access: the platform-free logic and its Win32 binding.
 set(NORVANEX_PROCESS_LOGIC
+    process/FileIdentity.cpp
     process/ImagePath.cpp
     process/PerfData.cpp
     process/ProcessAccess.cpp

@@ -253,9 +253,13 @@ TEST(EditorLists, RefusesItselfInAnySpellingAndFolders) {
         {"C:\\Other\\Norvanex.exe", Addition::Added},
         {"C:\\Tools", Addition::Folder},
         {"C:\\", Addition::Folder},
+        // The same file through a linked folder or another drive letter: one identity.
+        {"S:\\Norvanex.exe", Addition::OwnPath},
+        {"S:\\Copy\\Norvanex.exe", Addition::Added},
     };
+    const auto isOwnFile = [](const std::string& path) { return path == "S:\\Norvanex.exe"; };
     for (const auto& c : cases) {
-        EditorLists lists(kOwnPath, NoLeadBytes, canonical, isFolder);
+        EditorLists lists(kOwnPath, NoLeadBytes, canonical, isFolder, isOwnFile);
         Icons icons;
         EXPECT_EQ(lists.Add(c.path, icons.Lookup()), c.result) << c.path;
         EXPECT_EQ(lists.Entries().size(), c.result == Addition::Added ? 1u : 0u) << c.path;

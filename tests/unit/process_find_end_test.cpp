@@ -335,11 +335,31 @@ TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
          "a.exe", "C:\\y\\a.exe", {51}, "a.exe"},
         {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->deniedAccess = 0x0400; },
          "a.exe", "C:\\x\\a.exe", {50}, "a.exe"},
+        // Wine's 9x mode: bare names, no path to read; the NT line's session processes and the 9x
+        // line's own by name alone.
+        {"9x line, bare session name",
+         [](FakeProcessPlatform& p) {
+             p.platformId = 1;
+             p.Add(61, "services.exe").critical = Criticality::Unknown;
+         },
+         "services.exe", "", {}, ""},
+        {"9x line, a namesake outside the system folder",
+         [](FakeProcessPlatform& p) {
+             p.platformId = 1;
+             p.Add(63, "C:\\Games\\mprexe.exe").critical = Criticality::Unknown;
+         },
+         "mprexe.exe", "C:\\Games\\mprexe.exe", {63}, "C:\\Games\\mprexe.exe"},
+        {"NT line, a session name whose path cannot be read",
+         [](FakeProcessPlatform& p) {
+             p.Add(64, "svchost.exe").critical = Criticality::Unknown;
+             p.Find(64)->hasModuleRecord = false;
+         },
+         "svchost.exe", "", {}, ""},
     };
     for (const Scenario& s : scenarios) ExpectFindAndEnd(s);
 }
 
-TEST(SystemProcesses, SessionProcessPaths) {
+TEST(SystemProcesses, ByNameAndFolder) {
     struct Case {
         std::string path;
         std::string windowsDirectory;
@@ -354,14 +374,27 @@ TEST(SystemProcesses, SessionProcessPaths) {
         {"C:\\WINDOWS\\System32\\drivers\\lsass.exe", "C:\\WINDOWS", false},
         {"D:\\WINDOWS\\System32\\lsass.exe", "C:\\WINDOWS", false},
         {"C:\\WINDOWS\\System32\\lsass.exe ", "C:\\WINDOWS", false},
-        {"lsass.exe", "C:\\WINDOWS", false},
         {"C:\\WINDOWS\\System32\\lsass.exe", "", false},
         {"", "C:\\WINDOWS", false},
+        // The 9x line's own, in its System folder; each set only in its own folder.
+        {"C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", "C:\\WINDOWS", true},
+        {"C:\\Windows\\System\\msgsrv32.exe", "C:\\WINDOWS", true},
+        {"C:\\WINDOWS\\SYSTEM\\notepad.exe", "C:\\WINDOWS", false},
+        {"C:\\WINDOWS\\System32\\mprexe.exe", "C:\\WINDOWS", false},
+        {"C:\\WINDOWS\\SYSTEM\\services.exe", "C:\\WINDOWS", false},
+        {"C:\\Games\\spool32.exe", "C:\\WINDOWS", false},
+        // A bare name names no folder (Wine's 9x snapshot): either set's is spared, with or without
+        // a Windows directory; a drive-relative one has a folder part that is no system folder.
+        {"lsass.exe", "C:\\WINDOWS", true},
+        {"SVCHOST.EXE", "", true},
+        {"Kernel32.dll", "C:\\WINDOWS", true},
+        {"notepad.exe", "C:\\WINDOWS", false},
+        {"C:lsass.exe", "C:\\WINDOWS", false},
         // A Windows folder named 表 (95 5C): its trail byte is no separator.
         {"C:\\\x95\x5C\\System32\\wininit.exe", "C:\\\x95\x5C", true, 932},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IsSystemSessionProcess(c.path, c.windowsDirectory, fake::LeadBytesOf(c.codePage)),
+        EXPECT_EQ(IsSystemProcess(c.path, c.windowsDirectory, fake::LeadBytesOf(c.codePage)),
                   c.spared)
             << c.path;
     }

@@ -42,6 +42,10 @@ TEST(ProgramNameMatch, Table) {
         {"C:\\Programs\\app.exe", "C:\\Programs\\..\\app.exe", false},
         {"app.exe", "C:/Programs/app.exe", false},
         {"C:\\Programs\\app.exe", "Programs/app.exe", false},  // no full path: taken as given
+        // A full path that ends in a separator names no file, though its one spelling would.
+        {"C:\\Programs\\app.exe", "C:\\Programs\\app.exe\\", false},
+        {"C:\\Programs\\app.exe", "C:/Programs/app.exe/", false},
+        {"C:\\\x95\x5C", "C:\\\x95\x5C", true, 932},  // a trail byte 0x5C is no separator
         // Only a-z fold: accented letters of code page 1252 and the punctuation that sits 0x20
         // below or above a letter are compared exactly.
         {"\xE4pfel.exe", "\xC4PFEL.EXE", false},  // ä / Ä

@@ -1,11 +1,13 @@
 // The shortcut file's rules: its name, its icon, and which dropped shortcuts the editor loads.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Shortcut.h"
+#include "app/ShortcutChain.h"
 #include "fakes/CodePages.h"
 
 using namespace norvanex;
@@ -60,6 +62,9 @@ TEST(Shortcut, DeviceNames) {
     struct Case { const char* name; bool device; } cases[] = {
         {"CON", true}, {"NUL.lnk", true}, {"C:\\Links\\prn.lnk", true}, {"aux.txt.lnk", true},
         {"Com1", true}, {"LPT9.lnk", true}, {"C:/Links/nul", true}, {"nul .lnk", true}, {"C:con", true},
+        {"CONIN$", true}, {"conout$.lnk", true}, {"Clock$.txt", true}, {"CONIN$ .lnk", true}, {"NUL...", true},
+        {"COM\xB9", true}, {"LPT\xB2.txt", true}, {"com\xB3.lnk", true}, {"COM\xB9 . .lnk", true},
+        {"COM\xBC.lnk", false}, {"CONIN.lnk", false}, {"CONERR$.lnk", false}, {"CLOCK.lnk", false},
         {"COM0.lnk", false}, {"COM10.lnk", false}, {"LPT", false}, {"console.lnk", false},
         {"my con.lnk", false}, {"CON\\x.lnk", false}, {"xnul.lnk", false}, {"", false},
         {"\x81" "CON.lnk", false},  // a double-byte character before the letters
@@ -145,5 +150,39 @@ TEST(Shortcut, LoadsOnlyWhatItWritesBack) {
         if (request) {
             EXPECT_EQ(ComposeCallLine(*request, NoLeadBytes), c.writtenBack) << c.arguments;
         }
+    }
+}
+
+// A chain of shortcuts is followed link by link up to 8 of them; one that loops or goes on is
+// refused before the shell's resolver runs into it. Only the links' own targets are read.
+TEST(ShortcutChain, FollowsAtMostEightLinks) {
+    const std::map<std::u16string, std::u16string> links = {
+        {u"C:\\m\\loopA.lnk", u"C:\\m\\loopB.lnk"}, {u"C:\\m\\loopB.lnk", u"c:/M/LOOPA.LNK"},
+        {u"C:\\m\\self.LNK", u"C:\\m\\self.LNK"},  {u"C:\\m\\run.lnk", u"C:\\tools\\run.exe"},
+        {u"C:\\m\\blank.lnk", u""},
+    };
+    // "C:\m\N.lnk" points to "C:\m\N-1.lnk", and 1.lnk to the program: N links in a row.
+    const auto targetOf = [&](const std::u16string& link) -> std::optional<std::u16string> {
+        if (const auto it = links.find(link); it != links.end()) return it->second;
+        if (link.size() == 10 && link[5] >= u'1' && link[5] <= u'9') {
+            return link[5] == u'1' ? u"C:\\tools\\run.exe" : u"C:\\m\\" + std::u16string(1, link[5] - 1) + u".lnk";
+        }
+        return std::nullopt;
+    };
+    struct Case { std::u16string path; ChainEnd end; std::u16string last; int links; } cases[] = {
+        {u"C:\\tools\\run.exe", ChainEnd::Target, u"C:\\tools\\run.exe", 0},
+        {u"C:\\m\\run.lnk", ChainEnd::Target, u"C:\\tools\\run.exe", 1},
+        {u"C:\\m\\8.lnk", ChainEnd::Target, u"C:\\tools\\run.exe", 8},
+        {u"C:\\m\\9.lnk", ChainEnd::TooLong, u"C:\\m\\1.lnk", 8},
+        {u"C:\\m\\loopA.lnk", ChainEnd::Loop, u"c:/M/LOOPA.LNK", 2},
+        {u"C:\\m\\self.LNK", ChainEnd::Loop, u"C:\\m\\self.LNK", 1},
+        {u"C:\\m\\missing.lnk", ChainEnd::Unreadable, u"C:\\m\\missing.lnk", 1},
+        {u"C:\\m\\blank.lnk", ChainEnd::Unreadable, u"C:\\m\\blank.lnk", 1},
+    };
+    for (const Case& c : cases) {
+        const ShortcutChain chain = WalkShortcutChain(c.path, targetOf);
+        EXPECT_EQ(chain.end, c.end) << std::string(c.path.begin(), c.path.end());
+        EXPECT_EQ(chain.last, c.last) << std::string(c.path.begin(), c.path.end());
+        EXPECT_EQ(chain.links, c.links) << std::string(c.path.begin(), c.path.end());
     }
 }

@@ -765,6 +765,9 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
     std::string slashed = exe;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     const std::string scratch = ScratchFolder();
+    // The same file through a folder linked on the host: one file identity.
+    const std::string linked = UnixPath(scratch) + "/linked";
+    REQUIRE(RunHost("ln -sfn " + QuoteArg(UnixPath(folder)) + " " + QuoteArg(linked)) == std::optional<int>(0));
     struct Case { std::string dropped; const char* box; std::string first; } cases[] = {
         {scratch, "Informationen", "The folder"},
         {scratch.substr(0, 3), "Informationen", "The folder"},
@@ -772,6 +775,8 @@ CASE(FoldersAndOtherSpellingsOfItselfAreRefused) {
         {parent + "\\" + leaf + "\\..\\" + leaf + "\\Norvanex.exe", "Informationen", "The programm"},
         {slashed, "Informationen", "The programm"},
         {shortName, "Informationen", "The programm"},
+        {scratch + "\\linked\\Norvanex.exe", "Informationen", "The programm"},
+        {"\\\\.\\" + exe, "Informationen", "The programm"},
     };
     Editor editor;
     for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "app/Shortcut_win.h"
 
 using namespace driver;
 using namespace norvanex;
@@ -497,6 +498,28 @@ CASE(FullPathEndsOnlyThatFile) {
     check::Log("listed as " + LvText(list, 0));
     CHECK_EQ(lstrcmpiA(LvText(list, 0).c_str(), inA.c_str()), 0);
     CHECK(PressOk(norvanex, main));
+
+    // The same file under names of another folder: a folder linked on the host, the prefix's
+    // drive spelt as Z:, the device namespace. Each ends the copy in a, never its namesake in b.
+    const std::string linked = ScratchFolder() + "\\linked";
+    REQUIRE(RunHost("ln -sfn " + QuoteArg(UnixPath(folderA)) + " " + QuoteArg(UnixPath(ScratchFolder()) + "/linked")) ==
+            std::optional<int>(0));
+    std::string zSpelt = "Z:" + UnixPath(inA);
+    std::replace(zSpelt.begin(), zSpelt.end(), '/', '\\');
+    for (const std::string& name : {linked + "\\winword.exe", zSpelt, "\\\\.\\" + inA}) {
+        check::Log("named " + name);
+        REQUIRE_EQ(StartVictims(inA, 1, 1).size(), 2u);
+        Process other = Run(name);
+        HWND result = ResultWindow(other);
+        CHECK(ProcessesNamed("winword.exe") == pidsB);
+        CHECK_EQ(lstrcmpiA(LvText(ChildById(result, kListView1), 0).c_str(), inA.c_str()), 0);
+        CHECK(PressOk(other, result));
+    }
+    // A path that ends in a backslash names no file: nothing ended, no window.
+    REQUIRE_EQ(StartVictims(inA, 1, 1).size(), 2u);
+    Process folderLike = Run(inA + "\\");
+    CHECK(folderLike.WaitExit().has_value());
+    CHECK_EQ(ProcessesNamed("winword.exe").size(), 2u);
 }
 
 CASE(SessionProcessRunsOnAndShowsGreyed) {
@@ -759,25 +782,31 @@ CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
 
 // A program to start that cannot be opened holds nothing up: no message waits for a user. The
 // result window's line says so, with the system's reason in its hint; without a window only the
-// exit code tells.
+// exit code tells. So goes a chain of shortcuts that loops, which the shell's resolver would follow
+// until its stack runs out: it is never handed over.
 CASE(AProgramToStartThatCannotBeOpenedIsReported) {
     LeaveNoVictims cleanup;
-    const std::string missing = ScratchFolder() + "\\missing.exe";
-    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
-    Process norvanex = Run("winword.exe r:" + missing);
-    HWND main = ResultWindow(norvanex);
-    HWND label3 = ChildById(main, kLabel3);
-    CHECK(WaitUntil([&] { return Text(label3) == "Program could not be started"; }));
-    const std::string hint = Hint(ChildById(main, kLabel2)).value_or("");
-    check::Log("hint: " + hint);
-    CHECK_EQ(hint.rfind(missing + "\r\n", 0), 0u);
-    CHECK(hint.size() > missing.size() + 2);  // the system's words follow
-    CHECK(FindDialog(norvanex.pid(), "Fehler") == nullptr);
-    Screenshot("result-not-started-en", main);
-    CHECK(PressOk(norvanex, main));
-    CHECK_EQ(norvanex.WaitExit().value_or(99), 4u);
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string loopA = ScratchFolder() + "\\loopA.lnk", loopB = ScratchFolder() + "\\loopB.lnk";
+    REQUIRE(CreateShortcut(loopB, "", loopA, "", ""));
+    REQUIRE(CreateShortcut(loopA, "", loopB, "", ""));
+    for (const std::string& start : {ScratchFolder() + "\\missing.exe", loopA}) {
+        StartVictims(word, 1);
+        Process norvanex = Run("winword.exe r:" + start);
+        HWND main = ResultWindow(norvanex);
+        HWND label3 = ChildById(main, kLabel3);
+        CHECK(WaitUntil([&] { return Text(label3) == "Program could not be started"; }));
+        const std::string hint = Hint(ChildById(main, kLabel2)).value_or("");
+        check::Log("hint: " + hint);
+        CHECK_EQ(hint.rfind(start + "\r\n", 0), 0u);
+        CHECK(hint.size() > start.size() + 2);  // the system's words follow
+        CHECK(FindDialog(norvanex.pid(), "Fehler") == nullptr);
+        if (start != loopA) Screenshot("result-not-started-en", main);
+        CHECK(PressOk(norvanex, main));
+        CHECK_EQ(norvanex.WaitExit().value_or(99), 4u);
 
-    Process alone = Run("r:" + missing);
-    CHECK_EQ(alone.WaitExit().value_or(99), 4u);
-    CHECK(FindTopWindow(alone.pid(), "") == nullptr);
+        Process alone = Run("r:" + start);
+        CHECK_EQ(alone.WaitExit().value_or(99), 4u);
+        CHECK(FindTopWindow(alone.pid(), "") == nullptr);
+    }
 }

@@ -8,6 +8,7 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
@@ -410,10 +411,10 @@ CASE(LoadedFullPathsStayWhole) {
     CHECK_EQ(Text(editor.Get(kLabel2)), "y.exe");
 }
 
-// A name typed beyond what a path can hold, into the save dialog or the open dialog, and a device's
-// name as the save name, are refused with a message while the dialog stays open for another name
-// (the dialog itself would overrun its path buffer: the editor's stack); the editor lives on with
-// its list, and nothing is written.
+// A name typed beyond what a path can hold, into the save dialog or the open dialog, a device's
+// name and a folder's as the save name, are refused with a message while the dialog stays open for
+// another name (the dialog itself would overrun its path buffer: the editor's stack); the editor
+// lives on with its list, and nothing is written.
 CASE(TooLongAndDeviceNamesAreRefused) {
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
     Editor editor;
@@ -427,12 +428,18 @@ CASE(TooLongAndDeviceNamesAreRefused) {
         return "The name\r" + path + "\ris reserved by Windows for a device; no shortcut can be saved under it."
                                        "\rPlease choose another name.";
     };
+    const std::string folder = ScratchFolder() + "\\dir";
+    REQUIRE(CreateDirectoryA((folder + ".lnk").c_str(), nullptr));
     struct Case { bool save; std::string typed; std::string message; } cases[] = {
         {true, tooLong, tooLongText(tooLong + ".lnk")},
         {false, tooLong + ".exe", tooLongText(tooLong + ".exe")},
         {false, "\"x.exe\" \"" + std::string(250, 'b') + ".exe\"", tooLongText(ScratchFolder() + "\\" + std::string(250, 'b') + ".exe")},
         {true, ScratchFolder() + "\\NUL.lnk", deviceText(ScratchFolder() + "\\NUL.lnk")},
         {true, ScratchFolder() + "\\com7", deviceText(ScratchFolder() + "\\com7.lnk")},
+        {true, ScratchFolder() + "\\COM\xB9", deviceText(ScratchFolder() + "\\COM\xB9.lnk")},  // COM¹
+        {true, ScratchFolder() + "\\CONIN$", deviceText(ScratchFolder() + "\\CONIN$.lnk")},
+        {true, folder, "A folder of this name exists:\r" + folder + ".lnk\rNo shortcut can be saved under its name."
+                       "\rPlease choose another name."},
     };
     for (const Case& c : cases) {
         if (c.save) {
@@ -444,13 +451,16 @@ CASE(TooLongAndDeviceNamesAreRefused) {
         REQUIRE(dialog != nullptr);
         HWND field = FileNameField(dialog);
         REQUIRE(field != nullptr);
-        REQUIRE(TypeText(field, std::wstring(c.typed.begin(), c.typed.end())));
+        std::wstring typed;  // code page 1252 is Latin-1 in all that these names hold
+        for (const unsigned char code : c.typed) typed += static_cast<wchar_t>(code);
+        REQUIRE(TypeText(field, typed));
         REQUIRE(WaitUntil([&] { return Text(field) == c.typed; }));
         REQUIRE(PressKey(field, VK_RETURN));
         HWND box = WaitBox(editor.process, "Fehler");
         REQUIRE(box != nullptr);
         CHECK(ShowsText(box, c.message));
         if (c.typed == tooLong) CHECK(!Screenshot("save-name-too-long-en", box).empty());
+        if (c.typed == folder) CHECK(!Screenshot("save-name-folder-en", box).empty());
         Click(ButtonByCaption(box, "OK"));
         CHECK(WaitUntil([&] { return !IsWindow(box); }));
         CHECK(IsWindow(dialog));
@@ -459,6 +469,76 @@ CASE(TooLongAndDeviceNamesAreRefused) {
         CHECK(editor.process.Running());
         CHECK_EQ(Joined(LvTexts(editor.Get(kListView1))), word + "|");
     }
+}
+
+namespace {
+
+// A shortcut as the shell writes one for a file it knows by its ID list alone: the header, the ID
+// list and the arguments, but no link information with a path.
+bool WriteIdListShortcut(const std::string& file, const std::string& target, const std::wstring& arguments) {
+    const PIDLIST_ABSOLUTE ids = ILCreateFromPathA(target.c_str());
+    if (ids == nullptr) return false;
+    std::string bytes(0x4C, '\0');
+    const auto put = [&](size_t at, std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(0, 0x4C, 4);  // HeaderSize
+    static const unsigned char kShellLink[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    bytes.replace(4, 16, reinterpret_cast<const char*>(kShellLink), 16);
+    put(0x14, 0x01 | 0x20 | 0x80, 4);  // HasLinkTargetIDList, HasArguments, IsUnicode
+    put(0x3C, SW_SHOWNORMAL, 4);
+    const UINT size = ILGetSize(ids);
+    bytes.append(2, '\0');
+    put(bytes.size() - 2, size, 2);
+    bytes.append(reinterpret_cast<const char*>(ids), size);
+    ILFree(ids);
+    bytes.append(2, '\0');
+    put(bytes.size() - 2, static_cast<std::uint32_t>(arguments.size()), 2);
+    for (wchar_t c : arguments) {
+        bytes.append(2, '\0');
+        put(bytes.size() - 2, c, 2);
+    }
+    std::ofstream out(file, std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+// Shortcuts that lead elsewhere: a chain that loops is refused on the picture of the program to
+// start with a word, the editor as it was; a shortcut chosen in Insert programfile gives the
+// program it leads to; a shortcut of this program that names it by its ID list alone loads.
+CASE(ShortcutsAreFollowedToTheirPrograms) {
+    ComScope com;
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    const std::string loopA = ScratchFolder() + "\\loopA.lnk", loopB = ScratchFolder() + "\\loopB.lnk";
+    REQUIRE(CreateShortcut(loopB, "", loopA, "", ""));
+    REQUIRE(CreateShortcut(loopA, "", loopB, "", ""));
+    const std::string toWord = ScratchFolder() + "\\word.lnk";
+    REQUIRE(CreateShortcut(word, "", toWord, "", ""));
+    const std::string byIds = ScratchFolder() + "\\by ids.lnk";
+    REQUIRE(WriteIdListShortcut(byIds, NorvanexExe(), L"excel.exe r:C:\\run.exe"));
+
+    Editor editor;
+    const RECT picture = RectInParent(editor.Get(kProgImg));
+    REQUIRE(PostDropFiles(editor.main, POINT{picture.left + 8, picture.top + 8}, {loopA}));
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The shortcut\r" + loopA +
+                             "\rleads through a chain of shortcuts back to itself: Windows would never reach a program "
+                             "through it, so it is not taken."));
+    CHECK(!Screenshot("chain-refused-en", box).empty());
+    Click(ButtonByCaption(box, "OK"));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK(!Enabled(editor.Get(kBitBtn6)));  // no program to start
+
+    REQUIRE(AddProgram(editor, toWord));
+    CHECK_EQ(Joined(LvTexts(editor.List())), word + "|");
+
+    const RECT list = RectInParent(editor.List());
+    REQUIRE(DropFiles(editor.main, POINT{list.left + 20, list.top + 20}, {byIds}));
+    CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "run.exe"; }));
+    CHECK_EQ(Joined(LvTexts(editor.List())), "excel.exe|");
 }
 
 // A shortcut that could not be written (its file locked, the overwrite question answered Yes)

@@ -225,3 +225,25 @@ CASE(KillRunCallsOnlyWhatWindows98Has) {
     }
     CheckNoMissingUnicode(trace, pid, "kill run");
 }
+
+// Wine's 9x snapshot names bare files, so no folder tells its own service processes from a copy:
+// named on a kill run they run on, listed in grey beside what was ended.
+CASE(SystemProcessesRunOnInWindows98Mode) {
+    Win98Mode win98;
+    REQUIRE(win98.ok);
+    const std::vector<DWORD> services = ProcessesNamed("services.exe");
+    REQUIRE(!services.empty());
+    const std::string victim = CopyToScratch("victim.exe", "ninetyeight.exe");
+    REQUIRE(!StartWindowless(victim, 1).empty());
+    Process norvanex = Start(NorvanexExe(), "ninetyeight.exe services.exe");
+    REQUIRE_EQ(norvanex.error(), "");
+    HWND main = norvanex.WaitWindow(kTimeout, "Norvanex 4.3");
+    REQUIRE(main != nullptr);
+    CHECK(ProcessesNamed("ninetyeight.exe").empty());
+    CHECK(ProcessesNamed("services.exe") == services);
+    CHECK_EQ(LvTexts(ChildById(main, kListView1)), (std::vector<std::string>{"ninetyeight.exe", "services.exe"}));
+    CHECK_EQ(LvTexts(ChildById(main, kListView1), 1), (std::vector<std::string>{"ended", "still running: part of Windows"}));
+    CHECK(!Screenshot("win98-result-runs-on-en", main).empty());
+    Click(ChildById(main, kBitBtn1));
+    CHECK(norvanex.WaitExit().has_value());
+}

@@ -448,6 +448,26 @@ std::uint32_t FakeProcessPlatform::GetWindowsDirectoryA(char* buffer, std::uint3
     return length;
 }
 
+OsHandle FakeProcessPlatform::CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                                          std::uint32_t creationDisposition, std::uint32_t flags) {
+    if (creationDisposition != kOpenExisting || flags != 0) Misuse("CreateFileA that may create or change a file");
+    fileOpens.emplace_back(path);
+    lastFileAccess = access;
+    lastFileShare = shareMode;
+    const auto it = files.find(path);
+    if (it == files.end()) return kInvalidHandle;
+    HandleState state{HandleKind::File, 0, 0, {}, 0};
+    state.file = it->second;
+    return NewHandle(std::move(state));
+}
+
+bool FakeProcessPlatform::GetFileInformationByHandle(OsHandle file, FileInformation& info) {
+    const HandleState* state = Handle(file, HandleKind::File);
+    if (!state) Misuse("GetFileInformationByHandle without an open file");
+    info = state->file;
+    return true;
+}
+
 // ---- PerfDataBlockBuilder ----
 
 PerfDataBlockBuilder::PerfDataBlockBuilder() {

@@ -64,6 +64,9 @@ public:
     // leaves the size as it was while the buffer is too small, as Windows does).
     std::function<std::int32_t(std::uint8_t* data, std::uint32_t* size)> perfDataQuery;
 
+    // The files CreateFileA opens, by the exact path it is given, and which file each is.
+    std::map<std::string, FileInformation> files;
+
     bool tokenOpenFails = false;
     bool privilegeLookupFails = false;
     std::uint32_t adjustLastError = 0;
@@ -91,6 +94,8 @@ public:
     int perfDataCloses = 0;
     int windowsDirectoryCalls = 0;
     int criticalQueries = 0;
+    std::vector<std::string> fileOpens;  // every path CreateFileA was given
+    std::uint32_t lastFileAccess = 0, lastFileShare = 0;
 
     // Handles, keys and debug buffers handed out and not yet given back.
     std::size_t LiveHandles() const { return handles_.size(); }
@@ -141,15 +146,19 @@ public:
     std::int32_t RtlDestroyQueryDebugBuffer(ProcAddress fn, DebugBuffer buffer) override;
     bool ReadFirstModulePath(DebugBuffer buffer, std::array<char, 256>& path) override;
     std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
+    OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                         std::uint32_t creationDisposition, std::uint32_t flags) override;
+    bool GetFileInformationByHandle(OsHandle file, FileInformation& info) override;
 
 private:
-    enum class HandleKind { Snapshot, Process, Token };
+    enum class HandleKind { Snapshot, Process, Token, File };
     struct HandleState {
         HandleKind kind;
         std::uint32_t processId = 0;       // Process
         std::uint32_t access = 0;          // Process
         std::vector<FakeProcess> entries;  // Snapshot, as taken
         std::size_t cursor = 0;
+        FileInformation file{};  // File
     };
 
     OsHandle NewHandle(HandleState state);

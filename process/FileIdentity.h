@@ -1,0 +1,59 @@
+// One file under every name: which file a path names as the file system tells it (the volume's
+// serial number and the file's index there), and the rule by which a full path on the call line
+// names a process's image.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/AnsiText.h"
+#include "process/ProcessPlatform.h"
+
+namespace norvanex {
+
+struct FileIdentity {
+    std::uint32_t volumeSerialNumber = 0;
+    std::uint32_t fileIndexHigh = 0;
+    std::uint32_t fileIndexLow = 0;
+
+    bool operator==(const FileIdentity& other) const {
+        return volumeSerialNumber == other.volumeSerialNumber && fileIndexHigh == other.fileIndexHigh &&
+               fileIndexLow == other.fileIndexLow;
+    }
+};
+
+// Which file `path` names, or nothing when it cannot be opened (no such file, no right, a folder).
+// A 32-bit program on 64-bit Windows is redirected from "<Windows>\System32" to the 32-bit system
+// folder; a path there is opened through "<Windows>\Sysnative" first, as the path means the file
+// that the user and the kernel see there. `ntLine`: opened without any access right and shared
+// with every other opener; the 9x line asks for reading and knows no shared deletion.
+std::optional<FileIdentity> ReadFileIdentity(ProcessPlatform& platform, const std::string& path,
+                                             const std::string& windowsDirectory, bool ntLine);
+
+using IdentityLookup = std::function<std::optional<FileIdentity>(const std::string& path)>;
+
+// A program name from the call line, compared with the image paths of processes. A name that is
+// no full path matches by the program name match; a full path that ends in a separator names no
+// file and matches nothing. Any other full path matches an image path of the same spelling
+// (ComparableProgramName), and one of another spelling whose file name is the same when both
+// files can be opened and are one file: a folder reached through a link, another drive letter for
+// the same folder, "\\.\C:\", Sysnative. Only images of that file name are opened, and the
+// name's own file once, at the first need; where either cannot be opened, the spelling decides.
+class ProgramFile {
+public:
+    ProgramFile(std::string_view programName, LeadByteFn isLeadByte, IdentityLookup identityOf);
+
+    bool NamesImage(std::string_view imagePath);
+
+private:
+    std::string name_;
+    std::string comparable_;  // for a full path: its canonical spelling
+    LeadByteFn isLeadByte_;
+    IdentityLookup identityOf_;
+    bool identityRead_ = false;
+    std::optional<FileIdentity> identity_;
+};
+
+}  // namespace norvanex
