@@ -40,6 +40,7 @@ private:
     // Makes `path` the program to start: its icon, its file-name part, Remove enabled.
     void ChooseProgramToStart(const std::string& path);
     bool AskFirst() const;
+    bool CloseFirst() const;
     void ListView1Click();
     void BitBtn3Click();
     void EntfExecute();
@@ -110,6 +111,7 @@ private:
     HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
     int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
     std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog
+    int closeSeconds_ = 0;         // the close marker's wait as the last loaded shortcut wrote it (0: "~close~")
     std::vector<char> saveBuffer_;
 };
 

@@ -75,12 +75,12 @@ bool KillRunMode::Timer(UINT_PTR id) {
     return id == kTimer1 || id == kTimer4;
 }
 
-// The result window reaches down to the bottom edge of BitBtn3 and stays hidden.
+// The result window reaches down to the bottom edge of the editor's lowest check box and stays hidden.
 void KillRunMode::FormCreate() {
     form_.ShowControl(kBitBtn1, true);
     const ControlDesign& lv = form_.DesignOf(kListView1);
-    const ControlDesign& b3 = form_.DesignOf(kBitBtn3);
-    form_.Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
+    const ControlDesign& lowest = form_.DesignOf(kCheckBox2);
+    form_.Place(kListView1, lv.left, lv.top, lv.width, lowest.top + lowest.height - lv.top);
     ShowKillResult();
 }
 
