@@ -146,11 +146,9 @@ TEST(CallLine, ParamsThatDoNotSurviveTheCodePage) {
 TEST(CallLine, CloseMarkerWait) {
     struct Case { std::string param; int seconds; } cases[] = {
         {"~close~", 30}, {"~close:1~", 1}, {"~close:45~", 45}, {"~close:3600~", 3600},
-        {"~close:0~", 0}, {"~close:3601~", 0}, {"~close:9999~", 0}, {"~close:36000~", 0},
-        {"~close:4294967297~", 0}, {"~close:abc~", 0}, {"~close:~", 0}, {"~close:05~", 0},
-        {"~close:+5~", 0}, {"~close:-5~", 0}, {"~close: 5~", 0}, {"~close:5 ~", 0}, {"~close:5", 0},
-        {"~close:5~~", 0}, {"~close:4a~", 0}, {"~CLOSE~", 0}, {"~Close:5~", 0}, {"~close", 0},
-        {"close", 0}, {"~close~ ", 0}, {"~ask~", 0}, {"", 0},
+        {"~close:0~", 0}, {"~close:3601~", 0}, {"~close:4294967297~", 0}, {"~close:abc~", 0},
+        {"~close:~", 0}, {"~close:05~", 0}, {"~close:+5~", 0}, {"~close: 5~", 0}, {"~close:5", 0},
+        {"~close:5~~", 0}, {"~close:4a~", 0}, {"~CLOSE~", 0}, {"~Close:5~", 0}, {"~close~ ", 0}, {"", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(norvanex::CloseMarkerSeconds(c.param), c.seconds) << c.param;
 }
