@@ -124,20 +124,16 @@ std::string CloseMarkerText(int closeSeconds) {
     return closeSeconds == 0 ? std::string(kCloseWord) : "~close:" + std::to_string(closeSeconds) + "~";
 }
 
-}  // namespace
-
-int CloseMarkerSeconds(std::string_view param) {
-    return param == kCloseWord ? kDefaultCloseSeconds : WrittenCloseSeconds(param);
-}
-
-namespace {
-
 // Whether parameter `index`, `p`, is the close marker; `first` is parameter 1.
 bool IsCloseMarkerAt(int index, const std::string& first, const std::string& p) {
     return (index == 1 || (index == 2 && first == kAskWord)) && CloseMarkerSeconds(p) > 0;
 }
 
 }  // namespace
+
+int CloseMarkerSeconds(std::string_view param) {
+    return param == kCloseWord ? kDefaultCloseSeconds : WrittenCloseSeconds(param);
+}
 
 int CloseMarkerIndex(const ParamFn& param) {
     const std::string first = param(1);

@@ -39,6 +39,7 @@ int CloseMarkerSeconds(std::string_view param);
 // Where the call line holds its close marker: 1, or 2 when parameter 1 is "~ask~"; 0 when none.
 // Anywhere else (a second one, one after a program name) a marker's text is an ordinary name.
 int CloseMarkerIndex(const ParamFn& param);
+
 // Whether parameter i is the very text the user wrote (see ParamSurvives); one that is not names
 // nothing: it is passed over as if it were not there, and the walk goes on. Empty: all are.
 using SurvivesFn = std::function<bool(int)>;
