@@ -1,6 +1,8 @@
 // The call-line reader: token splitting over CharNextA-style stepping.
 #include "app/CallLine.h"
 
+#include <limits>
+
 namespace norvanex {
 
 namespace {
@@ -120,6 +122,44 @@ bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const Exac
     return exact(wide, converted) && converted == ansi;
 }
 
+namespace {
+
+// The N of "~close:N~" in its one spelling (1 to kMaxCloseSeconds, no leading zero); 0 for any
+// other text, "~close~" among them.
+int WrittenCloseSeconds(std::string_view param) {
+    constexpr std::string_view kOpen = "~close:";
+    if (param.size() <= kOpen.size() + 1 || param.substr(0, kOpen.size()) != kOpen || param.back() != '~') return 0;
+    const std::string_view digits = param.substr(kOpen.size(), param.size() - kOpen.size() - 1);
+    if (digits.size() > 4 || digits[0] == '0') return 0;  // 3600 has four digits
+    int seconds = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        seconds = seconds * 10 + (c - '0');
+    }
+    return seconds <= kMaxCloseSeconds ? seconds : 0;
+}
+
+std::string CloseMarkerText(int closeSeconds) {
+    return closeSeconds == 0 ? std::string(kCloseWord) : "~close:" + std::to_string(closeSeconds) + "~";
+}
+
+// Whether parameter `index`, `p`, is the close marker; `first` is parameter 1.
+bool IsCloseMarkerAt(int index, const std::string& first, const std::string& p) {
+    return (index == 1 || (index == 2 && first == kAskWord)) && CloseMarkerSeconds(p) > 0;
+}
+
+}  // namespace
+
+int CloseMarkerSeconds(std::string_view param) {
+    return param == kCloseWord ? kDefaultCloseSeconds : WrittenCloseSeconds(param);
+}
+
+int CloseMarkerIndex(const ParamFn& param) {
+    const std::string first = param(1);
+    if (IsCloseMarkerAt(1, first, first)) return 1;
+    return IsCloseMarkerAt(2, first, param(2)) ? 2 : 0;
+}
+
 bool IsStartParam(const std::string& param) {
     return param.size() >= 2 && (param[0] == 'r' || param[0] == 'R') && param[1] == ':';
 }
@@ -160,6 +200,7 @@ std::string_view CallNameOf(const CallRequest& request, size_t index, LeadByteFn
 
 std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte) {
     std::string line = request.ask ? std::string(kAskWord) + ' ' : std::string();
+    if (request.close) line += CloseMarkerText(request.closeSeconds) + ' ';
     for (size_t i = 0; i < request.captions.size(); ++i) {
         line += Quoted(std::string(CallNameOf(request, i, isLeadByte)), isLeadByte);
         line += ' ';
@@ -182,35 +223,15 @@ std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte) {
     return line.substr(first, last - first);
 }
 
-int CloseMarkerSeconds(std::string_view param) {
-    if (param == kCloseWord) return kDefaultCloseSeconds;
-    constexpr std::string_view head = "~close:";
-    if (param.size() < head.size() + 2 || param.substr(0, head.size()) != head || param.back() != '~') return 0;
-    const std::string_view digits = param.substr(head.size(), param.size() - head.size() - 1);
-    if (digits.size() > 4 || digits[0] == '0') return 0;
-    int seconds = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return 0;
-        seconds = seconds * 10 + (c - '0');
-    }
-    return seconds <= kMaxCloseSeconds ? seconds : 0;
-}
-
-int CloseMarkerIndex(const ParamFn& param) {
-    const int index = param(1) == kAskWord ? 2 : 1;
-    return CloseMarkerSeconds(param(index)) != 0 ? index : 0;
-}
-
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
                   const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives) {
-    bool ask = false;
+    // Each parameter is read once: the marker is known by the time the walk gets to it.
+    std::string first;
     for (int i = 1; i <= kMaxParams; ++i) {
         const std::string p = param(i);
         if (p.empty()) return;
-        if (i == 1) ask = p == kAskWord;
-        // The close marker is no program name (CloseMarkerIndex, read from what is read anyway).
-        const bool closeMarker = (i == 1 || (i == 2 && ask)) && CloseMarkerSeconds(p) != 0;
-        if (closeMarker || (survives && !survives(i))) continue;
+        if (i == 1) first = p;
+        if (IsCloseMarkerAt(i, first, p) || (survives && !survives(i))) continue;
         if (IsStartParam(p)) {
             onStart(StartPathOf(p));
         } else {
@@ -222,15 +243,16 @@ void WalkCallLine(const ParamFn& param, const std::function<void(const std::stri
 CallRead ReadCallLine(const std::string& line, CharNextFn charNext) {
     // The reader passes over token 0, the program's own name.
     const std::string commandLine = "Norvanex.exe " + line;
-    std::vector<std::string> params;
-    for (std::string p; !(p = CallLineParam(commandLine.c_str(), static_cast<int>(params.size()) + 1, charNext)).empty();) {
-        params.push_back(std::move(p));
-    }
+    const std::vector<std::string> params =
+        CallLineParams(commandLine.c_str(), std::numeric_limits<int>::max(), charNext);
     auto param = [&](int index) {
         return index >= 1 && index <= static_cast<int>(params.size()) ? params[index - 1] : std::string();
     };
     CallRead read;
     read.ask = param(1) == kAskWord;
+    const int marker = CloseMarkerIndex(param);
+    read.close = marker != 0;
+    read.closeSeconds = WrittenCloseSeconds(param(marker));
     bool first = true;
     WalkCallLine(
         param,
@@ -268,17 +290,19 @@ CallLineVerdict CheckCallLine(const CallRequest& request, const std::string& lin
         verdict.count = request.programToStart.size();
         return verdict;
     }
-    // The first entry that does not come back as itself is the one to name; a "~ask~" read where
-    // none was asked for, or an "r:" name, shows up here as a name that went missing.
+    // The first entry that does not come back as itself is the one to name; a "~ask~" or a close
+    // marker read where none was written, or an "r:" name, shows up here as a name that went missing.
+    const bool sameFlags =
+        read.ask == request.ask && read.close == request.close && (!read.close || read.closeSeconds == request.closeSeconds);
     for (size_t i = 0; i < request.captions.size(); ++i) {
         const std::string_view name = CallNameOf(request, i, isLeadByte);
-        if (read.ask != request.ask || i >= read.names.size() || read.names[i] != name) {
+        if (!sameFlags || i >= read.names.size() || read.names[i] != name) {
             verdict.fault = CallLineFault::UnreadableName;
             verdict.subject = request.captions[i];
             return verdict;
         }
     }
-    if (read.ask != request.ask || read.names.size() != request.captions.size() ||
+    if (!sameFlags || read.names.size() != request.captions.size() ||
         read.startNamed != startChosen || read.programToStart != request.programToStart) {
         verdict.fault = startChosen ? CallLineFault::UnreadableStart : CallLineFault::UnreadableName;
         verdict.subject = startChosen ? request.programToStart : std::string();

@@ -21,23 +21,31 @@ constexpr int kMaxParams = 100;
 // The exact word that makes a run ask first, as parameter 1 only; case matters.
 inline constexpr const char* kAskWord = "~ask~";
 
+// The marker that makes a run ask the programs to close before it ends what is left: "~close~"
+// waits kDefaultCloseSeconds, "~close:N~" N seconds.
 inline constexpr const char* kCloseWord = "~close~";
 constexpr int kDefaultCloseSeconds = 30;
 constexpr int kMaxCloseSeconds = 3600;
 
 using ParamFn = std::function<std::string(int)>;
 
-// The wait that a close marker sets: 30 for "~close~", N for "~close:N~" (N a whole number from 1
-// to 3600), 0 when `param` is no marker.
+// The wait that a close marker sets: kDefaultCloseSeconds for "~close~", N for "~close:N~"; 0 when
+// `param` is no marker. N is a whole number from 1 to kMaxCloseSeconds in its one spelling: digits
+// only, no sign, no blank and no leading zero ("~close:05~" is no marker), so that every wait is
+// written one way and a shortcut loaded into the editor is written back byte for byte. Lower case
+// only, compared exactly like "~ask~".
 int CloseMarkerSeconds(std::string_view param);
+
 // Where the call line holds its close marker: 1, or 2 when parameter 1 is "~ask~"; 0 when none.
+// Anywhere else (a second one, one after a program name) a marker's text is an ordinary name.
 int CloseMarkerIndex(const ParamFn& param);
+
 // Whether parameter i is the very text the user wrote (see ParamSurvives); one that is not names
 // nothing: it is passed over as if it were not there, and the walk goes on. Empty: all are.
 using SurvivesFn = std::function<bool(int)>;
 
 // Walks parameters 1 to 100 up to the first empty one: an "r:" parameter goes to `onStart` with its
-// path, every other parameter to `onName`.
+// path, the close marker (CloseMarkerIndex) nowhere, every other parameter to `onName`.
 void WalkCallLine(const ParamFn& param, const std::function<void(const std::string& path)>& onStart,
                   const std::function<void(const std::string& name)>& onName, const SurvivesFn& survives = {});
 
@@ -83,21 +91,25 @@ struct CallRequest {
     // Per caption: true writes it as it stands (a parameter loaded from a shortcut, a full path
     // among them, keeps what it meant); false, or missing, writes its file-name part.
     std::vector<bool> whole;
+    bool close = false;    // the close marker after "~ask~" (or first)
+    int closeSeconds = 0;  // 0 writes "~close~", N "~close:N~" (as loaded from a shortcut)
 };
 
 // The parameter that caption `index` of `request` becomes, before quoting.
 std::string_view CallNameOf(const CallRequest& request, size_t index, LeadByteFn isLeadByte);
 
-// "~ask~", each caption's parameter (CallNameOf), "r:" and the program to start, single blanks
-// between, no blank at either end. A name or path holding a blank (or any other separator of the
-// reader) is enclosed in double quotes, which the reader removes again: written bare it would be
-// split into other names and end or start the wrong programs.
+// "~ask~", the close marker, each caption's parameter (CallNameOf), "r:" and the program to start,
+// single blanks between, no blank at either end. A name or path holding a blank (or any other
+// separator of the reader) is enclosed in double quotes, which the reader removes again: written
+// bare it would be split into other names and end or start the wrong programs.
 std::string ComposeCallLine(const CallRequest& request, LeadByteFn isLeadByte);
 
 // What a kill run reads from a call line (its parameters, without the program's own name).
 struct CallRead {
     bool ask = false;
-    std::vector<std::string> names;  // the programs to end, a leading "~ask~" not among them
+    bool close = false;              // a close marker where it counts
+    int closeSeconds = 0;            // its N as written; 0 for "~close~" (as CallRequest has it)
+    std::vector<std::string> names;  // the programs to end, a leading "~ask~" and the marker not among them
     bool startNamed = false;
     std::string programToStart;      // of the last "r:" parameter
     int paramCount = 0;              // every parameter the line holds, also those never read
@@ -120,7 +132,8 @@ struct CallLineVerdict {
 };
 
 // Whether `line`, composed from `request`, is one that Create may write: within the limit, and read
-// back by the kill run as the same ask flag, the same names in order and the same program to start.
+// back by the kill run as the same ask flag and close marker, the same names in order and the same
+// program to start.
 CallLineVerdict CheckCallLine(const CallRequest& request, const std::string& line, LeadByteFn isLeadByte,
                               CharNextFn charNext);
 

@@ -32,6 +32,8 @@ void ShowText(HWND owner, const MessageText& message, MessageKind kind) { ShowMe
 CallRequest EditorMode::EditorRequest() const {
     CallRequest request;
     request.ask = AskFirst();
+    request.close = CloseFirst();
+    request.closeSeconds = closeSeconds_;
     for (const EditorEntry& entry : editor_.Entries()) {
         request.captions.push_back(entry.caption);
         request.whole.push_back(entry.whole);
@@ -221,6 +223,8 @@ void EditorMode::LoadShortcut(const std::string& fileName) {
     for (const std::string& name : request.captions) AddProgramToList(name, true);
     EndListUpdate();
     SendMessageA(form_.Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(form_.Control(kCheckBox2), BM_SETCHECK, request.close ? BST_CHECKED : BST_UNCHECKED, 0);
+    closeSeconds_ = request.closeSeconds;
     if (request.programToStart.empty()) {
         editor_.RemoveProgramToStart();
         ShowProgramToStart();

@@ -41,6 +41,7 @@ private:
     // shortcuts that the kill run would not open is refused with a message (RefusesChain).
     void ChooseProgramToStart(const std::string& path);
     bool AskFirst() const;
+    bool CloseFirst() const;
     void ListView1Click();
     void BitBtn3Click();
     void EntfExecute();
@@ -113,6 +114,7 @@ private:
     HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
     int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
     std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog
+    int closeSeconds_ = 0;         // the close marker's wait as the last loaded shortcut wrote it (0: "~close~")
     std::vector<char> saveBuffer_;
 };
 

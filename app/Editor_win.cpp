@@ -112,7 +112,8 @@ void EditorMode::FormCreate() {
     const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     form_.Place(kBitBtn1, kEditorBitBtn1Left, b1.top, kEditorBitBtn1Width, b1.height);
     ShowWindow(form_.hwnd(), SW_SHOW);
-    for (MainControl id : {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1}) {
+    for (MainControl id :
+         {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9, kCheckBox1, kCheckBox2}) {
         form_.ShowControl(id, true);
     }
     form_.Shown();
@@ -154,6 +155,10 @@ HMENU EditorMode::PopupMenu2() {
 
 bool EditorMode::AskFirst() const {
     return SendMessageA(form_.Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool EditorMode::CloseFirst() const {
+    return SendMessageA(form_.Control(kCheckBox2), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // The insert menu opens over the Insert button: from the window's outer left edge plus the button's

@@ -7,10 +7,10 @@ namespace norvanex {
 
 bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives) {
     if (param(1) != kAskWord) return false;
-    const int closeMarker = CloseMarkerIndex(param);
+    const int marker = CloseMarkerIndex(param);
     for (int i = 1; i <= kMaxParams; ++i) {
         const std::string p = param(i);
-        if (p.empty() || i == closeMarker || IsStartParam(p) || (survives && !survives(i))) continue;
+        if (p.empty() || i == marker || IsStartParam(p) || (survives && !survives(i))) continue;
         if (!findProcess(p).empty()) return true;
     }
     return false;

@@ -15,7 +15,8 @@ namespace norvanex {
 using FindFn = std::function<std::string(const std::string&)>;
 
 // True when parameter 1 is "~ask~" and a program that the call line names runs: every parameter
-// but "r:" ones (and empty ones) is looked up, "~ask~" itself included, up to the first hit.
+// but "r:" ones, the close marker (and empty ones) is looked up, "~ask~" itself included, up to
+// the first hit.
 bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives = {});
 
 // Ends what the name names, or, with `ask`, asks it to close first (EndProcessesByName).

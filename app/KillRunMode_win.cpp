@@ -92,13 +92,13 @@ void KillRunMode::FormClose() {
 // A double-click holds the result window: its close timer stops.
 void KillRunMode::ListDblClick() { KillTimer(form_.hwnd(), kTimer1); }
 
-// The result window reaches down to the bottom edge of BitBtn3 and stays hidden. Its list shows
-// each program in a row: the caption, and beside it what became of it.
+// The result window reaches down to the bottom edge of the editor's lowest check box and stays
+// hidden. Its list shows each program in a row: the caption, and beside it what became of it.
 void KillRunMode::FormCreate() {
     form_.ShowControl(kBitBtn1, true);
     const ControlDesign& lv = form_.DesignOf(kListView1);
-    const ControlDesign& b3 = form_.DesignOf(kBitBtn3);
-    form_.Place(kListView1, lv.left, lv.top, lv.width, b3.top + b3.height - lv.top);
+    const ControlDesign& lowest = form_.DesignOf(kCheckBox2);
+    form_.Place(kListView1, lv.left, lv.top, lv.width, lowest.top + lowest.height - lv.top);
     HWND list = form_.Control(kListView1);
     const LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
     // The design's two columns, shown: the caption and the state.

@@ -19,6 +19,7 @@ enum MainControl : int {
     kLabel1,
     kListView1,
     kCheckBox1,
+    kCheckBox2,
     kLabel3,
     kLabel2,
     kProgImg,
@@ -29,29 +30,31 @@ enum MainControl : int {
 };
 
 constexpr int kClientWidth = 377;
-constexpr int kClientHeight = 305;
+constexpr int kClientHeight = 326;
 
 // Creation order is z-order and tab order: the buttons, the list (its label just before it, so the
-// label's accelerator lands on the list), the check box, then everything without a tab stop. The
+// label's accelerator lands on the list), the check boxes, then everything without a tab stop. The
 // bevels are not windows: the main window draws them below the controls (PaintBevels).
 constexpr ControlDesign kMainDesign[] = {
     {kBitBtn2, ControlKind::Button, 200, 184, 83, 25, 0, false, true},
     {kBitBtn3, ControlKind::Button, 288, 184, 83, 25, 0, false, false},
-    {kBitBtn5, ControlKind::Button, 200, 231, 83, 25, 0, false, true},
-    {kBitBtn6, ControlKind::Button, 288, 231, 83, 25, 0, false, false},
-    {kBitBtn9, ControlKind::Button, 8, 272, 83, 25, 0, false, true},
-    {kBitBtn1, ControlKind::Button, 144, 272, 89, 25, control::kDefault, false, true},
-    {kBitBtn4, ControlKind::Button, 288, 272, 83, 25, 0, false, true},
+    {kBitBtn5, ControlKind::Button, 200, 252, 83, 25, 0, false, true},
+    {kBitBtn6, ControlKind::Button, 288, 252, 83, 25, 0, false, false},
+    {kBitBtn9, ControlKind::Button, 8, 293, 83, 25, 0, false, true},
+    {kBitBtn1, ControlKind::Button, 144, 293, 89, 25, control::kDefault, false, true},
+    {kBitBtn4, ControlKind::Button, 288, 293, 83, 25, 0, false, true},
     {kLabel1, ControlKind::Label, 8, 8, 0, 0},
     {kListView1, ControlKind::ListView, 8, 24, 361, 153},
     {kCheckBox1, ControlKind::CheckBox, 8, 192, 185, 17, 0, false, true},
-    {kProgImg, ControlKind::Picture, 12, 224, 32, 32},
-    {kLabel3, ControlKind::Label, 56, 224, 0, 0},
-    {kLabel2, ControlKind::Label, 56, 242, 0, 0, control::kNoPrefix | control::kNotify},
-    {kBevel1, ControlKind::TopLine, 8, 215, 361, 9},
-    {kBevel2, ControlKind::TopLine, 8, 264, 361, 9},
-    {kBevel3, ControlKind::Frame, 8, 220, 41, 41},
-    {kBevel4, ControlKind::BoxBevel, 0, 0, 377, 305},
+    // One row below the first box; what lies below it moved down by that row.
+    {kCheckBox2, ControlKind::CheckBox, 8, 213, 185, 17, 0, false, true},
+    {kProgImg, ControlKind::Picture, 12, 245, 32, 32},
+    {kLabel3, ControlKind::Label, 56, 245, 0, 0},
+    {kLabel2, ControlKind::Label, 56, 263, 0, 0, control::kNoPrefix | control::kNotify},
+    {kBevel1, ControlKind::TopLine, 8, 236, 361, 9},
+    {kBevel2, ControlKind::TopLine, 8, 285, 361, 9},
+    {kBevel3, ControlKind::Frame, 8, 241, 41, 41},
+    {kBevel4, ControlKind::BoxBevel, 0, 0, 377, 326},
 };
 
 // Where BitBtn1 stands in the editor.
@@ -108,6 +111,10 @@ constexpr TextPair kCheckBox1{"Co&nfirmation required", "Bestätigung &notwendig
 constexpr TextPair kCheckBox1Hint{"Ask the user if he raely wants to do that action",
                                   "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"};
 constexpr TextPair kCannotGoOn{"Norvanex cannot go on and ends.", "Norvanex kann nicht weiterarbeiten und wird beendet."};
+// "C&lose" would share its letter with "De&lete".
+constexpr TextPair kCheckBox2{"&Close programs first", "Programme zuerst &schließen"};
+constexpr TextPair kCheckBox2Hint{"Ask the programs to close first, so that they can save their work",
+                                  "Programme zuerst bitten, sich zu schließen, damit sie speichern können"};
 constexpr TextPair kStartFailed{"Norvanex could not start and ends.", "Norvanex konnte nicht starten und wird beendet."};
 constexpr TextPair kConfirmation{
     "Are you sure to do this?\r\rAll non saved files will be lost!",

@@ -74,6 +74,7 @@ void TMainForm::FormCreate() {
         {kBitBtn4, texts::kBitBtn4, texts::kBitBtn4Hint}, {kBitBtn5, texts::kBitBtn5, texts::kBitBtn5Hint},
         {kBitBtn6, texts::kBitBtn6, texts::kBitBtn6Hint}, {kBitBtn9, texts::kBitBtn9, texts::kBitBtn9Hint},
         {kCheckBox1, texts::kCheckBox1, texts::kCheckBox1Hint},
+        {kCheckBox2, texts::kCheckBox2, texts::kCheckBox2Hint},
     };
     for (const auto& control : shared) {
         SetText(control.id, control.text);

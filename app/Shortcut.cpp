@@ -67,6 +67,8 @@ CallRequest RequestFromArguments(const std::string& arguments, CharNextFn charNe
     const CallRead read = ReadCallLine(arguments, charNext);
     CallRequest request;
     request.ask = read.ask;
+    request.close = read.close;
+    request.closeSeconds = read.closeSeconds;
     request.captions = read.names;
     request.whole.assign(read.names.size(), true);
     if (read.startNamed) request.programToStart = read.programToStart;
@@ -95,7 +97,8 @@ std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByt
     CallRequest request = RequestFromArguments(arguments, charNext);
     const CallRead before = ReadCallLine(arguments, charNext);
     const CallRead after = ReadCallLine(ComposeCallLine(request, isLeadByte), charNext);
-    if (before.ask != after.ask || before.names != after.names || before.startNamed != after.startNamed ||
+    if (before.ask != after.ask || before.close != after.close || before.closeSeconds != after.closeSeconds ||
+        before.names != after.names || before.startNamed != after.startNamed ||
         before.programToStart != after.programToStart) {
         return std::nullopt;
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/CallLine.h"
+#include "app/KillRun.h"
 #include "fakes/CodePages.h"
 
 using norvanex::CallLineParam;
@@ -24,6 +25,10 @@ std::vector<std::string> Params(const std::string& line, norvanex::CharNextFn ne
 }
 
 using List = std::vector<std::string>;
+
+norvanex::ParamFn ParamsOf(const List& params) {
+    return [params](int i) { return i >= 1 && i <= static_cast<int>(params.size()) ? params[i - 1] : std::string(); };
+}
 
 }  // namespace
 
@@ -133,5 +138,61 @@ TEST(CallLine, ParamsThatDoNotSurviveTheCodePage) {
                                                        norvanex::WideCallLineParam(c.wide.c_str(), i), exact));
         }
         EXPECT_EQ(survives, c.survives);
+    }
+}
+
+// The close marker's wait: "~close~" and "~close:N~" with N from 1 to 3600 in its one spelling;
+// any other text is an ordinary parameter.
+TEST(CallLine, CloseMarkerWait) {
+    struct Case { std::string param; int seconds; } cases[] = {
+        {"~close~", 30}, {"~close:1~", 1}, {"~close:45~", 45}, {"~close:3600~", 3600},
+        {"~close:0~", 0}, {"~close:3601~", 0}, {"~close:4294967297~", 0}, {"~close:abc~", 0},
+        {"~close:~", 0}, {"~close:05~", 0}, {"~close:+5~", 0}, {"~close: 5~", 0}, {"~close:5", 0},
+        {"~close:5~~", 0}, {"~close:4a~", 0}, {"~CLOSE~", 0}, {"~Close:5~", 0}, {"~close~ ", 0}, {"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(norvanex::CloseMarkerSeconds(c.param), c.seconds) << c.param;
+}
+
+// Where a marker counts: parameter 1, or 2 after "~ask~". The walk passes over it; anywhere else
+// it is a program name like any other, and the question looks it up as one.
+TEST(CallLine, CloseMarkerPlace) {
+    struct Case { List params; int index; List names; List starts; } cases[] = {
+        {{"~close~", "a.exe"}, 1, {"a.exe"}, {}},
+        {{"~ask~", "~close:45~", "a.exe"}, 2, {"~ask~", "a.exe"}, {}},
+        {{"~close~"}, 1, {}, {}},
+        {{"~close:5~", "r:C:\\x.exe"}, 1, {}, {"C:\\x.exe"}},
+        {{"~close~", "~close~", "a.exe"}, 1, {"~close~", "a.exe"}, {}},
+        {{"~ask~", "~close~", "~close:9~"}, 2, {"~ask~", "~close:9~"}, {}},
+        {{"a.exe", "~close~"}, 0, {"a.exe", "~close~"}, {}},
+        {{"~ask~", "a.exe", "~close~"}, 0, {"~ask~", "a.exe", "~close~"}, {}},
+        {{"~close~", "~ask~", "a.exe"}, 1, {"~ask~", "a.exe"}, {}},
+        {{"~ASK~", "~close~"}, 0, {"~ASK~", "~close~"}, {}},
+        {{"~CLOSE~", "a.exe"}, 0, {"~CLOSE~", "a.exe"}, {}},
+        {{"~close:0~", "~close:3601~", "~close:abc~", "~close:~"}, 0,
+         {"~close:0~", "~close:3601~", "~close:abc~", "~close:~"}, {}},
+    };
+    for (const auto& c : cases) {
+        const norvanex::ParamFn param = ParamsOf(c.params);
+        EXPECT_EQ(norvanex::CloseMarkerIndex(param), c.index) << c.params[0];
+        List names, starts;
+        norvanex::WalkCallLine(param, [&](const std::string& p) { starts.push_back(p); },
+                               [&](const std::string& n) { names.push_back(n); });
+        EXPECT_EQ(names, c.names) << c.params[0];
+        EXPECT_EQ(starts, c.starts) << c.params[0];
+    }
+    // The question looks up every name but the marker ("~ask~" itself still among them).
+    struct Ask { List params; List asked; } asks[] = {
+        {{"~ask~", "~close~", "a.exe"}, {"~ask~", "a.exe"}},
+        {{"~ask~", "a.exe", "~close~"}, {"~ask~", "a.exe", "~close~"}},
+        {{"~close~", "~ask~", "a.exe"}, {}},
+    };
+    for (const auto& a : asks) {
+        List asked;
+        const bool running = norvanex::NeedsConfirmation(ParamsOf(a.params), [&](const std::string& name) {
+            asked.push_back(name);
+            return std::string();
+        });
+        EXPECT_FALSE(running);
+        EXPECT_EQ(asked, a.asked) << a.params[1];
     }
 }

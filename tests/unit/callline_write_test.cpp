@@ -23,6 +23,13 @@ CallRequest Request(bool ask, List captions, std::string start = "") {
     return CallRequest{ask, std::move(captions), std::move(start), {}};
 }
 
+// The same with the close marker; 0 writes "~close~".
+CallRequest Closing(CallRequest request, int seconds = 0) {
+    request.close = true;
+    request.closeSeconds = seconds;
+    return request;
+}
+
 }  // namespace
 
 TEST(CallLineWrite, Composes) {
@@ -40,6 +47,10 @@ TEST(CallLineWrite, Composes) {
         {Request(false, {"\xE4pfel.exe"}), "\xE4pfel.exe"},
         // A blank that is the trail byte of a double-byte character separates nothing.
         {Request(false, {"\x82 x.exe"}), "\x82 x.exe"},
+        // The close marker after "~ask~", or first; its wait as it was loaded.
+        {Closing(Request(true, {"C:\\Office\\winword.exe"})), "~ask~ ~close~ winword.exe"},
+        {Closing(Request(false, {"a.exe"}, "C:\\x.exe"), 45), "~close:45~ a.exe r:C:\\x.exe"},
+        {Closing(Request(true, {}, "C:\\x.exe"), 3600), "~ask~ ~close:3600~ r:C:\\x.exe"},
     };
     for (const auto& c : cases) EXPECT_EQ(ComposeCallLine(c.request, TestLeadByte), c.line) << c.line;
     // The same bytes in a single-byte code page do hold a blank.
@@ -58,6 +69,20 @@ TEST(CallLineWrite, LimitsAndWhatTheReaderRefuses) {
          CallLineFault::StartPathTooLong, 256, "C:\\" + std::string(249, 'p') + ".exe"},
         {"100 parameters", Request(true, List(99, "a")), CallLineFault::None, 0, ""},
         {"101 parameters", Request(true, List(100, "a")), CallLineFault::TooManyParams, 101, ""},
+        // The marker is one of them, and the limit counts its characters.
+        {"100 with the marker", Closing(Request(true, List(98, "a"))), CallLineFault::None, 0, ""},
+        {"101 with the marker", Closing(Request(true, List(99, "a"))), CallLineFault::TooManyParams, 101, ""},
+        {"260 with the marker", Closing(Request(false, {std::string(248, 'a') + ".exe"})), CallLineFault::None, 0, ""},
+        {"261 with the marker", Closing(Request(false, {std::string(249, 'a') + ".exe"})), CallLineFault::TooLong, 261, ""},
+        {"260 with a long wait", Closing(Request(true, {std::string(237, 'a') + ".exe"}), 3600), CallLineFault::None, 0, ""},
+        {"261 with a long wait", Closing(Request(true, {std::string(238, 'a') + ".exe"}), 3600), CallLineFault::TooLong,
+         261, ""},
+        // A name that reads as the marker where the marker counts.
+        {"~close~ unmarked", Request(false, {"~close~", "a.exe"}), CallLineFault::UnreadableName, 0, "~close~"},
+        {"~close:45~ unmarked", Request(false, {"~close:45~"}), CallLineFault::UnreadableName, 0, "~close:45~"},
+        {"~close~ after ~ask~", Request(true, {"~close~"}), CallLineFault::UnreadableName, 0, "~close~"},
+        {"~close~ after the marker", Closing(Request(false, {"~close~"})), CallLineFault::None, 0, ""},
+        {"no marker's text", Request(false, {"~close:0~", "~CLOSE~"}), CallLineFault::None, 0, ""},
         {"~ask~ unasked", Request(false, {"~ask~", "a.exe"}), CallLineFault::UnreadableName, 0, "~ask~"},
         {"~ask~ asked", Request(true, {"~ask~"}), CallLineFault::None, 0, ""},
         {"folder only", Request(false, {"a.exe", "C:\\dir\\"}), CallLineFault::UnreadableName, 0, "C:\\dir\\"},
@@ -103,7 +128,7 @@ TEST(CallLineWrite, FaultTexts) {
 }
 
 // Generated editor states, seeded so every run sees the same thousands: each one the limit accepts
-// must come back from the reader as the same ask flag, names in order and program to start, and
+// must come back from the reader as the same ask flag and close marker, names in order and program to start, and
 // come out of a load into the editor as the same line. The
 // generator knows each name it puts into a caption, so the expectation does not come from the
 // code under test.
@@ -135,6 +160,8 @@ TEST(CallLineWrite, RoundTripOverGeneratedStates) {
         const CharNextFn next = doubleByte ? DoubleByteNext : SingleByteNext;
         CallRequest request;
         request.ask = pick(2) == 0;
+        request.close = pick(3) == 0;
+        request.closeSeconds = pick(2) == 0 ? 0 : 1 + pick(kMaxCloseSeconds);
         List names;
         const int count = 1 + (pick(8) == 0 ? pick(110) : pick(6));
         for (int i = 0; i < count; ++i) {
@@ -142,7 +169,7 @@ TEST(CallLineWrite, RoundTripOverGeneratedStates) {
             std::string name = word(1 + (pick(4) == 0 ? pick(250) : pick(12)), doubleByte);
             while (name.back() == ' ' || TestLeadByte(static_cast<unsigned char>(name.back()))) name.pop_back();
             // A backslash as a trail byte stays in the name; a real one would end the folder part.
-            if (name.empty() || name == "~ask~" || IsStartParam(name) || AfterLastBackslash(name, lead) != name) {
+            if (name.empty() || name == "~ask~" || CloseMarkerSeconds(name) > 0 || IsStartParam(name) || AfterLastBackslash(name, lead) != name) {
                 name = "n" + std::to_string(i) + ".exe";
             }
             // Bare, a full path written as its file-name part, or a full path written whole as a
@@ -168,6 +195,10 @@ TEST(CallLineWrite, RoundTripOverGeneratedStates) {
         ++accepted;
         ASSERT_EQ(verdict.fault, CallLineFault::None) << line << " | " << verdict.subject;
         ASSERT_EQ(read.ask, request.ask) << line;
+        ASSERT_EQ(read.close, request.close) << line;
+        if (request.close) {
+            ASSERT_EQ(read.closeSeconds, request.closeSeconds) << line;
+        }
         ASSERT_EQ(read.names, names) << line;
         ASSERT_EQ(read.startNamed, !request.programToStart.empty()) << line;
         ASSERT_EQ(read.programToStart, request.programToStart) << line;

@@ -115,6 +115,8 @@ TEST(Shortcut, ArgumentsBackToTheEditor) {
         {"winword.exe r:C:\\Windows\\notepad.exe", {false, {"winword.exe"}, "C:\\Windows\\notepad.exe", {}}},
         {"\"My Tool.exe\" r:\"C:\\Program Files\\x.exe\"", {false, {"My Tool.exe"}, "C:\\Program Files\\x.exe", {}}},
         {"~ASK~ a.exe", {false, {"~ASK~", "a.exe"}, "", {}}},
+        {"~ask~ ~close:45~ x.exe", {true, {"x.exe"}, "", {}, true, 45}},
+        {"~close~ x.exe ~close~", {false, {"x.exe", "~close~"}, "", {}, true, 0}},
         {"r:C:\\first.exe a.exe R:C:\\second.exe", {false, {"a.exe"}, "C:\\second.exe", {}}},
         {"", {false, {}, "", {}}},
     };
@@ -123,6 +125,8 @@ TEST(Shortcut, ArgumentsBackToTheEditor) {
         EXPECT_EQ(request.ask, c.request.ask) << c.arguments;
         EXPECT_EQ(request.captions, c.request.captions) << c.arguments;
         EXPECT_EQ(request.programToStart, c.request.programToStart) << c.arguments;
+        EXPECT_EQ(request.close, c.request.close) << c.arguments;
+        EXPECT_EQ(request.closeSeconds, c.request.closeSeconds) << c.arguments;
     }
     const std::string line = "~ask~ \"\x82\" a.exe\" b.exe r:\"C:\\x y\\\x83 .exe\"";
     const CallRequest request = RequestFromArguments(line, DoubleByteNext);
@@ -143,6 +147,10 @@ TEST(Shortcut, LoadsOnlyWhatItWritesBack) {
         {"r:" + path256 + " a.exe r:C:\\b.exe", true, "a.exe r:C:\\b.exe"},
         // Quotes the reader drops anyway, and doubled blanks, are written the editor's way.
         {"\"a.exe\"   b.exe", true, "a.exe b.exe"},
+        // The marker's wait as it was written; a text that is no marker stays a name.
+        {"~ask~ ~close:45~ x.exe", true, "~ask~ ~close:45~ x.exe"},
+        {"~close:30~ x.exe", true, "~close:30~ x.exe"},
+        {"~close:045~ ~close~ x.exe", true, "~close:045~ ~close~ x.exe"},
     };
     for (const auto& c : cases) {
         const std::optional<CallRequest> request = LoadableRequest(c.arguments, NoLeadBytes, SingleByteNext);

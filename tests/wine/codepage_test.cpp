@@ -280,7 +280,7 @@ CASE(FocusComesBackAfterTheAboutBoxAndTheChooser) {
     // The first control in tab order, and Tab and Shift+Tab walk the enabled ones in design order.
     CHECK(WaitUntil([&] { return FocusOf(editor.main) == editor.Get(kBitBtn2); }, 3000));
     REQUIRE(BringToFront(editor.main));
-    const std::vector<MainControl> order = {kBitBtn5, kBitBtn9, kBitBtn4, kListView1, kCheckBox1, kBitBtn2};
+    const std::vector<MainControl> order = {kBitBtn5, kBitBtn9, kBitBtn4, kListView1, kCheckBox1, kCheckBox2, kBitBtn2};
     for (MainControl id : order) {
         SendKey(VK_TAB);
         CHECK(WaitUntil([&] { return FocusOf(editor.main) == editor.Get(id); }, 2000));

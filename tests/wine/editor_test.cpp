@@ -41,14 +41,17 @@ const Expected kEditor[] = {
     {kCheckBox1, 8, 192, 185, 17, true, true, "Co&nfirmation required", "Bestätigung &notwendig",
      "Ask the user if he raely wants to do that action",
      "Vor Beginn der Aktion wird der User gefragt, ob er wirklich will"},
-    {kProgImg, 12, 224, 32, 32, true, true, nullptr, nullptr, nullptr, nullptr},
-    {kLabel3, 56, 224, 0, 0, true, true, "Programm to run", "Zu startendes Programm", nullptr, nullptr},
-    {kLabel2, 56, 242, 0, 0, true, true, "No programm chosen", "Kein Programm gewählt", nullptr, nullptr},
-    {kBitBtn5, 200, 231, 83, 25, true, true, "C&hose", "Wä&hlen", "Chose a programm", "Programm wählem"},
-    {kBitBtn6, 288, 231, 83, 25, true, false, "Re&move", "En&tfernen", "Remove programm", "Programm entfernen"},
-    {kBitBtn9, 8, 272, 83, 25, true, true, "Info", "Info", "About Norvanex", "Über Norvanex"},
-    {kBitBtn1, 200, 272, 83, 25, true, false, "C&reate", "E&rstellen", "Create Shortcut", "Verknüpfung erstellen"},
-    {kBitBtn4, 288, 272, 83, 25, true, true, "&Exit", "B&eenden", "Exit programm", "Programm beenden"},
+    {kCheckBox2, 8, 213, 185, 17, true, true, "&Close programs first", "Programme zuerst &schließen",
+     "Ask the programs to close first, so that they can save their work",
+     "Programme zuerst bitten, sich zu schließen, damit sie speichern können"},
+    {kProgImg, 12, 245, 32, 32, true, true, nullptr, nullptr, nullptr, nullptr},
+    {kLabel3, 56, 245, 0, 0, true, true, "Programm to run", "Zu startendes Programm", nullptr, nullptr},
+    {kLabel2, 56, 263, 0, 0, true, true, "No programm chosen", "Kein Programm gewählt", nullptr, nullptr},
+    {kBitBtn5, 200, 252, 83, 25, true, true, "C&hose", "Wä&hlen", "Chose a programm", "Programm wählem"},
+    {kBitBtn6, 288, 252, 83, 25, true, false, "Re&move", "En&tfernen", "Remove programm", "Programm entfernen"},
+    {kBitBtn9, 8, 293, 83, 25, true, true, "Info", "Info", "About Norvanex", "Über Norvanex"},
+    {kBitBtn1, 200, 293, 83, 25, true, false, "C&reate", "E&rstellen", "Create Shortcut", "Verknüpfung erstellen"},
+    {kBitBtn4, 288, 293, 83, 25, true, true, "&Exit", "B&eenden", "Exit programm", "Programm beenden"},
 };
 
 // The bevels, which the window draws: the dark and the light line of each, where no control lies.
@@ -57,9 +60,9 @@ const struct {
     int color;
 } kBevelLines[] = {
     {100, 0, COLOR_BTNSHADOW},   {100, 1, COLOR_BTNHIGHLIGHT}, {376, 100, COLOR_BTNHIGHLIGHT},  // Bevel4
-    {100, 215, COLOR_BTNSHADOW}, {100, 216, COLOR_BTNHIGHLIGHT},                                // Bevel1
-    {8, 240, COLOR_BTNSHADOW},   {48, 240, COLOR_BTNHIGHLIGHT},                                 // Bevel3
-    {100, 264, COLOR_BTNSHADOW}, {100, 265, COLOR_BTNHIGHLIGHT},                                // Bevel2
+    {100, 236, COLOR_BTNSHADOW}, {100, 237, COLOR_BTNHIGHLIGHT},                                // Bevel1
+    {8, 261, COLOR_BTNSHADOW},   {48, 261, COLOR_BTNHIGHLIGHT},                                 // Bevel3
+    {100, 285, COLOR_BTNSHADOW}, {100, 286, COLOR_BTNHIGHLIGHT},                                // Bevel2
 };
 
 void CheckEditor(const std::string& lcAll, bool german) {
@@ -71,7 +74,7 @@ void CheckEditor(const std::string& lcAll, bool german) {
     CHECK(!Topmost(main));
     const SIZE client = ClientSize(main);
     CHECK_EQ(client.cx, 377);
-    CHECK_EQ(client.cy, 305);
+    CHECK_EQ(client.cy, 326);
 
     for (const Expected& e : kEditor) {
         HWND control = CheckPlace(main, e.id, e.left, e.top, e.width, e.height);
@@ -87,6 +90,7 @@ void CheckEditor(const std::string& lcAll, bool german) {
         }
     }
     CHECK_EQ(CheckState(ChildById(main, kCheckBox1)), BST_CHECKED);
+    CHECK_EQ(CheckState(ChildById(main, kCheckBox2)), BST_UNCHECKED);
     POINT origin{0, 0};
     ClientToScreen(main, &origin);
     for (const auto& line : kBevelLines) {
@@ -303,7 +307,7 @@ CASE(Screenshots) {
         // At 144 DPI every design position grows by half.
         const SIZE client = ClientSize(main);
         CHECK_EQ(client.cx, s.dpi == 96 ? 377 : 566);
-        CHECK_EQ(client.cy, s.dpi == 96 ? 305 : 458);
+        CHECK_EQ(client.cy, s.dpi == 96 ? 326 : 489);
         const RECT exit = RectInParent(ChildById(main, kBitBtn4));
         CHECK_EQ(exit.left, s.dpi == 96 ? 288 : 432);
         CHECK(editor.WaitSettled());  // the title bar drawn active

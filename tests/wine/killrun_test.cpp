@@ -48,7 +48,7 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
     CHECK_EQ(Text(ChildById(main, kLabel1)), "Canceled Programms");
 
     HWND list = ChildById(main, kListView1);
-    CHECK_EQ(RectInParent(list).bottom, 209);  // down to the bottom edge of the hidden Delete button
+    CHECK_EQ(RectInParent(list).bottom, 230);  // down to the bottom edge of the hidden second check box
     REQUIRE_EQ(LvCount(list), 2);
     CHECK_EQ(LvText(list, 0), word);
     CHECK_EQ(LvText(list, 1), excel);
@@ -56,10 +56,10 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
 
     // No program to start: its section is hidden and the window 49 pixels shorter.
     for (MainControl id : {kLabel2, kLabel3, kProgImg}) CHECK(!Shown(main, id));
-    CHECK_EQ(ClientSize(main).cy, 305 - 49);
+    CHECK_EQ(ClientSize(main).cy, 326 - 49);
     const RECT ok = RectInParent(ChildById(main, kBitBtn1));
     CHECK_EQ(ok.left, 144);
-    CHECK_EQ(ok.top, 223);
+    CHECK_EQ(ok.top, 244);
     CHECK_EQ(Text(ChildById(main, kBitBtn1)), "&OK");
     CHECK(Shown(main, kBitBtn1));
     CHECK(!Shown(main, kBitBtn4));
@@ -136,8 +136,8 @@ CASE(ResultWithProgramToStart) {
         CHECK(RectInParent(label2).right <= ClientSize(main).cx - language.dpi * 8 / 96);
         CHECK_EQ(Hint(label2).value_or("(no hint)"), language.program);
         CHECK_EQ(Text(ChildById(main, kLabel3)), std::string(language.label3));
-        CHECK_EQ(ClientSize(main).cy, language.dpi == 96 ? 305 : 458);
-        CHECK_EQ(RectInParent(ChildById(main, kBitBtn1)).top, language.dpi == 96 ? 272 : 408);
+        CHECK_EQ(ClientSize(main).cy, language.dpi == 96 ? 326 : 489);
+        CHECK_EQ(RectInParent(ChildById(main, kBitBtn1)).top, language.dpi == 96 ? 293 : 440);
         REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
         WaitOutStartTimer(TickOf(MarkerLines()[0]));
         CHECK_EQ(MarkerLines().size(), 1u);
@@ -155,7 +155,7 @@ CASE(ResultWithProgramToStart) {
         Process norvanex = Run("winword.exe", plain.locale);
         HWND main = ResultWindow(norvanex);
         CHECK_EQ(Text(ChildById(main, kLabel1)), std::string(plain.locale[0] == 'd' ? "Beendete Programme" : "Canceled Programms"));
-        CHECK_EQ(ClientSize(main).cy, plain.dpi == 96 ? 256 : 384);
+        CHECK_EQ(ClientSize(main).cy, plain.dpi == 96 ? 277 : 416);
         Screenshot(plain.shot, main);
         CloseBySystemMenu(main);
         CHECK(norvanex.WaitExit().has_value());
@@ -168,7 +168,7 @@ CASE(EmptyProgramToStartShowsTheSection) {
     HWND main = ResultWindow(norvanex);
     CHECK(Shown(main, kLabel2));
     CHECK_EQ(Text(ChildById(main, kLabel2)), "");
-    CHECK_EQ(ClientSize(main).cy, 305);
+    CHECK_EQ(ClientSize(main).cy, 326);
     CHECK(PressOk(norvanex, main));
 }
 

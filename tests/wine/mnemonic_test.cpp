@@ -46,6 +46,7 @@ constexpr Mnemonic kMnemonics[] = {
     {Window::About, kInfoBitBtn1, 'O', 'O', Effect::Closes},
     {Window::Editor, kListView1, 'P', 'P', Effect::Focus},  // its label: "&Programms to close"
     {Window::Editor, kCheckBox1, 'N', 'N', Effect::Toggle},
+    {Window::Editor, kCheckBox2, 'C', 'S', Effect::Toggle},
     {Window::Editor, kBitBtn2, 'I', 'I', Effect::Opens},
     {Window::Editor, kBitBtn5, 'H', 'H', Effect::Opens},
     {Window::Editor, kBitBtn1, 'R', 'R', Effect::Opens},

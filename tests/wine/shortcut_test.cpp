@@ -411,6 +411,42 @@ CASE(LoadedFullPathsStayWhole) {
     CHECK_EQ(Text(editor.Get(kLabel2)), "y.exe");
 }
 
+// "Close programs first" ticked with the real mouse writes the close marker after "~ask~". A
+// shortcut whose marker carries a wait of its own, dropped on the editor, ticks the box and is
+// written back byte for byte.
+CASE(CloseFirstWritesTheMarkerAndKeepsALoadedWait) {
+    ComScope com;
+    const std::string created = ScratchFolder() + "\\close first.lnk";
+    DeleteFileA(created.c_str());
+    const std::string loaded = ScratchFolder() + "\\wait 45.lnk";
+    const std::string arguments = "~ask~ ~close:45~ x.exe";
+    REQUIRE(CreateShortcut(NorvanexExe(), arguments, loaded, NorvanexExe(), ""));
+
+    Editor editor;
+    HWND box = editor.Get(kCheckBox2);
+    CHECK_EQ(CheckState(box), BST_UNCHECKED);
+    REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "winword.exe")));
+    CHECK(MouseClick(CenterOnScreen(box), box));
+    REQUIRE(WaitUntil([&] { return CheckState(box) == BST_CHECKED; }));
+    REQUIRE(SaveAs(editor, created));
+    CHECK(WaitUntil([&] { return Field(LnkInfo(created), "Command line arguments") == "~ask~ ~close~ winword.exe"; }, 3000));
+
+    CHECK(MouseClick(CenterOnScreen(box), box));
+    REQUIRE(WaitUntil([&] { return CheckState(box) == BST_UNCHECKED; }));
+    const RECT where = RectInParent(editor.List());
+    REQUIRE(DropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {loaded}));
+    REQUIRE(WaitUntil([&] { return Joined(LvTexts(editor.List())) == "x.exe|"; }));
+    CHECK_EQ(CheckState(box), BST_CHECKED);
+    CHECK_EQ(CheckState(editor.Get(kCheckBox1)), BST_CHECKED);
+    REQUIRE(SaveAs(editor, loaded, "Save as", "", false));
+    HWND question = WaitBox(editor.process, "Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
+    // The save dialog closes once the shortcut is written.
+    CHECK(WaitUntil([&] { return FindDialog(editor.process.pid(), "Save as") == nullptr; }));
+    CHECK_EQ(Field(LnkInfo(loaded), "Command line arguments"), arguments);
+}
+
 // A name typed beyond what a path can hold, into the save dialog or the open dialog, a device's
 // name and a folder's as the save name, are refused with a message while the dialog stays open for
 // another name (the dialog itself would overrun its path buffer: the editor's stack); the editor

@@ -19,6 +19,8 @@ CASE(HintsShowOnDisabledButtons) {
         {kBitBtn3, false, "Removes a programm from the list", "Programm aus der Liste löschen"},
         {kBitBtn6, false, "Remove programm", "Programm entfernen"},
         {kBitBtn2, true, "Chose file", "Datei wählen"},
+        {kCheckBox2, true, "Ask the programs to close first, so that they can save their work",
+         "Programme zuerst bitten, sich zu schließen, damit sie speichern können"},
     };
     for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
         const bool german = locale[0] == 'd';
@@ -50,6 +52,7 @@ CASE(HintsShowOnDisabledButtons) {
             if (!shown) check::Log(std::string("no tip over ") + expected + ", shown: " +
                                    ShownTip(editor.process.pid()).value_or("(none)"));
             if (hover.id == kBitBtn3) Screenshot(german ? "hint-disabled-de" : "hint-disabled-en");
+            if (hover.id == kCheckBox2) Screenshot(german ? "hint-close-de" : "hint-close-en");
         }
         CHECK(editor.Close());
     }

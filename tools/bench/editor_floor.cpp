@@ -1,6 +1,6 @@
 // The floor of the editor's start: the least any program does to show the editor's first picture.
-// The same window (class, icon, styles, caption, size, place), the same 17 controls of the design
-// (13 windows of the same classes and styles, the 8-point "MS Sans Serif", the buttons' glyphs as
+// The same window (class, icon, styles, caption, size, place), the same 18 controls of the design
+// (14 windows of the same classes and styles, the 8-point "MS Sans Serif", the buttons' glyphs as
 // six-state image lists from the same bitmaps, and the four bevels drawn by the window), linked
 // with the program's resources and so with its manifest. Nothing else: no language choice (the
 // English texts), no version read (the caption is fixed at build time), no labels measured (each
@@ -32,24 +32,25 @@ struct Control {
 constexpr Control kControls[] = {
     {103, Kind::Button, 200, 184, 83, 25, "&Insert", IDB_BITBTN2, true},
     {104, Kind::Button, 288, 184, 83, 25, "De&lete", IDB_BITBTN3, false},
-    {105, Kind::Button, 200, 231, 83, 25, "C&hose", IDB_BITBTN5, true},
-    {106, Kind::Button, 288, 231, 83, 25, "Re&move", IDB_BITBTN6, false},
-    {107, Kind::Button, 8, 272, 83, 25, "Info", IDB_BITBTN9, true},
-    {IDOK, Kind::DefaultButton, 200, 272, 83, 25, "C&reate", IDB_IMAGE4, false},
-    {IDCANCEL, Kind::Button, 288, 272, 83, 25, "&Exit", IDB_BITBTN4, true},
+    {105, Kind::Button, 200, 252, 83, 25, "C&hose", IDB_BITBTN5, true},
+    {106, Kind::Button, 288, 252, 83, 25, "Re&move", IDB_BITBTN6, false},
+    {107, Kind::Button, 8, 293, 83, 25, "Info", IDB_BITBTN9, true},
+    {IDOK, Kind::DefaultButton, 200, 293, 83, 25, "C&reate", IDB_IMAGE4, false},
+    {IDCANCEL, Kind::Button, 288, 293, 83, 25, "&Exit", IDB_BITBTN4, true},
     {108, Kind::Label, 8, 8, 361, 16, "&Programms to close", 0, true},
     {109, Kind::ListView, 8, 24, 361, 153, "", 0, true},
     {110, Kind::CheckBox, 8, 192, 185, 17, "Co&nfirmation required", 0, true},
-    {113, Kind::Image, 12, 224, 32, 32, "", 0, true},
+    {114, Kind::CheckBox, 8, 213, 185, 17, "&Close programs first", 0, true},
+    {113, Kind::Image, 12, 245, 32, 32, "", 0, true},
     // The two labels end before Choose: a static control fills its whole rectangle with the face.
-    {111, Kind::Label, 56, 224, 140, 16, "Programm to run", 0, true},
-    {112, Kind::PathLabel, 56, 242, 140, 16, "No programm chosen", 0, true},
-    {0, Kind::TopLine, 8, 215, 361, 9, nullptr, 0, true},
-    {0, Kind::TopLine, 8, 264, 361, 9, nullptr, 0, true},
-    {0, Kind::Frame, 8, 220, 41, 41, nullptr, 0, true},
-    {0, Kind::Box, 0, 0, 377, 305, nullptr, 0, true},
+    {111, Kind::Label, 56, 245, 140, 16, "Programm to run", 0, true},
+    {112, Kind::PathLabel, 56, 263, 140, 16, "No programm chosen", 0, true},
+    {0, Kind::TopLine, 8, 236, 361, 9, nullptr, 0, true},
+    {0, Kind::TopLine, 8, 285, 361, 9, nullptr, 0, true},
+    {0, Kind::Frame, 8, 241, 41, 41, nullptr, 0, true},
+    {0, Kind::Box, 0, 0, 377, 326, nullptr, 0, true},
 };
-constexpr int kClientWidth = 377, kClientHeight = 305;
+constexpr int kClientWidth = 377, kClientHeight = 326;
 constexpr int kGlyphSize = 16;
 
 int dpi = 96;
@@ -110,7 +111,7 @@ void CreateControls(HWND window, HINSTANCE instance, HFONT font) {
             BUTTON_IMAGELIST image{GlyphList(instance, c.glyph), {Scale(4), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
             SendMessageA(control, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
         }
-        if (c.kind == Kind::CheckBox) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+        if (c.id == 110) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);  // ask first; close first is not
         if (c.kind == Kind::ListView) ListView_SetExtendedListViewStyle(control, LVS_EX_GRIDLINES);
     }
 }
