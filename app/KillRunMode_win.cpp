@@ -23,21 +23,6 @@ const ModeFace kKillRunFace{
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
 
-// The system's own words for an error code, in the system's language, without the line break it
-// ends with; empty when it has none.
-std::string SystemMessage(std::uint32_t error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message(text ? text : "", length);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-        message.pop_back();
-    }
-    return message;
-}
-
 // A hint and, where the row has one, the system's message for its error below it.
 std::string HintWithReason(const TextPair& hint, std::uint32_t error) {
     std::string text = Select(hint);

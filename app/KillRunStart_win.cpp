@@ -51,7 +51,7 @@ CallParams ReadCallParams() {
     CallParams params;
     params.texts = CallLineParams(GetCommandLineA(), kMaxParams, NextAnsiChar);
     params.asWritten.assign(params.texts.size(), true);
-    if (Processes().PlatformId() == kPlatformWin32Nt) {
+    if (!AnsiTexts()) {
         const std::vector<std::u16string> wide =
             WideCallLineParams(reinterpret_cast<const char16_t*>(GetCommandLineW()), kMaxParams);
         for (size_t i = 0; i < params.texts.size(); ++i) {

@@ -10,6 +10,7 @@
 
 #include "app/Shortcut.h"
 #include "base/AnsiText_win.h"
+#include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/ComPtr_win.h"
 #include "base/SystemFunction_win.h"
@@ -40,15 +41,9 @@ ComPtr<Link> NewShellLink(HRESULT* status = nullptr) {
     return link;
 }
 
-// The system's words for a status, in its language, with the number for what it has no words for.
-std::string SystemMessage(HRESULT status) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(status), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 && text ? std::string(text, length) : std::string();
-    if (text) LocalFree(text);
-    while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
+// The system's words for a status, with its number (or the number alone where it has no words).
+std::string StatusText(HRESULT status) {
+    const std::string message = SystemMessage(static_cast<std::uint32_t>(status));
     char number[16];
     wsprintfA(number, "0x%08lX", static_cast<unsigned long>(status));
     return message.empty() ? std::string(number) : message + " (" + number + ")";
@@ -147,7 +142,7 @@ bool CreateShortcut(const std::string& target, const std::string& arguments, con
         }
     }
     if (SUCCEEDED(status)) return true;
-    if (reason) *reason = SystemMessage(status);
+    if (reason) *reason = StatusText(status);
     return false;
 }
 

@@ -52,6 +52,17 @@ void CannotGoOn() noexcept {
     ExitProcess(kExitCannotGoOn);
 }
 
+std::string SystemMessage(std::uint32_t code) {
+    char* text = nullptr;
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length > 0 && text ? std::string(text, length) : std::string();
+    if (text) LocalFree(text);
+    while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
+    return message;
+}
+
 void Terminate(int exitCode) {
     if (!App().terminated) PostQuitMessage(exitCode);
     App().terminated = true;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ constexpr int kExitCannotGoOn = 8;
 // fails too) and ends the process at once with kExitCannotGoOn: no window and no process is left.
 void SetCannotGoOnMessage(void (*say)());
 [[noreturn]] void CannotGoOn() noexcept;
+
+// The system's words for an error code or a status (FormatMessage), in the system's language,
+// without the line break they end with; empty where the system has none.
+std::string SystemMessage(std::uint32_t code);
 
 // Ends the program with `exitCode`: the message loop stops as soon as it runs (also when asked
 // during start-up).

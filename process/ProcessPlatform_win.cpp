@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "process/ProcessPlatform.h"
 
@@ -63,12 +64,10 @@ class Win32ProcessPlatform final : public ProcessPlatform {
 public:
     LeadByteFn LeadBytes() override { return SystemLeadByte; }
 
+    // The one answer of the running Windows (RunningWindows), read once for the whole program.
     bool GetVersionExA(OsVersionInfo& info) override {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = info.size;
-        if (!::GetVersionExA(&version)) return false;
-        info.platformId = version.dwPlatformId;
-        return true;
+        info.platformId = RunningWindows().platformId;
+        return info.platformId != 0;
     }
 
     ModuleHandle GetModuleHandleA(const char* moduleName) override {

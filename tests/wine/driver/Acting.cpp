@@ -55,10 +55,22 @@ bool PointHits(POINT screen, HWND expect) {
   return at && (at == expect || IsChild(expect, at));
 }
 
+// The pointer is moved first, on its own, and the press follows once the pointer is there and the
+// window has had the move: a press that the window saw elsewhere (under load, the move may trail
+// the button events) and a release at the point would be a drag, which a list view takes instead
+// of the click.
 bool MouseClicks(POINT screen, HWND expect, int clicks) {
   if (expect) BringToFront(GetAncestor(expect, GA_ROOT));
   if (!PointHits(screen, expect)) return false;
-  std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_MOVE, screen)};
+  INPUT move = MouseInput(MOUSEEVENTF_MOVE, screen);
+  if (SendInput(1, &move, sizeof move) != 1) return false;
+  if (clicks == 0) return true;
+  WaitUntil([&] {
+    POINT at{};
+    return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
+  }, 2000, 5);
+  if (expect) Answers(expect, kTimeout);
+  std::vector<INPUT> inputs;
   for (int i = 0; i < clicks; ++i) {
     inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN, screen));
     inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP, screen));
@@ -172,6 +184,9 @@ static bool FocusFromOutside(HWND target) {
   AttachThreadInput(ourThread, targetThread, TRUE);
   SetFocus(target);
   AttachThreadInput(ourThread, targetThread, FALSE);
+  // The keys follow once the window's thread has handled its activation and the focus: sent
+  // earlier (under load), a modifier may reach the window that had the focus before.
+  Answers(target, kTimeout);
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   return GetGUIThreadInfo(targetThread, &gui) && gui.hwndFocus == target;
