@@ -787,9 +787,7 @@ CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
 CASE(AProgramToStartThatCannotBeOpenedIsReported) {
     LeaveNoVictims cleanup;
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
-    const std::string loopA = ScratchFolder() + "\\loopA.lnk", loopB = ScratchFolder() + "\\loopB.lnk";
-    REQUIRE(CreateShortcut(loopB, "", loopA, "", ""));
-    REQUIRE(CreateShortcut(loopA, "", loopB, "", ""));
+    const std::string loopA = LoopingShortcuts();
     for (const std::string& start : {ScratchFolder() + "\\missing.exe", loopA}) {
         StartVictims(word, 1);
         Process norvanex = Run("winword.exe r:" + start);

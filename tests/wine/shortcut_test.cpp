@@ -547,9 +547,7 @@ bool WriteIdListShortcut(const std::string& file, const std::string& target, con
 CASE(ShortcutsAreFollowedToTheirPrograms) {
     ComScope com;
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
-    const std::string loopA = ScratchFolder() + "\\loopA.lnk", loopB = ScratchFolder() + "\\loopB.lnk";
-    REQUIRE(CreateShortcut(loopB, "", loopA, "", ""));
-    REQUIRE(CreateShortcut(loopA, "", loopB, "", ""));
+    const std::string loopA = LoopingShortcuts();
     const std::string toWord = ScratchFolder() + "\\word.lnk";
     REQUIRE(CreateShortcut(word, "", toWord, "", ""));
     const std::string byIds = ScratchFolder() + "\\by ids.lnk";

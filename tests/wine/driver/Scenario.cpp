@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "app/Shortcut_win.h"
 #include "driver/Check.h"
 
 namespace driver {
@@ -75,6 +76,13 @@ HWND ResultWindow(const Process& run) {
   if (!result) check::Log("no result window: " + run.error());
   REQUIRE(result != nullptr);
   return result;
+}
+
+std::string LoopingShortcuts() {
+  const std::string loopA = ScratchFolder() + "\\loopA.lnk", loopB = ScratchFolder() + "\\loopB.lnk";
+  REQUIRE(norvanex::CreateShortcut(loopB, "", loopA, "", ""));
+  REQUIRE(norvanex::CreateShortcut(loopA, "", loopB, "", ""));
+  return loopA;
 }
 
 bool PressOk(const Process& run, HWND result) {

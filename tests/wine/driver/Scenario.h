@@ -64,6 +64,11 @@ bool ConfirmTitledDialog(const Process& process, const std::string& title, const
 
 std::string Lower(std::string text);  // ASCII letters in lower case
 
+// Two shortcuts in ScratchFolder() that lead to each other, loopA.lnk and loopB.lnk (required to
+// be made): a chain that the shell's own resolver would follow until its stack runs out. The path
+// of loopA.lnk.
+std::string LoopingShortcuts();
+
 // ---- The help viewer (Wine's winhlp32) ----------------------------------------------------------
 
 // The viewer's main window (class MS_WINHELP), once one is up; nullptr before.
