@@ -29,12 +29,6 @@ Process StartWindowed(const std::string& name, const std::string& behaviour) {
     return victim;
 }
 
-Process Run(const std::string& args, const std::string& lcAll = "") {
-    Process norvanex = Start(NorvanexExe(), MarkerOptions(lcAll, args));
-    REQUIRE(norvanex.error().empty());
-    return norvanex;
-}
-
 std::vector<std::string> States(HWND main) { return LvTexts(ChildById(main, kListView1), 1); }
 
 }  // namespace
@@ -50,7 +44,7 @@ CASE(ClosesWhatAnswersAndEndsTheRest) {
     Process many = StartWindowed("many.exe", "close 50");
     StartVictims(CopyToScratch("victim.exe", "plain.exe"), 1);
 
-    Process norvanex = Run("~ask~ ~close:60~ closer.exe asker.exe stubborn.exe hung.exe many.exe plain.exe");
+    Process norvanex = StartKillRun("~ask~ ~close:60~ closer.exe asker.exe stubborn.exe hung.exe many.exe plain.exe");
     HWND question = norvanex.WaitDialog("Bestätigung");
     REQUIRE(question != nullptr);
     bool said = false;
@@ -112,7 +106,7 @@ CASE(TheWaitEndsEveryWay) {
         check::Log(c.how);
         LeaveNoVictims cleanup;
         Process stubborn = StartWindowed("stubborn.exe", c.behaviour);
-        Process norvanex = Run(c.args, c.locale);
+        Process norvanex = StartKillRun(c.args, c.locale);
         HWND main = ResultWindow(norvanex);
         HWND keep = ChildById(main, kBitBtn4);
         if (*c.locale) {

@@ -19,15 +19,6 @@ using namespace norvanex;
 
 namespace {
 
-Process Run(const std::string& args, const std::string& lcAll = "", bool markersStay = false) {
-    DeleteFileA(MarkerFile().c_str());
-    StartOptions options = MarkerOptions(lcAll, args);
-    if (markersStay) options.env.push_back({"NORVANEX_MARKER_STAY", "1"});
-    Process norvanex = Start(NorvanexExe(), options);
-    if (!norvanex.error().empty()) check::Log("start failed: " + norvanex.error());
-    return norvanex;
-}
-
 bool Shown(HWND main, MainControl id) { return Visible(ChildById(main, id)); }
 
 }  // namespace
@@ -38,7 +29,7 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
     StartVictims(word, 3);
     StartVictims(excel, 1);
 
-    Process norvanex = Run("winword.exe excel.exe");
+    Process norvanex = StartKillRun("winword.exe excel.exe");
     HWND main = ResultWindow(norvanex);
     const DWORD shownAt = GetTickCount();
     CHECK(ProcessesNamed("winword.exe").empty());
@@ -74,7 +65,7 @@ CASE(EndsEveryCopyAndClosesAfterThirtySeconds) {
 CASE(ProgramToStartAlone) {
     const std::string marker = CopyToScratch("marker.exe", "starter.exe");
     const DWORD before = GetTickCount();
-    Process norvanex = Run("r:" + marker);
+    Process norvanex = StartKillRun("r:" + marker);
     bool windowSeen = false;
     WaitUntil([&] {
         windowSeen = windowSeen || !norvanex.Windows().empty();
@@ -91,7 +82,7 @@ CASE(ProgramToStartAlone) {
 CASE(OnlyTheLaterProgramToStart) {
     const std::string first = CopyToScratch("marker.exe", "first.exe");
     const std::string second = CopyToScratch("marker.exe", "second.exe");
-    Process norvanex = Run("r:" + first + " r:" + second);
+    Process norvanex = StartKillRun("r:" + first + " r:" + second);
     CHECK(norvanex.WaitExit(10000).has_value());
     // The run has ended: what it started is listed until it has written its line.
     CHECK(WaitUntil([] {
@@ -119,7 +110,7 @@ CASE(ResultWithProgramToStart) {
     for (const Language& language : languages) {
         DpiScope dpi(language.dpi);
         StartVictims(word, 1);
-        Process norvanex = Run("winword.exe r:" + QuoteArg(language.program), language.locale);
+        Process norvanex = StartKillRun("winword.exe r:" + QuoteArg(language.program), language.locale);
         HWND main = ResultWindow(norvanex);
         for (MainControl id : {kLabel2, kLabel3, kProgImg}) CHECK(Shown(main, id));
         HWND label2 = ChildById(main, kLabel2);
@@ -152,7 +143,7 @@ CASE(ResultWithProgramToStart) {
     for (const Plain& plain : plains) {
         DpiScope dpi(plain.dpi);
         StartVictims(word, 1);
-        Process norvanex = Run("winword.exe", plain.locale);
+        Process norvanex = StartKillRun("winword.exe", plain.locale);
         HWND main = ResultWindow(norvanex);
         CHECK_EQ(Text(ChildById(main, kLabel1)), std::string(plain.locale[0] == 'd' ? "Beendete Programme" : "Canceled Programms"));
         CHECK_EQ(ClientSize(main).cy, plain.dpi == 96 ? 277 : 416);
@@ -164,7 +155,7 @@ CASE(ResultWithProgramToStart) {
 
 CASE(EmptyProgramToStartShowsTheSection) {
     StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
-    Process norvanex = Run("winword.exe r:");
+    Process norvanex = StartKillRun("winword.exe r:");
     HWND main = ResultWindow(norvanex);
     CHECK(Shown(main, kLabel2));
     CHECK_EQ(Text(ChildById(main, kLabel2)), "");
@@ -186,7 +177,7 @@ CASE(QuestionFirst) {
     for (const Case& c : cases) {
         LeaveNoVictims cleanup;
         StartVictims(word, 1);
-        Process norvanex = Run("~ask~ winword.exe r:" + marker, c.locale);
+        Process norvanex = StartKillRun("~ask~ winword.exe r:" + marker, c.locale);
         HWND box = norvanex.WaitDialog("Bestätigung");
         REQUIRE(box != nullptr);
         HWND yes = ButtonByCaption(box, "&Ja");
@@ -218,13 +209,13 @@ CASE(QuestionFirst) {
 }
 
 CASE(NoQuestionWhenNothingNamedRuns) {
-    Process norvanex = Run("~ask~ nothing-runs-so.exe");
+    Process norvanex = StartKillRun("~ask~ nothing-runs-so.exe");
     CHECK(norvanex.WaitExit().has_value());
     CHECK(FindDialog(norvanex.pid(), "Bestätigung") == nullptr);
 
     // Written in capitals it is a program name like any other: no question.
     StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
-    Process capitals = Run("~ASK~ winword.exe");
+    Process capitals = StartKillRun("~ASK~ winword.exe");
     HWND main = ResultWindow(capitals);
     CHECK(FindDialog(capitals.pid(), "Bestätigung") == nullptr);
     CHECK_EQ(LvCount(ChildById(main, kListView1)), 1);
@@ -239,7 +230,7 @@ CASE(OkBeforeTheStartTimerOpensNothing) {
         StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
         DeleteFileA(MarkerFile().c_str());
         const DWORD started = GetTickCount();
-        Process norvanex = Run("winword.exe r:" + marker);
+        Process norvanex = StartKillRun("winword.exe r:" + marker);
         HWND main = ResultWindow(norvanex);
         Click(ChildById(main, kBitBtn1));
         const bool inTime = GetTickCount() - started < 700;
@@ -257,7 +248,7 @@ CASE(DoubleClickKeepsTheWindow) {
     const std::string word = CopyToScratch("victim.exe", "winword.exe");
     for (bool onEntry : {true, false}) {
         StartVictims(word, 1);
-        Process norvanex = Run("winword.exe");
+        Process norvanex = StartKillRun("winword.exe");
         HWND main = ResultWindow(norvanex);
         HWND list = ChildById(main, kListView1);
         CHECK(onEntry ? DoubleClickLvItem(list, 0) : DoubleClickLvEmpty(list));
@@ -274,7 +265,7 @@ CASE(HundredAndFirstParameterIsNeverRead) {
     for (int i = 2; i <= 100; ++i) args += " absent" + std::to_string(i) + ".exe";
     args += " r:" + marker;
     const DWORD started = GetTickCount();
-    Process norvanex = Run(args);
+    Process norvanex = StartKillRun(args);
     HWND main = ResultWindow(norvanex);
     CHECK(!Shown(main, kLabel2));
     WaitOutStartTimer(started);
@@ -295,7 +286,7 @@ CASE(EndedProgramStartsAgainOnce) {
     REQUIRE(WaitUntil([] { return ProcessesNamed("single.exe").size() == 1; }));
     const DWORD oldPid = ProcessesNamed("single.exe")[0];
 
-    Process norvanex = Run("single.exe r:" + single, "", true);
+    Process norvanex = StartKillRun("single.exe r:" + single, "", true);
     HWND main = ResultWindow(norvanex);
     REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 8000));
     WaitOutStartTimer(TickOf(MarkerLines()[0]));
@@ -483,14 +474,14 @@ CASE(FullPathEndsOnlyThatFile) {
     for (DWORD pid : pidsA) pidsB.erase(std::remove(pidsB.begin(), pidsB.end(), pid), pidsB.end());
 
     // A folder that holds no running copy: nothing ended, no window.
-    Process none = Run(ScratchFolder() + "\\c\\winword.exe");
+    Process none = StartKillRun(ScratchFolder() + "\\c\\winword.exe");
     CHECK(none.WaitExit().has_value());
     CHECK_EQ(ProcessesNamed("winword.exe").size(), 3u);
 
     // That file in another spelling: letter case, the "\\?\" prefix, "/", ".." and a doubled separator.
     std::string spelt = "\\\\?\\" + folderB + "/../a//winword.exe";
     CharUpperBuffA(spelt.data(), static_cast<DWORD>(spelt.size()));
-    Process norvanex = Run(spelt);
+    Process norvanex = StartKillRun(spelt);
     HWND main = ResultWindow(norvanex);
     CHECK(ProcessesNamed("winword.exe") == pidsB);
     HWND list = ChildById(main, kListView1);
@@ -509,7 +500,7 @@ CASE(FullPathEndsOnlyThatFile) {
     for (const std::string& name : {linked + "\\winword.exe", zSpelt, "\\\\.\\" + inA}) {
         check::Log("named " + name);
         REQUIRE_EQ(StartVictims(inA, 1, 1).size(), 2u);
-        Process other = Run(name);
+        Process other = StartKillRun(name);
         HWND result = ResultWindow(other);
         CHECK(ProcessesNamed("winword.exe") == pidsB);
         CHECK_EQ(lstrcmpiA(LvText(ChildById(result, kListView1), 0).c_str(), inA.c_str()), 0);
@@ -517,7 +508,7 @@ CASE(FullPathEndsOnlyThatFile) {
     }
     // A path that ends in a backslash names no file: nothing ended, no window.
     REQUIRE_EQ(StartVictims(inA, 1, 1).size(), 2u);
-    Process folderLike = Run(inA + "\\");
+    Process folderLike = StartKillRun(inA + "\\");
     CHECK(folderLike.WaitExit().has_value());
     CHECK_EQ(ProcessesNamed("winword.exe").size(), 2u);
 }
@@ -533,7 +524,7 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
     for (const Language& language : languages) {
         LeaveNoVictims cleanup;
         StartVictims(word, 1);
-        Process norvanex = Run("services.exe winword.exe", language.locale);
+        Process norvanex = StartKillRun("services.exe winword.exe", language.locale);
         HWND main = ResultWindow(norvanex);
         CHECK(ProcessesNamed("services.exe") == services);
         CHECK(ProcessesNamed("winword.exe").empty());
@@ -583,7 +574,7 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
 CASE(SparedProgramAloneShowsTheSameWindow) {
     const std::vector<DWORD> services = ProcessesNamed("services.exe");
     REQUIRE(!services.empty());
-    Process norvanex = Run("~ask~ services.exe");
+    Process norvanex = StartKillRun("~ask~ services.exe");
     HWND main = nullptr;
     REQUIRE(WaitUntil([&] {
         return FindDialog(norvanex.pid(), "Bestätigung") != nullptr ||
@@ -656,7 +647,7 @@ CASE(StartedFromAFolderBeyondMaxPath) {
 // Named, the program itself is no reason to ask; the window says that it runs on as Norvanex
 // itself, and that counts as gone for the exit code: it ends with the window.
 CASE(NoQuestionForItself) {
-    Process norvanex = Run("~ask~ Norvanex.exe");
+    Process norvanex = StartKillRun("~ask~ Norvanex.exe");
     HWND main = nullptr;
     WaitUntil([&] {
         return FindDialog(norvanex.pid(), "Bestätigung") != nullptr ||
@@ -765,7 +756,7 @@ CASE(FailedStartSaysSoAndStillOpensTheProgramToStart) {
     struct Case { const char* first; bool walked; } cases[] = {{"", true}, {"~ask~ ", false}};
     for (const Case& c : cases) {
         StartVictims(word, 1);
-        Process norvanex = Run(std::string(c.first) + "winword.exe r:" + marker);
+        Process norvanex = StartKillRun(std::string(c.first) + "winword.exe r:" + marker);
         HWND box = norvanex.WaitDialog("Fehler");
         REQUIRE(box != nullptr);
         if (c.walked) CHECK(WaitUntil([] { return MarkerLines().size() == 1; }));
@@ -790,7 +781,7 @@ CASE(AProgramToStartThatCannotBeOpenedIsReported) {
     const std::string loopA = LoopingShortcuts();
     for (const std::string& start : {ScratchFolder() + "\\missing.exe", loopA}) {
         StartVictims(word, 1);
-        Process norvanex = Run("winword.exe r:" + start);
+        Process norvanex = StartKillRun("winword.exe r:" + start);
         HWND main = ResultWindow(norvanex);
         HWND label3 = ChildById(main, kLabel3);
         CHECK(WaitUntil([&] { return Text(label3) == "Program could not be started"; }));
@@ -803,7 +794,7 @@ CASE(AProgramToStartThatCannotBeOpenedIsReported) {
         CHECK(PressOk(norvanex, main));
         CHECK_EQ(norvanex.WaitExit().value_or(99), 4u);
 
-        Process alone = Run("r:" + start);
+        Process alone = StartKillRun("r:" + start);
         CHECK_EQ(alone.WaitExit().value_or(99), 4u);
         CHECK(FindTopWindow(alone.pid(), "") == nullptr);
     }

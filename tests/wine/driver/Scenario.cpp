@@ -85,6 +85,15 @@ std::string LoopingShortcuts() {
   return loopA;
 }
 
+Process StartKillRun(const std::string& args, const std::string& lcAll, bool markersStay) {
+  DeleteFileA(MarkerFile().c_str());
+  StartOptions options = MarkerOptions(lcAll, args);
+  if (markersStay) options.env.push_back({"NORVANEX_MARKER_STAY", "1"});
+  Process norvanex = Start(NorvanexExe(), options);
+  if (!norvanex.error().empty()) check::Log("start failed: " + norvanex.error());
+  return norvanex;
+}
+
 bool PressOk(const Process& run, HWND result) {
   Click(ChildById(result, norvanex::kBitBtn1));
   return run.WaitExit().has_value();

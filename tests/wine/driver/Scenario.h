@@ -50,6 +50,11 @@ class Editor {
   HWND main = nullptr;
 };
 
+// Norvanex.exe started with a call line, as a shortcut starts it, in a locale ("": the bench's),
+// passing the marker's file on (MarkerOptions), which is emptied first; with markersStay, markers
+// it starts stay running. A start that failed is logged.
+Process StartKillRun(const std::string& args, const std::string& lcAll = "", bool markersStay = false);
+
 // The result window of a kill run, required to appear in time.
 constexpr char kResultCaption[] = "Norvanex 4.3";
 HWND ResultWindow(const Process& run);
