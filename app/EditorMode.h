@@ -8,6 +8,8 @@
 
 #include "app/CallLine.h"
 #include "app/Editor.h"
+#include "app/EditorFiles_win.h"
+#include "app/EntryDrag_win.h"
 #include "ui/Lang.h"
 
 namespace norvanex {
@@ -18,7 +20,7 @@ std::string Select(const Pair& text) { return SelectText(text.english, text.germ
 
 class EditorMode : public MainMode {
 public:
-    explicit EditorMode(TMainForm& form) : form_(form) {}
+    explicit EditorMode(TMainForm& form);
 
     const ModeFace& Face() const override;
     void FormCreate() override;
@@ -28,71 +30,39 @@ public:
     bool Message(UINT message, WPARAM wParam, LPARAM lParam) override;
     HACCEL Accelerators() const override { return accelerators_.get(); }
 
-private:
-    // The editor's lists and buttons (Editor_win.cpp).
-    void BitBtn1Click();
-    void BitBtn2Click();
-    HMENU PopupMenu2();
-    void SelectTaskClick();
+    // What the editor's parts (EditorIntake) do to it.
     // Adds one program to end: refused with a message when it is this program or a folder,
     // ignored when listed. `whole`: written into the call as it stands (loaded from a shortcut).
     void AddProgramToList(const std::string& path, bool whole = false);
     // Makes `path` the program to start: its icon, its file-name part, Remove enabled. A chain of
     // shortcuts that the kill run would not open is refused with a message (RefusesChain).
     void ChooseProgramToStart(const std::string& path);
+    // Replaces the editor's state with a loaded shortcut's, unless its program to start is refused.
+    void Load(const CallRequest& request);
+    // Several additions as one change of the list: it is redrawn when the last one ends.
+    void BeginListUpdate();
+    void EndListUpdate();
+    bool OverProgImg(POINT client) const { return drag_.OverTarget(client); }
+    // Messages go to the window the user works in: an open dialog or the chooser, else the editor.
+    HWND MessageOwner() const;
+    HWND Window() const { return form_.hwnd(); }
+
+private:
+    // The editor's lists and buttons (Editor_win.cpp).
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn4Click();
+    HMENU PopupMenu2();
     bool AskFirst() const;
     bool CloseFirst() const;
+    CallRequest EditorRequest() const;
     void ListView1Click();
     void BitBtn3Click();
     void EntfExecute();
     void BitBtn6Click();
-    void ListView1BeginDrag();
-    void DragMove(POINT client);
-    void DragEnd(POINT client, bool drop);
-    bool CancelDrag();
-    void ProgImgDragOver(HWND source, bool& accept);
-    void ProgImgDragDrop(HWND source);
-    void FormDropFiles(HDROP drop);
-    bool OverProgImg(POINT client) const;
-    void BeginListUpdate();
-    void EndListUpdate();
     void ShowEditorState();
     void ShowProgramToStart();
     void EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead);
-    HWND MessageOwner() const;
-
-    // The open dialog with its two purposes, and files taken from it or from the shell
-    // (EditorOpen_win.cpp).
-    enum class OpenPurpose { AddToEnd, ChooseToStart };
-    void SelectFileClick();
-    void BitBtn5Click();
-    void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
-    template <class Request, class Text, class Buffer>
-    void RunOpenDialog(const Text& filter, const Text& caption, DWORD options, Buffer& buffer);
-    template <class Request>
-    static UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    template <class Request>
-    void GrowOpenBuffer(HWND dialog, Request& request);
-    // The file dialogs' name box: what it holds is checked when OK is pressed, before the dialog
-    // takes it. The dialog's kind: its character set, and whether ".lnk" is added.
-    enum class NameBox { Wide, Ansi, AnsiAddsLinkEnding };
-    static void GuardNameBox(HWND frame, EditorMode* self, NameBox kind);
-    static LRESULT CALLBACK FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
-    bool TypedNamesFit(HWND frame, NameBox kind);
-    void OpenDialog1CanClose(std::u16string_view buffer);
-    bool TakeExactName(const std::u16string& file, std::string& ansi);
-    std::vector<std::u16string> DroppedFiles(HDROP drop) const;
-
-    // Create and the shortcut file (EditorCreate_win.cpp).
-    void CreateFromEditor();
-    CallRequest EditorRequest() const;
-    void ShowSaveDialog1();
-    static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    bool SaveDialog1CanClose(HWND dialog, const std::string& fileName);
-    bool DropShortcut(HDROP drop);
-    void LoadShortcut(const std::string& fileName);
-    bool RefusesChain(const std::string& path);
-    bool TakeShortcutTarget(const std::u16string& shortcut, std::string& program);
 
     static const CommandEntry<EditorMode> kCommands[];
     static const NotifyEntry<EditorMode> kNotifications[];
@@ -105,17 +75,14 @@ private:
     };
     TMainForm& form_;
     EditorLists editor_;
+    EntryDrag drag_;
+    EditorIntake intake_;
+    ShortcutSave save_;
     Owned<HMENU, MenuDeleter> popupMenu2_;  // made at its first opening (PopupMenu2)
     GdiObject<HBITMAP> menuImages_[2];
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
-    OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;
-    std::vector<wchar_t> openBuffer_;
-    std::vector<char> openBufferAnsi_;  // the open dialog's on the 9x line
-    HWND dragSource_ = nullptr;  // the list view an entry is dragged from, while the button is held
-    int listUpdates_ = 0;        // nested batch updates of ListView1; redrawn when the last one ends
-    std::string pendingCallLine_;  // composed by the last accepted Create, written by the save dialog
-    int closeSeconds_ = 0;         // the close marker's wait as the last loaded shortcut wrote it (0: "~close~")
-    std::vector<char> saveBuffer_;
+    int listUpdates_ = 0;   // nested batch updates of ListView1; redrawn when the last one ends
+    int closeSeconds_ = 0;  // the close marker's wait as the last loaded shortcut wrote it (0: "~close~")
 };
 
 }  // namespace norvanex

@@ -1,41 +1,33 @@
-// The editor's open dialog with its two purposes, the guard on the file dialogs' name box, and the
-// names taken from a dialog or from the shell exactly as the ANSI code page holds them.
+// What comes into the editor: the task chooser's programs, the open dialog with its two purposes,
+// files and shortcuts dropped from the shell, names taken exactly as the ANSI code page holds them;
+// the file facts that the lists ask, and the file dialogs' guard.
 #include "app/EditorMode.h"
 
 #include <commdlg.h>
-#include <dlgs.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <type_traits>
-#include <utility>
+#include <vector>
 
+#include "app/Shortcut.h"
 #include "app/Shortcut_win.h"
 #include "base/AnsiText_win.h"
-#include "base/ComApartment_win.h"
+#include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
+#include "process/FileIdentity.h"
+#include "process/ProcessAccess.h"
 #include "ui/MsgBox.h"
+#include "ui/TaskSel.h"
 
 namespace norvanex {
 
 namespace {
 
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
-// arrives whole. A larger one grows the buffer while the user selects (GrowOpenBuffer).
+// arrives whole. A larger one grows the buffer while the user selects.
 constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
 
-// The dialog's buffer in UTF-16; the ANSI dialog's from the system's code page.
-std::u16string OpenDialogText(const wchar_t* buffer, DWORD size) {
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), size);
-}
-
-std::u16string OpenDialogText(const char* buffer, DWORD size) {
-    std::u16string wide(size, u'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, buffer, static_cast<int>(size),
-                                           reinterpret_cast<wchar_t*>(wide.data()), static_cast<int>(size));
-    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return wide;
-}
+const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
 // The files of a drop, read with DragQueryFileA or DragQueryFileW.
 template <class Char, class Query>
@@ -45,230 +37,143 @@ std::vector<std::u16string> DroppedNames(HDROP drop, Query query) {
     for (UINT i = 0; i < count; ++i) {
         const UINT length = query(drop, i, nullptr, 0);
         std::basic_string<Char> file(length, Char{});
-        if (length > 0 && query(drop, i, file.data(), length + 1) == length) files.push_back(OpenDialogText(file.c_str(), length));
+        if (length == 0 || query(drop, i, file.data(), length + 1) != length) continue;
+        if constexpr (std::is_same_v<Char, wchar_t>) {
+            files.emplace_back(AsUtf16(file));
+        } else {
+            files.emplace_back(AsUtf16(WideFrom(file, CP_ACP)));
+        }
     }
     return files;
 }
 
+// In UTF-16, as the shell holds them on the NT line: DragQueryFileA would hand over best-fit names.
+// The 9x line's shell holds them in ANSI and has DragQueryFileA alone.
+std::vector<std::u16string> DroppedFiles(HDROP drop) {
+    return AnsiTexts() ? DroppedNames<char>(drop, DragQueryFileA) : DroppedNames<wchar_t>(drop, DragQueryFileW);
+}
+
+void ShowText(HWND owner, const MessageText& message, MessageKind kind) { ShowMessage(owner, Select(message), kind); }
+
 }  // namespace
 
-void EditorMode::SelectFileClick() {
-    // Exactly these options: no must-exist check, the read-only box stays.
-    ShowOpenDialog(OpenPurpose::AddToEnd, OFN_ALLOWMULTISELECT | OFN_ENABLESIZING, texts::kOpenToEnd);
+// A folder is no program: it would be written as a program's name, or as nothing.
+bool IsFolderPath(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(ShellPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void EditorMode::BitBtn5Click() { ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart); }
-
-// The dialog in UTF-16 on the NT line: its ANSI form hands over names through best fit ("māil.exe"
-// as "mail.exe"), and the editor must see what the user chose to refuse what it cannot name. The
-// 9x line holds its names in ANSI and has the ANSI dialog only.
-void EditorMode::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
-    EnterComApartment();
-    openPurpose_ = purpose;
-    std::string filter = Select(texts::kOpenFilter);
-    std::replace(filter.begin(), filter.end(), '|', '\0');
-    filter.append(2, '\0');
-    // The files are taken while the dialog confirms them (OpenDialog1CanClose, through the hook).
-    options |= OFN_EXPLORER | OFN_ENABLEHOOK;
-    if (AnsiTexts()) {
-        RunOpenDialog<OPENFILENAMEA>(ShownAnsi(WideText(filter)), ShownAnsi(WideText(Select(title))), options,
-                                     openBufferAnsi_);
-    } else {
-        RunOpenDialog<OPENFILENAMEW>(WideText(filter), WideText(Select(title)), options, openBuffer_);
-    }
+// The program's own file under another name: a folder reached through a link, another drive
+// letter for its folder. The own file is opened once.
+bool IsOwnFile(const std::string& path) {
+    static const std::optional<FileIdentity> own =
+        ReadFileIdentity(SystemProcessPlatform(), App().exePath, std::string(), !AnsiTexts());
+    return own && ReadFileIdentity(SystemProcessPlatform(), path, std::string(), !AnsiTexts()) == own;
 }
 
-template <class Request, class Text, class Buffer>
-void EditorMode::RunOpenDialog(const Text& filter, const Text& caption, DWORD options, Buffer& buffer) {
-    buffer.assign(kOpenBufferChars, 0);
-    Request request{};
-    request.lStructSize = FileDialogSize(std::is_same_v<Request, OPENFILENAMEW>);
-    request.hwndOwner = form_.hwnd();
-    request.lpstrFilter = filter.c_str();
-    request.nFilterIndex = 1;
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
-    request.lpstrTitle = caption.c_str();
-    request.Flags = options;
-    request.lpfnHook = OpenDialogHook<Request>;
-    request.lCustData = reinterpret_cast<LPARAM>(this);
-    if constexpr (std::is_same_v<Request, OPENFILENAMEW>) {
-        GetOpenFileNameW(&request);
-    } else {
-        GetOpenFileNameA(&request);
-    }
+bool RefusesChain(HWND owner, const std::string& path) {
+    const ShortcutChain chain = FollowShortcutChain(path);
+    if (ShellMayOpen(chain)) return false;
+    ShowText(owner, ChainRefusedText(path, chain.end), MessageKind::Error);
+    return true;
 }
 
-template <class Request>
-UINT_PTR CALLBACK EditorMode::OpenDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        const LPARAM self = reinterpret_cast<const Request*>(lParam)->lCustData;
-        SetWindowLongPtrA(dialog, DWLP_USER, self);
-        GuardNameBox(GetParent(dialog), reinterpret_cast<EditorMode*>(self),
-                     std::is_same_v<Request, OPENFILENAMEW> ? NameBox::Wide : NameBox::Ansi);
-        return FALSE;
-    }
-    auto* self = reinterpret_cast<EditorMode*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (message != WM_NOTIFY || self == nullptr) return FALSE;
-    // OFNOTIFYA and OFNOTIFYW differ only in the type of lpOFN.
-    const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-    Request& request = *reinterpret_cast<Request*>(reinterpret_cast<const OFNOTIFYA*>(lParam)->lpOFN);
-    // No exception may cross the dialog's procedure; the dialog closes whatever happens here.
-    if (header.code == CDN_SELCHANGE) {
-        RunHandler([&] { self->GrowOpenBuffer(GetParent(dialog), request); });
-    } else if (header.code == CDN_FILEOK) {
-        RunHandler([&] { self->OpenDialog1CanClose(OpenDialogText(request.lpstrFile, request.nMaxFile)); });
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
-    }
-    return FALSE;
-}
-
-// The hooks see a typed name only once the dialog has joined it to its folder, in a buffer of
-// MAX_PATH characters on its stack that a longer name overruns (Wine's comdlg32 does, with the
-// editor's stack). The dialog's own procedure is subclassed, so that its OK, or Enter in the
-// name box, is checked first. Its old procedure and the editor stay on the dialog as properties.
-namespace {
-constexpr char kFrameProcProp[] = "Norvanex.DialogProc";
-constexpr char kFrameOwnerProp[] = "Norvanex.DialogOwner";
-constexpr char kFrameKindProp[] = "Norvanex.DialogKind";
-
-// The edit control of the name box: cmb13 is a combo box (or a ComboBoxEx holding one) whose own
-// text need not be the edit's; edt1 in older layouts.
-BOOL CALLBACK FindNameEdit(HWND child, LPARAM found) {
-    char name[16] = {};
-    GetClassNameA(child, name, sizeof name);
-    const int id = GetDlgCtrlID(child);
-    if ((id != cmb13 && id != edt1) || lstrcmpiA(name, "Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = child;
-    return FALSE;
-}
-}  // namespace
-
-void EditorMode::GuardNameBox(HWND frame, EditorMode* self, NameBox kind) {
-    SetPropA(frame, kFrameOwnerProp, reinterpret_cast<HANDLE>(self));
-    SetPropA(frame, kFrameKindProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kind) + 1));
-    SetPropA(frame, kFrameProcProp, reinterpret_cast<HANDLE>(SetWindowLongPtrA(
-                                        frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileDialogFrameProc))));
-}
-
-LRESULT CALLBACK EditorMode::FileDialogFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto dialogProc = reinterpret_cast<WNDPROC>(GetPropA(frame, kFrameProcProp));
-    auto* self = reinterpret_cast<EditorMode*>(GetPropA(frame, kFrameOwnerProp));
-    const auto kind = static_cast<NameBox>(reinterpret_cast<INT_PTR>(GetPropA(frame, kFrameKindProp)) - 1);
-    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && self != nullptr) {
-        // A click on OK, or Enter in the name box (IsDialogMessage sends the same command).
-        bool fits = true;
-        RunHandler([&] { fits = self->TypedNamesFit(frame, kind); });
-        if (!fits) return 0;
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProc));
-        RemovePropA(frame, kFrameProcProp);
-        RemovePropA(frame, kFrameOwnerProp);
-        RemovePropA(frame, kFrameKindProp);
-    }
-    return CallWindowProcA(dialogProc, frame, message, wParam, lParam);
-}
-
-// Whether every path that the name box names, joined to the dialog's folder, stays within the
-// dialog's buffer and the A functions' paths; a message names the first that does not.
-bool EditorMode::TypedNamesFit(HWND frame, NameBox kind) {
-    HWND box = nullptr;
-    EnumChildWindows(frame, FindNameEdit, reinterpret_cast<LPARAM>(&box));
-    if (box == nullptr) return true;
-    // Read in the dialog's own character set, as CDM_GETFOLDERPATH answers whichever function
-    // sends it: the ANSI dialog is also the one of the 9x line, which has no W functions.
-    std::wstring typed, folder;
-    if (kind == NameBox::Wide) {
-        const int length = GetWindowTextLengthW(box);
-        typed.assign(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
-        typed.resize(static_cast<size_t>(std::max(0, GetWindowTextW(box, typed.data(), length + 1))));
-        const LRESULT size = SendMessageW(frame, CDM_GETFOLDERPATH, 0, 0);
-        folder.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, L'\0');
-        if (size > 0) SendMessageW(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(folder.data()));
-        folder.resize(std::wcslen(folder.c_str()));
-    } else {
-        const int length = GetWindowTextLengthA(box);
-        std::string ansi(static_cast<size_t>(std::max(0, length)) + 1, '\0');
-        ansi.resize(static_cast<size_t>(std::max(0, GetWindowTextA(box, ansi.data(), length + 1))));
-        typed = WideText(MarkedName(ansi));
-        const LRESULT size = SendMessageA(frame, CDM_GETFOLDERPATH, 0, 0);
-        ansi.assign(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
-        if (size > 0) SendMessageA(frame, CDM_GETFOLDERPATH, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(ansi.data()));
-        folder = WideText(MarkedName(ansi.c_str()));
-    }
-    if (typed.empty()) return true;
-    const auto asUtf16 = [](const std::wstring& text) { return std::u16string(text.begin(), text.end()); };
-    for (std::u16string path : TypedDialogPaths(asUtf16(folder), asUtf16(typed))) {
-        if (kind == NameBox::AnsiAddsLinkEnding) {
-            // As LinkFileName adds it: a to z in either case.
-            std::u16string ending = path.size() >= 4 ? path.substr(path.size() - 4) : std::u16string();
-            for (char16_t& c : ending) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-            if (ending != u".lnk") path += u".lnk";
-        }
+bool TypedNamesFit(HWND frame, const std::u16string& folder, const std::u16string& typed, bool addsLinkEnding) {
+    for (std::u16string path : TypedDialogPaths(folder, typed)) {
+        // As LinkFileName adds it.
+        if (addsLinkEnding && !IsShortcutPath(path)) path += u".lnk";
         if (path.size() <= kMaxAnsiPath) continue;
         const MessageText after = NameTooLongTextAfter(path.size(), kMaxAnsiPath);
         ShowMessage(frame,
-                    WideText(Select(texts::kNameTooLongBefore)) + std::wstring(path.begin(), path.end()) +
-                        WideText(Select(after)),
+                    WideText(Select(texts::kNameTooLongBefore)) + std::wstring(AsWide(path)) + WideText(Select(after)),
                     MessageKind::Error);
         return false;
     }
     return true;
 }
 
-// The dialog writes the folder and every selected name into the buffer; it only grows, so that a
-// selection never arrives cut short (KB 131462).
-template <class Request>
-void EditorMode::GrowOpenBuffer(HWND dialog, Request& request) {
-    constexpr bool wide = std::is_same_v<Request, OPENFILENAMEW>;
-    // Both answer in characters of the dialog's own kind.
-    const auto send = wide ? SendMessageW : SendMessageA;
-    const LRESULT folder = send(dialog, CDM_GETFOLDERPATH, 0, 0);
-    const LRESULT names = send(dialog, CDM_GETSPEC, 0, 0);
-    if (folder < 0 || names < 0) return;
-    const std::size_t needed = static_cast<std::size_t>(folder) + static_cast<std::size_t>(names) + 2;
-    auto& buffer = [this]() -> auto& {
-        if constexpr (wide) return openBuffer_; else return openBufferAnsi_;
-    }();
-    if (needed <= request.nMaxFile || request.lpstrFile != buffer.data()) return;
-    buffer.resize(needed * 2, 0);
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
+void EditorIntake::SelectTaskClick() {
+    TaskChoice choice;
+    choice.result = 8;
+    // The chooser's window is built at its first showing, its controls with it.
+    if (!TaskSelect().Create(form_.Instance(), form_.hwnd())) return;
+    TaskSelect().ShowModal(form_.hwnd(), choice);
+    if (choice.result != 1) return;
+    editor_.BeginListUpdate();
+    for (const std::string& caption : choice.checked) editor_.AddProgramToList(caption);
+    editor_.EndListUpdate();
 }
 
-void EditorMode::OpenDialog1CanClose(std::u16string_view buffer) {
-    const std::vector<std::u16string> files = OpenDialogFiles(buffer);
-    if (files.empty()) return;
-    const OpenPurpose purpose = std::exchange(openPurpose_, OpenPurpose::AddToEnd);
+void EditorIntake::SelectFileClick() {
+    // Exactly these options: no must-exist check, the read-only box stays.
+    ShowOpenDialog(OpenPurpose::AddToEnd, OFN_ALLOWMULTISELECT | OFN_ENABLESIZING, texts::kOpenToEnd);
+}
+
+void EditorIntake::BitBtn5Click() {
+    ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart);
+}
+
+// The dialog in UTF-16 on the NT line: the editor must see what the user chose to refuse what it
+// cannot name. The files are taken while the dialog confirms them.
+void EditorIntake::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
+    std::string filter = Select(texts::kOpenFilter);
+    std::replace(filter.begin(), filter.end(), '|', '\0');
+    filter.append(2, '\0');
+    FileDialogRequest request;
+    request.owner = editor_.Window();
+    request.wide = !AnsiTexts();
+    if (request.wide) {
+        request.filter = WideText(filter);
+        request.title = WideText(Select(title));
+    } else {
+        request.ansiFilter = ShownAnsi(WideText(filter));
+        request.ansiTitle = ShownAnsi(WideText(Select(title)));
+    }
+    request.flags = options;
+    request.bufferChars = kOpenBufferChars;
+    request.grows = true;
+    request.typedNamesFit = [](HWND frame, const std::u16string& folder, const std::u16string& typed) {
+        return TypedNamesFit(frame, folder, typed, false);
+    };
+    request.canClose = [this, purpose](HWND, const FileDialogNames& names) {
+        OpenDialog1CanClose(purpose, names);
+        return true;
+    };
+    ShowFileDialog(request);
+}
+
+void EditorIntake::OpenDialog1CanClose(OpenPurpose purpose, const FileDialogNames& names) {
+    const std::wstring ansiNames = WideFrom(names.ansi, CP_ACP);
+    const std::vector<std::u16string> files = OpenDialogFiles(names.wide.empty() ? AsUtf16(ansiNames) : names.wide);
     for (const std::u16string& file : files) {
         std::string path;
         const bool taken = purpose == OpenPurpose::AddToEnd && IsShortcutPath(file) ? TakeShortcutTarget(file, path)
                                                                                      : TakeExactName(file, path);
         if (!taken) continue;
         if (purpose == OpenPurpose::ChooseToStart) {
-            ChooseProgramToStart(path);
+            editor_.ChooseProgramToStart(path);
             return;
         }
-        AddProgramToList(path);
+        editor_.AddProgramToList(path);
     }
 }
 
 // A file whose name or folder the ANSI code page cannot hold exactly would be written into the
 // shortcut as another name ("mail.exe" for "māil.exe", "??.exe" for "日本.exe") and end or start
 // programs the user never chose: it is refused with a word, and nothing is taken.
-bool EditorMode::TakeExactName(const std::u16string& file, std::string& ansi) {
+bool EditorIntake::TakeExactName(const std::u16string& file, std::string& ansi) {
     if (ExactAnsi(file, ansi)) return true;
-    const std::wstring message = WideText(Select(texts::kNotExactBefore)) +
-                                 std::wstring(file.begin(), file.end()) + WideText(Select(texts::kNotExactAfter));
-    ShowMessage(MessageOwner(), message, MessageKind::Information);
+    const std::wstring message =
+        WideText(Select(texts::kNotExactBefore)) + std::wstring(AsWide(file)) + WideText(Select(texts::kNotExactAfter));
+    ShowMessage(editor_.MessageOwner(), message, MessageKind::Information);
     return false;
 }
 
 // A shortcut chosen as a program to end: no process is ever named so. Windows' own dialog hands
 // over its target (Wine's hands over the shortcut), so the program it leads to is taken, under the
 // rule of any chosen file; one that leads to no program is refused with a word.
-bool EditorMode::TakeShortcutTarget(const std::u16string& shortcut, std::string& program) {
-    const std::string shown = ShownAnsi(std::wstring(shortcut.begin(), shortcut.end()));
+bool EditorIntake::TakeShortcutTarget(const std::u16string& shortcut, std::string& program) {
+    const std::string shown = ShownAnsi(AsWide(shortcut));
     const ShortcutChain chain = WalkShortcutChain(shortcut, ReadShortcutTarget);
     MessageText refusal;
     if (chain.end == ChainEnd::Unreadable) {
@@ -282,14 +187,86 @@ bool EditorMode::TakeShortcutTarget(const std::u16string& shortcut, std::string&
     } else {
         return true;
     }
-    ShowMessage(MessageOwner(), Select(refusal), MessageKind::Information);
+    ShowMessage(editor_.MessageOwner(), Select(refusal), MessageKind::Information);
     return false;
 }
 
-// In UTF-16, as the shell holds them on the NT line: DragQueryFileA would hand over best-fit names.
-// The 9x line's shell holds them in ANSI and has DragQueryFileA alone.
-std::vector<std::u16string> EditorMode::DroppedFiles(HDROP drop) const {
-    return AnsiTexts() ? DroppedNames<char>(drop, DragQueryFileA) : DroppedNames<wchar_t>(drop, DragQueryFileW);
+// Files dropped from the shell: a shortcut among them is loaded (DropShortcut); else, on the
+// program image the first becomes the program to start, anywhere else they join the list as if
+// chosen in the open dialog.
+void EditorIntake::FormDropFiles(HDROP drop) {
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    const std::vector<std::u16string> files = DroppedFiles(drop);
+    DragFinish(drop);
+    if (files.empty() || DropShortcut(at, files)) return;
+    if (editor_.OverProgImg(at)) {
+        std::string path;
+        if (TakeExactName(files.front(), path)) editor_.ChooseProgramToStart(path);
+        return;
+    }
+    editor_.BeginListUpdate();
+    for (const std::u16string& file : files) {
+        std::string path;
+        if (TakeExactName(file, path)) editor_.AddProgramToList(path);
+    }
+    editor_.EndListUpdate();
+}
+
+// A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
+// the other files are passed over. False when it holds none.
+bool EditorIntake::DropShortcut(POINT at, const std::vector<std::u16string>& files) {
+    const auto shortcut =
+        std::find_if(files.begin(), files.end(), [](const std::u16string& file) { return IsShortcutPath(file); });
+    if (shortcut == files.end()) return false;
+    std::string fileName;
+    if (!TakeExactName(*shortcut, fileName)) return true;
+    // On the picture of the program to start, a shortcut of another program becomes that program:
+    // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
+    if (editor_.OverProgImg(at)) {
+        const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
+        if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
+            editor_.ChooseProgramToStart(fileName);
+            return true;
+        }
+    }
+    LoadShortcut(fileName);
+    return true;
+}
+
+// A shortcut of this program replaces the editor's state with what its call line says; any other
+// is refused, and the editor stays as it was.
+void EditorIntake::LoadShortcut(const std::string& fileName) {
+    const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
+    const HWND owner = editor_.MessageOwner();
+    // Neither a path nor an ID list that names a file: whose shortcut it is cannot be told.
+    if (fields && fields->target.empty() && fields->inexact.empty()) {
+        ShowText(owner, UnreadableTargetText(fileName), MessageKind::Error);
+        return;
+    }
+    const bool ours = fields && TargetIsProgram(fields->target, App().exePath, SystemLeadByte);
+    // A target that the code page cannot hold is no known program: it gets the word below.
+    if (!fields || (!ours && (fields->inexact.empty() || !fields->target.empty()))) {
+        ShowText(owner, NotOurShortcutText(fileName), MessageKind::Error);
+        return;
+    }
+    // Nothing of a shortcut is loaded when any of its parameters, or its target, would reach the
+    // editor as another text than the link holds.
+    if (!fields->inexact.empty()) {
+        const MessageText before = InexactShortcutTextBefore(fileName);
+        ShowMessage(owner,
+                    WideText(Select(before)) + std::wstring(AsWide(fields->inexact)) +
+                        WideText(Select(texts::kInexactShortcutAfter)),
+                    MessageKind::Error);
+        return;
+    }
+    // What the editor could not write back as it stands is not loaded at all.
+    const std::optional<CallRequest> loaded = LoadableRequest(fields->arguments, SystemLeadByte, SystemCharNext);
+    if (!loaded) {
+        ShowText(owner, UnloadableShortcutText(fileName), MessageKind::Error);
+        return;
+    }
+    editor_.Load(*loaded);
 }
 
 }  // namespace norvanex

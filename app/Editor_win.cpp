@@ -1,6 +1,5 @@
 // The main window as the shortcut editor: its start, the insert menu, the task chooser, the program
-// to start, dragging an entry onto its image, files dropped from the shell, deleting, and the
-// buttons that follow each step.
+// to start, a loaded shortcut, deleting, and the buttons that follow each step.
 #include "app/EditorMode.h"
 
 #include <windowsx.h>
@@ -11,11 +10,8 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
-#include "process/FileIdentity.h"
-#include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/MsgBox.h"
-#include "ui/TaskSel.h"
 
 namespace norvanex {
 
@@ -40,27 +36,11 @@ HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
     return bitmap;
 }
 
-// A folder is no program: it would be written as a program's name, or as nothing.
-bool IsFolderPath(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(ShellPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// The program's own file under another name: a folder reached through a link, another drive
-// letter for its folder. The own file is opened once.
-bool IsOwnFile(const std::string& path) {
-    static const std::optional<FileIdentity> own =
-        ReadFileIdentity(SystemProcessPlatform(), App().exePath, std::string(), !AnsiTexts());
-    return own && ReadFileIdentity(SystemProcessPlatform(), path, std::string(), !AnsiTexts()) == own;
-}
-
-bool IsListView(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpiA(name, WC_LISTVIEWA) == 0;
-}
-
 }  // namespace
+
+EditorMode::EditorMode(TMainForm& form)
+    : form_(form), drag_(form, editor_, [this](const std::string& path) { ChooseProgramToStart(path); }),
+      intake_(*this, form) {}
 
 const ModeFace& EditorMode::Face() const { return kEditorFace; }
 
@@ -68,17 +48,18 @@ const CommandEntry<EditorMode> EditorMode::kCommands[] = {
     {kBitBtn1, true, [](EditorMode& mode) { mode.BitBtn1Click(); }},
     {kBitBtn2, true, [](EditorMode& mode) { mode.BitBtn2Click(); }},
     {kBitBtn3, true, [](EditorMode& mode) { mode.BitBtn3Click(); }},
-    {kBitBtn5, true, [](EditorMode& mode) { mode.BitBtn5Click(); }},
+    {kBitBtn4, true, [](EditorMode& mode) { mode.BitBtn4Click(); }},
+    {kBitBtn5, true, [](EditorMode& mode) { mode.intake_.BitBtn5Click(); }},
     {kBitBtn6, true, [](EditorMode& mode) { mode.BitBtn6Click(); }},
-    {kSelectTask, false, [](EditorMode& mode) { mode.SelectTaskClick(); }},
-    {kSelectFile, false, [](EditorMode& mode) { mode.SelectFileClick(); }},
+    {kSelectTask, false, [](EditorMode& mode) { mode.intake_.SelectTaskClick(); }},
+    {kSelectFile, false, [](EditorMode& mode) { mode.intake_.SelectFileClick(); }},
     {kEinfg, false, [](EditorMode& mode) { mode.BitBtn2Click(); }},
     {kEntf, false, [](EditorMode& mode) { mode.EntfExecute(); }},
 };
 
 const NotifyEntry<EditorMode> EditorMode::kNotifications[] = {
     {kListView1, NM_CLICK, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.ListView1Click(); return 0; }},
-    {kListView1, LVN_BEGINDRAG, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.ListView1BeginDrag(); return 0; }},
+    {kListView1, LVN_BEGINDRAG, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.drag_.Begin(); return 0; }},
 };
 
 bool EditorMode::Command(int id, bool usable) { return DispatchCommand(kCommands, *this, id, usable); }
@@ -89,19 +70,10 @@ bool EditorMode::Notify(NMHDR& header, LRESULT& result) { return DispatchNotify(
 bool EditorMode::Message(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-        case WM_COMMAND: return LOWORD(wParam) == kBitBtn4 && CancelDrag();
-        case WM_MOUSEMOVE:
-            if (dragSource_) DragMove(at);
-            return true;
-        case WM_LBUTTONUP:
-            if (dragSource_) DragEnd(at, true);
-            return true;
-        case WM_CAPTURECHANGED:
-            if (dragSource_ && reinterpret_cast<HWND>(lParam) != form_.hwnd()) DragEnd(POINT{-1, -1}, false);
-            return true;
-        case WM_DROPFILES:
-            if (!DropShortcut(reinterpret_cast<HDROP>(wParam))) FormDropFiles(reinterpret_cast<HDROP>(wParam));
-            return true;
+        case WM_MOUSEMOVE: drag_.Move(at); return true;
+        case WM_LBUTTONUP: drag_.ButtonUp(at); return true;
+        case WM_CAPTURECHANGED: drag_.CaptureChanged(reinterpret_cast<HWND>(lParam)); return true;
+        case WM_DROPFILES: intake_.FormDropFiles(reinterpret_cast<HDROP>(wParam)); return true;
         default: return false;
     }
 }
@@ -130,7 +102,13 @@ void EditorMode::FormCreate() {
     if (HWND first = form_.FirstTabStop()) SetFocus(first);
 }
 
-void EditorMode::BitBtn1Click() { CreateFromEditor(); }
+// Create, in the editor: the request is built once, and the save dialog writes what was checked.
+void EditorMode::BitBtn1Click() { save_.Create(EditorRequest(), form_.hwnd(), MessageOwner()); }
+
+// Exit, or Escape: while an entry is dragged it ends the drag, not the program.
+void EditorMode::BitBtn4Click() {
+    if (!drag_.Cancel()) Terminate();
+}
 
 // The insert menu, made when it first opens.
 HMENU EditorMode::PopupMenu2() {
@@ -163,6 +141,19 @@ bool EditorMode::CloseFirst() const {
 
 // The insert menu opens over the Insert button: from the window's outer left edge plus the button's
 // left offset, and from the window's top edge plus the button's top offset, a little higher.
+CallRequest EditorMode::EditorRequest() const {
+    CallRequest request;
+    request.ask = AskFirst();
+    request.close = CloseFirst();
+    request.closeSeconds = closeSeconds_;
+    for (const EditorEntry& entry : editor_.Entries()) {
+        request.captions.push_back(entry.caption);
+        request.whole.push_back(entry.whole);
+    }
+    request.programToStart = editor_.ProgramToStart();
+    return request;
+}
+
 void EditorMode::BitBtn2Click() {
     RECT window{}, button{};
     GetWindowRect(form_.hwnd(), &window);
@@ -172,18 +163,6 @@ void EditorMode::BitBtn2Click() {
                    window.top + button.top - form_.Scale(kInsertMenuRise), 0, form_.hwnd(), nullptr);
 }
 
-
-void EditorMode::SelectTaskClick() {
-    TaskChoice choice;
-    choice.result = 8;
-    // The chooser's window is built at its first showing, its controls with it.
-    if (!TaskSelect().Create(form_.Instance(), form_.hwnd())) return;
-    TaskSelect().ShowModal(form_.hwnd(), choice);
-    if (choice.result != 1) return;
-    BeginListUpdate();
-    for (const std::string& caption : choice.checked) AddProgramToList(caption);
-    EndListUpdate();
-}
 
 void EditorMode::AddProgramToList(const std::string& path, bool whole) {
     form_.BindImageLists();
@@ -217,7 +196,7 @@ void EditorMode::AddProgramToList(const std::string& path, bool whole) {
 }
 
 void EditorMode::ChooseProgramToStart(const std::string& path) {
-    if (RefusesChain(path)) return;
+    if (RefusesChain(MessageOwner(), path)) return;
     form_.BindImageLists();
     editor_.ChooseProgramToStart(path, GetFileIconIndex(path));
     ShowProgramToStart();
@@ -250,75 +229,24 @@ void EditorMode::EntfExecute() {
     BitBtn3Click();
 }
 
-// Dragging an entry: the main window holds the mouse until the button is let go; only the program
-// image takes the drop.
-void EditorMode::ListView1BeginDrag() {
-    dragSource_ = form_.Control(kListView1);
-    SetCapture(form_.hwnd());
-    SetCursor(LoadCursorA(nullptr, IDC_NO));
-}
-
-void EditorMode::DragMove(POINT client) {
-    bool accept = false;
-    if (OverProgImg(client)) ProgImgDragOver(dragSource_, accept);
-    SetCursor(LoadCursorA(nullptr, accept ? IDC_ARROW : IDC_NO));
-}
-
-void EditorMode::DragEnd(POINT client, bool drop) {
-    HWND source = std::exchange(dragSource_, nullptr);
-    if (GetCapture() == form_.hwnd()) ReleaseCapture();
-    if (!drop || source == nullptr || !OverProgImg(client)) return;
-    bool accept = false;
-    ProgImgDragOver(source, accept);
-    if (accept) ProgImgDragDrop(source);
-}
-
-// Escape while an entry is dragged ends the drag, not the program.
-bool EditorMode::CancelDrag() {
-    if (dragSource_ == nullptr) return false;
-    DragEnd(POINT{-1, -1}, false);
-    return true;
-}
-
-void EditorMode::ProgImgDragOver(HWND source, bool& accept) { accept = source != nullptr && IsListView(source); }
-
-void EditorMode::ProgImgDragDrop(HWND source) {
-    const int selected = ListView_GetNextItem(source, -1, LVNI_SELECTED);
-    if (selected < 0) return;
-    if (source == form_.Control(kListView1)) {
-        if (selected < static_cast<int>(editor_.Entries().size())) ChooseProgramToStart(editor_.Entries()[selected].caption);
-        return;
-    }
-    char caption[1024] = {};  // image paths from the kernel may be longer than MAX_PATH
-    ListView_GetItemText(source, selected, 0, caption, sizeof caption);
-    ChooseProgramToStart(caption);
-}
-
-// Files dropped from the shell: on the program image the first becomes the program to start,
-// anywhere else they join the list as if chosen in the open dialog.
-void EditorMode::FormDropFiles(HDROP drop) {
-    POINT at{};
-    DragQueryPoint(drop, &at);
-    const std::vector<std::u16string> files = DroppedFiles(drop);
-    DragFinish(drop);
-    if (files.empty()) return;
-    if (OverProgImg(at)) {
-        std::string path;
-        if (TakeExactName(files.front(), path)) ChooseProgramToStart(path);
-        return;
-    }
+void EditorMode::Load(const CallRequest& request) {
+    if (RefusesChain(MessageOwner(), request.programToStart)) return;
+    HWND list = form_.Control(kListView1);
     BeginListUpdate();
-    for (const std::u16string& file : files) {
-        std::string path;
-        if (TakeExactName(file, path)) AddProgramToList(path);
-    }
+    while (editor_.Delete(0)) ListView_DeleteItem(list, 0);
+    // Each parameter as the call names it, written back the same way: a full path stays one.
+    for (const std::string& name : request.captions) AddProgramToList(name, true);
     EndListUpdate();
-}
-
-// The image and the frame around it are one target.
-bool EditorMode::OverProgImg(POINT client) const {
-    const RECT frame = form_.BevelRect(kBevel3);
-    return PtInRect(&frame, client) != FALSE;
+    SendMessageA(form_.Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(form_.Control(kCheckBox2), BM_SETCHECK, request.close ? BST_CHECKED : BST_UNCHECKED, 0);
+    closeSeconds_ = request.closeSeconds;
+    if (request.programToStart.empty()) {
+        editor_.RemoveProgramToStart();
+        ShowProgramToStart();
+        ShowEditorState();
+    } else {
+        ChooseProgramToStart(request.programToStart);
+    }
 }
 
 void EditorMode::BeginListUpdate() {

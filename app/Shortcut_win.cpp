@@ -21,14 +21,7 @@ namespace norvanex {
 namespace {
 
 // IPersistFile takes UTF-16 names; ours are in the ANSI code page.
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length) - 1);
-    return wide;
-}
+std::wstring Wide(const std::string& text) { return WideFrom(text, CP_ACP); }
 
 template <class Link = IShellLinkA>
 ComPtr<Link> NewShellLink(HRESULT* status = nullptr) {
@@ -57,8 +50,6 @@ std::basic_string<Char> Field(Get&& get) {
     buffer.back() = Char();
     return std::basic_string<Char>(buffer.data());
 }
-
-std::u16string AsUtf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // Loading reads the file and resolves nothing: the shell's resolver runs only in Resolve.
 bool LoadFile(IUnknown* link, const std::wstring& fileName) {
@@ -94,9 +85,6 @@ std::optional<ShortcutFields> ReadShortcutA(const std::string& fileName) {
     // The raw path: the target as written, not resolved to wherever a file of that name went.
     fields.target = LinkTarget<char>(link.get(), SLGP_RAWPATH);
     fields.arguments = Field<char>([&](char* text, int size) { return link->GetArguments(text, size); });
-    fields.description = Field<char>([&](char* text, int size) { return link->GetDescription(text, size); });
-    fields.iconPath =
-        Field<char>([&](char* text, int size) { return link->GetIconLocation(text, size, &fields.iconNumber); });
     return fields;
 }
 
@@ -105,20 +93,13 @@ std::optional<ShortcutFields> ReadShortcutW(const std::string& fileName) {
     if (!link || !LoadFile(link.get(), Wide(fileName))) return std::nullopt;
     const std::wstring target = LinkTarget<wchar_t>(link.get(), SLGP_RAWPATH);
     const std::wstring arguments = Field<wchar_t>([&](wchar_t* text, int size) { return link->GetArguments(text, size); });
-    const std::wstring description =
-        Field<wchar_t>([&](wchar_t* text, int size) { return link->GetDescription(text, size); });
     ShortcutFields fields;
-    const std::wstring iconPath =
-        Field<wchar_t>([&](wchar_t* text, int size) { return link->GetIconLocation(text, size, &fields.iconNumber); });
     const auto exact = [](std::u16string_view wide, std::string& ansi) { return ExactAnsi(wide, ansi); };
     if (const auto inexact = InexactShortcutPart(AsUtf16(target), AsUtf16(arguments), exact)) fields.inexact = *inexact;
     // The target whenever it converts, so that the caller can tell whose shortcut it is; the
     // arguments only when all of them do.
     if (!ExactAnsi(AsUtf16(target), fields.target)) fields.target.clear();
     if (fields.inexact.empty()) ExactAnsi(AsUtf16(arguments), fields.arguments);
-    // Neither is written back into a call: a look-alike there changes nothing that runs.
-    if (!ExactAnsi(AsUtf16(description), fields.description)) fields.description.clear();
-    if (!ExactAnsi(AsUtf16(iconPath), fields.iconPath)) fields.iconPath.clear();
     return fields;
 }
 
@@ -153,7 +134,7 @@ std::optional<ShortcutFields> ReadShortcut(const std::string& fileName, bool uni
 // In UTF-16 on the NT line, so that a link named beyond the code page is followed too; the 9x
 // line's shell holds its names in ANSI.
 std::optional<std::u16string> ReadShortcutTarget(const std::u16string& fileName) {
-    const std::wstring file(fileName.begin(), fileName.end());
+    const std::wstring file(AsWide(fileName));
     std::wstring target;
     if (AnsiTexts()) {
         const ComPtr<IShellLinkA> link = NewShellLink();
@@ -164,11 +145,11 @@ std::optional<std::u16string> ReadShortcutTarget(const std::u16string& fileName)
         if (!link || !LoadFile(link.get(), file)) return std::nullopt;
         target = LinkTarget<wchar_t>(link.get(), 0);
     }
-    return AsUtf16(target);
+    return std::u16string(AsUtf16(target));
 }
 
 ShortcutChain FollowShortcutChain(const std::string& path) {
-    return WalkShortcutChain(AsUtf16(Wide(path)), ReadShortcutTarget);
+    return WalkShortcutChain(std::u16string(AsUtf16(Wide(path))), ReadShortcutTarget);
 }
 
 }  // namespace norvanex

@@ -17,9 +17,6 @@ bool CreateShortcut(const std::string& target, const std::string& arguments, con
 struct ShortcutFields {
     std::string target;
     std::string arguments;
-    std::string iconPath;
-    int iconNumber = 0;
-    std::string description;
     // What of the target or the arguments the ANSI code page cannot hold (InexactShortcutPart),
     // read in UTF-16; empty when all of it converts, and then the fields above hold it exactly.
     std::u16string inexact;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 
 #include "base/SystemTraits_win.h"
@@ -13,7 +14,6 @@ namespace norvanex {
 bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 int SystemAnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault) {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
     const auto* text = reinterpret_cast<const wchar_t*>(wide.data());
     const int length = static_cast<int>(wide.size());
     usedDefault = false;
@@ -41,42 +41,48 @@ namespace {
 
 constexpr UINT kOwnCodePage = 1252;
 
-void AppendWide(std::wstring& wide, std::string_view text, UINT codePage) {
-    if (text.empty()) return;
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0) return;
-    const size_t at = wide.size();
-    wide.resize(at + static_cast<size_t>(length));
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[at], length);
+}  // namespace
+
+std::wstring WideFrom(std::string_view text, UINT codePage) {
+    std::wstring wide;
+    if (text.empty()) return wide;
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    if (length <= 0) return wide;
+    wide.assign(static_cast<std::size_t>(length), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        std::max(0, MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length))));
+    return wide;
 }
 
-}  // namespace
+std::string AnsiFrom(std::wstring_view wide, UINT codePage) {
+    std::string ansi;
+    if (wide.empty()) return ansi;
+    const int length = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return ansi;
+    ansi.assign(static_cast<std::size_t>(size), '\0');
+    ansi.resize(static_cast<std::size_t>(
+        std::max(0, WideCharToMultiByte(codePage, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr))));
+    return ansi;
+}
 
 std::wstring WideText(std::string_view text) {
     std::wstring wide;
     size_t start = 0;
     while (start < text.size()) {
         const size_t open = text.find(kNameOpen, start);
-        AppendWide(wide, text.substr(start, open == std::string_view::npos ? open : open - start), kOwnCodePage);
+        wide += WideFrom(text.substr(start, open == std::string_view::npos ? open : open - start), kOwnCodePage);
         if (open == std::string_view::npos) break;
         const size_t close = text.find(kNameClose, open + 1);
-        AppendWide(wide, text.substr(open + 1, close == std::string_view::npos ? close : close - open - 1), CP_ACP);
+        wide += WideFrom(text.substr(open + 1, close == std::string_view::npos ? close : close - open - 1), CP_ACP);
         if (close == std::string_view::npos) break;
         start = close + 1;
     }
     return wide;
 }
 
-std::string ShownAnsi(std::wstring_view wide) {
-    std::string ansi;
-    if (wide.empty()) return ansi;
-    const int length = static_cast<int>(wide.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return ansi;
-    ansi.assign(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr);
-    return ansi;
-}
+std::string ShownAnsi(std::wstring_view wide) { return AnsiFrom(wide, CP_ACP); }
 
 void SetOwnText(HWND window, std::string_view text) { SetWideText(window, WideText(text)); }
 
@@ -100,9 +106,7 @@ std::wstring WindowWideText(HWND window) {
     if (AnsiTexts()) {
         std::string ansi(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
         ansi.resize(static_cast<size_t>(GetWindowTextA(window, ansi.data(), static_cast<int>(ansi.size()))));
-        std::wstring wide;
-        AppendWide(wide, ansi, CP_ACP);
-        return wide;
+        return WideFrom(ansi, CP_ACP);
     }
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));

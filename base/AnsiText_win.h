@@ -23,6 +23,23 @@ bool ExactAnsi(const wchar_t* wide, std::string& ansi);
 // themselves under code page 932 as under 1252.
 std::wstring WideText(std::string_view text);
 
+// The one conversion between a code page and UTF-16, each direction one function: `codePage` is
+// any code page the system knows (CP_ACP: the system's ANSI code page). To UTF-16 exactly as the
+// system decodes; from it with best fit and the default character where the code page lacks one.
+// Empty when the system refuses the conversion.
+std::wstring WideFrom(std::string_view text, UINT codePage);
+std::string AnsiFrom(std::wstring_view wide, UINT codePage);
+
+// The same UTF-16 text as the standard library's char16_t and as the Win32 headers' wchar_t:
+// one view of the other, no copy.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
+inline std::u16string_view AsUtf16(std::wstring_view wide) {
+    return {reinterpret_cast<const char16_t*>(wide.data()), wide.size()};
+}
+inline std::wstring_view AsWide(std::u16string_view text) {
+    return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
+}
+
 // The text layer: every text the program shows is held in UTF-16 and goes through the Unicode
 // functions on the NT line, through the ANSI functions on the 9x line (AnsiTexts), where the
 // Unicode ones are stubs that fail. There the system's code page is all a window can show anyway.

@@ -163,6 +163,17 @@ TEST(Shortcut, LoadsOnlyWhatItWritesBack) {
 
 // A chain of shortcuts is followed link by link up to 8 of them; one that loops or goes on is
 // refused before the shell's resolver runs into it. Only the links' own targets are read.
+TEST(ShortcutChain, IsShortcutPath) {
+    struct Case { std::u16string path; bool shortcut; } cases[] = {
+        {u"C:\\m\\run.lnk", true}, {u"A.LNK", true}, {u"a.Lnk", true}, {u".lnk", true},
+        {u"lnk", false}, {u"", false}, {u"x.lnk.txt", false}, {u"a.lnk ", false},
+        {u"C:\\x.LN\u00CB", false},  // no fold beyond a to z
+        {u"a\x0Elnk", false},        // a control character is no dot in any letter case
+        {u"a/lnk", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsShortcutPath(c.path), c.shortcut) << "case " << &c - cases;
+}
+
 TEST(ShortcutChain, FollowsAtMostEightLinks) {
     const std::map<std::u16string, std::u16string> links = {
         {u"C:\\m\\loopA.lnk", u"C:\\m\\loopB.lnk"}, {u"C:\\m\\loopB.lnk", u"c:/M/LOOPA.LNK"},
