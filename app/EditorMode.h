@@ -8,6 +8,7 @@
 
 #include "app/CallLine.h"
 #include "app/Editor.h"
+#include "base/MenuImage_win.h"
 #include "ui/Lang.h"
 
 namespace norvanex {
@@ -93,16 +94,12 @@ private:
     static const CommandEntry<EditorMode> kCommands[];
     static const NotifyEntry<EditorMode> kNotifications[];
 
-    struct MenuDeleter {
-        void operator()(HMENU menu) const { DestroyMenu(menu); }
-    };
     struct AcceleratorDeleter {
         void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
     };
     TMainForm& form_;
     EditorLists editor_;
-    Owned<HMENU, MenuDeleter> popupMenu2_;  // made at its first opening (PopupMenu2)
-    GdiObject<HBITMAP> menuImages_[2];
+    ImageMenu popupMenu2_;  // made at its first opening (PopupMenu2)
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
     OpenPurpose openPurpose_ = OpenPurpose::AddToEnd;
     std::vector<wchar_t> openBuffer_;

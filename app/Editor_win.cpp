@@ -10,6 +10,7 @@
 
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ListView_win.h"
 #include "base/SystemTraits_win.h"
 #include "resources/resource.h"
 #include "ui/MsgBox.h"
@@ -24,19 +25,6 @@ namespace {
 const ModeFace kEditorFace{
     WS_EX_ACCEPTFILES, control::kSingleSelection, false, IDB_IMAGE4, &texts::kEditorSuffix,
     texts::kLabel1Editor, texts::kLabel3Editor, texts::kBitBtn1Editor, texts::kBitBtn1EditorHint};
-
-// A menu image: the straight alpha of the resource premultiplied, as menus blend 32-bit bitmaps.
-HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    DIBSECTION dib{};
-    if (!bitmap || GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) return bitmap;
-    auto* pixel = static_cast<BYTE*>(dib.dsBm.bmBits);
-    for (LONG i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i, pixel += 4) {
-        for (int channel = 0; channel < 3; ++channel) pixel[channel] = static_cast<BYTE>(pixel[channel] * pixel[3] / 255);
-    }
-    return bitmap;
-}
 
 // A folder is no program: it would be written as a program's name, or as nothing.
 bool IsFolderPath(const std::string& path) {
@@ -123,23 +111,11 @@ void EditorMode::BitBtn1Click() { CreateFromEditor(); }
 
 // The insert menu, made when it first opens.
 HMENU EditorMode::PopupMenu2() {
-    if (popupMenu2_.get()) return popupMenu2_.get();
-    HINSTANCE instance = form_.Instance();
-    popupMenu2_.reset(CreatePopupMenu());
-    const struct {
-        EditorCommand id;
-        const TextPair& text;
-        int image;
-    } items[] = {
-        {kSelectTask, texts::kSelectTask, IDB_MENU_TASK},
-        {kSelectFile, texts::kSelectFile, IDB_MENU_FILE},
-    };
-    for (std::size_t i = 0; i < std::size(items); ++i) {
-        menuImages_[i].reset(LoadMenuImage(instance, items[i].image));
-        InsertMenuText(popupMenu2_.get(), static_cast<UINT>(i), items[i].id, WideText(Select(items[i].text)),
-                       menuImages_[i].get());
+    if (!popupMenu2_.Handle()) {
+        popupMenu2_.Append(form_.Instance(), kSelectTask, WideText(Select(texts::kSelectTask)), IDB_MENU_TASK);
+        popupMenu2_.Append(form_.Instance(), kSelectFile, WideText(Select(texts::kSelectFile)), IDB_MENU_FILE);
     }
-    return popupMenu2_.get();
+    return popupMenu2_.Handle();
 }
 
 bool EditorMode::AskFirst() const {
@@ -273,9 +249,7 @@ void EditorMode::ProgImgDragDrop(HWND source) {
         if (selected < static_cast<int>(editor_.Entries().size())) ChooseProgramToStart(editor_.Entries()[selected].caption);
         return;
     }
-    char caption[1024] = {};  // image paths from the kernel may be longer than MAX_PATH
-    ListView_GetItemText(source, selected, 0, caption, sizeof caption);
-    ChooseProgramToStart(caption);
+    ChooseProgramToStart(ListViewText(source, selected));
 }
 
 // Files dropped from the shell: on the program image the first becomes the program to start,
