@@ -60,6 +60,8 @@ private:
     int taskSelectResult_ = 8;
     bool modal_ = false;
     std::vector<TaskText> collected_;  // one per row, in row order
+    bool anyNotExact_ = false;         // a row outside the code page is listed (TasksCustomDraw)
+    std::unordered_map<std::string, int> iconIndexes_;  // by caption, kept from showing to showing
     GdiObject<HFONT> wideFont_;  // a TrueType face, which the system completes with linked fonts
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
 };

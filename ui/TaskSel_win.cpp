@@ -153,7 +153,10 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     const RedrawLock lock(tasks);
     ListView_DeleteAllItems(tasks);
     ListView_SetItemCount(tasks, static_cast<int>(collected_.size()));
-    // Several processes of one program share their text: the shell is asked once per text.
+    // Several processes of one program share their text: the shell is asked once per text, and
+    // once per chooser, as the same programs run at every showing (about a millisecond each under
+    // Wine, the largest part of filling the list). F5, a refill on purpose, asks afresh.
+    if (keepMarks) iconIndexes_.clear();
     std::unordered_map<std::string, int> icons;
     bool anyNotExact = false;
     int widestNotExact = 0;
@@ -162,7 +165,11 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
         // lParam: 1 for a row that may be chosen, 0 for a name outside the code page.
         if (task.exact) {
             const auto found = icons.try_emplace(task.text, 0);
-            if (found.second) found.first->second = GetFileIconIndexOnly(task.text);
+            if (found.second) {
+                const auto known = iconIndexes_.try_emplace(task.text, 0);
+                if (known.second) known.first->second = GetFileIconIndexOnly(task.text);
+                found.first->second = known.first->second;
+            }
             LVITEMA item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
             item.iItem = static_cast<int>(i);
@@ -194,6 +201,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
             ListView_SetItemState(tasks, static_cast<int>(i), kChecked, LVIS_STATEIMAGEMASK);
         }
     }
+    anyNotExact_ = anyNotExact;
     SetTasksHint(anyNotExact);
     face_.SetText(kLabel1, RunningTasksText(collected_.size(), Select(kTexts.runningTasks)));
     FitColumn(icons, widestNotExact);
@@ -207,6 +215,9 @@ bool TTaskSelect::RowIsExact(int row) const {
 // names written over them.
 LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            // Without such a row the list paints on its own, with no notification for each row.
+            return anyNotExact_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
         case CDDS_ITEMPOSTPAINT: {
             // The list sizes each label to its text in the list's face, whose glyphs end at the code
             // page; the true name is written again over it in a face that has them, as wide as the
