@@ -250,6 +250,17 @@ CASE(ButtonsAndMenuDrawThemselvesWithCommonControls5) {
             CHECK(dialog != nullptr);
             if (dialog) CloseBySystemMenu(dialog);
             CHECK(WaitUntil([&] { return FindDialog(editor.process.pid(), "Chose programms to kill") == nullptr; }));
+
+            // The about box: its OK the default button, focused, on the box's white.
+            Click(editor.Get(kBitBtn9));
+            HWND box = nullptr;
+            CHECK(WaitUntil([&] { return (box = FindTopWindow(editor.process.pid(), "Info", "TInfos")) != nullptr; }));
+            if (box) {
+                CHECK(WaitPainted(box));
+                CHECK(!Screenshot("comctl5-about-" + shot, box).empty());
+                CloseBySystemMenu(box);
+                CHECK(WaitUntil([&] { return !IsWindowVisible(box); }));
+            }
             CHECK(editor.Close());
         }
     }
