@@ -75,7 +75,11 @@ bool TTaskSelect::FormCreate() {
 }
 
 void TTaskSelect::SetTasksHint(bool withNotExact) {
+    // Given again only when it changes: each time costs the tips' window a tool taken away and added.
+    const int hint = withNotExact ? 1 : 0;
+    if (hint == tasksHint_) return;
     face_.SetTip(kTasks, Select(withNotExact ? kTexts.notExactHint : kTexts.tasksHint));
+    tasksHint_ = hint;
 }
 
 bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {

@@ -49,7 +49,13 @@ struct Shown {
     int rows;
 };
 
+// Before each timed showing: the window of the program that ran just before (a floor) has gone,
+// and the desktop repaints where it stood; timed at once, the chooser's first picture would share
+// the screen with that, where the floor's own untimed warm-up lets it pass.
+constexpr DWORD kSettleMs = 200;
+
 Shown TimeChooser(HWND owner, HWND stopwatch) {
+    Sleep(kSettleMs);
     norvanex::TaskChoice choice;
     const double start = NowMs();
     PostMessageA(stopwatch, WM_APP, 0, 0);
