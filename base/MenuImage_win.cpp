@@ -15,8 +15,8 @@ namespace norvanex {
 namespace {
 
 // The menus alive, for the owner window's messages about the items the program draws.
-std::vector<const void*>& LiveMenus() {
-    static std::vector<const void*> menus;
+std::vector<const ImageMenu*>& LiveMenus() {
+    static std::vector<const ImageMenu*> menus;
     return menus;
 }
 
@@ -140,8 +140,8 @@ HMENU ImageMenu::Handle() {
 }
 
 const ImageMenu::Item* ImageMenu::DrawnItem(ULONG_PTR data) {
-    for (const void* live : LiveMenus()) {
-        for (const std::unique_ptr<Item>& item : static_cast<const ImageMenu*>(live)->items_) {
+    for (const ImageMenu* menu : LiveMenus()) {
+        for (const std::unique_ptr<Item>& item : menu->items_) {
             if (reinterpret_cast<ULONG_PTR>(item.get()) == data) return item.get();
         }
     }
@@ -218,8 +218,7 @@ bool ImageMenu::OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             return true;
         }
         case WM_MENUCHAR:
-            for (const void* live : LiveMenus()) {
-                const auto* menu = static_cast<const ImageMenu*>(live);
+            for (const ImageMenu* menu : LiveMenus()) {
                 if (menu->menu_.get() != reinterpret_cast<HMENU>(lParam) || MenuItemFormHere() != MenuItemForm::TypeOnly) {
                     continue;
                 }
