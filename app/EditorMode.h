@@ -10,6 +10,7 @@
 #include "app/Editor.h"
 #include "app/EditorFiles_win.h"
 #include "app/EntryDrag_win.h"
+#include "base/MenuImage_win.h"
 #include "ui/Lang.h"
 
 namespace norvanex {
@@ -67,9 +68,6 @@ private:
     static const CommandEntry<EditorMode> kCommands[];
     static const NotifyEntry<EditorMode> kNotifications[];
 
-    struct MenuDeleter {
-        void operator()(HMENU menu) const { DestroyMenu(menu); }
-    };
     struct AcceleratorDeleter {
         void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
     };
@@ -78,8 +76,7 @@ private:
     EntryDrag drag_;
     EditorIntake intake_;
     ShortcutSave save_;
-    Owned<HMENU, MenuDeleter> popupMenu2_;  // made at its first opening (PopupMenu2)
-    GdiObject<HBITMAP> menuImages_[2];
+    ImageMenu popupMenu2_;  // made at its first opening (PopupMenu2)
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
     int listUpdates_ = 0;   // nested batch updates of ListView1; redrawn when the last one ends
     int closeSeconds_ = 0;  // the close marker's wait as the last loaded shortcut wrote it (0: "~close~")

@@ -23,19 +23,6 @@ const ModeFace kEditorFace{
     WS_EX_ACCEPTFILES, control::kSingleSelection, false, IDB_IMAGE4, &texts::kEditorSuffix,
     texts::kLabel1Editor, texts::kLabel3Editor, texts::kBitBtn1Editor, texts::kBitBtn1EditorHint};
 
-// A menu image: the straight alpha of the resource premultiplied, as menus blend 32-bit bitmaps.
-HBITMAP LoadMenuImage(HINSTANCE instance, int bitmapId) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    DIBSECTION dib{};
-    if (!bitmap || GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) return bitmap;
-    auto* pixel = static_cast<BYTE*>(dib.dsBm.bmBits);
-    for (LONG i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i, pixel += 4) {
-        for (int channel = 0; channel < 3; ++channel) pixel[channel] = static_cast<BYTE>(pixel[channel] * pixel[3] / 255);
-    }
-    return bitmap;
-}
-
 }  // namespace
 
 EditorMode::EditorMode(TMainForm& form)
@@ -112,23 +99,11 @@ void EditorMode::BitBtn4Click() {
 
 // The insert menu, made when it first opens.
 HMENU EditorMode::PopupMenu2() {
-    if (popupMenu2_.get()) return popupMenu2_.get();
-    HINSTANCE instance = form_.Instance();
-    popupMenu2_.reset(CreatePopupMenu());
-    const struct {
-        EditorCommand id;
-        const TextPair& text;
-        int image;
-    } items[] = {
-        {kSelectTask, texts::kSelectTask, IDB_MENU_TASK},
-        {kSelectFile, texts::kSelectFile, IDB_MENU_FILE},
-    };
-    for (std::size_t i = 0; i < std::size(items); ++i) {
-        menuImages_[i].reset(LoadMenuImage(instance, items[i].image));
-        InsertMenuText(popupMenu2_.get(), static_cast<UINT>(i), items[i].id, WideText(Select(items[i].text)),
-                       menuImages_[i].get());
+    if (!popupMenu2_.Handle()) {
+        popupMenu2_.Append(form_.Instance(), kSelectTask, WideText(Select(texts::kSelectTask)), IDB_MENU_TASK);
+        popupMenu2_.Append(form_.Instance(), kSelectFile, WideText(Select(texts::kSelectFile)), IDB_MENU_FILE);
     }
-    return popupMenu2_.get();
+    return popupMenu2_.Handle();
 }
 
 bool EditorMode::AskFirst() const {

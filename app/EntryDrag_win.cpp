@@ -7,6 +7,7 @@
 
 #include "app/Editor.h"
 #include "app/MainUnit.h"
+#include "base/ListView_win.h"
 
 namespace norvanex {
 
@@ -67,9 +68,7 @@ void EntryDrag::Drop(HWND source) {
         if (selected < static_cast<int>(lists_.Entries().size())) choose_(lists_.Entries()[selected].caption);
         return;
     }
-    char caption[1024] = {};  // image paths from the kernel may be longer than MAX_PATH
-    ListView_GetItemText(source, selected, 0, caption, sizeof caption);
-    choose_(caption);
+    choose_(ListViewText(source, selected));
 }
 
 }  // namespace norvanex

@@ -8,6 +8,7 @@
 #include "app/CallLine.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ListView_win.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
@@ -116,7 +117,7 @@ void KillRunMode::ShowKillResult() {
 // nobody takes it for ended. Each says in words what became of it; the hint says why.
 void KillRunMode::ShowRows() {
     HWND list = form_.Control(kListView1);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    RedrawLock lock(list);
     ListView_DeleteAllItems(list);
     int stateWidth = 0;
     for (const ResultRow& row : walk_.rows) {
@@ -137,8 +138,6 @@ void KillRunMode::ShowRows() {
     stateWidth += form_.Scale(12);
     ListView_SetColumnWidth(list, kCaptionColumn, std::max<int>(client.right - stateWidth, form_.Scale(60)));
     ListView_SetColumnWidth(list, kStateColumn, LVSCW_AUTOSIZE_USEHEADER);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
     GiveRowTips();
 }
 
@@ -262,15 +261,9 @@ void KillRunMode::EnableTimer4() {
 
 // What runs on is greyed as well as said.
 LRESULT KillRunMode::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
-    switch (draw.nmcd.dwDrawStage) {
-        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT: {
-            const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
-            if (row < walk_.rows.size() && StillRuns(walk_.rows[row].outcome)) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
-            return CDRF_DODEFAULT;
-        }
-        default: return CDRF_DODEFAULT;
-    }
+    return GreyRowsCustomDraw(draw, [this](int row, LPARAM) {
+        return row >= 0 && static_cast<std::size_t>(row) < walk_.rows.size() && StillRuns(walk_.rows[row].outcome);
+    });
 }
 
 // Each row's tip says why, with the system's message: a tool of its own over the row's place in

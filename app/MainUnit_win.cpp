@@ -8,6 +8,7 @@
 #include "app/KillRunMode.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/ListView_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
@@ -112,6 +113,8 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (mode_->Message(message, wParam, lParam)) return 0;
+    LRESULT chrome = 0;
+    if (design_.ChromeMessage(message, wParam, lParam, chrome)) return chrome;
     switch (message) {
         case WM_CREATE: {
             // A start that fails (a control not made, the language not chosen) leaves no window:
@@ -130,7 +133,6 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kTimer2) Timer2Timer();
             mode_->Timer(wParam);
             return 0;
-        case DM_GETDEFID: return MAKELRESULT(kBitBtn1, DC_HASDEFID);
         case WM_NEXTDLGCTL: NextDlgCtl(wParam, LOWORD(lParam) != 0); return 0;
         case WM_ACTIVATE:
             if (HIWORD(wParam) != 0) break;  // minimised: nothing to give the focus to
@@ -147,12 +149,6 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (HelpIsFor(hwnd_, *reinterpret_cast<const HELPINFO*>(lParam))) HelpExecute();
             return TRUE;
         case WM_DRAWITEM: DrawProgImg(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
-        case WM_PAINT: {
-            design_.PaintBevels();
-            return 0;
-        }
-        case WM_CTLCOLORSTATIC:  // labels and the check box sit on the window's face colour
-        case WM_CTLCOLORBTN: return DesignedWindow::ControlColors(wParam, COLOR_BTNFACE, GetSysColor(COLOR_BTNTEXT));
         case WM_CLOSE: mode_->FormClose(); return 0;
     }
     return DefaultProc(message, wParam, lParam);
@@ -187,9 +183,7 @@ void TMainForm::ListView1DblClick() {
     HWND list = Control(kListView1);
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (selected < 0) return;
-    char text[1024] = {};  // image paths from the kernel may be longer than MAX_PATH
-    ListView_GetItemText(list, selected, 0, text, sizeof text);
-    ShowFileProperties(nullptr, text, "Version");
+    ShowFileProperties(nullptr, ListViewText(list, selected), "Version");
 }
 
 void TMainForm::Timer2Timer() {

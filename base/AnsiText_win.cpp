@@ -121,35 +121,4 @@ int DrawWideText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
     return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
 }
 
-namespace {
-
-// One menu item of either character width; a cbSize without hbmpItem where the system knows only
-// the older structure.
-template <class Item, class Char>
-bool InsertItem(BOOL(WINAPI* insert)(HMENU, UINT, BOOL, const Item*), HMENU menu, UINT position, UINT id,
-                MenuItemForm form, Char* text, HBITMAP image) {
-    const bool typeOnly = form == MenuItemForm::TypeOnly;
-    Item item{};
-    item.cbSize = typeOnly ? offsetof(Item, hbmpItem) : sizeof item;
-    item.fMask = typeOnly ? MIIM_ID | MIIM_TYPE
-                          : MIIM_ID | MIIM_STRING | (form == MenuItemForm::StringAndImage ? MIIM_BITMAP : 0);
-    item.fType = MFT_STRING;
-    item.wID = id;
-    item.dwTypeData = text;
-    item.hbmpItem = form == MenuItemForm::StringAndImage ? image : nullptr;
-    return insert(menu, position, TRUE, &item) != FALSE;
-}
-
-}  // namespace
-
-bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image) {
-    const MenuItemForm form = MenuItemFormHere();
-    if (AnsiTexts()) {
-        std::string ansi = ShownAnsi(caption);
-        return InsertItem(InsertMenuItemA, menu, position, id, form, ansi.data(), image);
-    }
-    std::wstring text = caption;
-    return InsertItem(InsertMenuItemW, menu, position, id, form, text.data(), image);
-}
-
 }  // namespace norvanex

@@ -60,8 +60,4 @@ std::wstring WindowWideText(HWND window);
 // DrawText of a UTF-16 text.
 int DrawWideText(HDC dc, const std::wstring& text, RECT& rect, UINT format);
 
-// Inserts a menu item with a caption and, where the system blends it (MenuItemFormHere), a 32-bit
-// premultiplied image beside it.
-bool InsertMenuText(HMENU menu, UINT position, UINT id, const std::wstring& caption, HBITMAP image);
-
 }  // namespace norvanex

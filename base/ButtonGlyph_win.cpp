@@ -1,35 +1,39 @@
-// Button glyph pairs laid out as the button's six state pictures and handed over in one add.
+// Button glyph pairs: a six-state image list where the button takes one, else the classic push
+// button drawn with the glyph laid over the button face.
 #include "base/ButtonGlyph_win.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+
+#include "base/AnsiText_win.h"
 
 namespace norvanex {
 
-ImageList SetButtonGlyph(HWND button, int bitmapId, int margin) {
-    // The button's image list takes one picture per state (normal, hot, pressed, disabled,
-    // default, stylus hot); one strip added at once costs one round trip instead of six.
-    constexpr int kSize = 16;
+namespace {
+
+constexpr int kSize = 16;
+
+BITMAPINFO Bitmap32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// The button's image list takes one picture per state (normal, hot, pressed, disabled, default,
+// stylus hot); one strip added at once costs one round trip instead of six.
+ImageList SixStateList(const DIBSECTION& pair) {
     constexpr int kStates[] = {0, 0, 0, 1, 0, 0};
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(button, GWLP_HINSTANCE));
-    GdiObject<HBITMAP> pair(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    DIBSECTION source{};
-    if (!pair.get() || GetObjectA(pair.get(), sizeof source, &source) != sizeof source ||
-        source.dsBm.bmBitsPixel != 32 || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) {
-        return ImageList();
-    }
-    BITMAPINFO strip{};
-    strip.bmiHeader.biSize = sizeof strip.bmiHeader;
-    strip.bmiHeader.biWidth = kSize * 6;
-    strip.bmiHeader.biHeight = kSize;  // bottom-up, as the resource
-    strip.bmiHeader.biPlanes = 1;
-    strip.bmiHeader.biBitCount = 32;
-    strip.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO strip = Bitmap32(kSize * 6, pair.dsBmih.biHeight);  // rows in the resource's order
     void* bits = nullptr;
     GdiObject<HBITMAP> states(CreateDIBSection(nullptr, &strip, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!states.get()) return ImageList();
-    const auto* from = static_cast<const std::uint32_t*>(source.dsBm.bmBits);
+    if (!states) return ImageList();
+    const auto* from = static_cast<const std::uint32_t*>(pair.dsBm.bmBits);
     auto* to = static_cast<std::uint32_t*>(bits);
     for (int row = 0; row < kSize; ++row) {
         for (int state = 0; state < 6; ++state) {
@@ -37,13 +41,123 @@ ImageList SetButtonGlyph(HWND button, int bitmapId, int margin) {
         }
     }
     ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 6, 0));
-    comctl::ImageListAdd(list.get(), states.get(), nullptr);
+    if (list && comctl::ImageListAdd(list.get(), states.get(), nullptr) < 0) list.reset();
+    return list;
+}
+
+}  // namespace
+
+GdiObject<HBITMAP> LoadAlphaPicture(HINSTANCE instance, int bitmapId, DIBSECTION& dib) {
+    GdiObject<HBITMAP> picture(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    dib = DIBSECTION{};
+    if (!picture || GetObjectA(picture.get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32 ||
+        !dib.dsBm.bmBits) {
+        return {};
+    }
+    return picture;
+}
+
+GdiObject<HBITMAP> OverGround(const DIBSECTION& source, int left, int width, COLORREF ground) {
+    const int height = std::abs(static_cast<int>(source.dsBmih.biHeight));
+    if (!source.dsBm.bmBits || source.dsBm.bmBitsPixel != 32 || left < 0 || width <= 0 ||
+        left + width > source.dsBm.bmWidth) {
+        return {};
+    }
+    const BITMAPINFO info = Bitmap32(width, source.dsBmih.biHeight);  // the source's row order
+    void* bits = nullptr;
+    GdiObject<HBITMAP> picture(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!picture) return picture;
+    const std::uint32_t groundBgr[3] = {GetBValue(ground), GetGValue(ground), GetRValue(ground)};
+    for (int row = 0; row < height; ++row) {
+        const auto* from = static_cast<const std::uint8_t*>(source.dsBm.bmBits) + row * source.dsBm.bmWidthBytes + 4 * left;
+        auto* to = static_cast<std::uint8_t*>(bits) + row * 4 * width;
+        for (int x = 0; x < width; ++x, from += 4, to += 4) {
+            const std::uint32_t alpha = from[3];
+            for (int channel = 0; channel < 3; ++channel) {
+                to[channel] = static_cast<std::uint8_t>((from[channel] * alpha + groundBgr[channel] * (255 - alpha) + 127) / 255);
+            }
+            to[3] = 0;
+        }
+    }
+    return picture;
+}
+
+ButtonGlyph::ButtonGlyph(HWND button, int bitmapId, int margin) : margin_(margin) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(button, GWLP_HINSTANCE));
+    DIBSECTION source{};
+    GdiObject<HBITMAP> pair = LoadAlphaPicture(instance, bitmapId, source);
+    if (!pair || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) return;
+    list_ = SixStateList(source);
     BUTTON_IMAGELIST image{};
-    image.himl = list.get();
+    image.himl = list_.get();
     image.margin = {margin, 0, 0, 0};
     image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
-    SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
-    return list;
+    if (list_ && SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image))) return;
+    // Refused: a button of common controls before 6 does not know the message and answers 0. It
+    // becomes owner-drawn (BS_OWNERDRAW replaces the push button's type; the window knows which
+    // one is its default button) and keeps its caption, font and every notification.
+    list_.reset();
+    pair_ = std::move(pair);
+    pairDib_ = source;
+    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
+    SetWindowLongPtrA(button, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+    InvalidateRect(button, nullptr, TRUE);
+}
+
+void ButtonGlyph::DrawGlyph(HDC dc, const RECT& content, bool disabled) const {
+    // Blended here, where the face colour is known: GDI before Windows 98 and 2000 has no AlphaBlend.
+    const GdiObject<HBITMAP> glyph = OverGround(pairDib_, disabled ? kSize : 0, kSize, GetSysColor(COLOR_BTNFACE));
+    if (!glyph) return;
+    const MemoryDC memory(CreateCompatibleDC(dc));
+    const ScopedSelectObject selected(memory.get(), glyph.get());
+    BitBlt(dc, content.left + margin_, content.top + (content.bottom - content.top - kSize) / 2, kSize, kSize,
+           memory.get(), 0, 0, SRCCOPY);
+}
+
+void ButtonGlyph::Draw(const DRAWITEMSTRUCT& item, bool isDefault) const {
+    HDC dc = item.hDC;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    RECT face = item.rcItem;
+    if (isDefault) {
+        FrameRect(dc, &face, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&face, -1, -1);
+    }
+    // Pressed, the default button lies flat inside its shadow line, any other one sinks in; what it
+    // shows moves a pixel down and right.
+    UINT state = DFCS_BUTTONPUSH;
+    if (pushed) state |= isDefault ? DFCS_FLAT : DFCS_PUSHED;
+    DrawFrameControl(dc, &face, DFC_BUTTON, state);
+    RECT content = face;
+    if (pushed) OffsetRect(&content, 1, 1);
+    DrawGlyph(dc, content, disabled);
+
+    // The caption centred right of the glyph, as the image list's button places it.
+    RECT text = content;
+    text.left += 2 * margin_ + kSize;
+    text.right -= margin_;
+    const std::wstring caption = WindowWideText(item.hwndItem);
+    const ScopedSelectObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    if (item.itemState & ODS_NOACCEL) format |= DT_HIDEPREFIX;  // Windows 2000 on, until a key is used
+    if (disabled) {
+        // Etched, as the system greys a caption: the highlight a pixel down and right, the shadow on it.
+        RECT light = text;
+        OffsetRect(&light, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+        DrawWideText(dc, caption, light, format);
+        SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
+    } else {
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    }
+    DrawWideText(dc, caption, text, format);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        RECT focus = face;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(dc, &focus);
+    }
 }
 
 }  // namespace norvanex

@@ -1,6 +1,6 @@
 // One row of a window's design table: what a control is and where it lies at 96 DPI. Every
-// designed window (the main window, the chooser, the about box) describes its controls this way,
-// and DesignedWindow builds them.
+// designed window (the main window, the chooser, the about box, the message box) describes its
+// controls this way, and DesignedWindow builds them.
 #pragma once
 
 namespace norvanex {
@@ -15,13 +15,11 @@ enum class ControlKind : unsigned char {
     Link,      // a label that takes the mouse, underlined; it moves left rather than cross the margin
     ListView,  // sunken list with a tab stop that shares the shell's image lists
     Picture,   // owner-drawn: the window draws it in WM_DRAWITEM
+    Icon,      // an icon the window gives it (STM_SETICON), at the icon's own size
     TopLine,   // bevel: an etched line along the top edge of its place
     Frame,     // bevel: a thin sunken frame
     BoxBevel,  // bevel: an etched frame
 };
-
-// A bevel is painted by its window; every other kind is a control window.
-constexpr bool IsBevel(ControlKind kind) { return kind >= ControlKind::TopLine; }
 
 // What a control has beside its kind's usual look.
 namespace control {

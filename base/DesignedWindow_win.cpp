@@ -1,14 +1,17 @@
-// The builder of designed windows: controls, face, fitted labels, tips, glyphs and bevels.
+// The builder of designed windows: controls, face, fitted labels, tips, glyphs, bevels and the
+// chrome they share.
 #include "base/DesignedWindow_win.h"
 
 #include <algorithm>
 
 #include "base/AnsiText_win.h"
-#include "base/ButtonGlyph_win.h"
+#include "base/MenuImage_win.h"
 
 namespace norvanex {
 
 namespace {
+
+constexpr COLORREF kLinkColour = RGB(0, 0, 128);
 
 struct KindLook {
     const char* className;  // null for a bevel, which is no window
@@ -28,6 +31,7 @@ KindLook LookOf(ControlKind kind) {
         case ControlKind::ListView:
             return {WC_LISTVIEWA, WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
         case ControlKind::Picture: return {WC_STATICA, SS_OWNERDRAW, 0};
+        case ControlKind::Icon: return {WC_STATICA, SS_ICON, 0};
         default: return {nullptr, 0, 0};
     }
 }
@@ -84,7 +88,8 @@ const ControlDesign& DesignedWindow::DesignOf(int id) const {
 
 bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(const ControlDesign&)>& moment) {
     window_ = window;
-    if (!font_.get()) font_ = MakeFont(Dpi());
+    defaultId_ = 0;
+    if (!font_.get()) font_ = MakeFont(Dpi(), FontLook{look_.font});
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
         const KindLook look = LookOf(d->kind);
@@ -93,6 +98,7 @@ bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(cons
             continue;
         }
         const Moment now = moment ? moment(*d) : Moment{};
+        if (((d->flags | now.flags) & control::kDefault) && defaultId_ == 0) defaultId_ = d->id;
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | look.style | StyleOf(d->flags | now.flags);
         if (d->visible) style |= WS_VISIBLE;
         if (!d->enabled || now.disabled) style |= WS_DISABLED;
@@ -123,7 +129,7 @@ void DesignedWindow::DestroyControls() {
     for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
         if (HWND control = Control(d->id)) DestroyWindow(control);
     }
-    for (ImageList& glyph : glyphs_) glyph.reset();
+    for (ButtonGlyph& glyph : glyphs_) glyph = ButtonGlyph();
     bevels_.clear();
 }
 
@@ -150,7 +156,7 @@ void DesignedWindow::FitLabel(int id) {
 }
 
 void DesignedWindow::SetGlyph(int id, int bitmapId) {
-    glyphs_[static_cast<std::size_t>(&DesignOf(id) - design_)] = SetButtonGlyph(Control(id), bitmapId, Scale(4));
+    glyphs_[static_cast<std::size_t>(&DesignOf(id) - design_)] = ButtonGlyph(Control(id), bitmapId, Scale(4));
 }
 
 HWND DesignedWindow::MakeTooltip() {
@@ -238,10 +244,50 @@ SIZE DesignedWindow::Extent() const {
     return extent;
 }
 
-LRESULT DesignedWindow::ControlColors(WPARAM dc, int background, COLORREF text) {
-    SetBkColor(reinterpret_cast<HDC>(dc), GetSysColor(background));
-    SetTextColor(reinterpret_cast<HDC>(dc), text);
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+bool DesignedWindow::ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT:
+            PaintBevels();
+            result = 0;
+            return true;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            result = ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+            return true;
+        case DM_GETDEFID:
+            if (defaultId_ == 0) return false;
+            result = MAKELRESULT(defaultId_, DC_HASDEFID);
+            return true;
+        case WM_DRAWITEM:
+            if (DrawGlyphButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
+                result = TRUE;
+                return true;
+            }
+            return ImageMenu::OwnerMessage(message, wParam, lParam, result);
+        case WM_MEASUREITEM:
+        case WM_MENUCHAR: return ImageMenu::OwnerMessage(message, wParam, lParam, result);
+        default: return false;
+    }
+}
+
+// Labels, check boxes and the buttons' surroundings on the window's own face; links in navy.
+LRESULT DesignedWindow::ControlColours(HDC dc, HWND control) const {
+    const int id = control ? GetDlgCtrlID(control) : 0;
+    const ControlDesign& d = DesignOf(id);
+    const bool link = d.id == id && d.kind == ControlKind::Link;
+    SetBkColor(dc, GetSysColor(look_.background));
+    SetTextColor(dc, link ? kLinkColour : GetSysColor(look_.text));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(look_.background));
+}
+
+bool DesignedWindow::DrawGlyphButton(const DRAWITEMSTRUCT& item) const {
+    if (item.CtlType != ODT_BUTTON) return false;
+    const ControlDesign& d = DesignOf(static_cast<int>(item.CtlID));
+    if (d.id != static_cast<int>(item.CtlID)) return false;
+    const ButtonGlyph& glyph = glyphs_[static_cast<std::size_t>(&d - design_)];
+    if (!glyph.DrawnHere()) return false;
+    glyph.Draw(item, d.id == defaultId_);
+    return true;
 }
 
 }  // namespace norvanex

@@ -1,5 +1,6 @@
 // The one builder of the program's windows: controls from a design table, the program's face,
-// labels fitted to their text, tips, button glyphs and bevels.
+// labels fitted to their text, tips, button glyphs and bevels, and the chrome every window shares
+// (ChromeMessage).
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "base/AppInfo.h"
+#include "base/ButtonGlyph_win.h"
 #include "base/ControlDesign.h"
 #include "base/Window_win.h"
 
@@ -25,6 +27,14 @@ struct FontLook {
 // The one place the program makes its fonts.
 GdiObject<HFONT> MakeFont(int dpi, const FontLook& look = {});
 
+// A window's face: the system colours of its background and of its controls' text (links are
+// navy), and the font its controls take (8 points).
+struct FaceLook {
+    int background = COLOR_BTNFACE;
+    int text = COLOR_BTNTEXT;
+    const char* font = "MS Sans Serif";
+};
+
 // A window's controls as its design table describes them. The window keeps one as a member, builds
 // its controls through it and adds only what is its own (texts, list columns, handlers).
 class DesignedWindow {
@@ -32,7 +42,11 @@ public:
     // `design` is the window's constexpr table (it must outlive the builder). Its rows reach the
     // right and bottom edges of the client area: a box bevel frames it.
     template <std::size_t N>
-    explicit DesignedWindow(const ControlDesign (&design)[N]) : design_(design), count_(N), glyphs_(N) {}
+    explicit DesignedWindow(const ControlDesign (&design)[N], FaceLook look = {})
+        : DesignedWindow(design, N, look) {}
+    // The same for a table chosen at run time (`count` rows).
+    DesignedWindow(const ControlDesign* design, std::size_t count, FaceLook look = {})
+        : design_(design), count_(count), look_(look), glyphs_(count) {}
     DesignedWindow(const DesignedWindow&) = delete;
     DesignedWindow& operator=(const DesignedWindow&) = delete;
 
@@ -64,8 +78,16 @@ public:
     // A label designed 0 by 0 takes the size of its text, as far as the right margin; a link that
     // would cross the margin moves left. Other controls keep their size.
     void FitLabel(int id);
-    // Gives button `id` the glyph pair `bitmapId` (SetButtonGlyph), held as long as the builder.
+    // Gives button `id` the glyph pair `bitmapId` (ButtonGlyph), held as long as the builder.
     void SetGlyph(int id, int bitmapId);
+    // The control of the design's default button (control::kDefault, also by the moment); 0: none.
+    int DefaultId() const { return defaultId_; }
+
+    // The chrome every designed window shares, for its window procedure to ask first: WM_PAINT (the
+    // bevels), WM_CTLCOLORSTATIC and WM_CTLCOLORBTN (the face colours), DM_GETDEFID (the default
+    // button), WM_DRAWITEM of a glyph button that draws itself (ButtonGlyph), and the owner-drawn
+    // items of an image menu (ImageMenu::OwnerMessage). True, with `result`, when it was one of them.
+    bool ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // The tips' window of this window, made at the first call. It learns of the mouse from the
     // message loop that runs the window (RunMessageLoop, RunModal), not by subclassing.
@@ -81,16 +103,9 @@ public:
     void Show(int id, bool visible);
     // A bevel's place in pixels; null for an id that is not a bevel.
     const RECT* BevelRect(int id) const;
-    // The window's WM_PAINT: the bevels shown, below every control (the window must not have
-    // WS_CLIPCHILDREN, so controls over a bevel are painted again after it).
-    void PaintBevels() const;
     // The right and bottom edges of the visible controls and shown bevels, in client pixels: the
     // client size of a window that frames its controls with a box bevel.
     SIZE Extent() const;
-
-    // The window's WM_CTLCOLORSTATIC and WM_CTLCOLORBTN: a control's text in `text` on the system
-    // colour `background`, the window's own face.
-    static LRESULT ControlColors(WPARAM dc, int background, COLORREF text);
 
 private:
     struct Bevel {
@@ -102,15 +117,22 @@ private:
     Bevel* BevelOf(int id);
     SIZE DesignReach() const;  // DesignedSize at 96 DPI
     void RepaintBevel(const Bevel& bevel) const;
+    // WM_PAINT: the bevels shown, below every control (the window must not have WS_CLIPCHILDREN,
+    // so controls over a bevel are painted again after it).
+    void PaintBevels() const;
+    LRESULT ControlColours(HDC dc, HWND control) const;
+    bool DrawGlyphButton(const DRAWITEMSTRUCT& item) const;
 
     const ControlDesign* design_;
     std::size_t count_;
+    FaceLook look_;
+    int defaultId_ = 0;
     mutable int dpi_ = 0;
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;  // a child popup: it goes with the window
     GdiObject<HFONT> font_;
     GdiObject<HFONT> linkFont_;
-    std::vector<ImageList> glyphs_;  // by table row
+    std::vector<ButtonGlyph> glyphs_;  // by table row
     std::vector<Bevel> bevels_;
 };
 

@@ -26,15 +26,16 @@ bool UsesAnsiTexts(const WindowsVersion& version);
 // OPENFILENAME_SIZE_VERSION_400; the full structure (with FlagsEx) is Windows 2000's.
 bool TakesVersion400FileDialog(const WindowsVersion& version);
 
-// What a menu item with a caption and a 32-bit image may be given.
+// What a menu item with a caption and a 32-bit picture may be given.
 enum class MenuItemForm {
     // Windows 95 and NT 4: the structure ends before hbmpItem, and the caption is MIIM_TYPE's
-    // MFT_STRING data; they refuse the item for the longer structure or MIIM_STRING.
+    // MFT_STRING data; they refuse the item for the longer structure or MIIM_STRING, and MIIM_BITMAP
+    // does not exist. A picture goes with an owner-drawn item.
     TypeOnly,
-    // Windows 98, Me, 2000 and XP: MIIM_STRING and hbmpItem, but a 32-bit image is drawn without
-    // its alpha channel (a black square); the caption goes alone.
+    // Windows 98, Me, 2000 and XP: MIIM_STRING and hbmpItem, but a 32-bit picture is drawn without
+    // its alpha channel (a black square): it is given laid over the menu colour.
     String,
-    // Windows Vista on: the image blended by its premultiplied alpha, beside the caption.
+    // Windows Vista on: the picture blended by its premultiplied alpha, beside the caption.
     StringAndImage,
 };
 MenuItemForm MenuItemFormOf(const WindowsVersion& version);

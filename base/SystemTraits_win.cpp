@@ -29,6 +29,9 @@ DWORD FileDialogSize(bool wide) {
     return wide ? sizeof(OPENFILENAMEW) : sizeof(OPENFILENAMEA);
 }
 
-MenuItemForm MenuItemFormHere() { return MenuItemFormOf(RunningWindows()); }
+MenuItemForm MenuItemFormHere() {
+    static const MenuItemForm form = MenuItemFormOf(RunningWindows());
+    return form;
+}
 
 }  // namespace norvanex

@@ -17,7 +17,8 @@ bool AnsiTexts();
 // lStructSize for GetOpenFileName and GetSaveFileName, A or W.
 DWORD FileDialogSize(bool wide);
 
-// How a menu item with a caption and a 32-bit image is given to this system.
+// How a menu item with a caption and a 32-bit picture is given to this system (whether it knows
+// MIIM_STRING and MIIM_BITMAP, and whether it blends), asked once.
 MenuItemForm MenuItemFormHere();
 
 }  // namespace norvanex

@@ -119,6 +119,13 @@ void SizeAndCenter(HWND window, int clientWidth, int clientHeight, HWND over) {
         x = std::max<int>(work.left, std::min<int>(x, work.right - width));
         y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
     }
+    // A window shown again where it stood (the chooser at every showing) is left alone: under Wine
+    // the move costs a trip to the server and the display even when nothing changes.
+    RECT now{};
+    if (GetWindowRect(window, &now) && now.left == x && now.top == y && now.right - now.left == width &&
+        now.bottom - now.top == height) {
+        return;
+    }
     SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -44,7 +44,7 @@ private:
 
     static const CommandEntry<TInfos> kCommands[];
 
-    DesignedWindow face_{kInfoDesign};
+    DesignedWindow face_{kInfoDesign, FaceLook{COLOR_WINDOW, COLOR_WINDOWTEXT}};
     bool modal_ = false;
     GdiObject<HFONT> titleFont_;
     GdiObject<HBITMAP> logo_;  // composed over the window colour, 88 x 42

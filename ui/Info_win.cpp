@@ -3,11 +3,10 @@
 
 #include <shellapi.h>
 
-#include <cstdint>
-
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
+#include "base/ButtonGlyph_win.h"
 #include "base/ComApartment_win.h"
 #include "resources/resource.h"
 #include "ui/Help_win.h"
@@ -16,8 +15,6 @@
 namespace norvanex {
 
 namespace {
-
-constexpr COLORREF kNavy = RGB(0, 0, 128);
 
 // Shortly after showing: the box comes to the front once more. Under Wine the owner's activation,
 // left over from a closing just before, can otherwise still land above the box.
@@ -79,35 +76,9 @@ void TInfos::LoadPictures() {
 
     // The logo carries straight alpha; it is laid over the window colour once, so that it draws
     // (and scales) as a plain picture.
-    GdiObject<HBITMAP> source(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     DIBSECTION dib{};
-    if (!source.get() || GetObjectA(source.get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) {
-        return;
-    }
-    const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    logo_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!logo_.get()) return;
-    const COLORREF ground = GetSysColor(COLOR_WINDOW);
-    const uint32_t groundRgb[3] = {GetRValue(ground), GetGValue(ground), GetBValue(ground)};
-    const auto* from = static_cast<const uint8_t*>(dib.dsBm.bmBits);
-    auto* to = static_cast<uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        const uint32_t alpha = from[4 * i + 3];
-        for (int channel = 0; channel < 3; ++channel) {
-            const uint32_t over = groundRgb[2 - channel];  // BGR in the DIB
-            to[4 * i + channel] = static_cast<uint8_t>((from[4 * i + channel] * alpha + over * (255 - alpha) + 127) / 255);
-        }
-        to[4 * i + 3] = 0;
-    }
+    const GdiObject<HBITMAP> source = LoadAlphaPicture(instance, IDB_LOGO, dib);
+    logo_ = OverGround(dib, 0, dib.dsBm.bmWidth, GetSysColor(COLOR_WINDOW));
 }
 
 void TInfos::Execute() {
@@ -184,6 +155,8 @@ const CommandEntry<TInfos> TInfos::kCommands[] = {
 };
 
 LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT chrome = 0;
+    if (face_.ChromeMessage(message, wParam, lParam, chrome)) return chrome;
     switch (message) {
         case WM_CREATE:
             // A box without its controls is not made at all.
@@ -192,8 +165,6 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // A click, of a button or of a label (BN_CLICKED and STN_CLICKED are both 0).
             if (HIWORD(wParam) == BN_CLICKED) DispatchCommand(kCommands, *this, LOWORD(wParam), true);
             return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(kInfoBitBtn1, DC_HASDEFID);
         case WM_TIMER:
             if (wParam == kTimerFront) TimerFrontTimer();
             return 0;
@@ -213,13 +184,6 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM:
             DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
-        case WM_PAINT:
-            face_.PaintBevels();
-            return 0;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return DesignedWindow::ControlColors(
-                wParam, COLOR_WINDOW, IsLink(reinterpret_cast<HWND>(lParam)) ? kNavy : GetSysColor(COLOR_WINDOWTEXT));
         case WM_CLOSE:
             modal_ = false;
             return 0;

@@ -3,6 +3,8 @@
 #include "ui/MsgBox.h"
 
 #include <algorithm>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,29 @@ namespace norvanex {
 
 namespace {
 
+// The box as designed at 96 DPI: the icon, the message, as wide as its text up to the row's width,
+// and the buttons, which the box lays out below it (LayOut). The first button is the default one.
+enum BoxControl : int {
+    kIcon = 101,
+    kMessage,
+};
+constexpr ControlDesign kNoticeDesign[] = {
+    {kIcon, ControlKind::Icon, 12, 12, 32, 32},
+    {kMessage, ControlKind::Label, 56, 12, 420, 0, control::kNoPrefix | control::kWrapped},
+    {IDOK, ControlKind::Button, 0, 0, 75, 23, control::kDefault},
+};
+constexpr ControlDesign kQuestionDesign[] = {
+    {kIcon, ControlKind::Icon, 12, 12, 32, 32},
+    {kMessage, ControlKind::Label, 56, 12, 420, 0, control::kNoPrefix | control::kWrapped},
+    {IDYES, ControlKind::Button, 0, 0, 75, 23, control::kDefault},
+    {IDNO, ControlKind::Button, 0, 0, 75, 23},
+};
+// Between the buttons, between the message and the buttons, and below them.
+constexpr int kButtonGap = 6;
+constexpr int kAboveButtons = 16;
+constexpr int kBelowButtons = 10;
+constexpr FaceLook kBoxLook{COLOR_BTNFACE, COLOR_BTNTEXT, "MS Shell Dlg"};
+
 struct ButtonLook {
     int id;
     const char* caption;
@@ -25,7 +50,7 @@ struct ButtonLook {
 struct BoxLook {
     const char* title;
     LPCSTR icon;
-    std::vector<ButtonLook> buttons;  // the first is the default button
+    std::vector<ButtonLook> buttons;  // in the design's order
     int escapeResult;
 };
 
@@ -43,7 +68,7 @@ struct BoxState {
     std::string text;
     std::wstring wide;  // when not empty, shown instead of text
     BoxLook look;
-    GdiObject<HFONT> font;
+    std::unique_ptr<DesignedWindow> face;
     int result = IDCANCEL;
     bool done = false;
 };
@@ -62,10 +87,9 @@ std::vector<WORD> EmptyTemplate(const char* title) {
     words.push_back(0);  // no menu
     words.push_back(0);  // the standard dialog class
     auto appendWide = [&words](const char* text) {
-        wchar_t buffer[128];
-        const int n = MultiByteToWideChar(1252, 0, text, -1, buffer, 128);
-        words.insert(words.end(), buffer, buffer + (n > 0 ? n : 1));
-        if (n <= 0) words.back() = 0;
+        const std::wstring wide = WideText(text);
+        words.insert(words.end(), wide.begin(), wide.end());
+        words.push_back(0);
     };
     appendWide(title);
     words.push_back(8);  // point size
@@ -73,56 +97,55 @@ std::vector<WORD> EmptyTemplate(const char* title) {
     return words;
 }
 
-HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, const RECT& r, int id, HFONT font) {
-    HWND control = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
-                                   r.right - r.left, r.bottom - r.top, dialog,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+void PlacePixels(HWND control, int left, int top, int width, int height) {
+    SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void LayOut(HWND dialog, BoxState& state) {
-    const int dpi = ScreenDpi();
-    auto px = [dpi](int v) { return ScaleToDpi(v, dpi); };
-    state.font = MakeFont(dpi, FontLook{"MS Shell Dlg"});
-    RECT textRect{0, 0, px(420), 0};
+    const bool question = state.look.buttons.size() > 1;
+    state.face = question ? std::make_unique<DesignedWindow>(kQuestionDesign, kBoxLook)
+                          : std::make_unique<DesignedWindow>(kNoticeDesign, kBoxLook);
+    DesignedWindow& face = *state.face;
+    if (!face.CreateControls(dialog)) throw std::runtime_error("the message box's controls");
+    const ControlDesign& iconRow = face.DesignOf(kIcon);
+    const ControlDesign& messageRow = face.DesignOf(kMessage);
+    const ControlDesign& buttonRow = face.DesignOf(state.look.buttons.front().id);
+    RECT textRect{0, 0, face.Scale(messageRow.width), 0};
     const std::wstring text = state.wide.empty() ? WideText(state.text) : state.wide;
     {
         const ScopedGetDC screen(nullptr);
-        const ScopedSelectObject font(screen.get(), state.font.get());
+        const ScopedSelectObject font(screen.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(face.Control(kMessage), WM_GETFONT, 0, 0)));
         // A path longer than the line is broken inside it, as the static control draws it
         // (SS_EDITCONTROL), instead of widening the box beyond the screen.
         DrawWideText(screen.get(), text, textRect,
                      DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
     }
 
-    const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON), gap = px(12);
-    const int buttonWidth = px(75), buttonHeight = px(23), buttonGap = px(6);
+    // The icon at its own size, the system's.
+    const int margin = face.Scale(iconRow.left), iconSize = GetSystemMetrics(SM_CXICON);
+    const int gap = face.Scale(messageRow.left - iconRow.left - iconRow.width);
+    const int buttonWidth = face.Scale(buttonRow.width), buttonHeight = face.Scale(buttonRow.height);
+    const int buttonGap = face.Scale(kButtonGap);
     const int buttons = static_cast<int>(state.look.buttons.size());
     const int buttonsWidth = buttons * buttonWidth + (buttons - 1) * buttonGap;
     const int textLeft = margin + iconSize + gap;
     const int textHeight = std::max(static_cast<int>(textRect.bottom), iconSize);
     const int clientWidth = std::max(textLeft + static_cast<int>(textRect.right) + margin, buttonsWidth + 2 * margin);
-    const int buttonTop = margin + textHeight + px(16);
-    const int clientHeight = buttonTop + buttonHeight + px(10);
+    const int buttonTop = margin + textHeight + face.Scale(kAboveButtons);
+    const int clientHeight = buttonTop + buttonHeight + face.Scale(kBelowButtons);
 
-    HICON icon = LoadIconA(nullptr, state.look.icon);
-    HWND iconControl = AddControl(dialog, "STATIC", "", SS_ICON, {margin, margin, margin + iconSize, margin + iconSize},
-                                  -1, state.font.get());
-    SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    PlacePixels(face.Control(kIcon), margin, margin, iconSize, iconSize);
+    SendMessageA(face.Control(kIcon), STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, state.look.icon)), 0);
     const int textTop = margin + (textHeight - textRect.bottom) / 2;
-    HWND message = AddControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
-                              {textLeft, textTop, textLeft + textRect.right, textTop + textRect.bottom}, -1,
-                              state.font.get());
-    SetWideText(message, text);
+    PlacePixels(face.Control(kMessage), textLeft, textTop, textRect.right, textRect.bottom);
+    SetWideText(face.Control(kMessage), text);
     int left = (clientWidth - buttonsWidth) / 2;
-    for (size_t i = 0; i < state.look.buttons.size(); ++i) {
-        const ButtonLook& b = state.look.buttons[i];
-        AddControl(dialog, "BUTTON", b.caption, WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                   {left, buttonTop, left + buttonWidth, buttonTop + buttonHeight}, b.id, state.font.get());
+    for (const ButtonLook& b : state.look.buttons) {
+        face.SetText(b.id, b.caption);
+        PlacePixels(face.Control(b.id), left, buttonTop, buttonWidth, buttonHeight);
         left += buttonWidth + buttonGap;
     }
-    SendMessageA(dialog, DM_SETDEFID, state.look.buttons.front().id, 0);
+    SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(face.DefaultId()), 0);
 
     SizeAndCenter(dialog, clientWidth, clientHeight);
 }
@@ -161,11 +184,11 @@ int ShowMessage(HWND owner, const TextPair& message, MessageKind kind) {
 }
 
 int ShowMessage(HWND owner, const std::string& message, MessageKind kind) {
-    return ShowBox(owner, BoxState{message, {}, LookOf(kind), {}});
+    return ShowBox(owner, BoxState{message, {}, LookOf(kind), nullptr});
 }
 
 int ShowMessage(HWND owner, const std::wstring& message, MessageKind kind) {
-    return ShowBox(owner, BoxState{{}, message, LookOf(kind), {}});
+    return ShowBox(owner, BoxState{{}, message, LookOf(kind), nullptr});
 }
 
 int ShowBox(HWND owner, BoxState&& state) {

@@ -60,6 +60,9 @@ private:
     int taskSelectResult_ = 8;
     bool modal_ = false;
     std::vector<TaskText> collected_;  // one per row, in row order
+    bool anyNotExact_ = false;         // a row outside the code page is listed (TasksCustomDraw)
+    int tasksHint_ = -1;               // the list's hint as given: 1 with the grey rows' words, -1 none
+    std::unordered_map<std::string, int> iconIndexes_;  // by caption, kept from showing to showing
     GdiObject<HFONT> wideFont_;  // a TrueType face, which the system completes with linked fonts
     HIMAGELIST smallIcons_ = nullptr;  // the shell's; never destroyed
 };

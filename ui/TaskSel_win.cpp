@@ -7,6 +7,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
+#include "base/ListView_win.h"
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
@@ -24,21 +25,6 @@ std::string Select(const TextPair& text) { return SelectText(text.english, text.
 
 // The state image of a ticked check box in a list view with LVS_EX_CHECKBOXES.
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
-
-// Holds a window's drawing back until it goes, also when what it guards throws.
-class RedrawLock {
-public:
-    explicit RedrawLock(HWND window) : window_(window) { SendMessageA(window_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawLock() {
-        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    RedrawLock(const RedrawLock&) = delete;
-    RedrawLock& operator=(const RedrawLock&) = delete;
-
-private:
-    HWND window_;
-};
 
 }  // namespace
 
@@ -89,7 +75,11 @@ bool TTaskSelect::FormCreate() {
 }
 
 void TTaskSelect::SetTasksHint(bool withNotExact) {
+    // Given again only when it changes: each time costs the tips' window a tool taken away and added.
+    const int hint = withNotExact ? 1 : 0;
+    if (hint == tasksHint_) return;
     face_.SetTip(kTasks, Select(withNotExact ? kTexts.notExactHint : kTexts.tasksHint));
+    tasksHint_ = hint;
 }
 
 bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
@@ -167,7 +157,10 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
     const RedrawLock lock(tasks);
     ListView_DeleteAllItems(tasks);
     ListView_SetItemCount(tasks, static_cast<int>(collected_.size()));
-    // Several processes of one program share their text: the shell is asked once per text.
+    // Several processes of one program share their text: the shell is asked once per text, and
+    // once per chooser, as the same programs run at every showing (about a millisecond each under
+    // Wine, the largest part of filling the list). F5, a refill on purpose, asks afresh.
+    if (keepMarks) iconIndexes_.clear();
     std::unordered_map<std::string, int> icons;
     bool anyNotExact = false;
     int widestNotExact = 0;
@@ -176,7 +169,11 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
         // lParam: 1 for a row that may be chosen, 0 for a name outside the code page.
         if (task.exact) {
             const auto found = icons.try_emplace(task.text, 0);
-            if (found.second) found.first->second = GetFileIconIndexOnly(task.text);
+            if (found.second) {
+                const auto known = iconIndexes_.try_emplace(task.text, 0);
+                if (known.second) known.first->second = GetFileIconIndexOnly(task.text);
+                found.first->second = known.first->second;
+            }
             LVITEMA item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
             item.iItem = static_cast<int>(i);
@@ -208,6 +205,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
             ListView_SetItemState(tasks, static_cast<int>(i), kChecked, LVIS_STATEIMAGEMASK);
         }
     }
+    anyNotExact_ = anyNotExact;
     SetTasksHint(anyNotExact);
     face_.SetText(kLabel1, RunningTasksText(collected_.size(), Select(kTexts.runningTasks)));
     FitColumn(icons, widestNotExact);
@@ -217,14 +215,13 @@ bool TTaskSelect::RowIsExact(int row) const {
     return row >= 0 && row < static_cast<int>(collected_.size()) && collected_[row].exact;
 }
 
-// Rows outside the code page are drawn grey, like every choice that is not offered.
+// Rows outside the code page are drawn grey, like every choice that is not offered, and their true
+// names written over them.
 LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
-        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT:
-            if (draw.nmcd.lItemlParam != 0) return CDRF_DODEFAULT;
-            draw.clrText = GetSysColor(COLOR_GRAYTEXT);
-            return CDRF_NOTIFYPOSTPAINT;
+        case CDDS_PREPAINT:
+            // Without such a row the list paints on its own, with no notification for each row.
+            return anyNotExact_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
         case CDDS_ITEMPOSTPAINT: {
             // The list sizes each label to its text in the list's face, whose glyphs end at the code
             // page; the true name is written again over it in a face that has them, as wide as the
@@ -249,7 +246,8 @@ LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
                       &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
             return CDRF_DODEFAULT;
         }
-        default: return CDRF_DODEFAULT;
+        default:
+            return GreyRowsCustomDraw(draw, [](int, LPARAM exact) { return exact == 0; }, CDRF_NOTIFYPOSTPAINT);
     }
 }
 
@@ -314,6 +312,8 @@ const NotifyEntry<TTaskSelect> TTaskSelect::kNotifications[] = {
 };
 
 LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT chrome = 0;
+    if (face_.ChromeMessage(message, wParam, lParam, chrome)) return chrome;
     switch (message) {
         case WM_CREATE:
             SetOwnText(hwnd_, Select(kTexts.title));
@@ -321,8 +321,6 @@ LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (modal_) DispatchCommand(kCommands, *this, LOWORD(wParam), true);
             return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(kBitBtn1, DC_HASDEFID);
         case WM_NOTIFY: {
             LRESULT result = 0;
             DispatchNotify(kNotifications, *this, *reinterpret_cast<NMHDR*>(lParam), result);
@@ -332,11 +330,6 @@ LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The chooser has no help of its own; left to the default, F1 would travel on to the
             // owner and open the editor's help over this dialog.
             return TRUE;
-        case WM_PAINT:
-            face_.PaintBevels();
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            return DesignedWindow::ControlColors(wParam, COLOR_BTNFACE, GetSysColor(COLOR_BTNTEXT));
         case WM_CLOSE:
             if (modal_) FormClose();
             else ShowWindow(hwnd_, SW_HIDE);

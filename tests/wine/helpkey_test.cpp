@@ -85,6 +85,8 @@ CASE(F1InTheEditorOpensTheIndexInTheUsersLanguage) {
         check::Log(std::string("locale ") + c.language->lcAll);
         Editor editor(MarkerOptions(c.language->lcAll), c.language->editorCaption);
         HWND main = editor.main;
+        // Once the editor has come to the front (Timer2), so that it does not cover the viewer's picture.
+        CHECK(editor.WaitSettled());
         // From a button and from the list: both pass F1 up to the window.
         CHECK(PressKey(ChildById(main, kBitBtn2), VK_F1));
         CHECK(ViewerShows(c.language->topicTitle, c.shot));

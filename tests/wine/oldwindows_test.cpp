@@ -1,6 +1,7 @@
 // Older Windows versions: Norvanex.exe started in Wine's NT 4.0 and Windows 2000 modes (editor
-// and kill run), and the run-time lookups taking their older way where a function is missing, as
-// on Windows 95 (CoInitializeEx without DCOM) and NT 4.0 (GetLongPathNameA).
+// and kill run), there also without its manifest, as those systems run it with common controls 5;
+// and the run-time lookups taking their older way where a function is missing, as on Windows 95
+// (CoInitializeEx without DCOM) and NT 4.0 (GetLongPathNameA).
 #include "driver/Check.h"
 #include "driver/Driver.h"
 #include "driver/Scenario.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,52 @@ ApartmentSeen EnterOnNewThread() {
     WaitForSingleObject(thread, kTimeout);
     CloseHandle(thread);
     return seen;
+}
+
+// A copy of Norvanex.exe without its manifest, under the same name (the version mode goes by it):
+// Windows 95 to 2000 bind no common controls 6, so its buttons refuse image lists (their window
+// class is user32's, which does not know BCM_SETIMAGELIST). The manifest's type in the resource
+// directory becomes one no loader reads (RT_MANIFEST 24 to 25, the order kept). Empty when the
+// copy cannot be made or holds no manifest.
+std::string WithoutManifest() {
+    const std::string folder = ScratchFolder() + "\\comctl5";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "\\Norvanex.exe";
+    std::string file = FileBytes(NorvanexExe());
+    auto at = [&file](size_t offset) {
+        uint32_t value = 0;
+        if (offset + 4 <= file.size()) std::memcpy(&value, file.data() + offset, 4);
+        return value;
+    };
+    const size_t pe = at(0x3C), optional = pe + 24;
+    const uint32_t resources = at(optional + 96 + 8 * 2);
+    const size_t sectionTable = optional + (at(pe + 20) & 0xFFFF);
+    size_t root = 0;
+    for (uint32_t s = 0; s < (at(pe + 6) & 0xFFFF); ++s) {
+        const size_t h = sectionTable + 40u * s;
+        if (resources >= at(h + 12) && resources < at(h + 12) + at(h + 16)) root = at(h + 20) + resources - at(h + 12);
+    }
+    if (root == 0) return {};
+    const uint32_t counts = at(root + 12);
+    for (uint32_t e = 0; e < (counts & 0xFFFF) + (counts >> 16); ++e) {
+        const size_t entry = root + 16 + 8u * e;
+        if (at(entry) != 24) continue;
+        file[entry] = 25;
+        std::ofstream(copy, std::ios::binary) << file;
+        const HMODULE image = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        const bool gone = image && !FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST);
+        if (image) FreeLibrary(image);
+        return gone ? copy : std::string();
+    }
+    return {};
+}
+
+LONG ButtonType(HWND button) { return GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK; }
+
+HWND PopupMenuOf(DWORD pid) {
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = FindTopWindow(pid, "", "#32768")) != nullptr; }, 3000);
+    return menu;
 }
 
 }  // namespace
@@ -157,4 +205,63 @@ CASE(MissingFunctionsTakeTheOlderWay) {
         }
     }
     DeleteFileA(native.c_str());
+}
+
+// Common controls 5: every glyph button draws itself, and its pictures show each state: Insert
+// focused, Create the default button, Exit held down, Delete and Remove disabled, Choose and Info
+// as they rest. The insert menu shows its pictures, owner-drawn on NT 4.0 (its key still chooses
+// an item) and laid over the menu colour on Windows 2000. With the manifest nothing changes.
+CASE(ButtonsAndMenuDrawThemselvesWithCommonControls5) {
+    const VersionModeGone cleanup;
+    const std::string exe = WithoutManifest();
+    REQUIRE(!exe.empty());
+    const std::string program = CopyToScratch("victim.exe", "tool.exe");
+    const MainControl buttons[] = {kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kBitBtn5, kBitBtn6, kBitBtn9};
+    {
+        Editor themed;
+        for (MainControl id : buttons) CHECK(ButtonType(themed.Get(id)) != BS_OWNERDRAW);
+    }
+    for (const char* version : {"nt40", "win2k"}) {
+        REQUIRE(SetVersionMode(version));
+        for (const int dpi : {96, 144}) {
+            const std::string shot = std::string(version) + "-" + std::to_string(dpi);
+            check::Log("comctl5 " + shot);
+            DpiScope scope(dpi);
+            Editor editor(StartOptions{}, kEditorCaptionEn, exe);
+            for (MainControl id : buttons) CHECK_EQ(ButtonType(editor.Get(id)), BS_OWNERDRAW);
+            REQUIRE(editor.DropOnList({program}));
+            REQUIRE(editor.WaitSettled());
+            SendMessageA(editor.Get(kBitBtn4), BM_SETSTATE, TRUE, 0);
+            CHECK(WaitPainted(editor.main));
+            CHECK(!Screenshot("comctl5-editor-" + shot, editor.main).empty());
+            SendMessageA(editor.Get(kBitBtn4), BM_SETSTATE, FALSE, 0);
+
+            Click(editor.Get(kBitBtn2));
+            HWND menu = PopupMenuOf(editor.process.pid());
+            REQUIRE(menu != nullptr);
+            SendKey(VK_DOWN);  // the first item highlighted
+            CHECK(WaitPainted(menu));
+            RECT both{};
+            const RECT window = ScreenRect(editor.main), popup = ScreenRect(menu);
+            UnionRect(&both, &window, &popup);
+            CHECK(SavePng(Capture(both), ScreenshotFolder() + "\\comctl5-menu-" + shot + ".png"));
+            SendKey('P');
+            HWND dialog = editor.process.WaitDialog("Chose programms to kill");
+            CHECK(dialog != nullptr);
+            if (dialog) CloseBySystemMenu(dialog);
+            CHECK(WaitUntil([&] { return FindDialog(editor.process.pid(), "Chose programms to kill") == nullptr; }));
+
+            // The about box: its OK the default button, focused, on the box's white.
+            Click(editor.Get(kBitBtn9));
+            HWND box = nullptr;
+            CHECK(WaitUntil([&] { return (box = FindTopWindow(editor.process.pid(), "Info", "TInfos")) != nullptr; }));
+            if (box) {
+                CHECK(WaitPainted(box));
+                CHECK(!Screenshot("comctl5-about-" + shot, box).empty());
+                CloseBySystemMenu(box);
+                CHECK(WaitUntil([&] { return !IsWindowVisible(box); }));
+            }
+            CHECK(editor.Close());
+        }
+    }
 }

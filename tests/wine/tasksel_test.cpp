@@ -150,7 +150,7 @@ CASE(ListsRunningHelpersWithPathsAndCount) {
         CHECK_EQ(ClientSize(c.dialog).cx, 417);
         CHECK_EQ(ClientSize(c.dialog).cy, 289);
         for (const norvanex::ControlDesign& d : kDesign) {
-            if (IsBevel(d.kind)) continue;  // painted by the window, no control of its own
+            if (d.kind == norvanex::ControlKind::BoxBevel) continue;  // painted by the window, no control
             const RECT r = RectInParent(ChildById(c.dialog, d.id));
             CHECK_EQ(r.left, d.left);
             CHECK_EQ(r.top, d.top);

@@ -1,7 +1,9 @@
 // The chooser's wait: from TaskSelect().ShowModal until the filled list is painted, with N extra
 // windowless processes running, against chooser_floor.exe (one snapshot, a plain list view, no
 // icons) with the same texts and with the snapshot's bare names. Each figure is the median of
-// RUNS runs after one unseen warm-up; the three take turns within a run.
+// RUNS runs after one unseen warm-up; the three take turns within a run (the chooser and the floor
+// with the same texts in either order by turns), and each ratio is the median of the runs' own
+// ratios, so that a load that comes and goes between runs weighs less.
 //   chooser_bench.exe OUTPUT-FILE [RUNS]
 // chooser_floor.exe and bench_victim.exe lie beside this program; it needs a display.
 #include <windows.h>
@@ -47,7 +49,13 @@ struct Shown {
     int rows;
 };
 
+// Before each timed showing: the window of the program that ran just before (a floor) has gone,
+// and the desktop repaints where it stood; timed at once, the chooser's first picture would share
+// the screen with that, where the floor's own untimed warm-up lets it pass.
+constexpr DWORD kSettleMs = 200;
+
 Shown TimeChooser(HWND owner, HWND stopwatch) {
+    Sleep(kSettleMs);
     norvanex::TaskChoice choice;
     const double start = NowMs();
     PostMessageA(stopwatch, WM_APP, 0, 0);
@@ -73,10 +81,19 @@ std::string Ms(double ms) {
     return text;
 }
 
-std::string Ratio(double a, double b) {
+std::string Ratio(double ratio) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.2fx", b > 0 ? a / b : 0.0);
+    std::snprintf(text, sizeof text, "%.2fx", ratio);
     return text;
+}
+
+// The median of the runs' own ratios a[i] / b[i].
+double RatioMedian(const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (b[i] > 0) ratios.push_back(a[i] / b[i]);
+    }
+    return ratios.empty() ? 0.0 : Median(ratios);
 }
 
 }  // namespace
@@ -115,11 +132,18 @@ int main(int argc, char** argv) {
     const double firstShowing = TimeChooser(owner, stopwatch).ms;
     std::vector<double> chooser, samePaths, bareNames;
     int rows = 0, floorRows = 0;
+    // The chooser and the floor with the same texts next to each other, in either order by turns.
     for (int run = 0; run < runs; ++run) {
-        const Shown shown = TimeChooser(owner, stopwatch);
+        Shown shown{}, floor{};
+        if (run % 2 == 0) {
+            shown = TimeChooser(owner, stopwatch);
+            floor = TimeFloor(folder, "paths");
+        } else {
+            floor = TimeFloor(folder, "paths");
+            shown = TimeChooser(owner, stopwatch);
+        }
         chooser.push_back(shown.ms);
         rows = shown.rows;
-        const Shown floor = TimeFloor(folder, "paths");
         samePaths.push_back(floor.ms);
         floorRows = floor.rows;
         bareNames.push_back(TimeFloor(folder, "names").ms);
@@ -128,9 +152,12 @@ int main(int argc, char** argv) {
     std::string table =
         "| rows | chooser (ShowModal to painted) | floor, same texts | ratio | floor, snapshot names | ratio |\n"
         "|---:|---:|---:|---:|---:|---:|\n";
-    const double c = Median(chooser), p = Median(samePaths), n = Median(bareNames);
-    table += "| " + std::to_string(rows) + " (floor " + std::to_string(floorRows) + ") | " + Ms(c) + " | " + Ms(p) +
-             " | " + Ratio(c, p) + " | " + Ms(n) + " | " + Ratio(c, n) + " |\n";
+    table += "| " + std::to_string(rows) + " (floor " + std::to_string(floorRows) + ") | " + Ms(Median(chooser)) +
+             " | " + Ms(Median(samePaths)) + " | " + Ratio(RatioMedian(chooser, samePaths)) + " | " +
+             Ms(Median(bareNames)) + " | " + Ratio(RatioMedian(chooser, bareNames)) + " |\n";
+    table += "\nEach run's ratio to the same texts:";
+    for (std::size_t i = 0; i < chooser.size(); ++i) table += " " + Ratio(chooser[i] / samePaths[i]);
+    table += ".\n";
 
     // Where the chooser's time goes: its parts, each timed alone over the same processes.
     std::vector<double> collect, perf, walk, paths, icons, iconsWithHandle;
