@@ -52,9 +52,11 @@ struct Contender {
 };
 
 // One table's rows: for each N, every contender times its own fresh victims in turns, RUNS rounds;
-// medians, and the ratios of the first contender to the others.
+// medians, and the ratios of the first contender to the others. With roundRatios, a last column
+// gives the median of each round's own ratio of the first to the second, and the middle half of
+// those ratios: on a loaded machine a slow moment falls on one round, not on the whole table.
 std::string TimeInTurns(const std::vector<Contender>& contenders, int runs, const std::string& victim,
-                        bool windowed) {
+                        bool windowed, bool roundRatios) {
     std::string rows;
     for (const int count : kCounts) {
         std::vector<std::vector<double>> times(contenders.size());
@@ -75,6 +77,14 @@ std::string TimeInTurns(const std::vector<Contender>& contenders, int runs, cons
         for (std::size_t c = 1; c < contenders.size(); ++c) {
             const double theirs = Median(times[c]);
             std::snprintf(cell, sizeof cell, " %.1f ms | %.2fx |", theirs, ours / theirs);
+            rows += cell;
+        }
+        if (roundRatios) {
+            std::vector<double> ratios;
+            for (int run = 0; run < runs; ++run) ratios.push_back(times[0][run] / times[1][run]);
+            std::sort(ratios.begin(), ratios.end());
+            std::snprintf(cell, sizeof cell, " %.2fx (%.2fx to %.2fx) |", Median(ratios), ratios[runs / 4],
+                          ratios[runs * 3 / 4]);
             rows += cell;
         }
         rows += "\n";
@@ -106,14 +116,15 @@ int main(int argc, char** argv) {
     table += TimeInTurns({{norvanex + kVictimName, true},
                           {floorProgram, false},
                           {std::string("taskkill.exe /F /IM ") + kVictimName, false}},
-                         runs, victim, false);
+                         runs, victim, false, false);
     table +=
-        "\n| N | Norvanex.exe ~close~ | close floor | Norvanex / floor | taskkill /IM | Norvanex / taskkill |\n"
-        "|---:|---:|---:|---:|---:|---:|\n";
+        "\n| N | Norvanex.exe ~close~ | close floor | Norvanex / floor | taskkill /IM | Norvanex / taskkill "
+        "| Norvanex / floor, rounds (middle half) |\n"
+        "|---:|---:|---:|---:|---:|---:|---|\n";
     table += TimeInTurns({{norvanex + "~close~ " + kVictimName, true},
                           {"\"" + folder + "\\close_floor.exe\" " + kVictimName, false},
                           {std::string("taskkill.exe /IM ") + kVictimName, false}},
-                         runs, victim, true);
+                         runs, victim, true, true);
     std::fputs(table.c_str(), stdout);
     std::ofstream(argv[1], std::ios::binary) << table;
     DeleteFileA(victim.c_str());
