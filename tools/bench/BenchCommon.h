@@ -1,5 +1,5 @@
-// What the benchmarks share: victims of one name started and counted, with or without a window, quiet child processes, a
-// clock and a median.
+// What the benchmarks share: victims of one name started and counted, with or without a window,
+// quiet child processes, a clock and a median.
 #pragma once
 
 #include <windows.h>

@@ -29,10 +29,10 @@ int RunWindowed(HINSTANCE instance) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = bench::kVictimWindowClass;
     if (!RegisterClassA(&windowClass)) return 1;
-    HWND window = CreateWindowExA(0, bench::kVictimWindowClass, "bench victim", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, bench::kVictimWindowClass, "bench victim", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
-    MSG message;
+    MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
