@@ -11,6 +11,39 @@ namespace bench {
 
 namespace {
 constexpr DWORD kWaitMs = 30000;
+
+BOOL CALLBACK CountVictimWindow(HWND window, LPARAM counter) {
+    char name[64] = {};
+    if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) &&
+        lstrcmpA(name, kVictimWindowClass) == 0) {
+        ++*reinterpret_cast<int*>(counter);
+    }
+    return TRUE;
+}
+
+// The visible windows that victims show.
+int CountVictimWindows() {
+    int count = 0;
+    EnumWindows(CountVictimWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+HANDLE StartVictim(const std::string& exe, const char* parameters) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string commandLine = "\"" + exe + "\"" + parameters;
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+// A victim shows in the snapshot before Wine has finished starting it; let them all settle, so
+// that their start-up does not compete with what is timed.
+void Settle(int count) { Sleep(300 + 10 * count); }
 }  // namespace
 
 std::string Folder() {
@@ -76,22 +109,37 @@ bool RunToEnd(const std::string& commandLine) {
 
 bool StartVictims(const std::string& exe, int count) {
     for (int i = 0; i < count; ++i) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::string commandLine = "\"" + exe + "\"";
-        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &info)) {
-            return false;
-        }
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+        const HANDLE process = StartVictim(exe, "");
+        if (process == nullptr) return false;
+        CloseHandle(process);
     }
     if (!WaitFor([&] { return CountVictims() == count; })) return false;
-    // A victim shows in the snapshot before Wine has finished starting it; let them all settle, so
-    // that their start-up does not compete with what is timed.
-    Sleep(300 + 10 * count);
+    Settle(count);
     return true;
+}
+
+bool StartWindowedVictims(const std::string& exe, int count, std::vector<HANDLE>& processes) {
+    for (int i = 0; i < count; ++i) {
+        const HANDLE process = StartVictim(exe, " window");
+        if (process == nullptr) return false;
+        processes.push_back(process);
+    }
+    // A victim without its window yet would be ended at once, not asked to close.
+    if (!WaitFor([&] { return CountVictims() == count && CountVictimWindows() == count; })) return false;
+    Settle(count);
+    return true;
+}
+
+bool AllClosed(std::vector<HANDLE>& processes) {
+    bool closed = true;
+    for (const HANDLE process : processes) {
+        DWORD code = 0;
+        WaitForSingleObject(process, kWaitMs);
+        if (!GetExitCodeProcess(process, &code) || code != kClosedExitCode) closed = false;
+        CloseHandle(process);
+    }
+    processes.clear();
+    return closed;
 }
 
 bool AllGone() {

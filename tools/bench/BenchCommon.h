@@ -1,5 +1,5 @@
-// What the benchmarks share: victims of one name started and counted, quiet child processes, a
-// clock and a median.
+// What the benchmarks share: victims of one name started and counted, with or without a window,
+// quiet child processes, a clock and a median.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,10 @@ namespace bench {
 // The name every benchmark's victims run under.
 constexpr char kVictimName[] = "benchvictim.exe";
 constexpr int kCounts[] = {1, 20, 100};
+// A windowed victim ("bench_victim.exe window") shows one window of this class and exits with
+// kClosedExitCode when it closes on WM_CLOSE; ended, it exits with what ended it.
+constexpr char kVictimWindowClass[] = "BenchVictimWindow";
+constexpr int kClosedExitCode = 42;
 
 std::string Folder();  // of this program, without the trailing backslash
 double NowMs();
@@ -21,6 +25,11 @@ int CountVictims();
 bool WaitFor(const std::function<bool()>& cond, DWORD stepMs = 5);
 // Starts count victims from exe and waits until they have settled.
 bool StartVictims(const std::string& exe, int count);
+// Starts count windowed victims from exe and waits until each shows its window and they have
+// settled; their process handles go to `processes` (closed by AllClosed).
+bool StartWindowedVictims(const std::string& exe, int count, std::vector<HANDLE>& processes);
+// Whether every one of these victims closed by itself rather than being ended; closes the handles.
+bool AllClosed(std::vector<HANDLE>& processes);
 bool AllGone();
 // Starts a command line with its output thrown away; the process handle, or null.
 HANDLE StartQuiet(std::string commandLine);
