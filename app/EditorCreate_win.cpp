@@ -1,5 +1,5 @@
 // The editor's Create: the call line, the save dialog and the shortcut file.
-#include "app/EditorMode.h"
+#include "app/EditorMode_win.h"
 
 #include <commdlg.h>
 
@@ -8,7 +8,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
-#include "ui/MsgBox.h"
+#include "ui/MsgBox_win.h"
 
 namespace norvanex {
 

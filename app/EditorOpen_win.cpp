@@ -1,7 +1,7 @@
 // What comes into the editor: the task chooser's programs, the open dialog with its two purposes,
 // files and shortcuts dropped from the shell, names taken exactly as the ANSI code page holds them;
 // the file facts that the lists ask, and the file dialogs' guard.
-#include "app/EditorMode.h"
+#include "app/EditorMode_win.h"
 
 #include <commdlg.h>
 
@@ -16,8 +16,8 @@
 #include "base/SystemTraits_win.h"
 #include "process/FileIdentity.h"
 #include "process/ProcessAccess.h"
-#include "ui/MsgBox.h"
-#include "ui/TaskSel.h"
+#include "ui/MsgBox_win.h"
+#include "ui/TaskSel_win.h"
 
 namespace norvanex {
 

@@ -1,6 +1,6 @@
 // The main window as the shortcut editor: its start, the insert menu, the task chooser, the program
 // to start, a loaded shortcut, deleting, and the buttons that follow each step.
-#include "app/EditorMode.h"
+#include "app/EditorMode_win.h"
 
 #include <windowsx.h>
 
@@ -11,7 +11,7 @@
 #include "base/AppInfo.h"
 #include "base/SystemTraits_win.h"
 #include "resources/resource.h"
-#include "ui/MsgBox.h"
+#include "ui/MsgBox_win.h"
 
 namespace norvanex {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/Editor.h"
-#include "app/MainUnit.h"
+#include "app/MainUnit_win.h"
 #include "base/ListView_win.h"
 
 namespace norvanex {

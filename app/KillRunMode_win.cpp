@@ -1,6 +1,6 @@
 // The kill run's result window: what became of each named program, the wait of a run that asks its
 // programs to close, and the program to start.
-#include "app/KillRunMode.h"
+#include "app/KillRunMode_win.h"
 
 #include <algorithm>
 #include <string>

@@ -20,7 +20,7 @@
 #include "process/ProcessAccess.h"
 #include "process/ProgramName.h"
 #include "ui/Lang.h"
-#include "ui/MsgBox.h"
+#include "ui/MsgBox_win.h"
 
 namespace norvanex {
 

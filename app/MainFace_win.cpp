@@ -1,6 +1,6 @@
 // TMainForm's face, shared by both modes and built by DesignedWindow from the design table: the
 // texts, the tips (with those over disabled controls), the glyphs, the layout and the shell's icons.
-#include "app/MainUnit.h"
+#include "app/MainUnit_win.h"
 
 #include <string_view>
 

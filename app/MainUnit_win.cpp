@@ -1,11 +1,11 @@
 // TMainForm: start-up, the routing of messages to the mode and the handlers both modes share.
-#include "app/MainUnit.h"
+#include "app/MainUnit_win.h"
 
 #include <shellapi.h>
 
 #include "app/CallLine.h"
-#include "app/EditorMode.h"
-#include "app/KillRunMode.h"
+#include "app/EditorMode_win.h"
+#include "app/KillRunMode_win.h"
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/ListView_win.h"
@@ -13,10 +13,10 @@
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/Help_win.h"
-#include "ui/Info.h"
+#include "ui/Info_win.h"
 #include "ui/Lang.h"
-#include "ui/MsgBox.h"
-#include "ui/Prop.h"
+#include "ui/MsgBox_win.h"
+#include "ui/Prop_win.h"
 
 namespace norvanex {
 

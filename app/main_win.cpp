@@ -13,7 +13,7 @@
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
 #include "app/KillRunStart_win.h"
-#include "app/MainUnit.h"
+#include "app/MainUnit_win.h"
 #include "process/ProcessAccess.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

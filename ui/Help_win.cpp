@@ -11,7 +11,7 @@
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "ui/Help.h"
-#include "ui/MsgBox.h"
+#include "ui/MsgBox_win.h"
 
 namespace norvanex {
 

@@ -1,5 +1,5 @@
 // TInfos: the about box. Fixed size, close box only, on top of other windows, modal over its owner.
-#include "ui/Info.h"
+#include "ui/Info_win.h"
 
 #include <shellapi.h>
 

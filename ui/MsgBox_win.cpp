@@ -1,6 +1,6 @@
 // The message box as a dialog of its own: MessageBoxA would disable the close box of a question
 // and ignore Escape there, and its button captions follow the system's language.
-#include "ui/MsgBox.h"
+#include "ui/MsgBox_win.h"
 
 #include <algorithm>
 #include <memory>

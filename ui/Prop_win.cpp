@@ -1,5 +1,5 @@
 // The properties sheet through the shell's "properties" verb.
-#include "ui/Prop.h"
+#include "ui/Prop_win.h"
 
 #include <shellapi.h>
 

@@ -1,5 +1,5 @@
 // TTaskSelect: the task chooser window, dialog border, on top of other windows, modal over its owner.
-#include "ui/TaskSel.h"
+#include "ui/TaskSel_win.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -11,7 +11,7 @@
 #include "process/ProcessAccess.h"
 #include "resources/resource.h"
 #include "ui/Lang.h"
-#include "ui/Prop.h"
+#include "ui/Prop_win.h"
 #include "ui/TaskList.h"
 #include "ui/TaskSelLayout.h"
 

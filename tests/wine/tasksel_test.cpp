@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "base/AppInfo_win.h"
-#include "ui/TaskSel.h"
+#include "ui/TaskSel_win.h"
 #include "ui/TaskSelLayout.h"
 
 using namespace driver;

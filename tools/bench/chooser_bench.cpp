@@ -20,7 +20,7 @@
 #include "base/AppInfo_win.h"
 #include "process/ProcessAccess.h"
 #include "ui/TaskList.h"
-#include "ui/TaskSel.h"
+#include "ui/TaskSel_win.h"
 #include "ui/TaskSelLayout.h"
 
 using namespace bench;

@@ -2,7 +2,7 @@
 // first, and Create, which writes them into a shortcut's call line.
 #pragma once
 
-#include "app/MainUnit.h"
+#include "app/MainUnit_win.h"
 
 #include <shellapi.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/KillRunStart_win.h"
-#include "app/MainUnit.h"
+#include "app/MainUnit_win.h"
 
 namespace norvanex {
 

@@ -1,6 +1,6 @@
 // TMainForm: the main window of both modes, the kill run's result window and the shortcut editor.
 // It holds the face they share (the design table, bevels, tips, glyphs) and routes each message to
-// the mode it runs in (KillRunMode.h, EditorMode.h).
+// the mode it runs in (KillRunMode_win.h, EditorMode_win.h).
 #pragma once
 
 #include <windows.h>
