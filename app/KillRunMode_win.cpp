@@ -187,8 +187,10 @@ void KillRunMode::TimerClosingTimer() {
 
 void KillRunMode::EndNow() {
     PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
+    const std::size_t endedBefore = walk_.endedIds.size();
     EndClosing(walk_, [](AskedProcess& asked) { return Processes().EndAskedProcess(asked); });
-    startGate_.AddEnded(walk_.endedIds);
+    // The program to start waits for these to go as well.
+    startGate_.AddEnded({walk_.endedIds.begin() + static_cast<std::ptrdiff_t>(endedBefore), walk_.endedIds.end()});
     ClosingDone(false);
 }
 
