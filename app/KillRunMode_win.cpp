@@ -32,6 +32,9 @@ std::string HintWithReason(const TextPair& hint, std::uint32_t error) {
     return text;
 }
 
+// Whether a process asked to close has gone.
+bool AskedEnded(const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); }
+
 // The rows' columns: the caption, and what became of it.
 constexpr int kCaptionColumn = 0;
 constexpr int kStateColumn = 1;
@@ -165,7 +168,7 @@ void KillRunMode::ShowClosing() {
 
 // Who has gone, and the countdown; when all have gone or the wait is over, the result.
 void KillRunMode::TimerClosingTimer() {
-    const bool changed = PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
+    const bool changed = PollClosing(walk_, AskedEnded);
     if (!walk_.Closing()) {
         ClosingDone(false);
         return;
@@ -186,7 +189,7 @@ void KillRunMode::TimerClosingTimer() {
 }
 
 void KillRunMode::EndNow() {
-    PollClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
+    PollClosing(walk_, AskedEnded);
     const std::size_t endedBefore = walk_.endedIds.size();
     EndClosing(walk_, [](AskedProcess& asked) { return Processes().EndAskedProcess(asked); });
     // The program to start waits for these to go as well.
@@ -196,7 +199,7 @@ void KillRunMode::EndNow() {
 
 void KillRunMode::KeepRunning() {
     if (!walk_.Closing()) return;
-    KeepClosing(walk_, [](const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); });
+    KeepClosing(walk_, AskedEnded);
     ClosingDone(true);
 }
 
