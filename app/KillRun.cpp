@@ -23,6 +23,9 @@ constexpr TextPair kNone{"", ""};
 constexpr TextPair kClosing{"asked to close", "zum Schließen aufgefordert"};
 constexpr TextPair kClosingHint{"Asked to close. It may ask you whether to save your work.",
                                 "Zum Schließen aufgefordert. Es fragt Sie vielleicht, ob Ihre Arbeit gespeichert werden soll."};
+constexpr TextPair kWaiting{"waiting for your answer", "wartet auf Ihre Antwort"};
+constexpr TextPair kWaitingHint{"It asks you a question in a window of its own: answer it there. A double-click on this row brings the question to the front.",
+                                "Es stellt Ihnen in einem eigenen Fenster eine Frage: Beantworten Sie sie dort. Ein Doppelklick auf diese Zeile holt die Frage nach vorn."};
 constexpr TextPair kClosed{"closed", "geschlossen"};
 constexpr TextPair kClosedHint{"It closed itself when asked.", "Es hat sich auf Aufforderung selbst geschlossen."};
 constexpr TextPair kEnded{"ended", "beendet"};
@@ -41,33 +44,34 @@ constexpr TextPair kKept{"still running: kept", "läuft noch: weiterlaufen lasse
 constexpr TextPair kKeptHint{"You chose to keep it running.", "Sie haben es weiterlaufen lassen."};
 constexpr TextPair kTimedOut{"still running: did not close", "läuft noch: nicht geschlossen"};
 constexpr TextPair kRestarted{"still running: started again", "läuft noch: neu gestartet"};
-constexpr TextPair kRestartedHint{"It closed when asked, and then a program of its name started again.",
-                                  "Es hat sich auf Aufforderung geschlossen, danach ist ein Programm seines Namens neu gestartet."};
+constexpr TextPair kRestartedHint{"It closed when asked, and then a program of its name started again and runs on.",
+                                  "Es hat sich auf Aufforderung geschlossen, danach ist ein Programm seines Namens neu gestartet und läuft weiter."};
 constexpr TextPair kTimedOutHint{"It did not close in time and could not be ended.",
                                  "Es hat sich nicht rechtzeitig geschlossen und konnte nicht beendet werden."};
 }  // namespace words
 
-// The row of what runs on, with its reason.
+}  // namespace
+
 ResultRow RunsOnRow(const std::string& name, RunsOn&& runsOn) {
     const Outcome outcome = runsOn.self ? Outcome::Itself : runsOn.spared ? Outcome::Spared : Outcome::Failed;
     return {name, std::move(runsOn.caption), outcome, runsOn.error, {}};
 }
 
-}  // namespace
-
 bool KillWalk::Closing() const {
-    return std::any_of(rows.begin(), rows.end(), [](const ResultRow& row) { return row.outcome == Outcome::Closing; });
+    return std::any_of(rows.begin(), rows.end(), [](const ResultRow& row) { return AskedAndWaited(row.outcome); });
 }
 
-KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool(bool closing)>& confirm,
+KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<Answer(bool closing)>& confirm,
                      const EndFn& endProcesses, const AskToClose& ask, const std::function<uint32_t()>& nowMs,
                      const SurvivesFn& survives) {
     KillWalk walk;
     const int closeMarker = CloseMarkerIndex(param);
     if (closeMarker != 0) walk.closeSeconds = CloseMarkerSeconds(param(closeMarker));
-    if (NeedsConfirmation(param, findProcess, survives) && !confirm(walk.closeSeconds != 0)) {
-        walk.refused = true;
-        return walk;
+    if (NeedsConfirmation(param, findProcess, survives)) {
+        const Answer answer = confirm(walk.closeSeconds != 0);
+        walk.refused = answer == Answer::No;
+        walk.couldNotAsk = answer == Answer::CouldNotAsk;
+        if (answer != Answer::Yes) return walk;
     }
     std::vector<ResultRow> runsOn;
     WalkCallLine(
@@ -78,8 +82,10 @@ KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std:
             walk.programToStart = path;
         },
         [&](const std::string& name) {
-            EndReport report = endProcesses(name, walk.closeSeconds != 0 ? ask : AskToClose{});
+            walk.names.push_back(name);
+            EndReport report = endProcesses(name, walk.closeSeconds != 0 ? ask : AskToClose{}, walk.seenIds);
             walk.endedIds.insert(walk.endedIds.end(), report.endedIds.begin(), report.endedIds.end());
+            walk.seenIds.insert(walk.seenIds.end(), report.matchedIds.begin(), report.matchedIds.end());
             // A program of which some copies were asked and others ended at once is one that closes.
             if (!report.asked.empty()) {
                 walk.rows.push_back({name, std::move(report.askedCaption), Outcome::Closing, 0, std::move(report.asked)});
@@ -95,46 +101,10 @@ KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std:
     return walk;
 }
 
-bool PollClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended) {
-    bool changed = false;
-    for (ResultRow& row : walk.rows) {
-        if (row.outcome != Outcome::Closing || !std::all_of(row.asked.begin(), row.asked.end(), ended)) continue;
-        row.outcome = Outcome::Closed;
-        row.asked.clear();
-        changed = true;
-    }
-    return changed;
-}
-
-void EndClosing(KillWalk& walk, const std::function<std::uint32_t(AskedProcess&)>& end) {
-    for (ResultRow& row : walk.rows) {
-        if (row.outcome != Outcome::Closing) continue;
-        row.outcome = Outcome::Ended;
-        for (AskedProcess& process : row.asked) {
-            const std::uint32_t error = end(process);
-            if (error == 0) {
-                walk.endedIds.push_back(process.id);
-            } else {
-                row.outcome = Outcome::TimedOut;
-                row.error = error;
-            }
-        }
-        row.asked.clear();
-    }
-}
-
-void KeepClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended) {
-    PollClosing(walk, ended);
-    for (ResultRow& row : walk.rows) {
-        if (row.outcome != Outcome::Closing) continue;
-        row.outcome = Outcome::Kept;
-        row.asked.clear();
-    }
-}
-
 OutcomeWords WordsOf(Outcome outcome, std::uint32_t error) {
     switch (outcome) {
         case Outcome::Closing: return {words::kClosing, words::kClosingHint};
+        case Outcome::Waiting: return {words::kWaiting, words::kWaitingHint};
         case Outcome::Closed: return {words::kClosed, words::kClosedHint};
         case Outcome::Ended: return {words::kEnded, words::kNone};
         case Outcome::Itself: return {words::kItself, words::kItselfHint};
@@ -149,18 +119,13 @@ OutcomeWords WordsOf(Outcome outcome, std::uint32_t error) {
     return {words::kNone, words::kNone};
 }
 
-void CheckClosedAgain(KillWalk& walk, const std::function<bool(const std::string& name)>& runs) {
-    for (ResultRow& row : walk.rows) {
-        if (row.outcome == Outcome::Closed && runs(row.name)) row.outcome = Outcome::Restarted;
-    }
-}
-
 int KillRunExitCode(const KillWalk& walk, bool startFailed) {
+    if (walk.couldNotAsk) return exit_code::kCouldNotStart;
     if (walk.refused) return exit_code::kRefused;
     int code = startFailed ? exit_code::kNotStarted : 0;
     for (const ResultRow& row : walk.rows) {
         // This program itself goes as the run ends.
-        if ((StillRuns(row.outcome) && row.outcome != Outcome::Itself) || row.outcome == Outcome::Closing) {
+        if ((StillRuns(row.outcome) && row.outcome != Outcome::Itself) || AskedAndWaited(row.outcome)) {
             code |= exit_code::kStillRunning;
         }
     }

@@ -19,12 +19,17 @@ using FindFn = std::function<std::string(const std::string&)>;
 // the first hit.
 bool NeedsConfirmation(const ParamFn& param, const FindFn& findProcess, const SurvivesFn& survives = {});
 
-// Ends what the name names, or, with `ask`, asks it to close first (EndProcessesByName).
-using EndFn = std::function<EndReport(const std::string& name, const AskToClose& ask)>;
+// Ends what the name names, or, with `ask`, asks it to close first, passing over the processes
+// in `skip` (EndProcessesByName).
+using EndFn = std::function<EndReport(const std::string& name, const AskToClose& ask, const ProcessIds& skip)>;
+
+// The user's answer to the question, or that the question could not be put.
+enum class Answer : std::uint8_t { Yes, No, CouldNotAsk };
 
 // What became of one named program, as its row in the result window says it.
 enum class Outcome : std::uint8_t {
     Closing,   // asked to close; the wait runs
+    Waiting,   // asked to close, it asks its user a question of its own; the wait runs
     Closed,    // went by itself after it was asked
     Ended,
     Itself,    // runs on: it is this program (spared, and gone with it)
@@ -35,18 +40,20 @@ enum class Outcome : std::uint8_t {
     Restarted, // runs on: it closed, and a process of its name runs again
 };
 constexpr bool StillRuns(Outcome outcome) { return outcome >= Outcome::Itself; }
+constexpr bool AskedAndWaited(Outcome outcome) { return outcome == Outcome::Closing || outcome == Outcome::Waiting; }
 
 struct ResultRow {
     std::string name;  // as the call line names it
     std::string caption;
     Outcome outcome = Outcome::Ended;
     std::uint32_t error = 0;          // the system's error code behind Failed and TimedOut
-    std::vector<AskedProcess> asked;  // while Closing: the processes asked to close
+    std::vector<AskedProcess> asked;  // while Closing or Waiting: the processes asked to close
 };
 
 // What a kill run's walk did: the result window is built from it.
 struct KillWalk {
     bool refused = false;        // asked, and answered with anything but Yes: nothing was done
+    bool couldNotAsk = false;    // the question could not be put: nothing was done
     int closeSeconds = 0;        // the wait of a run that asks its programs to close first; 0: none
     // One row per name that ended or asked something, in call-line order, then one per name found
     // running on, in that order.
@@ -55,31 +62,25 @@ struct KillWalk {
     std::string programToStart;  // the path of the last one
     uint32_t startNamedAtMs = 0; // when the first one was met: the start timer counts from there
     std::vector<uint32_t> endedIds;  // every process that this run ended
+    ProcessIds seenIds;              // every process a name matched: none is met twice
+    std::vector<std::string> names;  // the program names, in call-line order
 
     // Nothing to show and nothing to start: the run ends without a window. A named program that
     // runs on (spared, or refused) is shown like one that was ended, alone or not.
-    bool LeavesNothing() const { return refused || (rows.empty() && !startNamed); }
+    bool LeavesNothing() const { return refused || couldNotAsk || (rows.empty() && !startNamed); }
     bool Closing() const;  // a row waits for its programs to close
 };
 
-// The kill run up to its result: asks first when the call line wants it (`confirm` answers true
-// for Yes; it is told whether the run asks its programs to close), then ends (or asks to close)
-// what every name names and notes the program to start.
-KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<bool(bool closing)>& confirm,
+// The kill run up to its result: asks first when the call line wants it (`confirm` is told
+// whether the run asks its programs to close), then ends (or asks to close) what every name names
+// and notes the program to start. A process is met once: a second name that matches it passes it
+// over, so that it has one row.
+KillWalk WalkKillRun(const ParamFn& param, const FindFn& findProcess, const std::function<Answer(bool closing)>& confirm,
                      const EndFn& endProcesses, const AskToClose& ask, const std::function<uint32_t()>& nowMs,
                      const SurvivesFn& survives = {});
 
-// The closing phase over the walk's rows. Each row whose processes have all gone by themselves is
-// Closed (true when a row changed). `ended` answers for one asked process.
-bool PollClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended);
-// The wait is over (it ran out, End now, the close box): what still runs of a Closing row is ended
-// by `end` (0, or the system's error code): the row is Ended, or TimedOut when one could not be.
-void EndClosing(KillWalk& walk, const std::function<std::uint32_t(AskedProcess&)>& end);
-// Keep running: every Closing row whose processes have not all gone is Kept.
-void KeepClosing(KillWalk& walk, const std::function<bool(const AskedProcess&)>& ended);
-// After the wait: a program that closed but whose name `runs` again (it started itself anew) is
-// said to run on, so that nothing named is left running unreported.
-void CheckClosedAgain(KillWalk& walk, const std::function<bool(const std::string& name)>& runs);
+// The row of what runs on, with its reason.
+ResultRow RunsOnRow(const std::string& name, RunsOn&& runsOn);
 
 // What a row says of its program: its state beside the caption, and its hint, which the system's
 // message for the row's error follows.

@@ -1,5 +1,5 @@
 // The kill run's result window: what became of each named program, the wait of a run that asks its
-// programs to close, and the program to start.
+// programs to close, and the program to start, as the run's state machine says.
 #include "app/KillRunMode_win.h"
 
 #include <algorithm>
@@ -17,9 +17,10 @@ namespace norvanex {
 
 namespace {
 
-// The result window stays on top of other windows.
+// The result window stays on top of other windows once the result shows (MakeTopmost); while
+// programs are asked to close it does not, so that their questions can come in front of it.
 const ModeFace kKillRunFace{
-    WS_EX_TOPMOST, 0u, true, IDB_BITBTN1, nullptr,
+    0u, 0u, true, IDB_BITBTN1, nullptr,
     texts::kLabel1Kill, texts::kLabel3Kill, texts::kBitBtn1Kill, texts::kBitBtn1KillHint};
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
@@ -32,8 +33,7 @@ std::string HintWithReason(const TextPair& hint, std::uint32_t error) {
     return text;
 }
 
-// Whether a process asked to close has gone.
-bool AskedEnded(const AskedProcess& asked) { return Processes().AskedProcessEnded(asked); }
+std::uint32_t Now() { return static_cast<std::uint32_t>(GetTickCount()); }
 
 // The rows' columns: the caption, and what became of it.
 constexpr int kCaptionColumn = 0;
@@ -43,7 +43,8 @@ constexpr int kStateColumn = 1;
 
 const CommandEntry<KillRunMode> KillRunMode::kCommands[] = {
     {kBitBtn1, true, [](KillRunMode& mode) { mode.BitBtn1Click(); }},
-    {kBitBtn4, true, [](KillRunMode& mode) { mode.KeepRunning(); }},
+    // Keep running, and Escape (IDCANCEL) whether or not the button shows.
+    {kBitBtn4, false, [](KillRunMode& mode) { mode.BitBtn4Click(IsWindowVisible(mode.form_.Control(kBitBtn4)) != FALSE); }},
 };
 
 const NotifyEntry<KillRunMode> KillRunMode::kNotifications[] = {
@@ -60,26 +61,47 @@ bool KillRunMode::Notify(NMHDR& header, LRESULT& result) {
 }
 
 bool KillRunMode::Timer(UINT_PTR id) {
-    switch (id) {
-        case kTimer1: Timer1Timer(); return true;
-        case kTimer4: Timer4Timer(); return true;
-        case kTimerClosing: TimerClosingTimer(); return true;
-        default: return false;
-    }
+    if (id != kTimerRun) return false;
+    Forward(RunEvent::Tick);
+    return true;
 }
 
-// The close box while programs are asked to close ends what is left, as the wait running out
-// would, and the window says so; afterwards it ends the program.
-void KillRunMode::FormClose() {
-    if (walk_.Closing()) {
-        EndNow();
+// During the wait a double-click on a row that waits for its user's answer brings that question
+// forward instead of the properties sheet.
+bool KillRunMode::ListDblClick(int row) { return Forward(RunEvent::DoubleClick, row); }
+
+void KillRunMode::BitBtn1Click() {
+    Forward(run_.phase() == KillRunMachine::Phase::Closing ? RunEvent::EndNow : RunEvent::Ok);
+}
+
+void KillRunMode::BitBtn4Click(bool shown) { Forward(shown ? RunEvent::KeepRunning : RunEvent::Escape); }
+
+// One event to the run, what it returns shown, and the run's next deadline set as the one timer.
+// True when a double-click is to open the properties sheet.
+bool KillRunMode::Forward(RunEvent event, int row) {
+    const RunEffects effects = run_.Handle(event, Now(), row);
+    Show(effects);
+    return effects.properties;
+}
+
+void KillRunMode::Show(const RunEffects& effects) {
+    HWND window = form_.hwnd();
+    if (effects.finish) {
+        Terminate(run_.ExitCode());
+        return;
+    }
+    if (effects.hide) ShowWindow(window, SW_HIDE);
+    if (effects.result) ShowWaitOver();
+    if (effects.rows) ShowRows();
+    if (effects.countdown) ShowCountdown();
+    if (effects.startLine) ShowStartFailed();
+    const std::uint32_t wake = run_.WakeInMs(Now());
+    if (wake == KillRunMachine::kNever) {
+        KillTimer(window, kTimerRun);
     } else {
-        Finish();
+        SetTimer(window, kTimerRun, std::max<UINT>(wake, USER_TIMER_MINIMUM), nullptr);
     }
 }
-
-// A double-click holds the result window: its close timer stops.
-void KillRunMode::ListDblClick() { KillTimer(form_.hwnd(), kTimer1); }
 
 // The result window reaches down to the bottom edge of the editor's lowest check box and stays
 // hidden. Its list shows each program in a row: the caption, and beside it what became of it.
@@ -92,38 +114,35 @@ void KillRunMode::FormCreate() {
     const LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
     // The design's two columns, shown: the caption and the state.
     SetWindowLongPtrA(list, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT | LVS_NOCOLUMNHEADER);
-    ShowKillResult();
-}
 
-// The result window of a kill run whose walk is done: what was ended (or asked to close), the
-// program to start, and the timers that take over from here.
-void KillRunMode::ShowKillResult() {
     form_.BindImageLists();
-    ShowStartSection(false);
-    if (walk_.startNamed) SetProgramToStart(walk_.programToStart);
-    startGate_.AddEnded(walk_.endedIds);
+    const KillWalk& walk = run_.Walk();
+    ShowStartSection(walk.startNamed);
+    if (walk.startNamed) SetProgramToStart(walk.programToStart);
     ShowRows();
-
-    HWND window = form_.hwnd();
-    if (!walk_.rows.empty()) {
-        if (walk_.Closing()) ShowClosing();
-        ShowWindow(window, SW_SHOW);
+    if (run_.ShowsWindow()) {
+        if (run_.phase() == KillRunMachine::Phase::Closing) {
+            PlaceButtons();
+            ShowCountdown();
+        } else {
+            MakeTopmost();
+        }
+        ShowWindow(form_.hwnd(), SW_SHOW);
         SetFocus(form_.Control(kBitBtn1));
-        if (!walk_.Closing()) SetTimer(window, kTimer1, kTimer1Interval, nullptr);
+        run_.Shown(Now());
         form_.Shown();
-    } else if (!timer4Enabled_) {
-        Finish();
     }
+    Show({});
 }
 
-// The rows as the walk holds them now: what has gone first, then, greyed, what runs on, so that
-// nobody takes it for ended. Each says in words what became of it; the hint says why.
+// The rows as the run holds them: what has gone first, then, greyed, what runs on, so that nobody
+// takes it for ended. Each says in words what became of it; the hint says why.
 void KillRunMode::ShowRows() {
     HWND list = form_.Control(kListView1);
     RedrawLock lock(list);
     ListView_DeleteAllItems(list);
     int stateWidth = 0;
-    for (const ResultRow& row : walk_.rows) {
+    for (const ResultRow& row : run_.Walk().rows) {
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = ListView_GetItemCount(list);
@@ -144,10 +163,8 @@ void KillRunMode::ShowRows() {
     GiveRowTips();
 }
 
-// While the programs are asked to close: the wait counted down above the list, End now and Keep
-// running below it.
-void KillRunMode::ShowClosing() {
-    closingEndsAtMs_ = static_cast<uint32_t>(GetTickCount()) + static_cast<uint32_t>(walk_.closeSeconds) * 1000u;
+// While the programs are asked to close: End now and Keep running side by side below the list.
+void KillRunMode::PlaceButtons() {
     const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     const int top = ButtonTop();
     constexpr int kWidth = 121, kGap = 8;
@@ -161,56 +178,17 @@ void KillRunMode::ShowClosing() {
     form_.SetHint(kBitBtn4, texts::kKeepRunningHint);
     form_.SetGlyph(kBitBtn4, IDB_BITBTN1);
     form_.ShowControl(kBitBtn4, true);
-    secondsShown_ = -1;
-    TimerClosingTimer();
-    SetTimer(form_.hwnd(), kTimerClosing, kClosingInterval, nullptr);
 }
 
-// Who has gone, and the countdown; when all have gone or the wait is over, the result.
-void KillRunMode::TimerClosingTimer() {
-    const bool changed = PollClosing(walk_, AskedEnded);
-    if (!walk_.Closing()) {
-        ClosingDone(false);
-        return;
-    }
-    if (changed) ShowRows();
-    const int32_t left = static_cast<int32_t>(closingEndsAtMs_ - static_cast<uint32_t>(GetTickCount()));
-    if (left <= 0) {
-        EndNow();
-        return;
-    }
-    const int seconds = (left + 999) / 1000;
-    if (seconds == secondsShown_) return;
-    secondsShown_ = seconds;
+void KillRunMode::ShowCountdown() {
     std::string text = Select(texts::kLabel1Closing);
-    text.replace(text.find("%d"), 2, std::to_string(seconds));
+    text.replace(text.find("%d"), 2, std::to_string(run_.SecondsLeft(Now())));
     form_.SetText(kLabel1, text);
     form_.FitLabel(kLabel1);
 }
 
-void KillRunMode::EndNow() {
-    PollClosing(walk_, AskedEnded);
-    const std::size_t endedBefore = walk_.endedIds.size();
-    EndClosing(walk_, [](AskedProcess& asked) { return Processes().EndAskedProcess(asked); });
-    // The program to start waits for these to go as well.
-    startGate_.AddEnded({walk_.endedIds.begin() + static_cast<std::ptrdiff_t>(endedBefore), walk_.endedIds.end()});
-    ClosingDone(false);
-}
-
-void KillRunMode::KeepRunning() {
-    if (!walk_.Closing()) return;
-    KeepClosing(walk_, AskedEnded);
-    ClosingDone(true);
-}
-
-// The wait is over: the window becomes the result window, its close counts from now, and the
-// program to start opens a second after the last program went, or at once when the user kept
-// what runs.
-void KillRunMode::ClosingDone(bool kept) {
-    HWND window = form_.hwnd();
-    KillTimer(window, kTimerClosing);
-    CheckClosedAgain(walk_, NamedProgramRuns);
-    ShowRows();
+// The wait is over: the window becomes the result window, with OK alone, on top of other windows.
+void KillRunMode::ShowWaitOver() {
     form_.ShowControl(kBitBtn4, false);
     const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     form_.Place(kBitBtn1, b1.left, ButtonTop(), b1.width, b1.height);
@@ -220,9 +198,23 @@ void KillRunMode::ClosingDone(bool kept) {
     InvalidateRect(form_.Control(kBitBtn1), nullptr, TRUE);
     form_.SetText(kLabel1, texts::kLabel1Kill);
     form_.FitLabel(kLabel1);
-    SetFocus(form_.Control(kBitBtn1));
-    SetTimer(window, kTimer1, kTimer1Interval, nullptr);
-    if (timer4Enabled_) SetTimer(window, kTimer4, kept ? USER_TIMER_MINIMUM : kTimer4Interval, nullptr);
+    if (IsWindowVisible(form_.hwnd())) {
+        MakeTopmost();
+        SetFocus(form_.Control(kBitBtn1));
+    }
+}
+
+// On top of other windows, without taking the keyboard from where the user is.
+void KillRunMode::MakeTopmost() {
+    SetWindowPos(form_.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// Said in the window when there is one; a run without one says it by its exit code.
+void KillRunMode::ShowStartFailed() {
+    form_.SetText(kLabel3, texts::kLabel3NotStarted);
+    form_.FitLabel(kLabel3);
+    const std::string& path = run_.Walk().programToStart;
+    form_.SetHintText(kLabel2, MarkedName(path) + "\r\n" + SystemMessage(run_.StartError()));
 }
 
 // The section of the program to start. While it is hidden the OK button moves up by the gap
@@ -241,33 +233,25 @@ void KillRunMode::ShowStartSection(bool visible) {
 int KillRunMode::StartSectionGap() const { return form_.DesignOf(kBevel2).top - form_.DesignOf(kBevel1).top; }
 
 // The buttons' top as designed: higher by the gap while the section of the program to start is hidden.
-int KillRunMode::ButtonTop() const { return form_.DesignOf(kBitBtn1).top - (walk_.startNamed ? 0 : StartSectionGap()); }
+int KillRunMode::ButtonTop() const {
+    return form_.DesignOf(kBitBtn1).top - (run_.Walk().startNamed ? 0 : StartSectionGap());
+}
 
 // A long path is cut in its middle to the window's right edge, as the editor shows its program to
 // start, and the hint holds it whole.
 void KillRunMode::SetProgramToStart(const std::string& path) {
-    ShowStartSection(true);
-    programToStart_ = path;
     form_.SetProgImg(ShellMayTake(path) ? GetFileIconIndex(path) : 0);
     HWND label = form_.Control(kLabel2);
     SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - form_.DesignOf(kLabel2).left)));
     form_.FitLabel(kLabel2);
     form_.SetHintText(kLabel2, path.empty() ? std::string() : MarkedName(path));
-    EnableTimer4();
-}
-
-// The start timer counts from the first "r:" parameter of the walk; a later one does not restart it.
-void KillRunMode::EnableTimer4() {
-    if (timer4Enabled_) return;
-    timer4Enabled_ = true;
-    const uint32_t elapsed = static_cast<uint32_t>(GetTickCount()) - walk_.startNamedAtMs;
-    SetTimer(form_.hwnd(), kTimer4, elapsed < kTimer4Interval ? kTimer4Interval - elapsed : USER_TIMER_MINIMUM, nullptr);
 }
 
 // What runs on is greyed as well as said.
 LRESULT KillRunMode::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
-    return GreyRowsCustomDraw(draw, [this](int row, LPARAM) {
-        return row >= 0 && static_cast<std::size_t>(row) < walk_.rows.size() && StillRuns(walk_.rows[row].outcome);
+    const std::vector<ResultRow>& rows = run_.Walk().rows;
+    return GreyRowsCustomDraw(draw, [&rows](int row, LPARAM) {
+        return row >= 0 && static_cast<std::size_t>(row) < rows.size() && StillRuns(rows[static_cast<std::size_t>(row)].outcome);
     });
 }
 
@@ -280,51 +264,17 @@ void KillRunMode::GiveRowTips() {
     // The system's message stands on a line of its own, and a long one is broken into lines.
     SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, form_.Scale(kClientWidth));
     HWND list = form_.Control(kListView1);
-    const size_t tips = std::max(rowTips_, walk_.rows.size());
+    const std::vector<ResultRow>& rows = run_.Walk().rows;
+    const size_t tips = std::max(rowTips_, rows.size());
     for (size_t row = 0; row < tips; ++row) {
         RECT place{};
         std::string text;
-        if (row < walk_.rows.size() && ListView_GetItemRect(list, static_cast<int>(row), &place, LVIR_BOUNDS)) {
-            const ResultRow& shown = walk_.rows[row];
-            text = HintWithReason(WordsOf(shown.outcome, shown.error).hint, shown.error);
+        if (row < rows.size() && ListView_GetItemRect(list, static_cast<int>(row), &place, LVIR_BOUNDS)) {
+            text = HintWithReason(WordsOf(rows[row].outcome, rows[row].error).hint, rows[row].error);
         }
         SetAreaTip(tooltip, list, row + 1, place, text);
     }
-    rowTips_ = walk_.rows.size();
+    rowTips_ = rows.size();
 }
-
-void KillRunMode::Timer1Timer() { Finish(); }
-
-void KillRunMode::Timer4Timer() {
-    HWND window = form_.hwnd();
-    KillTimer(window, kTimer4);
-    // What this run ended must be gone before its successor starts, and what it asked to close
-    // must have closed (or been kept, or ended); meanwhile the window stays responsive and asks
-    // again a little later.
-    if (walk_.Closing()) return;  // the end of the wait arms it again
-    if (!MayOpenNow(startGate_)) {
-        SetTimer(window, kTimer4, StartGate::kPollMs, nullptr);
-        return;
-    }
-    timer4Enabled_ = false;
-    if (const std::uint32_t error = OpenProgramToStart(programToStart_)) {
-        // Said in the window when there is one; a run without one says it by its exit code.
-        startFailed_ = true;
-        form_.SetText(kLabel3, texts::kLabel3NotStarted);
-        form_.FitLabel(kLabel3);
-        form_.SetHintText(kLabel2, MarkedName(programToStart_) + "\r\n" + SystemMessage(error));
-    }
-    if (walk_.rows.empty()) Finish();
-}
-
-void KillRunMode::BitBtn1Click() {
-    if (walk_.Closing()) {
-        EndNow();
-    } else {
-        Finish();
-    }
-}
-
-void KillRunMode::Finish() { Terminate(KillRunExitCode(walk_, startFailed_)); }
 
 }  // namespace norvanex

@@ -1,6 +1,6 @@
-// The main window in a kill run: the result window, with what became of each named program, the
-// program to start, and the timers that end the program and open that one. A run that asks its
-// programs to close first shows it at once, counting the wait down.
+// The main window in a kill run: the result window, a view of the run's state machine. It hands
+// each tick, button, key, close and double-click to the run and shows what the run says: the
+// rows, the wait counted down, the program to start, and when the program ends.
 #pragma once
 
 #include "app/KillRunStart_win.h"
@@ -10,56 +10,44 @@ namespace norvanex {
 
 class KillRunMode : public MainMode {
 public:
-    static constexpr UINT_PTR kTimer1 = 1;  // 30 s after the result window appears: the program ends
-    static constexpr UINT_PTR kTimer4 = 4;  // 1 s after the first "r:" parameter: open the program to start
-    static constexpr UINT_PTR kTimerClosing = 5;  // while programs are asked to close: who has gone
-    static constexpr UINT kTimer1Interval = 30000;
-    static constexpr UINT kTimer4Interval = kStartDelayMs;
-    static constexpr UINT kClosingInterval = 100;
+    static constexpr UINT_PTR kTimerRun = 1;  // the run's next deadline
 
-    KillRunMode(TMainForm& form, KillWalk& walk) : form_(form), walk_(walk) {}
+    KillRunMode(TMainForm& form, KillRunMachine& run) : form_(form), run_(run) {}
 
     const ModeFace& Face() const override;
     void FormCreate() override;
     bool Command(int id, bool usable) override;
     bool Notify(NMHDR& header, LRESULT& result) override;
     bool Timer(UINT_PTR id) override;
-    void FormClose() override;
-    void ListDblClick() override;
+    void FormClose() override { Forward(RunEvent::CloseBox); }
+    bool ListDblClick(int row) override;
+    bool MayTakeForeground() const override { return run_.phase() != KillRunMachine::Phase::Closing; }
     void TipsMade() override { GiveRowTips(); }
 
 private:
-    void ShowKillResult();
+    bool Forward(RunEvent event, int row = -1);
+    void Show(const RunEffects& effects);
+    void ShowWaitOver();
+    void ShowCountdown();
+    void ShowStartFailed();
     void ShowStartSection(bool visible);
+    void PlaceButtons();
     int StartSectionGap() const;
     int ButtonTop() const;
     void SetProgramToStart(const std::string& path);
     void ShowRows();
-    void ShowClosing();
-    void TimerClosingTimer();
-    void EndNow();
-    void KeepRunning();
-    void ClosingDone(bool kept);
-    void EnableTimer4();
+    void MakeTopmost();
     LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW& draw);
     void GiveRowTips();
-    void Timer1Timer();
-    void Timer4Timer();
     void BitBtn1Click();
-    void Finish();
+    void BitBtn4Click(bool usable);
 
     static const CommandEntry<KillRunMode> kCommands[];
     static const NotifyEntry<KillRunMode> kNotifications[];
 
     TMainForm& form_;
-    KillWalk& walk_;
-    std::string programToStart_;
-    bool timer4Enabled_ = false;
-    bool startFailed_ = false;
-    uint32_t closingEndsAtMs_ = 0;  // when the wait for the programs to close runs out
-    int secondsShown_ = -1;         // the countdown as Label1 shows it
-    size_t rowTips_ = 0;            // rows that have a tip of their own in the tips' window
-    StartGate startGate_;  // the program to start waits for the ended processes to go
+    KillRunMachine& run_;
+    size_t rowTips_ = 0;  // rows that have a tip of their own in the tips' window
 };
 
 }  // namespace norvanex

@@ -16,6 +16,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
+#include "base/SystemFunction_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "process/ProgramName.h"
@@ -62,56 +63,19 @@ CallParams ReadCallParams() {
     return params;
 }
 
-// A full path on the call line names its file in any spelling, short (8.3) names among them: it is
-// looked for under its long names, made once for the question and the ending. Any other name
-// stands as written, and so does a path that ends in a backslash: it names no file, and its one
-// spelling would.
-class CallLineNames {
-public:
-    const std::string& operator()(const std::string& name) {
-        auto found = canonical_.find(name);
-        if (found == canonical_.end()) {
-            const bool file = IsFullPath(name) && !EndsInSeparator(name, SystemLeadByte);
-            found = canonical_.emplace(name, file ? CanonicalPathOf(name) : name).first;
+// A visible, enabled window that `owner` owns: the box of a question that disabled its owner.
+struct QuestionSearch {
+    HWND owner;
+    HWND question;
+
+    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+        auto& search = *reinterpret_cast<QuestionSearch*>(self);
+        if (GetWindow(window, GW_OWNER) != search.owner || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
+            return TRUE;
         }
-        return found->second;
+        search.question = window;
+        return FALSE;
     }
-
-private:
-    std::map<std::string, std::string> canonical_;
-};
-
-// Asks a process to close as Windows' own tools do: WM_CLOSE posted, never sent, so that a hung
-// program cannot hold the run, to each of its visible top-level windows that no other window owns
-// (a program's own dialogs and tool windows close with their owner). The windows are listed once,
-// at the first request: one walk over the desktop for every program named.
-class CloseRequests {
-public:
-    bool Ask(DWORD processId) {
-        if (!listed_) {
-            EnumWindows(&CloseRequests::Collect, reinterpret_cast<LPARAM>(this));
-            std::sort(windows_.begin(), windows_.end());
-            listed_ = true;
-        }
-        bool posted = false;
-        const auto first = std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(processId, HWND{}));
-        for (auto window = first; window != windows_.end() && window->first == processId; ++window) {
-            posted = PostMessageA(window->second, WM_CLOSE, 0, 0) != FALSE || posted;
-        }
-        return posted;
-    }
-
-private:
-    static BOOL CALLBACK Collect(HWND window, LPARAM self) {
-        DWORD owner = 0;
-        if (IsWindowVisible(window) && !GetWindow(window, GW_OWNER) && GetWindowThreadProcessId(window, &owner)) {
-            reinterpret_cast<CloseRequests*>(self)->windows_.emplace_back(owner, window);
-        }
-        return TRUE;
-    }
-
-    std::vector<std::pair<DWORD, HWND>> windows_;
-    bool listed_ = false;
 };
 
 // ShellExecuteA reports a failure by a number up to 32; most are system error codes already (file
@@ -142,37 +106,95 @@ std::string EitherLanguage(const TextPair& text) {
 
 }  // namespace
 
+std::string CallLineNames::operator()(const std::string& name) {
+    auto found = canonical_.find(name);
+    if (found == canonical_.end()) {
+        const bool file = IsFullPath(name) && !EndsInSeparator(name, SystemLeadByte);
+        found = canonical_.emplace(name, file ? CanonicalPathOf(name) : name).first;
+    }
+    return found->second;
+}
+
+Answer SystemRunDesktop::Confirm(bool closing) {
+    const int answer =
+        ShowMessage(nullptr, closing ? texts::kConfirmationClose : texts::kConfirmation, MessageKind::Confirmation);
+    if (answer == IDYES) return Answer::Yes;
+    // No, Escape and the close box say No; a box that could not be shown said nothing.
+    return answer == IDNO || answer == IDCANCEL ? Answer::No : Answer::CouldNotAsk;
+}
+
+// Asks a process to close as Windows' own tools do: WM_CLOSE posted, never sent, so that a hung
+// program cannot hold the run, to each of its visible top-level windows whose owner is missing or
+// hidden (a program's own dialogs and tool windows close with their owner; frameworks that keep a
+// hidden application window own their main window with it). The windows are listed once, at the
+// first request: one walk over the desktop for every program named. The program may take the
+// foreground for its "save changes?" question: this one holds it now, and without leave Windows
+// would keep the question behind (AllowSetForegroundWindow, Windows 2000 and later).
+bool SystemRunDesktop::AskToClose(std::uint32_t processId) {
+    if (!listed_) {
+        EnumWindows(&SystemRunDesktop::Collect, reinterpret_cast<LPARAM>(this));
+        std::sort(windows_.begin(), windows_.end());
+        listed_ = true;
+    }
+    const auto first = std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(DWORD{processId}, HWND{}));
+    if (first == windows_.end() || first->first != processId) return false;
+    using AllowSetForegroundWindowFn = BOOL(WINAPI*)(DWORD);
+    static const auto allowForeground =
+        FindSystemFunctionAs<AllowSetForegroundWindowFn>("user32.dll", "AllowSetForegroundWindow");
+    if (allowForeground) allowForeground(processId);
+    bool posted = false;
+    for (auto window = first; window != windows_.end() && window->first == processId; ++window) {
+        posted = PostMessageA(window->second, WM_CLOSE, 0, 0) != FALSE || posted;
+    }
+    return posted;
+}
+
+BOOL CALLBACK SystemRunDesktop::Collect(HWND window, LPARAM self) {
+    DWORD process = 0;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (IsWindowVisible(window) && (!owner || !IsWindowVisible(owner)) && GetWindowThreadProcessId(window, &process)) {
+        reinterpret_cast<SystemRunDesktop*>(self)->windows_.emplace_back(process, window);
+    }
+    return TRUE;
+}
+
+// A program that asks its user shows a box in front of the window that was asked, and disables
+// that window while the box waits: a visible, enabled window of its thread that the asked window
+// owns.
+HWND SystemRunDesktop::QuestionOf(std::uint32_t processId) const {
+    const auto first = std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(DWORD{processId}, HWND{}));
+    for (auto asked = first; asked != windows_.end() && asked->first == processId; ++asked) {
+        if (!IsWindow(asked->second) || IsWindowEnabled(asked->second)) continue;
+        QuestionSearch search{asked->second, nullptr};
+        EnumThreadWindows(GetWindowThreadProcessId(asked->second, nullptr), &QuestionSearch::Visit,
+                          reinterpret_cast<LPARAM>(&search));
+        if (search.question) return search.question;
+    }
+    return nullptr;
+}
+
+bool SystemRunDesktop::ShowsQuestion(std::uint32_t processId) { return QuestionOf(processId) != nullptr; }
+
+// The question comes in front of the result window, with the keyboard: this program holds the
+// foreground, so it may hand it on.
+void SystemRunDesktop::BringQuestion(std::uint32_t processId) {
+    if (HWND question = QuestionOf(processId)) SetForegroundWindow(question);
+}
+
+std::uint32_t SystemRunDesktop::Open(const std::string& path) { return OpenProgramToStart(path); }
+
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
 // would set up the display driver before the processes are ended. A run that asks its programs to
 // close needs the window manager for that; a plain run never calls it.
-KillWalk RunKillWalk() {
+void BeginKillRun(KillRunMachine& run) {
     const CallParams params = ReadCallParams();
-    CallLineNames names;
-    CloseRequests requests;
-    return WalkKillRun(
-        std::cref(params), [&names](const std::string& name) { return Processes().FindProcessByName(names(name)); },
-        [](bool closing) {
-            return ShowMessage(nullptr, closing ? texts::kConfirmationClose : texts::kConfirmation,
-                               MessageKind::Confirmation) == IDYES;
-        },
-        [&names](const std::string& name, const AskToClose& ask) {
-            return Processes().EndProcessesByName(names(name), ask);
-        },
-        [&requests](std::uint32_t processId) { return requests.Ask(processId); },
-        [] { return static_cast<uint32_t>(GetTickCount()); },
-        [&params](int index) { return params.asWritten[static_cast<size_t>(index - 1)]; });
+    run.Begin(std::cref(params), [&params](int index) { return params.asWritten[static_cast<size_t>(index - 1)]; },
+              [] { return static_cast<uint32_t>(GetTickCount()); });
 }
 
 std::string ParamStr(int index) {
     if (index == 0) return App().exePath;
     return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
-}
-
-bool NamedProgramRuns(const std::string& name) { return !Processes().FindProcessByName(CallLineNames()(name)).empty(); }
-
-bool MayOpenNow(StartGate& gate) {
-    return gate.MayOpen(GetTickCount(),
-                        [](const std::vector<uint32_t>& ids) { return Processes().AnyProcessRunning(ids); });
 }
 
 bool ShellMayTake(const std::string& path) { return ShellMayOpen(FollowShortcutChain(ShellPath(path))); }
@@ -192,21 +214,18 @@ static_assert(exit_code::kCouldNotStart == kExitCannotGoOn, "one exit code for a
 
 void SayCannotGoOn() { ShowMessage(nullptr, EitherLanguage(texts::kCannotGoOn), MessageKind::Error); }
 
-int StartFailed(KillWalk* walk) {
-    bool notStarted = false;
-    if (walk && walk->startNamed) {
-        // As Timer4 would have: a second after the first "r:", once what the run ended has gone.
-        // What it asked to close was asked: it closes by itself or runs on, as the user answers it.
-        StartGate gate;
-        gate.AddEnded(walk->endedIds);
-        while (static_cast<uint32_t>(GetTickCount()) - walk->startNamedAtMs < kStartDelayMs ||
-               !MayOpenNow(gate)) {
-            Sleep(StartGate::kPollMs);
+int StartFailed(KillRunMachine* run) {
+    if (run) {
+        // As the window would have, had it come: what was asked closes by itself or runs on (as
+        // the close box keeps it), the program to start opens when it is due.
+        run->Handle(RunEvent::CloseBox, GetTickCount());
+        if (run->phase() == KillRunMachine::Phase::Result) run->Handle(RunEvent::CloseBox, GetTickCount());
+        while (run->phase() == KillRunMachine::Phase::Starting) {
+            Sleep(std::min<DWORD>(run->WakeInMs(GetTickCount()), StartGate::kPollMs));
+            run->Handle(RunEvent::Tick, GetTickCount());
         }
-        notStarted = OpenProgramToStart(walk->programToStart) != 0;
     }
     ShowMessage(nullptr, EitherLanguage(texts::kStartFailed), MessageKind::Error);
-    return exit_code::kCouldNotStart | (notStarted ? exit_code::kNotStarted : 0);
+    return exit_code::kCouldNotStart | (run && run->StartFailed() ? exit_code::kNotStarted : 0);
 }
-
 }  // namespace norvanex

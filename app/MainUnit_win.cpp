@@ -20,9 +20,9 @@
 
 namespace norvanex {
 
-TMainForm::TMainForm(KillWalk* walk, ShellWarmUp* shell) : shell_(shell) {
-    if (walk) {
-        mode_ = std::make_unique<KillRunMode>(*this, *walk);
+TMainForm::TMainForm(KillRunMachine* run, ShellWarmUp* shell) : shell_(shell) {
+    if (run) {
+        mode_ = std::make_unique<KillRunMode>(*this, *run);
     } else {
         mode_ = std::make_unique<EditorMode>(*this);
     }
@@ -179,18 +179,18 @@ void TMainForm::NextDlgCtl(WPARAM target, bool direct) {
 
 // A double-click holds the result window (its mode hears of it), whether or not an entry is hit.
 void TMainForm::ListView1DblClick() {
-    mode_->ListDblClick();
     HWND list = Control(kListView1);
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (selected < 0) return;
+    if (!mode_->ListDblClick(selected) || selected < 0) return;
     ShowFileProperties(nullptr, ListViewText(list, selected), "Version");
 }
 
 void TMainForm::Timer2Timer() {
     KillTimer(hwnd_, kTimer2);
     // The window the user works in comes to the front: a box of this window opened meanwhile (the
-    // task chooser, the about box) keeps the keyboard.
-    SetForegroundWindow(GetLastActivePopup(hwnd_));
+    // task chooser, the about box) keeps the keyboard. Not while programs are asked to close: their
+    // questions come first.
+    if (mode_->MayTakeForeground()) SetForegroundWindow(GetLastActivePopup(hwnd_));
     // Half a second after the editor appeared, while the user looks at it: the shell and its image
     // lists, unless the first entry has bound them already. The open dialog and the task chooser
     // share them, so their first showing does not wait for the shell's start (some 40 ms to 60 ms

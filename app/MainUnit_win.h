@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KillRun.h"
+#include "app/KillRunMachine.h"
 #include "app/MainLayout.h"
 #include "base/AppInfo_win.h"
 #include "base/DesignedWindow_win.h"
@@ -49,8 +49,11 @@ public:
     virtual bool Message(UINT, WPARAM, LPARAM) { return false; }
     // The close box, Alt+F4: the program ends.
     virtual void FormClose() { Terminate(); }
-    // A double-click on the list, whether or not it hit an entry.
-    virtual void ListDblClick() {}
+    // A double-click on the list, on the row `row` or on none (-1): true when the selected entry's
+    // properties sheet is to open.
+    virtual bool ListDblClick(int) { return true; }
+    // Whether the window may take the foreground half a second after it appeared.
+    virtual bool MayTakeForeground() const { return true; }
     // The tips' window has been made (half a second after the window appeared).
     virtual void TipsMade() {}
     virtual HACCEL Accelerators() const { return nullptr; }
@@ -59,9 +62,10 @@ public:
 class TMainForm : public Window<TMainForm> {
 public:
     static constexpr const char* kClassName = "TMainForm";
-    // In a kill run, `walk` is its finished walk (it must outlive the window); null for the editor.
-    // `shell`, when given, starts the shell for the result window's icons (BindImageLists waits for it).
-    TMainForm(KillWalk* walk, ShellWarmUp* shell = nullptr);
+    // In a kill run, `run` is the run after its walk (it must outlive the window); null for the
+    // editor. `shell`, when given, starts the shell for the result window's icons (BindImageLists
+    // waits for it).
+    TMainForm(KillRunMachine* run, ShellWarmUp* shell = nullptr);
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,15 +33,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // A kill run ends what its call line names first; nothing is left to show when the question
     // was refused, or when nothing was ended and nothing is to be started.
-    KillWalk walk;
+    SystemRunDesktop desktop;
+    CallLineNames names;
+    KillRunMachine run(Processes(), desktop, std::ref(names));
     const bool killRun = !ParamStr(1).empty();
     std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
-        // A walk that failed (its question could not be asked) has ended nothing: it says so.
-        if (!RunHandler([&] { walk = RunKillWalk(); })) return StartFailed(nullptr);
-        if (walk.LeavesNothing()) return KillRunExitCode(walk, false);
+        // A walk that failed, or whose question could not be put, has ended nothing: it says so.
+        if (!RunHandler([&] { BeginKillRun(run); }) || run.CouldNotAsk()) return StartFailed(nullptr);
+        if (run.phase() == KillRunMachine::Phase::Done) return run.ExitCode();
         // The result window shows the icons of what was ended and of the program to start: the
         // shell starts on a thread of its own while the window is built.
+        const KillWalk& walk = run.Walk();
         std::vector<std::string> paths;
         for (const ResultRow& row : walk.rows) paths.push_back(row.caption);
         if (walk.startNamed && ShellMayTake(walk.programToStart)) paths.push_back(walk.programToStart);
@@ -56,8 +60,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // The main window builds the result window or the editor. Without it the program says so and
     // ends; a kill run still opens its program to start.
-    TMainForm mainForm(killRun ? &walk : nullptr, shell.get());
-    if (!mainForm.Create(instance)) return StartFailed(killRun ? &walk : nullptr);
+    TMainForm mainForm(killRun ? &run : nullptr, shell.get());
+    if (!mainForm.Create(instance)) return StartFailed(killRun ? &run : nullptr);
 
     return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); });
 }

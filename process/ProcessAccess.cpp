@@ -19,6 +19,8 @@ void Remember(std::vector<std::uint32_t>* ids, std::uint32_t id) {
     if (ids && std::find(ids->begin(), ids->end(), id) == ids->end()) ids->push_back(id);
 }
 
+bool Holds(const ProcessIds& ids, std::uint32_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+
 }  // namespace
 
 ProcessAccess::ProcessAccess(ProcessPlatform& platform)
@@ -154,6 +156,7 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
     std::size_t lastSurvivor = matches.size();
     RunsOn survivorWhy;
     for (std::size_t i = 0; i < matches.size(); ++i) {
+        Remember(&report.matchedIds, matches[i].id);
         RunsOn why;
         PlatformOwned<OsHandle> process = OpenToEnd(matches[i], ask ? kSynchronize : 0, why);
         // Only the last match's path is read, and before it is ended; the others would each cost a
@@ -195,12 +198,13 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
 // process is never among them: ending it would cut the run short (later names not ended, the
 // program to start not opened, no window), so it is no reason to ask either. Where it matches,
 // it goes to `self`, when given.
-std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_view name, Match* self) {
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_view name, const ProcessIds& skip,
+                                                                Match* self) {
     const LeadByteFn lead = platform_.LeadBytes();
     const std::uint32_t selfId = platform_.GetCurrentProcessId();
     std::vector<Match> matches;
     WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (entry.exact && ProgramNameMatches(entry.exeFile, name, lead)) {
+        if (entry.exact && !Holds(skip, entry.processId) && ProgramNameMatches(entry.exeFile, name, lead)) {
             if (entry.processId != selfId) {
                 matches.push_back({entry.processId, entry.exeFile, {}, false});
             } else if (self) {
@@ -224,13 +228,13 @@ ProgramFile ProcessAccess::ProgramFileOf(const std::string& name) {
 // The snapshot's processes whose image path matches the name, for a second pass without the
 // performance data. Only processes whose executable string matches the name's file-name part can
 // have a matching path, so only theirs are read: a query of another process each.
-std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std::string& name) {
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std::string& name, const ProcessIds& skip) {
     const LeadByteFn lead = platform_.LeadBytes();
     // "C:/x/y.exe" ends in "y.exe" as "C:\x\y.exe" does.
     const std::string comparable = ComparableProgramName(name, lead);
     ProgramFile program = ProgramFileOf(name);
     std::vector<Match> matches;
-    for (Match& candidate : SnapshotMatches(FileNamePart(comparable, lead))) {
+    for (Match& candidate : SnapshotMatches(FileNamePart(comparable, lead), skip)) {
         if (!PathOf(candidate).empty() && program.NamesImage(candidate.path)) {
             matches.push_back(std::move(candidate));
         }
@@ -238,10 +242,10 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
     return matches;
 }
 
-std::string ProcessAccess::FindProcessByName(const std::string& name) {
+std::string ProcessAccess::FindProcessByName(const std::string& name, const ProcessIds& skip) {
     const LeadByteFn lead = platform_.LeadBytes();
     const std::uint32_t self = platform_.GetCurrentProcessId();
-    std::vector<Match> matches = SnapshotMatches(name);
+    std::vector<Match> matches = SnapshotMatches(name, skip);
     for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
         if (!IsSpared(*match)) return match->exeFile;
     }
@@ -250,7 +254,7 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
     const ProcessNameList list = PerfDataListOrEmpty();
     ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
-        if (entry.id == self) continue;
+        if (entry.id == self || Holds(skip, entry.id)) continue;
         std::string path = GetProcessImagePath(entry.id);
         if (path.empty() && entry.exact) path = entry.name;
         if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
@@ -260,19 +264,19 @@ std::string ProcessAccess::FindProcessByName(const std::string& name) {
         }
     }
     if (list.empty()) {
-        for (Match& match : SnapshotMatchesByPath(name)) {
+        for (Match& match : SnapshotMatchesByPath(name, skip)) {
             if (!IsSpared(match)) return match.path;
         }
     }
     return {};
 }
 
-EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskToClose& ask) {
+EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskToClose& ask, const ProcessIds& skip) {
     EndReport report;
     const LeadByteFn lead = platform_.LeadBytes();
     const std::uint32_t self = platform_.GetCurrentProcessId();
     Match own;
-    std::vector<Match> matches = SnapshotMatches(name, &own);
+    std::vector<Match> matches = SnapshotMatches(name, skip, &own);
     const EndOutcome first = EndMatches(matches, ask, report);
     if (!first.ended.empty() || !report.asked.empty()) {
         report.ended = first.ended;
@@ -286,7 +290,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
     const ProcessNameList list = PerfDataListOrEmpty();
     ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
-        if (entry.id == self) continue;
+        if (entry.id == self || Holds(skip, entry.id)) continue;
         // The result is the entry's name, so its path is needed only when the name alone does
         // not match.
         bool isMatch = entry.exact && ProgramNameMatches(entry.name, name, lead);
@@ -296,6 +300,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
             isMatch = !path.empty() && program.NamesImage(path);
         }
         if (isMatch) {
+            Remember(&report.matchedIds, entry.id);
             // A name that did not survive the code page is no caption; its path did.
             const std::string& caption = entry.exact ? entry.name : path;
             if (!EndPerfDataMatch(entry.id, caption, ask, report)) runsOn = report.runsOn;
@@ -303,7 +308,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
         }
     }
     if (list.empty()) {
-        std::vector<Match> byPath = SnapshotMatchesByPath(name);
+        std::vector<Match> byPath = SnapshotMatchesByPath(name, skip);
         const EndOutcome second = EndMatches(byPath, ask, report);
         report.ended = second.ended;
         runsOn = second.runsOn;

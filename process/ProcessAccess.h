@@ -61,6 +61,9 @@ struct AskedProcess {
 // no window to ask, and so is ended at once.
 using AskToClose = std::function<bool(std::uint32_t processId)>;
 
+// Process ids, as a run collects those it has met.
+using ProcessIds = std::vector<std::uint32_t>;
+
 // What EndProcessesByName did for one name.
 struct EndReport {
     std::string ended;                      // the caption of what was ended; empty: nothing
@@ -68,6 +71,7 @@ struct EndReport {
     std::string askedCaption;               // the caption of what was asked to close; empty: none
     std::vector<AskedProcess> asked;
     RunsOn runsOn;
+    ProcessIds matchedIds;                  // every process the name matched, whatever became of it
 };
 
 class ProcessAccess {
@@ -118,8 +122,9 @@ public:
     // spare: the last such snapshot entry's string, or else the first such entry of the second
     // pass (see EndProcessesByName) by its image path (its name when the path is unknown); empty
     // when none. A spared process (critical, or a session process) is no reason to ask, as nothing
-    // would be ended for it. Ends nothing; throws only what memory allocation throws.
-    std::string FindProcessByName(const std::string& name);
+    // would be ended for it. Processes in `skip` are passed over. Ends nothing; throws only what
+    // memory allocation throws.
+    std::string FindProcessByName(const std::string& name, const ProcessIds& skip = {});
 
     // Ends every matching process of the snapshot and reports the image path of the last one it
     // ended. When that gives no path, a second pass ends the first matching performance-data
@@ -132,8 +137,9 @@ public:
     // that runs on because it could not or must not be ended, with the reason. With `ask`, a
     // process that may be ended is first asked to close; one that has windows to ask is left
     // running and handed back in `asked`. A process that ended by itself meanwhile counts as
-    // neither. Throws only what memory allocation throws.
-    EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {});
+    // neither. Processes in `skip` (met already under another name, or earlier in the run) are
+    // passed over, as if they were not there. Throws only what memory allocation throws.
+    EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {}, const ProcessIds& skip = {});
 
     // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
     // critical (or a session process where criticality is unknown); -3 TerminateProcess failed.
@@ -181,8 +187,8 @@ private:
     bool IsSparedSessionProcess(const std::string& imagePath);
     EndOutcome EndMatches(std::vector<Match>& matches, const AskToClose& ask, EndReport& report);
     bool EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask, EndReport& report);
-    std::vector<Match> SnapshotMatches(std::string_view name, Match* self = nullptr);
-    std::vector<Match> SnapshotMatchesByPath(const std::string& name);
+    std::vector<Match> SnapshotMatches(std::string_view name, const ProcessIds& skip, Match* self = nullptr);
+    std::vector<Match> SnapshotMatchesByPath(const std::string& name, const ProcessIds& skip);
     ProgramFile ProgramFileOf(const std::string& name);
     ProcessNameList PerfDataListOrEmpty();
 

@@ -9,6 +9,7 @@
 
 #include "app/CallLine.h"
 #include "app/KillRun.h"
+#include "app/KillRunMachine.h"
 #include "fakes/FakeProcessPlatform.h"
 #include "process/ProcessAccess.h"
 
@@ -175,7 +176,7 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
     struct Case {
         const char* what;
         std::vector<std::string> params;
-        bool answer;                        // what the question is answered
+        Answer answer;                      // what the question is answered
         bool asked, refused;
         std::vector<std::string> ended;     // names handed to the ending, in order
         std::vector<std::string> results;
@@ -184,17 +185,19 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         uint32_t startAt;
         std::vector<std::string> stillRunning = {};
     } cases[] = {
-        {"plain", {"winword.exe", "excel.exe", "none.exe"}, true, false, false,
+        {"plain", {"winword.exe", "excel.exe", "none.exe"}, Answer::Yes, false, false,
          {"winword.exe", "excel.exe", "none.exe"}, {"C:\\W\\winword.exe", "C:\\E\\excel.exe"}, false, "", 0},
-        {"found, not ended", {"csrss.exe", "winword.exe", "lsass.exe"}, true, false, false,
+        {"found, not ended", {"csrss.exe", "winword.exe", "lsass.exe"}, Answer::Yes, false, false,
          {"csrss.exe", "winword.exe", "lsass.exe"}, {"C:\\W\\winword.exe"}, false, "", 0,
          {"C:\\S\\csrss.exe", "C:\\S\\lsass.exe"}},
-        {"refused", {"~ask~", "winword.exe", "r:C:\\x.exe"}, false, true, true, {}, {}, false, "", 0},
-        {"accepted", {"~ask~", "winword.exe", "r:C:\\x.exe"}, true, true, false, {"~ask~", "winword.exe"},
+        {"refused", {"~ask~", "winword.exe", "r:C:\\x.exe"}, Answer::No, true, true, {}, {}, false, "", 0},
+        {"question not shown", {"~ask~", "winword.exe", "r:C:\\x.exe"}, Answer::CouldNotAsk, true, false, {}, {}, false,
+         "", 0},
+        {"accepted", {"~ask~", "winword.exe", "r:C:\\x.exe"}, Answer::Yes, true, false, {"~ask~", "winword.exe"},
          {"C:\\W\\winword.exe"}, true, "C:\\x.exe", 1000},
-        {"two starts: the later path, the first time", {"r:C:\\a.exe", "winword.exe", "r:C:\\b.exe"}, true, false,
+        {"two starts: the later path, the first time", {"r:C:\\a.exe", "winword.exe", "r:C:\\b.exe"}, Answer::Yes, false,
          false, {"winword.exe"}, {"C:\\W\\winword.exe"}, true, "C:\\b.exe", 1000},
-        {"empty start", {"r:"}, true, false, false, {}, {}, true, "", 1000},
+        {"empty start", {"r:"}, Answer::Yes, false, false, {}, {}, true, "", 1000},
     };
     for (const auto& c : cases) {
         std::vector<std::string> ended;
@@ -208,7 +211,7 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
                 asked = true;
                 return c.answer;
             },
-            [&](const std::string& name, const AskToClose& ask) {
+            [&](const std::string& name, const AskToClose& ask, const ProcessIds&) {
                 EXPECT_FALSE(ask);
                 ended.push_back(name);
                 EndReport report;
@@ -225,6 +228,8 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
         for (const ResultRow& row : walk.rows) (StillRuns(row.outcome) ? stillRunning : results).push_back(row.caption);
         EXPECT_EQ(asked, c.asked) << c.what;
         EXPECT_EQ(walk.refused, c.refused) << c.what;
+        EXPECT_EQ(walk.couldNotAsk, c.answer == Answer::CouldNotAsk) << c.what;
+        EXPECT_EQ(KillRunExitCode(walk, false) == exit_code::kCouldNotStart, c.answer == Answer::CouldNotAsk) << c.what;
         EXPECT_EQ(ended, c.ended) << c.what;
         EXPECT_EQ(results, c.results) << c.what;
         EXPECT_EQ(stillRunning, c.stillRunning) << c.what;
@@ -238,76 +243,168 @@ TEST(KillRun, WalkAsksEndsAndNotesTheProgramToStart) {
     }
 }
 
-// A run that asks its programs to close, over the process fake: programs with windows are asked
-// and handed back, the rest ended at once; then each way the wait ends, with the rows' outcomes and
-// the exit code a script reads.
-TEST(KillRun, ClosingPhaseOverTheFake) {
-    enum class End { Poll, EndNow, Keep };
+namespace {
+
+// The desktop of a run over the process fake: which processes have windows to ask, which show a
+// question of their own, and what the run brought forward and opened.
+struct FakeDesktop : RunDesktop {
+    std::vector<uint32_t> windowed{10, 11, 20, 40};
+    std::vector<uint32_t> questions;
+    std::vector<uint32_t> brought;
+    std::vector<std::string> opened;
+    uint32_t openError = 0;
+
+    Answer Confirm(bool) override { return Answer::Yes; }
+    bool AskToClose(uint32_t id) override { return std::count(windowed.begin(), windowed.end(), id) != 0; }
+    bool ShowsQuestion(uint32_t id) override { return std::count(questions.begin(), questions.end(), id) != 0; }
+    void BringQuestion(uint32_t id) override { brought.push_back(id); }
+    uint32_t Open(const std::string& path) override {
+        opened.push_back(path);
+        return openError;
+    }
+};
+
+struct World {
+    fake::FakeProcessPlatform platform;
+    FakeDesktop desktop;
+};
+using Happening = std::function<void(World&)>;
+
+Happening Close(std::vector<uint32_t> ids) {
+    return [ids](World& world) {
+        for (uint32_t id : ids) world.platform.Find(id)->running = false;
+    };
+}
+Happening StartCopy(uint32_t id, const char* name, bool cannotEnd = false) {
+    return [=](World& world) {
+        world.platform.Add(id, name, std::string("C:\\") + name).terminateRefused = cannotEnd;
+    };
+}
+Happening Asks(uint32_t id) {
+    return [id](World& world) { world.desktop.questions.push_back(id); };
+}
+
+std::vector<std::string> Split(const std::string& line) {
+    std::vector<std::string> params;
+    for (size_t at = 0; at < line.size();) {
+        const size_t end = std::min(line.find(' ', at), line.size());
+        params.push_back(line.substr(at, end - at));
+        at = end + 1;
+    }
+    return params;
+}
+
+}  // namespace
+
+// The kill run's state machine over the process fake, one row per way in or out: a.exe (10, 11)
+// and b.exe (20) have windows and are asked to close, c.exe (30) has none and is ended at once;
+// the wait is 5 s from 0 ms, the program to start is due at 1000 ms.
+TEST(KillRun, StateMachine) {
+    using Phase = KillRunMachine::Phase;
+    using E = RunEvent;
+    struct Step {
+        RunEvent event;
+        uint32_t at;
+        Happening first = {};  // what happens just before the event
+        int row = -1;
+    };
+    const std::string closing = "~close:5~ a.exe b.exe c.exe r:C:\\go.exe";
     struct Case {
         const char* what;
-        std::vector<uint32_t> closeThemselves;  // of the windowed 10 and 11 (a.exe), 20 (b.exe)
-        std::vector<uint32_t> cannotEnd;
-        End end;
-        std::vector<Outcome> outcomes;  // a.exe, b.exe, c.exe (windowless, ended at once)
+        std::string callLine;
+        std::vector<Step> steps;
+        Phase phase;
+        std::vector<std::string> rows;  // caption and state
         int exitCode;
         std::vector<uint32_t> terminated;
+        bool opened;
+        std::vector<uint32_t> brought = {};
+        int results = 1;  // how often the window became the result window
+        uint32_t openError = 0;
     } cases[] = {
-        {"all close", {10, 11, 20}, {}, End::Poll, {Outcome::Closed, Outcome::Closed, Outcome::Ended}, 0, {30}},
-        {"one still closing", {10, 20}, {}, End::Poll, {Outcome::Closing, Outcome::Closed, Outcome::Ended}, 2, {30}},
-        {"wait over: the rest ended", {10}, {}, End::EndNow, {Outcome::Ended, Outcome::Ended, Outcome::Ended}, 0,
-         {30, 11, 20}},
-        {"wait over: one cannot be ended", {}, {20}, End::EndNow,
-         {Outcome::Ended, Outcome::TimedOut, Outcome::Ended}, 2, {30, 10, 11}},
-        {"kept", {20}, {}, End::Keep, {Outcome::Kept, Outcome::Closed, Outcome::Ended}, 2, {30}},
-        {"all gone before Keep", {10, 11, 20}, {}, End::Keep, {Outcome::Closed, Outcome::Closed, Outcome::Ended}, 0,
-         {30}},
+        {"all close by themselves: the wait ends, the start a second later", closing,
+         {{E::Tick, 100, Close({10, 11, 20})}, {E::Tick, 1100}, {E::Ok, 1700}},
+         Phase::Done, {"C:\\a.exe closed", "C:\\b.exe closed", "C:\\c.exe ended"}, 0, {30}, true},
+        {"a program's question: its row waits, the question comes forward once", closing,
+         {{E::Tick, 100, Asks(20)}, {E::Tick, 200}},
+         Phase::Closing, {"C:\\a.exe asked to close", "C:\\b.exe waiting for your answer", "C:\\c.exe ended"}, 2,
+         {30}, false, {20}, 0},
+        {"a double-click on the waiting row brings its question again; Escape keeps", closing,
+         {{E::Tick, 100, Asks(20)}, {E::DoubleClick, 300, {}, 1}, {E::Escape, 400}},
+         Phase::Result, {"C:\\c.exe ended", "C:\\a.exe still running: kept", "C:\\b.exe still running: kept"}, 2,
+         {30}, true, {20, 20}},
+        {"End now ends a copy started during the wait; pressed twice, the start still comes", closing,
+         {{E::Tick, 100, StartCopy(12, "a.exe")}, {E::EndNow, 200}, {E::EndNow, 250}, {E::Tick, 700},
+          {E::Tick, 1200}},
+         Phase::Done, {"C:\\a.exe ended", "C:\\b.exe ended", "C:\\c.exe ended"}, 0, {30, 10, 11, 20, 12}, true},
+        {"closed, then started again and cannot be ended: said by id", closing,
+         {{E::Tick, 100, Close({10, 11})}, {E::Tick, 150, StartCopy(13, "a.exe", true)}, {E::EndNow, 200}},
+         Phase::Result, {"C:\\b.exe ended", "C:\\c.exe ended", "C:\\a.exe still running: started again"}, 2,
+         {30, 20}, false},
+        {"the close box during the wait keeps; after it, it closes", closing,
+         {{E::CloseBox, 100}, {E::CloseBox, 700}},
+         Phase::Done, {"C:\\c.exe ended", "C:\\a.exe still running: kept", "C:\\b.exe still running: kept"}, 2,
+         {30}, true},
+        {"after Keep running, what runs stands below what has gone; a new copy is said", closing,
+         {{E::Tick, 100, Close({20})}, {E::KeepRunning, 200, StartCopy(21, "b.exe")}},
+         Phase::Result, {"C:\\c.exe ended", "C:\\a.exe still running: kept", "C:\\b.exe still running: started again"},
+         2, {30}, true},
+        {"a double-click during the wait holds the result for good", closing,
+         {{E::DoubleClick, 100, {}, 0}, {E::Tick, 5000}, {E::Tick, 6000}, {E::Tick, 45000}},
+         Phase::Result, {"C:\\a.exe ended", "C:\\b.exe ended", "C:\\c.exe ended"}, 0, {30, 10, 11, 20}, true},
+        {"the wait runs out: the rest is ended, once", closing,
+         {{E::Tick, 4900, Close({10})}, {E::Tick, 5000}, {E::Tick, 5001}},
+         Phase::Result, {"C:\\a.exe ended", "C:\\b.exe ended", "C:\\c.exe ended"}, 0, {30, 11, 20}, false},
+        {"everything gone before the window showed: the end of the wait comes once", closing,
+         {{E::Tick, 0, Close({10, 11, 20})}, {E::Tick, 1}, {E::Tick, 2}},
+         Phase::Result, {"C:\\a.exe closed", "C:\\b.exe closed", "C:\\c.exe ended"}, 0, {30}, false},
+        {"one process named three ways has one row", "~close~ x.exe X.EXE C:\\v\\x.exe",
+         {{E::EndNow, 100}}, Phase::Result, {"C:\\v\\x.exe ended"}, 0, {40}, false},
+        {"OK before the start was due: the start comes first, then the end", "a.exe r:C:\\go.exe",
+         {{E::Ok, 100}, {E::Tick, 999}, {E::Tick, 1000}},
+         Phase::Done, {"C:\\a.exe ended"}, 0, {10, 11}, true, {}, 0},
+        {"the 30-second close with a start that cannot be opened", "a.exe r:C:\\go.exe",
+         {{E::Tick, 30000}},
+         Phase::Done, {"C:\\a.exe ended"}, exit_code::kNotStarted, {10, 11}, true, {}, 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        fake::FakeProcessPlatform platform;
-        platform.Add(10, "a.exe", "C:\\a.exe");
-        platform.Add(11, "a.exe", "C:\\a.exe");
-        platform.Add(20, "b.exe", "C:\\b.exe");
-        platform.Add(30, "c.exe", "C:\\c.exe");
-        for (uint32_t id : c.cannotEnd) platform.Find(id)->terminateRefused = true;
-        ProcessAccess access(platform);
+        World world;
+        world.platform.Add(10, "a.exe", "C:\\a.exe");
+        world.platform.Add(11, "a.exe", "C:\\a.exe");
+        world.platform.Add(20, "b.exe", "C:\\b.exe");
+        world.platform.Add(30, "c.exe", "C:\\c.exe");
+        world.platform.Add(40, "x.exe", "C:\\v\\x.exe");
+        world.desktop.openError = c.openError;
+        ProcessAccess access(world.platform);
         access.CheckPlatform();
-        std::vector<uint32_t> askedIds;
-        KillWalk walk = WalkKillRun(
-            CallLine{{"~close:5~", "a.exe", "b.exe", "c.exe"}, {}}, [](const std::string&) { return std::string(); },
-            [](bool) { return true; },
-            [&](const std::string& name, const AskToClose& ask) { return access.EndProcessesByName(name, ask); },
-            [&](uint32_t id) {
-                askedIds.push_back(id);
-                return id != 30;  // c.exe has no window
-            },
-            [] { return 0u; });
-        EXPECT_EQ(walk.closeSeconds, 5);
-        EXPECT_EQ(askedIds, (std::vector<uint32_t>{10, 11, 20, 30}));
-        ASSERT_EQ(walk.rows.size(), 3u);
-        EXPECT_TRUE(walk.Closing());
-
-        for (uint32_t id : c.closeThemselves) platform.Find(id)->running = false;
-        auto ended = [&](const AskedProcess& asked) { return access.AskedProcessEnded(asked); };
-        switch (c.end) {
-            case End::Poll: PollClosing(walk, ended); break;
-            case End::EndNow:
-                PollClosing(walk, ended);
-                EndClosing(walk, [&](AskedProcess& asked) { return access.EndAskedProcess(asked); });
-                break;
-            case End::Keep: KeepClosing(walk, ended); break;
+        int results = 0;
+        bool finished = false;
+        {
+            KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
+            run.Begin(CallLine{Split(c.callLine), {}}, {}, [] { return 0u; });
+            run.Shown(0);
+            for (const Step& step : c.steps) {
+                if (step.first) step.first(world);
+                const RunEffects effects = run.Handle(step.event, step.at, step.row);
+                results += effects.result ? 1 : 0;
+                EXPECT_FALSE(finished) << "an event after the end";
+                finished = finished || effects.finish;
+            }
+            std::vector<std::string> rows;
+            for (const ResultRow& row : run.Walk().rows) {
+                rows.push_back(row.caption + " " + WordsOf(row.outcome, row.error).state.english);
+            }
+            EXPECT_EQ(rows, c.rows);
+            EXPECT_EQ(run.phase(), c.phase);
+            EXPECT_EQ(finished, c.phase == Phase::Done);
+            EXPECT_EQ(run.ExitCode(), c.exitCode);
         }
-        std::vector<Outcome> outcomes;
-        for (const ResultRow& row : walk.rows) outcomes.push_back(row.outcome);
-        EXPECT_EQ(outcomes, c.outcomes);
-        EXPECT_EQ(KillRunExitCode(walk, false), c.exitCode);
-        EXPECT_EQ(KillRunExitCode(walk, true), c.exitCode | exit_code::kNotStarted);
-        EXPECT_EQ(platform.terminated, c.terminated);
-        if (c.end == End::EndNow && !c.cannotEnd.empty()) {
-            EXPECT_EQ(walk.rows[1].error, kErrorAccessDenied);
-        }
-        walk.rows.clear();  // the asked processes' handles go with their rows
-        EXPECT_EQ(platform.LiveHandles(), 0u);
+        EXPECT_EQ(results, c.phase == Phase::Closing || c.callLine.find("~close") == std::string::npos ? 0 : c.results);
+        EXPECT_EQ(world.platform.terminated, c.terminated);
+        EXPECT_EQ(world.desktop.opened, c.opened ? std::vector<std::string>{"C:\\go.exe"} : std::vector<std::string>{});
+        EXPECT_EQ(world.desktop.brought, c.brought);
+        EXPECT_EQ(world.platform.LiveHandles(), 0u);
     }
 }
 
@@ -322,6 +419,7 @@ TEST(KillRun, OutcomeWords) {
         bool hint;
     } cases[] = {
         {Outcome::Closing, 0, "asked to close", "zum Schließen aufgefordert", true},
+        {Outcome::Waiting, 0, "waiting for your answer", "wartet auf Ihre Antwort", true},
         {Outcome::Closed, 0, "closed", "geschlossen", true},
         {Outcome::Ended, 0, "ended", "beendet", false},
         {Outcome::Itself, 0, "still running: Norvanex itself", "läuft noch: Norvanex selbst", true},

@@ -8,6 +8,8 @@
 //   windowed.exe hang      stops reading its messages once its window is up
 //   windowed.exe restart   starts itself anew (ignoring requests) as it closes
 //   windowed.exe close N   the same with N top-level windows (each closes the program)
+//   windowed.exe owned     closes at once; its window is owned by a hidden one, as frameworks
+//                          that keep a hidden application window make theirs
 //
 // Once its windows are up it sets the event "norvanex-victim-<pid>", as victim.exe does.
 #include <windows.h>
@@ -61,9 +63,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "NorvanexWindowedVictim";
   RegisterClassA(&wc);
+  HWND owner = nullptr;
+  if (std::strcmp(behaviour, "owned") == 0) {
+    owner = CreateWindowA(wc.lpszClassName, "application", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  }
   for (int i = 0; i < windows; ++i) {
     CreateWindowA(wc.lpszClassName, behaviour, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + 8 * i, 40 + 8 * i, 240, 120,
-                  nullptr, nullptr, instance, nullptr);
+                  owner, nullptr, instance, nullptr);
   }
   char name[40];
   wsprintfA(name, "norvanex-victim-%lu", GetCurrentProcessId());
