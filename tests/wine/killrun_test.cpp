@@ -799,3 +799,61 @@ CASE(AProgramToStartThatCannotBeOpenedIsReported) {
         CHECK(FindTopWindow(alone.pid(), "") == nullptr);
     }
 }
+
+namespace {
+
+std::wstring WideAscii(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// A path of exactly `length` characters in the scratch folder: folders of 100 characters, then a
+// file name that fills it up. The folders are made through "\\?\", which takes any length.
+std::string PathOfLength(size_t length) {
+    std::string path = ScratchFolder() + "\\long" + std::to_string(length);
+    CreateDirectoryW((L"\\\\?\\" + WideAscii(path)).c_str(), nullptr);
+    while (length > path.size() + 1 + 100 + 1 + 12) {
+        path += "\\" + std::string(100, 'd');
+        CreateDirectoryW((L"\\\\?\\" + WideAscii(path)).c_str(), nullptr);
+    }
+    return path + "\\" + std::string(length - path.size() - 5, 's') + ".exe";
+}
+
+}  // namespace
+
+// An "r:" path longer than the editor writes reaches the shell whole. One that cannot be opened,
+// missing or beyond what the shell starts, is reported on the start line like any other (never a
+// blank line and exit code 0); the line shows every such path cut in its middle.
+CASE(LongProgramToStartIsOpenedOrReported) {
+    LeaveNoVictims cleanup;
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    struct Case { size_t length; bool exists; bool opens; } cases[] = {
+        {255, true, true}, {256, false, false}, {260, false, false}, {300, true, false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = PathOfLength(c.length);
+        REQUIRE_EQ(path.size(), c.length);
+        if (c.exists) {
+            REQUIRE(CopyFileW(WideAscii(BesideMe("marker.exe")).c_str(), (L"\\\\?\\" + WideAscii(path)).c_str(), FALSE));
+        }
+        check::Log(std::to_string(c.length) + " characters, " + (c.exists ? "existing" : "missing"));
+        StartVictims(word, 1);
+        Process norvanex = StartKillRun("winword.exe r:" + path);
+        HWND main = ResultWindow(norvanex);
+        HWND label2 = ChildById(main, kLabel2);
+        const std::string shown = Text(label2);
+        check::Log("shown as " + shown);
+        CHECK(shown.rfind("C:\\", 0) == 0 && shown.find("...") != std::string::npos);
+        CHECK(shown.size() > 8 && shown.substr(shown.size() - 8) == "ssss.exe");
+        if (c.opens) {
+            REQUIRE(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
+            CHECK_EQ(Hint(label2).value_or(""), path);
+        } else {
+            CHECK(WaitUntil([&] { return Text(ChildById(main, kLabel3)) == "Program could not be started"; }));
+            const std::string hint = Hint(label2).value_or("");
+            check::Log("hint: " + hint.substr(std::min(hint.size(), path.size())));
+            CHECK_EQ(hint.rfind(path + "\r\n", 0), 0u);
+            CHECK(hint.size() > path.size() + 2);  // the system's words follow
+        }
+        if (c.length == 300) Screenshot("result-long-start-en", main);
+        CHECK(PressOk(norvanex, main));
+        CHECK_EQ(norvanex.WaitExit().value_or(99), c.opens ? 0u : 4u);
+    }
+}
