@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <stdexcept>
 
 #include "app/KillRunStart_win.h"
@@ -25,30 +24,22 @@ constexpr const char* kParamsOut = "NORVANEX_PARAMS_OUT";
 constexpr const char* kSaidOut = "NORVANEX_SAID_OUT";
 constexpr const char* kRefusedClass = "NORVANEX_REFUSED_CLASS";
 
-// Every window of one class fails to be made on this thread, as when the system is out of window
-// resources: a CBT hook that answers HCBT_CREATEWND with nonzero makes CreateWindowEx return null.
-class RefusedWindows {
-public:
-    explicit RefusedWindows(const std::string& className) {
-        refused_ = className;
-        hook_ = SetWindowsHookExA(WH_CBT, Refuse, nullptr, GetCurrentThreadId());
+// Every window of one class fails to be made on this thread from here on, as when the system is
+// out of window resources: a CBT hook that answers HCBT_CREATEWND with nonzero makes CreateWindowEx
+// return null. For children only: the hook stays until the process ends.
+std::string refusedClass;
+LRESULT CALLBACK RefuseCreation(int code, WPARAM wParam, LPARAM lParam) {
+    char name[64] = {};
+    if (code == HCBT_CREATEWND && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) > 0 &&
+        refusedClass == name) {
+        return 1;
     }
-    ~RefusedWindows() { UnhookWindowsHookEx(hook_); }
-    RefusedWindows(const RefusedWindows&) = delete;
-    RefusedWindows& operator=(const RefusedWindows&) = delete;
-
-private:
-    static LRESULT CALLBACK Refuse(int code, WPARAM wParam, LPARAM lParam) {
-        char name[64] = {};
-        if (code == HCBT_CREATEWND && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) > 0 &&
-            lstrcmpiA(name, refused_.c_str()) == 0) {
-            return 1;
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static inline std::string refused_;
-    HHOOK hook_ = nullptr;
-};
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+void RefuseWindows(const char* className) {
+    refusedClass = className;
+    SetWindowsHookExA(WH_CBT, RefuseCreation, nullptr, GetCurrentThreadId());
+}
 
 }  // namespace
 
@@ -71,7 +62,7 @@ CASE(QuestionChild) {
     norvanex::SetCannotGoOnMessage(norvanex::SayCannotGoOn);
     norvanex::Processes().CheckPlatform();
     norvanex::App().exePath = norvanex::ReadOwnPath();
-    RefusedWindows refuse(refused);
+    RefuseWindows(refused);
     norvanex::KillWalk walk;
     if (!norvanex::RunHandler([&] { walk = norvanex::RunKillWalk(); })) ExitProcess(norvanex::StartFailed(nullptr));
     ExitProcess(static_cast<UINT>(norvanex::KillRunExitCode(walk, false)));
@@ -192,8 +183,7 @@ CASE(AnUnexpectedFailureEndsTheProgram) {
             std::ofstream(said, std::ios::binary | std::ios::app) << "said\n";
             if (boxToo) norvanex::ShowMessage(nullptr, std::string("failed"), norvanex::MessageKind::Error);
         });
-        std::unique_ptr<RefusedWindows> refuse;
-        if (boxToo) refuse = std::make_unique<RefusedWindows>(std::getenv(kRefusedClass));
+        if (boxToo) RefuseWindows(std::getenv(kRefusedClass));
         Thrower window;
         REQUIRE(window.Create());
         SendMessageA(window.hwnd(), WM_APP + 1, 0, 0);
