@@ -165,7 +165,7 @@ bool IsStartParam(const std::string& param) {
 }
 
 std::string StartPathOf(const std::string& param) {
-    if (param.size() < 2 || param.size() - 2 > kMaxStartPath) return std::string();
+    if (param.size() < 2) return std::string();
     return param.substr(2);
 }
 
@@ -284,7 +284,7 @@ CallLineVerdict CheckCallLine(const CallRequest& request, const std::string& lin
         return verdict;
     }
     const bool startChosen = !request.programToStart.empty();
-    if (startChosen && request.programToStart.size() > kMaxStartPath) {
+    if (startChosen && request.programToStart.size() > kMaxWrittenStartPath) {
         verdict.fault = CallLineFault::StartPathTooLong;
         verdict.subject = request.programToStart;
         verdict.count = request.programToStart.size();
@@ -329,10 +329,10 @@ MessageText CallLineFaultText(const CallLineVerdict& verdict) {
                         ".\rBitte entfernen Sie eine oder mehrere Dateien aus der Liste."};
         case CallLineFault::StartPathTooLong:
             return {"The path of the program to run is too long!\r\rA call starts programs whose path has at most " +
-                        std::to_string(kMaxStartPath) + " chars, this one has " + count +
+                        std::to_string(kMaxWrittenStartPath) + " chars, this one has " + count +
                         " chars.\rPlease choose a program with a shorter path.",
                     "Der Pfad des zu startenden Programms ist zu lang!\r\rEin Aufruf startet Programme mit höchstens " +
-                        std::to_string(kMaxStartPath) + " Zeichen langem Pfad, dieser ist " + count +
+                        std::to_string(kMaxWrittenStartPath) + " Zeichen langem Pfad, dieser ist " + count +
                         " Zeichen lang.\rBitte wählen Sie ein Programm mit kürzerem Pfad."};
         case CallLineFault::UnreadableName:
             return {"This entry cannot be written into a call:\r\r" + MarkedName(verdict.subject) +

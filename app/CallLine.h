@@ -73,15 +73,19 @@ bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const Exac
 bool IsStartParam(const std::string& param);
 
 // The program to start as an "r:" parameter names it: everything after the two prefix characters,
-// unchanged. A path longer than kMaxStartPath characters is refused (empty result): cutting it could
-// name, and later open, another file than the one written.
-constexpr size_t kMaxStartPath = 255;
+// unchanged and whole, however long (the command line's own limit, 32767 characters, is the only
+// one). A path cut short would name, and open, another file than the one written; one dropped
+// would open nothing and say nothing.
 std::string StartPathOf(const std::string& param);
 
 // ---- Writing: the editor's call line -----------------------------------------------------------
 
 // A shortcut's arguments stay within 260 characters (quotes included); 261 are refused.
 constexpr size_t kMaxCallLine = 260;
+
+// The longest program to start that the editor writes, as it always has: the arguments hold
+// kMaxCallLine characters in all. The kill run itself reads an "r:" path of any length.
+constexpr size_t kMaxWrittenStartPath = 255;
 
 // The editor's state as a call carries it.
 struct CallRequest {
@@ -120,7 +124,7 @@ enum class CallLineFault {
     None,
     TooLong,           // more than kMaxCallLine characters
     TooManyParams,     // more than kMaxParams: the last ones would never be read
-    StartPathTooLong,  // the reader refuses a path over kMaxStartPath characters
+    StartPathTooLong,  // a program to start over kMaxWrittenStartPath characters
     UnreadableName,    // `subject` (a caption) would not come back as its own program name
     UnreadableStart,   // the program to start would not come back as written
 };

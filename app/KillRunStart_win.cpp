@@ -78,7 +78,7 @@ struct QuestionSearch {
     }
 };
 
-// ShellExecuteA reports a failure by a number up to 32; most are system error codes already (file
+// ShellExecute reports a failure by a number up to 32; most are system error codes already (file
 // or path not found, access denied, out of memory, bad format), the others stand for one.
 std::uint32_t ShellError(INT_PTR result) {
     switch (result) {
@@ -199,15 +199,38 @@ std::string ParamStr(int index) {
 
 bool ShellMayTake(const std::string& path) { return ShellMayOpen(FollowShortcutChain(ShellPath(path))); }
 
+namespace {
+
+// Hands the path to the shell to open: 0, or the system's error code. ShellExecuteA takes MAX_PATH
+// characters, and a longer path would reach the shell cut short, naming another file or none: such
+// a path goes whole to ShellExecuteW, looked up at run time since the 9x line's shell32 may lack
+// it. There, where no path is longer than MAX_PATH, it is too long.
+std::uint32_t ShellOpen(const std::string& path) {
+    INT_PTR result = 0;
+    if (path.size() <= kMaxAnsiPath) {
+        result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path.c_str(), "", "", SW_SHOW));
+    } else {
+        using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+        const auto shellExecute =
+            AnsiTexts() ? nullptr : FindSystemFunctionAs<ShellExecuteWFn>("shell32.dll", "ShellExecuteW");
+        const std::wstring wide = WideFrom(path, CP_ACP);
+        if (!shellExecute || wide.empty()) return ERROR_FILENAME_EXCED_RANGE;
+        result = reinterpret_cast<INT_PTR>(shellExecute(nullptr, L"open", wide.c_str(), L"", L"", SW_SHOW));
+    }
+    // Success is a value above 32.
+    return result > 32 ? 0 : ShellError(result);
+}
+
+}  // namespace
+
 std::uint32_t OpenProgramToStart(const std::string& path) {
     // "r:" alone names no program: there is nothing to open and nothing to report.
     if (path.empty()) return 0;
     // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
     // this process would be redirected to. A chain of shortcuts that loops or goes on too long is
-    // not handed over (ShellMayTake). ShellExecuteA reports success by a value above 32.
+    // not handed over (ShellMayTake).
     if (!ShellMayTake(path)) return ERROR_CANT_RESOLVE_FILENAME;
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", ShellPath(path).c_str(), "", "", SW_SHOW));
-    return result > 32 ? 0 : ShellError(result);
+    return ShellOpen(ShellPath(path));
 }
 
 static_assert(exit_code::kCouldNotStart == kExitCannotGoOn, "one exit code for a program that cannot go on");

@@ -95,6 +95,7 @@ std::optional<std::u16string> InexactShortcutPart(std::u16string_view target, st
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext) {
     CallRequest request = RequestFromArguments(arguments, charNext);
+    if (request.programToStart.size() > kMaxWrittenStartPath) return std::nullopt;
     const CallRead before = ReadCallLine(arguments, charNext);
     const CallRead after = ReadCallLine(ComposeCallLine(request, isLeadByte), charNext);
     if (before.ask != after.ask || before.close != after.close || before.closeSeconds != after.closeSeconds ||

@@ -46,8 +46,9 @@ std::optional<std::u16string> InexactShortcutPart(std::u16string_view target, st
                                                   const ExactAnsiFn& exact);
 
 // The editor's state for a shortcut's arguments, or nothing when the editor could not hold what
-// the kill run reads there: written again, the shortcut would do something else (an "r:" path the
-// kill run would never start, empty or over kMaxStartPath characters, would be lost).
+// the kill run reads there: written again, the shortcut would do something else (an empty "r:"
+// path, which the kill run never opens, would be lost) or could not be written at all (an "r:"
+// path over kMaxWrittenStartPath characters).
 std::optional<CallRequest> LoadableRequest(const std::string& arguments, LeadByteFn isLeadByte,
                                            CharNextFn charNext);
 

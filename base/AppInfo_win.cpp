@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <atomic>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -19,9 +21,15 @@ constexpr UINT kSmallIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLIC
 constexpr UINT kLargeIconQuery = SHGFI_SYSICONINDEX | SHGFI_ICON;
 
 // Asks the shell for a path's icon and drops the icon handle at once: only the index (and the
-// image list that the call returns) is used. A failed call leaves the cleared record.
+// image list that the call returns) is used. A failed call leaves the cleared record. A path
+// longer than SHGetFileInfoA takes (MAX_PATH characters) is not asked for: cut short on its way
+// to the shell it would show another file's icon.
 DWORD_PTR QueryShellIcon(const std::string& path, UINT flags, int& index) {
     SHFILEINFOA info{};
+    if (path.size() > kMaxAnsiPath) {
+        index = 0;
+        return 0;
+    }
     const DWORD_PTR result = SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
     if (info.hIcon) DestroyIcon(info.hIcon);
     index = info.iIcon;
@@ -42,7 +50,10 @@ void (*cannotGoOnMessage)() = nullptr;
 void SetCannotGoOnMessage(void (*say)()) { cannotGoOnMessage = say; }
 
 void CannotGoOn() noexcept {
-    if (cannotGoOnMessage) {
+    // Said at most once: a message box that fails in its turn ends up here again (its handler's
+    // failure goes through RunHandler), and would call itself until the stack ran out.
+    static std::atomic_flag said = ATOMIC_FLAG_INIT;
+    if (cannotGoOnMessage && !said.test_and_set()) {
         try {
             cannotGoOnMessage();
         } catch (...) {
@@ -70,12 +81,14 @@ void Terminate(int exitCode) {
 
 namespace {
 
+// Never destroyed: a shell warm-up that the window stopped waiting for (ShellWarmUp) may still read
+// it while the process ends and the static objects go.
 const std::string& WindowsFolder() {
-    static const std::string windows = [] {
+    static const std::string& windows = *new std::string([] {
         char directory[MAX_PATH + 1] = {};
         const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
         return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
-    }();
+    }());
     return windows;
 }
 
@@ -124,23 +137,30 @@ SystemImageLists QuerySystemImageLists(const std::string& root) {
     return lists;
 }
 
-ShellWarmUp::ShellWarmUp(std::string root, std::vector<std::string> paths)
-    : root_(std::move(root)), paths_(std::move(paths)) {
-    thread_.reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
+// What the warm-up asks the shell for, on the heap: the thread frees it, whenever it ends.
+struct ShellWarmUp::Work {
+    std::string root;
+    std::vector<std::string> paths;
+};
+
+ShellWarmUp::ShellWarmUp(std::string root, std::vector<std::string> paths) {
+    auto work = std::make_unique<Work>(Work{std::move(root), std::move(paths)});
+    thread_.reset(CreateThread(nullptr, 0, Run, work.get(), 0, nullptr));
+    if (thread_) work.release();  // the thread's from here
 }
 
 ShellWarmUp::~ShellWarmUp() { Wait(); }
 
 void ShellWarmUp::Wait() {
     if (!thread_) return;
-    WaitForSingleObject(thread_.get(), INFINITE);
+    WaitForSingleObject(thread_.get(), kWaitMs);
     thread_.reset();
 }
 
-DWORD WINAPI ShellWarmUp::Run(void* self) {
-    const auto& warmUp = *static_cast<const ShellWarmUp*>(self);
-    QuerySystemImageLists(warmUp.root_);
-    for (const std::string& path : warmUp.paths_) GetFileIconIndex(path);
+DWORD WINAPI ShellWarmUp::Run(void* work) {
+    const std::unique_ptr<Work> owned(static_cast<Work*>(work));
+    QuerySystemImageLists(owned->root);
+    for (const std::string& path : owned->paths) GetFileIconIndex(path);
     return 0;
 }
 

@@ -26,7 +26,8 @@ constexpr int kExitCannotGoOn = 8;
 
 // What the program says when something unexpected went wrong, set once at start (the words are the
 // program's, not this layer's). CannotGoOn says it (nothing when none is set, or when saying it
-// fails too) and ends the process at once with kExitCannotGoOn: no window and no process is left.
+// fails too; once, also when saying it fails and comes back here) and ends the process at once
+// with kExitCannotGoOn: no window and no process is left.
 void SetCannotGoOnMessage(void (*say)());
 [[noreturn]] void CannotGoOn() noexcept;
 
@@ -60,10 +61,17 @@ SystemImageLists QuerySystemImageLists(const std::string& root);
 
 // Starts the shell on a thread of its own: asks for the system image lists through `root` and
 // for the icons of `paths`, so that a window whose first picture shows those icons is built while
-// the shell starts (some 40 ms under Wine) instead of after it. Wait (and the destructor) waits
-// for the thread; the lists and icons asked for later come from the shell's cache.
+// the shell starts (some 40 ms under Wine) instead of after it; the lists and icons asked for
+// later come from the shell's cache. Wait (and the destructor) waits for the thread, at most
+// kWaitMs.
 class ShellWarmUp {
 public:
+    // The window's thread never waits without a limit: a shell held up for longer (a drive that
+    // does not answer, a shell extension that hangs) is left to itself, and the window asks the
+    // shell for its lists and icons as it would without the warm-up. The thread owns what it
+    // asks for, so it may outlive this object.
+    static constexpr DWORD kWaitMs = 2000;
+
     ShellWarmUp(std::string root, std::vector<std::string> paths);
     ~ShellWarmUp();
     ShellWarmUp(const ShellWarmUp&) = delete;
@@ -71,9 +79,8 @@ public:
     void Wait();
 
 private:
-    static DWORD WINAPI Run(void* self);
-    std::string root_;
-    std::vector<std::string> paths_;
+    struct Work;
+    static DWORD WINAPI Run(void* work);
     KernelHandle thread_;
 };
 

@@ -202,7 +202,7 @@ int ShowBox(HWND owner, BoxState&& state) {
     HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
                                              reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
                                              BoxProc, reinterpret_cast<LPARAM>(&state));
-    if (!dialog) return IDCANCEL;
+    if (!dialog) return 0;  // not IDCANCEL: a question that was never shown was not answered
     ModalHooks hooks;
     hooks.show = [dialog] { ShowWindow(dialog, SW_SHOWNORMAL); };
     hooks.done = [&state] { return state.done; };

@@ -17,7 +17,8 @@ enum class MessageKind {
 };
 
 // Shows the box modally, centred on the screen. Returns IDYES, IDNO or IDOK for the buttons;
-// Escape answers No in a question and OK in a notice; the close box answers IDCANCEL.
+// Escape answers No in a question and OK in a notice; the close box answers IDCANCEL. 0: the box
+// could not be made, and nobody answered.
 int ShowMessage(HWND owner, const std::string& message, MessageKind kind);
 // The same with the message in the language of the user's country.
 int ShowMessage(HWND owner, const TextPair& message, MessageKind kind);

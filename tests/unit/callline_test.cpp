@@ -95,13 +95,32 @@ TEST(CallLine, StartParameters) {
         {"rr:x", false, ""},
         {"s:x", false, ""},
         {"~ask~", false, ""},
-        {"r:" + std::string(255, 'a'), true, std::string(255, 'a')},
-        {"r:" + std::string(256, 'a'), true, ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(norvanex::IsStartParam(c.param), c.isStart) << c.param;
         if (c.isStart) {
             EXPECT_EQ(norvanex::StartPathOf(c.param), c.path) << c.param;
+        }
+    }
+}
+
+// A program to start reaches the walk whole however long it is, bare or quoted around a blank,
+// among names before and after it: cut short it would name another file, dropped it would open
+// nothing without a word.
+TEST(CallLine, LongStartPathsAreKeptWhole) {
+    for (const size_t length : {255u, 256u, 259u, 260u, 261u, 4000u, 32000u}) {
+        const std::string bare = "C:\\" + std::string(length - 7, 'p') + ".exe";
+        const std::string blank = "C:\\Program Files\\" + std::string(length - 21, 'p') + ".exe";
+        struct Case { std::string written; std::string path; } cases[] = {
+            {"r:" + bare, bare},
+            {"R:\"" + blank + "\"", blank},
+        };
+        for (const Case& c : cases) {
+            ASSERT_EQ(c.path.size(), length);
+            const norvanex::CallRead read = norvanex::ReadCallLine("a.exe " + c.written + " b.exe", SingleByteNext);
+            EXPECT_TRUE(read.startNamed) << length;
+            EXPECT_EQ(read.programToStart, c.path) << length;
+            EXPECT_EQ(read.names, (List{"a.exe", "b.exe"})) << length;
         }
     }
 }

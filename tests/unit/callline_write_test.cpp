@@ -186,7 +186,7 @@ TEST(CallLineWrite, RoundTripOverGeneratedStates) {
         const std::string line = ComposeCallLine(request, lead);
         const CallLineVerdict verdict = CheckCallLine(request, line, lead, next);
         const CallRead read = ReadCallLine(line, next);
-        const bool readable = request.programToStart.size() <= kMaxStartPath && read.paramCount <= kMaxParams;
+        const bool readable = request.programToStart.size() <= kMaxWrittenStartPath && read.paramCount <= kMaxParams;
         if (line.size() > kMaxCallLine || !readable) {
             EXPECT_NE(verdict.fault, CallLineFault::None) << line;
             ++refused;

@@ -31,6 +31,14 @@ Process StartWindowed(const std::string& name, const std::string& behaviour) {
 
 std::vector<std::string> States(HWND main) { return LvTexts(ChildById(main, kListView1), 1); }
 
+// Whether `front` stands before `back` in the windows' order on the screen.
+bool Above(HWND front, HWND back) {
+    for (HWND below = GetWindow(front, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+        if (below == back) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // The question says that the programs are asked; the result window opens at once and counts down;
@@ -155,14 +163,11 @@ CASE(TheProgramsQuestionComesFirst) {
         HWND main = ResultWindow(norvanex);
         HWND save = asker.WaitDialog("windowed");
         REQUIRE(save != nullptr);
-        CHECK(WaitUntil([&] { return GetForegroundWindow() == save; }));
+        // Its row says so once the question has been brought forward; from then on it stands in
+        // front of the result window and holds the keyboard.
         CHECK(WaitUntil([&] { return States(main) == std::vector<std::string>{"waiting for your answer"}; }));
+        CHECK(WaitUntil([&] { return GetForegroundWindow() == save && Above(save, main); }));
         CHECK(!Topmost(main));
-        bool above = false;  // the question stands before the result window
-        for (HWND below = GetWindow(save, GW_HWNDNEXT); below && !above; below = GetWindow(below, GW_HWNDNEXT)) {
-            above = below == main;
-        }
-        CHECK(above);
         if (*c.shot) Screenshot(c.shot);
         SendKey(c.key);
         if (c.key == VK_ESCAPE) {

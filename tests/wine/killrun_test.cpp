@@ -792,3 +792,53 @@ CASE(AProgramToStartThatCannotBeOpenedIsReported) {
         CHECK(FindTopWindow(alone.pid(), "") == nullptr);
     }
 }
+
+namespace {
+
+std::wstring WideAscii(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// A path of exactly `length` characters in the scratch folder: folders of 100 characters made
+// through "\\?\", which takes any length, then a file name that fills it up.
+std::string PathOfLength(size_t length) {
+    std::string path = ScratchFolder() + "\\long" + std::to_string(length);
+    CreateDirectoryW((L"\\\\?\\" + WideAscii(path)).c_str(), nullptr);
+    while (length > path.size() + 1 + 100 + 1 + 12) {
+        path += "\\" + std::string(100, 'd');
+        CreateDirectoryW((L"\\\\?\\" + WideAscii(path)).c_str(), nullptr);
+    }
+    return path + "\\" + std::string(length - path.size() - 5, 's') + ".exe";
+}
+
+}  // namespace
+
+// An "r:" path longer than the editor writes reaches the shell whole. One that cannot be opened is
+// reported on the start line like any other (never a blank line and exit code 0), and the line
+// shows it cut in its middle. Wine's shell opens no existing file beyond MAX_PATH: not found.
+CASE(LongProgramToStartIsOpenedOrReported) {
+    LeaveNoVictims cleanup;
+    const std::string word = CopyToScratch("victim.exe", "winword.exe");
+    struct Case { size_t length; bool exists; bool opens; } cases[] = {
+        {255, true, true}, {256, false, false}, {260, false, false}, {300, true, false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = PathOfLength(c.length);
+        if (c.exists) REQUIRE(CopyFileW(WideAscii(BesideMe("marker.exe")).c_str(), (L"\\\\?\\" + WideAscii(path)).c_str(), FALSE));
+        StartVictims(word, 1);
+        Process norvanex = StartKillRun("winword.exe r:" + path);
+        HWND main = ResultWindow(norvanex);
+        const std::string shown = Text(ChildById(main, kLabel2));
+        check::Log(std::to_string(path.size()) + " characters shown as " + shown);
+        CHECK(shown.rfind("C:\\", 0) == 0 && shown.find("...") != std::string::npos);
+        CHECK(shown.size() > 8 && shown.substr(shown.size() - 8) == "ssss.exe");
+        if (c.opens) {
+            CHECK(WaitUntil([] { return !MarkerLines().empty(); }, 5000));
+        } else {
+            CHECK(WaitUntil([&] { return Text(ChildById(main, kLabel3)) == "Program could not be started"; }));
+            const std::string hint = Hint(ChildById(main, kLabel2)).value_or("");
+            CHECK(hint.rfind(path + "\r\n", 0) == 0 && hint.size() > path.size() + 2);  // the system's words follow
+        }
+        if (c.length == 300) Screenshot("result-long-start-en", main);
+        CHECK(PressOk(norvanex, main));
+        CHECK_EQ(norvanex.WaitExit().value_or(99), c.opens ? 0u : 4u);
+    }
+}

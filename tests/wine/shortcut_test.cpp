@@ -256,9 +256,8 @@ CASE(SavingOverAShortcutAsksFirst) {
 }
 
 // The line's limit counts every character, quotes included: 260 opens the save dialog, 261 shows
-// the error box in the user's language and no dialog. A line within the limit that the kill run
-// would read otherwise (a program to start whose path of 256 characters the reader refuses) gets
-// a box of its own.
+// the error box in the user's language and no dialog. A line within the limit whose program to
+// start is longer than the editor writes (256 characters) gets a box of its own.
 CASE(LineOverTheLimitShowsTheErrorBox) {
     // "~ask~ " and two names of 127 and 126 (or 127) characters, one blank between them.
     const std::string a127 = "C:\\" + std::string(123, 'a') + ".exe";

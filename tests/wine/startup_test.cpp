@@ -1,23 +1,47 @@
 // Start-up pieces under Wine, in process and on a real command line: the call-line reader over
-// GetCommandLineA and CharNextA, drive icons, and the silent abort ending only its handler.
+// GetCommandLineA and CharNextA, drive icons, the silent abort ending only its handler, and what
+// ends a start whose message boxes cannot be made.
 #include "driver/Check.h"
 #include "driver/Driver.h"
+#include "driver/Scenario.h"
 
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <stdexcept>
 
 #include "app/KillRunStart_win.h"
 #include "base/Window_win.h"
+#include "process/ProcessAccess.h"
 #include "ui/Lang.h"
+#include "ui/MsgBox_win.h"
 
 using namespace driver;
 
 namespace {
 constexpr const char* kParamsOut = "NORVANEX_PARAMS_OUT";
 constexpr const char* kSaidOut = "NORVANEX_SAID_OUT";
+constexpr const char* kRefusedClass = "NORVANEX_REFUSED_CLASS";
+
+// Every window of one class fails to be made on this thread from here on, as when the system is
+// out of window resources: a CBT hook that answers HCBT_CREATEWND with nonzero makes CreateWindowEx
+// return null. For children only: the hook stays until the process ends.
+std::string refusedClass;
+LRESULT CALLBACK RefuseCreation(int code, WPARAM wParam, LPARAM lParam) {
+    char name[64] = {};
+    if (code == HCBT_CREATEWND && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) > 0 &&
+        refusedClass == name) {
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+void RefuseWindows(const char* className) {
+    refusedClass = className;
+    SetWindowsHookExA(WH_CBT, RefuseCreation, nullptr, GetCurrentThreadId());
+}
+
 }  // namespace
 
 // Not a test of its own: the child of CallLineOnARealCommandLine, which starts this program again.
@@ -29,6 +53,24 @@ CASE(ParamsChild) {
     for (int i = 1; i <= 102; ++i) file << norvanex::ParamStr(i) << '\0';
     file.close();
     ExitProcess(0);
+}
+
+// Not a test of its own: the child of AQuestionThatCannotBeShownEndsNothing, a kill run's walk as
+// WinMain runs it, with the windows of one class refused.
+CASE(QuestionChild) {
+    const char* refused = std::getenv(kRefusedClass);
+    if (refused == nullptr) return;
+    norvanex::SetCannotGoOnMessage(norvanex::SayCannotGoOn);
+    norvanex::Processes().CheckPlatform();
+    norvanex::App().exePath = norvanex::ReadOwnPath();
+    RefuseWindows(refused);
+    norvanex::SystemRunDesktop desktop;
+    norvanex::CallLineNames names;
+    norvanex::KillRunMachine run(norvanex::Processes(), desktop, std::ref(names));
+    if (!norvanex::RunHandler([&] { norvanex::BeginKillRun(run); }) || run.CouldNotAsk()) {
+        ExitProcess(norvanex::StartFailed(nullptr));
+    }
+    ExitProcess(static_cast<UINT>(run.ExitCode()));
 }
 
 CASE(CallLineOnARealCommandLine) {
@@ -134,12 +176,19 @@ CASE(SilentAbortEndsOnlyTheHandler) {
 }
 
 // Anything but the silent abort is no state to go on from: the one handler says so and the
-// program ends at once with exit code 8. A copy of this program does the failing.
+// program ends at once with exit code 8. A copy of this program does the failing. Said once, also
+// when the saying fails in its turn (its box's buttons refused: the box's layout throws, and its
+// handler ends up in CannotGoOn again), instead of calling itself until the stack runs out.
 CASE(AnUnexpectedFailureEndsTheProgram) {
     static std::string said;
     if (const char* out = std::getenv(kSaidOut)) {
         said = out;
-        norvanex::SetCannotGoOnMessage([] { std::ofstream(said, std::ios::binary) << "said"; });
+        static const bool boxToo = std::getenv(kRefusedClass) != nullptr;
+        norvanex::SetCannotGoOnMessage([] {
+            std::ofstream(said, std::ios::binary | std::ios::app) << "said\n";
+            if (boxToo) norvanex::ShowMessage(nullptr, std::string("failed"), norvanex::MessageKind::Error);
+        });
+        if (boxToo) RefuseWindows(std::getenv(kRefusedClass));
         Thrower window;
         REQUIRE(window.Create());
         SendMessageA(window.hwnd(), WM_APP + 1, 0, 0);
@@ -147,15 +196,38 @@ CASE(AnUnexpectedFailureEndsTheProgram) {
         return;
     }
     said = ScratchFolder() + "\\said.txt";
-    DeleteFileA(said.c_str());
-    StartOptions options;
-    options.args = "AnUnexpectedFailureEndsTheProgram";
-    options.env = {{kSaidOut, said}};
-    options.idleMs = 0;
-    Process child = Start(BesideMe("startup_test.exe"), options);
-    REQUIRE_EQ(child.error(), "");
-    CHECK_EQ(child.WaitExit().value_or(99), 8u);
-    CHECK_EQ(FileBytes(said), "said");
+    for (const char* refused : {"", "Button"}) {
+        check::Log(std::string("refused: ") + refused);
+        DeleteFileA(said.c_str());
+        StartOptions options;
+        options.args = "AnUnexpectedFailureEndsTheProgram";
+        options.env = {{kSaidOut, said}};
+        if (*refused) options.env.push_back({kRefusedClass, refused});
+        options.idleMs = 0;
+        Process child = Start(BesideMe("startup_test.exe"), options);
+        REQUIRE_EQ(child.error(), "");
+        CHECK_EQ(child.WaitExit().value_or(99), 8u);
+        CHECK_EQ(FileBytes(said), "said\n");
+    }
+}
+
+// A question that cannot be shown is no answer: the run could not start (8), never counts as a No
+// (1), and ends nothing. The box's own window refused (ShowMessage cannot make it), or its buttons
+// (its layout fails and ends the program through CannotGoOn, whose own box fails alike).
+CASE(AQuestionThatCannotBeShownEndsNothing) {
+    LeaveNoVictims cleanup;
+    REQUIRE_EQ(StartVictims(CopyToScratch("victim.exe", "asked.exe"), 1).size(), 1u);
+    for (const char* refused : {"#32770", "Button"}) {
+        check::Log(std::string("refused: ") + refused);
+        StartOptions options;
+        options.commandLine = QuoteArg(BesideMe("startup_test.exe")) + " ~ask~ QuestionChild asked.exe";
+        options.env = {{kRefusedClass, refused}};
+        options.idleMs = 0;
+        Process child = Start(BesideMe("startup_test.exe"), options);
+        REQUIRE_EQ(child.error(), "");
+        CHECK_EQ(child.WaitExit().value_or(99), 8u);
+        CHECK_EQ(ProcessesNamed("asked.exe").size(), 1u);
+    }
 }
 
 CASE(LocaleGivesANumericCountry) {
