@@ -44,7 +44,7 @@ SessionScope ProcessAccess::Sessions() {
     const ModuleHandle kernel32 = platform_.GetModuleHandleA("kernel32.dll");
     if (kernel32 != ModuleHandle{}) processIdToSessionId_ = platform_.GetProcAddress(kernel32, "ProcessIdToSessionId");
     if (!ReadSessionId(platform_.GetCurrentProcessId(), ownSession_)) return sessions_;
-    // Before Windows Vista session 0 is also the first user's (SessionScope::Services).
+    // Session 0 is the services' alone from Windows Vista on; before, the first user signs in there.
     sessions_ = ownSession_ == 0 && sessionZeroIsolated_ ? SessionScope::Services : SessionScope::Own;
     return sessions_;
 }
