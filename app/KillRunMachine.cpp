@@ -22,13 +22,20 @@ KillRunMachine::KillRunMachine(ProcessAccess& processes, RunDesktop& desktop,
     : processes_(processes), desktop_(desktop), canonical_(std::move(canonical)) {}
 
 void KillRunMachine::Begin(const ParamFn& param, const SurvivesFn& survives, const std::function<std::uint32_t()>& clock) {
+    // Started in the services' session, the run has no desktop: no window to show, none to ask to
+    // close, and nobody to answer a question. Its programs are ended at once, and it reports by its
+    // exit code alone. A question that nobody can answer is not answered Yes: what "~ask~" guards
+    // (other users' programs too, from there) is left as it was, and the exit code says so.
+    desktopless_ = processes_.Sessions() == SessionScope::Services;
+    AskToClose askToClose;
+    if (!desktopless_) askToClose = [this](std::uint32_t processId) { return desktop_.AskToClose(processId); };
     walk_ = WalkKillRun(
         param, [this](const std::string& name) { return processes_.FindProcessByName(canonical_(name)); },
-        [this](bool closing) { return desktop_.Confirm(closing); },
+        [this](bool closing) { return desktopless_ ? Answer::No : desktop_.Confirm(closing); },
         [this](const std::string& name, const AskToClose& ask, const ProcessIds& skip) {
             return processes_.EndProcessesByName(canonical_(name), ask, skip);
         },
-        [this](std::uint32_t processId) { return desktop_.AskToClose(processId); }, clock, survives);
+        askToClose, clock, survives);
     SortRows();
     if (walk_.LeavesNothing()) {
         phase_ = Phase::Done;
@@ -37,8 +44,8 @@ void KillRunMachine::Begin(const ParamFn& param, const SurvivesFn& survives, con
     startPending_ = walk_.startNamed;
     startDueAtMs_ = walk_.startNamedAtMs + kStartDelayMs;
     gate_.AddEnded(walk_.endedIds);
-    if (walk_.rows.empty()) {
-        phase_ = Phase::Starting;
+    if (walk_.rows.empty() || desktopless_) {
+        phase_ = startPending_ ? Phase::Starting : Phase::Done;
     } else if (walk_.Closing()) {
         phase_ = Phase::Closing;
         waitEndsAtMs_ = clock() + static_cast<std::uint32_t>(walk_.closeSeconds) * 1000u;

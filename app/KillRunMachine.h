@@ -74,7 +74,7 @@ public:
 
     Phase phase() const { return phase_; }
     const KillWalk& Walk() const { return walk_; }
-    bool ShowsWindow() const { return !walk_.rows.empty(); }
+    bool ShowsWindow() const { return !desktopless_ && !walk_.rows.empty(); }
     bool CouldNotAsk() const { return walk_.couldNotAsk; }
     bool StartFailed() const { return startError_ != 0; }
     std::uint32_t StartError() const { return startError_; }
@@ -100,6 +100,7 @@ private:
     std::function<std::string(const std::string&)> canonical_;
     KillWalk walk_;
     Phase phase_ = Phase::Walk;
+    bool desktopless_ = false;        // started in the services' session (SessionScope::Services)
     std::uint32_t waitEndsAtMs_ = 0;
     int secondsShown_ = -1;
     bool held_ = false;               // a double-click: the result never closes by itself

@@ -32,6 +32,10 @@ bool TakesVersion400FileDialog(const WindowsVersion& version) {
     return version.platformId != kVerPlatformNt || version.major < 5;
 }
 
+bool IsolatesSessionZero(const WindowsVersion& version) {
+    return version.platformId == kVerPlatformNt && version.major >= 6;
+}
+
 MenuItemForm MenuItemFormOf(const WindowsVersion& version) {
     if (version.platformId == kVerPlatformNt) {
         if (version.major >= 6) return MenuItemForm::StringAndImage;

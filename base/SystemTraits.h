@@ -26,6 +26,11 @@ bool UsesAnsiTexts(const WindowsVersion& version);
 // OPENFILENAME_SIZE_VERSION_400; the full structure (with FlagsEx) is Windows 2000's.
 bool TakesVersion400FileDialog(const WindowsVersion& version);
 
+// Session 0 holds the services alone, and every user logs on in a session of their own (Windows
+// Vista and later). Before, the first user to log on shares session 0 with the services: the
+// console of Windows 2000 and XP, fast user switching's first user, NT 4.0 Terminal Server's.
+bool IsolatesSessionZero(const WindowsVersion& version);
+
 // What a menu item with a caption and a 32-bit picture may be given.
 enum class MenuItemForm {
     // Windows 95 and NT 4: the structure ends before hbmpItem, and the caption is MIIM_TYPE's

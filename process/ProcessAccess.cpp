@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/SystemTraits.h"
 #include "process/FileIdentity.h"
 #include "process/ProgramName.h"
 #include "process/SystemProcesses.h"
@@ -32,6 +33,34 @@ void ProcessAccess::CheckPlatform() {
     // On failure the record stays zeroed: platform id 0, not the NT line.
     platform_.GetVersionExA(info);
     platformId_ = info.platformId;
+    sessionZeroIsolated_ = IsolatesSessionZero({info.platformId, info.majorVersion, 0});
+}
+
+SessionScope ProcessAccess::Sessions() {
+    if (sessionsRead_) return sessions_;
+    sessionsRead_ = true;
+    // The 9x line has no logon sessions.
+    if (platformId_ != kPlatformWin32Nt) return sessions_;
+    const ModuleHandle kernel32 = platform_.GetModuleHandleA("kernel32.dll");
+    if (kernel32 != ModuleHandle{}) processIdToSessionId_ = platform_.GetProcAddress(kernel32, "ProcessIdToSessionId");
+    if (!ReadSessionId(platform_.GetCurrentProcessId(), ownSession_)) return sessions_;
+    // Session 0 is the services' alone from Windows Vista on; before, the first user signs in there.
+    sessions_ = ownSession_ == 0 && sessionZeroIsolated_ ? SessionScope::Services : SessionScope::Own;
+    return sessions_;
+}
+
+bool ProcessAccess::ReadSessionId(std::uint32_t processId, std::uint32_t& session) {
+    return processIdToSessionId_ != ProcAddress{} &&
+           platform_.ProcessIdToSessionId(processIdToSessionId_, processId, &session);
+}
+
+bool ProcessAccess::InScope(std::uint32_t processId) {
+    if (Sessions() != SessionScope::Own) return true;
+    // ProcessIdToSessionId opens the process to ask, and may be refused it: such a process counts
+    // as the user's own, as before Windows said, and is reported as denied if ending it is too. A
+    // process gone since the snapshot cannot say either; the open that would end it tells.
+    std::uint32_t session = 0;
+    return !ReadSessionId(processId, session) || session == ownSession_;
 }
 
 void ProcessAccess::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
@@ -206,7 +235,7 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_vie
     WalkSnapshot([&](const SnapshotEntry& entry) {
         if (entry.exact && !Holds(skip, entry.processId) && ProgramNameMatches(entry.exeFile, name, lead)) {
             if (entry.processId != selfId) {
-                matches.push_back({entry.processId, entry.exeFile, {}, false});
+                if (InScope(entry.processId)) matches.push_back({entry.processId, entry.exeFile, {}, false});
             } else if (self) {
                 *self = {entry.processId, entry.exeFile, {}, false};
             }
@@ -257,8 +286,9 @@ std::string ProcessAccess::FindProcessByName(const std::string& name, const Proc
         if (entry.id == self || Holds(skip, entry.id)) continue;
         std::string path = GetProcessImagePath(entry.id);
         if (path.empty() && entry.exact) path = entry.name;
-        if ((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
-            (!path.empty() && program.NamesImage(path))) {
+        if (((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
+             (!path.empty() && program.NamesImage(path))) &&
+            InScope(entry.id)) {
             Match match{entry.id, std::string(FileNamePart(path, lead)), path, true};
             if (!IsSpared(match)) return path;
         }
@@ -299,7 +329,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
             path = GetProcessImagePath(entry.id);
             isMatch = !path.empty() && program.NamesImage(path);
         }
-        if (isMatch) {
+        if (isMatch && InScope(entry.id)) {
             Remember(&report.matchedIds, entry.id);
             // A name that did not survive the code page is no caption; its path did.
             const std::string& caption = entry.exact ? entry.name : path;

@@ -61,6 +61,20 @@ struct AskedProcess {
 // no window to ask, and so is ended at once.
 using AskToClose = std::function<bool(std::uint32_t processId)>;
 
+// Which logon sessions a kill run and the task chooser look at (ProcessAccess::Sessions).
+enum class SessionScope : std::uint8_t {
+    // Windows does not say (the 9x line, NT 4.0 without Terminal Server, this program's own
+    // session unreadable): every process, as the user's own.
+    Every,
+    // This program's own logon session: a process of another user's session is as if it did not
+    // run. One whose session cannot be read counts as the user's own.
+    Own,
+    // The services' session 0 (a service, a scheduled task running as SYSTEM; Windows Vista and
+    // later): every session, as the system's own tools act from there, and no desktop to show
+    // anything on.
+    Services,
+};
+
 // Process ids, as a run collects those it has met.
 using ProcessIds = std::vector<std::uint32_t>;
 
@@ -85,6 +99,15 @@ public:
     // when the call fails, the platform id is 0: not the NT line.
     void CheckPlatform();
     std::uint32_t PlatformId() const { return platformId_; }
+
+    // Where this program runs, read at the first question (ProcessIdToSessionId of its own
+    // process, looked up at run time: kernel32 of the 9x line and of NT 4.0 lacks it).
+    SessionScope Sessions();
+    // The one rule of which processes a kill run and the chooser see: in the Own scope those of
+    // this program's session and those whose session cannot be read (access denied, or gone
+    // meanwhile); in the other scopes every one. Every route asks it: the snapshot, the
+    // performance data, the end of a wait, the chooser.
+    bool InScope(std::uint32_t processId);
     // The lead bytes of the system's ANSI code page, for the texts the lists give.
     LeadByteFn LeadBytes() { return platform_.LeadBytes(); }
 
@@ -192,9 +215,17 @@ private:
     ProgramFile ProgramFileOf(const std::string& name);
     ProcessNameList PerfDataListOrEmpty();
 
+    bool ReadSessionId(std::uint32_t processId, std::uint32_t& session);
+
     ProcessPlatform& platform_;
     std::uint32_t platformId_ = 0;
+    bool sessionZeroIsolated_ = false;
     ToolHelpBinding toolHelp_;
+
+    bool sessionsRead_ = false;
+    SessionScope sessions_ = SessionScope::Every;
+    std::uint32_t ownSession_ = 0;
+    ProcAddress processIdToSessionId_{};
 
     ModuleHandle ntdll_{};
     ProcAddress rtlCreateQueryDebugBuffer_{};

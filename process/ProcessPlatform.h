@@ -43,8 +43,9 @@ inline constexpr RegKey kHkeyPerformanceData = static_cast<RegKey>(std::uintptr_
 
 // The part of OSVERSIONINFOA that is passed and read.
 struct OsVersionInfo {
-    std::uint32_t size = 0;        // dwOSVersionInfoSize
-    std::uint32_t platformId = 0;  // dwPlatformId
+    std::uint32_t size = 0;          // dwOSVersionInfoSize
+    std::uint32_t platformId = 0;    // dwPlatformId
+    std::uint32_t majorVersion = 0;  // dwMajorVersion
 };
 
 // The part of the ANSI PROCESSENTRY32 (296 bytes) that is passed and read.
@@ -99,7 +100,7 @@ public:
     // program names and paths.
     virtual LeadByteFn LeadBytes() = 0;
 
-    // kernel32: the platform id; the result is not examined by the caller.
+    // kernel32: the platform id and the major version; the result is not examined by the caller.
     virtual bool GetVersionExA(OsVersionInfo& info) = 0;
 
     // Run-time binding of optional functions. A null ProcAddress means "missing".
@@ -151,6 +152,10 @@ public:
                                             char* buffer, std::uint32_t* size) = 0;
     virtual bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
                                             char16_t* buffer, std::uint32_t* size) = 0;
+    // kernel32 (NT 4.0 Terminal Server, Windows 2000 and later), called through the address that
+    // GetProcAddress returned: the logon session the process runs in. False where it cannot be
+    // read (GetLastError says why: access denied, or no such process).
+    virtual bool ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) = 0;
 
     // ntdll debug information, called through the addresses that GetProcAddress returned.
     virtual DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,

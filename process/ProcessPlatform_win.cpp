@@ -27,6 +27,7 @@ using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 using Process32WFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+using ProcessIdToSessionIdFn = BOOL(WINAPI*)(DWORD, DWORD*);
 using IsProcessCriticalFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 using RtlCreateQueryDebugBufferFn = PVOID(NTAPI*)(ULONG, BOOLEAN);
 using RtlQueryProcessDebugInformationFn = LONG(NTAPI*)(ULONG, ULONG, PVOID);
@@ -67,6 +68,7 @@ public:
     // The one answer of the running Windows (RunningWindows), read once for the whole program.
     bool GetVersionExA(OsVersionInfo& info) override {
         info.platformId = RunningWindows().platformId;
+        info.majorVersion = RunningWindows().major;
         return info.platformId != 0;
     }
 
@@ -226,6 +228,13 @@ public:
         const BOOL ok = Bound<QueryFullProcessImageNameWFn>(fn)(
             ToHandle(process), flags, reinterpret_cast<wchar_t*>(buffer), &length);
         *size = length;
+        return ok != FALSE;
+    }
+
+    bool ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) override {
+        DWORD session = 0;
+        const BOOL ok = Bound<ProcessIdToSessionIdFn>(fn)(processId, &session);
+        *sessionId = session;
         return ok != FALSE;
     }
 

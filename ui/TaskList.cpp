@@ -14,6 +14,7 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts)
         return;
     }
     for (const ProcessNameEntry& entry : entries) {
+        if (!processes.InScope(entry.id)) continue;
         TaskText text = processes.Caption(entry.id, entry.name, entry.exact, entry.wide);
         // "Idle", "System" and "_Total" are no programs one could end; with a path a process of
         // that name is one.
@@ -24,6 +25,7 @@ void CollectFromPerfData(ProcessAccess& processes, std::vector<TaskText>& texts)
 
 void CollectFromSnapshot(ProcessAccess& processes, std::vector<TaskText>& texts) {
     processes.WalkSnapshot([&](const SnapshotEntry& entry) {
+        if (!processes.InScope(entry.processId)) return;
         texts.push_back(processes.Caption(entry.processId, entry.exeFile, entry.exact, entry.wide));
     });
 }

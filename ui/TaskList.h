@@ -15,10 +15,11 @@ namespace norvanex {
 // exact, one that no shortcut can name: shown, never chosen.
 using TaskText = ProcessCaption;
 
-// One text per running process (ProcessAccess::Caption), in the order the source gives them. First
-// the performance data, where the pseudo-processes "Idle", "System" and "_Total" (any case) are left
-// out when no path is known for them; only when that yields nothing, the snapshot. The same text
-// appears once per process.
+// One text (ProcessAccess::Caption) per running process that a kill run would look at
+// (ProcessAccess::InScope: those of the user's own logon session), in the order the source gives
+// them. First the performance data, where the pseudo-processes "Idle", "System" and "_Total" (any
+// case) are left out when no path is known for them; only when that yields nothing, the snapshot.
+// The same text appears once per process.
 std::vector<TaskText> CollectTaskTexts(ProcessAccess& processes);
 
 // True for the names the performance data gives its pseudo-processes: "IDLE", "SYSTEM", "_TOTAL"

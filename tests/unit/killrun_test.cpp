@@ -253,8 +253,12 @@ struct FakeDesktop : RunDesktop {
     std::vector<uint32_t> brought;
     std::vector<std::string> opened;
     uint32_t openError = 0;
+    int confirmations = 0;
 
-    Answer Confirm(bool) override { return Answer::Yes; }
+    Answer Confirm(bool) override {
+        ++confirmations;
+        return Answer::Yes;
+    }
     bool AskToClose(uint32_t id) override { return std::count(windowed.begin(), windowed.end(), id) != 0; }
     bool ShowsQuestion(uint32_t id) override { return std::count(questions.begin(), questions.end(), id) != 0; }
     void BringQuestion(uint32_t id) override { brought.push_back(id); }
@@ -411,6 +415,86 @@ TEST(KillRun, StateMachine) {
         EXPECT_EQ(world.platform.terminated, c.terminated);
         EXPECT_EQ(world.desktop.opened, c.opened ? std::vector<std::string>{"C:\\go.exe"} : std::vector<std::string>{});
         EXPECT_EQ(world.desktop.brought, c.brought);
+        EXPECT_EQ(world.platform.LiveHandles(), 0u);
+    }
+}
+
+// The run looks at its own logon session only, over the same state machine: a.exe (10, 11), b.exe
+// (20), c.exe (30) as above. From the services' session 0 it acts on every session and has no
+// desktop: no question, no request to close, no window; the exit code says what became of it.
+TEST(KillRun, LogonSessions) {
+    using Phase = KillRunMachine::Phase;
+    using E = RunEvent;
+    struct Step {
+        RunEvent event;
+        uint32_t at;
+        Happening first = {};
+    };
+    const Happening inServices = [](World& world) { world.platform.selfSession = 0; };
+    const Happening elevenElsewhere = [](World& world) { world.platform.Find(11)->session = 2; };
+    const Happening newCopyElsewhere = [](World& world) { world.platform.Add(12, "a.exe", "C:\\a.exe").session = 2; };
+    struct Case {
+        const char* what;
+        std::vector<Happening> setup;
+        std::string callLine;
+        std::vector<Step> steps;
+        Phase phase;
+        std::vector<std::string> rows;
+        int exitCode;
+        std::vector<uint32_t> terminated;
+        bool opened;
+        int confirmations;
+        bool window;
+    } cases[] = {
+        {"copies in another session are neither asked nor ended, also when the wait ends", {elevenElsewhere},
+         "~ask~ ~close:5~ a.exe b.exe c.exe", {{E::Tick, 100, newCopyElsewhere}, {E::EndNow, 200}},
+         Phase::Result, {"C:\\a.exe ended", "C:\\b.exe ended", "C:\\c.exe ended"}, 0, {30, 10, 20}, false, 1, true},
+        {"a program only in another session is not running: no question, no row",
+         {[](World& world) { world.platform.Find(20)->session = 2; }}, "~ask~ b.exe r:C:\\go.exe", {{E::Tick, 1000}},
+         Phase::Done, {}, 0, {}, true, 0, false},
+        {"services: ~close~ ends every session's copies at once, shows nothing, starts when due",
+         {inServices, elevenElsewhere}, "~close:5~ a.exe b.exe c.exe r:C:\\go.exe", {{E::Tick, 999}, {E::Tick, 1000}},
+         Phase::Done, {"C:\\a.exe ended", "C:\\b.exe ended", "C:\\c.exe ended"}, 0, {10, 11, 20, 30}, true, 0, false},
+        {"services, a plain run: what runs on is said by the exit code alone",
+         {inServices, [](World& world) { world.platform.Find(20)->terminateRefused = true; }}, "a.exe b.exe", {},
+         Phase::Done, {"C:\\a.exe ended", "C:\\b.exe still running: access denied"}, exit_code::kStillRunning, {10, 11},
+         false, 0, false},
+        {"services: nobody can answer ~ask~, so nothing is done", {inServices}, "~ask~ ~close~ a.exe r:C:\\go.exe", {},
+         Phase::Done, {}, exit_code::kRefused, {}, false, 0, false},
+        {"Windows XP's session 0 is the first user's: asked and shown as ever",
+         {inServices, [](World& world) { world.platform.majorVersion = 5; world.platform.Find(10)->session = 0; }},
+         "~ask~ ~close~ a.exe",
+         {{E::EndNow, 100}}, Phase::Result, {"C:\\a.exe ended"}, 0, {10}, false, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        World world;
+        world.platform.Add(10, "a.exe", "C:\\a.exe");
+        world.platform.Add(11, "a.exe", "C:\\a.exe");
+        world.platform.Add(20, "b.exe", "C:\\b.exe");
+        world.platform.Add(30, "c.exe", "C:\\c.exe");
+        for (const Happening& setup : c.setup) setup(world);
+        ProcessAccess access(world.platform);
+        access.CheckPlatform();
+        {
+            KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
+            run.Begin(CallLine{Split(c.callLine), {}}, {}, [] { return 0u; });
+            EXPECT_EQ(run.ShowsWindow(), c.window);
+            for (const Step& step : c.steps) {
+                if (step.first) step.first(world);
+                run.Handle(step.event, step.at);
+            }
+            std::vector<std::string> rows;
+            for (const ResultRow& row : run.Walk().rows) {
+                rows.push_back(row.caption + " " + WordsOf(row.outcome, row.error).state.english);
+            }
+            EXPECT_EQ(rows, c.rows);
+            EXPECT_EQ(run.phase(), c.phase);
+            EXPECT_EQ(run.ExitCode(), c.exitCode);
+        }
+        EXPECT_EQ(world.platform.terminated, c.terminated);
+        EXPECT_EQ(world.desktop.opened, c.opened ? std::vector<std::string>{"C:\\go.exe"} : std::vector<std::string>{});
+        EXPECT_EQ(world.desktop.confirmations, c.confirmations);
         EXPECT_EQ(world.platform.LiveHandles(), 0u);
     }
 }

@@ -594,3 +594,83 @@ TEST(FindAndEnd, NamesBeyondTheCodePageNameNothing) {
         }
     }
 }
+
+// a.exe runs in sessions 0 (10), 1 (11), 2 (12) and in one whose session cannot be read (13); b.exe
+// only in session 2 (20). This program runs in session 1 on Windows Vista and later, unless a row
+// says otherwise.
+void FourSessions(FakeProcessPlatform& p) {
+    p.Add(10, "a.exe", "C:\\p\\a.exe").session = 0;
+    p.Add(11, "a.exe", "C:\\p\\a.exe").session = 1;
+    p.Add(12, "a.exe", "C:\\p\\a.exe").session = 2;
+    p.Add(13, "a.exe", "C:\\p\\a.exe").session = std::nullopt;
+    p.Add(20, "b.exe", "C:\\p\\b.exe").session = 2;
+}
+
+// Only the processes of this program's own logon session count, on every route; where Windows
+// cannot say, every process counts, and from the services' session 0 every session.
+TEST(FindAndEnd, OwnLogonSessionOnly) {
+    struct Case {
+        const char* what;
+        Script script;
+        Ids seen;  // of 10 to 13 and 20, the ones a kill run may end
+    } cases[] = {
+        {"session 1", fake::Unscripted, {11, 13}},
+        {"session 2: both programs", [](FakeProcessPlatform& p) { p.selfSession = 2; }, {12, 13, 20}},
+        {"session 0 of Windows Vista and later: the services', every session",
+         [](FakeProcessPlatform& p) { p.selfSession = 0; }, {10, 11, 12, 13, 20}},
+        {"session 0 of Windows XP: the first user's",
+         [](FakeProcessPlatform& p) {
+             p.selfSession = 0;
+             p.majorVersion = 5;
+         },
+         {10, 13}},
+        {"own session unreadable", [](FakeProcessPlatform& p) { p.selfSession = std::nullopt; },
+         {10, 11, 12, 13, 20}},
+        {"NT 4.0 without Terminal Server: no ProcessIdToSessionId",
+         [](FakeProcessPlatform& p) {
+             p.majorVersion = 4;
+             p.missingFunctions = {"ProcessIdToSessionId"};
+         },
+         {10, 11, 12, 13, 20}},
+        {"9x line: never asked", [](FakeProcessPlatform& p) { p.platformId = 1; }, {10, 11, 12, 13, 20}},
+    };
+    enum class Route { Snapshot, PerfData, PathWithoutPerfData };
+    for (const Case& c : cases) {
+        for (Route route : {Route::Snapshot, Route::PerfData, Route::PathWithoutPerfData}) {
+            SCOPED_TRACE(std::string(c.what) + ", route " + std::to_string(static_cast<int>(route)));
+            ScriptedAccess run({FourSessions, c.script});
+            FakeProcessPlatform& p = run.platform;
+            const bool nineX = p.platformId == 1;
+            if (route == Route::PerfData) {
+                // The 9x line has no performance data; its snapshot is all there is.
+                if (nineX) continue;
+                for (FakeProcess& process : p.processes) process.inSnapshot = false;
+                p.SetPerfInstances({{u"a", 10}, {u"a", 11}, {u"a", 12}, {u"a", 13}, {u"b", 20}});
+            }
+            // Wine's answers: no module list, no performance data; a full path is compared by path.
+            const std::string prefix = route == Route::PathWithoutPerfData && !nineX ? "C:\\p\\" : "";
+            Ids a, b;
+            for (std::uint32_t id : c.seen) (id == 20 ? b : a).push_back(id);
+            // The performance data's pass ends the first match it may.
+            if (route == Route::PerfData) a.resize(1);
+
+            EXPECT_EQ(run.access.FindProcessByName(prefix + "b.exe").empty(), b.empty());
+            EXPECT_FALSE(run.access.FindProcessByName(prefix + "a.exe").empty());
+            const EndReport endA = run.access.EndProcessesByName(prefix + "a.exe");
+            EXPECT_EQ(endA.endedIds, a);
+            EXPECT_EQ(endA.matchedIds, a);
+            EXPECT_EQ(endA.runsOn.caption, "");
+            // Only in another session: as if it did not run, so no row.
+            const EndReport endB = run.access.EndProcessesByName(prefix + "b.exe");
+            EXPECT_EQ(endB.endedIds, b);
+            EXPECT_EQ(endB.ended.empty() && endB.runsOn.caption.empty(), b.empty());
+            Ids terminated = a;
+            terminated.insert(terminated.end(), b.begin(), b.end());
+            EXPECT_EQ(p.terminated, terminated);
+            EXPECT_EQ(p.LiveHandles(), 0u);
+            if (nineX) {
+                EXPECT_EQ(std::count(p.procLookups.begin(), p.procLookups.end(), "ProcessIdToSessionId"), 0);
+            }
+        }
+    }
+}

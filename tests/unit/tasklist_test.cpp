@@ -1,6 +1,7 @@
 // The task chooser's rules: what it collects from which source, and which marks a refill keeps.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,40 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
         EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
         EXPECT_TRUE(run.platform.terminated.empty());
+    }
+}
+
+// The chooser lists what a kill run would look at: the processes of the user's own logon session,
+// those whose session cannot be read, and from the services' session every one; from either source.
+TEST(TaskList, OwnLogonSessionOnly) {
+    const Texts own = {"C:\\a\\mine.exe", "C:\\a\\unknown.exe", "C:\\Tools\\Norvanex.exe"};
+    const Texts every = {"C:\\a\\mine.exe", "C:\\a\\theirs.exe", "C:\\a\\unknown.exe", "C:\\Tools\\Norvanex.exe"};
+    struct Case {
+        const char* what;
+        std::optional<std::uint32_t> selfSession;
+        bool perfData;
+        const Texts& expected;
+    } cases[] = {
+        {"session 1, performance data", 1, true, own},
+        {"session 1, snapshot", 1, false, own},
+        {"the services' session 0", 0, false, every},
+        {"own session unreadable", std::nullopt, true, every},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeProcessPlatform p;
+        p.selfSession = c.selfSession;
+        p.Add(10, "mine.exe", "C:\\a\\mine.exe");
+        p.Add(11, "theirs.exe", "C:\\a\\theirs.exe").session = 2;
+        p.Add(13, "unknown.exe", "C:\\a\\unknown.exe").session = std::nullopt;
+        p.Add(p.selfId, "Norvanex.exe", "C:\\Tools\\Norvanex.exe");
+        if (c.perfData) p.SetPerfInstances({{u"mine", 10}, {u"theirs", 11}, {u"unknown", 13}, {u"Norvanex", p.selfId}});
+        ProcessAccess access(p);
+        access.CheckPlatform();
+        Texts captions;
+        for (const TaskText& task : CollectTaskTexts(access)) captions.push_back(task.text);
+        EXPECT_EQ(captions, c.expected);
+        EXPECT_EQ(p.snapshots, c.perfData ? 0 : 1);
     }
 }
 

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "app/MainLayout.h"
@@ -20,6 +22,14 @@ using namespace norvanex;
 namespace {
 
 bool Shown(HWND main, MainControl id) { return Visible(ChildById(main, id)); }
+
+// A relay trace of ProcessIdToSessionId alone while this lives (Wine's RelayInclude).
+struct RelayOnlySessionQuery {
+    static constexpr const char* kKey = "Software\\Wine\\Debug";
+    const bool ok = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "RelayInclude", REG_SZ, "ProcessIdToSessionId",
+                                    sizeof "ProcessIdToSessionId") == ERROR_SUCCESS;
+    ~RelayOnlySessionQuery() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "RelayInclude"); }
+};
 
 }  // namespace
 
@@ -654,6 +664,50 @@ CASE(NoQuestionForItself) {
     CHECK_EQ(LvText(list, 0, 1), "still running: Norvanex itself");
     CHECK(PressOk(norvanex, main));
     CHECK_EQ(norvanex.WaitExit().value_or(99), 0u);
+}
+
+// Which logon session a process runs in is Windows' to say: ProcessIdToSessionId, looked up at run
+// time (the 9x line's and NT 4.0's kernel32 lack it), is asked once for the run's own process and
+// for each copy that a name matches, before it is ended. The relay trace holds only that function
+// (RelayInclude). Wine runs everything in one session; a second user's session and the services'
+// session 0 only Windows shows.
+CASE(AsksEachCopyForItsLogonSession) {
+    RelayOnlySessionQuery relay;
+    REQUIRE(relay.ok);
+    LeaveNoVictims cleanup;
+    std::vector<DWORD> expected = StartVictims(CopyToScratch("victim.exe", "sessionvictim.exe"), 2);
+    const std::string trace = ScratchFolder() + "\\session-relay.txt";
+    StartOptions options;
+    options.args = "sessionvictim.exe";
+    options.env = {{"WINEDEBUG", "+pid,-all,+relay"}};
+    options.stderrPath = trace;
+    Process norvanex = Start(NorvanexExe(), options);
+    REQUIRE_EQ(norvanex.error(), "");
+    HWND main = ResultWindow(norvanex);
+    CHECK(ProcessesNamed("sessionvictim.exe").empty());
+    CHECK(PressOk(norvanex, main));
+    CHECK_EQ(norvanex.WaitExit().value_or(99), 0u);
+
+    // "0104:0108:Call KERNEL32.ProcessIdToSessionId(000000f4,0061fd3c) ret=..." (+pid: this process
+    // first), and each call's "Ret" with retval=00000001.
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%04lx:", static_cast<unsigned long>(norvanex.pid()));
+    std::vector<DWORD> asked;
+    int answered = 0;
+    std::ifstream in(trace, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(prefix, 0) != 0 || line.find(".ProcessIdToSessionId(") == std::string::npos) continue;
+        if (line.find(":Call ") != std::string::npos) {
+            asked.push_back(std::strtoul(line.c_str() + line.find('(') + 1, nullptr, 16));
+        } else if (line.find(":Ret ") != std::string::npos && line.find("retval=00000001") != std::string::npos) {
+            ++answered;
+        }
+    }
+    expected.push_back(norvanex.pid());
+    std::sort(expected.begin(), expected.end());
+    std::sort(asked.begin(), asked.end());
+    CHECK_EQ(asked, expected);
+    CHECK_EQ(answered, static_cast<int>(asked.size()));
 }
 
 // Code page 932: ア (83 41) and ヂ (83 61) differ only in a trail byte that looks like A and a, and

@@ -31,6 +31,7 @@ constexpr Export kExports[] = {
     {kKernel32, "Process32FirstW"},
     {kKernel32, "Process32NextW"},
     {kKernel32, "QueryFullProcessImageNameW"},
+    {kKernel32, "ProcessIdToSessionId"},
     {kNtdll, "RtlCreateQueryDebugBuffer"},
     {kNtdll, "RtlQueryProcessDebugInformation"},
     {kNtdll, "RtlDestroyQueryDebugBuffer"},
@@ -140,6 +141,7 @@ bool FakeProcessPlatform::GetVersionExA(OsVersionInfo& info) {
     if (info.size != 148) Misuse("OSVERSIONINFOA size not 148");
     if (versionFails) return false;
     info.platformId = platformId;
+    info.majorVersion = majorVersion;
     return true;
 }
 
@@ -395,6 +397,18 @@ bool FakeProcessPlatform::QueryFullProcessImageNameW(ProcAddress fn, OsHandle pr
     std::copy(name.begin(), name.end(), buffer);
     buffer[name.size()] = u'\0';
     *size = static_cast<std::uint32_t>(name.size());
+    return true;
+}
+
+bool FakeProcessPlatform::ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) {
+    Expect(fn, "ProcessIdToSessionId");
+    const FakeProcess* p = Find(processId);
+    const std::optional<std::uint32_t> session = processId == selfId ? selfSession : p ? p->session : std::nullopt;
+    if (!session) {
+        lastError_ = processId == selfId || p ? kErrorAccessDenied : kErrorInvalidParameter;
+        return false;
+    }
+    *sessionId = *session;
     return true;
 }
 

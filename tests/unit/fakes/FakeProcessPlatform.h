@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,7 @@ struct FakeProcess {
     std::int32_t debugStatus = 0;  // RtlQueryProcessDebugInformation's status
     bool hasModuleRecord = true;   // ReadFirstModulePath finds a record
     bool running = true;           // cleared by a successful TerminateProcess, or by the test
+    std::optional<std::uint32_t> session = 1;  // ProcessIdToSessionId's answer; none: access denied
 };
 
 struct OpenCall {
@@ -46,12 +48,14 @@ public:
     // ---- Script ----
     unsigned codePage = 1252;  // the ANSI code page whose lead bytes LeadBytes answers
     std::uint32_t platformId = 2;
+    std::uint32_t majorVersion = 6;
     bool versionFails = false;
     bool kernel32Missing = false;
     bool ntdllMissing = false;
     std::set<std::string> missingFunctions;  // names GetProcAddress does not find
     bool snapshotFails = false;              // CreateToolhelp32Snapshot gives INVALID_HANDLE_VALUE
     std::uint32_t selfId = 4000;
+    std::optional<std::uint32_t> selfSession = 1;  // the session of selfId; none: cannot be read
     std::vector<FakeProcess> processes;
     std::string windowsDirectory = "C:\\WINDOWS";
     bool debugBufferFails = false;
@@ -139,6 +143,7 @@ public:
                                     char* buffer, std::uint32_t* size) override;
     bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
                                     char16_t* buffer, std::uint32_t* size) override;
+    bool ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) override;
     DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,
                                           bool useEventPair) override;
     std::int32_t RtlQueryProcessDebugInformation(ProcAddress fn, std::uint32_t processId,
