@@ -56,11 +56,28 @@ bool ProcessAccess::ReadSessionId(std::uint32_t processId, std::uint32_t& sessio
 
 bool ProcessAccess::InScope(std::uint32_t processId) {
     if (Sessions() != SessionScope::Own) return true;
-    // ProcessIdToSessionId opens the process to ask, and may be refused it: such a process counts
-    // as the user's own, as before Windows said, and is reported as denied if ending it is too. A
-    // process gone since the snapshot cannot say either; the open that would end it tells.
+    // ProcessIdToSessionId opens the process to ask, and a user is refused that for another
+    // user's process: the terminal services' list, which opens none, says where it runs. Where
+    // neither can say, it counts as the user's own, as before Windows said, and is reported as
+    // denied if ending it is refused too. A process gone since the snapshot cannot say either;
+    // the open that would end it tells.
     std::uint32_t session = 0;
-    return !ReadSessionId(processId, session) || session == ownSession_;
+    if (!ReadSessionId(processId, session) && !ListedSessionId(processId, session)) return true;
+    return session == ownSession_;
+}
+
+// The list is read once, and again for a process that started since.
+bool ProcessAccess::ListedSessionId(std::uint32_t processId, std::uint32_t& session) {
+    for (bool fresh = sessionList_.empty(); ; fresh = true) {
+        if (fresh && !platform_.ListProcessSessions(sessionList_)) return false;
+        const auto listed = std::find_if(sessionList_.begin(), sessionList_.end(),
+                                         [processId](const ProcessSession& entry) { return entry.processId == processId; });
+        if (listed != sessionList_.end()) {
+            session = listed->sessionId;
+            return true;
+        }
+        if (fresh) return false;
+    }
 }
 
 void ProcessAccess::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {

@@ -216,6 +216,7 @@ private:
     ProcessNameList PerfDataListOrEmpty();
 
     bool ReadSessionId(std::uint32_t processId, std::uint32_t& session);
+    bool ListedSessionId(std::uint32_t processId, std::uint32_t& session);
 
     ProcessPlatform& platform_;
     std::uint32_t platformId_ = 0;
@@ -226,6 +227,7 @@ private:
     SessionScope sessions_ = SessionScope::Every;
     std::uint32_t ownSession_ = 0;
     ProcAddress processIdToSessionId_{};
+    std::vector<ProcessSession> sessionList_;  // the terminal services' list, read when first needed
 
     ModuleHandle ntdll_{};
     ProcAddress rtlCreateQueryDebugBuffer_{};

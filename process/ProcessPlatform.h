@@ -92,6 +92,12 @@ inline constexpr std::uint32_t kOpenExisting = 3;
 // The answer to "does ending this process stop the whole system" (ProcessBreakOnTermination).
 enum class Criticality { NotCritical, Critical, Unknown };
 
+// One process's logon session, as a list of every process gives it.
+struct ProcessSession {
+    std::uint32_t processId = 0;
+    std::uint32_t sessionId = 0;
+};
+
 class ProcessPlatform {
 public:
     virtual ~ProcessPlatform() = default;
@@ -156,6 +162,10 @@ public:
     // GetProcAddress returned: the logon session the process runs in. False where it cannot be
     // read (GetLastError says why: access denied, or no such process).
     virtual bool ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) = 0;
+    // Every process's logon session as the terminal services list them (WTSEnumerateProcessesW,
+    // Windows 2000 and later, looked up at run time): a list that opens no process, so it answers
+    // for other users' processes too. False where the system has no such list.
+    virtual bool ListProcessSessions(std::vector<ProcessSession>& sessions) = 0;
 
     // ntdll debug information, called through the addresses that GetProcAddress returned.
     virtual DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,

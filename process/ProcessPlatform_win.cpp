@@ -2,10 +2,12 @@
 // process-wide ProcessAccess bound to it.
 #include <windows.h>
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 #include <cstring>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemFunction_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "process/ProcessPlatform.h"
@@ -236,6 +238,20 @@ public:
         const BOOL ok = Bound<ProcessIdToSessionIdFn>(fn)(processId, &session);
         *sessionId = session;
         return ok != FALSE;
+    }
+
+    bool ListProcessSessions(std::vector<ProcessSession>& sessions) override {
+        using EnumerateFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, WTS_PROCESS_INFOW**, DWORD*);
+        using FreeFn = void(WINAPI*)(void*);
+        static const auto enumerate = FindSystemFunctionAs<EnumerateFn>("wtsapi32.dll", "WTSEnumerateProcessesW");
+        static const auto release = FindSystemFunctionAs<FreeFn>("wtsapi32.dll", "WTSFreeMemory");
+        WTS_PROCESS_INFOW* list = nullptr;
+        DWORD count = 0;
+        if (!enumerate || !release || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) return false;
+        sessions.clear();
+        for (DWORD i = 0; i < count; ++i) sessions.push_back({list[i].ProcessId, list[i].SessionId});
+        release(list);
+        return true;
     }
 
     DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,

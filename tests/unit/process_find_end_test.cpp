@@ -624,6 +624,8 @@ TEST(FindAndEnd, OwnLogonSessionOnly) {
              p.majorVersion = 5;
          },
          {10, 13}},
+        {"another user's process: the query refused, the terminal services' list says where",
+         [](FakeProcessPlatform& p) { p.Find(13)->listedSession = 2; }, {11}},
         {"own session unreadable", [](FakeProcessPlatform& p) { p.selfSession = std::nullopt; },
          {10, 11, 12, 13, 20}},
         {"NT 4.0 without Terminal Server: no ProcessIdToSessionId",

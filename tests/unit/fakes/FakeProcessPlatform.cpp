@@ -412,6 +412,16 @@ bool FakeProcessPlatform::ProcessIdToSessionId(ProcAddress fn, std::uint32_t pro
     return true;
 }
 
+bool FakeProcessPlatform::ListProcessSessions(std::vector<ProcessSession>& sessions) {
+    if (sessionListMissing) return false;
+    sessions.clear();
+    for (const FakeProcess& p : processes) {
+        const std::optional<std::uint32_t> session = p.listedSession ? p.listedSession : p.session;
+        if (p.running && session) sessions.push_back({p.id, *session});
+    }
+    return true;
+}
+
 DebugBuffer FakeProcessPlatform::RtlCreateQueryDebugBuffer(ProcAddress fn,
                                                            std::uint32_t maximumCommit,
                                                            bool useEventPair) {

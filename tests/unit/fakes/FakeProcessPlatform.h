@@ -35,6 +35,7 @@ struct FakeProcess {
     bool hasModuleRecord = true;   // ReadFirstModulePath finds a record
     bool running = true;           // cleared by a successful TerminateProcess, or by the test
     std::optional<std::uint32_t> session = 1;  // ProcessIdToSessionId's answer; none: access denied
+    std::optional<std::uint32_t> listedSession;  // the terminal services' list's; none: as `session`
 };
 
 struct OpenCall {
@@ -56,6 +57,7 @@ public:
     bool snapshotFails = false;              // CreateToolhelp32Snapshot gives INVALID_HANDLE_VALUE
     std::uint32_t selfId = 4000;
     std::optional<std::uint32_t> selfSession = 1;  // the session of selfId; none: cannot be read
+    bool sessionListMissing = false;                // no terminal services' list of sessions
     std::vector<FakeProcess> processes;
     std::string windowsDirectory = "C:\\WINDOWS";
     bool debugBufferFails = false;
@@ -144,6 +146,7 @@ public:
     bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
                                     char16_t* buffer, std::uint32_t* size) override;
     bool ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) override;
+    bool ListProcessSessions(std::vector<ProcessSession>& sessions) override;
     DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,
                                           bool useEventPair) override;
     std::int32_t RtlQueryProcessDebugInformation(ProcAddress fn, std::uint32_t processId,
