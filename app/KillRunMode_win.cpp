@@ -298,7 +298,7 @@ void KillRunMode::ShowFocusTip() {
     }
     if (!focusTip_) focusTip_ = MakeTrackingTip(form_.hwnd());
     POINT below{place.left + form_.Scale(16), place.bottom};
-    ClientToScreen(list, &below);
+    MapWindowPoints(list, nullptr, &below, 1);
     ShowTrackingTip(focusTip_, form_.hwnd(), below, form_.Scale(kClientWidth), RowTipText(static_cast<size_t>(row)));
 }
 

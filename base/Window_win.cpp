@@ -21,7 +21,12 @@ SIZE LabelTextExtent(HWND label) {
     const ScopedGetDC dc(label);
     const ScopedSelectObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, 0, 0};
-    const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+    // A link is a button that draws its text without prefixes; on a button the bit of SS_NOPREFIX
+    // means another thing.
+    char className[16] = {};
+    GetClassNameA(label, className, sizeof className);
+    const bool button = lstrcmpiA(className, WC_BUTTONA) == 0;
+    const UINT prefix = button || (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
     DrawWideText(dc.get(), text, extent, DT_CALCRECT | DT_SINGLELINE | prefix);
     return SIZE{extent.right, extent.bottom};
 }
