@@ -58,7 +58,7 @@ bool EditorLists::Delete(int index) {
     return true;
 }
 
-void EditorLists::Click() { buttons_.del = !entries_.empty(); }
+void EditorLists::Select(int index) { buttons_.del = index >= 0 && index < static_cast<int>(entries_.size()); }
 
 void EditorLists::ChooseProgramToStart(const std::string& path, int icon) {
     programToStart_ = path;

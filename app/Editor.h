@@ -71,8 +71,9 @@ public:
     Addition Add(const std::string& path, const IconLookup& iconOf, bool whole = false);
     // Removes the entry at `index` (the selected one); false, and nothing changes, for none.
     bool Delete(int index);
-    // A click into the list: Delete follows whether the list holds entries, selected or not.
-    void Click();
+    // The list's selection changed, by the mouse or by keys: Delete is enabled while the entry at
+    // `index` exists (-1: none selected).
+    void Select(int index);
 
     void ChooseProgramToStart(const std::string& path, int icon);
     void RemoveProgramToStart();
@@ -84,7 +85,7 @@ public:
     bool HasProgramToStart() const { return hasProgramToStart_; }
     // What the label under the heading shows of the program to start: its file-name part.
     std::string_view ProgramToStartName() const;
-    // Whether the list offers its "double-click for details" hint.
+    // Whether the list's hint tells of the double-click (an entry is listed).
     bool ListHint() const { return listHint_; }
     const EditorButtons& Buttons() const { return buttons_; }
 

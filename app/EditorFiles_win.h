@@ -39,14 +39,18 @@ public:
     void BitBtn5Click();
     // WM_DROPFILES: a shortcut among the files is loaded; otherwise they are taken.
     void FormDropFiles(HDROP drop);
+    // Ctrl+O: an open dialog for one shortcut, loaded as a dropped one is.
+    void OpenShortcutExecute();
 
 private:
     enum class OpenPurpose { AddToEnd, ChooseToStart };
     void ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title);
+    FileDialogRequest OpenRequest(const TextPair& filter, const TextPair& title);
     void OpenDialog1CanClose(OpenPurpose purpose, const FileDialogNames& names);
     bool TakeExactName(const std::u16string& file, std::string& ansi);
     bool TakeShortcutTarget(const std::u16string& shortcut, std::string& program);
     bool DropShortcut(POINT at, const std::vector<std::u16string>& files);
+    void LoadShortcutFile(const std::u16string& file);
     void LoadShortcut(const std::string& fileName);
 
     EditorMode& editor_;

@@ -57,7 +57,7 @@ private:
     bool AskFirst() const;
     bool CloseFirst() const;
     CallRequest EditorRequest() const;
-    void ListView1Click();
+    void ListView1SelectItem();
     void BitBtn3Click();
     void EntfExecute();
     void BitBtn6Click();

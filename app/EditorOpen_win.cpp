@@ -113,10 +113,41 @@ void EditorIntake::BitBtn5Click() {
     ShowOpenDialog(OpenPurpose::ChooseToStart, OFN_ENABLESIZING, texts::kOpenToStart);
 }
 
-// The dialog in UTF-16 on the NT line: the editor must see what the user chose to refuse what it
-// cannot name. The files are taken while the dialog confirms them.
+// The files are taken while the dialog confirms them.
 void EditorIntake::ShowOpenDialog(OpenPurpose purpose, DWORD options, const TextPair& title) {
-    std::string filter = Select(texts::kOpenFilter);
+    FileDialogRequest request = OpenRequest(texts::kOpenFilter, title);
+    request.flags = options;
+    request.bufferChars = kOpenBufferChars;
+    request.grows = true;
+    request.canClose = [this, purpose](HWND, const FileDialogNames& names) {
+        OpenDialog1CanClose(purpose, names);
+        return true;
+    };
+    ShowFileDialog(request);
+}
+
+// The dialog hands over the shortcut itself (OFN_NODEREFERENCELINKS: Windows' own dialog would
+// hand over its target), and it is loaded once the dialog has gone, through the drop's way with
+// the drop's refusals.
+void EditorIntake::OpenShortcutExecute() {
+    FileDialogRequest request = OpenRequest(texts::kShortcutFilter, texts::kOpenShortcutTitle);
+    request.flags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_NODEREFERENCELINKS;
+    std::u16string chosen;
+    request.canClose = [&chosen](HWND, const FileDialogNames& names) {
+        const std::wstring ansiNames = WideFrom(names.ansi, CP_ACP);
+        const std::vector<std::u16string> files = OpenDialogFiles(names.wide.empty() ? AsUtf16(ansiNames) : names.wide);
+        if (!files.empty()) chosen = files.front();
+        return true;
+    };
+    ShowFileDialog(request);
+    if (!chosen.empty()) LoadShortcutFile(chosen);
+}
+
+// An open dialog of the editor: its filter (pairs of description and pattern, separated by vertical
+// bars) and title; in UTF-16 on the NT line, where the editor must see what the user chose to
+// refuse what it cannot name.
+FileDialogRequest EditorIntake::OpenRequest(const TextPair& filterText, const TextPair& title) {
+    std::string filter = Select(filterText);
     std::replace(filter.begin(), filter.end(), '|', '\0');
     filter.append(2, '\0');
     FileDialogRequest request;
@@ -129,17 +160,10 @@ void EditorIntake::ShowOpenDialog(OpenPurpose purpose, DWORD options, const Text
         request.ansiFilter = ShownAnsi(WideText(filter));
         request.ansiTitle = ShownAnsi(WideText(Select(title)));
     }
-    request.flags = options;
-    request.bufferChars = kOpenBufferChars;
-    request.grows = true;
     request.typedNamesFit = [](HWND frame, const std::u16string& folder, const std::u16string& typed) {
         return TypedNamesFit(frame, folder, typed, false);
     };
-    request.canClose = [this, purpose](HWND, const FileDialogNames& names) {
-        OpenDialog1CanClose(purpose, names);
-        return true;
-    };
-    ShowFileDialog(request);
+    return request;
 }
 
 void EditorIntake::OpenDialog1CanClose(OpenPurpose purpose, const FileDialogNames& names) {
@@ -219,19 +243,26 @@ bool EditorIntake::DropShortcut(POINT at, const std::vector<std::u16string>& fil
     const auto shortcut =
         std::find_if(files.begin(), files.end(), [](const std::u16string& file) { return IsShortcutPath(file); });
     if (shortcut == files.end()) return false;
-    std::string fileName;
-    if (!TakeExactName(*shortcut, fileName)) return true;
     // On the picture of the program to start, a shortcut of another program becomes that program:
     // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
     if (editor_.OverProgImg(at)) {
+        std::string fileName;
+        if (!TakeExactName(*shortcut, fileName)) return true;
         const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
         if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
             editor_.ChooseProgramToStart(fileName);
             return true;
         }
     }
-    LoadShortcut(fileName);
+    LoadShortcutFile(*shortcut);
     return true;
+}
+
+// A shortcut dropped or opened (Ctrl+O): its name must reach the A functions exactly, then it is
+// loaded or refused.
+void EditorIntake::LoadShortcutFile(const std::u16string& file) {
+    std::string fileName;
+    if (TakeExactName(file, fileName)) LoadShortcut(fileName);
 }
 
 // A shortcut of this program replaces the editor's state with what its call line says; any other

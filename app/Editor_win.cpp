@@ -42,10 +42,15 @@ const CommandEntry<EditorMode> EditorMode::kCommands[] = {
     {kSelectFile, false, [](EditorMode& mode) { mode.intake_.SelectFileClick(); }},
     {kEinfg, false, [](EditorMode& mode) { mode.BitBtn2Click(); }},
     {kEntf, false, [](EditorMode& mode) { mode.EntfExecute(); }},
+    {kOpenShortcut, false, [](EditorMode& mode) { mode.intake_.OpenShortcutExecute(); }},
 };
 
 const NotifyEntry<EditorMode> EditorMode::kNotifications[] = {
-    {kListView1, NM_CLICK, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.ListView1Click(); return 0; }},
+    // Delete follows the selection, whether the mouse or the keys made it.
+    {kListView1, LVN_ITEMCHANGED, [](EditorMode& mode, NMHDR& header) -> LRESULT {
+         if (reinterpret_cast<const NMLISTVIEW&>(header).uChanged & LVIF_STATE) mode.ListView1SelectItem();
+         return 0;
+     }},
     {kListView1, LVN_BEGINDRAG, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.drag_.Begin(); return 0; }},
 };
 
@@ -82,6 +87,7 @@ void EditorMode::FormCreate() {
     ACCEL keys[] = {
         {FVIRTKEY, VK_INSERT, kEinfg},
         {FVIRTKEY, VK_DELETE, kEntf},
+        {FVIRTKEY | FCONTROL, 'O', kOpenShortcut},
     };
     accelerators_.reset(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
     ShowEditorState();
@@ -184,8 +190,8 @@ void EditorMode::BitBtn6Click() {
     ShowEditorState();
 }
 
-void EditorMode::ListView1Click() {
-    editor_.Click();
+void EditorMode::ListView1SelectItem() {
+    editor_.Select(ListView_GetNextItem(form_.Control(kListView1), -1, LVNI_SELECTED));
     ShowEditorState();
 }
 
@@ -240,11 +246,12 @@ void EditorMode::ShowEditorState() {
     EnableKeepingFocus(kBitBtn1, buttons.create, kListView1);
     EnableKeepingFocus(kBitBtn3, buttons.del, kListView1);
     EnableKeepingFocus(kBitBtn6, buttons.remove, kBitBtn5);
-    form_.SetHintText(kListView1, editor_.ListHint() ? Select(texts::kListHint) : std::string());
+    form_.SetHintText(kListView1, Select(editor_.ListHint() ? texts::kListHint : texts::kListHintEmpty));
 }
 
 void EditorMode::ShowProgramToStart() {
-    form_.SetProgImg(editor_.ProgramToStartIcon());
+    form_.SetProgImg(editor_.ProgramToStartIcon(),
+                     editor_.HasProgramToStart() ? MarkedName(editor_.ProgramToStart()) : std::string());
     HWND label = form_.Control(kLabel2);
     if (editor_.HasProgramToStart()) {
         // A long name stays clear of Choose and Remove, cut in its middle; the hint holds the whole

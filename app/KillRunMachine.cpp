@@ -61,8 +61,9 @@ void KillRunMachine::Shown(std::uint32_t nowMs) {
 }
 
 RunEffects KillRunMachine::Handle(RunEvent event, std::uint32_t nowMs, int row) {
-    // A double-click holds the window for good, in every phase.
-    if (event == RunEvent::DoubleClick) {
+    // A double-click holds the window for good, in every phase, and so does any key or click: a
+    // user who works in the window by keyboard alone has no double-click.
+    if (event == RunEvent::DoubleClick || event == RunEvent::Hold) {
         held_ = true;
         closeArmed_ = false;
     }
@@ -98,7 +99,8 @@ RunEffects KillRunMachine::OnClosing(RunEvent event, std::uint32_t nowMs, int ro
         case RunEvent::KeepRunning:
         case RunEvent::Escape:
         case RunEvent::CloseBox: EndWait(nowMs, true, effects); break;
-        case RunEvent::Ok: break;  // no OK during the wait
+        case RunEvent::Ok:    // no OK during the wait
+        case RunEvent::Hold: break;
         case RunEvent::DoubleClick: {
             // A row that waits for the user's answer brings its question forward again.
             const bool waiting = row >= 0 && static_cast<std::size_t>(row) < walk_.rows.size() &&
@@ -130,7 +132,8 @@ RunEffects KillRunMachine::OnResult(RunEvent event, std::uint32_t nowMs) {
         case RunEvent::Ok:
         case RunEvent::Escape:
         case RunEvent::CloseBox: Dismiss(nowMs, effects); break;
-        case RunEvent::KeepRunning: break;  // nothing is left to keep
+        case RunEvent::KeepRunning:  // nothing is left to keep
+        case RunEvent::Hold: break;
         case RunEvent::DoubleClick: effects.properties = true; break;
     }
     return effects;

@@ -38,6 +38,7 @@ enum class RunEvent : std::uint8_t {
     CloseBox,     // the close box, Alt+F4
     Ok,
     DoubleClick,  // on the list, on a row or on none
+    Hold,         // a key pressed in the window, a click into the list: kept as a double-click keeps it
 };
 
 // What the window shows after an event.
@@ -103,7 +104,7 @@ private:
     bool desktopless_ = false;        // started in the services' session (SessionScope::Services)
     std::uint32_t waitEndsAtMs_ = 0;
     int secondsShown_ = -1;
-    bool held_ = false;               // a double-click: the result never closes by itself
+    bool held_ = false;               // a double-click or a key: the result never closes by itself
     bool closeArmed_ = false;
     std::uint32_t closesAtMs_ = 0;
     bool startPending_ = false;

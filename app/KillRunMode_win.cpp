@@ -50,6 +50,17 @@ const CommandEntry<KillRunMode> KillRunMode::kCommands[] = {
 const NotifyEntry<KillRunMode> KillRunMode::kNotifications[] = {
     {kListView1, NM_CUSTOMDRAW,
      [](KillRunMode& mode, NMHDR& header) { return mode.ListView1CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header)); }},
+    // A click into the list holds the window as a double-click does.
+    {kListView1, NM_CLICK, [](KillRunMode& mode, NMHDR&) -> LRESULT { mode.Forward(RunEvent::Hold); return 0; }},
+    {kListView1, NM_RCLICK, [](KillRunMode& mode, NMHDR&) -> LRESULT { mode.Forward(RunEvent::Hold); return 0; }},
+    // The focused row's tip follows the keyboard.
+    {kListView1, LVN_ITEMCHANGED, [](KillRunMode& mode, NMHDR& header) -> LRESULT {
+         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+         if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_FOCUSED)) mode.ShowFocusTip();
+         return 0;
+     }},
+    {kListView1, NM_SETFOCUS, [](KillRunMode& mode, NMHDR&) -> LRESULT { mode.ShowFocusTip(); return 0; }},
+    {kListView1, NM_KILLFOCUS, [](KillRunMode& mode, NMHDR&) -> LRESULT { mode.ShowFocusTip(); return 0; }},
 };
 
 const ModeFace& KillRunMode::Face() const { return kKillRunFace; }
@@ -90,7 +101,10 @@ void KillRunMode::Show(const RunEffects& effects) {
         Terminate(run_.ExitCode());
         return;
     }
-    if (effects.hide) ShowWindow(window, SW_HIDE);
+    if (effects.hide) {
+        HideTrackingTip(focusTip_, window);
+        ShowWindow(window, SW_HIDE);
+    }
     if (effects.result) ShowWaitOver();
     if (effects.rows) ShowRows();
     if (effects.countdown) ShowCountdown();
@@ -161,6 +175,7 @@ void KillRunMode::ShowRows() {
     ListView_SetColumnWidth(list, kCaptionColumn, std::max<int>(client.right - stateWidth, form_.Scale(60)));
     ListView_SetColumnWidth(list, kStateColumn, LVSCW_AUTOSIZE_USEHEADER);
     GiveRowTips();
+    ShowFocusTip();
 }
 
 // While the programs are asked to close: End now and Keep running side by side below the list.
@@ -240,7 +255,7 @@ int KillRunMode::ButtonTop() const {
 // A long path is cut in its middle to the window's right edge, as the editor shows its program to
 // start, and the hint holds it whole.
 void KillRunMode::SetProgramToStart(const std::string& path) {
-    form_.SetProgImg(ShellMayTake(path) ? GetFileIconIndex(path) : 0);
+    form_.SetProgImg(ShellMayTake(path) ? GetFileIconIndex(path) : 0, path.empty() ? std::string() : MarkedName(path));
     HWND label = form_.Control(kLabel2);
     SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - form_.DesignOf(kLabel2).left)));
     form_.FitLabel(kLabel2);
@@ -253,6 +268,38 @@ LRESULT KillRunMode::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
     return GreyRowsCustomDraw(draw, [&rows](int row, LPARAM) {
         return row >= 0 && static_cast<std::size_t>(row) < rows.size() && StillRuns(rows[static_cast<std::size_t>(row)].outcome);
     });
+}
+
+// A row's tip: why, with the system's message; a row without a hint says what became of it.
+std::string KillRunMode::RowTipText(size_t row) const {
+    const ResultRow& shown = run_.Walk().rows[row];
+    const OutcomeWords words = WordsOf(shown.outcome, shown.error);
+    const std::string hint = HintWithReason(words.hint, shown.error);
+    return hint.empty() ? Select(words.state) : hint;
+}
+
+// The mouse's tips need the mouse: while the list has the keyboard, the focused row's tip shows
+// below the row and moves with the focus, and a screen reader reads it as it appears. A list that
+// gets the focus without a focused row focuses its first.
+void KillRunMode::ShowFocusTip() {
+    HWND list = form_.Control(kListView1);
+    const bool focused = GetFocus() == list && IsWindowVisible(form_.hwnd());
+    int row = focused ? ListView_GetNextItem(list, -1, LVNI_FOCUSED) : -1;
+    if (focused && row < 0 && ListView_GetItemCount(list) > 0) {
+        // Focusing it comes back here (LVN_ITEMCHANGED).
+        ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+        return;
+    }
+    RECT place{};
+    if (row < 0 || static_cast<size_t>(row) >= run_.Walk().rows.size() ||
+        !ListView_GetItemRect(list, row, &place, LVIR_BOUNDS)) {
+        HideTrackingTip(focusTip_, form_.hwnd());
+        return;
+    }
+    if (!focusTip_) focusTip_ = MakeTrackingTip(form_.hwnd());
+    POINT below{place.left + form_.Scale(16), place.bottom};
+    MapWindowPoints(list, nullptr, &below, 1);
+    ShowTrackingTip(focusTip_, form_.hwnd(), below, form_.Scale(kClientWidth), RowTipText(static_cast<size_t>(row)));
 }
 
 // Each row's tip says why, with the system's message: a tool of its own over the row's place in

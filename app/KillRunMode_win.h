@@ -21,6 +21,7 @@ public:
     bool Timer(UINT_PTR id) override;
     void FormClose() override { Forward(RunEvent::CloseBox); }
     bool ListDblClick(int row) override;
+    void KeyPressed() override { Forward(RunEvent::Hold); }
     bool MayTakeForeground() const override { return run_.phase() != KillRunMachine::Phase::Closing; }
     void TipsMade() override { GiveRowTips(); }
 
@@ -39,6 +40,8 @@ private:
     void MakeTopmost();
     LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW& draw);
     void GiveRowTips();
+    std::string RowTipText(size_t row) const;
+    void ShowFocusTip();
     void BitBtn1Click();
     void BitBtn4Click(bool usable);
 
@@ -48,6 +51,7 @@ private:
     TMainForm& form_;
     KillRunMachine& run_;
     size_t rowTips_ = 0;  // rows that have a tip of their own in the tips' window
+    HWND focusTip_ = nullptr;  // the focused row's tip (MakeTrackingTip), made when the list first has the focus
 };
 
 }  // namespace norvanex

@@ -165,8 +165,9 @@ void TMainForm::BindImageLists() {
     ListView_SetImageList(list, shellLists.small, LVSIL_NORMAL);
 }
 
-void TMainForm::SetProgImg(int iconIndex) {
+void TMainForm::SetProgImg(int iconIndex, const std::string& path) {
     progImgIndex_ = iconIndex;
+    SetOwnText(Control(kProgImg), path);
     InvalidateRect(Control(kProgImg), nullptr, TRUE);
 }
 

@@ -48,7 +48,8 @@ constexpr ControlDesign kMainDesign[] = {
     {kCheckBox1, ControlKind::CheckBox, 8, 192, 185, 17, 0, false, true},
     // One row below the first box; what lies below it moved down by that row.
     {kCheckBox2, ControlKind::CheckBox, 8, 213, 185, 17, 0, false, true},
-    {kProgImg, ControlKind::Picture, 12, 245, 32, 32},
+    // Its text is the path of the program to start, for screen readers; never a mnemonic.
+    {kProgImg, ControlKind::Picture, 12, 245, 32, 32, control::kNoPrefix},
     {kLabel3, ControlKind::Label, 56, 245, 0, 0},
     {kLabel2, ControlKind::Label, 56, 263, 0, 0, control::kNoPrefix | control::kNotify},
     {kBevel1, ControlKind::TopLine, 8, 236, 361, 9},
@@ -67,6 +68,7 @@ enum EditorCommand : int {
     kSelectFile,
     kEinfg,
     kEntf,
+    kOpenShortcut,  // Ctrl+O
 };
 
 // Between the name of the program to start and the Choose button.
@@ -131,7 +133,13 @@ constexpr TextPair kOpenToEnd{"Chose programms to kill", "Zu beendende Programme
 constexpr TextPair kOpenToStart{"Chose programm to run", "Zu startendes Programm wählen"};
 // Pairs of description and pattern, separated by vertical bars.
 constexpr TextPair kOpenFilter{"Executables|*.exe|Libraries|*.dll", "Ausführbare Dateien|*.exe|Bibliotheken|*.dll"};
-constexpr TextPair kListHint{"double-click for details", "Doppelclick für Details"};
+// The list's hint: loading a shortcut by keyboard is said from the first picture on.
+constexpr TextPair kListHintEmpty{"Ctrl+O opens a shortcut of Norvanex to edit",
+                                  "Strg+O öffnet eine Verknüpfung von Norvanex zum Bearbeiten"};
+constexpr TextPair kListHint{"double-click for details, Ctrl+O opens a shortcut of Norvanex to edit",
+                             "Doppelclick für Details, Strg+O öffnet eine Verknüpfung von Norvanex zum Bearbeiten"};
+constexpr TextPair kOpenShortcutTitle{"Open a shortcut of Norvanex", "Verknüpfung von Norvanex öffnen"};
+constexpr TextPair kShortcutFilter{"Shortcuts|*.lnk", "Verknüpfungen|*.lnk"};
 // The own path stands between the two parts, each on a line of its own.
 constexpr TextPair kOwnPathBefore{"The programm\r", "Das Programm\r"};
 constexpr TextPair kOwnPathAfter{"\ris not allowed to chose!", "\rdarf nicht gewählt werden!"};

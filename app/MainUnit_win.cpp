@@ -154,6 +154,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultProc(message, wParam, lParam);
 }
 
+void TMainForm::Heard(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return;
+    if (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) mode_->KeyPressed();
+}
+
 // As a dialog does: the control that had the focus when another window (the about box, the
 // chooser, a message, a file dialog, another program) took over gets it back; the first control
 // in tab order when there is none to return to.

@@ -52,6 +52,8 @@ public:
     // A double-click on the list, on the row `row` or on none (-1): true when the selected entry's
     // properties sheet is to open.
     virtual bool ListDblClick(int) { return true; }
+    // A key went down in the window, whichever control has the focus.
+    virtual void KeyPressed() {}
     // Whether the window may take the foreground half a second after it appeared.
     virtual bool MayTakeForeground() const { return true; }
     // The tips' window has been made (half a second after the window appeared).
@@ -73,6 +75,8 @@ public:
     bool Create(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Each message of the loop, before it is routed: keys pressed in the window reach the mode.
+    void Heard(const MSG& msg);
 
     // The mode has shown the window: half a second later it comes to the front, once, and gets its
     // tips (Timer2).
@@ -97,7 +101,9 @@ public:
     void ShowControl(MainControl id, bool visible) { design_.Show(id, visible); }
     void FitLabel(MainControl id) { design_.FitLabel(id); }
     void AutoSize();
-    void SetProgImg(int iconIndex);
+    // The picture of the program to start: its icon, and its path as the picture's name (a screen
+    // reader says it; the picture shows no text).
+    void SetProgImg(int iconIndex, const std::string& path);
     RECT BevelRect(MainControl id) const { return *design_.BevelRect(id); }
     HWND FirstTabStop() const;
     void BindImageLists();

@@ -63,5 +63,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TMainForm mainForm(killRun ? &run : nullptr, shell.get());
     if (!mainForm.Create(instance)) return StartFailed(killRun ? &run : nullptr);
 
-    return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); });
+    return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); },
+                          [&](const MSG& msg) { mainForm.Heard(msg); });
 }

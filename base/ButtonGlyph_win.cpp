@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemTraits_win.h"
 
 namespace norvanex {
 
@@ -43,6 +44,39 @@ ImageList SixStateList(const DIBSECTION& pair) {
     ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 6, 0));
     if (list && comctl::ImageListAdd(list.get(), states.get(), nullptr) < 0) list.reset();
     return list;
+}
+
+// An owner-drawn button keeps its procedure's old value here while the program answers for it.
+constexpr char kButtonProcProp[] = "Norvanex.ButtonProc";
+
+// user32 answers WM_GETDLGCODE of an owner-drawn button with DLGC_BUTTON alone, so neither the
+// dialog manager nor a screen reader's button proxy can tell the default button among them. This
+// one says it as a push button would, asking its window which is the default (DM_GETDEFID), and
+// stays owner-drawn when the dialog manager moves the default (BM_SETSTYLE with BS_DEFPUSHBUTTON
+// or BS_PUSHBUTTON would replace BS_OWNERDRAW, the same bits).
+LRESULT CALLBACK OwnerDrawnButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropA(button, kButtonProcProp));
+    switch (message) {
+        case WM_GETDLGCODE: {
+            const LRESULT defId = SendMessageA(GetParent(button), DM_GETDEFID, 0, 0);
+            const bool isDefault = HIWORD(defId) == DC_HASDEFID && LOWORD(defId) == GetDlgCtrlID(button);
+            return DLGC_BUTTON | (isDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        }
+        case BM_SETSTYLE:
+            wParam = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW;
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+            RemovePropA(button, kButtonProcProp);
+            break;
+    }
+    return CallWindowProcA(previous, button, message, wParam, lParam);
+}
+
+void AnswerAsPushButton(HWND button) {
+    if (GetPropA(button, kButtonProcProp)) return;  // a glyph given again
+    SetPropA(button, kButtonProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(button, GWLP_WNDPROC)));
+    SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerDrawnButtonProc));
 }
 
 }  // namespace
@@ -102,6 +136,7 @@ ButtonGlyph::ButtonGlyph(HWND button, int bitmapId, int margin) : margin_(margin
     pairDib_ = source;
     const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
     SetWindowLongPtrA(button, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+    AnswerAsPushButton(button);
     InvalidateRect(button, nullptr, TRUE);
 }
 
@@ -142,7 +177,11 @@ void ButtonGlyph::Draw(const DRAWITEMSTRUCT& item, bool isDefault) const {
     SetBkMode(dc, TRANSPARENT);
     UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     if (item.itemState & ODS_NOACCEL) format |= DT_HIDEPREFIX;  // Windows 2000 on, until a key is used
-    if (disabled) {
+    if (disabled && HighContrastOn()) {
+        // An etched caption is hardly told from an enabled one in a high-contrast scheme: the
+        // scheme's own grey text says it.
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    } else if (disabled) {
         // Etched, as the system greys a caption: the highlight a pixel down and right, the shadow on it.
         RECT light = text;
         OffsetRect(&light, 1, 1);

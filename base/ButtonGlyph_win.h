@@ -23,7 +23,8 @@ public:
     // Gives `button` the 16 by 16 glyph pair `bitmapId` (enabled left, disabled right) at the left,
     // `margin` pixels in, as a six-state image list (BCM_SETIMAGELIST). A button that refuses the
     // list (common controls before 6: Windows 95 to 2000, and XP without the manifest's binding)
-    // becomes owner-drawn, and its parent draws it through Draw. Nothing when the resource is
+    // becomes owner-drawn, and its parent draws it through Draw; it still answers WM_GETDLGCODE as
+    // a push button, default or not, as its window's DM_GETDEFID says. Nothing when the resource is
     // missing or not of that shape: the button keeps its caption alone.
     ButtonGlyph(HWND button, int bitmapId, int margin);
 
@@ -32,8 +33,8 @@ public:
 
     // The classic raised push button as user32 draws one, with the glyph and the caption: framed in
     // black when it is the window's default button (`isDefault`), lying flat or sunken while
-    // pressed, the grey glyph and an etched caption while disabled, the focus rectangle while
-    // focused.
+    // pressed, the grey glyph and an etched caption while disabled (the scheme's grey text in high
+    // contrast), the focus rectangle while focused.
     void Draw(const DRAWITEMSTRUCT& item, bool isDefault) const;
 
 private:

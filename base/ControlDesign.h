@@ -12,7 +12,8 @@ enum class ControlKind : unsigned char {
     CheckBox,  // automatic check box with a tab stop
     GroupBox,  // lies below every other control, so that it never paints over what it frames
     Label,     // static text; designed 0 by 0, it sizes itself to its text
-    Link,      // a label that takes the mouse, underlined; it moves left rather than cross the margin
+    Link,      // a text that takes the mouse and the keyboard, underlined, in the system's link colour;
+               // it sizes itself as a label does and moves left rather than cross the margin
     ListView,  // sunken list with a tab stop that shares the shell's image lists
     Picture,   // owner-drawn: the window draws it in WM_DRAWITEM
     Icon,      // an icon the window gives it (STM_SETICON), at the icon's own size

@@ -6,12 +6,11 @@
 
 #include "base/AnsiText_win.h"
 #include "base/MenuImage_win.h"
+#include "base/SystemTraits_win.h"
 
 namespace norvanex {
 
 namespace {
-
-constexpr COLORREF kLinkColour = RGB(0, 0, 128);
 
 struct KindLook {
     const char* className;  // null for a bevel, which is no window
@@ -25,8 +24,9 @@ KindLook LookOf(ControlKind kind) {
         case ControlKind::CheckBox: return {WC_BUTTONA, WS_TABSTOP | BS_AUTOCHECKBOX, 0};
         case ControlKind::GroupBox: return {WC_BUTTONA, BS_GROUPBOX, 0};
         case ControlKind::Label: return {WC_STATICA, SS_LEFT, 0};
-        // A label passes the mouse to its parent unless it notifies.
-        case ControlKind::Link: return {WC_STATICA, SS_LEFT | SS_NOTIFY, 0};
+        // A button that draws itself as a link: Tab reaches it, it shows the focus, Space and Enter
+        // (DM_GETDEFID) press it, and a screen reader meets a control that does something.
+        case ControlKind::Link: return {WC_BUTTONA, WS_TABSTOP | BS_OWNERDRAW, 0};
         // The system image lists are the shell's: the list view must never destroy them.
         case ControlKind::ListView:
             return {WC_LISTVIEWA, WS_TABSTOP | LVS_LIST | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
@@ -37,10 +37,11 @@ KindLook LookOf(ControlKind kind) {
 }
 
 // The window styles that a control's flags stand for.
-DWORD StyleOf(unsigned flags) {
+DWORD StyleOf(ControlKind kind, unsigned flags) {
     DWORD style = 0;
     if (flags & control::kDefault) style |= BS_DEFPUSHBUTTON;
-    if (flags & control::kNoPrefix) style |= SS_NOPREFIX;
+    // A link draws its text without prefixes itself; on a button the bit would be BS_BITMAP.
+    if ((flags & control::kNoPrefix) && kind != ControlKind::Link) style |= SS_NOPREFIX;
     if (flags & control::kNotify) style |= SS_NOTIFY;
     if (flags & control::kWrapped) style |= SS_EDITCONTROL;
     if (flags & control::kSingleSelection) style |= LVS_SINGLESEL;
@@ -99,7 +100,7 @@ bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(cons
         }
         const Moment now = moment ? moment(*d) : Moment{};
         if (((d->flags | now.flags) & control::kDefault) && defaultId_ == 0) defaultId_ = d->id;
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | look.style | StyleOf(d->flags | now.flags);
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | look.style | StyleOf(d->kind, d->flags | now.flags);
         if (d->visible) style |= WS_VISIBLE;
         if (!d->enabled || now.disabled) style |= WS_DISABLED;
         HWND control = CreateWindowExA(look.exStyle, look.className, "", style, Scale(d->left), Scale(d->top),
@@ -254,12 +255,16 @@ bool DesignedWindow::ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         case WM_CTLCOLORBTN:
             result = ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
             return true;
-        case DM_GETDEFID:
-            if (defaultId_ == 0) return false;
-            result = MAKELRESULT(defaultId_, DC_HASDEFID);
+        case DM_GETDEFID: {
+            // Enter presses the focused link, as it presses a focused push button in a dialog.
+            const int id = FocusedLink();
+            if (id == 0 && defaultId_ == 0) return false;
+            result = MAKELRESULT(id != 0 ? id : defaultId_, DC_HASDEFID);
             return true;
+        }
         case WM_DRAWITEM:
-            if (DrawGlyphButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
+            if (DrawGlyphButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ||
+                DrawLink(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
                 result = TRUE;
                 return true;
             }
@@ -270,14 +275,39 @@ bool DesignedWindow::ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, L
     }
 }
 
-// Labels, check boxes and the buttons' surroundings on the window's own face; links in navy.
-LRESULT DesignedWindow::ControlColours(HDC dc, HWND control) const {
-    const int id = control ? GetDlgCtrlID(control) : 0;
-    const ControlDesign& d = DesignOf(id);
-    const bool link = d.id == id && d.kind == ControlKind::Link;
+// Labels, check boxes and the buttons' surroundings on the window's own face.
+LRESULT DesignedWindow::ControlColours(HDC dc, HWND) const {
     SetBkColor(dc, GetSysColor(look_.background));
-    SetTextColor(dc, link ? kLinkColour : GetSysColor(look_.text));
+    SetTextColor(dc, GetSysColor(look_.text));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(look_.background));
+}
+
+int DesignedWindow::FocusedLink() const {
+    HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != window_) return 0;
+    const int id = GetDlgCtrlID(focus);
+    const ControlDesign& d = DesignOf(id);
+    return d.id == id && d.kind == ControlKind::Link ? id : 0;
+}
+
+// A link: its text, underlined by its font, in the system's link colour on the window's face, and
+// the focus rectangle around it while it has the keyboard.
+bool DesignedWindow::DrawLink(const DRAWITEMSTRUCT& item) const {
+    if (item.CtlType != ODT_BUTTON) return false;
+    const ControlDesign& d = DesignOf(static_cast<int>(item.CtlID));
+    if (d.id != static_cast<int>(item.CtlID) || d.kind != ControlKind::Link) return false;
+    RECT r = item.rcItem;
+    FillRect(item.hDC, &r, GetSysColorBrush(look_.background));
+    const ScopedSelectObject font(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+    SetBkMode(item.hDC, TRANSPARENT);
+    // The link colour where it can be read on the face, else the selection's, else the text's.
+    const COLORREF ground = GetSysColor(look_.background);
+    int colour = LinkColour();
+    if (!ReadableOn(GetSysColor(colour), ground)) colour = ReadableOn(GetSysColor(COLOR_HIGHLIGHT), ground) ? COLOR_HIGHLIGHT : look_.text;
+    SetTextColor(item.hDC, GetSysColor(colour));
+    DrawWideText(item.hDC, WindowWideText(item.hwndItem), r, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(item.hDC, &r);
+    return true;
 }
 
 bool DesignedWindow::DrawGlyphButton(const DRAWITEMSTRUCT& item) const {

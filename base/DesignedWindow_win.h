@@ -27,8 +27,8 @@ struct FontLook {
 // The one place the program makes its fonts.
 GdiObject<HFONT> MakeFont(int dpi, const FontLook& look = {});
 
-// A window's face: the system colours of its background and of its controls' text (links are
-// navy), and the font its controls take (8 points).
+// A window's face: the system colours of its background and of its controls' text (links take
+// the system's link colour), and the font its controls take (8 points).
 struct FaceLook {
     int background = COLOR_BTNFACE;
     int text = COLOR_BTNTEXT;
@@ -85,7 +85,8 @@ public:
 
     // The chrome every designed window shares, for its window procedure to ask first: WM_PAINT (the
     // bevels), WM_CTLCOLORSTATIC and WM_CTLCOLORBTN (the face colours), DM_GETDEFID (the default
-    // button), WM_DRAWITEM of a glyph button that draws itself (ButtonGlyph), and the owner-drawn
+    // button, or the focused link), WM_DRAWITEM of a glyph button that draws itself (ButtonGlyph)
+    // and of a link, and the owner-drawn
     // items of an image menu (ImageMenu::OwnerMessage). True, with `result`, when it was one of them.
     bool ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
@@ -122,6 +123,8 @@ private:
     void PaintBevels() const;
     LRESULT ControlColours(HDC dc, HWND control) const;
     bool DrawGlyphButton(const DRAWITEMSTRUCT& item) const;
+    bool DrawLink(const DRAWITEMSTRUCT& item) const;
+    int FocusedLink() const;  // the id of the link that has the focus; 0: none
 
     const ControlDesign* design_;
     std::size_t count_;

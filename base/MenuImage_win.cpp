@@ -93,8 +93,11 @@ bool ImageMenu::Append(HINSTANCE instance, UINT id, const std::wstring& caption,
             info.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA;
             info.fType = MFT_OWNERDRAW;
             info.wID = id;
-            info.dwItemData = reinterpret_cast<ULONG_PTR>(item.get());
-            info.dwTypeData = reinterpret_cast<LPSTR>(item.get());
+            item->accessible.dwMSAASignature = static_cast<DWORD>(MSAA_MENU_SIG);
+            item->accessible.cchWText = static_cast<DWORD>(item->caption.size());
+            item->accessible.pszWText = item->caption.data();
+            info.dwItemData = reinterpret_cast<ULONG_PTR>(&item->accessible);
+            info.dwTypeData = reinterpret_cast<LPSTR>(&item->accessible);
             added = InsertMenuItemA(menu_.get(), position, TRUE, &info) != FALSE;
             break;
         }
@@ -142,7 +145,7 @@ HMENU ImageMenu::Handle() {
 const ImageMenu::Item* ImageMenu::DrawnItem(ULONG_PTR data) {
     for (const ImageMenu* menu : LiveMenus()) {
         for (const std::unique_ptr<Item>& item : menu->items_) {
-            if (reinterpret_cast<ULONG_PTR>(item.get()) == data) return item.get();
+            if (reinterpret_cast<ULONG_PTR>(&item->accessible) == data) return item.get();
         }
     }
     return nullptr;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
+
 #include "base/Window_win.h"
 
 namespace norvanex {
@@ -33,6 +35,9 @@ public:
 
 private:
     struct Item {
+        // First, and the item data: a screen reader finds an owner-drawn item's text here
+        // (dwMSAASignature MSAA_MENU_SIG, the caption in UTF-16).
+        MSAAMENUINFO accessible{};
         UINT id;
         std::wstring caption;
         GdiObject<HBITMAP> source;  // the resource, straight alpha
@@ -49,7 +54,7 @@ private:
     LRESULT MenuChar(wchar_t key) const;
 
     Owned<HMENU, MenuDeleter> menu_;
-    std::vector<std::unique_ptr<Item>> items_;  // one per item, in menu order; the addresses are item data
+    std::vector<std::unique_ptr<Item>> items_;  // one per item, in menu order; their `accessible` is item data
     COLORREF ground_ = CLR_INVALID;             // the menu colour the pictures lie over
 };
 

@@ -1,6 +1,8 @@
 // The answers of SystemTraits.h from version numbers.
 #include "base/SystemTraits.h"
 
+#include <algorithm>
+
 namespace norvanex {
 
 namespace {
@@ -55,6 +57,33 @@ std::uint32_t KnownControlClasses(std::uint32_t wanted, ComctlVersion version) {
     // A flag beyond those listed comes from a later version than any listed one.
     if (!IsComctl6(version)) known &= 0x0000FFFF;
     return known;
+}
+
+namespace {
+
+// x to the power 2.4 for x in [0, 1], as x squared times the fifth root of x squared (Newton's
+// steps): the program's image takes no function of the C runtime's mathematics for it.
+double Power24(double x) {
+    const double square = x * x;
+    double root = 1.0;
+    for (int step = 0; step < 40; ++step) root = (4.0 * root + square / (root * root * root * root)) / 5.0;
+    return square * root;
+}
+
+// WCAG 2's relative luminance of a colour 0x00BBGGRR (sRGB channels made linear).
+double Luminance(std::uint32_t colour) {
+    auto linear = [](std::uint32_t channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : Power24((c + 0.055) / 1.055);
+    };
+    return 0.2126 * linear(colour & 0xFF) + 0.7152 * linear((colour >> 8) & 0xFF) + 0.0722 * linear((colour >> 16) & 0xFF);
+}
+
+}  // namespace
+
+bool ReadableOn(std::uint32_t text, std::uint32_t ground) {
+    const double a = Luminance(text), b = Luminance(ground);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 3.0;
 }
 
 }  // namespace norvanex

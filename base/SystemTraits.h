@@ -59,4 +59,10 @@ bool IsComctl6(ComctlVersion version);
 // it does not know refuses the whole call.
 std::uint32_t KnownControlClasses(std::uint32_t wanted, ComctlVersion version);
 
+// Whether text of the colour `text` can be read on `ground` (both 0x00BBGGRR, as GetSysColor
+// gives them): a contrast ratio of at least 3 to 1 by the relative luminance of WCAG 2. A scheme
+// may give its link colour another use (Wine's "Light" theme makes COLOR_HOTLIGHT a pale hover
+// grey), and a link in it would vanish on the window's white.
+bool ReadableOn(std::uint32_t text, std::uint32_t ground);
+
 }  // namespace norvanex

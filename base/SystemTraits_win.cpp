@@ -34,4 +34,18 @@ MenuItemForm MenuItemFormHere() {
     return form;
 }
 
+// GetSysColorBrush answers null for an index that this Windows does not support (its documentation
+// says so), while GetSysColor would answer black: Windows 98 and 2000 brought COLOR_HOTLIGHT.
+int LinkColour() {
+    static const int colour = GetSysColorBrush(COLOR_HOTLIGHT) != nullptr ? COLOR_HOTLIGHT : COLOR_HIGHLIGHT;
+    return colour;
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace norvanex

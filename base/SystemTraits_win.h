@@ -21,4 +21,12 @@ DWORD FileDialogSize(bool wide);
 // MIIM_STRING and MIIM_BITMAP, and whether it blends), asked once.
 MenuItemForm MenuItemFormHere();
 
+// The system colour of links: COLOR_HOTLIGHT, or COLOR_HIGHLIGHT where this Windows has none
+// (Windows 95 and NT 4.0), asked once.
+int LinkColour();
+
+// Whether the user has a high-contrast scheme on now (SPI_GETHIGHCONTRAST); a setting the user may
+// change at any time, so it is asked each time. False where the system cannot say.
+bool HighContrastOn();
+
 }  // namespace norvanex

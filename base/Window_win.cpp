@@ -21,7 +21,12 @@ SIZE LabelTextExtent(HWND label) {
     const ScopedGetDC dc(label);
     const ScopedSelectObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, 0, 0};
-    const UINT prefix = (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+    // A link is a button that draws its text without prefixes; on a button the bit of SS_NOPREFIX
+    // means another thing.
+    char className[16] = {};
+    GetClassNameA(label, className, sizeof className);
+    const bool button = lstrcmpiA(className, WC_BUTTONA) == 0;
+    const UINT prefix = button || (GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
     DrawWideText(dc.get(), text, extent, DT_CALCRECT | DT_SINGLELINE | prefix);
     return SIZE{extent.right, extent.bottom};
 }
@@ -57,10 +62,11 @@ namespace {
 // empty: the control `id` itself (TTF_IDISHWND), or the area `rect` of `owner`. The tips' messages
 // carry their structure unconverted, whichever of SendMessageA and W sends them.
 template <class ToolInfo, class Text>
-void ReplaceTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, Text& text, UINT remove, UINT add) {
+void ReplaceTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, Text& text, UINT remove, UINT add,
+                 UINT flags) {
     ToolInfo tool{};
     tool.cbSize = comctl::ToolInfoSize(sizeof(typename Text::value_type) > 1);
-    tool.uFlags = rect ? 0 : TTF_IDISHWND;
+    tool.uFlags = flags | (rect ? 0 : TTF_IDISHWND);
     tool.hwnd = owner;
     tool.uId = id;
     if (rect) tool.rect = *rect;
@@ -69,14 +75,25 @@ void ReplaceTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, Text& 
     if (!text.empty()) SendMessageA(tooltip, add, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void SetTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, std::string_view text) {
+void SetTool(HWND tooltip, HWND owner, UINT_PTR id, const RECT* rect, std::string_view text, UINT flags = 0) {
     std::wstring wide = WideText(text);
     if (AnsiTexts()) {
         std::string ansi = ShownAnsi(wide);
-        ReplaceTool<TOOLINFOA>(tooltip, owner, id, rect, ansi, TTM_DELTOOLA, TTM_ADDTOOLA);
+        ReplaceTool<TOOLINFOA>(tooltip, owner, id, rect, ansi, TTM_DELTOOLA, TTM_ADDTOOLA, flags);
     } else {
-        ReplaceTool<TOOLINFOW>(tooltip, owner, id, rect, wide, TTM_DELTOOLW, TTM_ADDTOOLW);
+        ReplaceTool<TOOLINFOW>(tooltip, owner, id, rect, wide, TTM_DELTOOLW, TTM_ADDTOOLW, flags);
     }
+}
+
+// The tracking tip's one tool: an area of its owner that the mouse never finds (an empty rectangle).
+constexpr UINT_PTR kTrackedTool = 1;
+
+TOOLINFOA TrackedTool(HWND owner) {
+    TOOLINFOA tool{};
+    tool.cbSize = comctl::ToolInfoSize(false);
+    tool.hwnd = owner;
+    tool.uId = kTrackedTool;
+    return tool;
 }
 
 }  // namespace
@@ -87,6 +104,29 @@ void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text
 
 void SetAreaTip(HWND tooltip, HWND window, UINT_PTR id, const RECT& area, std::string_view text) {
     SetTool(tooltip, window, id, &area, text);
+}
+
+HWND MakeTrackingTip(HWND owner) {
+    return CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE)), nullptr);
+}
+
+void ShowTrackingTip(HWND tip, HWND owner, POINT screen, int maxWidth, std::string_view text) {
+    HideTrackingTip(tip, owner);
+    if (!tip || text.empty()) return;
+    const RECT none{};
+    SetTool(tip, owner, kTrackedTool, &none, text, TTF_TRACK | TTF_ABSOLUTE);
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, maxWidth);
+    SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+    TOOLINFOA tool = TrackedTool(owner);
+    SendMessageA(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void HideTrackingTip(HWND tip, HWND owner) {
+    if (!tip) return;
+    TOOLINFOA tool = TrackedTool(owner);
+    SendMessageA(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
@@ -174,10 +214,14 @@ bool RunModal(HWND window, HWND owner, const ModalHooks& hooks) {
     return !ending;
 }
 
-int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip) {
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators, const std::function<HWND()>& tooltip,
+                   const std::function<void(const MSG&)>& heard) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        RunHandler([&] { RouteMessage(msg, dialogWindow, accelerators, tooltip); });
+        RunHandler([&] {
+            if (heard) heard(msg);
+            RouteMessage(msg, dialogWindow, accelerators, tooltip);
+        });
     }
     return static_cast<int>(msg.wParam);
 }

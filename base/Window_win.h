@@ -143,6 +143,16 @@ void SetControlTip(HWND tooltip, HWND owner, HWND control, std::string_view text
 // `id`: a list's row, say.
 void SetAreaTip(HWND tooltip, HWND window, UINT_PTR id, const RECT& area, std::string_view text);
 
+// A tip that follows the keyboard rather than the mouse (a list's focused row): a tips' window of
+// its own for `owner`, its one tool tracked (TTF_TRACK, TTM_TRACKACTIVATE: common controls 4.70
+// on; where they are older the tip does not show). Null when it could not be made.
+HWND MakeTrackingTip(HWND owner);
+// Shows `text` with its top left corner at `screen`, hidden first, so that the window appears
+// anew and a screen reader reads it (EVENT_OBJECT_SHOW); at most `maxWidth` pixels wide, broken
+// into lines. An empty text hides the tip.
+void ShowTrackingTip(HWND tip, HWND owner, POINT screen, int maxWidth, std::string_view text);
+void HideTrackingTip(HWND tip, HWND owner);
+
 // Registers a window class of the program: arrow cursor, the given background colour.
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC windowProc, int backgroundColor,
                          HICON icon = nullptr, HICON smallIcon = nullptr);
@@ -177,6 +187,8 @@ bool RunModal(HWND window, HWND owner, const ModalHooks& hooks);
 
 // The message loop of the whole program: each message goes through RouteMessage for
 // `dialogWindow` (the main window), and nothing thrown by a message's handling ends the loop.
-int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, const std::function<HWND()>& tooltip = {});
+// `heard`, when given, sees each message first (the result window holds at any key).
+int RunMessageLoop(HWND dialogWindow, HACCEL accelerators = nullptr, const std::function<HWND()>& tooltip = {},
+                   const std::function<void(const MSG&)>& heard = {});
 
 }  // namespace norvanex

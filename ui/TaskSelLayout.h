@@ -16,13 +16,14 @@ enum Control : int {
     kBevel1 = 301,  // painted by the window: no control, apart from the controls' ids
 };
 
-// Creation order is tab order: the two buttons, then the list; the label takes no focus. Bevel1
-// frames the whole client area.
+// Creation order is tab order: the two buttons, then the list; the label takes no focus. The label
+// stands just before the list, so that a screen reader names the list by it (a control without a
+// text of its own takes the label before it in z-order). Bevel1 frames the whole client area.
 constexpr ControlDesign kDesign[] = {
     {kBitBtn1, ControlKind::Button, 120, 256, 91, 25, control::kDefault},
     {kBitBtn2, ControlKind::Button, 224, 256, 89, 25},
-    {kTasks, ControlKind::ListView, 8, 24, 401, 225, control::kSingleSelection},
     {kLabel1, ControlKind::Label, 8, 8, 0, 0, control::kNoPrefix},
+    {kTasks, ControlKind::ListView, 8, 24, 401, 225, control::kSingleSelection},
     {kBevel1, ControlKind::BoxBevel, 0, 0, 417, 289},
 };
 

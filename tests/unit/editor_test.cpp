@@ -107,34 +107,41 @@ TEST(EditorLists, FileNamePartOfTheProgramToStart) {
 
 // The buttons (Create, Delete, Remove) and the list's hint after each step of a user.
 TEST(EditorLists, ButtonsFollowTheUsersSteps) {
-    enum Step { Add, AddAgain, AddOwn, Click, DeleteSelected, DeleteNone, Choose, Remove };
+    // The selection comes from the mouse or the keys alike (SelectFirst: the first row selected,
+    // SelectNone: none left selected, SelectPast: a row index the list no longer holds).
+    enum Step { Add, AddAgain, AddOwn, SelectFirst, SelectNone, SelectPast, DeleteSelected, DeleteNone, Choose, Remove };
     struct After {
         Step step;
         EditorButtons buttons;  // create, del, remove
         bool hint;
     };
     const std::vector<std::vector<After>> sequences = {
-        // Fill, click, delete down to nothing.
+        // Fill, select, delete down to nothing.
         {{Add, {true, false, false}, true},
-         {Click, {true, true, false}, true},
+         {SelectFirst, {true, true, false}, true},
          {Add, {true, true, false}, true},
          {DeleteSelected, {true, false, false}, true},
-         {Click, {true, true, false}, true},
+         {SelectFirst, {true, true, false}, true},
          {DeleteSelected, {false, false, false}, false},
-         {Click, {false, false, false}, false}},
-        // A click into an empty list, a delete with nothing selected, refused additions.
-        {{Click, {false, false, false}, false},
+         {SelectFirst, {false, false, false}, false}},
+        // A selection in an empty list, a delete with nothing selected, refused additions; Delete
+        // goes when the selection goes (a click beside the rows), not only when a row is deleted.
+        {{SelectFirst, {false, false, false}, false},
          {DeleteNone, {false, false, false}, false},
          {AddOwn, {false, false, false}, false},
          {Add, {true, false, false}, true},
          {AddAgain, {true, false, false}, true},
-         {DeleteNone, {true, false, false}, true}},
+         {DeleteNone, {true, false, false}, true},
+         {SelectNone, {true, false, false}, true},
+         {SelectFirst, {true, true, false}, true},
+         {SelectNone, {true, false, false}, true},
+         {SelectPast, {true, false, false}, true}},
         // The program to start does not enable Create; Remove disables only itself.
         {{Choose, {false, false, true}, false},
          {Choose, {false, false, true}, false},
          {Remove, {false, false, false}, false},
          {Add, {true, false, false}, true},
-         {Click, {true, true, false}, true},
+         {SelectFirst, {true, true, false}, true},
          {Choose, {true, true, true}, true},
          {Remove, {true, true, false}, true}},
     };
@@ -149,7 +156,9 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
                 case Add: lists.Add("C:\\p" + std::to_string(added++) + ".exe", nullptr); break;
                 case AddAgain: lists.Add("c:\\P0.EXE", nullptr); break;
                 case AddOwn: lists.Add(kOwnPath, nullptr); break;
-                case Click: lists.Click(); break;
+                case SelectFirst: lists.Select(0); break;
+                case SelectNone: lists.Select(-1); break;
+                case SelectPast: lists.Select(static_cast<int>(lists.Entries().size())); break;
                 case DeleteSelected: EXPECT_TRUE(lists.Delete(0)); break;
                 case DeleteNone: EXPECT_FALSE(lists.Delete(-1)); break;
                 case Choose: lists.ChooseProgramToStart("C:\\start.exe", 3); break;

@@ -59,3 +59,24 @@ TEST(SystemTraits, CommonControlsVersions) {
         EXPECT_EQ(IsComctl6(c.version), c.six);
     }
 }
+
+// A link colour that the window's ground would swallow is not taken (colours as 0x00BBGGRR).
+TEST(SystemTraits, ReadableOn) {
+    struct Case {
+        const char* what;
+        std::uint32_t text, ground;
+        bool readable;
+    } cases[] = {
+        {"navy on white", 0x800000, 0xFFFFFF, true},
+        {"Wine Light's hot-light grey on white", 0xE0E0E0, 0xFFFFFF, false},
+        {"Wine Light's highlight blue on white", 0xFA9630, 0xFFFFFF, true},
+        {"yellow on black (high contrast)", 0x00FFFF, 0x000000, true},
+        {"black on black", 0x000000, 0x000000, false},
+        {"mid grey on white, just under 3:1", 0x969696, 0xFFFFFF, false},
+        {"darker grey on white, just over 3:1", 0x949494, 0xFFFFFF, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadableOn(c.text, c.ground), c.readable) << c.what;
+        EXPECT_EQ(ReadableOn(c.ground, c.text), c.readable) << c.what << ", turned round";
+    }
+}

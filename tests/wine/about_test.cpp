@@ -5,11 +5,13 @@
 #include "driver/Driver.h"
 #include "driver/Scenario.h"
 
+#include <cstdint>
 #include <fstream>
 #include <utility>
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "base/SystemTraits.h"
 #include "resources/resource.h"
 #include "ui/InfoLayout.h"
 
@@ -97,14 +99,19 @@ void CheckBox(const Editor& editor, HWND box, const Language& language) {
     CHECK(r1.bottom - r1.top > r5.bottom - r5.top + 4);
 }
 
-// Navy pixels in a control: the links draw their text in navy.
-int NavyPixels(HWND control) {
+// Pixels of the system's link colour in a control: COLOR_HOTLIGHT, unless the scheme made it
+// unreadable on the box's white (the bench's Wine theme makes it a pale hover grey), then the
+// selection's COLOR_HIGHLIGHT.
+int LinkPixels(HWND control) {
+    const COLORREF hot = GetSysColor(COLOR_HOTLIGHT);
+    const COLORREF c = ReadableOn(hot, GetSysColor(COLOR_WINDOW)) ? hot : GetSysColor(COLOR_HIGHLIGHT);
+    const std::uint32_t link = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
     const Image image = Capture(ScreenRect(control));
-    int navy = 0;
+    int pixels = 0;
     for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) navy += image.Pixel(x, y) == 0x000080;
+        for (int x = 0; x < image.width; ++x) pixels += image.Pixel(x, y) == link;
     }
-    return navy;
+    return pixels;
 }
 
 // The pointer shown now. Another process's pointer handles cannot be read under Wine (GetIconInfo
@@ -135,9 +142,9 @@ CASE(TextsAndPlacesInBothLanguagesOnEveryOpening) {
             CHECK_EQ(Text(box), "Info");
             CheckBox(editor, box, *language);
             // In front of the editor and painted, also when opened a second time.
-            CHECK(WaitUntil([&] { return NavyPixels(ChildById(box, kInfoLabel6)) > 20; }, 3000));
-            CHECK(WaitUntil([&] { return NavyPixels(ChildById(box, kInfoLabel4)) > 20; }, 3000));
-            CHECK_EQ(NavyPixels(ChildById(box, kInfoLabel5)), 0);
+            CHECK(WaitUntil([&] { return LinkPixels(ChildById(box, kInfoLabel6)) > 20; }, 3000));
+            CHECK(WaitUntil([&] { return LinkPixels(ChildById(box, kInfoLabel4)) > 20; }, 3000));
+            CHECK_EQ(LinkPixels(ChildById(box, kInfoLabel5)), 0);
             if (opening == 1) CHECK(!Screenshot(language->shot, box).empty());
             Click(ChildById(box, kInfoBitBtn1));
             CHECK(WaitClosed(box));
@@ -220,6 +227,43 @@ CASE(LinksHandTheirTargetsToTheShellAndTheBoxStaysOpen) {
         CHECK(Visible(box));
     }
     Click(ChildById(box, kInfoBitBtn1));
+    CHECK(WaitClosed(box));
+    CHECK(editor.Close());
+}
+
+// By keys alone: Tab goes from OK to the mail link, to the web link and back to OK, each link
+// showing the focus; Enter opens the focused link and the box stays open.
+CASE(TabReachesEachLinkAfterOkAndEnterOpensIt) {
+    ShellOpenRecorder recorder({"http", "https", "mailto"});
+    REQUIRE(recorder.ok());
+    DeleteFileA(MarkerFile().c_str());
+    Editor editor(MarkerOptions(kEnglish.lcAll), kEnglish.editorCaption);
+    HWND box = OpenBox(editor);
+    REQUIRE(box != nullptr);
+    HWND ok = ChildById(box, kInfoBitBtn1);
+    REQUIRE(WaitUntil([&] { return FocusOf(box) == ok; }));
+    REQUIRE(PressKey(ok, VK_TAB));
+    struct Stop { InfoControl id; const char* target; } stops[] = {{kInfoLabel6, kMailTarget}, {kInfoLabel4, kWebTarget}};
+    size_t seen = 0;
+    for (const Stop& stop : stops) {
+        HWND link = ChildById(box, stop.id);
+        if (seen > 0) SendKey(VK_TAB);
+        CHECK(WaitUntil([&] { return FocusOf(box) == link; }));
+        CHECK(WaitPainted(box));
+        if (seen == 0) CHECK(!Screenshot("about-link-focus-en", box).empty());
+        SendKey(VK_RETURN);
+        CHECK(WaitUntil([&] { return MarkerLines().size() > seen; }));
+        CHECK(WaitUntil([] { return ProcessesNamed("marker.exe").empty(); }));
+        const std::vector<std::string> lines = MarkerLines();
+        if (!CHECK_EQ(lines.size(), seen + 1)) break;
+        seen = lines.size();
+        CHECK(lines.back().find(stop.target) != std::string::npos);
+        CHECK(Visible(box));
+        REQUIRE(BringToFront(box));
+    }
+    SendKey(VK_TAB);
+    CHECK(WaitUntil([&] { return FocusOf(box) == ok; }));
+    SendKey(VK_RETURN);
     CHECK(WaitClosed(box));
     CHECK(editor.Close());
 }

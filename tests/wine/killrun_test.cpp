@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -895,4 +896,59 @@ CASE(LongProgramToStartIsOpenedOrReported) {
         CHECK(PressOk(norvanex, main));
         CHECK_EQ(norvanex.WaitExit().value_or(99), c.opens ? 0u : 4u);
     }
+}
+
+namespace {
+
+// The visible tip window of a process: the result window's focused row's tip while it shows.
+HWND ShownTipWindow(DWORD pid) {
+    for (HWND w : TopWindows(pid)) {
+        if (ClassOf(w) == TOOLTIPS_CLASSA) return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// By keys alone: Tab into the list shows the first row's reason at the row, Down the next one's,
+// read by a screen reader as the tip's name; a key held the window past its 30 seconds, and Tab
+// back to OK and Enter end it.
+CASE(KeysHoldTheWindowAndReadEachRowsReason) {
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+    Process norvanex = StartKillRun("winword.exe services.exe");
+    HWND main = ResultWindow(norvanex);
+    const DWORD shownAt = GetTickCount();
+    HWND list = ChildById(main, kListView1);
+    REQUIRE_EQ(LvCount(list), 2);
+    REQUIRE(PressKey(ChildById(main, kBitBtn1), VK_TAB));
+    REQUIRE(WaitUntil([&] { return FocusOf(main) == list; }));
+    struct Row { int row; const char* reason; } rows[] = {
+        {0, "ended"},
+        {1, "A part of Windows: ending it would stop Windows or end your session."},
+    };
+    for (const Row& r : rows) {
+        if (r.row > 0) SendKey(VK_DOWN);
+        CHECK(WaitUntil([&] { return ShownTip(norvanex.pid()).value_or("") == r.reason; }, 3000));
+        HWND tip = ShownTipWindow(norvanex.pid());
+        if (!CHECK(tip != nullptr)) continue;
+        // Just below its row, wherever the row is.
+        const RECT at = ScreenRect(tip);
+        const std::optional<POINT> row = LvItemOnScreen(list, r.row);
+        REQUIRE(row.has_value());
+        CHECK(at.top > row->y && at.top - row->y < 20);
+        const std::optional<std::wstring> name = AccessibleName(tip);
+        check::Log("the tip's accessible name: " + std::string(name ? "given" : "none"));
+        CHECK(name.has_value() && *name == std::wstring(r.reason, r.reason + strlen(r.reason)));
+    }
+    CHECK(WaitPainted(main));
+    CHECK(!Screenshot("result-focus-tip-en").empty());
+    // Past the 30 seconds after which an untouched result window closes by itself.
+    const DWORD passed = GetTickCount() - shownAt;
+    CHECK(!norvanex.WaitExit(passed < 33000 ? 33000 - passed : 0).has_value());
+    CHECK(Visible(main));
+    SendKey(VK_TAB);
+    CHECK(WaitUntil([&] { return FocusOf(main) == ChildById(main, kBitBtn1); }));
+    CHECK(!ShownTip(norvanex.pid()).has_value());
+    SendKey(VK_RETURN);
+    CHECK(norvanex.WaitExit().has_value());
 }

@@ -10,12 +10,14 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "ui/InfoLayout.h"
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/SystemFunction_win.h"
@@ -264,4 +266,91 @@ CASE(ButtonsAndMenuDrawThemselvesWithCommonControls5) {
             CHECK(editor.Close());
         }
     }
+}
+
+namespace {
+
+// Colours of HighContrastScope's black scheme (0xRRGGBB): this process started before it, so its
+// own GetSysColor still answers the bench's scheme.
+constexpr std::uint32_t kSchemeGrayText = 0x00FF00;
+constexpr std::uint32_t kSchemeLink = 0xFFFF00;
+
+// Pixels of one colour inside a window.
+int PixelsOf(HWND window, std::uint32_t wanted) {
+    const Image image = Capture(ScreenRect(window));
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) count += image.Pixel(x, y) == wanted;
+    }
+    return count;
+}
+
+}  // namespace
+
+// A high-contrast black scheme, on the face that Windows 95 and NT 4.0 show (owner-drawn buttons
+// and menu items): disabled captions in the scheme's grey text, links in its link colour, every
+// colour the scheme's; the owner-drawn buttons say which is the default as push buttons do, and
+// what a screen reader gets of them and of the menu is logged.
+CASE(HighContrastAndScreenReadersOnTheOwnerDrawnFace) {
+    const VersionModeGone cleanup;
+    const std::string exe = WithoutManifest();
+    REQUIRE(!exe.empty());
+    REQUIRE(SetVersionMode("nt40"));
+    HighContrastScope contrast;
+    check::Log(std::string("high-contrast flag taken by this Wine: ") + (contrast.flagSet() && HighContrastOnNow() ? "yes" : "no"));
+    Editor editor(StartOptions{}, kEditorCaptionEn, exe);
+    REQUIRE(editor.WaitSettled());
+    CHECK_EQ(ButtonType(editor.Get(kBitBtn1)), BS_OWNERDRAW);
+    // Create is the default button, Exit is not; Create is disabled in the empty editor.
+    CHECK_EQ(SendMessageA(editor.Get(kBitBtn1), WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+    CHECK_EQ(SendMessageA(editor.Get(kBitBtn4), WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+    const std::optional<LONG> state = AccessibleState(editor.Get(kBitBtn1));
+    check::Log("Create's accessible state: " + (state ? std::to_string(*state) : std::string("none")) +
+               ((state && (*state & STATE_SYSTEM_DEFAULT)) ? " (default)" : " (no default state from this proxy)"));
+    if (HighContrastOnNow()) CHECK(PixelsOf(editor.Get(kBitBtn3), kSchemeGrayText) > 10);
+    CHECK(!Screenshot("hc-editor-nt40", editor.main).empty());
+
+    Click(editor.Get(kBitBtn2));
+    HWND menu = PopupMenuOf(editor.process.pid());
+    REQUIRE(menu != nullptr);
+    SendKey(VK_DOWN);
+    CHECK(WaitPainted(menu));
+    RECT both{};
+    const RECT window = ScreenRect(editor.main), popup = ScreenRect(menu);
+    UnionRect(&both, &window, &popup);
+    CHECK(SavePng(Capture(both), ScreenshotFolder() + "\\hc-menu-nt40.png"));
+    const std::optional<std::wstring> item = AccessibleName(menu, OBJID_CLIENT, 1);
+    check::Log(std::string("the first menu item's accessible name: ") + (item ? (item->empty() ? "empty" : "given") : "none"));
+    if (item && !item->empty()) CHECK(*item == L"Insert program from &tasklist..." || *item == L"Insert program from tasklist...");
+    SendKey(VK_ESCAPE);
+    CHECK(WaitUntil([&] { return FindTopWindow(editor.process.pid(), "", "#32768") == nullptr; }, 3000));
+
+    Click(editor.Get(kBitBtn9));
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindTopWindow(editor.process.pid(), "Info", "TInfos")) != nullptr; }));
+    CHECK(WaitPainted(box));
+    CHECK(PixelsOf(ChildById(box, kInfoLabel4), kSchemeLink) > 20);
+    CHECK(!Screenshot("hc-about-nt40", box).empty());
+    CloseBySystemMenu(box);
+    CHECK(WaitUntil([&] { return !IsWindowVisible(box); }));
+
+    HWND tasks = nullptr;
+    HWND chooser = editor.OpenChooser(&tasks);
+    REQUIRE(chooser != nullptr);
+    SetCursorPos(0, 0);
+    CHECK(WaitPainted(chooser));
+    CHECK(!Screenshot("hc-chooser-nt40", chooser).empty());
+    CloseBySystemMenu(chooser);
+    CHECK(WaitUntil([&] { return !IsWindowVisible(chooser); }));
+    CHECK(editor.Close());
+
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+    Process run = Start(exe, MarkerOptions("", "winword.exe services.exe"));
+    HWND result = ResultWindow(run);
+    REQUIRE(PressKey(ChildById(result, kBitBtn1), VK_TAB));
+    SendKey(VK_DOWN);
+    CHECK(WaitUntil([&] { return ShownTip(run.pid()).has_value(); }, 3000));
+    CHECK(WaitPainted(result));
+    CHECK(!Screenshot("hc-result-nt40").empty());
+    CHECK(PressOk(run, result));
 }

@@ -373,6 +373,72 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "sync.exe"; }));
 }
 
+// By keys alone: Ctrl+O opens a dialog for shortcuts; another program's shortcut is refused with
+// the drop's words, ours loads as a dropped one does, and its program to start names the picture
+// for a screen reader. Then the arrow keys select, and Delete follows the selection.
+CASE(CtrlOLoadsAShortcutAndArrowKeysEnableDelete) {
+    ComScope com;
+    const std::string ours = ScratchFolder() + "\\edit me.lnk";
+    const std::string arguments = "\"my victim.exe\" winword.exe r:\"C:\\Program Files\\Sync\\sync.exe\"";
+    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
+    const std::string foreign = ScratchFolder() + "\\notepad.lnk";
+    REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", foreign, "C:\\windows\\notepad.exe", ""));
+
+    Editor editor;
+    HWND list = editor.List();
+    auto open = [&](const std::string& file, const char* shot) {
+        REQUIRE(PressKey(list, 'O', {VK_CONTROL}));
+        HWND dialog = editor.process.WaitDialog("Open a shortcut of Norvanex");
+        REQUIRE(dialog != nullptr);
+        HWND field = FileNameField(dialog);
+        REQUIRE(field != nullptr);
+        REQUIRE(TypeText(field, std::wstring(file.begin(), file.end())));
+        if (*shot) {
+            CHECK(WaitPainted(dialog) && WaitCaretOff(dialog));
+            CHECK(!Screenshot(shot, dialog).empty());
+        }
+        SendKey(VK_RETURN);
+        CHECK(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
+    };
+
+    open(foreign, "open-shortcut-en");
+    HWND box = WaitBox(editor.process, "Fehler");
+    REQUIRE(box != nullptr);
+    CHECK(ShowsText(box, "The shortcut\r" + foreign + "\rdoes not call Norvanex and cannot be edited here."));
+    REQUIRE(PressKey(ButtonByCaption(box, "OK"), VK_RETURN));
+    CHECK(WaitUntil([&] { return !IsWindow(box); }));
+    CHECK_EQ(LvCount(list), 0);
+
+    open(ours, "");
+    REQUIRE(WaitUntil([&] { return Text(editor.Get(kLabel2)) == "sync.exe"; }));
+    CHECK_EQ(Joined(LvTexts(list)), "my victim.exe|winword.exe|");
+    CHECK_EQ(CheckState(editor.Get(kCheckBox1)), BST_UNCHECKED);
+    const std::wstring started = L"C:\\Program Files\\Sync\\sync.exe";
+    const std::optional<std::wstring> picture = AccessibleName(editor.Get(kProgImg));
+    check::Log(std::string("the picture's accessible name: ") + (picture ? "given" : "none"));
+    CHECK(picture == started);
+
+    // Create, Delete, Remove after each key: the selection alone says whether Delete may act.
+    struct Key { UINT vk; int entries; std::vector<bool> buttons; } keys[] = {
+        {0, 2, {true, false, true}},
+        {VK_DOWN, 2, {true, true, true}},
+        {VK_DOWN, 2, {true, true, true}},
+        {VK_DELETE, 1, {true, false, true}},
+        {VK_SPACE, 1, {true, true, true}},  // the first row has the focus, unselected: Space selects it
+        {VK_DELETE, 0, {false, false, true}},
+        {VK_DOWN, 0, {false, false, true}},
+    };
+    for (const Key& key : keys) {
+        if (key.vk != 0) REQUIRE(PressKey(list, key.vk));
+        CHECK(WaitUntil([&] { return LvCount(list) == key.entries && editor.Buttons() == key.buttons; }, 3000));
+        if (!CHECK_EQ(editor.Buttons(), key.buttons)) {
+            const std::optional<LvItem> first = LvGet(list, 0);
+            check::Log("rows selected " + std::to_string(LvSelected(list).size()) + ", first row's state " +
+                       std::to_string(first ? first->state : 0));
+        }
+    }
+}
+
 // A shortcut whose call names a program by its full path, loaded and saved again unchanged, keeps
 // its arguments byte for byte: the full path stays, and ends only that folder's copy. One whose
 // program to run the kill run would never start is not loaded; the editor stays as it was.

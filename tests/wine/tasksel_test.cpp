@@ -310,3 +310,19 @@ CASE(Screenshots) {
         CHECK_EQ(c.Finish().result, 0);
     }
 }
+
+// A screen reader names a list that has no text of its own by the label just before it in z-order
+// (creation order): the label "running tasks:" names the list of tasks. Wine's oleacc names a
+// control by its own window text alone, so under Wine the order is what can be shown; where a
+// proxy answers, its name is the label's.
+CASE(ScreenReaderNamesTheListByItsLabel) {
+    Chooser c = ShowChooser("", "Choose tasks to kill");
+    HWND label = ChildById(c.dialog, kLabel1);
+    CHECK_EQ(GetWindow(c.Tasks(), GW_HWNDPREV), label);
+    const std::string text = Text(label);
+    const std::optional<std::wstring> name = AccessibleName(c.Tasks());
+    check::Log(std::string("the list's accessible name: ") + (name ? "given" : "none from this oleacc"));
+    if (name) CHECK(*name == std::wstring(text.begin(), text.end()));
+    CloseBySystemMenu(c.dialog);
+    CHECK_EQ(c.Finish().result, 0);
+}

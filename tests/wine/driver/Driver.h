@@ -327,6 +327,28 @@ class DpiScope {
   std::optional<DWORD> previous_;
 };
 int BenchDpi();  // LogPixels as set now (96 when the value is missing)
+
+// A high-contrast black scheme for programs started from now on: its system colours written to
+// HKCU\Control Panel\Colors (Wine reads them when a process starts) and the high-contrast flag
+// set (SPI_SETHIGHCONTRAST); both put back when it goes away. flagSet() says whether this Wine
+// took the flag.
+class HighContrastScope {
+ public:
+  HighContrastScope();
+  ~HighContrastScope();
+  HighContrastScope(const HighContrastScope&) = delete;
+  HighContrastScope& operator=(const HighContrastScope&) = delete;
+  bool flagSet() const { return flagSet_; }
+
+ private:
+  struct Saved {
+    std::string name;
+    std::optional<std::string> value;
+  };
+  std::vector<Saved> saved_;
+  bool flagSet_ = false;
+};
+bool HighContrastOnNow();  // SPI_GETHIGHCONTRAST as this process reads it
 bool SetBenchDpi(int dpi);
 
 // Hands what the shell opens for some classes to marker.exe instead of a browser or mail program:
@@ -373,6 +395,14 @@ class OwnIconType {
 // stderr). Nothing on timeout or when it could not start.
 std::optional<int> RunHost(const std::string& shellCommand, std::string* output = nullptr,
                            DWORD timeoutMs = 60000);
+
+// ---- What a screen reader reads (MSAA, oleacc) -----------------------------------------------
+
+// The accessible name of a window's object (OBJID_CLIENT: the control itself, or a child of it
+// such as a list's row, 1-based) as oleacc's proxies answer it; nothing where they answer nothing.
+std::optional<std::wstring> AccessibleName(HWND window, LONG objectId = OBJID_CLIENT, LONG child = CHILDID_SELF);
+// Its state (STATE_SYSTEM_...).
+std::optional<LONG> AccessibleState(HWND window, LONG objectId = OBJID_CLIENT, LONG child = CHILDID_SELF);
 
 // ---- Memory inside another process --------------------------------------------------------------
 
