@@ -12,9 +12,21 @@
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
+#include "base/SystemDll_win.h"
 #include "app/KillRunStart_win.h"
 #include "app/MainUnit_win.h"
 #include "process/ProcessAccess.h"
+
+// The C runtime's entry point (mingw-w64 crtexe.c), which starts the runtime and calls WinMain.
+extern "C" int WinMainCRTStartup();
+
+// The process starts here (the link names it with -e): the DLL search is kept to the system folder
+// before the C runtime's start-up, a static constructor or the delay-load helper can load a DLL.
+// Only kernel32 and the C runtime, the static imports, are loaded by then.
+extern "C" int NorvanexStartup() {
+    norvanex::RestrictDllSearch();
+    return WinMainCRTStartup();
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace norvanex;
