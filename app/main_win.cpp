@@ -46,11 +46,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // was refused, or when nothing was ended and nothing is to be started.
     KillWalk walk;
     const bool killRun = !ParamStr(1).empty();
-    std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
         // A walk that failed (its question could not be asked) has ended nothing: it says so.
         if (!RunHandler([&] { walk = RunKillWalk(); })) return StartFailed(nullptr);
         if (walk.LeavesNothing()) return KillRunExitCode(walk, false);
+    }
+
+    // The DLLs that system DLLs ask for by bare name, from the system folder, before the window
+    // and the shell bind theirs; a kill run has ended what it names by now.
+    PreloadSystemDlls();
+
+    std::unique_ptr<ShellWarmUp> shell;
+    if (killRun) {
         // The result window shows the icons of what was ended and of the program to start: the
         // shell starts on a thread of its own while the window is built.
         std::vector<std::string> paths;

@@ -74,11 +74,12 @@ void PreloadAskedForByBareName() {
     SetErrorMode(previous);
 }
 
-// Once, before the first DLL that the program loads itself that may ask for them (LoadSystemDll):
-// until then only kernel32, the C runtime and advapi32 run, which ask for none of them, so a kill
-// run pays nothing before it has ended what it names. Also where the search is restricted: the default directories govern LoadLibrary's search,
-// but a loader that skips them for a system DLL's own delay-load import (Wine's does: its user32
-// asks for msimg32.dll so, and finds it beside the program) finds these loaded by name first.
+// Once. Where the search is not restricted, before the first DLL that the program loads itself
+// that may ask for them (LoadSystemDll): until then only kernel32, the C runtime and advapi32 run,
+// which ask for none of them. Where it is restricted, once the program has nothing left to end
+// (PreloadSystemDlls): the default directories govern every search but that of a loader that skips
+// them for a system DLL's own delay-load import (Wine's does: its user32 asks for msimg32.dll so
+// when it draws, and finds it beside the program), which then finds these loaded by name first.
 void PreloadOnce() {
     if (!search.preloadPending) return;
     EnterCriticalSection(&search.preloadLock);
@@ -129,13 +130,17 @@ void RestrictDllSearch() {
     search.preloadPending = 1;
 }
 
+void PreloadSystemDlls() { PreloadOnce(); }
+
 HMODULE LoadSystemDll(const char* name) {
     // A kill run's walk loads advapi32 (its debug privilege) and asks for ntdll before it ends
-    // anything; neither brings the DLLs of the preload (advapi32's imports are the loader's known
-    // DLLs on the NT line and kernel32 alone on the 9x line; ntdll is in every NT process), and the
+    // anything. Neither asks for a DLL of the preload when it loads (advapi32 is a known DLL on the
+    // NT line and imports kernel32 alone on the 9x line; ntdll is in every NT process), while the
     // preload would bring user32 and a desktop connection with uxtheme. So the preload waits for
     // the first other DLL that is not in the process yet.
-    if (lstrcmpiA(name, "advapi32.dll") != 0 && GetModuleHandleA(name) == nullptr) PreloadOnce();
+    if (!search.restricted && lstrcmpiA(name, "advapi32.dll") != 0 && GetModuleHandleA(name) == nullptr) {
+        PreloadOnce();
+    }
     if (lstrcmpiA(name, "comctl32.dll") == 0 && (search.restricted || ActivationContextRedirects(name))) {
         return LoadLibraryA(name);
     }

@@ -10,10 +10,15 @@ namespace norvanex {
 // kernel32 alone): where kernel32 has SetDefaultDllDirectories (Windows 8, Vista and 7 with
 // KB2533623) every later search for a DLL named without a path, the system DLLs' own included,
 // looks in the system folder alone; elsewhere SetDllDirectoryA("") (XP SP1 and later) takes the
-// current folder out of the search. Then, before the program first loads a DLL itself, the DLLs
-// that system DLLs ask for by bare name are loaded from the system folder by full path, so that the
-// loader finds them loaded instead of searching the program's folder first.
+// current folder out of the search. Then the DLLs that system DLLs ask for by bare name are loaded
+// from the system folder by full path, so that the loader finds them loaded instead of searching
+// the program's folder first: where the search is not restricted, before the program first loads a
+// DLL itself (advapi32 aside); where it is, at PreloadSystemDlls.
 void RestrictDllSearch();
+
+// Where the search is restricted, the preload waits for this call: once a kill run has nothing left
+// to end (a ~close~ run binds user32 before), before the first window. Elsewhere it is done already.
+void PreloadSystemDlls();
 
 // The system DLL `name` ("version.dll"), loaded from the system folder by its full path, on every
 // Windows; null where it is missing there. comctl32.dll goes by its bare name where that is safe

@@ -1,8 +1,9 @@
 // Planted DLLs: a copy of Norvanex.exe in a download folder that also holds DLLs named like the
 // system DLLs it and its system DLLs load by bare name, started from a current folder holding the
-// same. Neither the editor nor a kill run loads one of them: none records its loading, and Wine's
-// loader trace (+loaddll) names no DLL from either folder, version.dll from the system folder and
-// comctl32.dll from the side-by-side store (common controls 6, as the manifest binds them).
+// same. Neither the editor nor a kill run with its question loads one of them: none records its
+// loading, and Wine's loader trace (+loaddll) names no DLL from either folder, version.dll from the
+// system folder and comctl32.dll from the side-by-side store (common controls 6, as the manifest
+// binds them).
 #include "driver/Check.h"
 #include "driver/Driver.h"
 #include "driver/Scenario.h"
@@ -159,14 +160,17 @@ CASE(LoadsNoPlantedDll) {
         CHECK(editor.Close());
     }
 
-    // A kill run that asks a program with a window to close, and shows its result.
+    // A kill run that asks first, then asks a program with a window to close, and shows its result.
     StartOptions windowed;
     windowed.args = "close";
     windowed.idleMs = 0;
     Process closer = Start(CopyToScratch("windowed.exe", "plantcloser.exe"), windowed);
     REQUIRE(WaitStartedUp(closer));
-    Process run = Start(exe, Traced(runTrace, current, "~close~ plantcloser.exe"));
+    Process run = Start(exe, Traced(runTrace, current, "~ask~ ~close~ plantcloser.exe"));
     REQUIRE_EQ(run.error(), "");
+    HWND question = run.WaitDialog("Bestätigung");
+    REQUIRE(question != nullptr);
+    Click(ButtonByCaption(question, "&Ja"));
     HWND result = ResultWindow(run);
     CHECK_EQ(closer.WaitExit().value_or(0), 41u);  // closed by itself
     CHECK(WaitUntil([&] { return Text(ChildById(result, kBitBtn1)) == "&OK"; }));
