@@ -13,9 +13,21 @@
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
+#include "base/SystemDll_win.h"
 #include "app/KillRunStart_win.h"
 #include "app/MainUnit_win.h"
 #include "process/ProcessAccess.h"
+
+// The C runtime's entry point (mingw-w64 crtexe.c), which starts the runtime and calls WinMain.
+extern "C" int WinMainCRTStartup();
+
+// The process starts here (the link names it with -e): the DLL search is kept to the system folder
+// before the C runtime's start-up, a static constructor or the delay-load helper can load a DLL.
+// Only kernel32 and the C runtime, the static imports, are loaded by then.
+extern "C" int NorvanexStartup() {
+    norvanex::RestrictDllSearch();
+    return WinMainCRTStartup();
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace norvanex;
@@ -37,11 +49,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CallLineNames names;
     KillRunMachine run(Processes(), desktop, std::ref(names));
     const bool killRun = !ParamStr(1).empty();
-    std::unique_ptr<ShellWarmUp> shell;
     if (killRun) {
         // A walk that failed, or whose question could not be put, has ended nothing: it says so.
         if (!RunHandler([&] { BeginKillRun(run); }) || run.CouldNotAsk()) return StartFailed(nullptr);
         if (run.phase() == KillRunMachine::Phase::Done) return run.ExitCode();
+    }
+
+    // The DLLs that system DLLs ask for by bare name, from the system folder, before the window
+    // and the shell bind theirs; a kill run has ended what it names by now.
+    PreloadSystemDlls();
+
+    std::unique_ptr<ShellWarmUp> shell;
+    if (killRun) {
         // The result window shows the icons of what was ended and of the program to start: the
         // shell starts on a thread of its own while the window is built.
         const KillWalk& walk = run.Walk();

@@ -1,6 +1,6 @@
-// comctl32, bound function by function at the first call of each. LoadLibraryA runs under the process's default
-// activation context, so the manifest's binding to Common Controls 6.0 applies as it does to a
-// static import.
+// comctl32, bound function by function at the first call of each. LoadSystemDll loads it by its bare
+// name under the process's default activation context wherever that is safe, so the manifest's
+// binding to Common Controls 6.0 applies as it does to a static import.
 #include "base/CommonControls_win.h"
 
 #include <shlwapi.h>

@@ -1,14 +1,17 @@
 // Run-time lookups of system functions that older Windows versions lack.
 #include "base/SystemFunction_win.h"
 
+#include "base/SystemDll_win.h"
+
 namespace norvanex {
 
 namespace {
 
 FARPROC LoadAndFind(const char* dll, const char* name) {
     HMODULE module = GetModuleHandleA(dll);
-    // Kept loaded for the life of the process, as an import would be.
-    if (module == nullptr) module = LoadLibraryA(dll);
+    // From the system folder, never the program's; kept loaded for the life of the process, as an
+    // import would be.
+    if (module == nullptr) module = LoadSystemDll(dll);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 

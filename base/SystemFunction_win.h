@@ -19,7 +19,7 @@ Fn FindSystemFunctionAs(const char* dll, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(FindSystemFunction(dll, name)));
 }
 
-// How FindSystemFunction looks up: LoadLibraryA and GetProcAddress. A test replaces it to take
+// How FindSystemFunction looks up: LoadSystemDll and GetProcAddress. A test replaces it to take
 // away a function that the test's Windows has; the previous lookup comes back.
 using SystemFunctionLookup = FARPROC (*)(const char* dll, const char* name);
 SystemFunctionLookup ReplaceSystemFunctionLookup(SystemFunctionLookup lookup);

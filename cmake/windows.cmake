@@ -59,6 +59,8 @@ add_executable(Norvanex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win.cpp ${CMAKE_SOURC
 target_compile_options(Norvanex PRIVATE ${NORVANEX_WIN_FLAGS})
 target_link_libraries(Norvanex PRIVATE norvanex_win)
 target_link_options(Norvanex PRIVATE ${NORVANEX_STATIC_LINK})
+# The entry point restricts the DLL search before the C runtime starts (app/main_win.cpp).
+target_link_options(Norvanex PRIVATE -Wl,-e,_NorvanexStartup)
 # The delay-import directory: ld leaves it empty, the link map says where the table lies.
 set(_norvanex_map ${CMAKE_BINARY_DIR}/Norvanex.map)
 target_link_options(Norvanex PRIVATE -Wl,-u,_norvanex_delay_import_end -Wl,-Map=${_norvanex_map})

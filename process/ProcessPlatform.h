@@ -109,7 +109,8 @@ public:
     // kernel32: the platform id and the major version; the result is not examined by the caller.
     virtual bool GetVersionExA(OsVersionInfo& info) = 0;
 
-    // Run-time binding of optional functions. A null ProcAddress means "missing".
+    // Run-time binding of optional functions. A null ProcAddress means "missing". LoadLibraryA loads
+    // a system DLL from the system folder (by its full path), never from the program's.
     virtual ModuleHandle GetModuleHandleA(const char* moduleName) = 0;
     virtual ModuleHandle LoadLibraryA(const char* moduleName) = 0;
     virtual ProcAddress GetProcAddress(ModuleHandle module, const char* procName) = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemDll_win.h"
 #include "base/SystemFunction_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
@@ -79,9 +80,11 @@ public:
             reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(moduleName)));
     }
 
+    // From the system folder: the 9x line has an ntdll.dll there too, but a planted one beside the
+    // program would be found first.
     ModuleHandle LoadLibraryA(const char* moduleName) override {
         return static_cast<ModuleHandle>(
-            reinterpret_cast<std::uintptr_t>(::LoadLibraryA(moduleName)));
+            reinterpret_cast<std::uintptr_t>(LoadSystemDll(moduleName)));
     }
 
     ProcAddress GetProcAddress(ModuleHandle module, const char* procName) override {

@@ -12,6 +12,7 @@
 #include "base/AppInfo.h"
 #include "base/CommonControls_win.h"
 #include "base/DesignedWindow_win.h"
+#include "base/SystemDll_win.h"
 #include "base/Window_win.h"
 #include "ui/Lang.h"
 
@@ -193,7 +194,9 @@ int ShowMessage(HWND owner, const std::wstring& message, MessageKind kind) {
 
 int ShowBox(HWND owner, BoxState&& state) {
     // The box may come before the main window (a kill run's question): its buttons and texts are
-    // drawn by the themed classes of Common Controls 6.0 all the same, where the system has them.
+    // drawn by the themed classes of Common Controls 6.0 all the same, where the system has them,
+    // and what they bind to draw comes from the system folder as the main window's does.
+    PreloadSystemDlls();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     comctl::InitCommonControlsEx(&controls);
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);
