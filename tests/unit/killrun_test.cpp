@@ -268,11 +268,28 @@ struct FakeDesktop : RunDesktop {
     }
 };
 
+// a.exe (10, 11) and b.exe (20) have windows and are asked to close, c.exe (30) has none and is
+// ended at once; x.exe (40) lives in a folder of its own.
 struct World {
     fake::FakeProcessPlatform platform;
     FakeDesktop desktop;
+
+    World() {
+        platform.Add(10, "a.exe", "C:\\a.exe");
+        platform.Add(11, "a.exe", "C:\\a.exe");
+        platform.Add(20, "b.exe", "C:\\b.exe");
+        platform.Add(30, "c.exe", "C:\\c.exe");
+        platform.Add(40, "x.exe", "C:\\v\\x.exe");
+    }
 };
 using Happening = std::function<void(World&)>;
+
+struct Step {
+    RunEvent event;
+    uint32_t at;
+    Happening first = {};  // what happens just before the event
+    int row = -1;
+};
 
 Happening Close(std::vector<uint32_t> ids) {
     return [ids](World& world) {
@@ -298,20 +315,47 @@ std::vector<std::string> Split(const std::string& line) {
     return params;
 }
 
+// What a run over the world showed after its steps.
+struct Ran {
+    KillRunMachine::Phase phase{};
+    std::vector<std::string> rows;  // caption and state
+    int exitCode = 0;
+    bool window = false;
+    int results = 0;  // how often the window became the result window
+    bool finished = false;
+};
+
+// The machine from its call line through the steps; the wait is 5 s from 0 ms, a program to start
+// is due at 1000 ms. The machine and its handles are gone when it returns.
+Ran RunOver(World& world, const std::string& callLine, const std::vector<Step>& steps) {
+    ProcessAccess access(world.platform);
+    access.CheckPlatform();
+    KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
+    run.Begin(CallLine{Split(callLine), {}}, {}, [] { return 0u; });
+    run.Shown(0);
+    Ran ran;
+    ran.window = run.ShowsWindow();
+    for (const Step& step : steps) {
+        if (step.first) step.first(world);
+        const RunEffects effects = run.Handle(step.event, step.at, step.row);
+        ran.results += effects.result ? 1 : 0;
+        EXPECT_FALSE(ran.finished) << "an event after the end";
+        ran.finished = ran.finished || effects.finish;
+    }
+    for (const ResultRow& row : run.Walk().rows) {
+        ran.rows.push_back(row.caption + " " + WordsOf(row.outcome, row.error).state.english);
+    }
+    ran.phase = run.phase();
+    ran.exitCode = run.ExitCode();
+    return ran;
+}
+
 }  // namespace
 
-// The kill run's state machine over the process fake, one row per way in or out: a.exe (10, 11)
-// and b.exe (20) have windows and are asked to close, c.exe (30) has none and is ended at once;
-// the wait is 5 s from 0 ms, the program to start is due at 1000 ms.
+// The kill run's state machine over the process fake, one row per way in or out.
 TEST(KillRun, StateMachine) {
     using Phase = KillRunMachine::Phase;
     using E = RunEvent;
-    struct Step {
-        RunEvent event;
-        uint32_t at;
-        Happening first = {};  // what happens just before the event
-        int row = -1;
-    };
     const std::string closing = "~close:5~ a.exe b.exe c.exe r:C:\\go.exe";
     struct Case {
         const char* what;
@@ -390,37 +434,13 @@ TEST(KillRun, StateMachine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         World world;
-        world.platform.Add(10, "a.exe", "C:\\a.exe");
-        world.platform.Add(11, "a.exe", "C:\\a.exe");
-        world.platform.Add(20, "b.exe", "C:\\b.exe");
-        world.platform.Add(30, "c.exe", "C:\\c.exe");
-        world.platform.Add(40, "x.exe", "C:\\v\\x.exe");
         world.desktop.openError = c.openError;
-        ProcessAccess access(world.platform);
-        access.CheckPlatform();
-        int results = 0;
-        bool finished = false;
-        {
-            KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
-            run.Begin(CallLine{Split(c.callLine), {}}, {}, [] { return 0u; });
-            run.Shown(0);
-            for (const Step& step : c.steps) {
-                if (step.first) step.first(world);
-                const RunEffects effects = run.Handle(step.event, step.at, step.row);
-                results += effects.result ? 1 : 0;
-                EXPECT_FALSE(finished) << "an event after the end";
-                finished = finished || effects.finish;
-            }
-            std::vector<std::string> rows;
-            for (const ResultRow& row : run.Walk().rows) {
-                rows.push_back(row.caption + " " + WordsOf(row.outcome, row.error).state.english);
-            }
-            EXPECT_EQ(rows, c.rows);
-            EXPECT_EQ(run.phase(), c.phase);
-            EXPECT_EQ(finished, c.phase == Phase::Done);
-            EXPECT_EQ(run.ExitCode(), c.exitCode);
-        }
-        EXPECT_EQ(results, c.phase == Phase::Closing || c.callLine.find("~close") == std::string::npos ? 0 : c.results);
+        const Ran ran = RunOver(world, c.callLine, c.steps);
+        EXPECT_EQ(ran.rows, c.rows);
+        EXPECT_EQ(ran.phase, c.phase);
+        EXPECT_EQ(ran.finished, c.phase == Phase::Done);
+        EXPECT_EQ(ran.exitCode, c.exitCode);
+        EXPECT_EQ(ran.results, c.phase == Phase::Closing || c.callLine.find("~close") == std::string::npos ? 0 : c.results);
         EXPECT_EQ(world.platform.terminated, c.terminated);
         EXPECT_EQ(world.desktop.opened, c.opened ? std::vector<std::string>{"C:\\go.exe"} : std::vector<std::string>{});
         EXPECT_EQ(world.desktop.brought, c.brought);
@@ -434,11 +454,6 @@ TEST(KillRun, StateMachine) {
 TEST(KillRun, LogonSessions) {
     using Phase = KillRunMachine::Phase;
     using E = RunEvent;
-    struct Step {
-        RunEvent event;
-        uint32_t at;
-        Happening first = {};
-    };
     const Happening inServices = [](World& world) { world.platform.selfSession = 0; };
     const Happening elevenElsewhere = [](World& world) { world.platform.Find(11)->session = 2; };
     const Happening newCopyElsewhere = [](World& world) { world.platform.Add(12, "a.exe", "C:\\a.exe").session = 2; };
@@ -478,29 +493,12 @@ TEST(KillRun, LogonSessions) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         World world;
-        world.platform.Add(10, "a.exe", "C:\\a.exe");
-        world.platform.Add(11, "a.exe", "C:\\a.exe");
-        world.platform.Add(20, "b.exe", "C:\\b.exe");
-        world.platform.Add(30, "c.exe", "C:\\c.exe");
         for (const Happening& setup : c.setup) setup(world);
-        ProcessAccess access(world.platform);
-        access.CheckPlatform();
-        {
-            KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
-            run.Begin(CallLine{Split(c.callLine), {}}, {}, [] { return 0u; });
-            EXPECT_EQ(run.ShowsWindow(), c.window);
-            for (const Step& step : c.steps) {
-                if (step.first) step.first(world);
-                run.Handle(step.event, step.at);
-            }
-            std::vector<std::string> rows;
-            for (const ResultRow& row : run.Walk().rows) {
-                rows.push_back(row.caption + " " + WordsOf(row.outcome, row.error).state.english);
-            }
-            EXPECT_EQ(rows, c.rows);
-            EXPECT_EQ(run.phase(), c.phase);
-            EXPECT_EQ(run.ExitCode(), c.exitCode);
-        }
+        const Ran ran = RunOver(world, c.callLine, c.steps);
+        EXPECT_EQ(ran.window, c.window);
+        EXPECT_EQ(ran.rows, c.rows);
+        EXPECT_EQ(ran.phase, c.phase);
+        EXPECT_EQ(ran.exitCode, c.exitCode);
         EXPECT_EQ(world.platform.terminated, c.terminated);
         EXPECT_EQ(world.desktop.opened, c.opened ? std::vector<std::string>{"C:\\go.exe"} : std::vector<std::string>{});
         EXPECT_EQ(world.desktop.confirmations, c.confirmations);
