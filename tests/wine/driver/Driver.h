@@ -327,6 +327,10 @@ class DpiScope {
   std::optional<DWORD> previous_;
 };
 int BenchDpi();  // LogPixels as set now (96 when the value is missing)
+// Sends `top` WM_DPICHANGED as Windows does when it moves to a monitor of `dpi` (Wine cannot move
+// a window between monitors of their own scales): the suggested rectangle keeps the window's
+// corner and grows its frame and client area from `fromDpi` to `dpi`. False when it was not taken.
+bool SendDpiChanged(HWND top, int fromDpi, int dpi);
 
 // A high-contrast black scheme for programs started from now on: its system colours written to
 // HKCU\Control Panel\Colors (Wine reads them when a process starts) and the high-contrast flag
