@@ -244,8 +244,7 @@ bool RemoteMemory::Read(size_t offset, void* data, size_t size) const {
 
 bool SendDpiChanged(HWND top, int fromDpi, int dpi) {
   const RECT now = ScreenRect(top);
-  const RECT suggested{now.left, now.top, now.left + MulDiv(now.right - now.left, dpi, fromDpi),
-                       now.top + MulDiv(now.bottom - now.top, dpi, fromDpi)};
+  const RECT suggested{0, 0, MulDiv(now.right - now.left, dpi, fromDpi), MulDiv(now.bottom - now.top, dpi, fromDpi)};
   // lParam points into the program: Wine does not carry this message's rectangle across processes.
   RemoteMemory memory(top, sizeof suggested);
   if (!memory || !memory.Write(0, &suggested, sizeof suggested)) return false;
