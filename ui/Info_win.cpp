@@ -67,10 +67,11 @@ bool TInfos::CreateControls() {
 }
 
 void TInfos::MakeTitleFont() {
-    // MS Sans Serif is a bitmap face of a few sizes. GDI stretches one of them to a height it
-    // lacks, by whole multiples and its advance widths with it: at 192 DPI the title came out of
-    // the 19-pixel cells doubled, wide gaps between thin letters. Only a bitmap size of the
-    // title's own height is taken; any other height is drawn in a scalable face of the same kind.
+    // MS Sans Serif is a bitmap face of a few sizes. For a height it lacks, GDI stretches a smaller
+    // size by a whole multiple, advance widths and all, so the letters stand apart with wide gaps
+    // (a stretched face still came near enough the title's height to pass the earlier test of
+    // four fifths). Only a bitmap size of the title's own height is taken; any other height is
+    // drawn in a scalable face of the same kind.
     const int titleHeight = face_.Scale(kInfoTitleHeight);
     GdiObject<HFONT> font = MakeFont(face_.Dpi(), FontLook{"MS Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
     if (!ScalableOrExact(font.get(), titleHeight)) {
