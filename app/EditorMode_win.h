@@ -30,6 +30,7 @@ public:
     bool Timer(UINT_PTR) override { return false; }
     bool Message(UINT message, WPARAM wParam, LPARAM lParam) override;
     HACCEL Accelerators() const override { return accelerators_.get(); }
+    void Rescaled() override { ShowProgramToStart(); }
 
     // What the editor's parts (EditorIntake) do to it.
     // Adds one program to end: refused with a message when it is this program or a folder,

@@ -247,6 +247,12 @@ void KillRunMode::ShowStartSection(bool visible) {
 
 int KillRunMode::StartSectionGap() const { return form_.DesignOf(kBevel2).top - form_.DesignOf(kBevel1).top; }
 
+// The rows' columns and the name of the program to start were fitted to the old scale.
+void KillRunMode::Rescaled() {
+    ShowRows();
+    if (run_.Walk().startNamed) SetProgramToStart(run_.Walk().programToStart);
+}
+
 // The buttons' top as designed: higher by the gap while the section of the program to start is hidden.
 int KillRunMode::ButtonTop() const {
     return form_.DesignOf(kBitBtn1).top - (run_.Walk().startNamed ? 0 : StartSectionGap());

@@ -24,6 +24,7 @@ public:
     void KeyPressed() override { Forward(RunEvent::Hold); }
     bool MayTakeForeground() const override { return run_.phase() != KillRunMachine::Phase::Closing; }
     void TipsMade() override { GiveRowTips(); }
+    void Rescaled() override;
 
 private:
     bool Forward(RunEvent event, int row = -1);

@@ -25,6 +25,9 @@ int GlyphOf(int id) {
     }
 }
 
+// The list's columns as designed (the kill run fits its own).
+constexpr int kColumnWidth = 170;
+
 }  // namespace
 
 // False when a control could not be made: the window is then no use.
@@ -46,10 +49,22 @@ bool TMainForm::CreateControls() {
     ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
-    column.cx = Scale(170);
+    column.cx = Scale(kColumnWidth);
     ListView_InsertColumn(list, 0, &column);
     ListView_InsertColumn(list, 1, &column);
+    design_.WhenRescaled([this] { FormRescaled(); });
     return true;
+}
+
+// At another DPI the builder has placed the controls again; the columns, the areas of the
+// disabled controls' tips and what the mode fitted follow.
+void TMainForm::FormRescaled() {
+    HWND list = Control(kListView1);
+    for (int column = 0; column < 2; ++column) ListView_SetColumnWidth(list, column, Scale(kColumnWidth));
+    for (const ControlDesign& d : kMainDesign) {
+        if (!hints_[d.id].empty() && hintAreas_[d.id]) PlaceHintArea(static_cast<MainControl>(d.id));
+    }
+    mode_->Rescaled();
 }
 
 // The tips' window, made half a second after the window appeared (Timer2): a tip shows only

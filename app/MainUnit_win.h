@@ -58,6 +58,9 @@ public:
     virtual bool MayTakeForeground() const { return true; }
     // The tips' window has been made (half a second after the window appeared).
     virtual void TipsMade() {}
+    // The window was laid out again at another DPI (WM_DPICHANGED): what the mode fitted to the
+    // old scale (column widths, a name cut to its room) is fitted again.
+    virtual void Rescaled() {}
     virtual HACCEL Accelerators() const { return nullptr; }
 };
 
@@ -113,6 +116,7 @@ private:
     static constexpr UINT kTimer2Interval = 500;
 
     bool CreateControls();
+    void FormRescaled();
     void FormCreate();
     void MakeTooltip();
     void GiveTips(MainControl id);

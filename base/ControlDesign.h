@@ -44,4 +44,13 @@ struct ControlDesign {
 // The right margin that fitted labels keep inside the client area, in design pixels.
 constexpr int kLabelRightMargin = 8;
 
+// A place in pixels: the left and top edges, and the right and bottom edges just outside it.
+struct PixelPlace {
+    int left, top, right, bottom;
+};
+
+// A place of the design's scale as a control placed at `dpi` covers it: its corner and its size
+// each scaled (ScaleToDpi), as the window gives them to the control.
+PixelPlace ScaledPlace(int left, int top, int width, int height, int dpi);
+
 }  // namespace norvanex

@@ -62,9 +62,24 @@ int DesignedWindow::Dpi() const {
     return dpi_;
 }
 
-// A design rectangle in pixels, as a control placed there covers it.
 RECT DesignedWindow::ScaledRect(int left, int top, int width, int height) const {
-    return {Scale(left), Scale(top), Scale(left) + Scale(width), Scale(top) + Scale(height)};
+    const PixelPlace place = ScaledPlace(left, top, width, height, Dpi());
+    return {place.left, place.top, place.right, place.bottom};
+}
+
+// The program's face and the links' face at the window's DPI. The controls are given the new
+// fonts before the old ones are deleted: a control must never hold a deleted font.
+void DesignedWindow::MakeFonts() {
+    GdiObject<HFONT> face = MakeFont(Dpi(), FontLook{look_.font});
+    GdiObject<HFONT> link = MakeFont(Dpi(), FontLook{"MS Sans Serif", 0, FW_NORMAL, true});
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        if (HWND control = Control(d->id)) {
+            HFONT font = d->kind == ControlKind::Link ? link.get() : face.get();
+            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        }
+    }
+    font_ = std::move(face);
+    linkFont_ = std::move(link);
 }
 
 SIZE DesignedWindow::DesignReach() const {
@@ -90,7 +105,16 @@ const ControlDesign& DesignedWindow::DesignOf(int id) const {
 bool DesignedWindow::CreateControls(HWND window, const std::function<Moment(const ControlDesign&)>& moment) {
     window_ = window;
     defaultId_ = 0;
-    if (!font_.get()) font_ = MakeFont(Dpi(), FontLook{look_.font});
+    // Per-monitor aware, a window made on a monitor of another scale than the first one has that
+    // monitor's DPI from the start; Windows sends no WM_DPICHANGED for it.
+    const int dpi = WindowDpi(window);
+    if (dpi != Dpi() || !font_.get()) {
+        dpi_ = dpi;
+        font_ = MakeFont(Dpi(), FontLook{look_.font});
+        linkFont_.reset();
+    }
+    places_.clear();
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) places_.push_back({d->left, d->top, d->width, d->height});
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
         const KindLook look = LookOf(d->kind);
@@ -131,6 +155,7 @@ void DesignedWindow::DestroyControls() {
         if (HWND control = Control(d->id)) DestroyWindow(control);
     }
     for (ButtonGlyph& glyph : glyphs_) glyph = ButtonGlyph();
+    std::fill(glyphIds_.begin(), glyphIds_.end(), 0);
     bevels_.clear();
 }
 
@@ -157,7 +182,38 @@ void DesignedWindow::FitLabel(int id) {
 }
 
 void DesignedWindow::SetGlyph(int id, int bitmapId) {
-    glyphs_[static_cast<std::size_t>(&DesignOf(id) - design_)] = ButtonGlyph(Control(id), bitmapId, Scale(4));
+    glyphIds_[RowOf(id)] = bitmapId;
+    glyphs_[RowOf(id)] = ButtonGlyph(Control(id), bitmapId, Scale(4));
+}
+
+void DesignedWindow::ChangeDpi(int dpi, const RECT& suggested) {
+    if (!window_ || dpi <= 0) return;
+    dpi_ = dpi;
+    MakeFonts();
+    for (Bevel& bevel : bevels_) {
+        const DesignPlace& p = places_[RowOf(bevel.id)];
+        bevel.rect = ScaledRect(p.left, p.top, p.width, p.height);
+    }
+    for (const ControlDesign* d = design_; d != design_ + count_; ++d) {
+        HWND control = Control(d->id);
+        if (!control) continue;
+        const DesignPlace& p = places_[RowOf(d->id)];
+        if (p.width == 0 && p.height == 0) {
+            // A fitted label: its corner at the new scale, its size from its text in the new font.
+            SetWindowPos(control, nullptr, Scale(p.left), Scale(p.top), 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+            FitLabel(d->id);
+        } else {
+            SetWindowPos(control, nullptr, Scale(p.left), Scale(p.top), Scale(p.width), Scale(p.height),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    for (std::size_t row = 0; row < count_; ++row) {
+        if (glyphIds_[row] != 0) SetGlyph(design_[row].id, glyphIds_[row]);
+    }
+    if (rescaled_) rescaled_();
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 HWND DesignedWindow::MakeTooltip() {
@@ -190,6 +246,7 @@ void DesignedWindow::RepaintBevel(const Bevel& bevel) const {
 }
 
 void DesignedWindow::Place(int id, int left, int top, int width, int height) {
+    if (!places_.empty()) places_[RowOf(id)] = {left, top, width, height};
     if (Bevel* bevel = BevelOf(id)) {
         RepaintBevel(*bevel);
         bevel->rect = ScaledRect(left, top, width, height);
@@ -271,6 +328,11 @@ bool DesignedWindow::ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             return ImageMenu::OwnerMessage(message, wParam, lParam, result);
         case WM_MEASUREITEM:
         case WM_MENUCHAR: return ImageMenu::OwnerMessage(message, wParam, lParam, result);
+        case kWmDpiChanged:
+            // Both words of wParam hold the new DPI (the X and the Y axis are always equal).
+            ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            result = 0;
+            return true;
         default: return false;
     }
 }

@@ -46,11 +46,13 @@ public:
         : DesignedWindow(design, N, look) {}
     // The same for a table chosen at run time (`count` rows).
     DesignedWindow(const ControlDesign* design, std::size_t count, FaceLook look = {})
-        : design_(design), count_(count), look_(look), glyphs_(count) {}
+        : design_(design), count_(count), look_(look), glyphs_(count), glyphIds_(count) {}
     DesignedWindow(const DesignedWindow&) = delete;
     DesignedWindow& operator=(const DesignedWindow&) = delete;
 
-    // The screen's DPI, read at the first use: a kill run ends its processes before user32 loads.
+    // The window's DPI: the screen's, read at the first use (a kill run ends its processes before
+    // user32 loads), then the monitor's that the window was made on, then each one WM_DPICHANGED
+    // brings.
     int Dpi() const;
     int Scale(int designValue) const { return ScaleToDpi(designValue, Dpi()); }
     RECT ScaledRect(int left, int top, int width, int height) const;
@@ -78,7 +80,8 @@ public:
     // A label designed 0 by 0 takes the size of its text, as far as the right margin; a link that
     // would cross the margin moves left. Other controls keep their size.
     void FitLabel(int id);
-    // Gives button `id` the glyph pair `bitmapId` (ButtonGlyph), held as long as the builder.
+    // Gives button `id` the glyph pair `bitmapId` (ButtonGlyph), held as long as the builder, and
+    // made again at each change of the DPI.
     void SetGlyph(int id, int bitmapId);
     // The control of the design's default button (control::kDefault, also by the moment); 0: none.
     int DefaultId() const { return defaultId_; }
@@ -86,9 +89,20 @@ public:
     // The chrome every designed window shares, for its window procedure to ask first: WM_PAINT (the
     // bevels), WM_CTLCOLORSTATIC and WM_CTLCOLORBTN (the face colours), DM_GETDEFID (the default
     // button, or the focused link), WM_DRAWITEM of a glyph button that draws itself (ButtonGlyph)
-    // and of a link, and the owner-drawn
-    // items of an image menu (ImageMenu::OwnerMessage). True, with `result`, when it was one of them.
+    // and of a link, the owner-drawn items of an image menu (ImageMenu::OwnerMessage), and
+    // WM_DPICHANGED (ChangeDpi). True, with `result`, when it was one of them.
     bool ChromeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // A per-monitor aware window moved to a monitor of another scale, or the scale changed
+    // (WM_DPICHANGED: the new DPI in wParam, the window's new place in lParam). The fonts, glyphs
+    // and bevels are made again and every control placed again at `dpi`, where the design or the
+    // last Place put it, fitted labels fitted again; then the window's own part runs (WhenRescaled)
+    // and the window takes `suggested`, the rectangle the system chose so that it stays on that
+    // monitor at its new size.
+    void ChangeDpi(int dpi, const RECT& suggested);
+    // What the window does at a change of the DPI beside its designed controls: its own fonts,
+    // pictures, column widths, and the places it computes itself. It must not size the window.
+    void WhenRescaled(std::function<void()> ownPart) { rescaled_ = std::move(ownPart); }
 
     // The tips' window of this window, made at the first call. It learns of the mouse from the
     // message loop that runs the window (RunMessageLoop, RunModal), not by subclassing.
@@ -98,7 +112,7 @@ public:
     void SetTip(int id, std::string_view text);
 
     // Moves a control, window or bevel, to a place of the design's scale; a bevel is painted again
-    // where it was and where it goes.
+    // where it was and where it goes. The place is kept for a change of the DPI.
     void Place(int id, int left, int top, int width, int height);
     // Shows or hides a control, window or bevel, without activating anything.
     void Show(int id, bool visible);
@@ -109,6 +123,10 @@ public:
     SIZE Extent() const;
 
 private:
+    // Where a row stands, at the design's scale: the table's place until Place moves it.
+    struct DesignPlace {
+        int left, top, width, height;
+    };
     struct Bevel {
         int id;
         ControlKind kind;
@@ -116,6 +134,8 @@ private:
         bool shown;
     };
     Bevel* BevelOf(int id);
+    std::size_t RowOf(int id) const { return static_cast<std::size_t>(&DesignOf(id) - design_); }
+    void MakeFonts();
     SIZE DesignReach() const;  // DesignedSize at 96 DPI
     void RepaintBevel(const Bevel& bevel) const;
     // WM_PAINT: the bevels shown, below every control (the window must not have WS_CLIPCHILDREN,
@@ -136,6 +156,9 @@ private:
     GdiObject<HFONT> font_;
     GdiObject<HFONT> linkFont_;
     std::vector<ButtonGlyph> glyphs_;  // by table row
+    std::vector<int> glyphIds_;        // by table row: the bitmap given to SetGlyph, 0 for none
+    std::vector<DesignPlace> places_;  // by table row
+    std::function<void()> rescaled_;
     std::vector<Bevel> bevels_;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemFunction_win.h"
 #include "base/SystemTraits_win.h"
 
 namespace norvanex {
@@ -12,6 +13,13 @@ namespace norvanex {
 int ScreenDpi() {
     const ScopedGetDC screen(nullptr);
     return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = FindSystemFunctionAs<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
+    const UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : ScreenDpi();
 }
 
 SIZE LabelTextExtent(HWND label) {

@@ -121,6 +121,11 @@ using ImageList = Owned<HIMAGELIST, ImageListDeleter>;
 
 // The screen's pixels per inch, as every design position is scaled to.
 int ScreenDpi();
+// The DPI of the monitor `window` is on, where Windows scales each monitor of its own (Windows 10
+// 1607 on, GetDpiForWindow, per-monitor aware); the screen's elsewhere.
+int WindowDpi(HWND window);
+// WM_DPICHANGED (Windows 8.1 on), which the headers define only for such a target version.
+constexpr UINT kWmDpiChanged = 0x02E0;
 
 // The size a label's text takes on one line in the label's own font, an accelerator ampersand
 // left out unless the label shows it (SS_NOPREFIX). An empty label measures as one blank, so it

@@ -28,13 +28,16 @@ void OpenTarget(const std::string& target) {
     ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW);
 }
 
-// The character height (cell height less internal leading) that a font really gets.
-int CharHeight(HFONT font) {
+// Whether the face GDI chose for `font` draws at `charHeight` pixels as designed: a scalable one
+// (TMPF_VECTOR: TrueType or vector), or a bitmap one whose cells have that character height (cell
+// height less internal leading) of their own. TMPF_VECTOR is set for these, despite its name.
+bool ScalableOrExact(HFONT font, int charHeight) {
     const ScopedGetDC screen(nullptr);
     const ScopedSelectObject selected(screen.get(), font);
     TEXTMETRICA metrics{};
-    GetTextMetricsA(screen.get(), &metrics);
-    return metrics.tmHeight - metrics.tmInternalLeading;
+    if (!GetTextMetricsA(screen.get(), &metrics)) return false;
+    if (metrics.tmPitchAndFamily & TMPF_VECTOR) return true;
+    return metrics.tmHeight - metrics.tmInternalLeading == charHeight;
 }
 
 }  // namespace
@@ -51,14 +54,8 @@ bool TInfos::Create(HINSTANCE instance, HWND owner) {
 
 bool TInfos::CreateControls() {
     if (!face_.CreateControls(hwnd_)) return false;
-    // MS Sans Serif is a bitmap face of a few sizes; where none comes near the title's height
-    // (at 144 DPI the nearest is smaller than at 96), a scalable face of the same kind takes over.
-    const int titleHeight = face_.Scale(kInfoTitleHeight);
-    titleFont_ = MakeFont(face_.Dpi(), FontLook{"MS Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
-    if (CharHeight(titleFont_.get()) < titleHeight * 4 / 5) {
-        titleFont_ = MakeFont(face_.Dpi(), FontLook{"Microsoft Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
-    }
-    SendMessageA(Control(kInfoLabel1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    MakeTitleFont();
+    face_.WhenRescaled([this] { FormRescaled(); });
 
     face_.SetText(kInfoBitBtn1, infotexts::kBitBtn1.english);
     face_.SetGlyph(kInfoBitBtn1, IDB_BITBTN1);
@@ -67,6 +64,29 @@ bool TInfos::CreateControls() {
     face_.SetText(kInfoLabel4, NORVANEX_WEB_SHOWN);
     LoadPictures();
     return true;
+}
+
+void TInfos::MakeTitleFont() {
+    // MS Sans Serif is a bitmap face of a few sizes. For a height it lacks, GDI stretches a smaller
+    // size by a whole multiple, advance widths and all, so the letters stand apart with wide gaps
+    // (a stretched face still came near enough the title's height to pass the earlier test of
+    // four fifths). Only a bitmap size of the title's own height is taken; any other height is
+    // drawn in a scalable face of the same kind.
+    const int titleHeight = face_.Scale(kInfoTitleHeight);
+    GdiObject<HFONT> font = MakeFont(face_.Dpi(), FontLook{"MS Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
+    if (!ScalableOrExact(font.get(), titleHeight)) {
+        font = MakeFont(face_.Dpi(), FontLook{"Microsoft Sans Serif", titleHeight, FW_BOLD, false, FF_SWISS});
+    }
+    SendMessageA(Control(kInfoLabel1), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    titleFont_ = std::move(font);  // the label holds the new one before the old one goes
+}
+
+// The builder placed the designed controls at the new DPI; the title's font, the icon at its new
+// size and the title fitted to its new font are the box's own.
+void TInfos::FormRescaled() {
+    MakeTitleFont();
+    face_.FitLabel(kInfoLabel1);
+    LoadPictures();
 }
 
 void TInfos::LoadPictures() {

@@ -30,6 +30,8 @@ private:
     friend class Window<TInfos>;
 
     bool CreateControls();
+    void MakeTitleFont();
+    void FormRescaled();
     void BringToFront();
     void TimerFrontTimer();
     void HelpExecute();

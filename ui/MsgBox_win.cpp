@@ -13,6 +13,7 @@
 #include "base/CommonControls_win.h"
 #include "base/DesignedWindow_win.h"
 #include "base/SystemDll_win.h"
+#include "base/SystemFunction_win.h"
 #include "base/Window_win.h"
 #include "ui/Lang.h"
 
@@ -102,12 +103,9 @@ void PlacePixels(HWND control, int left, int top, int width, int height) {
     SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void LayOut(HWND dialog, BoxState& state) {
-    const bool question = state.look.buttons.size() > 1;
-    state.face = question ? std::make_unique<DesignedWindow>(kQuestionDesign, kBoxLook)
-                          : std::make_unique<DesignedWindow>(kNoticeDesign, kBoxLook);
+// Places the icon, the message and the buttons at the face's DPI; the client size they need.
+SIZE PlaceControls(BoxState& state) {
     DesignedWindow& face = *state.face;
-    if (!face.CreateControls(dialog)) throw std::runtime_error("the message box's controls");
     const ControlDesign& iconRow = face.DesignOf(kIcon);
     const ControlDesign& messageRow = face.DesignOf(kMessage);
     const ControlDesign& buttonRow = face.DesignOf(state.look.buttons.front().id);
@@ -122,8 +120,9 @@ void LayOut(HWND dialog, BoxState& state) {
                      DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
     }
 
-    // The icon at its own size, the system's.
-    const int margin = face.Scale(iconRow.left), iconSize = GetSystemMetrics(SM_CXICON);
+    // The icon at its own size, the system's, brought from the system's DPI to the box's.
+    const int margin = face.Scale(iconRow.left);
+    const int iconSize = MulDiv(GetSystemMetrics(SM_CXICON), face.Dpi(), ScreenDpi());
     const int gap = face.Scale(messageRow.left - iconRow.left - iconRow.width);
     const int buttonWidth = face.Scale(buttonRow.width), buttonHeight = face.Scale(buttonRow.height);
     const int buttonGap = face.Scale(kButtonGap);
@@ -136,7 +135,9 @@ void LayOut(HWND dialog, BoxState& state) {
     const int clientHeight = buttonTop + buttonHeight + face.Scale(kBelowButtons);
 
     PlacePixels(face.Control(kIcon), margin, margin, iconSize, iconSize);
-    SendMessageA(face.Control(kIcon), STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, state.look.icon)), 0);
+    // Shared: the system keeps one per size, and the control never destroys it.
+    HANDLE icon = LoadImageA(nullptr, state.look.icon, IMAGE_ICON, iconSize, iconSize, LR_SHARED);
+    SendMessageA(face.Control(kIcon), STM_SETICON, reinterpret_cast<WPARAM>(icon ? icon : LoadIconA(nullptr, state.look.icon)), 0);
     const int textTop = margin + (textHeight - textRect.bottom) / 2;
     PlacePixels(face.Control(kMessage), textLeft, textTop, textRect.right, textRect.bottom);
     SetWideText(face.Control(kMessage), text);
@@ -146,9 +147,25 @@ void LayOut(HWND dialog, BoxState& state) {
         PlacePixels(face.Control(b.id), left, buttonTop, buttonWidth, buttonHeight);
         left += buttonWidth + buttonGap;
     }
-    SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(face.DefaultId()), 0);
+    return {clientWidth, clientHeight};
+}
 
-    SizeAndCenter(dialog, clientWidth, clientHeight);
+void LayOut(HWND dialog, BoxState& state) {
+    const bool question = state.look.buttons.size() > 1;
+    state.face = question ? std::make_unique<DesignedWindow>(kQuestionDesign, kBoxLook)
+                          : std::make_unique<DesignedWindow>(kNoticeDesign, kBoxLook);
+    DesignedWindow& face = *state.face;
+    if (!face.CreateControls(dialog)) throw std::runtime_error("the message box's controls");
+    // Per-monitor v2 (Windows 10 1703 on), the dialog manager would scale a dialog's controls and
+    // font at a change of the DPI itself; this box lays itself out from its design instead.
+    using SetBehaviourFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setBehaviour = FindSystemFunctionAs<SetBehaviourFn>("user32.dll", "SetDialogDpiChangeBehavior");
+    constexpr int kDisableAll = 3;  // DDC_DISABLE_ALL
+    if (setBehaviour) setBehaviour(dialog, kDisableAll, kDisableAll);
+    face.WhenRescaled([&state] { PlaceControls(state); });
+    const SIZE client = PlaceControls(state);
+    SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(face.DefaultId()), 0);
+    SizeAndCenter(dialog, client.cx, client.cy);
 }
 
 INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -172,6 +189,11 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         case WM_CLOSE:
             Close(*state, IDCANCEL);
             return TRUE;
+        case kWmDpiChanged: {
+            LRESULT ignored = 0;
+            if (state && state->face) state->face->ChromeMessage(message, wParam, lParam, ignored);
+            return TRUE;
+        }
     }
     return FALSE;
 }

@@ -23,6 +23,9 @@ namespace {
 
 std::string Select(const TextPair& text) { return SelectText(text.english, text.german); }
 
+// The tips' width, in design pixels: the long hint breaks into lines.
+constexpr int kTipWidth = 300;
+
 // The state image of a ticked check box in a list view with LVS_EX_CHECKBOXES.
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 
@@ -69,9 +72,32 @@ bool TTaskSelect::FormCreate() {
 
     // The double-click is the list's only hidden feature; the hint tells of it as the editor's
     // list does.
-    SendMessageA(face_.MakeTooltip(), TTM_SETMAXTIPWIDTH, 0, face_.Scale(300));
+    SendMessageA(face_.MakeTooltip(), TTM_SETMAXTIPWIDTH, 0, face_.Scale(kTipWidth));
     SetTasksHint(false);
+    face_.WhenRescaled([this] { FormRescaled(); });
     return true;
+}
+
+// The builder placed the designed controls at the new DPI; the face of the names outside the code
+// page, the tips' width and the column fitted to the rows are the chooser's own.
+void TTaskSelect::FormRescaled() {
+    wideFont_ = MakeFont(face_.Dpi(), FontLook{"Tahoma"});
+    SendMessageA(face_.Tooltip(), TTM_SETMAXTIPWIDTH, 0, face_.Scale(kTipWidth));
+    std::unordered_map<std::string, int> texts;
+    int widestNotExact = 0;
+    for (const TaskText& task : collected_) {
+        if (task.exact) {
+            texts.emplace(task.text, 0);
+            continue;
+        }
+        const ScopedGetDC dc(Control(kTasks));
+        const ScopedSelectObject font(dc.get(), wideFont_.get());
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(task.wide.c_str()), static_cast<int>(task.wide.size()),
+                              &extent);
+        widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(12));
+    }
+    FitColumn(texts, widestNotExact);
 }
 
 void TTaskSelect::SetTasksHint(bool withNotExact) {

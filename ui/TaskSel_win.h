@@ -40,6 +40,7 @@ private:
     friend class Window<TTaskSelect>;
 
     bool FormCreate();
+    void FormRescaled();
     void FillTaskList(bool keepMarks);
     void BitBtn1Click();
     void BitBtn2Click();

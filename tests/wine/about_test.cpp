@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "base/AppInfo.h"
 #include "base/SystemTraits.h"
 #include "resources/resource.h"
 #include "ui/InfoLayout.h"
@@ -268,24 +269,52 @@ CASE(TabReachesEachLinkAfterOkAndEnterOpensIt) {
     CHECK(editor.Close());
 }
 
+// Each scale from the start, and a change of monitor (WM_DPICHANGED) from 96 to 192 DPI and back:
+// every control of the design at its place of the new scale, as if the box had started there.
 CASE(ScalesWithTheScreen) {
-    struct Shot { const Language* language; const char* name; } shots[] = {
-        {&kEnglish, "about-en-144"}, {&kGerman, "about-de-144"},
+    struct Shot { int dpi; const Language* language; const char* name; } shots[] = {
+        {96, &kEnglish, "about-en-96"}, {144, &kEnglish, "about-en-144"}, {144, &kGerman, "about-de-144"},
+        {192, &kEnglish, "about-en-192"},
+    };
+    auto scale = [](int value, int dpi) { return ScaleToDpi(value, dpi); };
+    auto checkPlaces = [&](HWND box, int dpi) {
+        for (const ControlDesign& d : kInfoDesign) {
+            HWND control = ChildById(box, d.id);
+            if (!control) continue;  // a bevel
+            const RECT r = RectInParent(control);
+            CHECK_EQ(r.left, d.id == kInfoLabel6 ? r.left : scale(d.left, dpi));  // the mail link moves left
+            CHECK_EQ(r.top, scale(d.top, dpi));
+            if (d.width == 0) continue;  // fitted to its text
+            CHECK_EQ(r.right - r.left, scale(d.width, dpi));
+            CHECK_EQ(r.bottom - r.top, scale(d.height, dpi));
+        }
     };
     for (const Shot& s : shots) {
-        DpiScope dpi(144);
+        DpiScope dpi(s.dpi);
         Editor editor(MarkerOptions(s.language->lcAll), s.language->editorCaption);
         HWND box = OpenBox(editor);
         REQUIRE(box != nullptr);
-        // Every design position grows by half.
-        CHECK_EQ(ClientSize(box).cx, 446);
-        CHECK_EQ(ClientSize(box).cy, 278);
-        const RECT ok = RectInParent(ChildById(box, kInfoBitBtn1));
-        CHECK_EQ(ok.left, 324);
-        CHECK_EQ(ok.top, 228);
-        const RECT logo = RectInParent(ChildById(box, kInfoImage8));
-        CHECK_EQ(logo.right - logo.left, 132);
+        CHECK_EQ(ClientSize(box).cx, scale(297, s.dpi));
+        CHECK_EQ(ClientSize(box).cy, scale(185, s.dpi));
+        checkPlaces(box, s.dpi);
+        // The title in one bold face at its height, its letters as close as at 96 DPI: twice as
+        // wide at 192 as at 96, give or take a few pixels of the face's own hinting.
+        const RECT title = RectInParent(ChildById(box, kInfoLabel1));
+        CHECK_EQ(title.bottom - title.top >= scale(19, s.dpi), true);
+        CHECK(WaitPainted(box));
         CHECK(!Screenshot(s.name, box).empty());
+        if (s.dpi == 96) {
+            const int width96 = title.right - title.left;
+            REQUIRE(SendDpiChanged(box, 96, 192));
+            checkPlaces(box, 192);
+            const RECT wide = RectInParent(ChildById(box, kInfoLabel1));
+            CHECK(std::abs((wide.right - wide.left) - 2 * width96) <= width96 / 5);
+            CHECK(WaitPainted(box));
+            CHECK(!Screenshot("about-en-96-to-192", box).empty());
+            REQUIRE(SendDpiChanged(box, 192, 96));
+            checkPlaces(box, 96);
+            CHECK_EQ(RectInParent(ChildById(box, kInfoLabel1)).right - RectInParent(ChildById(box, kInfoLabel1)).left, width96);
+        }
         Click(ChildById(box, kInfoBitBtn1));
         CHECK(WaitClosed(box));
         CHECK(editor.Close());

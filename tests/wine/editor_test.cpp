@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "base/AppInfo.h"
 #include "ui/InfoLayout.h"
 
 using namespace driver;
@@ -897,4 +898,50 @@ CASE(ScreenshotsOfAFilledEditor) {
         CHECK(!Screenshot(std::string("editor-filled") + s.suffix, editor.main).empty());
         CHECK(editor.Close());
     }
+}
+
+// The editor at 120 and 192 DPI in German from the start, and moved from 96 to 144 DPI and back
+// (WM_DPICHANGED, sent: Wine cannot move a window between monitors of their own scales) with the
+// Insert menu open: each control of the design where the design puts it at that scale, and the
+// name of the program to start cut to its room in the new font.
+CASE(FollowsAChangeOfScale) {
+    auto checkPlaces = [](HWND main, int dpi) {
+        for (const ControlDesign& d : kMainDesign) {
+            HWND control = ChildById(main, d.id);
+            if (!control || !Visible(control) || d.width == 0) continue;
+            const RECT r = RectInParent(control);
+            CHECK_EQ(r.left, ScaleToDpi(d.id == kBitBtn1 ? kEditorBitBtn1Left : d.left, dpi));
+            CHECK_EQ(r.top, ScaleToDpi(d.top, dpi));
+            CHECK_EQ(r.right - r.left, ScaleToDpi(d.id == kBitBtn1 ? kEditorBitBtn1Width : d.width, dpi));
+            CHECK_EQ(r.bottom - r.top, ScaleToDpi(d.height, dpi));
+        }
+    };
+    const struct { int dpi; const char *locale, *caption, *name; } starts[] = {
+        {120, "de_DE.UTF-8", kEditorCaptionDe, "editor-de-120"},
+        {192, "de_DE.UTF-8", kEditorCaptionDe, "editor-de-192"},
+        {192, "en_US.UTF-8", kEditorCaptionEn, "editor-en-192"},
+    };
+    for (const auto& s : starts) {
+        DpiScope dpi(s.dpi);
+        Editor editor(s.locale, s.caption);
+        CHECK_EQ(ClientSize(editor.main).cx, ScaleToDpi(kClientWidth, s.dpi));
+        checkPlaces(editor.main, s.dpi);
+        CHECK(editor.WaitSettled());
+        CHECK(!Screenshot(s.name, editor.main).empty());
+        CHECK(editor.Close());
+    }
+
+    Editor editor("en_US.UTF-8", kEditorCaptionEn);
+    Click(ChildById(editor.main, kBitBtn2));
+    HWND menu = PopupMenuOf(editor.process.pid());
+    CHECK(menu != nullptr);
+    REQUIRE(SendDpiChanged(editor.main, 96, 144));
+    checkPlaces(editor.main, 144);
+    SendKey(VK_ESCAPE);
+    CHECK(WaitUntil([&] { return !Visible(menu); }));
+    CHECK(WaitPainted(editor.main));
+    CHECK(!Screenshot("editor-en-96-to-144", editor.main).empty());
+    REQUIRE(SendDpiChanged(editor.main, 144, 96));
+    checkPlaces(editor.main, 96);
+    CHECK(editor.Close());
 }

@@ -10,12 +10,15 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
 #include "ui/TaskSel_win.h"
 #include "ui/TaskSelLayout.h"
 
 using namespace driver;
 using namespace norvanex::tasksel;
+using norvanex::ControlDesign;
+using norvanex::ScaleToDpi;
 
 namespace {
 
@@ -294,18 +297,39 @@ CASE(Screenshots) {
         {96, "de_DE.UTF-8", "Zu beendende Tasks wählen", "chooser-de-96"},
         {144, "en_US.UTF-8", "Choose tasks to kill", "chooser-en-144"},
         {144, "de_DE.UTF-8", "Zu beendende Tasks wählen", "chooser-de-144"},
+        {192, "en_US.UTF-8", "Choose tasks to kill", "chooser-en-192"},
+    };
+    // Every control but the fitted label where the design puts it at `dpi`.
+    auto checkPlaces = [](HWND dialog, int dpi) {
+        for (const ControlDesign& d : kDesign) {
+            HWND control = ChildById(dialog, d.id);
+            if (!control || d.width == 0) continue;
+            const RECT r = RectInParent(control);
+            CHECK_EQ(r.left, ScaleToDpi(d.left, dpi));
+            CHECK_EQ(r.top, ScaleToDpi(d.top, dpi));
+            CHECK_EQ(r.right - r.left, ScaleToDpi(d.width, dpi));
+            CHECK_EQ(r.bottom - r.top, ScaleToDpi(d.height, dpi));
+        }
     };
     for (const Shot& s : shots) {
         DpiScope dpi(s.dpi);
         Chooser c = ShowChooser(s.locale, s.title);
         const SIZE client = ClientSize(c.dialog);
-        CHECK_EQ(client.cx, s.dpi == 96 ? 417 : 626);
-        CHECK_EQ(client.cy, s.dpi == 96 ? 289 : 434);
+        CHECK_EQ(client.cx, ScaleToDpi(417, s.dpi));
+        CHECK_EQ(client.cy, ScaleToDpi(289, s.dpi));
+        checkPlaces(c.dialog, s.dpi);
         const std::vector<int> helpers = RowsOf(c.Tasks(), HelperPath());
         if (!helpers.empty()) SpaceOn(c.Tasks(), helpers[0]);
         SetCursorPos(0, 0);  // no hint over the picture
         CHECK(WaitUntil([&] { return !ShownTip(c.child.pid()); }) && WaitPainted(c.dialog));
         CHECK(!Screenshot(s.name, c.dialog).empty());
+        if (s.dpi == 96) {
+            // Moved to a monitor of 192 DPI (Wine cannot move it there: the message is sent).
+            REQUIRE(SendDpiChanged(c.dialog, 96, 192));
+            checkPlaces(c.dialog, 192);
+            CHECK(WaitPainted(c.dialog));
+            CHECK(!Screenshot(std::string(s.name) + "-to-192", c.dialog).empty());
+        }
         CloseBySystemMenu(c.dialog);
         CHECK_EQ(c.Finish().result, 0);
     }

@@ -307,7 +307,8 @@ struct Image {
 Image Capture(const RECT& screenRect);
 Image CaptureScreen();
 bool SavePng(const Image& image, const std::string& path);
-// Captures the whole screen, or one window with its frame, into ScreenshotFolder()\NAME.png;
+// Captures the whole screen, or one window with its frame as far as the screen shows it, into
+// ScreenshotFolder()\NAME.png;
 // returns the PNG's path, empty on failure.
 std::string Screenshot(const std::string& name);
 std::string Screenshot(const std::string& name, HWND window);
@@ -327,6 +328,11 @@ class DpiScope {
   std::optional<DWORD> previous_;
 };
 int BenchDpi();  // LogPixels as set now (96 when the value is missing)
+// Sends `top` WM_DPICHANGED as Windows does when it moves to a monitor of `dpi` (Wine cannot move
+// a window between monitors of their own scales): the suggested rectangle lies in the screen's top
+// left corner, the window's frame and client area grown from `fromDpi` to `dpi`, as far on the
+// screen as it goes. False when the message could not be sent.
+bool SendDpiChanged(HWND top, int fromDpi, int dpi);
 
 // A high-contrast black scheme for programs started from now on: its system colours written to
 // HKCU\Control Panel\Colors (Wine reads them when a process starts) and the high-contrast flag

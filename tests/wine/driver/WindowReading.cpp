@@ -242,6 +242,18 @@ bool RemoteMemory::Read(size_t offset, void* data, size_t size) const {
          done == size;
 }
 
+bool SendDpiChanged(HWND top, int fromDpi, int dpi) {
+  const RECT now = ScreenRect(top);
+  const RECT suggested{0, 0, MulDiv(now.right - now.left, dpi, fromDpi), MulDiv(now.bottom - now.top, dpi, fromDpi)};
+  // lParam points into the program: Wine does not carry this message's rectangle across processes.
+  RemoteMemory memory(top, sizeof suggested);
+  if (!memory || !memory.Write(0, &suggested, sizeof suggested)) return false;
+  DWORD_PTR result = 0;
+  constexpr UINT kWmDpiChanged = 0x02E0;  // WM_DPICHANGED, beyond the headers' target version
+  return SendMessageTimeoutA(top, kWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(memory.At()),
+                             SMTO_ABORTIFHUNG, kTimeout, &result) != 0;
+}
+
 // ---- Tooltips ----
 
 std::optional<std::string> Hint(HWND control) {
