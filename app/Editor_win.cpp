@@ -103,11 +103,14 @@ void EditorMode::BitBtn4Click() {
     if (!drag_.Cancel()) Terminate();
 }
 
-// The insert menu, made when it first opens.
+// The insert menu, made when it first opens, and again when it opens at another DPI than its
+// pictures were made for (a change of scale can come while it is open, so not then).
 HMENU EditorMode::PopupMenu2() {
+    const int dpi = form_.Dpi();
+    if (popupMenu2_.Handle() && popupMenu2_.Dpi() != dpi) popupMenu2_.Clear();
     if (!popupMenu2_.Handle()) {
-        popupMenu2_.Append(form_.Instance(), kSelectTask, WideText(Select(texts::kSelectTask)), IDB_MENU_TASK);
-        popupMenu2_.Append(form_.Instance(), kSelectFile, WideText(Select(texts::kSelectFile)), IDB_MENU_FILE);
+        popupMenu2_.Append(form_.Instance(), kSelectTask, WideText(Select(texts::kSelectTask)), IDB_MENU_TASK, dpi);
+        popupMenu2_.Append(form_.Instance(), kSelectFile, WideText(Select(texts::kSelectFile)), IDB_MENU_FILE, dpi);
     }
     return popupMenu2_.Handle();
 }

@@ -93,6 +93,7 @@ public:
     HWND Control(MainControl id) const { return GetDlgItem(hwnd_, id); }
     HINSTANCE Instance() const { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE)); }
     int Scale(int designValue) const { return design_.Scale(designValue); }
+    int Dpi() const { return design_.Dpi(); }
     const ControlDesign& DesignOf(MainControl id) const { return design_.DesignOf(id); }
     void SetText(MainControl id, const TextPair& text);
     void SetText(MainControl id, const std::string& text) { design_.SetText(id, text); }

@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "base/AnsiText_win.h"
+#include "base/GlyphArt.h"
 #include "base/SystemTraits_win.h"
+#include "resources/resource.h"
 
 namespace norvanex {
 
 namespace {
-
-constexpr int kSize = 16;
 
 BITMAPINFO Bitmap32(int width, int height) {
     BITMAPINFO info{};
@@ -28,20 +29,20 @@ BITMAPINFO Bitmap32(int width, int height) {
 
 // The button's image list takes one picture per state (normal, hot, pressed, disabled, default,
 // stylus hot); one strip added at once costs one round trip instead of six.
-ImageList SixStateList(const DIBSECTION& pair) {
+ImageList SixStateList(const DIBSECTION& pair, int side) {
     constexpr int kStates[] = {0, 0, 0, 1, 0, 0};
-    const BITMAPINFO strip = Bitmap32(kSize * 6, pair.dsBmih.biHeight);  // rows in the resource's order
+    const BITMAPINFO strip = Bitmap32(side * 6, pair.dsBmih.biHeight);  // rows in the resource's order
     void* bits = nullptr;
     GdiObject<HBITMAP> states(CreateDIBSection(nullptr, &strip, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!states) return ImageList();
     const auto* from = static_cast<const std::uint32_t*>(pair.dsBm.bmBits);
     auto* to = static_cast<std::uint32_t*>(bits);
-    for (int row = 0; row < kSize; ++row) {
+    for (int row = 0; row < side; ++row) {
         for (int state = 0; state < 6; ++state) {
-            std::copy_n(from + row * 2 * kSize + kStates[state] * kSize, kSize, to + row * 6 * kSize + state * kSize);
+            std::copy_n(from + row * 2 * side + kStates[state] * side, side, to + row * 6 * side + state * side);
         }
     }
-    ImageList list(comctl::ImageListCreate(kSize, kSize, ILC_COLOR32, 6, 0));
+    ImageList list(comctl::ImageListCreate(side, side, ILC_COLOR32, 6, 0));
     if (list && comctl::ImageListAdd(list.get(), states.get(), nullptr) < 0) list.reset();
     return list;
 }
@@ -92,6 +93,29 @@ GdiObject<HBITMAP> LoadAlphaPicture(HINSTANCE instance, int bitmapId, DIBSECTION
     return picture;
 }
 
+GdiObject<HBITMAP> LoadGlyphArt(HINSTANCE instance, int bitmapId, int count, int dpi, DIBSECTION& dib) {
+    const int side = GlyphSide(dpi);
+    if (side == 16) return LoadAlphaPicture(instance, bitmapId, dib);
+    DIBSECTION large{};
+    GdiObject<HBITMAP> art = LoadAlphaPicture(instance, bitmapId + IDB_ART32_OFFSET, large);
+    if (!art || large.dsBm.bmWidth != count * 32 || large.dsBm.bmHeight != 32) {
+        return LoadAlphaPicture(instance, bitmapId, dib);  // the 16-pixel art rather than none
+    }
+    if (side == 32) {
+        dib = large;
+        return art;
+    }
+    const std::vector<std::uint32_t> pixels =
+        ResizePictures(static_cast<const std::uint32_t*>(large.dsBm.bmBits), count, 32, side);
+    const BITMAPINFO info = Bitmap32(count * side, large.dsBmih.biHeight < 0 ? -side : side);  // the art's row order
+    void* bits = nullptr;
+    GdiObject<HBITMAP> resized(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    dib = DIBSECTION{};
+    if (!resized || pixels.empty() || GetObjectA(resized.get(), sizeof dib, &dib) != sizeof dib) return {};
+    std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
+    return resized;
+}
+
 GdiObject<HBITMAP> OverGround(const DIBSECTION& source, int left, int width, COLORREF ground) {
     const int height = std::abs(static_cast<int>(source.dsBmih.biHeight));
     if (!source.dsBm.bmBits || source.dsBm.bmBitsPixel != 32 || left < 0 || width <= 0 ||
@@ -117,12 +141,13 @@ GdiObject<HBITMAP> OverGround(const DIBSECTION& source, int left, int width, COL
     return picture;
 }
 
-ButtonGlyph::ButtonGlyph(HWND button, int bitmapId, int margin) : margin_(margin) {
+ButtonGlyph::ButtonGlyph(HWND button, int bitmapId, int margin, int dpi) : margin_(margin) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(button, GWLP_HINSTANCE));
     DIBSECTION source{};
-    GdiObject<HBITMAP> pair = LoadAlphaPicture(instance, bitmapId, source);
-    if (!pair || source.dsBm.bmWidth != 2 * kSize || source.dsBm.bmHeight != kSize) return;
-    list_ = SixStateList(source);
+    GdiObject<HBITMAP> pair = LoadGlyphArt(instance, bitmapId, 2, dpi, source);
+    side_ = source.dsBm.bmHeight;
+    if (!pair || side_ < 1 || source.dsBm.bmWidth != 2 * side_) return;
+    list_ = SixStateList(source, side_);
     BUTTON_IMAGELIST image{};
     image.himl = list_.get();
     image.margin = {margin, 0, 0, 0};
@@ -142,11 +167,11 @@ ButtonGlyph::ButtonGlyph(HWND button, int bitmapId, int margin) : margin_(margin
 
 void ButtonGlyph::DrawGlyph(HDC dc, const RECT& content, bool disabled) const {
     // Blended here, where the face colour is known: GDI before Windows 98 and 2000 has no AlphaBlend.
-    const GdiObject<HBITMAP> glyph = OverGround(pairDib_, disabled ? kSize : 0, kSize, GetSysColor(COLOR_BTNFACE));
+    const GdiObject<HBITMAP> glyph = OverGround(pairDib_, disabled ? side_ : 0, side_, GetSysColor(COLOR_BTNFACE));
     if (!glyph) return;
     const MemoryDC memory(CreateCompatibleDC(dc));
     const ScopedSelectObject selected(memory.get(), glyph.get());
-    BitBlt(dc, content.left + margin_, content.top + (content.bottom - content.top - kSize) / 2, kSize, kSize,
+    BitBlt(dc, content.left + margin_, content.top + (content.bottom - content.top - side_) / 2, side_, side_,
            memory.get(), 0, 0, SRCCOPY);
 }
 
@@ -170,7 +195,7 @@ void ButtonGlyph::Draw(const DRAWITEMSTRUCT& item, bool isDefault) const {
 
     // The caption centred right of the glyph, as the image list's button places it.
     RECT text = content;
-    text.left += 2 * margin_ + kSize;
+    text.left += 2 * margin_ + side_;
     text.right -= margin_;
     const std::wstring caption = WindowWideText(item.hwndItem);
     const ScopedSelectObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));

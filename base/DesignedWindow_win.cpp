@@ -183,7 +183,7 @@ void DesignedWindow::FitLabel(int id) {
 
 void DesignedWindow::SetGlyph(int id, int bitmapId) {
     glyphIds_[RowOf(id)] = bitmapId;
-    glyphs_[RowOf(id)] = ButtonGlyph(Control(id), bitmapId, Scale(4));
+    glyphs_[RowOf(id)] = ButtonGlyph(Control(id), bitmapId, Scale(4), Dpi());
 }
 
 void DesignedWindow::ChangeDpi(int dpi, const RECT& suggested) {

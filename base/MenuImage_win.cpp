@@ -66,21 +66,28 @@ bool InsertStringItem(BOOL(WINAPI* insert)(HMENU, UINT, BOOL, const Info*), HMEN
 
 }  // namespace
 
-ImageMenu::~ImageMenu() {
+ImageMenu::~ImageMenu() { Clear(); }
+
+void ImageMenu::Clear() {
     auto& menus = LiveMenus();
     menus.erase(std::remove(menus.begin(), menus.end(), this), menus.end());
+    menu_.reset();  // before the items: it holds their pictures
+    items_.clear();
+    ground_ = CLR_INVALID;
+    dpi_ = 0;
 }
 
-bool ImageMenu::Append(HINSTANCE instance, UINT id, const std::wstring& caption, int bitmapId) {
+bool ImageMenu::Append(HINSTANCE instance, UINT id, const std::wstring& caption, int bitmapId, int dpi) {
     if (!menu_) {
         menu_.reset(CreatePopupMenu());
         if (!menu_) return false;
         LiveMenus().push_back(this);
+        dpi_ = dpi;
     }
     auto item = std::make_unique<Item>();
     item->id = id;
     item->caption = caption;
-    item->source = LoadAlphaPicture(instance, bitmapId, item->dib);
+    item->source = LoadGlyphArt(instance, bitmapId, 1, dpi_, item->dib);
     const UINT position = static_cast<UINT>(items_.size());
     bool added = false;
     switch (MenuItemFormHere()) {

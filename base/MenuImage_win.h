@@ -1,4 +1,4 @@
-// A pop-up menu whose items show a 16 by 16 picture beside their caption on every Windows: blended
+// A pop-up menu whose items show a picture (16 pixels, more from 144 DPI on) beside their caption on every Windows: blended
 // by the menu from Windows Vista on, laid over the menu colour where menus draw 32-bit pictures
 // without their alpha, and drawn by the program where menu items take no picture at all.
 #pragma once
@@ -21,9 +21,16 @@ public:
     ImageMenu& operator=(const ImageMenu&) = delete;
 
     // Appends an item with command `id`, `caption` (an accelerator ampersand marks its key) and
-    // the straight-alpha picture `bitmapId` of `instance`'s resources (none where it is missing).
-    // The menu is made at the first item. False when the item could not be added.
-    bool Append(HINSTANCE instance, UINT id, const std::wstring& caption, int bitmapId);
+    // the straight-alpha picture `bitmapId` of `instance`'s resources as `dpi` takes it
+    // (LoadGlyphArt; none where it is missing). The menu is made at the first item, for the DPI
+    // given there. False when the item could not be added.
+    bool Append(HINSTANCE instance, UINT id, const std::wstring& caption, int bitmapId, int dpi);
+
+    // The DPI the pictures were made for, 0 before the first item.
+    int Dpi() const { return dpi_; }
+
+    // Destroys the menu and its items; the next Append makes a new one. Never while it is open.
+    void Clear();
 
     // The menu, null before the first item. Its pictures laid over the menu colour follow a change
     // of that colour since the last call.
@@ -56,6 +63,7 @@ private:
     Owned<HMENU, MenuDeleter> menu_;
     std::vector<std::unique_ptr<Item>> items_;  // one per item, in menu order; their `accessible` is item data
     COLORREF ground_ = CLR_INVALID;             // the menu colour the pictures lie over
+    int dpi_ = 0;
 };
 
 }  // namespace norvanex

@@ -32,6 +32,22 @@
 #define IDB_MENU_TASK 109 /* Insert from the running tasks: windows of running programs */
 #define IDB_MENU_FILE 110 /* Insert a program file: a page with a plus */
 
+/*
+ * The same glyphs and menu images drawn at 32 pixels (a 64 x 32 pair, a 32 x 32 picture), for
+ * 144 DPI and more: each number is its 16-pixel twin's plus IDB_ART32_OFFSET.
+ */
+#define IDB_ART32_OFFSET 100
+#define IDB_BITBTN1_32   201
+#define IDB_IMAGE4_32    202
+#define IDB_BITBTN2_32   203
+#define IDB_BITBTN3_32   204
+#define IDB_BITBTN4_32   205
+#define IDB_BITBTN5_32   206
+#define IDB_BITBTN6_32   207
+#define IDB_BITBTN9_32   208
+#define IDB_MENU_TASK_32 209
+#define IDB_MENU_FILE_32 210
+
 /* The about box's maker logo (Image8), 88 x 42, in the same 32-bit straight-alpha format. */
 #define IDB_LOGO 120
 

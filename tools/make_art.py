@@ -5,8 +5,8 @@ This file is the drawing source: every picture is a list of simple shapes placed
 The rasteriser below is plain Python (8 x 8 samples per pixel, box filter, no library), so the
 output is byte for byte the same on every machine and every run; PIL is needed only for --sheet.
 
-    make_art.py              write resources/Norvanex.ico, resources/glyphs/*.bmp and
-                             resources/logo.bmp
+    make_art.py              write resources/Norvanex.ico, resources/glyphs/*.bmp (16 and 32
+                             pixels) and resources/logo.bmp
     make_art.py --check      exit 1 unless the committed files equal a fresh drawing
     make_art.py --sheet PNG  also draw every picture enlarged on light and dark backgrounds
 
@@ -18,6 +18,9 @@ LR_CREATEDIBSECTION) (a DIB section keeps the alpha byte; LoadBitmap would drop 
 list with ImageList_Create(16, 16, ILC_COLOR32, 2, 0) and ImageList_Add(list, bitmap, nullptr):
 image 0 is enabled, image 1 disabled. A key colour would give jagged edges on the check mark and
 circles, and comctl32 6 is bound by the manifest, so alpha is always honoured.
+
+Every glyph and menu picture also comes at 32 pixels (NAME-32.bmp: a 64 x 32 pair, or one 32 x 32
+picture), the same shapes drawn on a canvas twice as fine; the program takes it from 144 DPI on.
 
 Icon format. Norvanex.ico holds 16, 20, 24, 32, 40, 48, 64 and 256 pixels: the sizes today's
 Explorer asks for at 96 to 192 DPI and in its largest views. Up to 64 each is a 32-bit BGRA DIB
@@ -130,16 +133,20 @@ def vgrad(top, bottom, y0, y1):
 
 class Canvas:
     """A picture (square unless a height is given), kept as SS x SS opaque-or-empty samples per
-    pixel."""
+    pixel. Shapes are given on a grid `scale` times coarser than the picture's pixels: a drawing
+    made for 16 pixels fills a 32-pixel canvas of scale 2 alike, only finer."""
 
-    def __init__(self, size, height=None):
+    def __init__(self, size, height=None, scale=1):
         self.size = size
         self.height = size if height is None else height
+        self.scale = scale
         self.n = size * SS
         self.samples = [None] * (self.n * self.height * SS)
 
     def fill(self, shape, colour):
         (x0, y0, x1, y1), inside = shape
+        k = self.scale
+        x0, y0, x1, y1 = x0 * k, y0 * k, x1 * k, y1 * k
         n = self.n
         i0 = max(int(x0 * SS) - 1, 0)
         i1 = min(int(x1 * SS) + 2, n)
@@ -147,10 +154,10 @@ class Canvas:
         j1 = min(int(y1 * SS) + 2, self.height * SS)
         flat = not callable(colour)
         for j in range(j0, j1):
-            y = (j + 0.5) / SS
+            y = (j + 0.5) / SS / k  # exact: SS and k are powers of two
             row = j * n
             for i in range(i0, i1):
-                x = (i + 0.5) / SS
+                x = (i + 0.5) / SS / k
                 if inside(x, y):
                     self.samples[row + i] = colour if flat else colour(x, y)
 
@@ -408,8 +415,8 @@ def disabled(rows):
     return out
 
 
-def glyph_pair(draw):
-    c = Canvas(16)
+def glyph_pair(draw, scale=1):
+    c = Canvas(16 * scale, scale=scale)
     draw(c)
     on = c.pixels()
     off = disabled(on)
@@ -504,16 +511,23 @@ def generate():
     icons = [draw_icon(s) for s in ICON_SIZES]
     files = {"resources/Norvanex.ico": (ico(icons), icons)}
     for name, draw in GLYPHS:
-        rows = glyph_pair(draw)
-        files["resources/glyphs/" + name] = (bmp32(rows), [rows])
+        for scale in (1, 2):
+            rows = glyph_pair(draw, scale)
+            files["resources/glyphs/" + art_name(name, scale)] = (bmp32(rows), [rows])
     logo = draw_logo()
     files["resources/logo.bmp"] = (bmp32(logo), [logo])
     for name, draw in MENU_IMAGES:
-        c = Canvas(16)
-        draw(c)
-        rows = c.pixels()
-        files["resources/glyphs/" + name] = (bmp32(rows), [rows])
+        for scale in (1, 2):
+            c = Canvas(16 * scale, scale=scale)
+            draw(c)
+            rows = c.pixels()
+            files["resources/glyphs/" + art_name(name, scale)] = (bmp32(rows), [rows])
     return files
+
+
+def art_name(name, scale):
+    """ok.bmp for the 16-pixel drawing, ok-32.bmp for the same drawing at 32 pixels."""
+    return name if scale == 1 else name.replace(".bmp", "-%d.bmp" % (16 * scale))
 
 
 def check(files):

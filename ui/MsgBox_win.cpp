@@ -71,6 +71,7 @@ struct BoxState {
     std::wstring wide;  // when not empty, shown instead of text
     BoxLook look;
     std::unique_ptr<DesignedWindow> face;
+    SIZE client{};  // what the layout needs at the face's DPI
     int result = IDCANCEL;
     bool done = false;
 };
@@ -162,10 +163,10 @@ void LayOut(HWND dialog, BoxState& state) {
     static const auto setBehaviour = FindSystemFunctionAs<SetBehaviourFn>("user32.dll", "SetDialogDpiChangeBehavior");
     constexpr int kDisableAll = 3;  // DDC_DISABLE_ALL
     if (setBehaviour) setBehaviour(dialog, kDisableAll, kDisableAll);
-    face.WhenRescaled([&state] { PlaceControls(state); });
-    const SIZE client = PlaceControls(state);
+    face.WhenRescaled([&state] { state.client = PlaceControls(state); });
+    state.client = PlaceControls(state);
     SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(face.DefaultId()), 0);
-    SizeAndCenter(dialog, client.cx, client.cy);
+    SizeAndCenter(dialog, state.client.cx, state.client.cy);
 }
 
 INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -191,7 +192,18 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
             return TRUE;
         case kWmDpiChanged: {
             LRESULT ignored = 0;
-            if (state && state->face) state->face->ChromeMessage(message, wParam, lParam, ignored);
+            if (!state || !state->face) return TRUE;
+            state->face->ChromeMessage(message, wParam, lParam, ignored);
+            // The suggested rectangle is the old box scaled, but the message in the new font wraps
+            // and measures apart from that: the box takes the size of its layout where the system
+            // put it, its frame as it is now, so the buttons stay centred with their margin below.
+            RECT window{}, client{};
+            if (GetWindowRect(dialog, &window) && GetClientRect(dialog, &client)) {
+                const int frameWidth = (window.right - window.left) - client.right;
+                const int frameHeight = (window.bottom - window.top) - client.bottom;
+                SetWindowPos(dialog, nullptr, 0, 0, state->client.cx + frameWidth, state->client.cy + frameHeight,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             return TRUE;
         }
     }

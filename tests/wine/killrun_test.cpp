@@ -16,6 +16,7 @@
 
 #include "app/MainLayout.h"
 #include "app/Shortcut_win.h"
+#include "base/AppInfo.h"
 
 using namespace driver;
 using namespace norvanex;
@@ -217,6 +218,69 @@ CASE(QuestionFirst) {
             CHECK(MarkerLines().empty());
         }
     }
+}
+
+// The question, then the result window, each moved from 96 to 192 DPI (WM_DPICHANGED, sent:
+// Wine cannot move a window between monitors of their own scales). The box lays itself out as
+// designed at the new scale and takes the size that asks for: icon and margins, Yes and No of 75
+// by 23 six apart, centred, ten above the bottom edge. The result window puts every control where it was at 96 DPI, scaled.
+CASE(QuestionAndResultFollowAChangeOfScale) {
+    constexpr int kDpi = 192;
+    LeaveNoVictims cleanup;
+    StartVictims(CopyToScratch("victim.exe", "winword.exe"), 1);
+    Process norvanex = StartKillRun("~ask~ winword.exe", "en_US.UTF-8");
+    HWND box = norvanex.WaitDialog("Bestätigung");
+    REQUIRE(box != nullptr);
+    HWND yes = ButtonByCaption(box, "&Ja");
+    HWND no = ButtonByCaption(box, "&Nein");
+    REQUIRE(yes != nullptr && no != nullptr);
+    REQUIRE(SendDpiChanged(box, 96, kDpi));
+    const RECT y = RectInParent(yes), n = RectInParent(no);
+    const SIZE client = ClientSize(box);
+    for (const RECT& r : {y, n}) {
+        CHECK_EQ(r.right - r.left, ScaleToDpi(75, kDpi));
+        CHECK_EQ(r.bottom - r.top, ScaleToDpi(23, kDpi));
+        CHECK_EQ(client.cy - r.bottom, ScaleToDpi(10, kDpi));
+    }
+    CHECK_EQ(n.left - y.right, ScaleToDpi(6, kDpi));
+    CHECK_EQ(y.left, client.cx - n.right);
+    HWND icon = FindWindowExA(box, nullptr, "Static", nullptr);  // the first static: the icon
+    REQUIRE(icon != nullptr);
+    const RECT i = RectInParent(icon);
+    const int iconSize = MulDiv(GetSystemMetrics(SM_CXICON), kDpi, 96);
+    CHECK_EQ(i.left, ScaleToDpi(12, kDpi));
+    CHECK_EQ(i.top, ScaleToDpi(12, kDpi));
+    CHECK_EQ(i.right - i.left, iconSize);
+    HWND message = FindWindowExA(box, icon, "Static", nullptr);
+    REQUIRE(message != nullptr);
+    CHECK_EQ(RectInParent(message).left, i.right + ScaleToDpi(12, kDpi));
+    CHECK(WaitPainted(box));
+    CHECK(!Screenshot("question-en-96-to-192", box).empty());
+    Click(yes);
+
+    HWND main = ResultWindow(norvanex);
+    REQUIRE(main != nullptr);
+    struct Seen { HWND control; RECT at96; bool fitted; };
+    std::vector<Seen> seen;
+    for (const ControlDesign& d : kMainDesign) {
+        HWND control = ChildById(main, d.id);
+        if (control && Visible(control)) seen.push_back({control, RectInParent(control), d.width == 0 && d.height == 0});
+    }
+    CHECK(!seen.empty());
+    REQUIRE(SendDpiChanged(main, 96, kDpi));
+    for (const Seen& s : seen) {
+        const RECT r = RectInParent(s.control);
+        CHECK_EQ(r.left, ScaleToDpi(s.at96.left, kDpi));
+        CHECK_EQ(r.top, ScaleToDpi(s.at96.top, kDpi));
+        if (s.fitted) continue;  // sized by its text in the new font
+        CHECK_EQ(r.right - r.left, ScaleToDpi(s.at96.right - s.at96.left, kDpi));
+        CHECK_EQ(r.bottom - r.top, ScaleToDpi(s.at96.bottom - s.at96.top, kDpi));
+    }
+    SetCursorPos(0, 0);
+    CHECK(WaitPainted(main));
+    CHECK(!Screenshot("result-en-96-to-192", main).empty());
+    CloseBySystemMenu(main);
+    CHECK(norvanex.WaitExit().has_value());
 }
 
 CASE(NoQuestionWhenNothingNamedRuns) {
