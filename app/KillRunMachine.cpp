@@ -8,8 +8,6 @@ namespace norvanex {
 
 namespace {
 
-bool Holds(const ProcessIds& ids, std::uint32_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
-
 void Append(ProcessIds& to, const ProcessIds& ids) { to.insert(to.end(), ids.begin(), ids.end()); }
 
 // Whether the tick count has reached `deadline` (both may wrap).

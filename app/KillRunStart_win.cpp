@@ -136,7 +136,7 @@ bool SystemRunDesktop::AskToClose(std::uint32_t processId) {
         std::sort(windows_.begin(), windows_.end());
         listed_ = true;
     }
-    const auto first = std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(DWORD{processId}, HWND{}));
+    const auto first = FirstWindowOf(processId);
     if (first == windows_.end() || first->first != processId) return false;
     using AllowSetForegroundWindowFn = BOOL(WINAPI*)(DWORD);
     static const auto allowForeground =
@@ -162,7 +162,7 @@ BOOL CALLBACK SystemRunDesktop::Collect(HWND window, LPARAM self) {
 // that window while the box waits: a visible, enabled window of its thread that the asked window
 // owns.
 HWND SystemRunDesktop::QuestionOf(std::uint32_t processId) const {
-    const auto first = std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(DWORD{processId}, HWND{}));
+    const auto first = FirstWindowOf(processId);
     for (auto asked = first; asked != windows_.end() && asked->first == processId; ++asked) {
         if (!IsWindow(asked->second) || IsWindowEnabled(asked->second)) continue;
         QuestionSearch search{asked->second, nullptr};
@@ -171,6 +171,10 @@ HWND SystemRunDesktop::QuestionOf(std::uint32_t processId) const {
         if (search.question) return search.question;
     }
     return nullptr;
+}
+
+std::vector<std::pair<DWORD, HWND>>::const_iterator SystemRunDesktop::FirstWindowOf(std::uint32_t processId) const {
+    return std::lower_bound(windows_.begin(), windows_.end(), std::make_pair(DWORD{processId}, HWND{}));
 }
 
 bool SystemRunDesktop::ShowsQuestion(std::uint32_t processId) { return QuestionOf(processId) != nullptr; }

@@ -43,6 +43,8 @@ public:
 private:
     static BOOL CALLBACK Collect(HWND window, LPARAM self);
     HWND QuestionOf(std::uint32_t processId) const;
+    // The first of the process's windows in the sorted list; they follow it while the id is theirs.
+    std::vector<std::pair<DWORD, HWND>>::const_iterator FirstWindowOf(std::uint32_t processId) const;
 
     std::vector<std::pair<DWORD, HWND>> windows_;  // the windows that may be asked, by process
     bool listed_ = false;

@@ -20,8 +20,6 @@ void Remember(std::vector<std::uint32_t>* ids, std::uint32_t id) {
     if (ids && std::find(ids->begin(), ids->end(), id) == ids->end()) ids->push_back(id);
 }
 
-bool Holds(const ProcessIds& ids, std::uint32_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
-
 }  // namespace
 
 ProcessAccess::ProcessAccess(ProcessPlatform& platform)

@@ -2,6 +2,7 @@
 // processes by program name. Everything goes through one ProcessPlatform.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -77,6 +78,7 @@ enum class SessionScope : std::uint8_t {
 
 // Process ids, as a run collects those it has met.
 using ProcessIds = std::vector<std::uint32_t>;
+inline bool Holds(const ProcessIds& ids, std::uint32_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
 
 // What EndProcessesByName did for one name.
 struct EndReport {

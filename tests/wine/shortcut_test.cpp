@@ -140,6 +140,22 @@ void OpenThroughTheShell(const std::string& shortcut, bool ask, const std::vecto
     SetEnvironmentVariableA("NORVANEX_MARKER", nullptr);
 }
 
+// A shortcut of this program with two programs to end and one to start, and one of another
+// program, both required to be made in the scratch folder.
+constexpr char kOurArguments[] = "\"my victim.exe\" winword.exe r:\"C:\\Program Files\\Sync\\sync.exe\"";
+
+std::string OurShortcut() {
+    const std::string path = ScratchFolder() + "\\edit me.lnk";
+    REQUIRE(CreateShortcut(NorvanexExe(), kOurArguments, path, NorvanexExe(), ""));
+    return path;
+}
+
+std::string ForeignShortcut() {
+    const std::string path = ScratchFolder() + "\\notepad.lnk";
+    REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", path, "C:\\windows\\notepad.exe", ""));
+    return path;
+}
+
 }  // namespace
 
 // The editor filled through its dialogs, Create, a typed name: the file the shell can open, with
@@ -320,11 +336,8 @@ CASE(LineOverTheLimitShowsTheErrorBox) {
 // line is the same. A shortcut of another program is refused and the editor stays as it was.
 CASE(DroppedShortcutLoadsIntoTheEditor) {
     ComScope com;
-    const std::string ours = ScratchFolder() + "\\edit me.lnk";
-    const std::string arguments = "\"my victim.exe\" winword.exe r:\"C:\\Program Files\\Sync\\sync.exe\"";
-    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
-    const std::string foreign = ScratchFolder() + "\\notepad.lnk";
-    REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", foreign, "C:\\windows\\notepad.exe", ""));
+    const std::string ours = OurShortcut();
+    const std::string foreign = ForeignShortcut();
 
     Editor editor;
     REQUIRE(AddProgram(editor, CopyToScratch("victim.exe", "excel.exe")));  // replaced by the load
@@ -343,7 +356,7 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
     REQUIRE(question != nullptr);
     Click(ButtonByCaption(question, "&Ja"));
     CHECK(WaitUntil([&] { return Field(LnkInfo(ours), "Icon location") == "C:\\Program Files\\Sync\\sync.exe"; }, 3000));
-    CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), arguments);
+    CHECK_EQ(Field(LnkInfo(ours), "Command line arguments"), std::string(kOurArguments));
 
     const std::string before = Joined(LvTexts(list));
     REQUIRE(PostDropFiles(editor.main, POINT{where.left + 20, where.top + 20}, {foreign}));
@@ -378,11 +391,8 @@ CASE(DroppedShortcutLoadsIntoTheEditor) {
 // for a screen reader. Then the arrow keys select, and Delete follows the selection.
 CASE(CtrlOLoadsAShortcutAndArrowKeysEnableDelete) {
     ComScope com;
-    const std::string ours = ScratchFolder() + "\\edit me.lnk";
-    const std::string arguments = "\"my victim.exe\" winword.exe r:\"C:\\Program Files\\Sync\\sync.exe\"";
-    REQUIRE(CreateShortcut(NorvanexExe(), arguments, ours, NorvanexExe(), ""));
-    const std::string foreign = ScratchFolder() + "\\notepad.lnk";
-    REQUIRE(CreateShortcut("C:\\windows\\notepad.exe", "winword.exe", foreign, "C:\\windows\\notepad.exe", ""));
+    const std::string ours = OurShortcut();
+    const std::string foreign = ForeignShortcut();
 
     Editor editor;
     HWND list = editor.List();
