@@ -608,9 +608,11 @@ CASE(SessionProcessRunsOnAndShowsGreyed) {
         const std::optional<POINT> row = LvItemOnScreen(list, 1);
         REQUIRE(row.has_value());
         CHECK(WaitUntil([&] { return HasTipWindow(norvanex.pid()); }));
-        CHECK(MouseMove({row->x - 4, row->y}, main));
-        CHECK(MouseMove(*row, main));
-        CHECK(WaitUntil([&] { return ShownTip(norvanex.pid()).value_or("").rfind(language.tip, 0) == 0; }));
+        RECT client{};
+        GetClientRect(list, &client);
+        POINT below{client.right / 2, client.bottom - 4};  // list space without a row
+        ClientToScreen(list, &below);
+        CHECK(HoverForTip(norvanex.pid(), main, below, *row, language.tip).value_or("").rfind(language.tip, 0) == 0);
         // The ended entry is written in the window text colour, the one that runs on in grey.
         for (int item : {0, 1}) {
             const std::optional<RECT> label = LvItemRect(list, item, LVIR_LABEL);

@@ -31,26 +31,13 @@ CASE(HintsShowOnDisabledButtons) {
             HWND button = ChildById(main, hover.id);
             REQUIRE(button != nullptr);
             CHECK_EQ(Enabled(button), hover.enabled);
-            // From a place without a hint, so that the tip has to come up anew.
-            CHECK(MouseMove(CenterOnScreen(list), main));
-            CHECK(WaitUntil([&] { return !ShownTip(editor.process.pid()).has_value(); }, 3000));
             const std::string expected = german ? hover.german : hover.english;
-            // Resting on the button, moved by a pixel now and then as a hand does: a tip waits for
-            // the mouse to move over its tool.
-            POINT at = CenterOnScreen(button);
-            CHECK(MouseMove(at, main));
-            int step = 0;
-            const bool shown = WaitUntil([&] {
-                if (ShownTip(editor.process.pid()) == expected) return true;
-                if (++step % 25 == 0) {
-                    at.x += (step / 25) % 2 ? 1 : -1;
-                    MouseMove(at, main);
-                }
-                return false;
-            }, 5000);
+            const std::optional<std::string> tip =
+                HoverForTip(editor.process.pid(), main, CenterOnScreen(list), CenterOnScreen(button), expected);
+            const bool shown = tip == expected;
             CHECK(shown);
             if (!shown) check::Log(std::string("no tip over ") + expected + ", shown: " +
-                                   ShownTip(editor.process.pid()).value_or("(none)"));
+                                   tip.value_or("(none)"));
             if (hover.id == kBitBtn3) Screenshot(german ? "hint-disabled-de" : "hint-disabled-en");
             if (hover.id == kCheckBox2) Screenshot(german ? "hint-close-de" : "hint-close-en");
         }

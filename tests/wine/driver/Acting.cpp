@@ -223,6 +223,22 @@ bool MouseDoubleClick(POINT screen, HWND expect) { return MouseClicks(screen, ex
 
 bool MouseMove(POINT screen, HWND expect) { return MouseClicks(screen, expect, 0); }
 
+std::optional<std::string> HoverForTip(DWORD pid, HWND expect, POINT away, POINT at, const std::string& expected) {
+  MouseMove(away, expect);
+  WaitUntil([&] { return !ShownTip(pid).has_value(); }, 3000);
+  MouseMove(at, expect);
+  int step = 0;
+  WaitUntil([&] {
+    if (ShownTip(pid).value_or("").rfind(expected, 0) == 0) return true;
+    if (++step % 25 == 0) {
+      at.x += (step / 25) % 2 ? 1 : -1;
+      MouseMove(at, expect);
+    }
+    return false;
+  }, 5000);
+  return ShownTip(pid);
+}
+
 std::optional<POINT> LvItemOnScreen(HWND lv, int item, int part) {
   const auto rect = LvItemRect(lv, item, part);
   if (!rect) return std::nullopt;

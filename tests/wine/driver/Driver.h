@@ -251,6 +251,10 @@ bool MouseClick(POINT screen, HWND expect = nullptr);
 bool MouseDoubleClick(POINT screen, HWND expect = nullptr);
 // Real mouse movement to a screen point, no button (as MouseClick checks the point).
 bool MouseMove(POINT screen, HWND expect = nullptr);
+// Rests the mouse on `at` as a hand does until pid shows the tip that starts with `expected`:
+// it comes from `away`, a place without a tip, so that the tip comes up anew (a tool the mouse
+// never left shows its tip once), and moves a pixel now and then. The tip shown at the end.
+std::optional<std::string> HoverForTip(DWORD pid, HWND expect, POINT away, POINT at, const std::string& expected);
 POINT CenterOnScreen(HWND hwnd);
 // Real double-click on the middle of an item's label, or on list space that holds no item.
 bool DoubleClickLvItem(HWND lv, int item);
