@@ -14,6 +14,7 @@
 #include "base/ComApartment_win.h"
 #include "base/ComPtr_win.h"
 #include "base/SystemFunction_win.h"
+#include "base/SystemMemory_win.h"
 #include "base/SystemTraits_win.h"
 
 namespace norvanex {
@@ -65,16 +66,17 @@ template <class Char, class Link>
 std::basic_string<Char> LinkTarget(Link* link, DWORD flags) {
     std::basic_string<Char> target =
         Field<Char>([&](Char* text, int size) { return link->GetPath(text, size, nullptr, flags); });
-    LPITEMIDLIST ids = nullptr;
-    if (!target.empty() || FAILED(link->GetIDList(&ids)) || ids == nullptr) return target;
+    if (!target.empty()) return target;
+    LPITEMIDLIST given = nullptr;
+    const HRESULT status = link->GetIDList(&given);
+    const TaskMemory<ITEMIDLIST> ids(given);
+    if (FAILED(status) || !ids) return target;
     using PathFromIds = BOOL(WINAPI*)(LPCITEMIDLIST, Char*);
     constexpr bool wide = std::is_same_v<Char, wchar_t>;
     const auto pathOf =
         FindSystemFunctionAs<PathFromIds>("shell32.dll", wide ? "SHGetPathFromIDListW" : "SHGetPathFromIDListA");
     Char path[MAX_PATH] = {};
-    if (pathOf && pathOf(ids, path)) target = path;
-    // With COM running in the process, the shell's allocator is COM's task allocator.
-    CoTaskMemFree(ids);
+    if (pathOf && pathOf(ids.get(), path)) target = path;
     return target;
 }
 

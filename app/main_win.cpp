@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
 #include "base/CommonControls_win.h"
 #include "base/SystemDll_win.h"
+#include "base/SystemFacts_win.h"
 #include "app/KillRunStart_win.h"
 #include "app/MainUnit_win.h"
 #include "process/ProcessAccess.h"
@@ -36,12 +36,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // it happens (RunHandler).
     SetCannotGoOnMessage(SayCannotGoOn);
 
+    // The running system's facts, read here, once, before any window: every later question is
+    // answered from them.
+    const SystemFacts& facts = ThisSystem();
+
     // Which Windows family this is, once, before any window exists.
     Processes().CheckPlatform();
 
     // The program's shared facts, written once before any window reads them.
-    App().exePath = ReadOwnPath();
-    App().helpFile = HelpFilePath(App().exePath, SystemLeadByte);
+    App().exePath = facts.ownPath;
+    App().helpFile = HelpFilePath(App().exePath, facts.leadBytes);
 
     // A kill run ends what its call line names first; nothing is left to show when the question
     // was refused, or when nothing was ended and nothing is to be started.

@@ -8,9 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
+#include "base/SystemFacts_win.h"
 #include "base/SystemFunction_win.h"
+#include "base/SystemMemory_win.h"
 
 namespace norvanex {
 
@@ -68,8 +69,8 @@ std::string SystemMessage(std::uint32_t code) {
     const DWORD length =
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const LocalMemory<char> owned(text);
     std::string message = length > 0 && text ? std::string(text, length) : std::string();
-    if (text) LocalFree(text);
     while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
     return message;
 }
@@ -79,31 +80,12 @@ void Terminate(int exitCode) {
     App().terminated = true;
 }
 
-namespace {
-
-// Never destroyed: a shell warm-up that the window stopped waiting for (ShellWarmUp) may still read
-// it while the process ends and the static objects go.
-const std::string& WindowsFolder() {
-    static const std::string& windows = *new std::string([] {
-        char directory[MAX_PATH + 1] = {};
-        const UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
-        return length > 0 && length <= MAX_PATH ? std::string(directory, length) : std::string();
-    }());
-    return windows;
-}
-
-}  // namespace
-
+// A shell warm-up that the window stopped waiting for (ShellWarmUp) may still be here while the
+// process ends: the system's facts are never destroyed.
 std::string ShellPath(const std::string& path) {
-    static const bool wow64 = [] {
-        using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-        const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-        BOOL result = FALSE;
-        return isWow64 && isWow64(GetCurrentProcess(), &result) && result;
-    }();
-    if (!wow64) return path;
-    const std::string native = SysnativePath(path, WindowsFolder(), SystemLeadByte);
+    const SystemFacts& facts = ThisSystem();
+    if (!facts.wow64) return path;
+    const std::string native = SysnativePath(path, facts.windowsFolder, facts.leadBytes);
     // Sysnative exists from Vista on (and on XP x64 with a hotfix); where it does not answer, the
     // redirected file is the best there is.
     if (native.empty() || GetFileAttributesA(native.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
@@ -184,21 +166,6 @@ std::string GetVersionText() {
     return FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
 }
 
-std::string ReadOwnPath() {
-    // The result fills the whole buffer when the path was cut (ERROR_INSUFFICIENT_BUFFER on XP and
-    // later; Windows 2000 does not terminate it): ask again with twice the room.
-    for (DWORD size = MAX_PATH + 1; size <= 0x10000; size *= 2) {
-        std::string path(size, '\0');
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
-        if (length == 0) return std::string();
-        if (length < size - 1) {
-            path.resize(length);
-            return path;
-        }
-    }
-    return std::string();
-}
-
 std::string CanonicalPathOf(const std::string& path) {
     std::string current(MAX_PATH + 1, '\0');
     DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(current.size()), current.data());
@@ -207,7 +174,7 @@ std::string CanonicalPathOf(const std::string& path) {
         length = GetCurrentDirectoryA(static_cast<DWORD>(current.size()), current.data());
     }
     current.resize(length < current.size() ? length : 0);
-    const std::string full = CanonicalPath(path, current, SystemLeadByte);
+    const std::string full = CanonicalPath(path, current, ThisSystem().leadBytes);
     const std::string found = LongPathOf(full);
     return found.empty() ? full : found;  // no such file, or not answered
 }
@@ -225,21 +192,20 @@ std::string LongPathOf(const std::string& full) {
         longPath.resize(length);
         return longPath;
     }
+    const SystemFacts& facts = ThisSystem();
     return LongPathByParts(
         full,
-        [](const std::string& part) -> std::optional<std::string> {
+        [&facts](const std::string& part) -> std::optional<std::string> {
             // The System32 folder's own entry is redirected as well (on 64-bit Windows it can read
             // as SysWOW64): it keeps the name it is written with.
-            if (IsSystem32Folder(part, WindowsFolder(), SystemLeadByte)) {
-                return std::string(AfterLastBackslash(part, SystemLeadByte));
+            if (IsSystem32Folder(part, facts.windowsFolder, facts.leadBytes)) {
+                return std::string(AfterLastBackslash(part, facts.leadBytes));
             }
             WIN32_FIND_DATAA data{};
-            const HANDLE search = FindFirstFileA(ShellPath(part).c_str(), &data);
-            if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-            FindClose(search);
+            if (!FindFirstFileOwned(ShellPath(part).c_str(), data)) return std::nullopt;
             return std::string(data.cFileName);
         },
-        SystemLeadByte);
+        facts.leadBytes);
 }
 
 }  // namespace norvanex

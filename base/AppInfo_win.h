@@ -15,7 +15,7 @@ namespace norvanex {
 // Application-wide facts set once at start.
 struct Application {
     std::string title = "Norvanex";
-    std::string exePath;   // parameter 0
+    std::string exePath;   // parameter 0: the system's facts' own path (ThisSystem().ownPath)
     std::string helpFile;  // beside the executable
     bool terminated = false;
 };
@@ -87,9 +87,6 @@ private:
 // The executable's file version as four numbers ("4.3.0.0"); empty without a version resource.
 // Read from the running module's own resource, so that no path limit stands in the way.
 std::string GetVersionText();
-
-// The executable's own path, whole however long it is (GetModuleFileNameA into a growing buffer).
-std::string ReadOwnPath();
 
 // The one spelling of a path that the file system knows: CanonicalPath from the current folder,
 // then the long name of every part where the file exists (LongPathOf).

@@ -39,8 +39,12 @@ Fn Kernel32FunctionAs(const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(Kernel32Function(name)));
 }
 
-// Under WOW64 this is System32 as well, which the file system redirects to SysWOW64 for a 32-bit
-// process (Norvanex never turns that redirection off).
+// The program's one read of the system folder. It stays a raw read into plain data: the first
+// caller is RestrictDllSearch, before the C runtime has started, when the system's facts
+// (ThisSystem: a guarded function-local static, std::string on the heap) cannot be built yet; they
+// take the folder from here instead (SystemFolderReadAtEntry). Under WOW64 this is System32 as
+// well, which the file system redirects to SysWOW64 for a 32-bit process (Norvanex never turns
+// that redirection off).
 void ReadSystemFolder() {
     if (search.systemFolderLength != 0) return;
     const UINT length = GetSystemDirectoryA(search.systemFolder, MAX_PATH);
@@ -131,6 +135,11 @@ void RestrictDllSearch() {
 }
 
 void PreloadSystemDlls() { PreloadOnce(); }
+
+const char* SystemFolderReadAtEntry() {
+    ReadSystemFolder();
+    return search.systemFolder;
+}
 
 HMODULE LoadSystemDll(const char* name) {
     // A kill run's walk loads advapi32 (its debug privilege) and asks for ntdll before it ends

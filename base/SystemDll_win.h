@@ -20,6 +20,11 @@ void RestrictDllSearch();
 // to end (a ~close~ run binds user32 before), before the first window. Elsewhere it is done already.
 void PreloadSystemDlls();
 
+// The system folder as RestrictDllSearch read it at the entry point (read at this call where the
+// entry point did not run, as in a test program), without a trailing backslash; empty where it
+// could not be read. The system's facts take it from here: it is read once.
+const char* SystemFolderReadAtEntry();
+
 // The system DLL `name` ("version.dll"), loaded from the system folder by its full path, on every
 // Windows; null where it is missing there. comctl32.dll goes by its bare name where that is safe
 // (the manifest's activation context redirects it to common controls 6, or the search is restricted

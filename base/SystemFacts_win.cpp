@@ -4,20 +4,21 @@
 #include <windows.h>
 
 #include "base/AnsiText_win.h"
+#include "base/SystemDll_win.h"
 #include "base/SystemFunction_win.h"
 
 namespace norvanex {
 
 namespace {
 
-// A folder as GetWindowsDirectoryA or GetSystemDirectoryA gives it: they return the size needed
-// (with the NUL) when the buffer is too small, and 0 on failure.
-std::string ReadFolder(UINT (WINAPI *read)(LPSTR, UINT)) {
+// The Windows folder as GetWindowsDirectoryA gives it: it returns the size needed (with the NUL)
+// when the buffer is too small, and 0 on failure.
+std::string ReadWindowsFolder() {
     std::string folder(MAX_PATH + 1, '\0');
-    UINT length = read(folder.data(), static_cast<UINT>(folder.size()));
+    UINT length = GetWindowsDirectoryA(folder.data(), static_cast<UINT>(folder.size()));
     if (length >= folder.size()) {
         folder.assign(length + 1, '\0');
-        length = read(folder.data(), static_cast<UINT>(folder.size()));
+        length = GetWindowsDirectoryA(folder.data(), static_cast<UINT>(folder.size()));
     }
     folder.resize(length < folder.size() ? length : 0);
     // A drive's root is "C:\"; any other folder comes without the backslash.
@@ -53,8 +54,9 @@ SystemFacts ReadSystemFacts() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
     if (GetVersionExA(&info)) facts.version = {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-    facts.windowsFolder = ReadFolder(GetWindowsDirectoryA);
-    facts.systemFolder = ReadFolder(GetSystemDirectoryA);
+    facts.windowsFolder = ReadWindowsFolder();
+    // Read already at the entry point, before the C runtime could hold it here.
+    facts.systemFolder = SystemFolderReadAtEntry();
     facts.ownPath = ReadOwnFile();
     facts.leadBytes = SystemLeadByte;
     facts.wow64 = RunsOnWow64();

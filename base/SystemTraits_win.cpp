@@ -1,36 +1,28 @@
-// The running Windows's version, read once, and what follows from it.
+// What follows from the running Windows's version, which the system's facts hold.
 #include "base/SystemTraits_win.h"
 
 #include <commdlg.h>
 
+#include "base/SystemFacts_win.h"
+
 namespace norvanex {
 
-const WindowsVersion& RunningWindows() {
-    static const WindowsVersion running = [] {
-        WindowsVersion version;
-        OSVERSIONINFOA info{};
-        info.dwOSVersionInfoSize = sizeof info;
-        // A failure leaves platform id 0, which takes the ANSI side every Windows implements.
-        if (GetVersionExA(&info)) version = {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-        return version;
-    }();
-    return running;
-}
+const WindowsVersion& RunningWindows() { return ThisSystem().version; }
 
 bool AnsiTexts() {
-    static const bool ansi = UsesAnsiTexts(RunningWindows());
+    static const bool ansi = UsesAnsiTexts(ThisSystem().version);
     return ansi;
 }
 
 DWORD FileDialogSize(bool wide) {
-    if (TakesVersion400FileDialog(RunningWindows())) {
+    if (TakesVersion400FileDialog(ThisSystem().version)) {
         return wide ? OPENFILENAME_SIZE_VERSION_400W : OPENFILENAME_SIZE_VERSION_400A;
     }
     return wide ? sizeof(OPENFILENAMEW) : sizeof(OPENFILENAMEA);
 }
 
 MenuItemForm MenuItemFormHere() {
-    static const MenuItemForm form = MenuItemFormOf(RunningWindows());
+    static const MenuItemForm form = MenuItemFormOf(ThisSystem().version);
     return form;
 }
 

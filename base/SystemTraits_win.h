@@ -8,7 +8,7 @@
 
 namespace norvanex {
 
-// GetVersionExA, read at the first question.
+// The version among the system's facts (ThisSystem), for the process layer's platform.
 const WindowsVersion& RunningWindows();
 
 // True on the 9x line: the program's texts and controls take the ANSI functions there.

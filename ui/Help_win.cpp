@@ -10,6 +10,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo_win.h"
 #include "base/ComApartment_win.h"
+#include "base/SystemFacts_win.h"
 #include "ui/Help.h"
 #include "ui/MsgBox_win.h"
 
@@ -51,10 +52,9 @@ bool IsFile(const std::string& path) {
 // file and the topic's HTML page beside it.
 HelpViewerFacts ViewerFacts(const std::string& helpFile, const std::string& htmlPage) {
     HelpViewerFacts facts;
-    char windows[MAX_PATH + 1] = {};
-    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        std::string viewer(windows, length);
+    const std::string& windows = ThisSystem().windowsFolder;
+    if (!windows.empty()) {
+        std::string viewer = windows;
         if (viewer.back() != '\\') viewer += '\\';
         viewer += "winhlp32.exe";
         facts.viewerExists = IsFile(viewer);

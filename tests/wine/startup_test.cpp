@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "app/KillRunStart_win.h"
+#include "base/SystemFacts_win.h"
 #include "base/Window_win.h"
 #include "process/ProcessAccess.h"
 #include "ui/Lang.h"
@@ -62,7 +63,7 @@ CASE(QuestionChild) {
     if (refused == nullptr) return;
     norvanex::SetCannotGoOnMessage(norvanex::SayCannotGoOn);
     norvanex::Processes().CheckPlatform();
-    norvanex::App().exePath = norvanex::ReadOwnPath();
+    norvanex::App().exePath = norvanex::ThisSystem().ownPath;
     RefuseWindows(refused);
     norvanex::SystemRunDesktop desktop;
     norvanex::CallLineNames names;
