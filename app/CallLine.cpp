@@ -2,6 +2,7 @@
 #include "app/CallLine.h"
 
 #include <limits>
+#include <utility>
 
 namespace norvanex {
 
@@ -120,6 +121,30 @@ std::u16string WideCallLineParam(const char16_t* commandLine, int index) {
 bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const ExactAnsiFn& exact) {
     std::string converted;
     return exact(wide, converted) && converted == ansi;
+}
+
+std::string CallParams::operator()(int index) const {
+    if (index == 0) return ownPath;
+    return index >= 1 && index <= static_cast<int>(texts.size()) ? texts[static_cast<size_t>(index - 1)] : std::string();
+}
+
+bool CallParams::AsWritten(int index) const {
+    return index < 1 || index > static_cast<int>(asWritten.size()) || asWritten[static_cast<size_t>(index - 1)];
+}
+
+CallParams SplitCallParams(std::string ownPath, const char* ansiLine, const char16_t* wideLine, CharNextFn charNext,
+                           const ExactAnsiFn& exact) {
+    constexpr int kAll = std::numeric_limits<int>::max();
+    CallParams params;
+    params.ownPath = std::move(ownPath);
+    params.texts = CallLineParams(ansiLine, kAll, charNext);
+    params.asWritten.assign(params.texts.size(), true);
+    if (wideLine == nullptr) return params;
+    const std::vector<std::u16string> wide = WideCallLineParams(wideLine, kAll);
+    for (size_t i = 0; i < params.texts.size(); ++i) {
+        params.asWritten[i] = ParamSurvives(params.texts[i], i < wide.size() ? wide[i] : std::u16string(), exact);
+    }
+    return params;
 }
 
 namespace {

@@ -69,6 +69,26 @@ std::vector<std::u16string> WideCallLineParams(const char16_t* commandLine, int 
 // so "māil.exe" would read "mail.exe" and name another program.
 bool ParamSurvives(const std::string& ansi, std::u16string_view wide, const ExactAnsiFn& exact);
 
+// This program's call line, split once at start; the mode, the kill run's walk and every other
+// reader of a parameter work on this list.
+struct CallParams {
+    std::string ownPath;             // parameter 0: this program's own file
+    std::vector<std::string> texts;  // parameters 1 to the last, all of them (the walk reads 100)
+    std::vector<bool> asWritten;     // per text: it is the very text the user wrote (ParamSurvives)
+
+    // Parameter `index`; "" past the last one.
+    std::string operator()(int index) const;
+    // Whether parameter `index` is the text the user wrote; true where there is none to pass over.
+    bool AsWritten(int index) const;
+};
+
+// Splits `ansiLine` (GetCommandLineA) into its tokens. `wideLine` is the same line in UTF-16
+// (GetCommandLineW) where the system holds it so (the NT line, which hands the ANSI reader its
+// best-fit conversion): a token that did not survive the conversion is marked. Null where the
+// ANSI line is the original (the 9x line): every token is as written.
+CallParams SplitCallParams(std::string ownPath, const char* ansiLine, const char16_t* wideLine, CharNextFn charNext,
+                           const ExactAnsiFn& exact);
+
 // True for an "r:" parameter (either letter case): the rest names the program to start.
 bool IsStartParam(const std::string& param);
 

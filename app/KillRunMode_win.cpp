@@ -261,7 +261,7 @@ int KillRunMode::ButtonTop() const {
 // A long path is cut in its middle to the window's right edge, as the editor shows its program to
 // start, and the hint holds it whole.
 void KillRunMode::SetProgramToStart(const std::string& path) {
-    form_.SetProgImg(ShellMayTake(path) ? GetFileIconIndex(path) : 0, path.empty() ? std::string() : MarkedName(path));
+    form_.SetProgImg(desktop_.ShellMayTakeProgram(path) ? GetFileIconIndex(path) : 0, path.empty() ? std::string() : MarkedName(path));
     HWND label = form_.Control(kLabel2);
     SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - form_.DesignOf(kLabel2).left)));
     form_.FitLabel(kLabel2);

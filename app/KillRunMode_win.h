@@ -12,7 +12,8 @@ class KillRunMode : public MainMode {
 public:
     static constexpr UINT_PTR kTimerRun = 1;  // the run's next deadline
 
-    KillRunMode(TMainForm& form, KillRunMachine& run) : form_(form), run_(run) {}
+    KillRunMode(TMainForm& form, KillRunMachine& run, SystemRunDesktop& desktop)
+        : form_(form), run_(run), desktop_(desktop) {}
 
     const ModeFace& Face() const override;
     void FormCreate() override;
@@ -51,6 +52,7 @@ private:
 
     TMainForm& form_;
     KillRunMachine& run_;
+    SystemRunDesktop& desktop_;  // the run's: it has followed the program to start's shortcuts
     size_t rowTips_ = 0;  // rows that have a tip of their own in the tips' window
     HWND focusTip_ = nullptr;  // the focused row's tip (MakeTrackingTip), made when the list first has the focus
 };

@@ -16,6 +16,7 @@
 #include "base/AnsiText_win.h"
 #include "base/AppInfo.h"
 #include "base/AppInfo_win.h"
+#include "base/SystemFacts_win.h"
 #include "base/SystemFunction_win.h"
 #include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
@@ -34,33 +35,13 @@ const char* NextAnsiChar(const char* p) {
     return SystemLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
 }
 
-// The kill run's parameters, each read once: its text, and whether it is the very text the user
-// wrote. The NT line holds the command line in UTF-16 and hands the ANSI reader its best-fit
-// conversion; a parameter that changed on the way names nothing. On the 9x line the ANSI line is
-// the original.
-struct CallParams {
-    std::vector<std::string> texts;
-    std::vector<bool> asWritten;
-
-    std::string operator()(int index) const {
-        if (index == 0) return App().exePath;
-        return index >= 1 && index <= static_cast<int>(texts.size()) ? texts[index - 1] : std::string();
-    }
-};
-
+// The call line as this process got it. The NT line holds it in UTF-16 and hands the ANSI reader
+// its best-fit conversion, so the UTF-16 line says which parameters changed on the way; on the 9x
+// line the ANSI line is the original.
 CallParams ReadCallParams() {
-    CallParams params;
-    params.texts = CallLineParams(GetCommandLineA(), kMaxParams, NextAnsiChar);
-    params.asWritten.assign(params.texts.size(), true);
-    if (!AnsiTexts()) {
-        const std::vector<std::u16string> wide =
-            WideCallLineParams(reinterpret_cast<const char16_t*>(GetCommandLineW()), kMaxParams);
-        for (size_t i = 0; i < params.texts.size(); ++i) {
-            params.asWritten[i] = ParamSurvives(params.texts[i], i < wide.size() ? wide[i] : std::u16string(),
-                                                [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
-        }
-    }
-    return params;
+    const char16_t* wide = AnsiTexts() ? nullptr : reinterpret_cast<const char16_t*>(GetCommandLineW());
+    return SplitCallParams(ThisSystem().ownPath, GetCommandLineA(), wide, NextAnsiChar,
+                           [](std::u16string_view text, std::string& ansi) { return ExactAnsi(text, ansi); });
 }
 
 // A visible, enabled window that `owner` owns: the box of a question that disabled its owner.
@@ -185,21 +166,30 @@ void SystemRunDesktop::BringQuestion(std::uint32_t processId) {
     if (HWND question = QuestionOf(processId)) SetForegroundWindow(question);
 }
 
-std::uint32_t SystemRunDesktop::Open(const std::string& path) { return OpenProgramToStart(path); }
+std::uint32_t SystemRunDesktop::Open(const std::string& path) {
+    // "r:" alone opens nothing: there is no chain to follow.
+    return OpenProgramToStart(path, !path.empty() && ShellMayTakeProgram(path));
+}
+
+bool SystemRunDesktop::ShellMayTakeProgram(const std::string& path) {
+    if (!programVerdict_ || programVerdict_->first != path) programVerdict_.emplace(path, ShellMayTake(path));
+    return programVerdict_->second;
+}
 
 // No busy pointer: no window of the program exists yet for it to show over, and loading a cursor
 // would set up the display driver before the processes are ended. A run that asks its programs to
 // close needs the window manager for that; a plain run never calls it.
-void BeginKillRun(KillRunMachine& run) {
-    const CallParams params = ReadCallParams();
-    run.Begin(std::cref(params), [&params](int index) { return params.asWritten[static_cast<size_t>(index - 1)]; },
+void BeginKillRun(KillRunMachine& run, const CallParams& params) {
+    run.Begin(std::cref(params), [&params](int index) { return params.AsWritten(index); },
               [] { return static_cast<uint32_t>(GetTickCount()); });
 }
 
-std::string ParamStr(int index) {
-    if (index == 0) return App().exePath;
-    return CallLineParam(GetCommandLineA(), index, NextAnsiChar);
+const CallParams& ThisCallLine() {
+    static const CallParams params = ReadCallParams();
+    return params;
 }
+
+std::string ParamStr(int index) { return ThisCallLine()(index); }
 
 bool ShellMayTake(const std::string& path) { return ShellMayOpen(FollowShortcutChain(ShellPath(path))); }
 
@@ -227,13 +217,13 @@ std::uint32_t ShellOpen(const std::string& path) {
 
 }  // namespace
 
-std::uint32_t OpenProgramToStart(const std::string& path) {
+std::uint32_t OpenProgramToStart(const std::string& path, bool shellMayTake) {
     // "r:" alone names no program: there is nothing to open and nothing to report.
     if (path.empty()) return 0;
     // A 64-bit program in System32 is started from there, not from the 32-bit system folder that
     // this process would be redirected to. A chain of shortcuts that loops or goes on too long is
     // not handed over (ShellMayTake).
-    if (!ShellMayTake(path)) return ERROR_CANT_RESOLVE_FILENAME;
+    if (!shellMayTake) return ERROR_CANT_RESOLVE_FILENAME;
     return ShellOpen(ShellPath(path));
 }
 

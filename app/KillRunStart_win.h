@@ -6,16 +6,22 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/CallLine.h"
 #include "app/KillRunMachine.h"
 
 namespace norvanex {
 
-// Parameter `index` of this process's call line (0: the executable's own path). The kill run
-// reads its parameters once, all together (BeginKillRun).
+// This process's call line, split at the first call and kept: parameter 0 is the own path of the
+// system's facts, and each parameter is marked where the code page did not keep the text the user
+// wrote. WinMain splits it before any window and decides the mode from it.
+const CallParams& ThisCallLine();
+
+// Parameter `index` of this process's call line (ThisCallLine); "" past the last one.
 std::string ParamStr(int index);
 
 // A full path on the call line names its file in any spelling, short (8.3) names among them: it is
@@ -40,6 +46,11 @@ public:
     void BringQuestion(std::uint32_t processId) override;
     std::uint32_t Open(const std::string& path) override;
 
+    // Whether the shell may be given the program to start (ShellMayTake). Its chain of shortcuts
+    // is followed through COM at the first question and the answer kept for the run: the shell's
+    // warm-up, the result window's icon and the open all take this one answer.
+    bool ShellMayTakeProgram(const std::string& path);
+
 private:
     static BOOL CALLBACK Collect(HWND window, LPARAM self);
     HWND QuestionOf(std::uint32_t processId) const;
@@ -48,20 +59,21 @@ private:
 
     std::vector<std::pair<DWORD, HWND>> windows_;  // the windows that may be asked, by process
     bool listed_ = false;
+    std::optional<std::pair<std::string, bool>> programVerdict_;  // the path asked for, and the answer
 };
 
 // A kill run's question and walk: the endings (or the requests to close) are made before any
 // window exists, so that the user waits for the processes to go and not for the result window to
 // be built.
-void BeginKillRun(KillRunMachine& run);
+void BeginKillRun(KillRunMachine& run, const CallParams& params);
 
 // Whether the shell may be given the path, to open it or to show its icon: no chain of shortcuts
 // that loops or goes on too long, which the shell's resolver would follow until its stack runs out.
 bool ShellMayTake(const std::string& path);
 
 // Opens the program to start as the shell opens a file: 0, or the system's error code of the
-// failure. An empty path opens nothing and is no failure.
-std::uint32_t OpenProgramToStart(const std::string& path);
+// failure. An empty path opens nothing and is no failure. `shellMayTake`: the path's ShellMayTake.
+std::uint32_t OpenProgramToStart(const std::string& path, bool shellMayTake);
 
 // What ends a start that failed: a message, and in a kill run its program to start opened all the
 // same, once what the run ended has gone (what it asked to close closes by itself or runs on).

@@ -20,9 +20,9 @@
 
 namespace norvanex {
 
-TMainForm::TMainForm(KillRunMachine* run, ShellWarmUp* shell) : shell_(shell) {
-    if (run) {
-        mode_ = std::make_unique<KillRunMode>(*this, *run);
+TMainForm::TMainForm(KillRunMachine* run, SystemRunDesktop* desktop, ShellWarmUp* shell) : shell_(shell) {
+    if (run && desktop) {
+        mode_ = std::make_unique<KillRunMode>(*this, *run, *desktop);
     } else {
         mode_ = std::make_unique<EditorMode>(*this);
     }

@@ -20,6 +20,7 @@
 namespace norvanex {
 
 class TInfos;
+class SystemRunDesktop;
 
 // How a mode's window differs from the design: its style and its wording.
 struct ModeFace {
@@ -67,10 +68,10 @@ public:
 class TMainForm : public Window<TMainForm> {
 public:
     static constexpr const char* kClassName = "TMainForm";
-    // In a kill run, `run` is the run after its walk (it must outlive the window); null for the
-    // editor. `shell`, when given, starts the shell for the result window's icons (BindImageLists
-    // waits for it).
-    TMainForm(KillRunMachine* run, ShellWarmUp* shell = nullptr);
+    // In a kill run, `run` is the run after its walk and `desktop` the run's (both must outlive the
+    // window); null for the editor. `shell`, when given, starts the shell for the result window's
+    // icons (BindImageLists waits for it).
+    TMainForm(KillRunMachine* run, SystemRunDesktop* desktop, ShellWarmUp* shell = nullptr);
     ~TMainForm();
 
     // Registers the class and creates the window; FormCreate runs inside, the kill run with it.

@@ -47,15 +47,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     App().exePath = facts.ownPath;
     App().helpFile = HelpFilePath(App().exePath, facts.leadBytes);
 
-    // A kill run ends what its call line names first; nothing is left to show when the question
-    // was refused, or when nothing was ended and nothing is to be started.
+    // The call line, split once: with parameters a kill run, without them the editor. A kill run
+    // ends what its call line names first; nothing is left to show when the question was refused,
+    // or when nothing was ended and nothing is to be started.
+    const CallParams& params = ThisCallLine();
     SystemRunDesktop desktop;
     CallLineNames names;
     KillRunMachine run(Processes(), desktop, std::ref(names));
-    const bool killRun = !ParamStr(1).empty();
+    const bool killRun = !params(1).empty();
     if (killRun) {
         // A walk that failed, or whose question could not be put, has ended nothing: it says so.
-        if (!RunHandler([&] { BeginKillRun(run); }) || run.CouldNotAsk()) return StartFailed(nullptr);
+        if (!RunHandler([&] { BeginKillRun(run, params); }) || run.CouldNotAsk()) return StartFailed(nullptr);
         if (run.phase() == KillRunMachine::Phase::Done) return run.ExitCode();
     }
 
@@ -70,7 +72,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         const KillWalk& walk = run.Walk();
         std::vector<std::string> paths;
         for (const ResultRow& row : walk.rows) paths.push_back(row.caption);
-        if (walk.startNamed && ShellMayTake(walk.programToStart)) paths.push_back(walk.programToStart);
+        if (walk.startNamed && desktop.ShellMayTakeProgram(walk.programToStart)) paths.push_back(walk.programToStart);
         shell = std::make_unique<ShellWarmUp>(App().exePath.substr(0, 3), std::move(paths));
     }
 
@@ -83,7 +85,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // The main window builds the result window or the editor. Without it the program says so and
     // ends; a kill run still opens its program to start.
-    TMainForm mainForm(killRun ? &run : nullptr, shell.get());
+    TMainForm mainForm(killRun ? &run : nullptr, killRun ? &desktop : nullptr, shell.get());
     if (!mainForm.Create(instance)) return StartFailed(killRun ? &run : nullptr);
 
     return RunMessageLoop(mainForm.hwnd(), mainForm.Accelerators(), [&] { return mainForm.Tooltip(); },

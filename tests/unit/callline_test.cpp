@@ -126,20 +126,23 @@ TEST(CallLine, LongStartPathsAreKeptWhole) {
 }
 
 // A parameter names something only when what the ANSI reader got is what the user wrote in UTF-16:
-// the ANSI line is the system's best-fit conversion of the UTF-16 one.
+// the ANSI line is the system's best-fit conversion of the UTF-16 one. Without a UTF-16 line (the
+// 9x line) the ANSI line is the original, and every parameter stands.
 TEST(CallLine, ParamsThatDoNotSurviveTheCodePage) {
     struct Case {
         const char* what;
         unsigned codePage;
         std::u16string wide;
+        bool lineInUtf16;
         std::vector<bool> survives;  // per parameter of the line
     } cases[] = {
-        {"plain names", 1252, u"N.exe a.exe \"b c.exe\" r:C:\\x.exe", {true, true, true}},
-        {"best fit: māil reads mail", 1252, u"N.exe mail.exe māil.exe Ωmega.exe", {true, false, false}},
-        {"default character", 1252, u"N.exe 日本.exe ä.exe", {false, true}},
-        {"a start path through a folder outside the code page", 1252, u"N.exe r:\"C:\\日本\\a.exe\"", {false}},
-        {"double-byte code page holds 日本", 932, u"N.exe 日本.exe ä.exe", {true, false}},
-        {"quotes and empty pairs split alike", 1252, u"N.exe \"\" x\"y z\"w \"ā\"", {true, false}},
+        {"plain names", 1252, u"N.exe a.exe \"b c.exe\" r:C:\\x.exe", true, {true, true, true}},
+        {"best fit: māil reads mail", 1252, u"N.exe mail.exe māil.exe Ωmega.exe", true, {true, false, false}},
+        {"default character", 1252, u"N.exe 日本.exe ä.exe", true, {false, true}},
+        {"a start path through a folder outside the code page", 1252, u"N.exe r:\"C:\\日本\\a.exe\"", true, {false}},
+        {"double-byte code page holds 日本", 932, u"N.exe 日本.exe ä.exe", true, {true, false}},
+        {"quotes and empty pairs split alike", 1252, u"N.exe \"\" x\"y z\"w \"ā\"", true, {true, false}},
+        {"the 9x line: the ANSI line is what was written", 1252, u"N.exe māil.exe a.exe", false, {true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,12 +154,43 @@ TEST(CallLine, ParamsThatDoNotSurviveTheCodePage) {
             ansi = norvanex::fake::EncodeAnsi(c.codePage, wide, true, &usedDefault);
             return !usedDefault;
         };
+        const norvanex::CallParams params =
+            norvanex::SplitCallParams("N.exe", ansiLine.c_str(), c.lineInUtf16 ? c.wide.c_str() : nullptr, next, exact);
         std::vector<bool> survives;
-        for (int i = 1; !CallLineParam(ansiLine.c_str(), i, next).empty(); ++i) {
-            survives.push_back(norvanex::ParamSurvives(CallLineParam(ansiLine.c_str(), i, next),
-                                                       norvanex::WideCallLineParam(c.wide.c_str(), i), exact));
-        }
+        for (int i = 1; !params(i).empty(); ++i) survives.push_back(params.AsWritten(i));
         EXPECT_EQ(survives, c.survives);
+    }
+}
+
+// The call line is split once, whole: parameter 0 is the program's own file, every parameter is
+// kept (the walk reads 100, the list holds the 101st where it stands), and past the end there is
+// nothing, neither a text nor one to pass over.
+TEST(CallLine, SplitOnceWhole) {
+    std::string many = "\"C:\\N.exe\"";
+    for (int i = 1; i <= 101; ++i) many += " p" + std::to_string(i);
+    struct Case {
+        const char* what;
+        std::string line;
+        int index;
+        std::string param;
+        bool asWritten;
+    } cases[] = {
+        {"own file", "\"C:\\N.exe\" a.exe", 0, "C:\\Own\\Norvanex.exe", true},
+        {"first", "\"C:\\N.exe\" a.exe", 1, "a.exe", true},
+        {"past the end", "\"C:\\N.exe\" a.exe", 2, "", true},
+        {"no parameters", "N.exe", 1, "", true},
+        {"the 100th", many, 100, "p100", true},
+        {"the 101st", many, 101, "p101", true},
+        {"past 101", many, 102, "", true},
+        {"below zero", "N.exe a.exe", -1, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const norvanex::CallParams params = norvanex::SplitCallParams(
+            "C:\\Own\\Norvanex.exe", c.line.c_str(), nullptr, SingleByteNext,
+            [](std::u16string_view, std::string&) { return false; });
+        EXPECT_EQ(params(c.index), c.param);
+        EXPECT_EQ(params.AsWritten(c.index), c.asWritten);
     }
 }
 

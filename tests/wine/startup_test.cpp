@@ -68,7 +68,7 @@ CASE(QuestionChild) {
     norvanex::SystemRunDesktop desktop;
     norvanex::CallLineNames names;
     norvanex::KillRunMachine run(norvanex::Processes(), desktop, std::ref(names));
-    if (!norvanex::RunHandler([&] { norvanex::BeginKillRun(run); }) || run.CouldNotAsk()) {
+    if (!norvanex::RunHandler([&] { norvanex::BeginKillRun(run, norvanex::ThisCallLine()); }) || run.CouldNotAsk()) {
         ExitProcess(norvanex::StartFailed(nullptr));
     }
     ExitProcess(static_cast<UINT>(run.ExitCode()));
