@@ -12,6 +12,7 @@
 #include "app/KillRunMachine.h"
 #include "fakes/FakeProcessPlatform.h"
 #include "process/ProcessAccess.h"
+#include "ui/Lang.h"
 
 using namespace norvanex;
 
@@ -506,34 +507,54 @@ TEST(KillRun, LogonSessions) {
     }
 }
 
-// Every outcome is said in words in both languages, and what runs on says so first: the colour
-// alone would not tell it.
-TEST(KillRun, OutcomeWords) {
+// What the user reads of each outcome, in either language as the user's country picks it: every
+// outcome is said in words (the colour alone would not tell it), no two read alike, each language
+// has words of its own, what runs on says so first, and only a row whose word says all has no
+// hint.
+TEST(KillRun, OutcomeWordsAsTheUserReadsThem) {
     struct Case {
         Outcome outcome;
         uint32_t error;
-        const char* english;
-        const char* german;
         bool hint;
     } cases[] = {
-        {Outcome::Closing, 0, "asked to close", "zum Schließen aufgefordert", true},
-        {Outcome::Waiting, 0, "waiting for your answer", "wartet auf Ihre Antwort", true},
-        {Outcome::Closed, 0, "closed", "geschlossen", true},
-        {Outcome::Ended, 0, "ended", "beendet", false},
-        {Outcome::Itself, 0, "still running: Norvanex itself", "läuft noch: Norvanex selbst", true},
-        {Outcome::Spared, 0, "still running: part of Windows", "läuft noch: Teil von Windows", true},
-        {Outcome::Failed, kErrorAccessDenied, "still running: access denied", "läuft noch: Zugriff verweigert", true},
-        {Outcome::Failed, 6, "still running: not ended", "läuft noch: nicht beendet", true},
-        {Outcome::Kept, 0, "still running: kept", "läuft noch: weiterlaufen lassen", true},
-        {Outcome::TimedOut, 5, "still running: did not close", "läuft noch: nicht geschlossen", true},
-        {Outcome::Restarted, 0, "still running: started again", "läuft noch: neu gestartet", true},
+        {Outcome::Closing, 0, true},  {Outcome::Waiting, 0, true},
+        {Outcome::Closed, 0, true},   {Outcome::Ended, 0, false},
+        {Outcome::Itself, 0, true},   {Outcome::Spared, 0, true},
+        {Outcome::Failed, kErrorAccessDenied, true}, {Outcome::Failed, 6, true},
+        {Outcome::Kept, 0, true},     {Outcome::TimedOut, 5, true},
+        {Outcome::Restarted, 0, true},
     };
+    struct Language {
+        const char* name;
+        CountryQuery country;
+        const char* runsOn;  // how a row that runs on begins
+    } languages[] = {
+        {"English (United States)", [](std::string& code) { code = "1"; return true; }, "still running: "},
+        {"German (Germany)", [](std::string& code) { code = "49"; return true; }, "läuft noch: "},
+    };
+    const auto shown = [](const TextPair& text, CountryQuery country) {
+        return SelectText(text.english, text.german, country);
+    };
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.name);
+        std::map<std::string, int> outcomesSaying;
+        for (const Case& c : cases) {
+            const OutcomeWords words = WordsOf(c.outcome, c.error);
+            const std::string state = shown(words.state, language.country);
+            const std::string hint = shown(words.hint, language.country);
+            EXPECT_FALSE(state.empty()) << static_cast<int>(c.outcome);
+            EXPECT_EQ(++outcomesSaying[state], 1) << state << ": two outcomes read alike";
+            EXPECT_EQ(state.rfind(language.runsOn, 0) == 0, StillRuns(c.outcome)) << state;
+            EXPECT_EQ(!hint.empty(), c.hint) << state;
+            EXPECT_NE(hint, state);
+        }
+    }
     for (const Case& c : cases) {
         const OutcomeWords words = WordsOf(c.outcome, c.error);
-        EXPECT_STREQ(words.state.english, c.english);
-        EXPECT_STREQ(words.state.german, c.german);
-        EXPECT_EQ(*words.hint.english != '\0', c.hint) << c.english;
-        EXPECT_EQ(*words.hint.german != '\0', c.hint) << c.english;
-        EXPECT_EQ(std::string(c.english).rfind("still running: ", 0) == 0, StillRuns(c.outcome)) << c.english;
+        EXPECT_NE(shown(words.state, languages[0].country), shown(words.state, languages[1].country))
+            << shown(words.state, languages[0].country) << " is not translated";
+        if (c.hint) {
+            EXPECT_NE(shown(words.hint, languages[0].country), shown(words.hint, languages[1].country));
+        }
     }
 }
