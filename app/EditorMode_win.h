@@ -25,7 +25,7 @@ public:
 
     const ModeFace& Face() const override;
     void FormCreate() override;
-    bool Command(int id, bool usable) override;
+    bool Command(const CommandMessage& command) override;
     bool Notify(NMHDR& header, LRESULT& result) override;
     bool Timer(UINT_PTR) override { return false; }
     bool Message(UINT message, WPARAM wParam, LPARAM lParam) override;

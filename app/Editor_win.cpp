@@ -32,17 +32,17 @@ EditorMode::EditorMode(TMainForm& form)
 const ModeFace& EditorMode::Face() const { return kEditorFace; }
 
 const CommandEntry<EditorMode> EditorMode::kCommands[] = {
-    {kBitBtn1, true, [](EditorMode& mode) { mode.BitBtn1Click(); }},
-    {kBitBtn2, true, [](EditorMode& mode) { mode.BitBtn2Click(); }},
-    {kBitBtn3, true, [](EditorMode& mode) { mode.BitBtn3Click(); }},
-    {kBitBtn4, true, [](EditorMode& mode) { mode.BitBtn4Click(); }},
-    {kBitBtn5, true, [](EditorMode& mode) { mode.intake_.BitBtn5Click(); }},
-    {kBitBtn6, true, [](EditorMode& mode) { mode.BitBtn6Click(); }},
-    {kSelectTask, false, [](EditorMode& mode) { mode.intake_.SelectTaskClick(); }},
-    {kSelectFile, false, [](EditorMode& mode) { mode.intake_.SelectFileClick(); }},
-    {kEinfg, false, [](EditorMode& mode) { mode.BitBtn2Click(); }},
-    {kEntf, false, [](EditorMode& mode) { mode.EntfExecute(); }},
-    {kOpenShortcut, false, [](EditorMode& mode) { mode.intake_.OpenShortcutExecute(); }},
+    {kBitBtn1, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.BitBtn1Click(); }},
+    {kBitBtn2, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.BitBtn2Click(); }},
+    {kBitBtn3, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.BitBtn3Click(); }},
+    {kBitBtn4, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.BitBtn4Click(); }},
+    {kBitBtn5, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.intake_.BitBtn5Click(); }},
+    {kBitBtn6, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.BitBtn6Click(); }},
+    {kSelectTask, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.intake_.SelectTaskClick(); }},
+    {kSelectFile, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.intake_.SelectFileClick(); }},
+    {kEinfg, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.BitBtn2Click(); }},
+    {kEntf, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.EntfExecute(); }},
+    {kOpenShortcut, kAnyCode, [](EditorMode& mode, const CommandMessage&) { mode.intake_.OpenShortcutExecute(); }},
 };
 
 const NotifyEntry<EditorMode> EditorMode::kNotifications[] = {
@@ -54,7 +54,9 @@ const NotifyEntry<EditorMode> EditorMode::kNotifications[] = {
     {kListView1, LVN_BEGINDRAG, [](EditorMode& mode, NMHDR&) -> LRESULT { mode.drag_.Begin(); return 0; }},
 };
 
-bool EditorMode::Command(int id, bool usable) { return DispatchCommand(kCommands, *this, id, usable); }
+bool EditorMode::Command(const CommandMessage& command) {
+    return DispatchCommand(kCommands, *this, form_.hwnd(), command);
+}
 
 bool EditorMode::Notify(NMHDR& header, LRESULT& result) { return DispatchNotify(kNotifications, *this, header, result); }
 

@@ -38,13 +38,24 @@ std::uint32_t Now() { return static_cast<std::uint32_t>(GetTickCount()); }
 // The rows' columns: the caption, and what became of it.
 constexpr int kCaptionColumn = 0;
 constexpr int kStateColumn = 1;
+// In design pixels: the list's margin around the state's text, which ListView_GetStringWidth leaves
+// out, and the caption column's least width, however long the state.
+constexpr int kStateMargin = 12;
+constexpr int kMinCaptionWidth = 60;
+// End now and Keep running side by side while the programs are asked to close.
+constexpr int kClosingButtonWidth = 121;
+constexpr int kClosingButtonGap = 8;
+// The name of the program to start keeps the window's right margin.
+constexpr int kRightMargin = 8;
+// The focused row's tip stands below the row, right of its small icon.
+constexpr int kRowIconWidth = 16;
 
 }  // namespace
 
 const CommandEntry<KillRunMode> KillRunMode::kCommands[] = {
-    {kBitBtn1, true, [](KillRunMode& mode) { mode.BitBtn1Click(); }},
+    {kBitBtn1, kAnyCode, [](KillRunMode& mode, const CommandMessage&) { mode.BitBtn1Click(); }},
     // Keep running, and Escape (IDCANCEL) whether or not the button shows.
-    {kBitBtn4, false, [](KillRunMode& mode) { mode.BitBtn4Click(IsWindowVisible(mode.form_.Control(kBitBtn4)) != FALSE); }},
+    {kBitBtn4, kAnyCode, [](KillRunMode& mode, const CommandMessage&) { mode.BitBtn4Click(); }, Sender::AnyState},
 };
 
 const NotifyEntry<KillRunMode> KillRunMode::kNotifications[] = {
@@ -65,7 +76,9 @@ const NotifyEntry<KillRunMode> KillRunMode::kNotifications[] = {
 
 const ModeFace& KillRunMode::Face() const { return kKillRunFace; }
 
-bool KillRunMode::Command(int id, bool usable) { return DispatchCommand(kCommands, *this, id, usable); }
+bool KillRunMode::Command(const CommandMessage& command) {
+    return DispatchCommand(kCommands, *this, form_.hwnd(), command);
+}
 
 bool KillRunMode::Notify(NMHDR& header, LRESULT& result) {
     return DispatchNotify(kNotifications, *this, header, result);
@@ -85,7 +98,10 @@ void KillRunMode::BitBtn1Click() {
     Forward(run_.phase() == KillRunMachine::Phase::Closing ? RunEvent::EndNow : RunEvent::Ok);
 }
 
-void KillRunMode::BitBtn4Click(bool shown) { Forward(shown ? RunEvent::KeepRunning : RunEvent::Escape); }
+// The button shows only while the programs are asked to close; Escape reaches it hidden as well.
+void KillRunMode::BitBtn4Click() {
+    Forward(IsWindowVisible(form_.Control(kBitBtn4)) ? RunEvent::KeepRunning : RunEvent::Escape);
+}
 
 // One event to the run, what it returns shown, and the run's next deadline set as the one timer.
 // True when a double-click is to open the properties sheet.
@@ -171,8 +187,9 @@ void KillRunMode::ShowRows() {
     // last column fills what is left (a width of its own could overflow the list by a pixel).
     RECT client{};
     GetClientRect(list, &client);
-    stateWidth += form_.Scale(12);
-    ListView_SetColumnWidth(list, kCaptionColumn, std::max<int>(client.right - stateWidth, form_.Scale(60)));
+    stateWidth += form_.Scale(kStateMargin);
+    ListView_SetColumnWidth(list, kCaptionColumn,
+                            std::max<int>(client.right - stateWidth, form_.Scale(kMinCaptionWidth)));
     ListView_SetColumnWidth(list, kStateColumn, LVSCW_AUTOSIZE_USEHEADER);
     GiveRowTips();
     ShowFocusTip();
@@ -182,10 +199,9 @@ void KillRunMode::ShowRows() {
 void KillRunMode::PlaceButtons() {
     const ControlDesign& b1 = form_.DesignOf(kBitBtn1);
     const int top = ButtonTop();
-    constexpr int kWidth = 121, kGap = 8;
-    const int left = (kClientWidth - 2 * kWidth - kGap) / 2;
-    form_.Place(kBitBtn1, left, top, kWidth, b1.height);
-    form_.Place(kBitBtn4, left + kWidth + kGap, top, kWidth, b1.height);
+    const int left = (kClientWidth - 2 * kClosingButtonWidth - kClosingButtonGap) / 2;
+    form_.Place(kBitBtn1, left, top, kClosingButtonWidth, b1.height);
+    form_.Place(kBitBtn4, left + kClosingButtonWidth + kClosingButtonGap, top, kClosingButtonWidth, b1.height);
     form_.SetText(kBitBtn1, texts::kEndNow);
     form_.SetHint(kBitBtn1, texts::kEndNowHint);
     form_.SetGlyph(kBitBtn1, IDB_BITBTN4);
@@ -263,7 +279,8 @@ int KillRunMode::ButtonTop() const {
 void KillRunMode::SetProgramToStart(const std::string& path) {
     form_.SetProgImg(desktop_.ShellMayTakeProgram(path) ? GetFileIconIndex(path) : 0, path.empty() ? std::string() : MarkedName(path));
     HWND label = form_.Control(kLabel2);
-    SetWideText(label, FittedName(label, WideText(MarkedName(path)), form_.Scale(kClientWidth - 8 - form_.DesignOf(kLabel2).left)));
+    const int room = form_.Scale(kClientWidth - kRightMargin - form_.DesignOf(kLabel2).left);
+    SetWideText(label, FittedName(label, WideText(MarkedName(path)), room));
     form_.FitLabel(kLabel2);
     form_.SetHintText(kLabel2, path.empty() ? std::string() : MarkedName(path));
 }
@@ -303,7 +320,7 @@ void KillRunMode::ShowFocusTip() {
         return;
     }
     if (!focusTip_) focusTip_ = MakeTrackingTip(form_.hwnd());
-    POINT below{place.left + form_.Scale(16), place.bottom};
+    POINT below{place.left + form_.Scale(kRowIconWidth), place.bottom};
     MapWindowPoints(list, nullptr, &below, 1);
     ShowTrackingTip(focusTip_, form_.hwnd(), below, form_.Scale(kClientWidth), RowTipText(static_cast<size_t>(row)));
 }

@@ -17,7 +17,7 @@ public:
 
     const ModeFace& Face() const override;
     void FormCreate() override;
-    bool Command(int id, bool usable) override;
+    bool Command(const CommandMessage& command) override;
     bool Notify(NMHDR& header, LRESULT& result) override;
     bool Timer(UINT_PTR id) override;
     void FormClose() override { Forward(RunEvent::CloseBox); }
@@ -45,7 +45,7 @@ private:
     std::string RowTipText(size_t row) const;
     void ShowFocusTip();
     void BitBtn1Click();
-    void BitBtn4Click(bool usable);
+    void BitBtn4Click();
 
     static const CommandEntry<KillRunMode> kCommands[];
     static const NotifyEntry<KillRunMode> kNotifications[];

@@ -28,16 +28,26 @@ TMainForm::TMainForm(KillRunMachine* run, SystemRunDesktop* desktop, ShellWarmUp
     }
 }
 
+// The class goes with the window, and its small icon after it: a class must not keep an icon
+// that is destroyed.
 TMainForm::~TMainForm() {
     if (hwnd_) DestroyWindow(hwnd_);
+    if (instance_) UnregisterClassA(kClassName, instance_);
 }
 
 bool TMainForm::Create(HINSTANCE instance) {
-    HICON smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE,
-                             LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORVANEX)), smallIcon)) {
-        return false;
+    if (!instance_) {
+        // The small icon is loaded at its own size (LoadIcon gives only the large one, shared);
+        // the form owns it as long as it holds the class.
+        OwnedIcon smallIcon(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON,
+                                                          GetSystemMetrics(SM_CXSMICON),
+                                                          GetSystemMetrics(SM_CYSMICON), 0)));
+        if (!RegisterWindowClass(instance, kClassName, WindowProc, COLOR_BTNFACE,
+                                 LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORVANEX)), smallIcon.get())) {
+            return false;
+        }
+        instance_ = instance;
+        smallIcon_ = std::move(smallIcon);
     }
     // Border with the system menu only; the mode adds its own extended style.
     CreateWindowExA(mode_->Face().exStyle | WS_EX_CONTROLPARENT, kClassName, App().title.c_str(),
@@ -88,8 +98,7 @@ void TMainForm::FormCreate() {
 }
 
 const CommandEntry<TMainForm> TMainForm::kCommands[] = {
-    {kBitBtn4, true, [](TMainForm& form) { form.BitBtn4Click(); }},
-    {kBitBtn9, true, [](TMainForm& form) { form.BitBtn9Click(); }},
+    {kBitBtn9, kAnyCode, [](TMainForm& form, const CommandMessage&) { form.BitBtn9Click(); }},
 };
 
 const NotifyEntry<TMainForm> TMainForm::kNotifications[] = {
@@ -98,21 +107,20 @@ const NotifyEntry<TMainForm> TMainForm::kNotifications[] = {
     {kListView1, NM_DBLCLK, [](TMainForm& form, NMHDR&) -> LRESULT { form.ListView1DblClick(); return 0; }},
 };
 
-LRESULT TMainForm::OnCommand(int id) {
-    HWND control = Control(static_cast<MainControl>(id));
-    const bool usable = control && IsWindowVisible(control) && IsWindowEnabled(control);
-    if (!mode_->Command(id, usable)) DispatchCommand(kCommands, *this, id, usable);
+// The window's own table first, then the mode's.
+LRESULT TMainForm::OnCommand(const CommandMessage& command) {
+    if (!DispatchCommand(kCommands, *this, hwnd_, command)) mode_->Command(command);
     return 0;
 }
 
 LRESULT TMainForm::OnNotify(NMHDR& header) {
     LRESULT result = 0;
-    if (!mode_->Notify(header, result)) DispatchNotify(kNotifications, *this, header, result);
+    if (!DispatchNotify(kNotifications, *this, header, result)) mode_->Notify(header, result);
     return result;
 }
 
+// The shared handling first: the chrome, then what both modes share; the mode hears the rest.
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (mode_->Message(message, wParam, lParam)) return 0;
     LRESULT chrome = 0;
     if (design_.ChromeMessage(message, wParam, lParam, chrome)) return chrome;
     switch (message) {
@@ -127,7 +135,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             });
             return started ? 0 : -1;
         }
-        case WM_COMMAND: return OnCommand(LOWORD(wParam));
+        case WM_COMMAND: return OnCommand(CommandOf(wParam, lParam));
         case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
         case WM_TIMER:
             if (wParam == kTimer2) Timer2Timer();
@@ -151,6 +159,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: DrawProgImg(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_CLOSE: mode_->FormClose(); return 0;
     }
+    if (mode_->Message(message, wParam, lParam)) return 0;
     return DefaultProc(message, wParam, lParam);
 }
 
@@ -203,8 +212,6 @@ void TMainForm::Timer2Timer() {
     BindImageLists();
     MakeTooltip();
 }
-
-void TMainForm::BitBtn4Click() { Terminate(); }
 
 void TMainForm::BitBtn9Click() {
     if (!infos_) {

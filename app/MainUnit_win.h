@@ -35,15 +35,18 @@ struct ModeFace {
     const TextPair& bitBtn1Hint;
 };
 
-// One mode of the main window: what it shows and how it answers. Each answers for itself; the
-// window asks the mode first and handles the rest (TMainForm::HandleMessage).
+// One mode of the main window: what it shows and how it answers. The window's shared handling
+// (its chrome, help key, tips, focus, the about box) comes first; the mode answers what is left
+// (TMainForm::HandleMessage).
 class MainMode {
 public:
     virtual ~MainMode() = default;
     virtual const ModeFace& Face() const = 0;
     // After the shared texts are set: the mode's layout, its start, and whether the window shows.
     virtual void FormCreate() = 0;
-    virtual bool Command(int id, bool usable) = 0;
+    // A command, a notification that the window's own table has no entry for: true when the
+    // mode's table has one.
+    virtual bool Command(const CommandMessage& command) = 0;
     virtual bool Notify(NMHDR& header, LRESULT& result) = 0;
     virtual bool Timer(UINT_PTR id) = 0;
     // The mouse while an entry is dragged, files dropped from the shell: true when handled.
@@ -127,12 +130,11 @@ private:
     void DrawProgImg(const DRAWITEMSTRUCT& item);
 
     // Shared handlers (MainUnit_win.cpp).
-    LRESULT OnCommand(int id);
+    LRESULT OnCommand(const CommandMessage& command);
     LRESULT OnNotify(NMHDR& header);
     void FormActivate(bool active);
     void NextDlgCtl(WPARAM target, bool direct);
     void Timer2Timer();
-    void BitBtn4Click();
     void BitBtn9Click();
     void HelpExecute();
     void ListView1DblClick();
@@ -140,6 +142,8 @@ private:
     static const CommandEntry<TMainForm> kCommands[];
     static const NotifyEntry<TMainForm> kNotifications[];
 
+    HINSTANCE instance_ = nullptr;  // where the class is registered (Create)
+    OwnedIcon smallIcon_;           // the class's small icon
     DesignedWindow design_{kMainDesign};  // the tips' window made half a second after showing
     std::unique_ptr<MainMode> mode_;
     ShellWarmUp* shell_ = nullptr;

@@ -33,10 +33,6 @@ int SystemAnsiConversion(std::u16string_view wide, char* out, int outSize, bool&
 
 bool ExactAnsi(std::u16string_view wide, std::string& ansi) { return ExactAnsi(wide, ansi, SystemAnsiConversion); }
 
-bool ExactAnsi(const wchar_t* wide, std::string& ansi) {
-    return ExactAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(wide)), ansi);
-}
-
 namespace {
 
 constexpr UINT kOwnCodePage = 1252;

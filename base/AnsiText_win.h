@@ -17,7 +17,6 @@ bool SystemLeadByte(unsigned char byte);
 int SystemAnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault);
 // The exact conversion (base/AnsiText.h) into the system's ANSI code page.
 bool ExactAnsi(std::u16string_view wide, std::string& ansi);
-bool ExactAnsi(const wchar_t* wide, std::string& ansi);
 // A text of the program in UTF-16: its own words from code page 1252, the names marked in it
 // (MarkedName) from the system's ANSI code page. Shown through the W functions, "©" and "ü" stay
 // themselves under code page 932 as under 1252.

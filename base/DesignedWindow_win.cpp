@@ -12,6 +12,9 @@ namespace norvanex {
 
 namespace {
 
+// A button's glyph stands this far in from its left edge, in design pixels.
+constexpr int kGlyphMargin = 4;
+
 struct KindLook {
     const char* className;  // null for a bevel, which is no window
     DWORD style;
@@ -183,7 +186,7 @@ void DesignedWindow::FitLabel(int id) {
 
 void DesignedWindow::SetGlyph(int id, int bitmapId) {
     glyphIds_[RowOf(id)] = bitmapId;
-    glyphs_[RowOf(id)] = ButtonGlyph(Control(id), bitmapId, Scale(4), Dpi());
+    glyphs_[RowOf(id)] = ButtonGlyph(Control(id), bitmapId, Scale(kGlyphMargin), Dpi());
 }
 
 void DesignedWindow::ChangeDpi(int dpi, const RECT& suggested) {
@@ -268,8 +271,8 @@ void DesignedWindow::Show(int id, bool visible) {
 }
 
 void DesignedWindow::PaintBevels() const {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window_, &paint);
+    const ScopedPaint paint(window_);
+    HDC dc = paint.dc();
     for (const Bevel& bevel : bevels_) {
         if (!bevel.shown) continue;
         RECT r = bevel.rect;
@@ -279,7 +282,6 @@ void DesignedWindow::PaintBevels() const {
             default: DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT); break;
         }
     }
-    EndPaint(window_, &paint);
 }
 
 SIZE DesignedWindow::Extent() const {

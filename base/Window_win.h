@@ -106,6 +106,46 @@ public:
 // (ScopedSelectObject declared after it) before it goes.
 using MemoryDC = Owned<HDC, MemoryDcDeleter>;
 
+// The painting of `window`'s invalid area between BeginPaint and EndPaint, which validates it.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND window) : window_(window) { BeginPaint(window_, &paint_); }
+    ~ScopedPaint() { EndPaint(window_, &paint_); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    HDC dc() const { return paint_.hdc; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+};
+
+// `cursor` shown while the scope lasts (the wait cursor over a long step), the one it replaced
+// shown again at its end.
+class ScopedCursor {
+public:
+    explicit ScopedCursor(HCURSOR cursor) : former_(SetCursor(cursor)) {}
+    ~ScopedCursor() { SetCursor(former_); }
+    ScopedCursor(const ScopedCursor&) = delete;
+    ScopedCursor& operator=(const ScopedCursor&) = delete;
+
+private:
+    HCURSOR former_;
+};
+
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+// An icon the program loaded at a size of its own (LoadImage without LR_SHARED); never one of the
+// system's shared icons, which must not be destroyed.
+using OwnedIcon = Owned<HICON, IconDeleter>;
+
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+// A window the program made and must destroy: a modeless dialog run by hand (the message box).
+using OwnedWindow = Owned<HWND, WindowDestroyer>;
+
 struct GdiDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };

@@ -91,8 +91,10 @@ void TInfos::FormRescaled() {
 
 void TInfos::LoadPictures() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    icon_.reset(static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON, face_.Scale(32), face_.Scale(32), 0)));
+    // The program's icon at the picture's designed size.
+    const ControlDesign& picture = face_.DesignOf(kInfoImage1);
+    icon_.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_NORVANEX), IMAGE_ICON,
+                                              face_.Scale(picture.width), face_.Scale(picture.height), 0)));
 
     // The logo carries straight alpha; it is laid over the window colour once, so that it draws
     // (and scales) as a plain picture.
@@ -167,11 +169,13 @@ void TInfos::DrawPicture(const DRAWITEMSTRUCT& item) {
                logo.bmHeight, SRCCOPY);
 }
 
+// A click, of a button or of a label (BN_CLICKED and STN_CLICKED are both 0); a link's
+// double-click (BN_DOUBLECLICKED, STN_DBLCLK) opens nothing a second time.
 const CommandEntry<TInfos> TInfos::kCommands[] = {
-    {kInfoBitBtn1, false, [](TInfos& box) { box.BitBtn1Click(); }},
-    {kInfoLabel4, false, [](TInfos& box) { box.Label5Click(); }},
-    {kInfoImage8, false, [](TInfos& box) { box.Label5Click(); }},
-    {kInfoLabel6, false, [](TInfos& box) { box.Label6Click(); }},
+    {kInfoBitBtn1, BN_CLICKED, [](TInfos& box, const CommandMessage&) { box.BitBtn1Click(); }},
+    {kInfoLabel4, BN_CLICKED, [](TInfos& box, const CommandMessage&) { box.Label5Click(); }},
+    {kInfoImage8, STN_CLICKED, [](TInfos& box, const CommandMessage&) { box.Label5Click(); }},
+    {kInfoLabel6, BN_CLICKED, [](TInfos& box, const CommandMessage&) { box.Label6Click(); }},
 };
 
 LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -181,10 +185,7 @@ LRESULT TInfos::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             // A box without its controls is not made at all.
             return CreateControls() ? 0 : -1;
-        case WM_COMMAND:
-            // A click, of a button or of a label (BN_CLICKED and STN_CLICKED are both 0).
-            if (HIWORD(wParam) == BN_CLICKED) DispatchCommand(kCommands, *this, LOWORD(wParam), true);
-            return 0;
+        case WM_COMMAND: DispatchCommand(kCommands, *this, hwnd_, CommandOf(wParam, lParam)); return 0;
         case WM_TIMER:
             if (wParam == kTimerFront) TimerFrontTimer();
             return 0;

@@ -10,10 +10,6 @@
 
 namespace norvanex {
 
-struct IconDeleter {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-
 class TInfos : public Window<TInfos> {
 public:
     static constexpr const char* kClassName = "TInfos";
@@ -50,7 +46,7 @@ private:
     bool modal_ = false;
     GdiObject<HFONT> titleFont_;
     GdiObject<HBITMAP> logo_;  // composed over the window colour, 88 x 42
-    Owned<HICON, IconDeleter> icon_;  // the program's icon at the box's size
+    OwnedIcon icon_;  // the program's icon at the box's size
 };
 
 }  // namespace norvanex

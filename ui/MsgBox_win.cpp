@@ -12,6 +12,7 @@
 #include "base/AppInfo.h"
 #include "base/CommonControls_win.h"
 #include "base/DesignedWindow_win.h"
+#include "base/MessageMap_win.h"
 #include "base/SystemDll_win.h"
 #include "base/SystemFunction_win.h"
 #include "base/Window_win.h"
@@ -169,6 +170,16 @@ void LayOut(HWND dialog, BoxState& state) {
     SizeAndCenter(dialog, state.client.cx, state.client.cy);
 }
 
+// A button's click answers with its id; Escape, which IsDialogMessage sends as IDCANCEL whatever
+// the box shows, answers as the box's kind says.
+const CommandEntry<BoxState> kBoxCommands[] = {
+    {IDOK, BN_CLICKED, [](BoxState& state, const CommandMessage& command) { Close(state, command.id); }},
+    {IDYES, BN_CLICKED, [](BoxState& state, const CommandMessage& command) { Close(state, command.id); }},
+    {IDNO, BN_CLICKED, [](BoxState& state, const CommandMessage& command) { Close(state, command.id); }},
+    {IDCANCEL, kAnyCode, [](BoxState& state, const CommandMessage&) { Close(state, state.look.escapeResult); },
+     Sender::AnyState},
+};
+
 INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
@@ -178,15 +189,9 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
             if (!RunHandler([&] { LayOut(dialog, *state); })) Close(*state, IDCANCEL);
             SetFocus(GetDlgItem(dialog, state->look.buttons.front().id));
             return FALSE;  // the focus is set
-        case WM_COMMAND: {
-            const int id = LOWORD(wParam);
-            if (id == IDCANCEL) {
-                Close(*state, state->look.escapeResult);  // Escape
-            } else if (HIWORD(wParam) == BN_CLICKED) {
-                Close(*state, id);
-            }
+        case WM_COMMAND:
+            if (state) DispatchCommand(kBoxCommands, *state, dialog, CommandOf(wParam, lParam));
             return TRUE;
-        }
         case WM_CLOSE:
             Close(*state, IDCANCEL);
             return TRUE;
@@ -236,15 +241,14 @@ int ShowBox(HWND owner, BoxState&& state) {
     const std::vector<WORD> dialogTemplate = EmptyTemplate(state.look.title);
     // Made hidden (the template has no WS_VISIBLE) and run by the program's one modal routine, as
     // the dialog manager would run it: the dialog class's navigation through IsDialogMessage.
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                             reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
-                                             BoxProc, reinterpret_cast<LPARAM>(&state));
+    const OwnedWindow dialog(CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                                        reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
+                                                        owner, BoxProc, reinterpret_cast<LPARAM>(&state)));
     if (!dialog) return 0;  // not IDCANCEL: a question that was never shown was not answered
     ModalHooks hooks;
-    hooks.show = [dialog] { ShowWindow(dialog, SW_SHOWNORMAL); };
+    hooks.show = [&dialog] { ShowWindow(dialog.get(), SW_SHOWNORMAL); };
     hooks.done = [&state] { return state.done; };
-    if (!state.done) RunModal(dialog, owner, hooks);
-    DestroyWindow(dialog);
+    if (!state.done) RunModal(dialog.get(), owner, hooks);
     return state.result;
 }
 

@@ -25,6 +25,16 @@ std::string Select(const TextPair& text) { return SelectText(text.english, text.
 
 // The tips' width, in design pixels: the long hint breaks into lines.
 constexpr int kTipWidth = 300;
+// The list's margin around a row's text, which ListView_GetStringWidth leaves out.
+constexpr int kTextMargin = 12;
+// A row's check box and small icon, each with its gap, before the text.
+constexpr int kCheckBoxWidth = 16;
+constexpr int kIconWidth = 16;
+constexpr int kIconGap = 16;
+// The column never narrower than this, however short the captions.
+constexpr int kMinColumnWidth = 64;
+// A true name written over its row starts this far into the label, as the list draws its own.
+constexpr int kLabelIndent = 2;
 
 // The state image of a ticked check box in a list view with LVS_EX_CHECKBOXES.
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
@@ -62,12 +72,7 @@ bool TTaskSelect::FormCreate() {
 
     HWND tasks = Control(kTasks);
     ListView_SetExtendedListViewStyle(tasks, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    std::string exe = App().exePath;
-    if (exe.empty()) {
-        char path[MAX_PATH + 1] = {};
-        exe.assign(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    }
-    smallIcons_ = QuerySystemImageLists(exe.substr(0, 3)).small;
+    smallIcons_ = QuerySystemImageLists(App().exePath.substr(0, 3)).small;
     ListView_SetImageList(tasks, smallIcons_, LVSIL_SMALL);
 
     // The double-click is the list's only hidden feature; the hint tells of it as the editor's
@@ -95,7 +100,7 @@ void TTaskSelect::FormRescaled() {
         SIZE extent{};
         GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(task.wide.c_str()), static_cast<int>(task.wide.size()),
                               &extent);
-        widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(12));
+        widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(kTextMargin));
     }
     FitColumn(texts, widestNotExact);
 }
@@ -118,7 +123,7 @@ bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     // Every start creates the chooser, most never show it: its controls are built at the first
     // showing, so that neither the editor nor a kill run's result window waits for them.
     if (!Control(kTasks) && !FormCreate()) return false;
-    taskSelectResult_ = 8;
+    taskSelectResult_ = kTaskSelectOpen;
     modal_ = true;
 
     // Filled once for this showing, before it appears: activations while it is open (a
@@ -128,9 +133,10 @@ bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     collected_.clear();
     ListView_DeleteAllItems(Control(kTasks));
     SetWindowTextA(Control(kLabel1), "");
-    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    RunHandler([&] { FillTaskList(false); });
-    SetCursor(previous);
+    {
+        const ScopedCursor wait(LoadCursorA(nullptr, IDC_WAIT));
+        RunHandler([&] { FillTaskList(false); });
+    }
 
     HWND tasks = Control(kTasks);
     ModalHooks hooks;
@@ -155,7 +161,7 @@ bool TTaskSelect::ShowModal(HWND owner, TaskChoice& choice) {
     if (!RunModal(hwnd_, owner, hooks)) FormClose();
 
     choice.result = taskSelectResult_;
-    if (choice.result == 1) {
+    if (choice.result == kTaskSelectAccepted) {
         for (int i = 0, n = ListView_GetItemCount(tasks); i < n && i < static_cast<int>(collected_.size()); ++i) {
             if (collected_[i].exact && ListView_GetCheckState(tasks, i)) choice.checked.push_back(collected_[i].text);
         }
@@ -224,7 +230,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
             SIZE extent{};
             GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
                                   &extent);
-            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(12));
+            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(kTextMargin));
         }
         // A list with check boxes gives every new row a cleared one, whatever the insert asks.
         if (marks[i] && task.exact) {
@@ -266,7 +272,7 @@ LRESULT TTaskSelect::TasksCustomDraw(NMLVCUSTOMDRAW& draw) {
             const ScopedSelectObject font(draw.nmcd.hdc, wideFont_.get());
             SetBkMode(draw.nmcd.hdc, TRANSPARENT);
             SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
-            label.left += face_.Scale(2);
+            label.left += face_.Scale(kLabelIndent);
             const std::u16string& text = collected_[row].wide;
             DrawTextW(draw.nmcd.hdc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
                       &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -287,23 +293,23 @@ void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinct
     }
     RECT client{};
     GetClientRect(tasks, &client);
-    // Check box, icon and the gaps around them.
-    const int extra = face_.Scale(16 + 16 + 16);
-    ListView_SetColumnWidth(tasks, 0, std::max<int>(face_.Scale(64), std::min<int>(widest + extra, client.right)));
+    const int extra = face_.Scale(kCheckBoxWidth + kIconWidth + kIconGap);
+    ListView_SetColumnWidth(tasks, 0,
+                            std::max<int>(face_.Scale(kMinColumnWidth), std::min<int>(widest + extra, client.right)));
 }
 
 void TTaskSelect::BitBtn1Click() {
-    taskSelectResult_ = 1;
+    taskSelectResult_ = kTaskSelectAccepted;
     FormClose();
 }
 
 void TTaskSelect::BitBtn2Click() {
-    taskSelectResult_ = 0;
+    taskSelectResult_ = kTaskSelectDeclined;
     FormClose();
 }
 
 void TTaskSelect::FormClose() {
-    if (taskSelectResult_ != 1) taskSelectResult_ = 0;
+    if (taskSelectResult_ != kTaskSelectAccepted) taskSelectResult_ = kTaskSelectDeclined;
     modal_ = false;
 }
 
@@ -324,9 +330,10 @@ LRESULT TTaskSelect::TasksItemChanging(const NMLISTVIEW& change) const {
     return ticks && !RowIsExact(change.iItem) ? TRUE : FALSE;
 }
 
+// The buttons show only while the chooser does, that is while it runs modally.
 const CommandEntry<TTaskSelect> TTaskSelect::kCommands[] = {
-    {kBitBtn1, false, [](TTaskSelect& chooser) { chooser.BitBtn1Click(); }},
-    {kBitBtn2, false, [](TTaskSelect& chooser) { chooser.BitBtn2Click(); }},
+    {kBitBtn1, kAnyCode, [](TTaskSelect& chooser, const CommandMessage&) { chooser.BitBtn1Click(); }},
+    {kBitBtn2, kAnyCode, [](TTaskSelect& chooser, const CommandMessage&) { chooser.BitBtn2Click(); }},
 };
 
 const NotifyEntry<TTaskSelect> TTaskSelect::kNotifications[] = {
@@ -345,7 +352,7 @@ LRESULT TTaskSelect::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetOwnText(hwnd_, Select(kTexts.title));
             return 0;
         case WM_COMMAND:
-            if (modal_) DispatchCommand(kCommands, *this, LOWORD(wParam), true);
+            DispatchCommand(kCommands, *this, hwnd_, CommandOf(wParam, lParam));
             return 0;
         case WM_NOTIFY: {
             LRESULT result = 0;

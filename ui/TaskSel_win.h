@@ -13,9 +13,16 @@
 
 namespace norvanex {
 
+// The chooser's answer (TaskSelectResult), in the numbers the design gives it.
+enum TaskSelectResult : int {
+    kTaskSelectDeclined = 0,  // Abort, Escape, the close box
+    kTaskSelectAccepted = 1,  // OK
+    kTaskSelectOpen = 8,      // not answered yet
+};
+
 // What the chooser gives back to the editor.
 struct TaskChoice {
-    int result = 8;                    // TaskSelectResult: 1 accepted, 0 declined
+    int result = kTaskSelectOpen;      // TaskSelectResult
     std::vector<std::string> checked;  // captions of the checked rows, in row order
 };
 
@@ -30,7 +37,8 @@ public:
     bool Create(HINSTANCE instance, HWND owner);
 
     // Shows the chooser modally over `owner` (disabled meanwhile), fills it, returns when it
-    // closes; `choice.result` is 1 after OK, else 0, and only an accepted choice lists captions.
+    // closes; `choice.result` is kTaskSelectAccepted after OK, else kTaskSelectDeclined, and only
+    // an accepted choice lists captions.
     // False, with nothing shown, when the chooser or its controls could not be made.
     bool ShowModal(HWND owner, TaskChoice& choice);
 
@@ -58,7 +66,7 @@ private:
     static const NotifyEntry<TTaskSelect> kNotifications[];
 
     DesignedWindow face_{tasksel::kDesign};
-    int taskSelectResult_ = 8;
+    int taskSelectResult_ = kTaskSelectOpen;
     bool modal_ = false;
     std::vector<TaskText> collected_;  // one per row, in row order
     bool anyNotExact_ = false;         // a row outside the code page is listed (TasksCustomDraw)
