@@ -24,6 +24,9 @@ const ModeFace kEditorFace{
     WS_EX_ACCEPTFILES, control::kSingleSelection, false, IDB_IMAGE4, &texts::kEditorSuffix,
     texts::kLabel1Editor, texts::kLabel3Editor, texts::kBitBtn1Editor, texts::kBitBtn1EditorHint};
 
+// A RECT as MapWindowPoints takes it: its two corners.
+constexpr UINT kPointsOfRect = sizeof(RECT) / sizeof(POINT);
+
 // Whether row `row` of `list` shows `entry`: its caption and its icon.
 bool ShowsEntry(HWND list, int row, const EditorEntry& entry) {
     LVITEMA item{};
@@ -166,8 +169,6 @@ bool EditorMode::CloseFirst() const {
     return SendMessageA(form_.Control(kCheckBox2), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// The insert menu opens over the Insert button: from the window's outer left edge plus the button's
-// left offset, and from the window's top edge plus the button's top offset, a little higher.
 CallRequest EditorMode::EditorRequest() const {
     CallRequest request;
     request.ask = AskFirst();
@@ -181,15 +182,16 @@ CallRequest EditorMode::EditorRequest() const {
     return request;
 }
 
+// The insert menu opens over the Insert button: from the window's outer left edge plus the button's
+// left offset, and from the window's top edge plus the button's top offset, a little higher.
 void EditorMode::BitBtn2Click() {
     RECT window{}, button{};
     GetWindowRect(form_.hwnd(), &window);
     GetWindowRect(form_.Control(kBitBtn2), &button);
-    MapWindowPoints(nullptr, form_.hwnd(), reinterpret_cast<POINT*>(&button), 2);
+    MapWindowPoints(nullptr, form_.hwnd(), reinterpret_cast<POINT*>(&button), kPointsOfRect);
     TrackPopupMenu(PopupMenu2(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, window.left + button.left,
                    window.top + button.top - form_.Scale(kInsertMenuRise), 0, form_.hwnd(), nullptr);
 }
-
 
 void EditorMode::AddProgramToList(const std::string& path, bool whole) {
     form_.BindImageLists();
