@@ -109,7 +109,9 @@ TEST(EditorLists, FileNamePartOfTheProgramToStart) {
 TEST(EditorLists, ButtonsFollowTheUsersSteps) {
     // The selection comes from the mouse or the keys alike (SelectFirst: the first row selected,
     // SelectNone: none left selected, SelectPast: a row index the list no longer holds).
-    enum Step { Add, AddAgain, AddOwn, SelectFirst, SelectNone, SelectPast, DeleteSelected, DeleteNone, DeleteAll, Choose, Remove };
+    enum Step {
+        Add, AddAgain, AddOwn, SelectFirst, SelectNone, SelectPast, DeleteSelected, DeleteNone, DeleteAll, Choose, Remove
+    };
     struct After {
         Step step;
         EditorButtons buttons;  // create, del, remove

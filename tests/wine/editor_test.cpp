@@ -630,14 +630,16 @@ CASE(DraggingAnEntryOntoTheImageMakesItTheProgramToStart) {
         CHECK(WaitUntil([&] {
             GUITHREADINFO info{};
             info.cbSize = sizeof info;
-            return GetGUIThreadInfo(GetWindowThreadProcessId(editor.main, nullptr), &info) && info.hwndCapture != editor.main;
+            const DWORD thread = GetWindowThreadProcessId(editor.main, nullptr);
+            return GetGUIThreadInfo(thread, &info) && info.hwndCapture != editor.main;
         }));
     };
     for (const Drag& d : drags) {
         const auto from = LvItemOnScreen(editor.List(), d.item);
         REQUIRE(from.has_value());
         Sleep(GetDoubleClickTime() + 100);  // two presses on one place would be a double-click
-        CHECK(MouseDrag(*from, CenterOnScreen(editor.Get(d.onto)), editor.List(), d.escape ? escape : std::function<void()>{}));
+        const std::function<void()> beforeRelease = d.escape ? escape : std::function<void()>{};
+        CHECK(MouseDrag(*from, CenterOnScreen(editor.Get(d.onto)), editor.List(), beforeRelease));
         CHECK(editor.process.Running());
         CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == d.shown; }, 3000));
         CHECK_EQ(LvTexts(editor.List()), (std::vector<std::string>{first, second}));  // the entry stays
