@@ -128,10 +128,6 @@ struct RowEdit {
     int first = 0;
     int removed = 0;
     int inserted = 0;
-
-    bool operator==(const RowEdit& other) const {
-        return first == other.first && removed == other.removed && inserted == other.inserted;
-    }
 };
 // `same(row, wanted)`: whether shown row `row` already shows wanted row `wanted`.
 RowEdit RowEditOf(int shown, int wanted, const std::function<bool(int row, int wanted)>& same);
