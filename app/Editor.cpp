@@ -8,6 +8,14 @@
 
 namespace norvanex {
 
+namespace {
+
+// How many characters of a name IsFullPath looks at, and the first one beyond ASCII.
+constexpr std::size_t kFullPathHead = 3;
+constexpr char16_t kFirstNonAscii = 0x80;
+
+}  // namespace
+
 EditorLists::EditorLists(std::string ownPath, LeadByteFn isLeadByte, Canonical canonical, FolderTest isFolder,
                          OwnFileTest isOwnFile)
     : ownPath_(canonical ? canonical(ownPath) : std::move(ownPath)),
@@ -58,6 +66,11 @@ bool EditorLists::Delete(int index) {
     return true;
 }
 
+void EditorLists::DeleteAll() {
+    while (Delete(0)) {
+    }
+}
+
 void EditorLists::Select(int index) { buttons_.del = index >= 0 && index < static_cast<int>(entries_.size()); }
 
 void EditorLists::ChooseProgramToStart(const std::string& path, int icon) {
@@ -76,6 +89,15 @@ void EditorLists::RemoveProgramToStart() {
 
 std::string_view EditorLists::ProgramToStartName() const {
     return AfterLastBackslash(programToStart_, isLeadByte_);
+}
+
+RowEdit RowEditOf(int shown, int wanted, const std::function<bool(int row, int wanted)>& same) {
+    const int common = std::min(shown, wanted);
+    int head = 0;
+    while (head < common && same(head, head)) ++head;
+    int tail = 0;
+    while (tail < common - head && same(shown - 1 - tail, wanted - 1 - tail)) ++tail;
+    return RowEdit{head, shown - head - tail, wanted - head - tail};
 }
 
 std::vector<std::string> OpenDialogFiles(std::string_view buffer, LeadByteFn isLeadByte) {
@@ -135,7 +157,9 @@ std::vector<std::u16string> TypedDialogPaths(std::u16string_view folder, std::u1
         if (name.empty()) continue;
         // IsFullPath asks only about the first three characters, all below 0x80 when it says yes.
         std::string head;
-        for (std::size_t i = 0; i < name.size() && i < 3; ++i) head.push_back(name[i] < 0x80 ? static_cast<char>(name[i]) : '?');
+        for (std::size_t i = 0; i < name.size() && i < kFullPathHead; ++i) {
+            head.push_back(name[i] < kFirstNonAscii ? static_cast<char>(name[i]) : '?');
+        }
         if (IsFullPath(head) || folder.empty()) {
             paths.emplace_back(name);
         } else {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "app/CallLine.h"
@@ -71,6 +72,8 @@ public:
     Addition Add(const std::string& path, const IconLookup& iconOf, bool whole = false);
     // Removes the entry at `index` (the selected one); false, and nothing changes, for none.
     bool Delete(int index);
+    // Removes every entry, as Delete would one after the other (a loaded shortcut's list replaces them).
+    void DeleteAll();
     // The list's selection changed, by the mouse or by keys: Delete is enabled while the entry at
     // `index` exists (-1: none selected).
     void Select(int index);
@@ -102,6 +105,32 @@ private:
     bool listHint_ = false;
     EditorButtons buttons_;
 };
+
+// What the editor's parts (the intake of files, the drag of an entry) ask of the editor, which
+// carries it out: programs to end, in order, as one change of the list; the program to start; a
+// loaded shortcut's state in place of the editor's.
+struct AddPrograms {
+    std::vector<std::string> paths;
+};
+struct ChooseProgram {
+    std::string path;
+};
+struct LoadRequest {
+    CallRequest request;
+};
+using PartRequest = std::variant<AddPrograms, ChooseProgram, LoadRequest>;
+
+// How a list's rows become the wanted ones with the fewest of them deleted and inserted: the rows
+// both have at their start and at their end stay, so that the list keeps their selection, focus and
+// scroll as it does for a row appended or deleted. From row `first`, `removed` rows go and the next
+// `inserted` wanted rows take their place.
+struct RowEdit {
+    int first = 0;
+    int removed = 0;
+    int inserted = 0;
+};
+// `same(row, wanted)`: whether shown row `row` already shows wanted row `wanted`.
+RowEdit RowEditOf(int shown, int wanted, const std::function<bool(int row, int wanted)>& same);
 
 // The files an open dialog returns in its buffer, in the dialog's order: one full path, or the
 // folder followed by the names chosen in it ("folder\0name\0name\0\0"). A folder that ends in a

@@ -5,16 +5,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CallLine.h"
+#include "app/Editor.h"
 #include "base/FileDialog_win.h"
 
 namespace norvanex {
 
-class EditorMode;
-class TMainForm;
 struct TextPair;
 
 // What the editor's lists ask of a file (EditorLists): a folder is no program, and the program's
@@ -26,19 +27,29 @@ bool IsOwnFile(const std::string& path);
 // loops or goes on too long) is refused with a word to `owner`: true then.
 bool RefusesChain(HWND owner, const std::string& path);
 
+// Messages go to the window the user works in: an open dialog or the chooser, else `window`.
+HWND MessageOwnerOf(HWND window);
+
 // Programs chosen in the task chooser or the open dialog, and files dropped from the shell, each
 // taken only when the ANSI code page holds its name exactly; a dropped shortcut of this program is
-// loaded back.
+// loaded back. What is taken goes to the editor as requests.
 class EditorIntake {
 public:
-    EditorIntake(EditorMode& editor, TMainForm& form) : editor_(editor), form_(form) {}
+    // Carries a request out at once, while the dialog that made it is still open: its messages are
+    // owned by that dialog and come in the order of the files, between the intake's own.
+    using Apply = std::function<void(PartRequest request)>;
+
+    explicit EditorIntake(Apply apply) : apply_(std::move(apply)) {}
+    // The editor's window, once made: it owns the dialogs and the chooser.
+    void Attach(HWND window) { window_ = window; }
 
     // The insert menu's items: programs to end. Choose: the program to start.
     void SelectTaskClick();
     void SelectFileClick();
     void BitBtn5Click();
-    // WM_DROPFILES: a shortcut among the files is loaded; otherwise they are taken.
-    void FormDropFiles(HDROP drop);
+    // WM_DROPFILES: a shortcut among the files is loaded; otherwise they are taken. `onImage`: the
+    // drop came down on the picture of the program to start.
+    void FormDropFiles(HDROP drop, bool onImage);
     // Ctrl+O: an open dialog for one shortcut, loaded as a dropped one is.
     void OpenShortcutExecute();
 
@@ -49,12 +60,12 @@ private:
     void OpenDialog1CanClose(OpenPurpose purpose, const FileDialogNames& names);
     bool TakeExactName(const std::u16string& file, std::string& ansi);
     bool TakeShortcutTarget(const std::u16string& shortcut, std::string& program);
-    bool DropShortcut(POINT at, const std::vector<std::u16string>& files);
+    bool DropShortcut(bool onImage, const std::vector<std::u16string>& files);
     void LoadShortcutFile(const std::u16string& file);
     void LoadShortcut(const std::string& fileName);
 
-    EditorMode& editor_;
-    TMainForm& form_;
+    HWND window_ = nullptr;
+    Apply apply_;
 };
 
 // Create: the call line checked, then the save dialog, which writes the shortcut.

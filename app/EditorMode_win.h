@@ -10,6 +10,7 @@
 #include "app/Editor.h"
 #include "app/EditorFiles_win.h"
 #include "app/EntryDrag_win.h"
+#include "base/ListView_win.h"
 #include "base/MenuImage_win.h"
 #include "ui/Lang.h"
 
@@ -32,7 +33,9 @@ public:
     HACCEL Accelerators() const override { return accelerators_.get(); }
     void Rescaled() override { ShowProgramToStart(); }
 
-    // What the editor's parts (EditorIntake) do to it.
+private:
+    // What the editor's parts (EditorIntake, EntryDrag) ask of it.
+    void Apply(PartRequest request);
     // Adds one program to end: refused with a message when it is this program or a folder,
     // ignored when listed. `whole`: written into the call as it stands (loaded from a shortcut).
     void AddProgramToList(const std::string& path, bool whole = false);
@@ -41,15 +44,14 @@ public:
     void ChooseProgramToStart(const std::string& path);
     // Replaces the editor's state with a loaded shortcut's, unless its program to start is refused.
     void Load(const CallRequest& request);
-    // Several additions as one change of the list: it is redrawn when the last one ends.
-    void BeginListUpdate();
-    void EndListUpdate();
-    bool OverProgImg(POINT client) const { return drag_.OverTarget(client); }
+    // Several changes of the list as one: it is drawn again when the outermost lock ends, also when
+    // a change throws (the language choice's silent abort).
+    RedrawLock ListUpdate() const { return RedrawLock(form_.Control(kListView1)); }
+    // Whether a point of the main window lies on the picture or the frame around it: one target.
+    bool OverProgImg(POINT client) const;
     // Messages go to the window the user works in: an open dialog or the chooser, else the editor.
-    HWND MessageOwner() const;
-    HWND Window() const { return form_.hwnd(); }
+    HWND MessageOwner() const { return MessageOwnerOf(form_.hwnd()); }
 
-private:
     // The editor's lists and buttons (Editor_win.cpp).
     void BitBtn1Click();
     void BitBtn2Click();
@@ -62,6 +64,7 @@ private:
     void BitBtn3Click();
     void EntfExecute();
     void BitBtn6Click();
+    void ShowEntries();
     void ShowEditorState();
     void ShowProgramToStart();
     void EnableKeepingFocus(MainControl id, bool enabled, MainControl focusInstead);
@@ -79,7 +82,6 @@ private:
     ShortcutSave save_;
     ImageMenu popupMenu2_;  // made at its first opening (PopupMenu2)
     Owned<HACCEL, AcceleratorDeleter> accelerators_;
-    int listUpdates_ = 0;   // nested batch updates of ListView1; redrawn when the last one ends
     int closeSeconds_ = 0;  // the close marker's wait as the last loaded shortcut wrote it (0: "~close~")
 };
 

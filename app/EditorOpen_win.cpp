@@ -25,7 +25,14 @@ namespace {
 
 // Room for 100 files of the longest name each, and their folder: a selection of that size always
 // arrives whole. A larger one grows the buffer while the user selects.
-constexpr DWORD kOpenBufferChars = 100 * (MAX_PATH + 1) + MAX_PATH + 1;
+constexpr DWORD kWholeSelectionFiles = 100;
+constexpr DWORD kOpenBufferChars = kWholeSelectionFiles * (MAX_PATH + 1) + MAX_PATH + 1;
+
+// DragQueryFile's index that asks for the number of files instead of one of them.
+constexpr UINT kDropFileCount = 0xFFFFFFFF;
+
+// TaskChoice::result after OK.
+constexpr int kChoiceAccepted = 1;
 
 const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
@@ -33,7 +40,7 @@ const char* SystemCharNext(const char* p) { return CharNextA(p); }
 template <class Char, class Query>
 std::vector<std::u16string> DroppedNames(HDROP drop, Query query) {
     std::vector<std::u16string> files;
-    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = query(drop, kDropFileCount, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         const UINT length = query(drop, i, nullptr, 0);
         std::basic_string<Char> file(length, Char{});
@@ -71,6 +78,11 @@ bool IsOwnFile(const std::string& path) {
     return own && ReadFileIdentity(SystemProcessPlatform(), path, std::string(), !AnsiTexts()) == own;
 }
 
+HWND MessageOwnerOf(HWND window) {
+    HWND popup = GetLastActivePopup(window);
+    return popup && IsWindowVisible(popup) && IsWindowEnabled(popup) ? popup : window;
+}
+
 bool RefusesChain(HWND owner, const std::string& path) {
     const ShortcutChain chain = FollowShortcutChain(path);
     if (ShellMayOpen(chain)) return false;
@@ -94,14 +106,12 @@ bool TypedNamesFit(HWND frame, const std::u16string& folder, const std::u16strin
 
 void EditorIntake::SelectTaskClick() {
     TaskChoice choice;
-    choice.result = 8;
     // The chooser's window is built at its first showing, its controls with it.
-    if (!TaskSelect().Create(form_.Instance(), form_.hwnd())) return;
-    TaskSelect().ShowModal(form_.hwnd(), choice);
-    if (choice.result != 1) return;
-    editor_.BeginListUpdate();
-    for (const std::string& caption : choice.checked) editor_.AddProgramToList(caption);
-    editor_.EndListUpdate();
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE));
+    if (!TaskSelect().Create(instance, window_)) return;
+    TaskSelect().ShowModal(window_, choice);
+    if (choice.result != kChoiceAccepted) return;
+    apply_(AddPrograms{std::move(choice.checked)});
 }
 
 void EditorIntake::SelectFileClick() {
@@ -151,7 +161,7 @@ FileDialogRequest EditorIntake::OpenRequest(const TextPair& filterText, const Te
     std::replace(filter.begin(), filter.end(), '|', '\0');
     filter.append(2, '\0');
     FileDialogRequest request;
-    request.owner = editor_.Window();
+    request.owner = window_;
     request.wide = !AnsiTexts();
     if (request.wide) {
         request.filter = WideText(filter);
@@ -175,10 +185,10 @@ void EditorIntake::OpenDialog1CanClose(OpenPurpose purpose, const FileDialogName
                                                                                      : TakeExactName(file, path);
         if (!taken) continue;
         if (purpose == OpenPurpose::ChooseToStart) {
-            editor_.ChooseProgramToStart(path);
+            apply_(ChooseProgram{std::move(path)});
             return;
         }
-        editor_.AddProgramToList(path);
+        apply_(AddPrograms{{std::move(path)}});
     }
 }
 
@@ -189,7 +199,7 @@ bool EditorIntake::TakeExactName(const std::u16string& file, std::string& ansi) 
     if (ExactAnsi(file, ansi)) return true;
     const std::wstring message =
         WideText(Select(texts::kNotExactBefore)) + std::wstring(AsWide(file)) + WideText(Select(texts::kNotExactAfter));
-    ShowMessage(editor_.MessageOwner(), message, MessageKind::Information);
+    ShowMessage(MessageOwnerOf(window_), message, MessageKind::Information);
     return false;
 }
 
@@ -211,46 +221,44 @@ bool EditorIntake::TakeShortcutTarget(const std::u16string& shortcut, std::strin
     } else {
         return true;
     }
-    ShowMessage(editor_.MessageOwner(), Select(refusal), MessageKind::Information);
+    ShowMessage(MessageOwnerOf(window_), Select(refusal), MessageKind::Information);
     return false;
 }
 
 // Files dropped from the shell: a shortcut among them is loaded (DropShortcut); else, on the
 // program image the first becomes the program to start, anywhere else they join the list as if
-// chosen in the open dialog.
-void EditorIntake::FormDropFiles(HDROP drop) {
-    POINT at{};
-    DragQueryPoint(drop, &at);
+// chosen in the open dialog, in one change of it: the names refused here are told first.
+void EditorIntake::FormDropFiles(HDROP drop, bool onImage) {
     const std::vector<std::u16string> files = DroppedFiles(drop);
     DragFinish(drop);
-    if (files.empty() || DropShortcut(at, files)) return;
-    if (editor_.OverProgImg(at)) {
+    if (files.empty() || DropShortcut(onImage, files)) return;
+    if (onImage) {
         std::string path;
-        if (TakeExactName(files.front(), path)) editor_.ChooseProgramToStart(path);
+        if (TakeExactName(files.front(), path)) apply_(ChooseProgram{std::move(path)});
         return;
     }
-    editor_.BeginListUpdate();
+    AddPrograms taken;
     for (const std::u16string& file : files) {
         std::string path;
-        if (TakeExactName(file, path)) editor_.AddProgramToList(path);
+        if (TakeExactName(file, path)) taken.paths.push_back(std::move(path));
     }
-    editor_.EndListUpdate();
+    if (!taken.paths.empty()) apply_(std::move(taken));
 }
 
 // A dropped shortcut is loaded, not listed: when the drop holds one, the first one is loaded and
 // the other files are passed over. False when it holds none.
-bool EditorIntake::DropShortcut(POINT at, const std::vector<std::u16string>& files) {
+bool EditorIntake::DropShortcut(bool onImage, const std::vector<std::u16string>& files) {
     const auto shortcut =
         std::find_if(files.begin(), files.end(), [](const std::u16string& file) { return IsShortcutPath(file); });
     if (shortcut == files.end()) return false;
     // On the picture of the program to start, a shortcut of another program becomes that program:
     // the shell opens shortcuts as it opens programs. One of this program loads everywhere.
-    if (editor_.OverProgImg(at)) {
+    if (onImage) {
         std::string fileName;
         if (!TakeExactName(*shortcut, fileName)) return true;
         const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
         if (!fields || !TargetIsProgram(fields->target, App().exePath, SystemLeadByte)) {
-            editor_.ChooseProgramToStart(fileName);
+            apply_(ChooseProgram{std::move(fileName)});
             return true;
         }
     }
@@ -269,7 +277,7 @@ void EditorIntake::LoadShortcutFile(const std::u16string& file) {
 // is refused, and the editor stays as it was.
 void EditorIntake::LoadShortcut(const std::string& fileName) {
     const std::optional<ShortcutFields> fields = ReadShortcut(fileName, !AnsiTexts());
-    const HWND owner = editor_.MessageOwner();
+    const HWND owner = MessageOwnerOf(window_);
     // Neither a path nor an ID list that names a file: whose shortcut it is cannot be told.
     if (fields && fields->target.empty() && fields->inexact.empty()) {
         ShowText(owner, UnreadableTargetText(fileName), MessageKind::Error);
@@ -297,7 +305,7 @@ void EditorIntake::LoadShortcut(const std::string& fileName) {
         ShowText(owner, UnloadableShortcutText(fileName), MessageKind::Error);
         return;
     }
-    editor_.Load(*loaded);
+    apply_(LoadRequest{*loaded});
 }
 
 }  // namespace norvanex

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "base/AnsiText_win.h"
@@ -23,11 +24,21 @@ const ModeFace kEditorFace{
     WS_EX_ACCEPTFILES, control::kSingleSelection, false, IDB_IMAGE4, &texts::kEditorSuffix,
     texts::kLabel1Editor, texts::kLabel3Editor, texts::kBitBtn1Editor, texts::kBitBtn1EditorHint};
 
+// A RECT as MapWindowPoints takes it: its two corners.
+constexpr UINT kPointsOfRect = sizeof(RECT) / sizeof(POINT);
+
+// Whether row `row` of `list` shows `entry`: its caption and its icon.
+bool ShowsEntry(HWND list, int row, const EditorEntry& entry) {
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    return ListView_GetItem(list, &item) && item.iImage == entry.icon && ListViewText(list, row) == entry.caption;
+}
+
 }  // namespace
 
 EditorMode::EditorMode(TMainForm& form)
-    : form_(form), drag_(form, editor_, [this](const std::string& path) { ChooseProgramToStart(path); }),
-      intake_(*this, form) {}
+    : form_(form), intake_([this](PartRequest request) { Apply(std::move(request)); }) {}
 
 const ModeFace& EditorMode::Face() const { return kEditorFace; }
 
@@ -64,12 +75,45 @@ bool EditorMode::Notify(NMHDR& header, LRESULT& result) { return DispatchNotify(
 bool EditorMode::Message(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-        case WM_MOUSEMOVE: drag_.Move(at); return true;
-        case WM_LBUTTONUP: drag_.ButtonUp(at); return true;
+        case WM_MOUSEMOVE: drag_.Move(OverProgImg(at)); return true;
+        case WM_LBUTTONUP: {
+            const int selected = ListView_GetNextItem(form_.Control(kListView1), -1, LVNI_SELECTED);
+            if (std::optional<PartRequest> request = drag_.ButtonUp(OverProgImg(at), selected, editor_)) {
+                Apply(std::move(*request));
+            }
+            return true;
+        }
         case WM_CAPTURECHANGED: drag_.CaptureChanged(reinterpret_cast<HWND>(lParam)); return true;
-        case WM_DROPFILES: intake_.FormDropFiles(reinterpret_cast<HDROP>(wParam)); return true;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            POINT dropped{};
+            DragQueryPoint(drop, &dropped);
+            intake_.FormDropFiles(drop, OverProgImg(dropped));
+            return true;
+        }
         default: return false;
     }
+}
+
+void EditorMode::Apply(PartRequest request) {
+    std::visit(
+        [this](auto& asked) {
+            using Asked = std::decay_t<decltype(asked)>;
+            if constexpr (std::is_same_v<Asked, AddPrograms>) {
+                const RedrawLock lock = ListUpdate();
+                for (const std::string& path : asked.paths) AddProgramToList(path);
+            } else if constexpr (std::is_same_v<Asked, ChooseProgram>) {
+                ChooseProgramToStart(asked.path);
+            } else {
+                Load(asked.request);
+            }
+        },
+        request);
+}
+
+bool EditorMode::OverProgImg(POINT client) const {
+    const RECT frame = form_.BevelRect(kBevel3);
+    return PtInRect(&frame, client) != FALSE;
 }
 
 // Texts, glyphs and caption are the editor's from the start (TMainForm::FormCreate); here BitBtn1
@@ -86,6 +130,8 @@ void EditorMode::FormCreate() {
 
     // Once the face is set up: what makes it work.
     editor_ = EditorLists(App().exePath, SystemLeadByte, CanonicalPathOf, IsFolderPath, IsOwnFile);
+    drag_.Attach(form_.hwnd());
+    intake_.Attach(form_.hwnd());
     ACCEL keys[] = {
         {FVIRTKEY, VK_INSERT, kEinfg},
         {FVIRTKEY, VK_DELETE, kEntf},
@@ -125,8 +171,6 @@ bool EditorMode::CloseFirst() const {
     return SendMessageA(form_.Control(kCheckBox2), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// The insert menu opens over the Insert button: from the window's outer left edge plus the button's
-// left offset, and from the window's top edge plus the button's top offset, a little higher.
 CallRequest EditorMode::EditorRequest() const {
     CallRequest request;
     request.ask = AskFirst();
@@ -140,15 +184,16 @@ CallRequest EditorMode::EditorRequest() const {
     return request;
 }
 
+// The insert menu opens over the Insert button: from the window's outer left edge plus the button's
+// left offset, and from the window's top edge plus the button's top offset, a little higher.
 void EditorMode::BitBtn2Click() {
     RECT window{}, button{};
     GetWindowRect(form_.hwnd(), &window);
     GetWindowRect(form_.Control(kBitBtn2), &button);
-    MapWindowPoints(nullptr, form_.hwnd(), reinterpret_cast<POINT*>(&button), 2);
+    MapWindowPoints(nullptr, form_.hwnd(), reinterpret_cast<POINT*>(&button), kPointsOfRect);
     TrackPopupMenu(PopupMenu2(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, window.left + button.left,
                    window.top + button.top - form_.Scale(kInsertMenuRise), 0, form_.hwnd(), nullptr);
 }
-
 
 void EditorMode::AddProgramToList(const std::string& path, bool whole) {
     form_.BindImageLists();
@@ -167,17 +212,8 @@ void EditorMode::AddProgramToList(const std::string& path, bool whole) {
         case Addition::Added:
             break;
     }
-    BeginListUpdate();
     editor_.Add(path, GetFileIconIndex, whole);
-    const EditorEntry& entry = editor_.Entries().back();
-    HWND list = form_.Control(kListView1);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = ListView_GetItemCount(list);
-    item.pszText = const_cast<char*>(entry.caption.c_str());
-    item.iImage = entry.icon;
-    ListView_InsertItem(list, &item);
-    EndListUpdate();
+    ShowEntries();
     ShowEditorState();
 }
 
@@ -201,10 +237,8 @@ void EditorMode::ListView1SelectItem() {
 }
 
 void EditorMode::BitBtn3Click() {
-    HWND list = form_.Control(kListView1);
-    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (!editor_.Delete(selected)) return;
-    ListView_DeleteItem(list, selected);
+    if (!editor_.Delete(ListView_GetNextItem(form_.Control(kListView1), -1, LVNI_SELECTED))) return;
+    ShowEntries();
     ShowEditorState();
 }
 
@@ -217,12 +251,13 @@ void EditorMode::EntfExecute() {
 
 void EditorMode::Load(const CallRequest& request) {
     if (RefusesChain(MessageOwner(), request.programToStart)) return;
-    HWND list = form_.Control(kListView1);
-    BeginListUpdate();
-    while (editor_.Delete(0)) ListView_DeleteItem(list, 0);
-    // Each parameter as the call names it, written back the same way: a full path stays one.
-    for (const std::string& name : request.captions) AddProgramToList(name, true);
-    EndListUpdate();
+    {
+        const RedrawLock lock = ListUpdate();
+        editor_.DeleteAll();
+        ShowEntries();
+        // Each parameter as the call names it, written back the same way: a full path stays one.
+        for (const std::string& name : request.captions) AddProgramToList(name, true);
+    }
     SendMessageA(form_.Control(kCheckBox1), BM_SETCHECK, request.ask ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageA(form_.Control(kCheckBox2), BM_SETCHECK, request.close ? BST_CHECKED : BST_UNCHECKED, 0);
     closeSeconds_ = request.closeSeconds;
@@ -235,15 +270,30 @@ void EditorMode::Load(const CallRequest& request) {
     }
 }
 
-void EditorMode::BeginListUpdate() {
-    if (listUpdates_++ == 0) SendMessageA(form_.Control(kListView1), WM_SETREDRAW, FALSE, 0);
-}
-
-void EditorMode::EndListUpdate() {
-    if (listUpdates_ == 0 || --listUpdates_ > 0) return;
+// ListView1 shows EditorLists' entries and holds nothing of its own: after each change its rows are
+// brought to them (RowEditOf). A virtual list (LVS_OWNERDATA) would need comctl32 4.70, which the
+// first Windows 95 and NT 4 lack. Delete follows the list's selection after the change
+// as ListView1SelectItem reads it, whatever the list said of it while its rows moved.
+void EditorMode::ShowEntries() {
     HWND list = form_.Control(kListView1);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    const std::vector<EditorEntry>& entries = editor_.Entries();
+    const RowEdit edit = RowEditOf(ListView_GetItemCount(list), static_cast<int>(entries.size()),
+                                   [&](int row, int wanted) { return ShowsEntry(list, row, entries[wanted]); });
+    if (edit.removed == 0 && edit.inserted == 0) return;
+    {
+        const RedrawLock lock = ListUpdate();
+        for (int row = edit.first + edit.removed; row-- > edit.first;) ListView_DeleteItem(list, row);
+        for (int row = edit.first; row < edit.first + edit.inserted; ++row) {
+            const EditorEntry& entry = entries[row];
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
+            item.iItem = row;
+            item.pszText = const_cast<char*>(entry.caption.c_str());
+            item.iImage = entry.icon;
+            ListView_InsertItem(list, &item);
+        }
+    }
+    editor_.Select(ListView_GetNextItem(list, -1, LVNI_SELECTED));
 }
 
 void EditorMode::ShowEditorState() {
@@ -279,12 +329,6 @@ void EditorMode::EnableKeepingFocus(MainControl id, bool enabled, MainControl fo
     HWND control = form_.Control(id);
     if (!enabled && GetFocus() == control) SetFocus(form_.Control(focusInstead));
     EnableWindow(control, enabled);
-}
-
-// Messages go to the window the user works in: an open dialog or the chooser, else the editor.
-HWND EditorMode::MessageOwner() const {
-    HWND popup = GetLastActivePopup(form_.hwnd());
-    return popup && IsWindowVisible(popup) && IsWindowEnabled(popup) ? popup : form_.hwnd();
 }
 
 }  // namespace norvanex

@@ -4,40 +4,57 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <string>
-#include <utility>
+#include <optional>
+
+#include "app/Editor.h"
 
 namespace norvanex {
 
-class TMainForm;
-class EditorLists;
+// Holds the mouse for a window while it lives (SetCapture), and lets it go (ReleaseCapture) unless
+// another window took it meanwhile. Movable, never copyable: a copy would let go twice.
+class MouseCapture {
+public:
+    explicit MouseCapture(HWND window) : window_(window) { SetCapture(window); }
+    MouseCapture(MouseCapture&& other) noexcept : window_(other.window_) { other.window_ = nullptr; }
+    MouseCapture& operator=(MouseCapture&& other) noexcept;
+    MouseCapture(const MouseCapture&) = delete;
+    MouseCapture& operator=(const MouseCapture&) = delete;
+    ~MouseCapture() { reset(); }
 
+    HWND get() const { return window_; }
+    // Lets the mouse go now. ReleaseCapture sends WM_CAPTURECHANGED before it returns.
+    void reset();
+
+private:
+    HWND window_;
+};
+
+// The drag of the entry selected in ListView1 (its only source: the list's LVN_BEGINDRAG). The
+// editor tells it where the mouse is and whether that is the picture; a drop there asks the editor
+// to make the entry the program to start.
 class EntryDrag {
 public:
-    // `choose` takes the dropped entry's caption as the program to start.
-    EntryDrag(TMainForm& form, const EditorLists& lists, std::function<void(const std::string&)> choose)
-        : form_(form), lists_(lists), choose_(std::move(choose)) {}
-
+    // The main window, once made: it holds the mouse while an entry is dragged.
+    void Attach(HWND window) { window_ = window; }
     // The list's LVN_BEGINDRAG.
     void Begin();
-    // The main window's mouse (client coordinates) and its loss of the capture.
-    void Move(POINT client);
-    void ButtonUp(POINT client);
+    // The main window's mouse, over the picture (`onTarget`) or elsewhere.
+    void Move(bool onTarget) const;
+    // The button let go: over the picture, the entry at `selected` of `lists` is asked for as the
+    // program to start; nothing when no entry was dragged or none is selected.
+    std::optional<PartRequest> ButtonUp(bool onTarget, int selected, const EditorLists& lists);
+    // The main window lost the mouse to `newOwner`: the drag ends without a drop.
     void CaptureChanged(HWND newOwner);
     // Escape, or Exit, while an entry is dragged ends the drag, not the program: true when one was.
     bool Cancel();
-    // Whether a point of the main window lies on the picture or the frame around it: one target.
-    bool OverTarget(POINT client) const;
 
 private:
-    void End(POINT client, bool drop);
-    void Drop(HWND source);
+    // Lets the mouse go; the capture is taken out first, so that the WM_CAPTURECHANGED that
+    // ReleaseCapture sends finds no drag.
+    void End();
 
-    TMainForm& form_;
-    const EditorLists& lists_;
-    std::function<void(const std::string&)> choose_;
-    HWND source_ = nullptr;  // the list view an entry is dragged from, while the button is held
+    HWND window_ = nullptr;
+    std::optional<MouseCapture> capture_;  // while the button is held
 };
 
 }  // namespace norvanex

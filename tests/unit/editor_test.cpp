@@ -109,7 +109,9 @@ TEST(EditorLists, FileNamePartOfTheProgramToStart) {
 TEST(EditorLists, ButtonsFollowTheUsersSteps) {
     // The selection comes from the mouse or the keys alike (SelectFirst: the first row selected,
     // SelectNone: none left selected, SelectPast: a row index the list no longer holds).
-    enum Step { Add, AddAgain, AddOwn, SelectFirst, SelectNone, SelectPast, DeleteSelected, DeleteNone, Choose, Remove };
+    enum Step {
+        Add, AddAgain, AddOwn, SelectFirst, SelectNone, SelectPast, DeleteSelected, DeleteNone, DeleteAll, Choose, Remove
+    };
     struct After {
         Step step;
         EditorButtons buttons;  // create, del, remove
@@ -144,6 +146,14 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
          {SelectFirst, {true, true, false}, true},
          {Choose, {true, true, true}, true},
          {Remove, {true, true, false}, true}},
+        // A loaded shortcut empties the list first: the selected entry goes with the others, the
+        // program to start stays until the shortcut names its own.
+        {{Add, {true, false, false}, true},
+         {Add, {true, false, false}, true},
+         {SelectFirst, {true, true, false}, true},
+         {Choose, {true, true, true}, true},
+         {DeleteAll, {false, false, true}, false},
+         {DeleteAll, {false, false, true}, false}},
     };
     for (std::size_t s = 0; s < sequences.size(); ++s) {
         EditorLists lists(kOwnPath, NoLeadBytes);
@@ -161,6 +171,10 @@ TEST(EditorLists, ButtonsFollowTheUsersSteps) {
                 case SelectPast: lists.Select(static_cast<int>(lists.Entries().size())); break;
                 case DeleteSelected: EXPECT_TRUE(lists.Delete(0)); break;
                 case DeleteNone: EXPECT_FALSE(lists.Delete(-1)); break;
+                case DeleteAll:
+                    lists.DeleteAll();
+                    EXPECT_TRUE(lists.Entries().empty());
+                    break;
                 case Choose: lists.ChooseProgramToStart("C:\\start.exe", 3); break;
                 case Remove: lists.RemoveProgramToStart(); break;
             }
@@ -190,6 +204,40 @@ TEST(EditorLists, DeleteLeavesTheOthersAsTheyWere) {
         std::vector<int> left;
         for (const EditorEntry& entry : lists.Entries()) left.push_back(entry.icon);
         EXPECT_EQ(left, c.icons) << c.deleted;
+    }
+}
+
+// The list view's rows brought to the entries: what the editor's steps do (one appended, one
+// deleted, all replaced by a loaded shortcut), and rows that begin and end alike counted once.
+TEST(RowEditOf, KeepsTheRowsAtBothEnds) {
+    using Rows = std::vector<std::string>;
+    struct Case { Rows shown; Rows wanted; RowEdit edit; } cases[] = {
+        {{"a", "b"}, {"a", "b", "c"}, {2, 0, 1}},
+        {{"a", "b", "c"}, {"b", "c"}, {0, 1, 0}},
+        {{"a", "b", "c"}, {"a", "c"}, {1, 1, 0}},
+        {{"a", "b", "c"}, {"a", "b"}, {2, 1, 0}},
+        {{"a", "b"}, {"a", "b"}, {2, 0, 0}},
+        {{"a", "b"}, {}, {0, 2, 0}},
+        {{}, {"a", "b"}, {0, 0, 2}},
+        {{}, {}, {0, 0, 0}},
+        {{"a", "b"}, {"c", "d"}, {0, 2, 2}},
+        {{"a", "b", "c"}, {"a", "x", "c"}, {1, 1, 1}},
+        {{"a", "a"}, {"a"}, {1, 1, 0}},
+        {{"a"}, {"a", "a"}, {1, 0, 1}},
+        {{"a", "b", "a"}, {"a"}, {1, 2, 0}},
+    };
+    for (const Case& c : cases) {
+        const RowEdit edit = RowEditOf(static_cast<int>(c.shown.size()), static_cast<int>(c.wanted.size()),
+                                       [&](int row, int wanted) { return c.shown[row] == c.wanted[wanted]; });
+        SCOPED_TRACE(::testing::PrintToString(c.shown) + " -> " + ::testing::PrintToString(c.wanted));
+        EXPECT_EQ(edit.first, c.edit.first);
+        EXPECT_EQ(edit.removed, c.edit.removed);
+        EXPECT_EQ(edit.inserted, c.edit.inserted);
+        Rows rows = c.shown;
+        rows.erase(rows.begin() + edit.first, rows.begin() + edit.first + edit.removed);
+        rows.insert(rows.begin() + edit.first, c.wanted.begin() + edit.first,
+                    c.wanted.begin() + edit.first + edit.inserted);
+        EXPECT_EQ(rows, c.wanted);
     }
 }
 

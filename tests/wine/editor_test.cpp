@@ -618,16 +618,29 @@ CASE(DraggingAnEntryOntoTheImageMakesItTheProgramToStart) {
     Editor editor;
     REQUIRE(editor.DropOnList({first, second}));
     REQUIRE_EQ(LvCount(editor.List()), 2);
-    struct Drag { int item; MainControl onto; const char* shown; } drags[] = {
-        {1, kBitBtn5, "No programm chosen"},  // only the image takes a drop
-        {1, kProgImg, "second.exe"},
-        {0, kProgImg, "first.exe"},
+    struct Drag { int item; MainControl onto; const char* shown; bool escape; } drags[] = {
+        {1, kBitBtn5, "No programm chosen", false},  // only the image takes a drop
+        {1, kProgImg, "second.exe", false},
+        {0, kProgImg, "first.exe", false},
+        {1, kProgImg, "first.exe", true},  // Escape ends the drag, not the editor: nothing is dropped
+    };
+    // Escape with the button held over the image; the drag has ended when the editor lets the mouse go.
+    auto escape = [&] {
+        SendKey(VK_ESCAPE);
+        CHECK(WaitUntil([&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            const DWORD thread = GetWindowThreadProcessId(editor.main, nullptr);
+            return GetGUIThreadInfo(thread, &info) && info.hwndCapture != editor.main;
+        }));
     };
     for (const Drag& d : drags) {
         const auto from = LvItemOnScreen(editor.List(), d.item);
         REQUIRE(from.has_value());
         Sleep(GetDoubleClickTime() + 100);  // two presses on one place would be a double-click
-        CHECK(MouseDrag(*from, CenterOnScreen(editor.Get(d.onto)), editor.List()));
+        const std::function<void()> beforeRelease = d.escape ? escape : std::function<void()>{};
+        CHECK(MouseDrag(*from, CenterOnScreen(editor.Get(d.onto)), editor.List(), beforeRelease));
+        CHECK(editor.process.Running());
         CHECK(WaitUntil([&] { return Text(editor.Get(kLabel2)) == d.shown; }, 3000));
         CHECK_EQ(LvTexts(editor.List()), (std::vector<std::string>{first, second}));  // the entry stays
         CHECK_EQ(Enabled(editor.Get(kBitBtn6)), std::string(d.shown) != "No programm chosen");

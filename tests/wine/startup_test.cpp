@@ -1,6 +1,6 @@
 // Start-up pieces under Wine, in process and on a real command line: the call-line reader over
-// GetCommandLineA and CharNextA, drive icons, the silent abort ending only its handler, and what
-// ends a start whose message boxes cannot be made.
+// GetCommandLineA and CharNextA, drive icons, the silent abort ending only its handler (and the
+// redraw it held back), and what ends a start whose message boxes cannot be made.
 #include "driver/Check.h"
 #include "driver/Driver.h"
 #include "driver/Scenario.h"
@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "app/KillRunStart_win.h"
+#include "base/ListView_win.h"
 #include "base/SystemFacts_win.h"
 #include "base/Window_win.h"
 #include "process/ProcessAccess.h"
@@ -124,10 +125,12 @@ CASE(DriveLetterLooksUpTheDriveRoot) {
 
 namespace {
 
-// A window whose handlers throw: WM_APP the silent abort, WM_APP + 1 anything else.
+// A window whose handlers throw: WM_APP the silent abort, WM_APP + 1 anything else, WM_APP + 3 the
+// silent abort while the drawing of `held` is held back twice over, as nested list changes hold it.
 class Thrower : public norvanex::Window<Thrower> {
 public:
     int started = 0, quits = 0;
+    HWND held = nullptr;
 
     bool Create() {
         WNDCLASSA wc{};
@@ -154,6 +157,12 @@ public:
                 ++quits;
                 PostQuitMessage(7);
                 return 42;
+            case WM_APP + 3: {
+                const norvanex::RedrawLock outer(held);
+                const norvanex::RedrawLock inner(held);
+                ++started;
+                throw norvanex::SilentAbort{};
+            }
         }
         return DefaultProc(message, wParam, lParam);
     }
@@ -174,6 +183,25 @@ CASE(SilentAbortEndsOnlyTheHandler) {
     CHECK_EQ(norvanex::RunMessageLoop(nullptr), 7);
     CHECK_EQ(window.started, 2);
     CHECK_EQ(window.quits, 1);
+}
+
+// A change that the silent abort ends leaves the window it held drawn again (WM_SETREDRAW FALSE
+// takes WS_VISIBLE away until TRUE gives it back), and the next change holds it as the first did.
+CASE(SilentAbortLetsTheHeldWindowDrawAgain) {
+    Thrower window;
+    REQUIRE(window.Create());
+    window.held = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window.hwnd(), nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    REQUIRE(window.held != nullptr);
+    auto drawn = [&] { return (GetWindowLongA(window.held, GWL_STYLE) & WS_VISIBLE) != 0; };
+    CHECK_EQ(SendMessageA(window.hwnd(), WM_APP + 3, 0, 0), 0);
+    CHECK_EQ(window.started, 1);
+    CHECK(drawn());
+    {
+        const norvanex::RedrawLock again(window.held);
+        CHECK(!drawn());
+    }
+    CHECK(drawn());
 }
 
 // Anything but the silent abort is no state to go on from: the one handler says so and the

@@ -294,7 +294,7 @@ void SendKey(UINT vk, std::initializer_list<UINT> modifiers) {
   for (auto it = modifiers.end(); it != modifiers.begin();) send(KeyInput(*--it, true));
 }
 
-bool MouseDrag(POINT from, POINT to, HWND expect) {
+bool MouseDrag(POINT from, POINT to, HWND expect, const std::function<void()>& beforeRelease) {
   HWND top = expect ? GetAncestor(expect, GA_ROOT) : nullptr;
   if (top) BringToFront(top);
   if (!PointHits(from, expect)) return false;
@@ -322,6 +322,7 @@ bool MouseDrag(POINT from, POINT to, HWND expect) {
   for (int i = 1; begun && i <= kSteps; ++i) {
     send(0, POINT{past.x + (to.x - past.x) * i / kSteps, past.y + (to.y - past.y) * i / kSteps});
   }
+  if (begun && beforeRelease) beforeRelease();
   send(MOUSEEVENTF_LEFTUP, begun ? to : from);
   return begun;
 }

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -264,8 +265,8 @@ void PostDoubleClick(HWND hwnd, POINT client);
 // Real mouse: presses the left button at `from` (inside expect's window, as MouseClick checks),
 // moves to `to` in steps with the button held, and lets it go there. False when expect's top-level
 // window did not take the drag (hold the mouse) within 3 s of the first move; the button is then
-// let go where it was pressed.
-bool MouseDrag(POINT from, POINT to, HWND expect = nullptr);
+// let go where it was pressed. `beforeRelease`, when given, runs at `to` with the button still held.
+bool MouseDrag(POINT from, POINT to, HWND expect = nullptr, const std::function<void()>& beforeRelease = {});
 // Files dropped from the shell onto `target`: a DROPFILES block (ANSI names) built inside the
 // target's process, delivered as WM_DROPFILES to its top-level window with the drop point in that
 // window's client coordinates. True when the window handled the message.
