@@ -31,9 +31,6 @@ constexpr DWORD kOpenBufferChars = kWholeSelectionFiles * (MAX_PATH + 1) + MAX_P
 // DragQueryFile's index that asks for the number of files instead of one of them.
 constexpr UINT kDropFileCount = 0xFFFFFFFF;
 
-// TaskChoice::result after OK.
-constexpr int kChoiceAccepted = 1;
-
 const char* SystemCharNext(const char* p) { return CharNextA(p); }
 
 // The files of a drop, read with DragQueryFileA or DragQueryFileW.
@@ -110,7 +107,7 @@ void EditorIntake::SelectTaskClick() {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE));
     if (!TaskSelect().Create(instance, window_)) return;
     TaskSelect().ShowModal(window_, choice);
-    if (choice.result != kChoiceAccepted) return;
+    if (choice.result != kTaskSelectAccepted) return;
     apply_(AddPrograms{std::move(choice.checked)});
 }
 
