@@ -147,10 +147,6 @@ const std::string& ProcessAccess::PathOf(Match& match) {
     return match.path;
 }
 
-bool ProcessAccess::IsSparedSessionProcess(const std::string& imagePath) {
-    return IsSystemProcess(imagePath, WindowsDirectory(), platform_.LeadBytes());
-}
-
 // A handle that may end the process, or none when it cannot be opened (`why` holds the system's
 // error code) or must not be ended (`why` says spared).
 PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why) {
@@ -167,29 +163,37 @@ PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match, std::uint32_t ext
             return process;
         }
     }
-    if (SparedFor(match, critical)) {
+    if (SparedFor(match, critical) != Spare::No) {
         process.reset();
         why.spared = true;
     }
     return process;
 }
 
-// Ending a critical process stops the whole system at once. Where the system cannot say (Wine, the
-// 9x line, or no right to ask), its own processes are known by name and folder; the path is read
-// only for those names. Where no folder can be learnt (a path that cannot be read), the name alone
-// spares it.
-bool ProcessAccess::SparedFor(Match& match, Criticality critical) {
-    if (critical != Criticality::Unknown) return critical == Criticality::Critical;
-    const LeadByteFn lead = platform_.LeadBytes();
-    if (!IsSystemProcessName(FileNamePart(match.exeFile, lead), lead)) return false;
-    const std::string& path = PathOf(match);
-    return IsSparedSessionProcess(path.empty() ? match.exeFile : path);
+// The snapshot's routes know the program file's name; its path is read only where the policy
+// needs it.
+Spare ProcessAccess::SparedFor(Match& match, Criticality critical) {
+    return Policy().Decide({match.id, critical, match.exeFile, false, [this, &match] { return PathOf(match); }});
 }
 
 // The same question without the right to end: what a kill run would do with the process.
-bool ProcessAccess::IsSpared(Match& match) {
+Spare ProcessAccess::IsSpared(Match& match) {
     const PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(kProcessQueryInformation, false, match.id));
     return SparedFor(match, process ? platform_.QueryProcessCritical(process.get()) : Criticality::Unknown);
+}
+
+// The performance data's routes know an instance name at most: `stem`, empty where none.
+Spare ProcessAccess::SparedById(std::uint32_t processId, Criticality critical, std::string_view stem) {
+    return Policy().Decide(
+        {processId, critical, stem, true, [this, processId] { return GetProcessImagePath(processId); }});
+}
+
+SparePolicy ProcessAccess::Policy() {
+    if (!windowsFolderRead_) {
+        windowsFolder_ = WindowsDirectory();
+        windowsFolderRead_ = true;
+    }
+    return SparePolicy(platform_.GetCurrentProcessId(), windowsFolder_, platform_.LeadBytes());
 }
 
 ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches, const AskToClose& ask,
@@ -291,7 +295,7 @@ std::string ProcessAccess::FindProcessByName(const std::string& name, const Proc
     const std::uint32_t self = platform_.GetCurrentProcessId();
     std::vector<Match> matches = SnapshotMatches(name, skip);
     for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
-        if (!IsSpared(*match)) return match->exeFile;
+        if (IsSpared(*match) == Spare::No) return match->exeFile;
     }
     if (!matches.empty()) return {};  // found, and every one of them spared
 
@@ -299,18 +303,25 @@ std::string ProcessAccess::FindProcessByName(const std::string& name, const Proc
     ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
         if (entry.id == self || Holds(skip, entry.id)) continue;
-        std::string path = GetProcessImagePath(entry.id);
+        const std::string imagePath = GetProcessImagePath(entry.id);
+        std::string path = imagePath;
         if (path.empty() && entry.exact) path = entry.name;
         if (((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
              (!path.empty() && program.NamesImage(path))) &&
             InScope(entry.id)) {
-            Match match{entry.id, std::string(FileNamePart(path, lead)), path, true};
-            if (!IsSpared(match)) return path;
+            const PlatformOwned<OsHandle> process =
+                Own(platform_.OpenProcess(kProcessQueryInformation, false, entry.id));
+            const Criticality critical =
+                process ? platform_.QueryProcessCritical(process.get()) : Criticality::Unknown;
+            const std::string_view stem = entry.exact ? std::string_view(entry.name) : std::string_view();
+            if (Policy().Decide({entry.id, critical, stem, true, [&imagePath] { return imagePath; }}) == Spare::No) {
+                return path;
+            }
         }
     }
     if (list.empty()) {
         for (Match& match : SnapshotMatchesByPath(name, skip)) {
-            if (!IsSpared(match)) return match.path;
+            if (IsSpared(match) == Spare::No) return match.path;
         }
     }
     return {};
@@ -348,7 +359,8 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
             Remember(&report.matchedIds, entry.id);
             // A name that did not survive the code page is no caption; its path did.
             const std::string& caption = entry.exact ? entry.name : path;
-            if (!EndPerfDataMatch(entry.id, caption, ask, report)) runsOn = report.runsOn;
+            const std::string_view stem = entry.exact ? std::string_view(entry.name) : std::string_view();
+            if (!EndPerfDataMatch(entry.id, stem, caption, ask, report)) runsOn = report.runsOn;
             break;
         }
     }
@@ -373,18 +385,18 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
 
 // The performance data's match: asked to close, or ended. False when it runs on (report.runsOn
 // says why).
-bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask,
-                                     EndReport& report) {
+bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, std::string_view stem, const std::string& caption,
+                                     const AskToClose& ask, EndReport& report) {
     std::uint32_t error = 0;
     if (ask) {
-        PlatformOwned<OsHandle> process = OpenSparing(id, kProcessTerminate | kSynchronize, error);
+        PlatformOwned<OsHandle> process = OpenSparing(id, kProcessTerminate | kSynchronize, stem, error);
         if (process && ask(id)) {
             report.asked.push_back({id, std::move(process)});
             report.askedCaption = caption;
             return true;
         }
     }
-    if (TerminateProcessById(id, &error) == 0) {
+    if (EndById(id, stem, &error) == 0) {
         Remember(&report.endedIds, id);
         report.ended = caption;
         return true;
@@ -397,27 +409,33 @@ bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, const std::string& captio
 // A handle to the process with `access`, unless it cannot be opened (`error`: the system's code)
 // or must not be ended (`error` 0).
 PlatformOwned<OsHandle> ProcessAccess::OpenSparing(std::uint32_t processId, std::uint32_t access,
-                                                   std::uint32_t& error) {
-    PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(access, true, processId));
+                                                   std::string_view stem, std::uint32_t& error) {
+    // Asked for the right to ask as well: without it criticality is unknown, and a critical process
+    // that is asked to close would be ended, unasked again, when the wait runs out.
+    Criticality critical = Criticality::Unknown;
+    PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(access | kProcessQueryInformation, true, processId));
+    if (process) {
+        critical = platform_.QueryProcessCritical(process.get());
+    } else if ((access & kProcessQueryInformation) == 0) {
+        process = Own(platform_.OpenProcess(access, true, processId));
+    }
     if (!process) {
         error = platform_.GetLastError();
         return process;
     }
-    switch (platform_.QueryProcessCritical(process.get())) {
-        case Criticality::Critical: process.reset(); break;
-        case Criticality::Unknown:
-            if (IsSparedSessionProcess(GetProcessImagePath(processId))) process.reset();
-            break;
-        case Criticality::NotCritical: break;
-    }
+    if (SparedById(processId, critical, stem) != Spare::No) process.reset();
     error = 0;
     return process;
 }
 
 std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId, std::uint32_t* error) {
+    return EndById(processId, {}, error);
+}
+
+std::int32_t ProcessAccess::EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error) {
     if (platformId_ != kPlatformWin32Nt) return -1;
     std::uint32_t failure = 0;
-    const PlatformOwned<OsHandle> process = OpenSparing(processId, kProcessAllAccess, failure);
+    const PlatformOwned<OsHandle> process = OpenSparing(processId, kProcessAllAccess, stem, failure);
     std::int32_t status = -2;
     if (process) {
         status = platform_.TerminateProcess(process.get(), 0) ? 0 : -3;

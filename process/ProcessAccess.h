@@ -12,6 +12,7 @@
 #include "process/FileIdentity.h"
 #include "process/PerfData.h"
 #include "process/ProcessPlatform.h"
+#include "process/SparePolicy.h"
 #include "process/ToolHelpBinding.h"
 
 namespace norvanex {
@@ -167,7 +168,8 @@ public:
     EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {}, const ProcessIds& skip = {});
 
     // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
-    // critical (or a session process where criticality is unknown); -3 TerminateProcess failed.
+    // spared (SparePolicy: this program, critical, or where criticality is unknown a session
+    // process or one whose path cannot be read); -3 TerminateProcess failed.
     // `error`, when given, receives the system's error code of the failed step (0: spared).
     std::int32_t TerminateProcessById(std::uint32_t processId, std::uint32_t* error = nullptr);
 
@@ -206,12 +208,16 @@ private:
     PlatformOwned<OsHandle> Own(OsHandle handle) { return PlatformOwned<OsHandle>(handle, {&platform_}); }
     bool Exact(std::u16string_view wide, std::string& ansi);
     PlatformOwned<OsHandle> OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why);
-    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, std::uint32_t access, std::uint32_t& error);
-    bool SparedFor(Match& match, Criticality critical);
-    bool IsSpared(Match& match);
-    bool IsSparedSessionProcess(const std::string& imagePath);
+    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, std::uint32_t access, std::string_view stem,
+                                        std::uint32_t& error);
+    std::int32_t EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error);
+    Spare SparedFor(Match& match, Criticality critical);
+    Spare IsSpared(Match& match);
+    Spare SparedById(std::uint32_t processId, Criticality critical, std::string_view stem);
+    SparePolicy Policy();
     EndOutcome EndMatches(std::vector<Match>& matches, const AskToClose& ask, EndReport& report);
-    bool EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask, EndReport& report);
+    bool EndPerfDataMatch(std::uint32_t id, std::string_view stem, const std::string& caption, const AskToClose& ask,
+                          EndReport& report);
     std::vector<Match> SnapshotMatches(std::string_view name, const ProcessIds& skip, Match* self = nullptr);
     std::vector<Match> SnapshotMatchesByPath(const std::string& name, const ProcessIds& skip);
     ProgramFile ProgramFileOf(const std::string& name);
@@ -224,6 +230,8 @@ private:
     std::uint32_t platformId_ = 0;
     bool sessionZeroIsolated_ = false;
     ToolHelpBinding toolHelp_;
+    bool windowsFolderRead_ = false;
+    std::string windowsFolder_;
 
     bool sessionsRead_ = false;
     SessionScope sessions_ = SessionScope::Every;

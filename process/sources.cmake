@@ -7,6 +7,7 @@ set(NORVANEX_PROCESS_LOGIC
     process/ProcessAccessImagePath.cpp
     process/ProcessAccessPerfData.cpp
     process/ProgramName.cpp
+    process/SparePolicy.cpp
     process/SystemProcesses.cpp
     process/ToolHelpBinding.cpp)
 set(NORVANEX_PROCESS_WIN

@@ -183,17 +183,6 @@ TEST(CounterTable, MalformedIdProcessIndex) {
     }
 }
 
-TEST(CounterTable, CutAnywhere) {
-    const auto table = fake::StandardCounterTable();
-    for (std::size_t size = 0; size <= table.size(); ++size) {
-        const std::vector<std::uint8_t> exact(table.begin(), table.begin() + size);
-        try {
-            ParseCounterNameTable(exact.data(), exact.size());
-        } catch (const MalformedPerfData&) {
-        }
-    }
-}
-
 TEST_F(NtFixture, ListAppendsInOrder) {
     platform.SetPerfInstances({{u"System", 4}, {u"winword", 1234}, {u"Idle", 0}});
     ProcessNameList list{{"kept", 1}};
