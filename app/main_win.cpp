@@ -36,9 +36,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // it happens (RunHandler).
     SetCannotGoOnMessage(SayCannotGoOn);
 
-    // Which Windows family this is, once, before any window exists.
-    Processes().CheckPlatform();
-
     // The program's shared facts, written once before any window reads them.
     App().exePath = ReadOwnPath();
     App().helpFile = HelpFilePath(App().exePath, SystemLeadByte);

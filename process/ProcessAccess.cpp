@@ -14,36 +14,25 @@
 namespace norvanex {
 namespace {
 
-constexpr std::uint32_t kOsVersionInfoSize = 148;  // sizeof(OSVERSIONINFOA)
-
 void Remember(std::vector<std::uint32_t>* ids, std::uint32_t id) {
     if (ids && std::find(ids->begin(), ids->end(), id) == ids->end()) ids->push_back(id);
 }
 
 }  // namespace
 
-ProcessAccess::ProcessAccess(ProcessPlatform& platform)
-    : platform_(platform), toolHelp_(platform) {}
-
-void ProcessAccess::CheckPlatform() {
-    OsVersionInfo info;
-    info.size = kOsVersionInfoSize;
-    // On failure the record stays zeroed: platform id 0, not the NT line.
-    platform_.GetVersionExA(info);
-    platformId_ = info.platformId;
-    sessionZeroIsolated_ = IsolatesSessionZero({info.platformId, info.majorVersion, 0});
-}
+ProcessAccess::ProcessAccess(ProcessPlatform& platform, const SystemFacts& facts)
+    : platform_(platform), facts_(facts), toolHelp_(platform) {}
 
 SessionScope ProcessAccess::Sessions() {
     if (sessionsRead_) return sessions_;
     sessionsRead_ = true;
     // The 9x line has no logon sessions.
-    if (platformId_ != kPlatformWin32Nt) return sessions_;
+    if (!facts_.NtLine()) return sessions_;
     const ModuleHandle kernel32 = platform_.GetModuleHandleA("kernel32.dll");
     if (kernel32 != ModuleHandle{}) processIdToSessionId_ = platform_.GetProcAddress(kernel32, "ProcessIdToSessionId");
     if (!ReadSessionId(platform_.GetCurrentProcessId(), ownSession_)) return sessions_;
     // Session 0 is the services' alone from Windows Vista on; before, the first user signs in there.
-    sessions_ = ownSession_ == 0 && sessionZeroIsolated_ ? SessionScope::Services : SessionScope::Own;
+    sessions_ = ownSession_ == 0 && IsolatesSessionZero(facts_.version) ? SessionScope::Services : SessionScope::Own;
     return sessions_;
 }
 
@@ -81,7 +70,7 @@ bool ProcessAccess::ListedSessionId(std::uint32_t processId, std::uint32_t& sess
 void ProcessAccess::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
     // The ANSI walk hands out names that the system converted with best fit: "māil.exe" as
     // "mail.exe". The 9x line holds its names in ANSI, so there they are exact.
-    if (platformId_ == kPlatformWin32Nt && toolHelp_.BindWide()) {
+    if (facts_.NtLine() && toolHelp_.BindWide()) {
         SnapshotEntry visited;
         toolHelp_.WalkSnapshotWide([&](std::u16string_view name, std::uint32_t processId) {
             visited.exact = Exact(name, visited.exeFile);
@@ -113,7 +102,7 @@ ProcessCaption ProcessAccess::Caption(std::uint32_t id, const std::string& name,
     // A 9x snapshot names the whole path; an NT one only the file name. The trail byte 0x5C of a
     // double-byte character (the "so" of katakana in code page 932) is no backslash: taken for
     // one, the process would be listed without its path.
-    if (NamePartStart(name, "\\:", platform_.LeadBytes()) != 0) return {name};
+    if (NamePartStart(name, "\\:", facts_.leadBytes) != 0) return {name};
     // A bare file name has the generic icon and no properties sheet; the path names the same
     // program. One that does not survive the code page would name nothing: the name stays.
     std::string path = GetProcessImagePath(id);
@@ -132,7 +121,7 @@ ProcessNameList ProcessAccess::PerfDataListOrEmpty() {
 
 const std::string& ProcessAccess::PathOf(Match& match) {
     if (!match.pathKnown) {
-        if (platformId_ == kPlatformWin32Nt) {
+        if (facts_.NtLine()) {
             ImagePathRead read = ReadImagePath(match.id);
             match.path = std::move(read.path);
             match.pathInexact = !read.exact;
@@ -189,11 +178,7 @@ Spare ProcessAccess::SparedById(std::uint32_t processId, Criticality critical, s
 }
 
 SparePolicy ProcessAccess::Policy() {
-    if (!windowsFolderRead_) {
-        windowsFolder_ = WindowsDirectory();
-        windowsFolderRead_ = true;
-    }
-    return SparePolicy(platform_.GetCurrentProcessId(), windowsFolder_, platform_.LeadBytes());
+    return SparePolicy(platform_.GetCurrentProcessId(), facts_.windowsFolder, facts_.leadBytes);
 }
 
 ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches, const AskToClose& ask,
@@ -246,13 +231,12 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
 // process is never among them: ending it would cut the run short (later names not ended, the
 // program to start not opened, no window), so it is no reason to ask either. Where it matches,
 // it goes to `self`, when given.
-std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_view name, const ProcessIds& skip,
-                                                                Match* self) {
-    const LeadByteFn lead = platform_.LeadBytes();
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(const std::function<bool(std::string_view)>& matches_,
+                                                                const ProcessIds& skip, Match* self) {
     const std::uint32_t selfId = platform_.GetCurrentProcessId();
     std::vector<Match> matches;
     WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (entry.exact && !Holds(skip, entry.processId) && ProgramNameMatches(entry.exeFile, name, lead)) {
+        if (entry.exact && !Holds(skip, entry.processId) && matches_(entry.exeFile)) {
             if (entry.processId != selfId) {
                 if (InScope(entry.processId)) matches.push_back({entry.processId, entry.exeFile, {}, false});
             } else if (self) {
@@ -263,26 +247,25 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(std::string_vie
     return matches;
 }
 
-// The name as image paths are compared with it: a full path also by the identity of its file.
-ProgramFile ProcessAccess::ProgramFileOf(const std::string& name) {
-    const bool ntLine = platformId_ == kPlatformWin32Nt;
-    return ProgramFile(name, platform_.LeadBytes(),
-                       [this, ntLine, windowsDirectory = std::optional<std::string>()](const std::string& path) mutable {
-                           if (!windowsDirectory) windowsDirectory = WindowsDirectory();
-                           return ReadFileIdentity(platform_, path, *windowsDirectory, ntLine);
-                       });
+NamedProgram ProcessAccess::Program(std::string_view name) {
+    return NamedProgram(name, facts_.leadBytes, [this](const std::string& path) {
+        return ReadFileIdentity(platform_, path, facts_.windowsFolder, facts_.NtLine(), facts_.leadBytes);
+    });
 }
 
 // The snapshot's processes whose image path matches the name, for a second pass without the
 // performance data. Only processes whose executable string matches the name's file-name part can
 // have a matching path, so only theirs are read: a query of another process each.
-std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std::string& name, const ProcessIds& skip) {
-    const LeadByteFn lead = platform_.LeadBytes();
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const NamedProgram& program,
+                                                                      const ProcessIds& skip) {
+    const LeadByteFn lead = facts_.leadBytes;
     // "C:/x/y.exe" ends in "y.exe" as "C:\x\y.exe" does.
-    const std::string comparable = ComparableProgramName(name, lead);
-    ProgramFile program = ProgramFileOf(name);
+    const std::string_view fileName = FileNamePart(program.Comparable(), lead);
     std::vector<Match> matches;
-    for (Match& candidate : SnapshotMatches(FileNamePart(comparable, lead), skip)) {
+    const auto sameFileName = [fileName, lead](std::string_view exeFile) {
+        return ProgramNameMatches(exeFile, fileName, fileName, lead);
+    };
+    for (Match& candidate : SnapshotMatches(sameFileName, skip)) {
         if (!PathOf(candidate).empty() && program.NamesImage(candidate.path)) {
             matches.push_back(std::move(candidate));
         }
@@ -290,23 +273,22 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const std
     return matches;
 }
 
-std::string ProcessAccess::FindProcessByName(const std::string& name, const ProcessIds& skip) {
-    const LeadByteFn lead = platform_.LeadBytes();
+std::string ProcessAccess::FindProcessByName(const NamedProgram& program, const ProcessIds& skip) {
     const std::uint32_t self = platform_.GetCurrentProcessId();
-    std::vector<Match> matches = SnapshotMatches(name, skip);
+    const auto byName = [&program](std::string_view exeFile) { return program.Matches(exeFile); };
+    std::vector<Match> matches = SnapshotMatches(byName, skip);
     for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
         if (IsSpared(*match) == Spare::No) return match->exeFile;
     }
     if (!matches.empty()) return {};  // found, and every one of them spared
 
     const ProcessNameList list = PerfDataListOrEmpty();
-    ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
         if (entry.id == self || Holds(skip, entry.id)) continue;
         const std::string imagePath = GetProcessImagePath(entry.id);
         std::string path = imagePath;
         if (path.empty() && entry.exact) path = entry.name;
-        if (((entry.exact && ProgramNameMatches(entry.name, name, lead)) ||
+        if (((entry.exact && program.Matches(entry.name)) ||
              (!path.empty() && program.NamesImage(path))) &&
             InScope(entry.id)) {
             const PlatformOwned<OsHandle> process =
@@ -320,19 +302,20 @@ std::string ProcessAccess::FindProcessByName(const std::string& name, const Proc
         }
     }
     if (list.empty()) {
-        for (Match& match : SnapshotMatchesByPath(name, skip)) {
+        for (Match& match : SnapshotMatchesByPath(program, skip)) {
             if (IsSpared(match) == Spare::No) return match.path;
         }
     }
     return {};
 }
 
-EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskToClose& ask, const ProcessIds& skip) {
+EndReport ProcessAccess::EndProcessesByName(const NamedProgram& program, const AskToClose& ask,
+                                            const ProcessIds& skip) {
     EndReport report;
-    const LeadByteFn lead = platform_.LeadBytes();
     const std::uint32_t self = platform_.GetCurrentProcessId();
     Match own;
-    std::vector<Match> matches = SnapshotMatches(name, skip, &own);
+    std::vector<Match> matches =
+        SnapshotMatches([&program](std::string_view exeFile) { return program.Matches(exeFile); }, skip, &own);
     const EndOutcome first = EndMatches(matches, ask, report);
     if (!first.ended.empty() || !report.asked.empty()) {
         report.ended = first.ended;
@@ -344,12 +327,11 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
     // may end what the first pass could not open; what it leaves is reported as before.
     RunsOn runsOn;
     const ProcessNameList list = PerfDataListOrEmpty();
-    ProgramFile program = ProgramFileOf(name);
     for (const ProcessNameEntry& entry : list) {
         if (entry.id == self || Holds(skip, entry.id)) continue;
         // The result is the entry's name, so its path is needed only when the name alone does
         // not match.
-        bool isMatch = entry.exact && ProgramNameMatches(entry.name, name, lead);
+        bool isMatch = entry.exact && program.Matches(entry.name);
         std::string path;
         if (!isMatch) {
             path = GetProcessImagePath(entry.id);
@@ -365,7 +347,7 @@ EndReport ProcessAccess::EndProcessesByName(const std::string& name, const AskTo
         }
     }
     if (list.empty()) {
-        std::vector<Match> byPath = SnapshotMatchesByPath(name, skip);
+        std::vector<Match> byPath = SnapshotMatchesByPath(program, skip);
         const EndOutcome second = EndMatches(byPath, ask, report);
         report.ended = second.ended;
         runsOn = second.runsOn;
@@ -396,7 +378,7 @@ bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, std::string_view stem, co
             return true;
         }
     }
-    if (EndById(id, stem, &error) == 0) {
+    if (EndById(id, stem, &error) == EndStatus::Ended) {
         Remember(&report.endedIds, id);
         report.ended = caption;
         return true;
@@ -428,18 +410,18 @@ PlatformOwned<OsHandle> ProcessAccess::OpenSparing(std::uint32_t processId, std:
     return process;
 }
 
-std::int32_t ProcessAccess::TerminateProcessById(std::uint32_t processId, std::uint32_t* error) {
+EndStatus ProcessAccess::TerminateProcessById(std::uint32_t processId, std::uint32_t* error) {
     return EndById(processId, {}, error);
 }
 
-std::int32_t ProcessAccess::EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error) {
-    if (platformId_ != kPlatformWin32Nt) return -1;
+EndStatus ProcessAccess::EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error) {
+    if (!facts_.NtLine()) return EndStatus::NotNtLine;
     std::uint32_t failure = 0;
     const PlatformOwned<OsHandle> process = OpenSparing(processId, kProcessAllAccess, stem, failure);
-    std::int32_t status = -2;
+    EndStatus status = EndStatus::NotOpenedOrSpared;
     if (process) {
-        status = platform_.TerminateProcess(process.get(), 0) ? 0 : -3;
-        if (status != 0) failure = platform_.GetLastError();
+        status = platform_.TerminateProcess(process.get(), 0) ? EndStatus::Ended : EndStatus::TerminateFailed;
+        if (status != EndStatus::Ended) failure = platform_.GetLastError();
     }
     if (error) *error = failure;
     return status;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/SystemFacts.h"
 #include "process/FileIdentity.h"
 #include "process/PerfData.h"
 #include "process/ProcessPlatform.h"
@@ -16,9 +17,6 @@
 #include "process/ToolHelpBinding.h"
 
 namespace norvanex {
-
-// dwPlatformId of the NT line (VER_PLATFORM_WIN32_NT).
-inline constexpr std::uint32_t kPlatformWin32Nt = 2;
 
 // What the program calls a process where it lists it (the task chooser's rows). `exact` false:
 // its name, or its path, does not survive the ANSI code page (ExactAnsi); such a text is another
@@ -77,6 +75,29 @@ enum class SessionScope : std::uint8_t {
     Services,
 };
 
+// ListProcessesFromPerfData's status. The values are those the Wine tests write to their reports.
+enum class PerfListStatus : std::int32_t {
+    Listed = 0,               // the list holds what the data gives (perhaps nothing)
+    Unavailable = -1,         // not the NT line, or the perflib key cannot be opened
+    CountersUnreadable = -2,  // the size of "Counters" cannot be read
+};
+
+// EnableDebugPrivilege's status.
+enum class PrivilegeStatus : std::int32_t {
+    Enabled = 0,
+    TokenUnopened = -2,  // the program's own token cannot be opened
+    NameUnknown = -3,    // the privilege's name cannot be looked up
+    NotAssigned = -4,    // the adjustment reported an error
+};
+
+// TerminateProcessById's status.
+enum class EndStatus : std::int32_t {
+    Ended = 0,
+    NotNtLine = -1,       // nothing opened
+    NotOpenedOrSpared = -2,  // it cannot be opened, or SparePolicy spares it
+    TerminateFailed = -3,
+};
+
 // Process ids, as a run collects those it has met.
 using ProcessIds = std::vector<std::uint32_t>;
 inline bool Holds(const ProcessIds& ids, std::uint32_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
@@ -93,15 +114,11 @@ struct EndReport {
 
 class ProcessAccess {
 public:
-    explicit ProcessAccess(ProcessPlatform& platform);
+    // `facts` are read once at start (ThisSystem) and outlive the access.
+    ProcessAccess(ProcessPlatform& platform, const SystemFacts& facts);
 
     ProcessAccess(const ProcessAccess&) = delete;
     ProcessAccess& operator=(const ProcessAccess&) = delete;
-
-    // Reads the platform id once (GetVersionExA); call at start, before any window. Until then, and
-    // when the call fails, the platform id is 0: not the NT line.
-    void CheckPlatform();
-    std::uint32_t PlatformId() const { return platformId_; }
 
     // Where this program runs, read at the first question (ProcessIdToSessionId of its own
     // process, looked up at run time: kernel32 of the 9x line and of NT 4.0 lacks it).
@@ -112,7 +129,7 @@ public:
     // performance data, the end of a wait, the chooser.
     bool InScope(std::uint32_t processId);
     // The lead bytes of the system's ANSI code page, for the texts the lists give.
-    LeadByteFn LeadBytes() { return platform_.LeadBytes(); }
+    LeadByteFn LeadBytes() const { return facts_.leadBytes; }
 
     // The snapshot walk. On the NT line it reads the names in UTF-16 where the system offers that,
     // and marks each that is not exact.
@@ -125,14 +142,11 @@ public:
     ProcessCaption Caption(std::uint32_t id, const std::string& name, bool nameExact, std::u16string_view wide);
 
     // Appends one (name, id) per instance of the performance data's "process" object, at most 254.
-    // Status: -1 not the NT line or the perflib key cannot be opened; -2 the size of "Counters"
-    // cannot be read; 0 no data (or no instances); n > 0 entries appended.
     // Throws MalformedPerfData (list untouched) for data that cannot be read; callers catch it.
-    std::int32_t ListProcessesFromPerfData(ProcessNameList& list);
+    PerfListStatus ListProcessesFromPerfData(ProcessNameList& list);
 
-    // Enables SeDebugPrivilege in the program's own token. 0 enabled; -2 the token cannot be
-    // opened; -3 the privilege name cannot be looked up; -4 the adjustment reported an error.
-    std::int32_t EnableDebugPrivilege();
+    // Enables SeDebugPrivilege in the program's own token.
+    PrivilegeStatus EnableDebugPrivilege();
 
     // True when the three ntdll debug-information functions were found.
     bool BindNtdllDebugFunctions();
@@ -150,7 +164,7 @@ public:
     // when none. A spared process (critical, or a session process) is no reason to ask, as nothing
     // would be ended for it. Processes in `skip` are passed over. Ends nothing; throws only what
     // memory allocation throws.
-    std::string FindProcessByName(const std::string& name, const ProcessIds& skip = {});
+    std::string FindProcessByName(const NamedProgram& program, const ProcessIds& skip = {});
 
     // Ends every matching process of the snapshot and reports the image path of the last one it
     // ended. When that gives no path, a second pass ends the first matching performance-data
@@ -165,13 +179,16 @@ public:
     // running and handed back in `asked`. A process that ended by itself meanwhile counts as
     // neither. Processes in `skip` (met already under another name, or earlier in the run) are
     // passed over, as if they were not there. Throws only what memory allocation throws.
-    EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {}, const ProcessIds& skip = {});
+    EndReport EndProcessesByName(const NamedProgram& program, const AskToClose& ask = {}, const ProcessIds& skip = {});
 
-    // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
-    // spared (SparePolicy: this program, critical, or where criticality is unknown a session
-    // process or one whose path cannot be read); -3 TerminateProcess failed.
-    // `error`, when given, receives the system's error code of the failed step (0: spared).
-    std::int32_t TerminateProcessById(std::uint32_t processId, std::uint32_t* error = nullptr);
+    // The program `name` names, made once for every question about it: its comparable form, and
+    // its file's identity where it is a full path (read at the first need).
+    NamedProgram Program(std::string_view name);
+
+    // Ends the process unless SparePolicy spares it (this program, critical, or where criticality
+    // is unknown a session process or one whose path cannot be read). `error`, when given,
+    // receives the system's error code of the failed step (0: spared).
+    EndStatus TerminateProcessById(std::uint32_t processId, std::uint32_t* error = nullptr);
 
     // Whether a process asked to close has ended; and ending it when it has not: 0 ended (or gone
     // by itself), else the system's error code of TerminateProcess.
@@ -197,12 +214,11 @@ private:
         std::vector<std::uint32_t> survivors;  // the ids of all that run on
     };
 
-    std::int32_t ReadPerfData(ProcessNameList& list);
+    PerfListStatus ReadPerfData(ProcessNameList& list);
     std::string ImagePathFromDebugInformation(std::uint32_t processId);
     std::string ImagePathFromKernel(std::uint32_t processId);
     bool ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read);
     void BindKernelImageName();
-    std::string WindowsDirectory();
     std::string Rewritten(std::string imagePath);
     const std::string& PathOf(Match& match);
     PlatformOwned<OsHandle> Own(OsHandle handle) { return PlatformOwned<OsHandle>(handle, {&platform_}); }
@@ -210,7 +226,7 @@ private:
     PlatformOwned<OsHandle> OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why);
     PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, std::uint32_t access, std::string_view stem,
                                         std::uint32_t& error);
-    std::int32_t EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error);
+    EndStatus EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error);
     Spare SparedFor(Match& match, Criticality critical);
     Spare IsSpared(Match& match);
     Spare SparedById(std::uint32_t processId, Criticality critical, std::string_view stem);
@@ -218,20 +234,17 @@ private:
     EndOutcome EndMatches(std::vector<Match>& matches, const AskToClose& ask, EndReport& report);
     bool EndPerfDataMatch(std::uint32_t id, std::string_view stem, const std::string& caption, const AskToClose& ask,
                           EndReport& report);
-    std::vector<Match> SnapshotMatches(std::string_view name, const ProcessIds& skip, Match* self = nullptr);
-    std::vector<Match> SnapshotMatchesByPath(const std::string& name, const ProcessIds& skip);
-    ProgramFile ProgramFileOf(const std::string& name);
+    std::vector<Match> SnapshotMatches(const std::function<bool(std::string_view)>& matches, const ProcessIds& skip,
+                                       Match* self = nullptr);
+    std::vector<Match> SnapshotMatchesByPath(const NamedProgram& program, const ProcessIds& skip);
     ProcessNameList PerfDataListOrEmpty();
 
     bool ReadSessionId(std::uint32_t processId, std::uint32_t& session);
     bool ListedSessionId(std::uint32_t processId, std::uint32_t& session);
 
     ProcessPlatform& platform_;
-    std::uint32_t platformId_ = 0;
-    bool sessionZeroIsolated_ = false;
+    const SystemFacts& facts_;
     ToolHelpBinding toolHelp_;
-    bool windowsFolderRead_ = false;
-    std::string windowsFolder_;
 
     bool sessionsRead_ = false;
     SessionScope sessions_ = SessionScope::Every;

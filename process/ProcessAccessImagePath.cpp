@@ -11,9 +11,6 @@ namespace norvanex {
 namespace {
 
 constexpr std::uint32_t kRtlQueryProcessModules = 0x01;  // PDI_MODULES
-// The Windows directory fits in MAX_PATH on every system seen, but GetWindowsDirectoryA reports the
-// size it needs when it does not, and then it is asked again.
-constexpr std::uint32_t kWindowsDirectoryBuffer = 255;
 // QueryFullProcessImageNameA paths may exceed MAX_PATH; 32767 characters is the longest Win32 path.
 constexpr std::uint32_t kFullImageNameBuffer = 32768;
 
@@ -54,7 +51,7 @@ std::string ProcessAccess::GetProcessImagePath(std::uint32_t processId) {
 ImagePathRead ProcessAccess::ReadImagePath(std::uint32_t processId) {
     ImagePathRead read;
     // The kernel holds the path in UTF-16; the ANSI answers below come through best fit.
-    if (platformId_ == kPlatformWin32Nt) {
+    if (facts_.NtLine()) {
         try {
             if (ImagePathFromKernelWide(processId, read)) return read;
         } catch (const std::bad_alloc&) {
@@ -148,22 +145,7 @@ bool ProcessAccess::ImagePathFromKernelWide(std::uint32_t processId, ImagePathRe
 }
 
 std::string ProcessAccess::Rewritten(std::string path) {
-    return RewriteImagePath(std::move(path), [this] { return WindowsDirectory(); }, platform_.LeadBytes());
-}
-
-std::string ProcessAccess::WindowsDirectory() {
-    std::string directory(kWindowsDirectoryBuffer, '\0');
-    std::uint32_t length =
-        platform_.GetWindowsDirectoryA(directory.data(), kWindowsDirectoryBuffer);
-    if (length >= kWindowsDirectoryBuffer) {
-        // Too small: length is the size needed, with the NUL.
-        const std::uint32_t needed = length;
-        directory.assign(needed, '\0');
-        length = platform_.GetWindowsDirectoryA(directory.data(), needed);
-        if (length >= needed) return {};
-    }
-    directory.resize(length);
-    return directory;
+    return RewriteImagePath(std::move(path), [this] { return facts_.windowsFolder; }, facts_.leadBytes);
 }
 
 }  // namespace norvanex

@@ -42,15 +42,15 @@ constexpr std::uint64_t kPerfDataCeiling = 16u * 1024 * 1024;
 
 }  // namespace
 
-std::int32_t ProcessAccess::EnableDebugPrivilege() {
+PrivilegeStatus ProcessAccess::EnableDebugPrivilege() {
     OsHandle opened{};
     const bool open =
         platform_.OpenProcessToken(platform_.GetCurrentProcess(), kTokenAdjustPrivilegesAndQuery, &opened);
     const PlatformOwned<OsHandle> token(open ? opened : OsHandle{}, {&platform_});
-    if (!token) return -2;
+    if (!token) return PrivilegeStatus::TokenUnopened;
 
     Luid luid;
-    if (!platform_.LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &luid)) return -3;
+    if (!platform_.LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &luid)) return PrivilegeStatus::NameUnknown;
 
     TokenPrivilege enable;
     enable.privilegeCount = 1;
@@ -60,12 +60,12 @@ std::int32_t ProcessAccess::EnableDebugPrivilege() {
     std::uint32_t returnLength = 0;
     // AdjustTokenPrivileges succeeds also when it assigned nothing; only the last error tells
     // (ERROR_NOT_ALL_ASSIGNED), so its own result says nothing here.
-    platform_.AdjustTokenPrivileges(token.get(), false, enable, 16, &previous, &returnLength);
-    return platform_.GetLastError() != 0 ? -4 : 0;
+    platform_.AdjustTokenPrivileges(token.get(), false, enable, kTokenPrivilegeSize, &previous, &returnLength);
+    return platform_.GetLastError() != 0 ? PrivilegeStatus::NotAssigned : PrivilegeStatus::Enabled;
 }
 
-std::int32_t ProcessAccess::ListProcessesFromPerfData(ProcessNameList& list) {
-    if (platformId_ != kPlatformWin32Nt) return -1;
+PerfListStatus ProcessAccess::ListProcessesFromPerfData(ProcessNameList& list) {
+    if (!facts_.NtLine()) return PerfListStatus::Unavailable;
     EnableDebugPrivilege();
     // Closing HKEY_PERFORMANCE_DATA lets the performance library free what it gathered; it is done
     // on every way out, malformed data included.
@@ -73,18 +73,20 @@ std::int32_t ProcessAccess::ListProcessesFromPerfData(ProcessNameList& list) {
     return ReadPerfData(list);
 }
 
-std::int32_t ProcessAccess::ReadPerfData(ProcessNameList& list) {
+PerfListStatus ProcessAccess::ReadPerfData(ProcessNameList& list) {
     char keyPath[sizeof kPerflibKey + 8];
     std::snprintf(keyPath, sizeof keyPath, "%s\\%.3X", kPerflibKey, kLangEnglishNeutral);
 
     RegKey opened{};
-    if (platform_.RegOpenKeyExA(kHkeyLocalMachine, keyPath, 0, kKeyRead, &opened) != kErrorSuccess) return -1;
+    if (platform_.RegOpenKeyExA(kHkeyLocalMachine, keyPath, 0, kKeyRead, &opened) != kErrorSuccess) {
+        return PerfListStatus::Unavailable;
+    }
     const PlatformOwned<RegKey> perflib(opened, {&platform_});
 
     std::uint32_t tableSize = 0;
     if (platform_.RegQueryValueExA(perflib.get(), "Counters", nullptr, nullptr, &tableSize) != kErrorSuccess ||
         tableSize > kPerfDataCeiling) {
-        return -2;
+        return PerfListStatus::CountersUnreadable;
     }
     CounterIndexes indexes;
     {
@@ -97,7 +99,7 @@ std::int32_t ProcessAccess::ReadPerfData(ProcessNameList& list) {
     // Without both indexes there is no object to ask for and no counter that holds the id.
     if (!indexes.hasProcessObject || indexes.processObject.empty() ||
         !indexes.hasIdProcessCounter) {
-        return 0;
+        return PerfListStatus::Listed;
     }
 
     std::uint32_t size = kPerfDataFirstSize;
@@ -114,10 +116,10 @@ std::int32_t ProcessAccess::ReadPerfData(ProcessNameList& list) {
         valid = std::min<std::size_t>(returned, size);
         if (result == kErrorSuccess && returned > 0 && HasPerfSignature(buffer.get(), valid))
             break;
-        if (result != kErrorMoreData) return 0;
+        if (result != kErrorMoreData) return PerfListStatus::Listed;
         // Never smaller than the refused buffer, so the attempts always move towards the ceiling.
         const std::uint64_t next = std::uint64_t{std::max(returned, size)} + kPerfDataGrowth;
-        if (next > kPerfDataCeiling) return 0;
+        if (next > kPerfDataCeiling) return PerfListStatus::Listed;
         size = static_cast<std::uint32_t>(next);
     }
 
@@ -125,7 +127,7 @@ std::int32_t ProcessAccess::ReadPerfData(ProcessNameList& list) {
         ParsePerfDataBlock(buffer.get(), valid, indexes.idProcessCounter,
                            [this](std::u16string_view name, std::string& ansi) { return Exact(name, ansi); });
     list.insert(list.end(), entries.begin(), entries.end());
-    return static_cast<std::int32_t>(entries.size());
+    return PerfListStatus::Listed;
 }
 
 }  // namespace norvanex

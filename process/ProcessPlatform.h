@@ -41,13 +41,6 @@ inline constexpr OsHandle kInvalidHandle = static_cast<OsHandle>(~std::uintptr_t
 inline constexpr RegKey kHkeyLocalMachine = static_cast<RegKey>(std::uintptr_t{0x80000002u});
 inline constexpr RegKey kHkeyPerformanceData = static_cast<RegKey>(std::uintptr_t{0x80000004u});
 
-// The part of OSVERSIONINFOA that is passed and read.
-struct OsVersionInfo {
-    std::uint32_t size = 0;          // dwOSVersionInfoSize
-    std::uint32_t platformId = 0;    // dwPlatformId
-    std::uint32_t majorVersion = 0;  // dwMajorVersion
-};
-
 // The part of the ANSI PROCESSENTRY32 (296 bytes) that is passed and read.
 struct ProcessEntry32 {
     std::uint32_t size = 0;           // dwSize
@@ -67,12 +60,15 @@ struct Luid {
     std::int32_t highPart = 0;
 };
 
-// TOKEN_PRIVILEGES with room for exactly one privilege (16 bytes on Windows).
+// TOKEN_PRIVILEGES with room for exactly one privilege, laid out as Windows lays it out: its size
+// is the buffer length that AdjustTokenPrivileges is given.
 struct TokenPrivilege {
     std::uint32_t privilegeCount = 0;
     Luid luid;
     std::uint32_t attributes = 0;
 };
+inline constexpr std::uint32_t kTokenPrivilegeSize = 16;
+static_assert(sizeof(TokenPrivilege) == kTokenPrivilegeSize, "TOKEN_PRIVILEGES with one privilege");
 
 // The part of BY_HANDLE_FILE_INFORMATION that names a file: its volume's serial number and its
 // index on that volume.
@@ -101,13 +97,6 @@ struct ProcessSession {
 class ProcessPlatform {
 public:
     virtual ~ProcessPlatform() = default;
-
-    // The ANSI code page's double-byte question (IsDBCSLeadByte), for every comparison and cut of
-    // program names and paths.
-    virtual LeadByteFn LeadBytes() = 0;
-
-    // kernel32: the platform id and the major version; the result is not examined by the caller.
-    virtual bool GetVersionExA(OsVersionInfo& info) = 0;
 
     // Run-time binding of optional functions. A null ProcAddress means "missing". LoadLibraryA loads
     // a system DLL from the system folder (by its full path), never from the program's.
@@ -178,9 +167,6 @@ public:
     // Copies the image path field of the first module record (256 bytes, not necessarily
     // NUL-terminated). False when the buffer holds no module record to read.
     virtual bool ReadFirstModulePath(DebugBuffer buffer, std::array<char, 256>& path) = 0;
-
-    // Length of the Windows directory, or the size needed (with the NUL) when it does not fit.
-    virtual std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) = 0;
 
     // kernel32 files: an existing file opened (kInvalidHandle on failure) to learn which file it is.
     virtual OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,

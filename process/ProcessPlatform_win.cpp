@@ -8,8 +8,8 @@
 
 #include "base/AnsiText_win.h"
 #include "base/SystemDll_win.h"
+#include "base/SystemFacts_win.h"
 #include "base/SystemFunction_win.h"
-#include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "process/ProcessPlatform.h"
 
@@ -20,8 +20,7 @@ static_assert(sizeof(void*) == 4,
               "the debug buffer and structure layouts are those of 32-bit Windows");
 static_assert(sizeof(PROCESSENTRY32) == 296, "the 8-bit-character PROCESSENTRY32");
 static_assert(sizeof(PROCESSENTRY32W) == 556, "PROCESSENTRY32W");
-static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA");
-static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "TOKEN_PRIVILEGES with one privilege");
+static_assert(sizeof(TOKEN_PRIVILEGES) == kTokenPrivilegeSize, "TOKEN_PRIVILEGES with one privilege");
 
 // The run-time bound functions, with the signatures of their documentation. The ntdll ones are not
 // in the SDK headers; RtlQueryProcessDebugInformation takes the process id as a 32-bit value.
@@ -66,15 +65,6 @@ HKEY ToKey(RegKey key) {
 
 class Win32ProcessPlatform final : public ProcessPlatform {
 public:
-    LeadByteFn LeadBytes() override { return SystemLeadByte; }
-
-    // The one answer of the running Windows (RunningWindows), read once for the whole program.
-    bool GetVersionExA(OsVersionInfo& info) override {
-        info.platformId = RunningWindows().platformId;
-        info.majorVersion = RunningWindows().major;
-        return info.platformId != 0;
-    }
-
     ModuleHandle GetModuleHandleA(const char* moduleName) override {
         return static_cast<ModuleHandle>(
             reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(moduleName)));
@@ -286,10 +276,6 @@ public:
         return ReadOwn(modules + kModulesFirstPath, path.data(), path.size());
     }
 
-    std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
-        return ::GetWindowsDirectoryA(buffer, size);
-    }
-
     OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
                          std::uint32_t creationDisposition, std::uint32_t flags) override {
         return FromHandle(::CreateFileA(path, access, shareMode, nullptr, creationDisposition, flags, nullptr));
@@ -358,7 +344,7 @@ ProcessPlatform& SystemProcessPlatform() {
 }
 
 ProcessAccess& Processes() {
-    static ProcessAccess access(SystemProcessPlatform());
+    static ProcessAccess access(SystemProcessPlatform(), ThisSystem());
     return access;
 }
 

@@ -31,7 +31,7 @@ void Files(FakeProcessPlatform& p) {
 
 // The 9x line names full paths in its snapshot and has no query of its own: the same processes.
 void NineX(FakeProcessPlatform& p) {
-    p.platformId = 1;
+    p.facts.version.platformId = 1;
     for (fake::FakeProcess& process : p.processes) process.exeFile = process.fullImageName;
 }
 
@@ -79,13 +79,13 @@ TEST(FileIdentity, AFullPathEndsItsFileUnderEveryName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({Files, c.script});
-        EXPECT_EQ(run.access.EndProcessesByName(c.name).ended, c.ended);
+        EXPECT_EQ(run.access.EndProcessesByName(run.access.Program(c.name)).ended, c.ended);
         EXPECT_EQ(run.platform.terminated, c.terminated);
         EXPECT_EQ(run.platform.fileOpens, c.opened);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
         if (!c.opened.empty()) {
             // Windows 95 to Me refuse a shared deletion and an open without any right.
-            const bool nt = run.access.PlatformId() == kPlatformWin32Nt;
+            const bool nt = run.platform.facts.NtLine();
             EXPECT_EQ(run.platform.lastFileShare, nt ? 7u : 3u);
             EXPECT_EQ(run.platform.lastFileAccess, nt ? 0u : kGenericRead);
         }

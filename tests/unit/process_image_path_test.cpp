@@ -30,7 +30,7 @@ TEST(ImagePath, Rewriting) {
         {"\\SystemRootX\\a.exe", "C:\\WINNT", "\\SystemRootX\\a.exe"},
         {"\\SYSTEMR\xD6OT\\a.exe", "C:\\WINNT", "\\SYSTEMR\xD6OT\\a.exe"},
         {"x\\SystemRoot\\a.exe", "C:\\WINNT", "x\\SystemRoot\\a.exe"},
-        // A Windows directory longer than the first buffer is asked for again, in full.
+        // A Windows directory longer than MAX_PATH is taken whole.
         {"\\SystemRoot\\a.exe", "C:\\" + std::string(300, 'w'),
          "C:\\" + std::string(300, 'w') + "\\a.exe"},
         // No Windows directory: the path is left as the kernel gave it.
@@ -45,9 +45,9 @@ TEST(ImagePath, Rewriting) {
     for (const Case& c : cases) {
         FakeProcessPlatform platform;
         platform.Add(0x80000010u, "app.exe").modulePath = c.module;
-        platform.windowsDirectory = c.windowsDirectory;
-        platform.codePage = c.codePage;
-        ProcessAccess access(platform);
+        platform.facts.windowsFolder = c.windowsDirectory;
+        platform.SetCodePage(c.codePage);
+        ProcessAccess access(platform, platform.facts);
         EXPECT_EQ(access.GetProcessImagePath(0x80000010u), c.expected) << c.module;
         EXPECT_EQ(platform.debugQueries, std::vector<std::uint32_t>{0x80000010u});
         EXPECT_EQ(platform.LiveDebugBuffers(), 0u);
@@ -88,8 +88,9 @@ TEST(ImagePath, KernelNameWhereTheModuleListGivesNone) {
     };
     for (const Case& c : cases) {
         FakeProcessPlatform platform;
+        platform.facts.version = {};  // the ANSI routes alone, as where no version was read
         c.script(platform, platform.Add(77, "winword.exe", wine));
-        ProcessAccess access(platform);
+        ProcessAccess access(platform, platform.facts);
         EXPECT_EQ(access.GetProcessImagePath(77), c.expected) << c.what;
         EXPECT_EQ(platform.fullNameQueries.size(), c.asksKernel ? 1u : 0u) << c.what;
         EXPECT_EQ(platform.LiveDebugBuffers(), 0u) << c.what;
@@ -101,7 +102,7 @@ TEST(ImagePath, NtdllBindingTriesAgainUntilLoaded) {
     FakeProcessPlatform platform;
     platform.Add(5, "a.exe").modulePath = "C:\\a.exe";
     platform.ntdllMissing = true;
-    ProcessAccess access(platform);
+    ProcessAccess access(platform, platform.facts);
     EXPECT_FALSE(access.BindNtdllDebugFunctions());
     EXPECT_FALSE(access.BindNtdllDebugFunctions());
     EXPECT_EQ(platform.loadLibraryCalls, 2);

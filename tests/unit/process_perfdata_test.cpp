@@ -38,8 +38,7 @@ constexpr std::size_t kFirstInstance = kObject + PerfDataBlockBuilder::kObjectHe
 
 struct NtFixture : ::testing::Test {
     FakeProcessPlatform platform;
-    ProcessAccess access{platform};
-    void SetUp() override { access.CheckPlatform(); }
+    ProcessAccess access{platform, platform.facts};
 };
 
 }  // namespace
@@ -186,7 +185,7 @@ TEST(CounterTable, MalformedIdProcessIndex) {
 TEST_F(NtFixture, ListAppendsInOrder) {
     platform.SetPerfInstances({{u"System", 4}, {u"winword", 1234}, {u"Idle", 0}});
     ProcessNameList list{{"kept", 1}};
-    EXPECT_EQ(access.ListProcessesFromPerfData(list), 3);
+    EXPECT_EQ(access.ListProcessesFromPerfData(list), PerfListStatus::Listed);
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].name, "kept");
     EXPECT_EQ(list[2].name, "winword");
@@ -202,26 +201,35 @@ TEST_F(NtFixture, ListAppendsInOrder) {
 }
 
 TEST_F(NtFixture, ListStatuses) {
+    constexpr PerfListStatus kListed = PerfListStatus::Listed, kUnavailable = PerfListStatus::Unavailable;
     struct Case {
         const char* what;
         fake::Script script;
-        std::int32_t status;
+        PerfListStatus status;
+        std::size_t listed;
         bool queriesData;
     } cases[] = {
-        {"9x line", [](FakeProcessPlatform& p) { p.platformId = 1; }, -1, false},
-        {"perflib key", [](FakeProcessPlatform& p) { p.perflibOpenFails = true; }, -1, false},
-        {"Counters size", [](FakeProcessPlatform& p) { p.countersSizeFails = true; }, -2, false},
-        {"no process object", [](FakeProcessPlatform& p) { p.counters = MultiSz({"784", "ID Process"}); }, 0, false},
-        {"no id process counter", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process"}); }, 0, false},
+        {"9x line", [](FakeProcessPlatform& p) { p.facts.version.platformId = 1; }, kUnavailable, 0, false},
+        {"no version read: not the NT line", [](FakeProcessPlatform& p) { p.facts.version = {}; }, kUnavailable, 0,
+         false},
+        {"perflib key", [](FakeProcessPlatform& p) { p.perflibOpenFails = true; }, kUnavailable, 0, false},
+        {"Counters size", [](FakeProcessPlatform& p) { p.countersSizeFails = true; }, PerfListStatus::CountersUnreadable,
+         0, false},
+        {"no process object", [](FakeProcessPlatform& p) { p.counters = MultiSz({"784", "ID Process"}); }, kListed, 0,
+         false},
+        {"no id process counter", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process"}); }, kListed,
+         0, false},
         {"id process index no definition carries",
-         [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "999", "ID Process"}); }, 0, true},
-        {"zero instances", [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Build(); }, 0, true},
-        {"no signature", [](FakeProcessPlatform& p) { p.perfData[0] = 'X'; }, 0, true},
+         [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "999", "ID Process"}); }, kListed, 0,
+         true},
+        {"zero instances", [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Build(); }, kListed, 0,
+         true},
+        {"no signature", [](FakeProcessPlatform& p) { p.perfData[0] = 'X'; }, kListed, 0, true},
         {"query error",
          [](FakeProcessPlatform& p) {
              p.perfDataQuery = [](std::uint8_t*, std::uint32_t*) { return std::int32_t{5}; };
          },
-         0, true},
+         kListed, 0, true},
         {"success with size 0",
          [](FakeProcessPlatform& p) {
              p.perfDataQuery = [](std::uint8_t*, std::uint32_t* size) {
@@ -229,19 +237,19 @@ TEST_F(NtFixture, ListStatuses) {
                  return std::int32_t{0};
              };
          },
-         0, true},
+         kListed, 0, true},
         {"300 instances",
          [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Instances(300).Build(); },
-         254, true},
+         kListed, 254, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({[](FakeProcessPlatform& p) { p.SetPerfInstances({{u"a", 1}, {u"b", 2}}); }, c.script});
         ProcessNameList list;
         EXPECT_EQ(run.access.ListProcessesFromPerfData(list), c.status);
-        EXPECT_EQ(list.size(), static_cast<std::size_t>(std::max(c.status, 0)));
+        EXPECT_EQ(list.size(), c.listed);
         EXPECT_EQ(!run.platform.perfDataQuerySizes.empty(), c.queriesData);
-        EXPECT_EQ(run.platform.tokenOpens, run.platform.platformId == 2 ? 1 : 0);  // 9x: token untouched
+        EXPECT_EQ(run.platform.tokenOpens, run.platform.facts.version.platformId == 2 ? 1 : 0);  // 9x: token untouched
         EXPECT_EQ(run.platform.LiveKeys(), 0u);
     }
 }
@@ -250,7 +258,8 @@ TEST_F(NtFixture, RetriesGrowByTheStep) {
     platform.SetPerfInstances({{u"a", 1}});
     platform.perfData.resize(90000);  // trailing bytes are not read
     ProcessNameList list;
-    EXPECT_EQ(access.ListProcessesFromPerfData(list), 1);
+    EXPECT_EQ(access.ListProcessesFromPerfData(list), PerfListStatus::Listed);
+    EXPECT_EQ(list.size(), 1u);
     EXPECT_EQ(platform.perfDataQuerySizes, (std::vector<std::uint32_t>{51200, 76800, 102400}));
 }
 
@@ -263,7 +272,8 @@ TEST_F(NtFixture, RetriesStopAtTheCeiling) {
             return std::int32_t{234};
         };
         ProcessNameList list;
-        EXPECT_EQ(access.ListProcessesFromPerfData(list), 0);
+        EXPECT_EQ(access.ListProcessesFromPerfData(list), PerfListStatus::Listed);
+        EXPECT_TRUE(list.empty());
         const auto& sizes = platform.perfDataQuerySizes;
         ASSERT_EQ(sizes.size(), 654u);
         for (std::size_t i = 0; i < sizes.size(); ++i) EXPECT_EQ(sizes[i], 51200 + 25600 * i);
@@ -321,15 +331,15 @@ TEST(DebugPrivilege, Statuses) {
     struct Case {
         const char* what;
         fake::Script script;
-        std::int32_t status;
+        PrivilegeStatus status;
     } cases[] = {
-        {"enabled", fake::Unscripted, 0},
-        {"token", [](FakeProcessPlatform& p) { p.tokenOpenFails = true; }, -2},
-        {"lookup", [](FakeProcessPlatform& p) { p.privilegeLookupFails = true; }, -3},
-        {"not all assigned", [](FakeProcessPlatform& p) { p.adjustLastError = 1300; }, -4},
+        {"enabled", fake::Unscripted, PrivilegeStatus::Enabled},
+        {"token", [](FakeProcessPlatform& p) { p.tokenOpenFails = true; }, PrivilegeStatus::TokenUnopened},
+        {"lookup", [](FakeProcessPlatform& p) { p.privilegeLookupFails = true; }, PrivilegeStatus::NameUnknown},
+        {"not all assigned", [](FakeProcessPlatform& p) { p.adjustLastError = 1300; }, PrivilegeStatus::NotAssigned},
     };
     for (const Case& c : cases) {
-        ScriptedAccess run({c.script}, false);
+        ScriptedAccess run({c.script});
         EXPECT_EQ(run.access.EnableDebugPrivilege(), c.status) << c.what;
         EXPECT_EQ(run.platform.LiveHandles(), 0u) << c.what;  // the token is closed on every way out
     }

@@ -43,12 +43,13 @@ struct Route {
 };
 
 bool EndSpared(ScriptedAccess& run, const std::string& name) {
-    run.access.EndProcessesByName(name);
+    run.access.EndProcessesByName(run.access.Program(name));
     return run.platform.terminated.empty();
 }
 
 bool AskSpared(ScriptedAccess& run, const std::string& name) {
-    const EndReport report = run.access.EndProcessesByName(name, [](std::uint32_t) { return true; });
+    const EndReport report =
+        run.access.EndProcessesByName(run.access.Program(name), [](std::uint32_t) { return true; });
     EXPECT_TRUE(run.platform.terminated.empty());
     return report.asked.empty();
 }
@@ -69,7 +70,9 @@ const Route kRoutes[] = {
     {"snapshot, ask to close (ended at the end of the wait)", true, false,
      [](ScriptedAccess& run, const std::string& exe, std::uint32_t) { return AskSpared(run, exe); }},
     {"snapshot, find", true, false,
-     [](ScriptedAccess& run, const std::string& exe, std::uint32_t) { return run.access.FindProcessByName(exe).empty(); }},
+     [](ScriptedAccess& run, const std::string& exe, std::uint32_t) {
+         return run.access.FindProcessByName(run.access.Program(exe)).empty();
+     }},
     {"performance data, end", true, false,
      [](ScriptedAccess& run, const std::string& exe, std::uint32_t id) {
          return EndSpared(run, PerfOnly(run, exe, id));
@@ -80,7 +83,7 @@ const Route kRoutes[] = {
      }},
     {"performance data, find", true, false,
      [](ScriptedAccess& run, const std::string& exe, std::uint32_t id) {
-         return run.access.FindProcessByName(PerfOnly(run, exe, id)).empty();
+         return run.access.FindProcessByName(run.access.Program(PerfOnly(run, exe, id))).empty();
      }},
     {"second pass by path, end", true, true,
      [](ScriptedAccess& run, const std::string&, std::uint32_t id) {
@@ -88,13 +91,13 @@ const Route kRoutes[] = {
      }},
     {"second pass by path, find", true, true,
      [](ScriptedAccess& run, const std::string&, std::uint32_t id) {
-         return run.access.FindProcessByName(PathName(run, id)).empty();
+         return run.access.FindProcessByName(run.access.Program(PathName(run, id))).empty();
      }},
     {"by id", false, false,
      [](ScriptedAccess& run, const std::string&, std::uint32_t id) {
-         const std::int32_t status = run.access.TerminateProcessById(id);
-         EXPECT_EQ(status == 0, !run.platform.terminated.empty());
-         return status == -2;
+         const EndStatus status = run.access.TerminateProcessById(id);
+         EXPECT_EQ(status == EndStatus::Ended, !run.platform.terminated.empty());
+         return status == EndStatus::NotOpenedOrSpared;
      }},
 };
 

@@ -135,14 +135,16 @@ void FakeProcessPlatform::FillEntryW(const FakeProcess& process, ProcessEntry32W
     std::copy_n(name.begin(), std::min(name.size(), entry.exeFile.size()), entry.exeFile.begin());
 }
 
-LeadByteFn FakeProcessPlatform::LeadBytes() { return LeadBytesOf(codePage); }
+FakeProcessPlatform::FakeProcessPlatform() {
+    facts.version = {kVerPlatformNt, 6, 1};
+    facts.windowsFolder = "C:\\WINDOWS";
+    facts.systemFolder = "C:\\WINDOWS\\system32";
+    SetCodePage(codePage);
+}
 
-bool FakeProcessPlatform::GetVersionExA(OsVersionInfo& info) {
-    if (info.size != 148) Misuse("OSVERSIONINFOA size not 148");
-    if (versionFails) return false;
-    info.platformId = platformId;
-    info.majorVersion = majorVersion;
-    return true;
+void FakeProcessPlatform::SetCodePage(unsigned page) {
+    codePage = page;
+    facts.leadBytes = LeadBytesOf(page);
 }
 
 ModuleHandle FakeProcessPlatform::GetModuleHandleA(const char* moduleName) {
@@ -462,14 +464,6 @@ bool FakeProcessPlatform::ReadFirstModulePath(DebugBuffer buffer, std::array<cha
     path.fill('\0');
     std::memcpy(path.data(), p->modulePath.data(), std::min(p->modulePath.size(), path.size()));
     return true;
-}
-
-std::uint32_t FakeProcessPlatform::GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
-    ++windowsDirectoryCalls;
-    const auto length = static_cast<std::uint32_t>(windowsDirectory.size());
-    if (length + 1 > size) return length + 1;
-    std::memcpy(buffer, windowsDirectory.c_str(), length + 1);
-    return length;
 }
 
 OsHandle FakeProcessPlatform::CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemFacts.h"
 #include "process/ProcessPlatform.h"
 
 namespace norvanex::fake {
@@ -47,10 +48,11 @@ struct OpenCall {
 class FakeProcessPlatform : public ProcessPlatform {
 public:
     // ---- Script ----
-    unsigned codePage = 1252;  // the ANSI code page whose lead bytes LeadBytes answers
-    std::uint32_t platformId = 2;
-    std::uint32_t majorVersion = 6;
-    bool versionFails = false;
+    FakeProcessPlatform();
+    // The system's facts that the access is given: Windows 7, C:\WINDOWS, code page 1252.
+    SystemFacts facts;
+    unsigned codePage = 1252;  // the ANSI code page of the conversions; SetCodePage sets both
+    void SetCodePage(unsigned page);
     bool kernel32Missing = false;
     bool ntdllMissing = false;
     std::set<std::string> missingFunctions;  // names GetProcAddress does not find
@@ -59,7 +61,6 @@ public:
     std::optional<std::uint32_t> selfSession = 1;  // the session of selfId; none: cannot be read
     bool sessionListMissing = false;                // no terminal services' list of sessions
     std::vector<FakeProcess> processes;
-    std::string windowsDirectory = "C:\\WINDOWS";
     bool debugBufferFails = false;
 
     bool perflibOpenFails = false;
@@ -98,7 +99,6 @@ public:
     int tokenOpens = 0;
     int adjustCalls = 0;
     int perfDataCloses = 0;
-    int windowsDirectoryCalls = 0;
     int criticalQueries = 0;
     std::vector<std::string> fileOpens;  // every path CreateFileA was given
     std::uint32_t lastFileAccess = 0, lastFileShare = 0;
@@ -110,8 +110,6 @@ public:
     std::vector<std::uint32_t> RunningIds() const;
 
     // ---- ProcessPlatform ----
-    LeadByteFn LeadBytes() override;
-    bool GetVersionExA(OsVersionInfo& info) override;
     ModuleHandle GetModuleHandleA(const char* moduleName) override;
     ModuleHandle LoadLibraryA(const char* moduleName) override;
     ProcAddress GetProcAddress(ModuleHandle module, const char* procName) override;
@@ -153,7 +151,6 @@ public:
                                                  std::uint32_t flags, DebugBuffer buffer) override;
     std::int32_t RtlDestroyQueryDebugBuffer(ProcAddress fn, DebugBuffer buffer) override;
     bool ReadFirstModulePath(DebugBuffer buffer, std::array<char, 256>& path) override;
-    std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
     OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
                          std::uint32_t creationDisposition, std::uint32_t flags) override;
     bool GetFileInformationByHandle(OsHandle file, FileInformation& info) override;
