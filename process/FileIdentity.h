@@ -13,18 +13,8 @@
 
 namespace norvanex {
 
-struct FileIdentity {
-    std::uint32_t volumeSerialNumber = 0;
-    std::uint32_t fileIndexHigh = 0;
-    std::uint32_t fileIndexLow = 0;
-
-    bool operator==(const FileIdentity& other) const {
-        return volumeSerialNumber == other.volumeSerialNumber && fileIndexHigh == other.fileIndexHigh &&
-               fileIndexLow == other.fileIndexLow;
-    }
-};
-
-// Which file `path` names, or nothing when it cannot be opened (no such file, no right, a folder).
+// Which file `path` names (FileIdentity, in ProcessPlatform.h), or nothing when it cannot be opened
+// (no such file, no right, a folder).
 // A 32-bit program on 64-bit Windows is redirected from "<Windows>\System32" to the 32-bit system
 // folder; a path there is opened through "<Windows>\Sysnative" first, as the path means the file
 // that the user and the kernel see there. `ntLine`: opened without any access right and shared

@@ -1,12 +1,10 @@
-// Process access over a ProcessPlatform: the platform check, the snapshot, captions, and finding
-// and ending processes by program name. The performance data and the image path have files of
-// their own (ProcessAccessPerfData.cpp, ProcessAccessImagePath.cpp).
+// Process access over a ProcessPlatform: captions, and finding and ending processes by program name
+// on every route. The lists and the image path have classes of their own (ProcessLists, ImagePaths).
 #include "process/ProcessAccess.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "base/SystemTraits.h"
 #include "process/FileIdentity.h"
 #include "process/ProgramName.h"
 #include "process/SystemProcesses.h"
@@ -21,73 +19,7 @@ void Remember(std::vector<std::uint32_t>* ids, std::uint32_t id) {
 }  // namespace
 
 ProcessAccess::ProcessAccess(ProcessPlatform& platform, const SystemFacts& facts)
-    : platform_(platform), facts_(facts), toolHelp_(platform) {}
-
-SessionScope ProcessAccess::Sessions() {
-    if (sessionsRead_) return sessions_;
-    sessionsRead_ = true;
-    // The 9x line has no logon sessions.
-    if (!facts_.NtLine()) return sessions_;
-    const ModuleHandle kernel32 = platform_.GetModuleHandleA("kernel32.dll");
-    if (kernel32 != ModuleHandle{}) processIdToSessionId_ = platform_.GetProcAddress(kernel32, "ProcessIdToSessionId");
-    if (!ReadSessionId(platform_.GetCurrentProcessId(), ownSession_)) return sessions_;
-    // Session 0 is the services' alone from Windows Vista on; before, the first user signs in there.
-    sessions_ = ownSession_ == 0 && IsolatesSessionZero(facts_.version) ? SessionScope::Services : SessionScope::Own;
-    return sessions_;
-}
-
-bool ProcessAccess::ReadSessionId(std::uint32_t processId, std::uint32_t& session) {
-    return processIdToSessionId_ != ProcAddress{} &&
-           platform_.ProcessIdToSessionId(processIdToSessionId_, processId, &session);
-}
-
-bool ProcessAccess::InScope(std::uint32_t processId) {
-    if (Sessions() != SessionScope::Own) return true;
-    // ProcessIdToSessionId opens the process to ask, and a user is refused that for another
-    // user's process: the terminal services' list, which opens none, says where it runs. Where
-    // neither can say, it counts as the user's own, as before Windows said, and is reported as
-    // denied if ending it is refused too. A process gone since the snapshot cannot say either;
-    // the open that would end it tells.
-    std::uint32_t session = 0;
-    if (!ReadSessionId(processId, session) && !ListedSessionId(processId, session)) return true;
-    return session == ownSession_;
-}
-
-// The list is read once, and again for a process that started since.
-bool ProcessAccess::ListedSessionId(std::uint32_t processId, std::uint32_t& session) {
-    for (bool fresh = sessionList_.empty(); ; fresh = true) {
-        if (fresh && !platform_.ListProcessSessions(sessionList_)) return false;
-        const auto listed = std::find_if(sessionList_.begin(), sessionList_.end(),
-                                         [processId](const ProcessSession& entry) { return entry.processId == processId; });
-        if (listed != sessionList_.end()) {
-            session = listed->sessionId;
-            return true;
-        }
-        if (fresh) return false;
-    }
-}
-
-void ProcessAccess::WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) {
-    // The ANSI walk hands out names that the system converted with best fit: "māil.exe" as
-    // "mail.exe". The 9x line holds its names in ANSI, so there they are exact.
-    if (facts_.NtLine() && toolHelp_.BindWide()) {
-        SnapshotEntry visited;
-        toolHelp_.WalkSnapshotWide([&](std::u16string_view name, std::uint32_t processId) {
-            visited.exact = Exact(name, visited.exeFile);
-            visited.wide.assign(name);
-            visited.processId = processId;
-            visit(visited);
-        });
-        return;
-    }
-    toolHelp_.WalkSnapshot(visit);
-}
-
-bool ProcessAccess::Exact(std::u16string_view wide, std::string& ansi) {
-    return ExactAnsi(wide, ansi, [this](std::u16string_view text, char* out, int outSize, bool& usedDefault) {
-        return platform_.AnsiConversion(text, out, outSize, usedDefault);
-    });
-}
+    : platform_(platform), facts_(facts), lists_(platform, facts), paths_(platform, facts) {}
 
 ProcessCaption ProcessAccess::Caption(std::uint32_t id, const std::string& name, bool nameExact,
                                       std::u16string_view wide) {
@@ -96,7 +28,7 @@ ProcessCaption ProcessAccess::Caption(std::uint32_t id, const std::string& name,
         // exact path is not taken: read in ANSI, it may be a look-alike's.
         ImagePathRead path = ReadImagePath(id);
         ProcessCaption caption{{}, false, path.wide.empty() ? std::u16string(wide) : std::move(path.wide)};
-        Exact(caption.wide, caption.text);
+        ExactIn(platform_, caption.wide, caption.text);
         return caption;
     }
     // A 9x snapshot names the whole path; an NT one only the file name. The trail byte 0x5C of a
@@ -138,21 +70,14 @@ const std::string& ProcessAccess::PathOf(Match& match) {
 
 // A handle that may end the process, or none when it cannot be opened (`why` holds the system's
 // error code) or must not be ended (`why` says spared).
-PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why) {
-    Criticality critical = Criticality::Unknown;
-    PlatformOwned<OsHandle> process =
-        Own(platform_.OpenProcess(kProcessTerminate | kProcessQueryInformation | extraAccess, false, match.id));
-    if (process) {
-        critical = platform_.QueryProcessCritical(process.get());
-    } else {
-        // Rights that allow ending but not asking: the question stays unanswered.
-        process = Own(platform_.OpenProcess(kProcessTerminate | extraAccess, false, match.id));
-        if (!process) {
-            why.error = platform_.GetLastError();
-            return process;
-        }
+PlatformOwned<OsHandle> ProcessAccess::OpenToEnd(Match& match, bool afterAsking, RunsOn& why) {
+    const OpenedProcess opened = platform_.Open(match.id, afterAsking ? OpenFor::EndAfterAsking : OpenFor::End);
+    PlatformOwned<OsHandle> process = Own(opened.handle);
+    if (!process) {
+        why.error = opened.error;
+        return process;
     }
-    if (SparedFor(match, critical) != Spare::No) {
+    if (SparedFor(match, opened.critical) != Spare::No) {
         process.reset();
         why.spared = true;
     }
@@ -166,10 +91,7 @@ Spare ProcessAccess::SparedFor(Match& match, Criticality critical) {
 }
 
 // The same question without the right to end: what a kill run would do with the process.
-Spare ProcessAccess::IsSpared(Match& match) {
-    const PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(kProcessQueryInformation, false, match.id));
-    return SparedFor(match, process ? platform_.QueryProcessCritical(process.get()) : Criticality::Unknown);
-}
+Spare ProcessAccess::IsSpared(Match& match) { return SparedFor(match, platform_.CriticalityOf(match.id)); }
 
 // The performance data's routes know an instance name at most: `stem`, empty where none.
 Spare ProcessAccess::SparedById(std::uint32_t processId, Criticality critical, std::string_view stem) {
@@ -178,7 +100,7 @@ Spare ProcessAccess::SparedById(std::uint32_t processId, Criticality critical, s
 }
 
 SparePolicy ProcessAccess::Policy() {
-    return SparePolicy(platform_.GetCurrentProcessId(), facts_.windowsFolder, facts_.leadBytes);
+    return SparePolicy(platform_.SelfId(), facts_.windowsFolder, facts_.leadBytes);
 }
 
 ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches, const AskToClose& ask,
@@ -191,7 +113,7 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
     for (std::size_t i = 0; i < matches.size(); ++i) {
         Remember(&report.matchedIds, matches[i].id);
         RunsOn why;
-        PlatformOwned<OsHandle> process = OpenToEnd(matches[i], ask ? kSynchronize : 0, why);
+        PlatformOwned<OsHandle> process = OpenToEnd(matches[i], static_cast<bool>(ask), why);
         // Only the last match's path is read, and before it is ended; the others would each cost a
         // query of another process for nothing.
         if (i + 1 == matches.size()) {
@@ -204,11 +126,13 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
         if (process && ask && ask(matches[i].id)) {
             anyAsked = true;
             report.asked.push_back({matches[i].id, std::move(process)});
-        } else if (process && platform_.TerminateProcess(process.get(), 0)) {
+            continue;
+        }
+        if (process) why.error = platform_.Terminate(process.get());
+        if (process && why.error == 0) {
             outcome.anyEnded = true;
             Remember(&report.endedIds, matches[i].id);
         } else {
-            if (process) why.error = platform_.GetLastError();
             lastSurvivor = i;
             survivorWhy = why;
             outcome.survivors.push_back(matches[i].id);
@@ -233,7 +157,7 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
 // it goes to `self`, when given.
 std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(const std::function<bool(std::string_view)>& matches_,
                                                                 const ProcessIds& skip, Match* self) {
-    const std::uint32_t selfId = platform_.GetCurrentProcessId();
+    const std::uint32_t selfId = platform_.SelfId();
     std::vector<Match> matches;
     WalkSnapshot([&](const SnapshotEntry& entry) {
         if (entry.exact && !Holds(skip, entry.processId) && matches_(entry.exeFile)) {
@@ -274,7 +198,7 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatchesByPath(const Nam
 }
 
 std::string ProcessAccess::FindProcessByName(const NamedProgram& program, const ProcessIds& skip) {
-    const std::uint32_t self = platform_.GetCurrentProcessId();
+    const std::uint32_t self = platform_.SelfId();
     const auto byName = [&program](std::string_view exeFile) { return program.Matches(exeFile); };
     std::vector<Match> matches = SnapshotMatches(byName, skip);
     for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
@@ -291,10 +215,7 @@ std::string ProcessAccess::FindProcessByName(const NamedProgram& program, const 
         if (((entry.exact && program.Matches(entry.name)) ||
              (!path.empty() && program.NamesImage(path))) &&
             InScope(entry.id)) {
-            const PlatformOwned<OsHandle> process =
-                Own(platform_.OpenProcess(kProcessQueryInformation, false, entry.id));
-            const Criticality critical =
-                process ? platform_.QueryProcessCritical(process.get()) : Criticality::Unknown;
+            const Criticality critical = platform_.CriticalityOf(entry.id);
             const std::string_view stem = entry.exact ? std::string_view(entry.name) : std::string_view();
             if (Policy().Decide({entry.id, critical, stem, true, [&imagePath] { return imagePath; }}) == Spare::No) {
                 return path;
@@ -312,7 +233,7 @@ std::string ProcessAccess::FindProcessByName(const NamedProgram& program, const 
 EndReport ProcessAccess::EndProcessesByName(const NamedProgram& program, const AskToClose& ask,
                                             const ProcessIds& skip) {
     EndReport report;
-    const std::uint32_t self = platform_.GetCurrentProcessId();
+    const std::uint32_t self = platform_.SelfId();
     Match own;
     std::vector<Match> matches =
         SnapshotMatches([&program](std::string_view exeFile) { return program.Matches(exeFile); }, skip, &own);
@@ -371,7 +292,7 @@ bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, std::string_view stem, co
                                      const AskToClose& ask, EndReport& report) {
     std::uint32_t error = 0;
     if (ask) {
-        PlatformOwned<OsHandle> process = OpenSparing(id, kProcessTerminate | kSynchronize, stem, error);
+        PlatformOwned<OsHandle> process = OpenSparing(id, true, stem, error);
         if (process && ask(id)) {
             report.asked.push_back({id, std::move(process)});
             report.askedCaption = caption;
@@ -390,23 +311,13 @@ bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, std::string_view stem, co
 
 // A handle to the process with `access`, unless it cannot be opened (`error`: the system's code)
 // or must not be ended (`error` 0).
-PlatformOwned<OsHandle> ProcessAccess::OpenSparing(std::uint32_t processId, std::uint32_t access,
-                                                   std::string_view stem, std::uint32_t& error) {
-    // Asked for the right to ask as well: without it criticality is unknown, and a critical process
-    // that is asked to close would be ended, unasked again, when the wait runs out.
-    Criticality critical = Criticality::Unknown;
-    PlatformOwned<OsHandle> process = Own(platform_.OpenProcess(access | kProcessQueryInformation, true, processId));
-    if (process) {
-        critical = platform_.QueryProcessCritical(process.get());
-    } else if ((access & kProcessQueryInformation) == 0) {
-        process = Own(platform_.OpenProcess(access, true, processId));
-    }
-    if (!process) {
-        error = platform_.GetLastError();
-        return process;
-    }
-    if (SparedById(processId, critical, stem) != Spare::No) process.reset();
-    error = 0;
+PlatformOwned<OsHandle> ProcessAccess::OpenSparing(std::uint32_t processId, bool afterAsking, std::string_view stem,
+                                                   std::uint32_t& error) {
+    const OpenedProcess opened =
+        platform_.Open(processId, afterAsking ? OpenFor::EndByIdAfterAsking : OpenFor::EndById);
+    PlatformOwned<OsHandle> process = Own(opened.handle);
+    error = opened.error;
+    if (process && SparedById(processId, opened.critical, stem) != Spare::No) process.reset();
     return process;
 }
 
@@ -417,22 +328,21 @@ EndStatus ProcessAccess::TerminateProcessById(std::uint32_t processId, std::uint
 EndStatus ProcessAccess::EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error) {
     if (!facts_.NtLine()) return EndStatus::NotNtLine;
     std::uint32_t failure = 0;
-    const PlatformOwned<OsHandle> process = OpenSparing(processId, kProcessAllAccess, stem, failure);
+    const PlatformOwned<OsHandle> process = OpenSparing(processId, false, stem, failure);
     EndStatus status = EndStatus::NotOpenedOrSpared;
     if (process) {
-        status = platform_.TerminateProcess(process.get(), 0) ? EndStatus::Ended : EndStatus::TerminateFailed;
-        if (status != EndStatus::Ended) failure = platform_.GetLastError();
+        failure = platform_.Terminate(process.get());
+        status = failure == 0 ? EndStatus::Ended : EndStatus::TerminateFailed;
     }
     if (error) *error = failure;
     return status;
 }
 
 std::uint32_t ProcessAccess::EndAskedProcess(AskedProcess& asked) {
-    if (platform_.ProcessEnded(asked.process.get())) return 0;
-    if (platform_.TerminateProcess(asked.process.get(), 0)) return 0;
+    if (platform_.HasEnded(asked.process.get())) return 0;
+    const std::uint32_t error = platform_.Terminate(asked.process.get());
     // It may have gone between the two questions.
-    const std::uint32_t error = platform_.GetLastError();
-    return platform_.ProcessEnded(asked.process.get()) ? 0 : error;
+    return error == 0 || platform_.HasEnded(asked.process.get()) ? 0 : error;
 }
 
 bool ProcessAccess::AnyProcessRunning(const std::vector<std::uint32_t>& ids) {

@@ -1,5 +1,5 @@
-// Process access: the platform check, the process lists, the image path, and finding and ending
-// processes by program name. Everything goes through one ProcessPlatform.
+// Process access: the process lists, the image path, and finding and ending processes by program
+// name under one spare rule. Everything goes through one ProcessPlatform.
 #pragma once
 
 #include <algorithm>
@@ -11,10 +11,11 @@
 
 #include "base/SystemFacts.h"
 #include "process/FileIdentity.h"
+#include "process/ImagePaths.h"
 #include "process/PerfData.h"
+#include "process/ProcessLists.h"
 #include "process/ProcessPlatform.h"
 #include "process/SparePolicy.h"
-#include "process/ToolHelpBinding.h"
 
 namespace norvanex {
 
@@ -30,14 +31,6 @@ struct ProcessCaption {
     bool operator==(const ProcessCaption& other) const {
         return text == other.text && exact == other.exact && wide == other.wide;
     }
-};
-
-// A process's image path: `path` is what it is compared as; where the path as the system holds
-// it does not survive the code page, `exact` is false, `path` names nothing and `wide` keeps it.
-struct ImagePathRead {
-    std::string path;
-    bool exact = true;
-    std::u16string wide;
 };
 
 // A process of a named program that runs on after a kill run: its caption and why. `error` is the
@@ -60,35 +53,6 @@ struct AskedProcess {
 // Asks the process `processId` to close (its windows are sent a close request); false when it has
 // no window to ask, and so is ended at once.
 using AskToClose = std::function<bool(std::uint32_t processId)>;
-
-// Which logon sessions a kill run and the task chooser look at (ProcessAccess::Sessions).
-enum class SessionScope : std::uint8_t {
-    // Windows does not say (the 9x line, NT 4.0 without Terminal Server, this program's own
-    // session unreadable): every process, as the user's own.
-    Every,
-    // This program's own logon session: a process of another user's session is as if it did not
-    // run. One whose session cannot be read counts as the user's own.
-    Own,
-    // The services' session 0 (a service, a scheduled task running as SYSTEM; Windows Vista and
-    // later): every session, as the system's own tools act from there, and no desktop to show
-    // anything on.
-    Services,
-};
-
-// ListProcessesFromPerfData's status. The values are those the Wine tests write to their reports.
-enum class PerfListStatus : std::int32_t {
-    Listed = 0,               // the list holds what the data gives (perhaps nothing)
-    Unavailable = -1,         // not the NT line, or the perflib key cannot be opened
-    CountersUnreadable = -2,  // the size of "Counters" cannot be read
-};
-
-// EnableDebugPrivilege's status.
-enum class PrivilegeStatus : std::int32_t {
-    Enabled = 0,
-    TokenUnopened = -2,  // the program's own token cannot be opened
-    NameUnknown = -3,    // the privilege's name cannot be looked up
-    NotAssigned = -4,    // the adjustment reported an error
-};
 
 // TerminateProcessById's status.
 enum class EndStatus : std::int32_t {
@@ -120,20 +84,13 @@ public:
     ProcessAccess(const ProcessAccess&) = delete;
     ProcessAccess& operator=(const ProcessAccess&) = delete;
 
-    // Where this program runs, read at the first question (ProcessIdToSessionId of its own
-    // process, looked up at run time: kernel32 of the 9x line and of NT 4.0 lacks it).
-    SessionScope Sessions();
-    // The one rule of which processes a kill run and the chooser see: in the Own scope those of
-    // this program's session and those whose session cannot be read (access denied, or gone
-    // meanwhile); in the other scopes every one. Every route asks it: the snapshot, the
-    // performance data, the end of a wait, the chooser.
-    bool InScope(std::uint32_t processId);
+    // ProcessLists: where this program runs, and which processes a kill run and the chooser see.
+    SessionScope Sessions() { return lists_.Sessions(); }
+    bool InScope(std::uint32_t processId) { return lists_.InScope(processId); }
     // The lead bytes of the system's ANSI code page, for the texts the lists give.
     LeadByteFn LeadBytes() const { return facts_.leadBytes; }
 
-    // The snapshot walk. On the NT line it reads the names in UTF-16 where the system offers that,
-    // and marks each that is not exact.
-    void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit);
+    void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) { lists_.WalkSnapshot(visit); }
 
     // The caption of the process `id` that a list names `name` (`wide` as the system holds it where
     // read so): its image path where that is known and exact, else the name; a name that is not
@@ -141,22 +98,12 @@ public:
     // path already; a name with a folder part is taken as it is.
     ProcessCaption Caption(std::uint32_t id, const std::string& name, bool nameExact, std::u16string_view wide);
 
-    // Appends one (name, id) per instance of the performance data's "process" object, at most 254.
-    // Throws MalformedPerfData (list untouched) for data that cannot be read; callers catch it.
-    PerfListStatus ListProcessesFromPerfData(ProcessNameList& list);
+    PerfListStatus ListProcessesFromPerfData(ProcessNameList& list) { return lists_.ListProcessesFromPerfData(list); }
+    PrivilegeStatus EnableDebugPrivilege() { return platform_.EnableDebugPrivilege(); }
 
-    // Enables SeDebugPrivilege in the program's own token.
-    PrivilegeStatus EnableDebugPrivilege();
-
-    // True when the three ntdll debug-information functions were found.
-    bool BindNtdllDebugFunctions();
-
-    // The drive-letter path of the process's executable, or empty when it cannot be learnt or
-    // does not survive the code page. Never throws.
-    std::string GetProcessImagePath(std::uint32_t processId);
-    // The same with the path that does not survive: on the NT line read in UTF-16 first
-    // (QueryFullProcessImageNameW), then as before. Never throws.
-    ImagePathRead ReadImagePath(std::uint32_t processId);
+    // ImagePaths: the exact drive-letter path or empty, and the path with what does not survive.
+    std::string GetProcessImagePath(std::uint32_t processId) { return paths_.Exact(processId); }
+    ImagePathRead ReadImagePath(std::uint32_t processId) { return paths_.Read(processId); }
 
     // Whether a process of the named program other than this one runs that a kill run would not
     // spare: the last such snapshot entry's string, or else the first such entry of the second
@@ -192,7 +139,7 @@ public:
 
     // Whether a process asked to close has ended; and ending it when it has not: 0 ended (or gone
     // by itself), else the system's error code of TerminateProcess.
-    bool AskedProcessEnded(const AskedProcess& asked) { return platform_.ProcessEnded(asked.process.get()); }
+    bool AskedProcessEnded(const AskedProcess& asked) { return platform_.HasEnded(asked.process.get()); }
     std::uint32_t EndAskedProcess(AskedProcess& asked);
 
     // True when one new snapshot lists any of the ids.
@@ -214,17 +161,10 @@ private:
         std::vector<std::uint32_t> survivors;  // the ids of all that run on
     };
 
-    PerfListStatus ReadPerfData(ProcessNameList& list);
-    std::string ImagePathFromDebugInformation(std::uint32_t processId);
-    std::string ImagePathFromKernel(std::uint32_t processId);
-    bool ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read);
-    void BindKernelImageName();
-    std::string Rewritten(std::string imagePath);
     const std::string& PathOf(Match& match);
     PlatformOwned<OsHandle> Own(OsHandle handle) { return PlatformOwned<OsHandle>(handle, {&platform_}); }
-    bool Exact(std::u16string_view wide, std::string& ansi);
-    PlatformOwned<OsHandle> OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why);
-    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, std::uint32_t access, std::string_view stem,
+    PlatformOwned<OsHandle> OpenToEnd(Match& match, bool afterAsking, RunsOn& why);
+    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, bool afterAsking, std::string_view stem,
                                         std::uint32_t& error);
     EndStatus EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error);
     Spare SparedFor(Match& match, Criticality critical);
@@ -239,27 +179,10 @@ private:
     std::vector<Match> SnapshotMatchesByPath(const NamedProgram& program, const ProcessIds& skip);
     ProcessNameList PerfDataListOrEmpty();
 
-    bool ReadSessionId(std::uint32_t processId, std::uint32_t& session);
-    bool ListedSessionId(std::uint32_t processId, std::uint32_t& session);
-
     ProcessPlatform& platform_;
     const SystemFacts& facts_;
-    ToolHelpBinding toolHelp_;
-
-    bool sessionsRead_ = false;
-    SessionScope sessions_ = SessionScope::Every;
-    std::uint32_t ownSession_ = 0;
-    ProcAddress processIdToSessionId_{};
-    std::vector<ProcessSession> sessionList_;  // the terminal services' list, read when first needed
-
-    ModuleHandle ntdll_{};
-    ProcAddress rtlCreateQueryDebugBuffer_{};
-    ProcAddress rtlQueryProcessDebugInformation_{};
-    ProcAddress rtlDestroyQueryDebugBuffer_{};
-
-    ModuleHandle kernel32_{};
-    ProcAddress queryFullProcessImageName_{};
-    ProcAddress queryFullProcessImageNameW_{};
+    ProcessLists lists_;
+    ImagePaths paths_;
 };
 
 // The process-wide instance bound to Win32 (ProcessPlatform_win.cpp).

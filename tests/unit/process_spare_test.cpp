@@ -23,7 +23,6 @@ FakeProcess& Place(FakeProcessPlatform& p, const std::string& exe, const std::st
                    Criticality critical, std::uint32_t id = kId) {
     FakeProcess& process = p.Add(id, exe);
     process.modulePath = path;
-    process.hasModuleRecord = !path.empty();
     process.critical = critical;
     return process;
 }

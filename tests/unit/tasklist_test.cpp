@@ -72,16 +72,16 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
          {"C:\\WINDOWS\\EXPLORER.EXE", "C:\\WINDOWS\\SYSTEM\\IDLE"}, 1},
         {"the kernel's path when the debug information has none (as under Wine)",
          [](FakeProcessPlatform& p) {
-             p.Add(7, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
-             p.Add(8, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
+             p.Add(7, "victim.exe", "Z:\\tmp\\victim.exe");
+             p.Add(8, "victim.exe", "Z:\\tmp\\victim.exe");
          },
          {"Z:\\tmp\\victim.exe", "Z:\\tmp\\victim.exe"}, 1},
         // Code page 932: ソ (83 5C) and 表 (95 5C) end in the byte of a backslash, and are bare names.
         {"a trail byte 0x5C is no folder",
          [](FakeProcessPlatform& p) {
              p.SetCodePage(932);
-             p.Add(7, "\x83\x5C.exe", "Z:\\tmp\\\x83\x5C.exe").hasModuleRecord = false;
-             p.Add(8, "\x94\x5C\x97\xCD.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe").hasModuleRecord = false;
+             p.Add(7, "\x83\x5C.exe", "Z:\\tmp\\\x83\x5C.exe");
+             p.Add(8, "\x94\x5C\x97\xCD.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe");
          },
          {"Z:\\tmp\\\x83\x5C.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe"}, 1},
         {"malformed performance data: the snapshot takes over",
@@ -101,7 +101,6 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
         EXPECT_EQ(captions, c.expected);
         EXPECT_EQ(run.platform.snapshots, c.snapshots);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
-        EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
         EXPECT_TRUE(run.platform.terminated.empty());
     }
 }

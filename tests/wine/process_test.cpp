@@ -15,6 +15,7 @@
 
 #include "base/SystemFacts_win.h"
 #include "process/ProcessAccess.h"
+#include "process/ProcessPlatform_win.h"
 
 using namespace driver;
 using norvanex::Processes;
@@ -187,8 +188,6 @@ CASE(ModuleListReadNeverFaults) {
         {"a pointer below any memory", reinterpret_cast<std::uint8_t*>(0x10), 0, false},
         {"a pointer at the end of the address space", reinterpret_cast<std::uint8_t*>(0xFFFFFFF0u), 0, false},
     };
-    norvanex::ProcessPlatform& platform = norvanex::SystemProcessPlatform();
-    const auto buffer = static_cast<norvanex::DebugBuffer>(reinterpret_cast<std::uintptr_t>(debugInfo));
     for (const Case& c : cases) {
         std::memset(base + 64, 0, page - 64);
         putModules(c.modules);
@@ -196,7 +195,7 @@ CASE(ModuleListReadNeverFaults) {
             putRecord(c.modules, c.count, "C:\\x.exe");
         }
         std::array<char, 256> path{};
-        CHECK_EQ(platform.ReadFirstModulePath(buffer, path), c.read);
+        CHECK_EQ(norvanex::ReadFirstModulePath(debugInfo, path), c.read);
         if (c.read) CHECK_EQ(std::string(path.data()), "C:\\x.exe");
         if (!c.read) check::Log(std::string(c.what) + ": no path");
     }
