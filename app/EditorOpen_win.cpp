@@ -71,8 +71,8 @@ bool IsFolderPath(const std::string& path) {
 // letter for its folder. The own file is opened once.
 bool IsOwnFile(const std::string& path) {
     static const std::optional<FileIdentity> own =
-        ReadFileIdentity(SystemProcessPlatform(), App().exePath, std::string(), !AnsiTexts());
-    return own && ReadFileIdentity(SystemProcessPlatform(), path, std::string(), !AnsiTexts()) == own;
+        ReadFileIdentity(SystemProcessPlatform(), App().exePath, std::string(), !AnsiTexts(), SystemLeadByte);
+    return own && ReadFileIdentity(SystemProcessPlatform(), path, std::string(), !AnsiTexts(), SystemLeadByte) == own;
 }
 
 HWND MessageOwnerOf(HWND window) {

@@ -28,10 +28,11 @@ void KillRunMachine::Begin(const ParamFn& param, const SurvivesFn& survives, con
     AskToClose askToClose;
     if (!desktopless_) askToClose = [this](std::uint32_t processId) { return desktop_.AskToClose(processId); };
     walk_ = WalkKillRun(
-        param, [this](const std::string& name) { return processes_.FindProcessByName(canonical_(name)); },
+        param,
+        [this](const std::string& name) { return processes_.FindProcessByName(processes_.Program(canonical_(name))); },
         [this](bool closing) { return desktopless_ ? Answer::No : desktop_.Confirm(closing); },
         [this](const std::string& name, const AskToClose& ask, const ProcessIds& skip) {
-            return processes_.EndProcessesByName(canonical_(name), ask, skip);
+            return processes_.EndProcessesByName(processes_.Program(canonical_(name)), ask, skip);
         },
         askToClose, clock, survives);
     SortRows();
@@ -199,9 +200,9 @@ void KillRunMachine::EndWait(std::uint32_t nowMs, bool kept, RunEffects& effects
 // else (Keep running) what runs is only said.
 void KillRunMachine::Sweep(bool end) {
     for (const std::string& name : walk_.names) {
-        const std::string canonical = canonical_(name);
+        const NamedProgram program = processes_.Program(canonical_(name));
         if (!end) {
-            const std::string found = processes_.FindProcessByName(canonical, walk_.seenIds);
+            const std::string found = processes_.FindProcessByName(program, walk_.seenIds);
             if (found.empty() || RowOf(name, true)) continue;
             ResultRow* gone = RowOf(name, false);
             if (gone && gone->outcome == Outcome::Closed) {
@@ -211,7 +212,7 @@ void KillRunMachine::Sweep(bool end) {
             }
             continue;
         }
-        EndReport report = processes_.EndProcessesByName(canonical, {}, walk_.seenIds);
+        EndReport report = processes_.EndProcessesByName(program, {}, walk_.seenIds);
         Append(walk_.seenIds, report.matchedIds);
         Append(walk_.endedIds, report.endedIds);
         gate_.AddEnded(report.endedIds);

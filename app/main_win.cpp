@@ -40,9 +40,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // answered from them.
     const SystemFacts& facts = ThisSystem();
 
-    // Which Windows family this is, once, before any window exists.
-    Processes().CheckPlatform();
-
     // The program's shared facts, written once before any window reads them.
     App().exePath = facts.ownPath;
     App().helpFile = HelpFilePath(App().exePath, facts.leadBytes);

@@ -7,8 +7,6 @@
 
 namespace norvanex {
 
-const WindowsVersion& RunningWindows() { return ThisSystem().version; }
-
 bool AnsiTexts() {
     static const bool ansi = UsesAnsiTexts(ThisSystem().version);
     return ansi;

@@ -8,9 +8,6 @@
 
 namespace norvanex {
 
-// The version among the system's facts (ThisSystem), for the process layer's platform.
-const WindowsVersion& RunningWindows();
-
 // True on the 9x line: the program's texts and controls take the ANSI functions there.
 bool AnsiTexts();
 

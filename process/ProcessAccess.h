@@ -1,5 +1,5 @@
-// Process access: the platform check, the process lists, the image path, and finding and ending
-// processes by program name. Everything goes through one ProcessPlatform.
+// Process access: the process lists, the image path, and finding and ending processes by program
+// name under one spare rule. Everything goes through one ProcessPlatform.
 #pragma once
 
 #include <algorithm>
@@ -9,15 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "base/SystemFacts.h"
 #include "process/FileIdentity.h"
+#include "process/ImagePaths.h"
 #include "process/PerfData.h"
+#include "process/ProcessLists.h"
 #include "process/ProcessPlatform.h"
-#include "process/ToolHelpBinding.h"
+#include "process/SparePolicy.h"
 
 namespace norvanex {
-
-// dwPlatformId of the NT line (VER_PLATFORM_WIN32_NT).
-inline constexpr std::uint32_t kPlatformWin32Nt = 2;
 
 // What the program calls a process where it lists it (the task chooser's rows). `exact` false:
 // its name, or its path, does not survive the ANSI code page (ExactAnsi); such a text is another
@@ -31,14 +31,6 @@ struct ProcessCaption {
     bool operator==(const ProcessCaption& other) const {
         return text == other.text && exact == other.exact && wide == other.wide;
     }
-};
-
-// A process's image path: `path` is what it is compared as; where the path as the system holds
-// it does not survive the code page, `exact` is false, `path` names nothing and `wide` keeps it.
-struct ImagePathRead {
-    std::string path;
-    bool exact = true;
-    std::u16string wide;
 };
 
 // A process of a named program that runs on after a kill run: its caption and why. `error` is the
@@ -62,18 +54,12 @@ struct AskedProcess {
 // no window to ask, and so is ended at once.
 using AskToClose = std::function<bool(std::uint32_t processId)>;
 
-// Which logon sessions a kill run and the task chooser look at (ProcessAccess::Sessions).
-enum class SessionScope : std::uint8_t {
-    // Windows does not say (the 9x line, NT 4.0 without Terminal Server, this program's own
-    // session unreadable): every process, as the user's own.
-    Every,
-    // This program's own logon session: a process of another user's session is as if it did not
-    // run. One whose session cannot be read counts as the user's own.
-    Own,
-    // The services' session 0 (a service, a scheduled task running as SYSTEM; Windows Vista and
-    // later): every session, as the system's own tools act from there, and no desktop to show
-    // anything on.
-    Services,
+// TerminateProcessById's status.
+enum class EndStatus : std::int32_t {
+    Ended = 0,
+    NotNtLine = -1,       // nothing opened
+    NotOpenedOrSpared = -2,  // it cannot be opened, or SparePolicy spares it
+    TerminateFailed = -3,
 };
 
 // Process ids, as a run collects those it has met.
@@ -92,30 +78,19 @@ struct EndReport {
 
 class ProcessAccess {
 public:
-    explicit ProcessAccess(ProcessPlatform& platform);
+    // `facts` are read once at start (ThisSystem) and outlive the access.
+    ProcessAccess(ProcessPlatform& platform, const SystemFacts& facts);
 
     ProcessAccess(const ProcessAccess&) = delete;
     ProcessAccess& operator=(const ProcessAccess&) = delete;
 
-    // Reads the platform id once (GetVersionExA); call at start, before any window. Until then, and
-    // when the call fails, the platform id is 0: not the NT line.
-    void CheckPlatform();
-    std::uint32_t PlatformId() const { return platformId_; }
-
-    // Where this program runs, read at the first question (ProcessIdToSessionId of its own
-    // process, looked up at run time: kernel32 of the 9x line and of NT 4.0 lacks it).
-    SessionScope Sessions();
-    // The one rule of which processes a kill run and the chooser see: in the Own scope those of
-    // this program's session and those whose session cannot be read (access denied, or gone
-    // meanwhile); in the other scopes every one. Every route asks it: the snapshot, the
-    // performance data, the end of a wait, the chooser.
-    bool InScope(std::uint32_t processId);
+    // ProcessLists: where this program runs, and which processes a kill run and the chooser see.
+    SessionScope Sessions() { return lists_.Sessions(); }
+    bool InScope(std::uint32_t processId) { return lists_.InScope(processId); }
     // The lead bytes of the system's ANSI code page, for the texts the lists give.
-    LeadByteFn LeadBytes() { return platform_.LeadBytes(); }
+    LeadByteFn LeadBytes() const { return facts_.leadBytes; }
 
-    // The snapshot walk. On the NT line it reads the names in UTF-16 where the system offers that,
-    // and marks each that is not exact.
-    void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit);
+    void WalkSnapshot(const std::function<void(const SnapshotEntry&)>& visit) { lists_.WalkSnapshot(visit); }
 
     // The caption of the process `id` that a list names `name` (`wide` as the system holds it where
     // read so): its image path where that is known and exact, else the name; a name that is not
@@ -123,25 +98,12 @@ public:
     // path already; a name with a folder part is taken as it is.
     ProcessCaption Caption(std::uint32_t id, const std::string& name, bool nameExact, std::u16string_view wide);
 
-    // Appends one (name, id) per instance of the performance data's "process" object, at most 254.
-    // Status: -1 not the NT line or the perflib key cannot be opened; -2 the size of "Counters"
-    // cannot be read; 0 no data (or no instances); n > 0 entries appended.
-    // Throws MalformedPerfData (list untouched) for data that cannot be read; callers catch it.
-    std::int32_t ListProcessesFromPerfData(ProcessNameList& list);
+    PerfListStatus ListProcessesFromPerfData(ProcessNameList& list) { return lists_.ListProcessesFromPerfData(list); }
+    PrivilegeStatus EnableDebugPrivilege() { return platform_.EnableDebugPrivilege(); }
 
-    // Enables SeDebugPrivilege in the program's own token. 0 enabled; -2 the token cannot be
-    // opened; -3 the privilege name cannot be looked up; -4 the adjustment reported an error.
-    std::int32_t EnableDebugPrivilege();
-
-    // True when the three ntdll debug-information functions were found.
-    bool BindNtdllDebugFunctions();
-
-    // The drive-letter path of the process's executable, or empty when it cannot be learnt or
-    // does not survive the code page. Never throws.
-    std::string GetProcessImagePath(std::uint32_t processId);
-    // The same with the path that does not survive: on the NT line read in UTF-16 first
-    // (QueryFullProcessImageNameW), then as before. Never throws.
-    ImagePathRead ReadImagePath(std::uint32_t processId);
+    // ImagePaths: the exact drive-letter path or empty, and the path with what does not survive.
+    std::string GetProcessImagePath(std::uint32_t processId) { return paths_.Exact(processId); }
+    ImagePathRead ReadImagePath(std::uint32_t processId) { return paths_.Read(processId); }
 
     // Whether a process of the named program other than this one runs that a kill run would not
     // spare: the last such snapshot entry's string, or else the first such entry of the second
@@ -149,7 +111,7 @@ public:
     // when none. A spared process (critical, or a session process) is no reason to ask, as nothing
     // would be ended for it. Processes in `skip` are passed over. Ends nothing; throws only what
     // memory allocation throws.
-    std::string FindProcessByName(const std::string& name, const ProcessIds& skip = {});
+    std::string FindProcessByName(const NamedProgram& program, const ProcessIds& skip = {});
 
     // Ends every matching process of the snapshot and reports the image path of the last one it
     // ended. When that gives no path, a second pass ends the first matching performance-data
@@ -164,16 +126,20 @@ public:
     // running and handed back in `asked`. A process that ended by itself meanwhile counts as
     // neither. Processes in `skip` (met already under another name, or earlier in the run) are
     // passed over, as if they were not there. Throws only what memory allocation throws.
-    EndReport EndProcessesByName(const std::string& name, const AskToClose& ask = {}, const ProcessIds& skip = {});
+    EndReport EndProcessesByName(const NamedProgram& program, const AskToClose& ask = {}, const ProcessIds& skip = {});
 
-    // 0 ended; -1 not the NT line (nothing opened); -2 the process cannot be opened, or it is
-    // critical (or a session process where criticality is unknown); -3 TerminateProcess failed.
-    // `error`, when given, receives the system's error code of the failed step (0: spared).
-    std::int32_t TerminateProcessById(std::uint32_t processId, std::uint32_t* error = nullptr);
+    // The program `name` names, made once for every question about it: its comparable form, and
+    // its file's identity where it is a full path (read at the first need).
+    NamedProgram Program(std::string_view name);
+
+    // Ends the process unless SparePolicy spares it (this program, critical, or where criticality
+    // is unknown a session process or one whose path cannot be read). `error`, when given,
+    // receives the system's error code of the failed step (0: spared).
+    EndStatus TerminateProcessById(std::uint32_t processId, std::uint32_t* error = nullptr);
 
     // Whether a process asked to close has ended; and ending it when it has not: 0 ended (or gone
     // by itself), else the system's error code of TerminateProcess.
-    bool AskedProcessEnded(const AskedProcess& asked) { return platform_.ProcessEnded(asked.process.get()); }
+    bool AskedProcessEnded(const AskedProcess& asked) { return platform_.HasEnded(asked.process.get()); }
     std::uint32_t EndAskedProcess(AskedProcess& asked);
 
     // True when one new snapshot lists any of the ids.
@@ -195,50 +161,28 @@ private:
         std::vector<std::uint32_t> survivors;  // the ids of all that run on
     };
 
-    std::int32_t ReadPerfData(ProcessNameList& list);
-    std::string ImagePathFromDebugInformation(std::uint32_t processId);
-    std::string ImagePathFromKernel(std::uint32_t processId);
-    bool ImagePathFromKernelWide(std::uint32_t processId, ImagePathRead& read);
-    void BindKernelImageName();
-    std::string WindowsDirectory();
-    std::string Rewritten(std::string imagePath);
     const std::string& PathOf(Match& match);
     PlatformOwned<OsHandle> Own(OsHandle handle) { return PlatformOwned<OsHandle>(handle, {&platform_}); }
-    bool Exact(std::u16string_view wide, std::string& ansi);
-    PlatformOwned<OsHandle> OpenToEnd(Match& match, std::uint32_t extraAccess, RunsOn& why);
-    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, std::uint32_t access, std::uint32_t& error);
-    bool SparedFor(Match& match, Criticality critical);
-    bool IsSpared(Match& match);
-    bool IsSparedSessionProcess(const std::string& imagePath);
+    PlatformOwned<OsHandle> OpenToEnd(Match& match, bool afterAsking, RunsOn& why);
+    PlatformOwned<OsHandle> OpenSparing(std::uint32_t processId, bool afterAsking, std::string_view stem,
+                                        std::uint32_t& error);
+    EndStatus EndById(std::uint32_t processId, std::string_view stem, std::uint32_t* error);
+    Spare SparedFor(Match& match, Criticality critical);
+    Spare IsSpared(Match& match);
+    Spare SparedById(std::uint32_t processId, Criticality critical, std::string_view stem);
+    SparePolicy Policy();
     EndOutcome EndMatches(std::vector<Match>& matches, const AskToClose& ask, EndReport& report);
-    bool EndPerfDataMatch(std::uint32_t id, const std::string& caption, const AskToClose& ask, EndReport& report);
-    std::vector<Match> SnapshotMatches(std::string_view name, const ProcessIds& skip, Match* self = nullptr);
-    std::vector<Match> SnapshotMatchesByPath(const std::string& name, const ProcessIds& skip);
-    ProgramFile ProgramFileOf(const std::string& name);
+    bool EndPerfDataMatch(std::uint32_t id, std::string_view stem, const std::string& caption, const AskToClose& ask,
+                          EndReport& report);
+    std::vector<Match> SnapshotMatches(const std::function<bool(std::string_view)>& matches, const ProcessIds& skip,
+                                       Match* self = nullptr);
+    std::vector<Match> SnapshotMatchesByPath(const NamedProgram& program, const ProcessIds& skip);
     ProcessNameList PerfDataListOrEmpty();
 
-    bool ReadSessionId(std::uint32_t processId, std::uint32_t& session);
-    bool ListedSessionId(std::uint32_t processId, std::uint32_t& session);
-
     ProcessPlatform& platform_;
-    std::uint32_t platformId_ = 0;
-    bool sessionZeroIsolated_ = false;
-    ToolHelpBinding toolHelp_;
-
-    bool sessionsRead_ = false;
-    SessionScope sessions_ = SessionScope::Every;
-    std::uint32_t ownSession_ = 0;
-    ProcAddress processIdToSessionId_{};
-    std::vector<ProcessSession> sessionList_;  // the terminal services' list, read when first needed
-
-    ModuleHandle ntdll_{};
-    ProcAddress rtlCreateQueryDebugBuffer_{};
-    ProcAddress rtlQueryProcessDebugInformation_{};
-    ProcAddress rtlDestroyQueryDebugBuffer_{};
-
-    ModuleHandle kernel32_{};
-    ProcAddress queryFullProcessImageName_{};
-    ProcAddress queryFullProcessImageNameW_{};
+    const SystemFacts& facts_;
+    ProcessLists lists_;
+    ImagePaths paths_;
 };
 
 // The process-wide instance bound to Win32 (ProcessPlatform_win.cpp).

@@ -1,30 +1,29 @@
-// The Win32 side of process access: every ProcessPlatform operation as the real call, and the
+// The Win32 side of process access: every ProcessPlatform intent as the real calls, and the
 // process-wide ProcessAccess bound to it.
+#include "process/ProcessPlatform_win.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "base/AnsiText_win.h"
-#include "base/SystemDll_win.h"
+#include "base/SystemFacts_win.h"
 #include "base/SystemFunction_win.h"
-#include "base/SystemTraits_win.h"
 #include "process/ProcessAccess.h"
 #include "process/ProcessPlatform.h"
 
 namespace norvanex {
 namespace {
 
-static_assert(sizeof(void*) == 4,
-              "the debug buffer and structure layouts are those of 32-bit Windows");
-static_assert(sizeof(PROCESSENTRY32) == 296, "the 8-bit-character PROCESSENTRY32");
-static_assert(sizeof(PROCESSENTRY32W) == 556, "PROCESSENTRY32W");
-static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA");
-static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "TOKEN_PRIVILEGES with one privilege");
+static_assert(sizeof(void*) == 4, "the debug buffer and structure layouts are those of 32-bit Windows");
 
-// The run-time bound functions, with the signatures of their documentation. The ntdll ones are not
-// in the SDK headers; RtlQueryProcessDebugInformation takes the process id as a 32-bit value.
+// The run-time bound functions, with the signatures of their documentation: none of them is in the
+// kernel32 of Windows 95 and NT 4.0 all together. The ntdll ones are not in the SDK headers;
+// RtlQueryProcessDebugInformation takes the process id as a 32-bit value.
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 using Process32WFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
@@ -36,218 +35,130 @@ using RtlCreateQueryDebugBufferFn = PVOID(NTAPI*)(ULONG, BOOLEAN);
 using RtlQueryProcessDebugInformationFn = LONG(NTAPI*)(ULONG, ULONG, PVOID);
 using RtlDestroyQueryDebugBufferFn = LONG(NTAPI*)(PVOID);
 using NtQueryInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+using EnumerateProcessesFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, WTS_PROCESS_INFOW**, DWORD*);
+using WtsFreeFn = void(WINAPI*)(void*);
+
+template <class Fn>
+Fn Kernel32(const char* name) { return FindSystemFunctionAs<Fn>("kernel32.dll", name); }
+// ntdll from the system folder: the 9x line has one too, but a planted one beside the program
+// would be found first.
+template <class Fn>
+Fn Ntdll(const char* name) { return FindSystemFunctionAs<Fn>("ntdll.dll", name); }
 
 // PROCESSINFOCLASS ProcessBreakOnTermination: a ULONG, nonzero for a critical process.
 constexpr ULONG kProcessBreakOnTermination = 29;
-
+constexpr ULONG kRtlQueryProcessModules = 0x01;  // PDI_MODULES
 // RTL_DEBUG_INFORMATION (32-bit): the pointer to the module list at byte 48. The list
 // (RTL_PROCESS_MODULES) holds a ULONG count and then the records, whose FullPathName is 28 bytes
 // in.
 constexpr std::size_t kDebugInfoModules = 48;
 constexpr std::size_t kModulesFirstPath = 4 + 28;
+// QueryFullProcessImageName paths may exceed MAX_PATH; 32767 characters is the longest Win32 path.
+constexpr DWORD kFullImageNameBuffer = 32768;
 
-template <typename Fn>
-Fn Bound(ProcAddress fn) {
-    return reinterpret_cast<Fn>(static_cast<std::uintptr_t>(fn));
+// The English counter names: perflib\009 (MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL)).
+constexpr char kPerflibKey[] = "software\\microsoft\\windows nt\\currentversion\\perflib\\009";
+
+// TOKEN_PRIVILEGES with room for exactly one privilege: the buffer length AdjustTokenPrivileges is
+// given for the previous state.
+constexpr DWORD kTokenPrivilegeSize = 16;
+static_assert(sizeof(TOKEN_PRIVILEGES) == kTokenPrivilegeSize, "TOKEN_PRIVILEGES with one privilege");
+
+// PROCESS_ALL_ACCESS of the NT 4 to XP headers, which later systems accept as well.
+constexpr DWORD kProcessAllAccess = 0x1F0FFF;
+
+HANDLE ToHandle(OsHandle h) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h)); }
+OsHandle FromHandle(HANDLE h) { return static_cast<OsHandle>(reinterpret_cast<std::uintptr_t>(h)); }
+
+struct CloseWin32 {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using Win32Handle = UniqueHandle<HANDLE, CloseWin32>;
+struct CloseKey {
+    void operator()(HKEY key) const { ::RegCloseKey(key); }
+};
+using Win32Key = UniqueHandle<HKEY, CloseKey>;
+
+bool ReadOwn(const void* from, void* to, std::size_t size) {
+    SIZE_T read = 0;
+    return ::ReadProcessMemory(::GetCurrentProcess(), from, to, size, &read) && read == size;
 }
 
-HANDLE ToHandle(OsHandle h) {
-    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h));
-}
-OsHandle FromHandle(HANDLE h) {
-    return static_cast<OsHandle>(reinterpret_cast<std::uintptr_t>(h));
+// IsProcessCritical (Windows 8.1 and later) is the documented question; before 8.1 the flag that
+// RtlSetProcessIsCritical sets is ProcessBreakOnTermination.
+Criticality QueryCritical(HANDLE process) {
+    static const auto isProcessCritical = Kernel32<IsProcessCriticalFn>("IsProcessCritical");
+    static const auto ntQueryInformationProcess = Ntdll<NtQueryInformationProcessFn>("NtQueryInformationProcess");
+    BOOL critical = FALSE;
+    if (isProcessCritical && isProcessCritical(process, &critical)) {
+        return critical ? Criticality::Critical : Criticality::NotCritical;
+    }
+    ULONG breakOnTermination = 0;
+    if (ntQueryInformationProcess &&
+        ntQueryInformationProcess(process, kProcessBreakOnTermination, &breakOnTermination,
+                                  sizeof breakOnTermination, nullptr) >= 0) {
+        return breakOnTermination ? Criticality::Critical : Criticality::NotCritical;
+    }
+    return Criticality::Unknown;
 }
 
-HKEY ToKey(RegKey key) {
-    if (key == kHkeyLocalMachine) return HKEY_LOCAL_MACHINE;
-    if (key == kHkeyPerformanceData) return HKEY_PERFORMANCE_DATA;
-    return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
+template <class Entry, class Step>
+void Walk(HANDLE snapshot, Step first, Step next, std::vector<SnapshotName>& processes) {
+    Entry entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = first ? first(snapshot, &entry) : FALSE; ok; ok = next ? next(snapshot, &entry) : FALSE) {
+        SnapshotName name;
+        name.id = entry.th32ProcessID;
+        // szExeFile may fill all 260 characters without a NUL.
+        const auto* exe = entry.szExeFile;
+        const std::size_t length = std::find(exe, exe + MAX_PATH, 0) - exe;
+        if constexpr (std::is_same_v<Entry, PROCESSENTRY32W>) {
+            name.wide.assign(reinterpret_cast<const char16_t*>(exe), length);
+        } else {
+            name.ansi.assign(exe, length);
+        }
+        processes.push_back(std::move(name));
+    }
 }
 
 class Win32ProcessPlatform final : public ProcessPlatform {
 public:
-    LeadByteFn LeadBytes() override { return SystemLeadByte; }
+    std::uint32_t SelfId() override { return ::GetCurrentProcessId(); }
 
-    // The one answer of the running Windows (RunningWindows), read once for the whole program.
-    bool GetVersionExA(OsVersionInfo& info) override {
-        info.platformId = RunningWindows().platformId;
-        info.majorVersion = RunningWindows().major;
-        return info.platformId != 0;
+    bool Snapshot(SnapshotForm form, std::vector<SnapshotName>& processes) override {
+        static const auto create = Kernel32<CreateToolhelp32SnapshotFn>("CreateToolhelp32Snapshot");
+        static const auto first = Kernel32<Process32Fn>("Process32First");
+        static const auto next = Kernel32<Process32Fn>("Process32Next");
+        static const auto firstW = Kernel32<Process32WFn>("Process32FirstW");
+        static const auto nextW = Kernel32<Process32WFn>("Process32NextW");
+        const bool wide = form == SnapshotForm::Wide;
+        if (!create || (wide && (!firstW || !nextW))) return false;
+        // INVALID_HANDLE_VALUE is no handle to walk or close.
+        const HANDLE taken = create(TH32CS_SNAPPROCESS, 0);
+        if (taken == INVALID_HANDLE_VALUE) return true;
+        const Win32Handle snapshot(taken);
+        if (wide) {
+            Walk<PROCESSENTRY32W>(snapshot.get(), firstW, nextW, processes);
+        } else {
+            Walk<PROCESSENTRY32>(snapshot.get(), first, next, processes);
+        }
+        return true;
     }
-
-    ModuleHandle GetModuleHandleA(const char* moduleName) override {
-        return static_cast<ModuleHandle>(
-            reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(moduleName)));
-    }
-
-    // From the system folder: the 9x line has an ntdll.dll there too, but a planted one beside the
-    // program would be found first.
-    ModuleHandle LoadLibraryA(const char* moduleName) override {
-        return static_cast<ModuleHandle>(
-            reinterpret_cast<std::uintptr_t>(LoadSystemDll(moduleName)));
-    }
-
-    ProcAddress GetProcAddress(ModuleHandle module, const char* procName) override {
-        const HMODULE handle = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(module));
-        return static_cast<ProcAddress>(
-            reinterpret_cast<std::uintptr_t>(::GetProcAddress(handle, procName)));
-    }
-
-    OsHandle CreateToolhelp32Snapshot(ProcAddress fn, std::uint32_t flags,
-                                      std::uint32_t processId) override {
-        return FromHandle(Bound<CreateToolhelp32SnapshotFn>(fn)(flags, processId));
-    }
-
-    bool Process32First(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) override {
-        return CallProcess32(fn, snapshot, entry);
-    }
-
-    bool Process32Next(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) override {
-        return CallProcess32(fn, snapshot, entry);
-    }
-
-    bool Process32FirstW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) override {
-        return CallProcess32W(fn, snapshot, entry);
-    }
-
-    bool Process32NextW(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) override {
-        return CallProcess32W(fn, snapshot, entry);
-    }
-
-    bool CloseHandle(OsHandle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }
-
-    std::int32_t RegOpenKeyExA(RegKey parent, const char* subKey, std::uint32_t options,
-                               std::uint32_t access, RegKey* result) override {
-        HKEY key = nullptr;
-        const LONG status = ::RegOpenKeyExA(ToKey(parent), subKey, options, access, &key);
-        *result = static_cast<RegKey>(reinterpret_cast<std::uintptr_t>(key));
-        return status;
-    }
-
-    std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
-                                  std::uint8_t* data, std::uint32_t* dataSize) override {
-        DWORD valueType = 0;
-        DWORD size = dataSize ? *dataSize : 0;
-        const LONG status =
-            ::RegQueryValueExA(ToKey(key), valueName, nullptr, type ? &valueType : nullptr, data,
-                               dataSize ? &size : nullptr);
-        if (type) *type = valueType;
-        if (dataSize) *dataSize = size;
-        return status;
-    }
-
-    std::int32_t RegCloseKey(RegKey key) override { return ::RegCloseKey(ToKey(key)); }
 
     int AnsiConversion(std::u16string_view wide, char* out, int outSize, bool& usedDefault) override {
         return SystemAnsiConversion(wide, out, outSize, usedDefault);
     }
 
-    OsHandle GetCurrentProcess() override { return FromHandle(::GetCurrentProcess()); }
-
-    std::uint32_t GetCurrentProcessId() override { return ::GetCurrentProcessId(); }
-
-    bool OpenProcessToken(OsHandle process, std::uint32_t access, OsHandle* token) override {
-        HANDLE handle = nullptr;
-        const BOOL ok = ::OpenProcessToken(ToHandle(process), access, &handle);
-        *token = FromHandle(handle);
-        return ok != FALSE;
-    }
-
-    bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid) override {
-        LUID value{};
-        if (!::LookupPrivilegeValueA(systemName, name, &value)) return false;
-        luid->lowPart = value.LowPart;
-        luid->highPart = value.HighPart;
-        return true;
-    }
-
-    bool AdjustTokenPrivileges(OsHandle token, bool disableAll, const TokenPrivilege& newState,
-                               std::uint32_t bufferLength, TokenPrivilege* previousState,
-                               std::uint32_t* returnLength) override {
-        TOKEN_PRIVILEGES state{};
-        state.PrivilegeCount = newState.privilegeCount;
-        state.Privileges[0].Luid.LowPart = newState.luid.lowPart;
-        state.Privileges[0].Luid.HighPart = newState.luid.highPart;
-        state.Privileges[0].Attributes = newState.attributes;
-        TOKEN_PRIVILEGES previous{};
-        DWORD length = *returnLength;
-        const BOOL ok = ::AdjustTokenPrivileges(ToHandle(token), disableAll, &state, bufferLength,
-                                                &previous, &length);
-        // Reading the results must not disturb the last error, which the caller examines next.
-        previousState->privilegeCount = previous.PrivilegeCount;
-        previousState->luid = {previous.Privileges[0].Luid.LowPart,
-                               previous.Privileges[0].Luid.HighPart};
-        previousState->attributes = previous.Privileges[0].Attributes;
-        *returnLength = length;
-        return ok != FALSE;
-    }
-
-    std::uint32_t GetLastError() override { return ::GetLastError(); }
-
-    OsHandle OpenProcess(std::uint32_t access, bool inheritHandle,
-                         std::uint32_t processId) override {
-        return FromHandle(::OpenProcess(access, inheritHandle, processId));
-    }
-
-    bool TerminateProcess(OsHandle process, std::uint32_t exitCode) override {
-        return ::TerminateProcess(ToHandle(process), exitCode) != FALSE;
-    }
-
-    bool ProcessEnded(OsHandle process) override {
-        return ::WaitForSingleObject(ToHandle(process), 0) == WAIT_OBJECT_0;
-    }
-
-    Criticality QueryProcessCritical(OsHandle process) override {
-        BindCriticalQueries();
-        // IsProcessCritical (Windows 8.1 and later) is the documented question.
-        if (isProcessCritical_) {
-            BOOL critical = FALSE;
-            if (isProcessCritical_(ToHandle(process), &critical)) {
-                return critical ? Criticality::Critical : Criticality::NotCritical;
-            }
-        }
-        // Before 8.1 the flag that RtlSetProcessIsCritical sets is ProcessBreakOnTermination.
-        if (ntQueryInformationProcess_) {
-            ULONG breakOnTermination = 0;
-            if (ntQueryInformationProcess_(ToHandle(process), kProcessBreakOnTermination,
-                                           &breakOnTermination, sizeof breakOnTermination,
-                                           nullptr) >= 0) {
-                return breakOnTermination ? Criticality::Critical : Criticality::NotCritical;
-            }
-        }
-        return Criticality::Unknown;
-    }
-
-    bool QueryFullProcessImageNameA(ProcAddress fn, OsHandle process, std::uint32_t flags,
-                                    char* buffer, std::uint32_t* size) override {
-        DWORD length = *size;
-        const BOOL ok =
-            Bound<QueryFullProcessImageNameAFn>(fn)(ToHandle(process), flags, buffer, &length);
-        *size = length;
-        return ok != FALSE;
-    }
-
-    bool QueryFullProcessImageNameW(ProcAddress fn, OsHandle process, std::uint32_t flags,
-                                    char16_t* buffer, std::uint32_t* size) override {
-        DWORD length = *size;
-        const BOOL ok = Bound<QueryFullProcessImageNameWFn>(fn)(
-            ToHandle(process), flags, reinterpret_cast<wchar_t*>(buffer), &length);
-        *size = length;
-        return ok != FALSE;
-    }
-
-    bool ProcessIdToSessionId(ProcAddress fn, std::uint32_t processId, std::uint32_t* sessionId) override {
+    std::optional<std::uint32_t> SessionOf(std::uint32_t processId) override {
+        static const auto sessionOf = Kernel32<ProcessIdToSessionIdFn>("ProcessIdToSessionId");
         DWORD session = 0;
-        const BOOL ok = Bound<ProcessIdToSessionIdFn>(fn)(processId, &session);
-        *sessionId = session;
-        return ok != FALSE;
+        if (!sessionOf || !sessionOf(processId, &session)) return std::nullopt;
+        return session;
     }
 
-    bool ListProcessSessions(std::vector<ProcessSession>& sessions) override {
-        using EnumerateFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, WTS_PROCESS_INFOW**, DWORD*);
-        using FreeFn = void(WINAPI*)(void*);
-        static const auto enumerate = FindSystemFunctionAs<EnumerateFn>("wtsapi32.dll", "WTSEnumerateProcessesW");
-        static const auto release = FindSystemFunctionAs<FreeFn>("wtsapi32.dll", "WTSFreeMemory");
+    bool ListSessions(std::vector<ProcessSession>& sessions) override {
+        static const auto enumerate = FindSystemFunctionAs<EnumerateProcessesFn>("wtsapi32.dll", "WTSEnumerateProcessesW");
+        static const auto release = FindSystemFunctionAs<WtsFreeFn>("wtsapi32.dll", "WTSFreeMemory");
         WTS_PROCESS_INFOW* list = nullptr;
         DWORD count = 0;
         if (!enumerate || !release || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) return false;
@@ -257,100 +168,157 @@ public:
         return true;
     }
 
-    DebugBuffer RtlCreateQueryDebugBuffer(ProcAddress fn, std::uint32_t maximumCommit,
-                                          bool useEventPair) override {
-        return static_cast<DebugBuffer>(reinterpret_cast<std::uintptr_t>(
-            Bound<RtlCreateQueryDebugBufferFn>(fn)(maximumCommit, useEventPair)));
-    }
-
-    std::int32_t RtlQueryProcessDebugInformation(ProcAddress fn, std::uint32_t processId,
-                                                 std::uint32_t flags, DebugBuffer buffer) override {
-        return Bound<RtlQueryProcessDebugInformationFn>(fn)(processId, flags, ToPointer(buffer));
-    }
-
-    std::int32_t RtlDestroyQueryDebugBuffer(ProcAddress fn, DebugBuffer buffer) override {
-        return Bound<RtlDestroyQueryDebugBufferFn>(fn)(ToPointer(buffer));
-    }
-
-    bool ReadFirstModulePath(DebugBuffer buffer, std::array<char, 256>& path) override {
-        // The buffer is ntdll's, but the module list pointer inside it comes from the query of
-        // another process; it is followed only through ReadProcessMemory on our own process, which
-        // reports an address that cannot be read instead of faulting.
-        const auto* info = static_cast<const std::uint8_t*>(ToPointer(buffer));
-        const std::uint8_t* modules = nullptr;
-        if (!ReadOwn(info + kDebugInfoModules, &modules, sizeof modules) || !modules) return false;
-        // Without a record (Wine's answer, and a 64-bit target seen from 32 bits) the first
-        // record's bytes are not the executable's.
-        ULONG count = 0;
-        if (!ReadOwn(modules, &count, sizeof count) || count == 0) return false;
-        return ReadOwn(modules + kModulesFirstPath, path.data(), path.size());
-    }
-
-    std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
-        return ::GetWindowsDirectoryA(buffer, size);
-    }
-
-    OsHandle CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                         std::uint32_t creationDisposition, std::uint32_t flags) override {
-        return FromHandle(::CreateFileA(path, access, shareMode, nullptr, creationDisposition, flags, nullptr));
-    }
-
-    bool GetFileInformationByHandle(OsHandle file, FileInformation& info) override {
-        BY_HANDLE_FILE_INFORMATION native{};
-        if (!::GetFileInformationByHandle(ToHandle(file), &native)) return false;
-        info.volumeSerialNumber = native.dwVolumeSerialNumber;
-        info.fileIndexHigh = native.nFileIndexHigh;
-        info.fileIndexLow = native.nFileIndexLow;
-        return true;
-    }
-
-private:
-    static bool CallProcess32(ProcAddress fn, OsHandle snapshot, ProcessEntry32& entry) {
-        PROCESSENTRY32 native{};
-        native.dwSize = entry.size;
-        if (!Bound<Process32Fn>(fn)(ToHandle(snapshot), &native)) return false;
-        entry.processId = native.th32ProcessID;
-        std::memcpy(entry.exeFile.data(), native.szExeFile, entry.exeFile.size());
-        return true;
-    }
-
-    static bool CallProcess32W(ProcAddress fn, OsHandle snapshot, ProcessEntry32W& entry) {
-        PROCESSENTRY32W native{};
-        native.dwSize = entry.size;
-        if (!Bound<Process32WFn>(fn)(ToHandle(snapshot), &native)) return false;
-        entry.processId = native.th32ProcessID;
-        std::memcpy(entry.exeFile.data(), native.szExeFile, sizeof native.szExeFile);
-        return true;
-    }
-
-    static bool ReadOwn(const void* from, void* to, std::size_t size) {
-        SIZE_T read = 0;
-        return ::ReadProcessMemory(::GetCurrentProcess(), from, to, size, &read) && read == size;
-    }
-
-    static void* ToPointer(DebugBuffer buffer) {
-        return reinterpret_cast<void*>(static_cast<std::uintptr_t>(buffer));
-    }
-
-    void BindCriticalQueries() {
-        if (criticalBound_) return;
-        criticalBound_ = true;
-        if (const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll")) {
-            isProcessCritical_ = reinterpret_cast<IsProcessCriticalFn>(
-                reinterpret_cast<void*>(::GetProcAddress(kernel32, "IsProcessCritical")));
+    CounterNamesRead ReadCounterNames(std::uint32_t ceiling, std::vector<std::uint8_t>& table) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPerflibKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+            return CounterNamesRead::NoKey;
         }
-        if (const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll")) {
-            ntQueryInformationProcess_ = reinterpret_cast<NtQueryInformationProcessFn>(
-                reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationProcess")));
+        const Win32Key perflib(opened);
+        DWORD size = 0;
+        if (::RegQueryValueExA(perflib.get(), "Counters", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+            size > ceiling) {
+            return CounterNamesRead::NoSize;
         }
+        // Zero-filled, so a read that fails leaves an empty table.
+        table.assign(size, 0);
+        DWORD read = size;
+        ::RegQueryValueExA(perflib.get(), "Counters", nullptr, nullptr, table.data(), &read);
+        return CounterNamesRead::Read;
     }
 
-    bool criticalBound_ = false;
-    IsProcessCriticalFn isProcessCritical_ = nullptr;
-    NtQueryInformationProcessFn ntQueryInformationProcess_ = nullptr;
+    PerfQuery QueryPerfObject(const std::string& objectIndex, std::uint8_t* data, std::uint32_t& size) override {
+        DWORD given = size;
+        const LONG status = ::RegQueryValueExA(HKEY_PERFORMANCE_DATA, objectIndex.c_str(), nullptr, nullptr, data, &given);
+        size = given;
+        if (status == ERROR_SUCCESS) return PerfQuery::Read;
+        return status == ERROR_MORE_DATA ? PerfQuery::MoreData : PerfQuery::Failed;
+    }
+
+    void ReleasePerfData() override { ::RegCloseKey(HKEY_PERFORMANCE_DATA); }
+
+    PrivilegeStatus EnableDebugPrivilege() override {
+        HANDLE opened = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
+            return PrivilegeStatus::TokenUnopened;
+        }
+        const Win32Handle token(opened);
+        TOKEN_PRIVILEGES enable{};
+        enable.PrivilegeCount = 1;
+        enable.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (!::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &enable.Privileges[0].Luid)) {
+            return PrivilegeStatus::NameUnknown;
+        }
+        TOKEN_PRIVILEGES previous{};
+        DWORD length = 0;
+        // AdjustTokenPrivileges succeeds also when it assigned nothing; only the last error tells
+        // (ERROR_NOT_ALL_ASSIGNED), so its own result says nothing here.
+        ::AdjustTokenPrivileges(token.get(), FALSE, &enable, kTokenPrivilegeSize, &previous, &length);
+        return ::GetLastError() != 0 ? PrivilegeStatus::NotAssigned : PrivilegeStatus::Enabled;
+    }
+
+    std::optional<std::u16string> KernelImagePathWide(std::uint32_t processId) override {
+        static const auto query = Kernel32<QueryFullProcessImageNameWFn>("QueryFullProcessImageNameW");
+        if (!query) return std::nullopt;
+        const Win32Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        if (!process) return std::nullopt;
+        std::u16string wide(kFullImageNameBuffer, u'\0');
+        DWORD size = kFullImageNameBuffer;
+        if (!query(process.get(), 0, reinterpret_cast<wchar_t*>(wide.data()), &size)) return std::nullopt;
+        wide.resize(std::min<std::size_t>({size, wide.find(u'\0'), kFullImageNameBuffer - 1}));
+        return wide;
+    }
+
+    std::string DebugInfoImagePath(std::uint32_t processId) override {
+        static const auto create = Ntdll<RtlCreateQueryDebugBufferFn>("RtlCreateQueryDebugBuffer");
+        static const auto query = Ntdll<RtlQueryProcessDebugInformationFn>("RtlQueryProcessDebugInformation");
+        static const auto destroy = Ntdll<RtlDestroyQueryDebugBufferFn>("RtlDestroyQueryDebugBuffer");
+        if (!create || !query || !destroy) return {};
+        struct Destroy {
+            void operator()(void* buffer) const { destroy(buffer); }
+        };
+        const UniqueHandle<void*, Destroy> buffer(create(0, FALSE));
+        // NTSTATUS: negative values are errors, positive ones are successes with information.
+        if (!buffer || query(processId, kRtlQueryProcessModules, buffer.get()) < 0) return {};
+        std::array<char, 256> raw{};
+        if (!ReadFirstModulePath(buffer.get(), raw)) return {};
+        return std::string(raw.data(), std::find(raw.begin(), raw.end(), '\0') - raw.begin());
+    }
+
+    std::string KernelImagePathAnsi(std::uint32_t processId) override {
+        static const auto query = Kernel32<QueryFullProcessImageNameAFn>("QueryFullProcessImageNameA");
+        if (!query) return {};
+        const Win32Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        if (!process) return {};
+        std::string name(kFullImageNameBuffer, '\0');
+        DWORD size = kFullImageNameBuffer;
+        if (!query(process.get(), 0, name.data(), &size)) return {};
+        name.resize(std::min<std::size_t>({size, std::strlen(name.c_str()), kFullImageNameBuffer - 1}));
+        return name;
+    }
+
+    OpenedProcess Open(std::uint32_t processId, OpenFor purpose) override {
+        DWORD access = PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION;
+        if (purpose == OpenFor::EndAfterAsking || purpose == OpenFor::EndByIdAfterAsking) access |= SYNCHRONIZE;
+        if (purpose == OpenFor::EndById) access = kProcessAllAccess;
+        // A listed process is opened as the performance data's route always opened it: inheritable.
+        const BOOL inherit = purpose == OpenFor::EndById || purpose == OpenFor::EndByIdAfterAsking;
+        OpenedProcess opened;
+        if (const HANDLE process = ::OpenProcess(access, inherit, processId)) {
+            opened.handle = FromHandle(process);
+            opened.critical = QueryCritical(process);
+            return opened;
+        }
+        // Rights that allow ending but not asking: the question stays unanswered.
+        if (purpose != OpenFor::EndById) {
+            if (const HANDLE process = ::OpenProcess(access & ~PROCESS_QUERY_INFORMATION, inherit, processId)) {
+                opened.handle = FromHandle(process);
+                return opened;
+            }
+        }
+        opened.error = ::GetLastError();
+        return opened;
+    }
+
+    Criticality CriticalityOf(std::uint32_t processId) override {
+        const Win32Handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+        return process ? QueryCritical(process.get()) : Criticality::Unknown;
+    }
+
+    std::uint32_t Terminate(OsHandle process) override {
+        return ::TerminateProcess(ToHandle(process), 0) ? 0 : ::GetLastError();
+    }
+
+    bool HasEnded(OsHandle process) override { return ::WaitForSingleObject(ToHandle(process), 0) == WAIT_OBJECT_0; }
+
+    void Close(OsHandle process) override { ::CloseHandle(ToHandle(process)); }
+
+    std::optional<FileIdentity> FileIdentityOf(const std::string& path, bool ntLine) override {
+        const DWORD access = ntLine ? 0 : GENERIC_READ;
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (ntLine ? FILE_SHARE_DELETE : 0);
+        const HANDLE opened = ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (opened == INVALID_HANDLE_VALUE || opened == nullptr) return std::nullopt;
+        const Win32Handle file(opened);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+        return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    }
 };
 
 }  // namespace
+
+bool ReadFirstModulePath(const void* debugInformation, std::array<char, 256>& path) {
+    // The buffer is ntdll's, but the module list pointer inside it comes from the query of another
+    // process; it is followed only through ReadProcessMemory on our own process, which reports an
+    // address that cannot be read instead of faulting.
+    const auto* info = static_cast<const std::uint8_t*>(debugInformation);
+    const std::uint8_t* modules = nullptr;
+    if (!ReadOwn(info + kDebugInfoModules, &modules, sizeof modules) || !modules) return false;
+    // Without a record (Wine's answer, and a 64-bit target seen from 32 bits) the first record's
+    // bytes are not the executable's.
+    ULONG count = 0;
+    if (!ReadOwn(modules, &count, sizeof count) || count == 0) return false;
+    return ReadOwn(modules + kModulesFirstPath, path.data(), path.size());
+}
 
 ProcessPlatform& SystemProcessPlatform() {
     static Win32ProcessPlatform platform;
@@ -358,7 +326,7 @@ ProcessPlatform& SystemProcessPlatform() {
 }
 
 ProcessAccess& Processes() {
-    static ProcessAccess access(SystemProcessPlatform());
+    static ProcessAccess access(SystemProcessPlatform(), ThisSystem());
     return access;
 }
 

@@ -20,11 +20,15 @@ bool EndsInSeparator(std::string_view path, LeadByteFn isLeadByte) {
 
 bool ProgramNameMatches(std::string_view candidate, std::string_view programName,
                         LeadByteFn isLeadByte) {
+    return ProgramNameMatches(candidate, programName, ComparableProgramName(programName, isLeadByte), isLeadByte);
+}
+
+bool ProgramNameMatches(std::string_view candidate, std::string_view programName, std::string_view comparable,
+                        LeadByteFn isLeadByte) {
     if (IsFullPath(programName)) {
         // "C:\v\a.exe\" is one spelling of "C:\v\a.exe", but Windows opens no file by it.
         return IsFullPath(candidate) && !EndsInSeparator(programName, isLeadByte) &&
-               EqualsIgnoringAsciiCase(ComparableProgramName(candidate, isLeadByte),
-                                       ComparableProgramName(programName, isLeadByte), isLeadByte);
+               EqualsIgnoringAsciiCase(ComparableProgramName(candidate, isLeadByte), comparable, isLeadByte);
     }
     return EqualsIgnoringAsciiCase(FileNamePart(candidate, isLeadByte), programName, isLeadByte) ||
            EqualsIgnoringAsciiCase(candidate, programName, isLeadByte);

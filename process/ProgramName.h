@@ -26,5 +26,8 @@ bool EndsInSeparator(std::string_view path, LeadByteFn isLeadByte);
 // one that ends in a separator matches nothing; any other name is taken as given.
 bool ProgramNameMatches(std::string_view candidate, std::string_view programName,
                         LeadByteFn isLeadByte);
+// The same with the program name's comparable form made already (once per name, not per candidate).
+bool ProgramNameMatches(std::string_view candidate, std::string_view programName, std::string_view comparable,
+                        LeadByteFn isLeadByte);
 
 }  // namespace norvanex

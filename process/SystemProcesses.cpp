@@ -26,6 +26,14 @@ constexpr std::string_view kNineXProcesses[] = {
 };
 
 template <std::size_t N>
+bool StemInSet(const std::string_view (&set)[N], std::string_view stem, LeadByteFn isLeadByte) {
+    for (std::string_view name : set) {
+        if (EqualsIgnoringAsciiCase(stem, name.substr(0, name.rfind('.')), isLeadByte)) return true;
+    }
+    return false;
+}
+
+template <std::size_t N>
 bool InSet(const std::string_view (&set)[N], std::string_view fileName, LeadByteFn isLeadByte) {
     for (std::string_view name : set) {
         if (EqualsIgnoringAsciiCase(fileName, name, isLeadByte)) return true;
@@ -47,6 +55,10 @@ bool InWindowsFolder(std::string_view folderPart, std::string_view windowsDirect
 
 bool IsSystemProcessName(std::string_view fileName, LeadByteFn isLeadByte) {
     return InSet(kSessionProcesses, fileName, isLeadByte) || InSet(kNineXProcesses, fileName, isLeadByte);
+}
+
+bool IsSystemProcessStem(std::string_view stem, LeadByteFn isLeadByte) {
+    return StemInSet(kSessionProcesses, stem, isLeadByte) || StemInSet(kNineXProcesses, stem, isLeadByte);
 }
 
 bool IsSystemProcess(std::string_view imagePath, std::string_view windowsDirectory, LeadByteFn isLeadByte) {

@@ -11,6 +11,10 @@ namespace norvanex {
 // True when the file name is one of the system processes' of either line (a to z in any case).
 bool IsSystemProcessName(std::string_view fileName, LeadByteFn isLeadByte);
 
+// The same for a performance-data instance name, which is the file name without its extension
+// ("csrss", "mmtask").
+bool IsSystemProcessStem(std::string_view stem, LeadByteFn isLeadByte);
+
 // True when the image path names one of those processes where its Windows runs it: the NT line's
 // session processes in the System32 folder of the Windows directory, the 9x line's in its System
 // folder. A copy of the same name elsewhere is an ordinary program. A bare name without a folder

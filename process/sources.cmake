@@ -2,12 +2,12 @@
 set(NORVANEX_PROCESS_LOGIC
     process/FileIdentity.cpp
     process/ImagePath.cpp
+    process/ImagePaths.cpp
     process/PerfData.cpp
     process/ProcessAccess.cpp
-    process/ProcessAccessImagePath.cpp
-    process/ProcessAccessPerfData.cpp
+    process/ProcessLists.cpp
     process/ProgramName.cpp
-    process/SystemProcesses.cpp
-    process/ToolHelpBinding.cpp)
+    process/SparePolicy.cpp
+    process/SystemProcesses.cpp)
 set(NORVANEX_PROCESS_WIN
     process/ProcessPlatform_win.cpp)

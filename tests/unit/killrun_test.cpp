@@ -144,11 +144,10 @@ TEST(KillRun, RestartWaitsOnTheRealSnapshotWalk) {
         platform.Add(10, "single.exe", "C:\\Tools\\single.exe");
         platform.Add(11, "other.exe", "C:\\Tools\\other.exe");
         platform.Add(12, "SINGLE.EXE", "C:\\Tools\\single.exe");
-        ProcessAccess access(platform);
-        access.CheckPlatform();
+        ProcessAccess access(platform, platform.facts);
 
         StartGate gate;
-        EndReport report = access.EndProcessesByName("single.exe");
+        EndReport report = access.EndProcessesByName(access.Program("single.exe"));
         EXPECT_EQ(report.ended, "C:\\Tools\\single.exe");
         const std::vector<uint32_t> ended = report.endedIds;
         EXPECT_EQ(ended, (std::vector<uint32_t>{10, 12}));
@@ -329,8 +328,7 @@ struct Ran {
 // The machine from its call line through the steps; the wait is 5 s from 0 ms, a program to start
 // is due at 1000 ms. The machine and its handles are gone when it returns.
 Ran RunOver(World& world, const std::string& callLine, const std::vector<Step>& steps) {
-    ProcessAccess access(world.platform);
-    access.CheckPlatform();
+    ProcessAccess access(world.platform, world.platform.facts);
     KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
     run.Begin(CallLine{Split(callLine), {}}, {}, [] { return 0u; });
     run.Shown(0);
@@ -487,7 +485,11 @@ TEST(KillRun, LogonSessions) {
         {"services: nobody can answer ~ask~, so nothing is done", {inServices}, "~ask~ ~close~ a.exe r:C:\\go.exe", {},
          Phase::Done, {}, exit_code::kRefused, {}, false, 0, false},
         {"Windows XP's session 0 is the first user's: asked and shown as ever",
-         {inServices, [](World& world) { world.platform.majorVersion = 5; world.platform.Find(10)->session = 0; }},
+         {inServices,
+          [](World& world) {
+              world.platform.facts.version.major = 5;
+              world.platform.Find(10)->session = 0;
+          }},
          "~ask~ ~close~ a.exe",
          {{E::EndNow, 100}}, Phase::Result, {"C:\\a.exe ended"}, 0, {10}, false, 1, true},
     };

@@ -33,19 +33,18 @@ void ExpectFindAndEnd(const Scenario& s, bool (*mayAsk)(std::uint32_t) = nullptr
     SCOPED_TRACE(s.what);
     {
         ScriptedAccess run({s.script});
-        const EndReport report = run.access.EndProcessesByName(s.name);
+        const EndReport report = run.access.EndProcessesByName(run.access.Program(s.name));
         const Ids& endedIds = report.endedIds;
         EXPECT_EQ(report.ended, s.ended);
         EXPECT_EQ(run.platform.terminated, s.terminated);
         EXPECT_EQ(endedIds, s.terminated);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
-        EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
         for (std::uint32_t asked : run.platform.fullNameQueries) {
             EXPECT_TRUE(!mayAsk || mayAsk(asked)) << "asked " << asked;
         }
     }
     ScriptedAccess run({s.script});
-    EXPECT_EQ(run.access.FindProcessByName(s.name), s.found);
+    EXPECT_EQ(run.access.FindProcessByName(run.access.Program(s.name)), s.found);
     EXPECT_TRUE(run.platform.terminated.empty());
     EXPECT_EQ(run.platform.LiveHandles(), 0u);
 }
@@ -93,7 +92,7 @@ TEST(FindAndEnd, Scenarios) {
         {"second pass: first match only, its performance-data name", PerfOnly, "winword.exe", "WINWORD", {10},
          "C:\\Office\\WINWORD.EXE"},
         {"no ToolHelp: the second pass decides",
-         [](FakeProcessPlatform& p) { Office(p); p.missingFunctions = {"CreateToolhelp32Snapshot"}; },
+         [](FakeProcessPlatform& p) { Office(p); p.snapshotMissing = true; },
          "excel.exe", "EXCEL", {12}, "C:\\Office\\EXCEL.EXE"},
         {"second pass, path unknown: the name stands in",
          [](FakeProcessPlatform& p) {
@@ -104,21 +103,20 @@ TEST(FindAndEnd, Scenarios) {
         {"last match without a path: the second pass ends the first listed again",
          [](FakeProcessPlatform& p) {
              Office(p);
-             p.Find(11)->hasModuleRecord = false;
+             p.Find(11)->modulePath.clear();
              p.Find(10)->inSnapshot = false;
          },
          "winword.exe", "WINWORD", {11, 10}, "C:\\Office\\WinWord.exe"},
         {"9x line: every match ended, listed under the last one's snapshot path",
          [](FakeProcessPlatform& p) {
              Office(p);
-             p.platformId = 1;
-             p.missingFunctions = {"RtlQueryProcessDebugInformation", "QueryFullProcessImageNameA"};
+             p.facts.version.platformId = 1;
          },
          "winword.exe", "C:\\Office\\WinWord.exe", {10, 11}, "C:\\Office\\WinWord.exe"},
         {"9x line: the snapshot's string even where a query would answer (Wine's win98 mode)",
          [](FakeProcessPlatform& p) {
              Office(p);
-             p.platformId = 1;
+             p.facts.version.platformId = 1;
              p.Find(11)->inSnapshot = false;
          },
          "winword.exe", "winword.exe", {10}, "winword.exe"},
@@ -161,15 +159,14 @@ TEST(FindAndEnd, NeverEndsItself) {
     FakeProcessPlatform platform;
     Office(platform);
     platform.Add(30, "NORVANEX.EXE").modulePath = "C:\\Other\\Norvanex.exe";
-    ProcessAccess access(platform);
-    access.CheckPlatform();
-    EXPECT_EQ(access.EndProcessesByName("norvanex.exe").ended, "C:\\Other\\Norvanex.exe");
+    ProcessAccess access(platform, platform.facts);
+    EXPECT_EQ(access.EndProcessesByName(access.Program("norvanex.exe")).ended, "C:\\Other\\Norvanex.exe");
     EXPECT_EQ(platform.terminated, Ids{30});
-    EXPECT_EQ(access.EndProcessesByName("norvanex.exe").ended,
+    EXPECT_EQ(access.EndProcessesByName(access.Program("norvanex.exe")).ended,
               "");  // only itself left: both passes pass it
     EXPECT_EQ(platform.terminated, Ids{30});
-    EXPECT_EQ(access.FindProcessByName("norvanex.exe"), "");  // no reason to ask
-    for (const fake::OpenCall& open : platform.opens) EXPECT_NE(open.processId, platform.selfId);
+    EXPECT_EQ(access.FindProcessByName(access.Program("norvanex.exe")), "");  // no reason to ask
+    for (std::uint32_t opened : platform.opened) EXPECT_NE(opened, platform.selfId);
 }
 
 TEST(FindAndEnd, NeverEndsACriticalProcess) {
@@ -179,12 +176,10 @@ TEST(FindAndEnd, NeverEndsACriticalProcess) {
     platform.Add(42, "csrss.exe").modulePath = "C:\\c\\csrss.exe";
     platform.Find(40)->critical = Criticality::Critical;
     platform.Find(41)->critical = Criticality::Unknown;  // cannot be answered: not critical
-    platform.Find(42)->critical = Criticality::Critical;
-    platform.Find(42)->deniedAccess = 0x0400;  // the question cannot be asked at all
-    ProcessAccess access(platform);
-    access.CheckPlatform();
+    platform.Find(42)->critical = Criticality::Unknown;  // the question cannot be asked at all
+    ProcessAccess access(platform, platform.facts);
     // The last match is reported as before, like one that could not be opened.
-    const EndReport report = access.EndProcessesByName("csrss.exe");
+    const EndReport report = access.EndProcessesByName(access.Program("csrss.exe"));
     const Ids& endedIds = report.endedIds;
     EXPECT_EQ(report.ended, "C:\\c\\csrss.exe");
     EXPECT_EQ(platform.terminated, (Ids{41, 42}));
@@ -216,15 +211,14 @@ TEST(FindAndEnd, DoubleByteNames) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.codePage) + ' ' + c.name);
         FakeProcessPlatform platform;
-        platform.codePage = c.codePage;
+        platform.SetCodePage(c.codePage);
         for (std::uint32_t id = 1; id <= c.running.size(); ++id) {
             const std::string& exe = c.running[id - 1];
             platform.Add(id, exe, exe.find(':') == std::string::npos ? "C:\\P\\" + exe : exe);
         }
-        ProcessAccess access(platform);
-        access.CheckPlatform();
-        EXPECT_EQ(!access.FindProcessByName(c.name).empty(), !c.terminated.empty());
-        EXPECT_EQ(access.EndProcessesByName(c.name).ended.empty(), c.terminated.empty());
+        ProcessAccess access(platform, platform.facts);
+        EXPECT_EQ(!access.FindProcessByName(access.Program(c.name)).empty(), !c.terminated.empty());
+        EXPECT_EQ(access.EndProcessesByName(access.Program(c.name)).ended.empty(), c.terminated.empty());
         EXPECT_EQ(platform.terminated, c.terminated);
     }
 }
@@ -260,7 +254,7 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
          "SERVICES.EXE", "", "C:\\WINDOWS\\System32\\services.exe", {}},
         {"Wine's: unknown, path from the kernel",
          [](FakeProcessPlatform& p) {
-             p.windowsDirectory = "C:\\windows";
+             p.facts.windowsFolder = "C:\\windows";
              p.Add(61, "rpcss.exe", "C:\\windows\\system32\\rpcss.exe").critical = Criticality::Unknown;
          },
          "rpcss.exe", "", "C:\\windows\\system32\\rpcss.exe", {}},
@@ -305,7 +299,7 @@ TEST(FindAndEnd, ReportsWhatRunsOn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({OneA, c.script});
-        const EndReport report = run.access.EndProcessesByName(c.name);
+        const EndReport report = run.access.EndProcessesByName(run.access.Program(c.name));
         EXPECT_EQ(report.ended, c.ended);
         EXPECT_EQ(report.runsOn.caption, c.stillRunning);
         EXPECT_EQ(run.platform.terminated, c.terminated);
@@ -322,7 +316,7 @@ TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
         {"session process, criticality unknown",
          [](FakeProcessPlatform& p) {
              OneA(p);
-             p.windowsDirectory = "C:\\windows";
+             p.facts.windowsFolder = "C:\\windows";
              p.Add(61, "services.exe", "C:\\windows\\system32\\services.exe").critical = Criticality::Unknown;
          },
          "services.exe", "", {}, ""},
@@ -333,26 +327,26 @@ TEST(FindAndEnd, SparedProgramsAreNoReasonToAsk) {
              p.Add(51, "a.exe").modulePath = "C:\\y\\a.exe";
          },
          "a.exe", "C:\\y\\a.exe", {51}, "a.exe"},
-        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->deniedAccess = 0x0400; },
+        {"not asked, assumed ordinary", [](FakeProcessPlatform& p) { OneA(p); p.Find(50)->critical = Criticality::Unknown; },
          "a.exe", "C:\\x\\a.exe", {50}, "a.exe"},
         // Wine's 9x mode: bare names, no path to read; the NT line's session processes and the 9x
         // line's own by name alone.
         {"9x line, bare session name",
          [](FakeProcessPlatform& p) {
-             p.platformId = 1;
+             p.facts.version.platformId = 1;
              p.Add(61, "services.exe").critical = Criticality::Unknown;
          },
          "services.exe", "", {}, ""},
         {"9x line, a namesake outside the system folder",
          [](FakeProcessPlatform& p) {
-             p.platformId = 1;
+             p.facts.version.platformId = 1;
              p.Add(63, "C:\\Games\\mprexe.exe").critical = Criticality::Unknown;
          },
          "mprexe.exe", "C:\\Games\\mprexe.exe", {63}, "C:\\Games\\mprexe.exe"},
         {"NT line, a session name whose path cannot be read",
          [](FakeProcessPlatform& p) {
              p.Add(64, "svchost.exe").critical = Criticality::Unknown;
-             p.Find(64)->hasModuleRecord = false;
+             p.Find(64)->modulePath.clear();
          },
          "svchost.exe", "", {}, ""},
     };
@@ -405,9 +399,8 @@ TEST(FindAndEnd, EndedIdsHoldOnlySuccesses) {
     platform.Add(50, "a.exe").openRefused = true;
     platform.Add(51, "a.exe").terminateRefused = true;
     platform.Add(52, "a.exe").modulePath = "C:\\a.exe";
-    ProcessAccess access(platform);
-    access.CheckPlatform();
-    const EndReport report = access.EndProcessesByName("a.exe");
+    ProcessAccess access(platform, platform.facts);
+    const EndReport report = access.EndProcessesByName(access.Program("a.exe"));
     EXPECT_EQ(report.ended, "C:\\a.exe");
     EXPECT_EQ(report.endedIds, (Ids{52}));
     EXPECT_TRUE(access.AnyProcessRunning({52, 50}));
@@ -419,21 +412,19 @@ TEST(FindAndEnd, AsksForPathsOnlyWhereTheyCount) {
     // First pass: one image path query for any number of matches, of the last one.
     FakeProcessPlatform first;
     for (std::uint32_t id = 100; id < 120; ++id) first.Add(id, "v.exe").modulePath = "C:\\v.exe";
-    ProcessAccess a(first);
-    a.CheckPlatform();
-    EXPECT_EQ(a.EndProcessesByName("v.exe").ended, "C:\\v.exe");
+    ProcessAccess a(first, first.facts);
+    EXPECT_EQ(a.EndProcessesByName(a.Program("v.exe")).ended, "C:\\v.exe");
     EXPECT_EQ(first.debugQueries, Ids{119});
     EXPECT_EQ(first.terminated.size(), 20u);
 
     // Second pass: a name that matches needs no path; one that does not, does.
     FakeProcessPlatform second;
     PerfOnly(second);
-    ProcessAccess b(second);
-    b.CheckPlatform();
-    EXPECT_EQ(b.EndProcessesByName("winword").ended, "WINWORD");
+    ProcessAccess b(second, second.facts);
+    EXPECT_EQ(b.EndProcessesByName(b.Program("winword")).ended, "WINWORD");
     EXPECT_EQ(second.debugQueries, Ids{4});  // System, before the match
     second.debugQueries.clear();
-    EXPECT_EQ(b.FindProcessByName("excel"), "C:\\Office\\EXCEL.EXE");
+    EXPECT_EQ(b.FindProcessByName(b.Program("excel")), "C:\\Office\\EXCEL.EXE");
     EXPECT_EQ(second.debugQueries, (Ids{4, 10, 11, 12}));  // Find returns the path: asked of each
 }
 
@@ -442,49 +433,35 @@ TEST(TerminateById, Statuses) {
         const char* what;
         Script script;  // changes a.exe (60) or b.exe (0x80000061)
         std::uint32_t id;
-        std::int32_t status;
+        EndStatus status;
         std::size_t opens;
     } cases[] = {
-        {"ended", fake::Unscripted, 60, 0, 1},
-        {"top bit set", fake::Unscripted, 0x80000061u, 0, 1},
-        {"9x line: not even opened", [](FakeProcessPlatform& p) { p.platformId = 1; }, 60, -1, 0},
-        {"GetVersionExA failing", [](FakeProcessPlatform& p) { p.versionFails = true; }, 60, -1, 0},
-        {"cannot be opened", [](FakeProcessPlatform& p) { p.Find(60)->openRefused = true; }, 60, -2, 1},
-        {"no such process", fake::Unscripted, 99, -2, 1},
-        {"critical", [](FakeProcessPlatform& p) { p.Find(60)->critical = Criticality::Critical; }, 60, -2, 1},
-        {"refused", [](FakeProcessPlatform& p) { p.Find(60)->terminateRefused = true; }, 60, -3, 1},
+        {"ended", fake::Unscripted, 60, EndStatus::Ended, 1},
+        {"top bit set", fake::Unscripted, 0x80000061u, EndStatus::Ended, 1},
+        {"9x line: not even opened", [](FakeProcessPlatform& p) { p.facts.version.platformId = 1; }, 60,
+         EndStatus::NotNtLine, 0},
+        {"no version read: not even opened", [](FakeProcessPlatform& p) { p.facts.version = {}; }, 60,
+         EndStatus::NotNtLine, 0},
+        {"cannot be opened", [](FakeProcessPlatform& p) { p.Find(60)->openRefused = true; }, 60,
+         EndStatus::NotOpenedOrSpared, 1},
+        {"no such process", fake::Unscripted, 99, EndStatus::NotOpenedOrSpared, 1},
+        {"critical", [](FakeProcessPlatform& p) { p.Find(60)->critical = Criticality::Critical; }, 60,
+         EndStatus::NotOpenedOrSpared, 1},
+        {"refused", [](FakeProcessPlatform& p) { p.Find(60)->terminateRefused = true; }, 60,
+         EndStatus::TerminateFailed, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({[](FakeProcessPlatform& p) { p.Add(60, "a.exe"); p.Add(0x80000061u, "b.exe"); },
                             c.script});
         EXPECT_EQ(run.access.TerminateProcessById(c.id), c.status);
-        ASSERT_EQ(run.platform.opens.size(), c.opens);
-        if (c.opens) {
-            EXPECT_EQ(run.platform.opens[0].access, 0x1F0FFFu);
-            EXPECT_EQ(run.platform.opens[0].processId, c.id);
-        }
-        EXPECT_EQ(run.platform.terminated.size(), c.status == 0 ? 1u : 0u);
+        EXPECT_EQ(run.platform.opened, Ids(c.opens, c.id));
+        EXPECT_EQ(run.platform.terminated.size(), c.status == EndStatus::Ended ? 1u : 0u);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
     }
 }
 
-TEST(Platform, CheckPlatformAndVersionFailure) {
-    FakeProcessPlatform platform;
-    ProcessAccess access(platform);
-    EXPECT_EQ(access.PlatformId(), 0u);
-    access.CheckPlatform();
-    EXPECT_EQ(access.PlatformId(), 2u);
-    platform.versionFails = true;
-    ProcessAccess failed(platform);
-    failed.CheckPlatform();
-    EXPECT_EQ(failed.PlatformId(), 0u);
-    ProcessNameList list;
-    EXPECT_EQ(failed.ListProcessesFromPerfData(list), -1);
-    EXPECT_EQ(platform.tokenOpens, 0);
-}
-
-TEST(ToolHelp, MissingPiecesGiveShorterWalks) {
+TEST(Snapshot, MissingPiecesGiveShorterWalks) {
     struct Case {
         const char* what;
         Script script;
@@ -492,43 +469,31 @@ TEST(ToolHelp, MissingPiecesGiveShorterWalks) {
         int snapshots;
     } cases[] = {
         {"all there", fake::Unscripted, 3, 1},
-        {"no kernel32 handle", [](FakeProcessPlatform& p) { p.kernel32Missing = true; }, 0, 0},
-        {"no snapshot function", [](FakeProcessPlatform& p) { p.missingFunctions = {"CreateToolhelp32Snapshot"}; }, 0, 0},
-        {"no Process32First", [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32First"}; }, 0, 1},
-        {"no Process32Next", [](FakeProcessPlatform& p) { p.missingFunctions = {"Process32Next"}; }, 1, 1},
+        {"no ToolHelp", [](FakeProcessPlatform& p) { p.snapshotMissing = true; }, 0, 0},
+        {"NT line without the UTF-16 walk: the ANSI one",
+         [](FakeProcessPlatform& p) {
+             p.facts.version.platformId = kVerPlatformNt;
+             p.wideSnapshotMissing = true;
+         },
+         3, 1},
         {"snapshot fails", [](FakeProcessPlatform& p) { p.snapshotFails = true; }, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        // Unchecked: the walk of the ANSI functions, the one a platform of no known line takes.
+        // No version read: the walk of the ANSI functions, the one a platform of no known line takes.
         ScriptedAccess run({[](FakeProcessPlatform& p) {
+                                p.facts.version = {};
                                 p.Add(1, "a.exe");
                                 p.Add(2, "b.exe");
                                 p.Add(3, "c.exe");
                             },
-                            c.script},
-                           false);
+                            c.script});
         std::size_t seen = 0;
         run.access.WalkSnapshot([&](const SnapshotEntry&) { ++seen; });
         EXPECT_EQ(seen, c.seen);
         EXPECT_EQ(run.platform.snapshots, c.snapshots);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
     }
-}
-
-TEST(ToolHelp, BindingTriesAgainUntilKernel32IsKnown) {
-    FakeProcessPlatform platform;
-    platform.kernel32Missing = true;
-    ToolHelpBinding binding(platform);
-    EXPECT_FALSE(binding.BindToolHelp());
-    EXPECT_FALSE(binding.BindToolHelp());
-    EXPECT_TRUE(platform.procLookups.empty());
-    platform.kernel32Missing = false;
-    EXPECT_TRUE(binding.BindToolHelp());
-    EXPECT_TRUE(binding.BindToolHelp());
-    EXPECT_EQ(platform.getModuleHandleCalls, 3);
-    EXPECT_EQ(platform.procLookups, (std::vector<std::string>{"CreateToolhelp32Snapshot",
-                                                              "Process32First", "Process32Next"}));
 }
 
 // Mail (1) best fit's "mail.exe" of "māil.exe", a true mail.exe (2), 日本.exe and 中国.exe both "??.exe" (3, 4),
@@ -579,15 +544,14 @@ TEST(FindAndEnd, NamesBeyondTheCodePageNameNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (bool find : {false, true}) {
-            ScriptedAccess run({BeyondTheCodePage}, false);
-            run.platform.codePage = c.codePage;
-            run.platform.platformId = c.platformId;
+            ScriptedAccess run({BeyondTheCodePage});
+            run.platform.SetCodePage(c.codePage);
+            run.platform.facts.version.platformId = c.platformId;
             if (c.name != "mail") run.platform.perfData.clear();
-            run.access.CheckPlatform();
             if (find) {
-                EXPECT_EQ(run.access.FindProcessByName(c.name), c.found);
+                EXPECT_EQ(run.access.FindProcessByName(run.access.Program(c.name)), c.found);
             } else {
-                EXPECT_EQ(run.access.EndProcessesByName(c.name).ended, c.ended);
+                EXPECT_EQ(run.access.EndProcessesByName(run.access.Program(c.name)).ended, c.ended);
                 EXPECT_EQ(run.platform.terminated, c.terminated);
             }
             EXPECT_EQ(run.platform.LiveHandles(), 0u);
@@ -621,7 +585,7 @@ TEST(FindAndEnd, OwnLogonSessionOnly) {
         {"session 0 of Windows XP: the first user's",
          [](FakeProcessPlatform& p) {
              p.selfSession = 0;
-             p.majorVersion = 5;
+             p.facts.version.major = 5;
          },
          {10, 13}},
         {"another user's process: the query refused, the terminal services' list says where",
@@ -630,11 +594,11 @@ TEST(FindAndEnd, OwnLogonSessionOnly) {
          {10, 11, 12, 13, 20}},
         {"NT 4.0 without Terminal Server: no ProcessIdToSessionId",
          [](FakeProcessPlatform& p) {
-             p.majorVersion = 4;
-             p.missingFunctions = {"ProcessIdToSessionId"};
+             p.facts.version.major = 4;
+             p.sessionQueryMissing = true;
          },
          {10, 11, 12, 13, 20}},
-        {"9x line: never asked", [](FakeProcessPlatform& p) { p.platformId = 1; }, {10, 11, 12, 13, 20}},
+        {"9x line: never asked", [](FakeProcessPlatform& p) { p.facts.version.platformId = 1; }, {10, 11, 12, 13, 20}},
     };
     enum class Route { Snapshot, PerfData, PathWithoutPerfData };
     for (const Case& c : cases) {
@@ -642,7 +606,7 @@ TEST(FindAndEnd, OwnLogonSessionOnly) {
             SCOPED_TRACE(std::string(c.what) + ", route " + std::to_string(static_cast<int>(route)));
             ScriptedAccess run({FourSessions, c.script});
             FakeProcessPlatform& p = run.platform;
-            const bool nineX = p.platformId == 1;
+            const bool nineX = p.facts.version.platformId == 1;
             if (route == Route::PerfData) {
                 // The 9x line has no performance data; its snapshot is all there is.
                 if (nineX) continue;
@@ -656,14 +620,14 @@ TEST(FindAndEnd, OwnLogonSessionOnly) {
             // The performance data's pass ends the first match it may.
             if (route == Route::PerfData) a.resize(1);
 
-            EXPECT_EQ(run.access.FindProcessByName(prefix + "b.exe").empty(), b.empty());
-            EXPECT_FALSE(run.access.FindProcessByName(prefix + "a.exe").empty());
-            const EndReport endA = run.access.EndProcessesByName(prefix + "a.exe");
+            EXPECT_EQ(run.access.FindProcessByName(run.access.Program(prefix + "b.exe")).empty(), b.empty());
+            EXPECT_FALSE(run.access.FindProcessByName(run.access.Program(prefix + "a.exe")).empty());
+            const EndReport endA = run.access.EndProcessesByName(run.access.Program(prefix + "a.exe"));
             EXPECT_EQ(endA.endedIds, a);
             EXPECT_EQ(endA.matchedIds, a);
             EXPECT_EQ(endA.runsOn.caption, "");
             // Only in another session: as if it did not run, so no row.
-            const EndReport endB = run.access.EndProcessesByName(prefix + "b.exe");
+            const EndReport endB = run.access.EndProcessesByName(run.access.Program(prefix + "b.exe"));
             EXPECT_EQ(endB.endedIds, b);
             EXPECT_EQ(endB.ended.empty() && endB.runsOn.caption.empty(), b.empty());
             Ids terminated = a;
@@ -671,7 +635,7 @@ TEST(FindAndEnd, OwnLogonSessionOnly) {
             EXPECT_EQ(p.terminated, terminated);
             EXPECT_EQ(p.LiveHandles(), 0u);
             if (nineX) {
-                EXPECT_EQ(std::count(p.procLookups.begin(), p.procLookups.end(), "ProcessIdToSessionId"), 0);
+                EXPECT_EQ(p.sessionQueries, 0);
             }
         }
     }

@@ -23,7 +23,7 @@ void Files(FakeProcessPlatform& p) {
     p.Add(12, "A.EXE", "C:\\gone\\A.EXE");
     p.Add(13, "b.exe", "C:\\v\\b.exe");
     p.Add(14, "x.exe", "C:\\WINDOWS\\system32\\x.exe");
-    const FileInformation a{7, 0, 100}, other{7, 0, 200}, x64{7, 0, 300}, x32{7, 0, 301};
+    const FileIdentity a{7, 0, 100}, other{7, 0, 200}, x64{7, 0, 300}, x32{7, 0, 301};
     p.files = {{"C:\\v\\a.exe", a},          {"C:\\w\\a.exe", other},         {"C:\\link\\a.exe", a},
                {"S:\\a.exe", a},             {"\\\\.\\C:\\v\\a.exe", a},      {"C:\\v\\b.exe", {7, 0, 400}},
                {"C:\\WINDOWS\\Sysnative\\x.exe", x64}, {"C:\\WINDOWS\\system32\\x.exe", x32}};
@@ -31,7 +31,7 @@ void Files(FakeProcessPlatform& p) {
 
 // The 9x line names full paths in its snapshot and has no query of its own: the same processes.
 void NineX(FakeProcessPlatform& p) {
-    p.platformId = 1;
+    p.facts.version.platformId = 1;
     for (fake::FakeProcess& process : p.processes) process.exeFile = process.fullImageName;
 }
 
@@ -66,6 +66,9 @@ TEST(FileIdentity, AFullPathEndsItsFileUnderEveryName) {
         {"Sysnative", fake::Unscripted, "C:\\WINDOWS\\Sysnative\\x.exe", "C:\\WINDOWS\\system32\\x.exe", {14},
          {"C:\\WINDOWS\\Sysnative\\x.exe", "C:\\WINDOWS\\Sysnative\\x.exe"}},
         {"a trailing backslash names no file", fake::Unscripted, "C:\\v\\a.exe\\", "", {}, {}},
+        {"the same volume and low index, another high index: another file",
+         [](FakeProcessPlatform& p) { p.files["C:\\link\\a.exe"] = {7, 1, 100}; }, "C:\\link\\a.exe", "", {},
+         {"C:\\link\\a.exe", "C:\\v\\a.exe", "C:\\w\\a.exe", "C:\\gone\\A.EXE"}},
         {"a file that cannot be opened: the spelling decides", fake::Unscripted, "C:\\nowhere\\a.exe", "", {},
          {"C:\\nowhere\\a.exe"}},
         {"the 9x line", NineX, "S:\\a.exe", "C:\\v\\a.exe", {10},
@@ -76,15 +79,13 @@ TEST(FileIdentity, AFullPathEndsItsFileUnderEveryName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({Files, c.script});
-        EXPECT_EQ(run.access.EndProcessesByName(c.name).ended, c.ended);
+        EXPECT_EQ(run.access.EndProcessesByName(run.access.Program(c.name)).ended, c.ended);
         EXPECT_EQ(run.platform.terminated, c.terminated);
         EXPECT_EQ(run.platform.fileOpens, c.opened);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
         if (!c.opened.empty()) {
             // Windows 95 to Me refuse a shared deletion and an open without any right.
-            const bool nt = run.access.PlatformId() == kPlatformWin32Nt;
-            EXPECT_EQ(run.platform.lastFileShare, nt ? 7u : 3u);
-            EXPECT_EQ(run.platform.lastFileAccess, nt ? 0u : kGenericRead);
+            EXPECT_EQ(run.platform.lastFileNtLine, run.platform.facts.NtLine());
         }
     }
 }

@@ -30,7 +30,7 @@ TEST(ImagePath, Rewriting) {
         {"\\SystemRootX\\a.exe", "C:\\WINNT", "\\SystemRootX\\a.exe"},
         {"\\SYSTEMR\xD6OT\\a.exe", "C:\\WINNT", "\\SYSTEMR\xD6OT\\a.exe"},
         {"x\\SystemRoot\\a.exe", "C:\\WINNT", "x\\SystemRoot\\a.exe"},
-        // A Windows directory longer than the first buffer is asked for again, in full.
+        // A Windows directory longer than MAX_PATH is taken whole.
         {"\\SystemRoot\\a.exe", "C:\\" + std::string(300, 'w'),
          "C:\\" + std::string(300, 'w') + "\\a.exe"},
         // No Windows directory: the path is left as the kernel gave it.
@@ -45,12 +45,11 @@ TEST(ImagePath, Rewriting) {
     for (const Case& c : cases) {
         FakeProcessPlatform platform;
         platform.Add(0x80000010u, "app.exe").modulePath = c.module;
-        platform.windowsDirectory = c.windowsDirectory;
-        platform.codePage = c.codePage;
-        ProcessAccess access(platform);
+        platform.facts.windowsFolder = c.windowsDirectory;
+        platform.SetCodePage(c.codePage);
+        ProcessAccess access(platform, platform.facts);
         EXPECT_EQ(access.GetProcessImagePath(0x80000010u), c.expected) << c.module;
         EXPECT_EQ(platform.debugQueries, std::vector<std::uint32_t>{0x80000010u});
-        EXPECT_EQ(platform.LiveDebugBuffers(), 0u);
         EXPECT_EQ(platform.LiveHandles(), 0u);
     }
 }
@@ -64,52 +63,22 @@ TEST(ImagePath, KernelNameWhereTheModuleListGivesNone) {
         bool asksKernel;
     } cases[] = {
         {"module path known", [](FakeProcessPlatform&, FakeProcess& p) { p.modulePath = "C:\\w.exe"; }, "C:\\w.exe", false},
-        {"empty module list (Wine, 64-bit target)", [](FakeProcessPlatform&, FakeProcess&) {}, wine, true},
-        {"no module record", [](FakeProcessPlatform&, FakeProcess& p) { p.hasModuleRecord = false; }, wine, true},
-        {"query refused",
-         [](FakeProcessPlatform&, FakeProcess& p) {
-             p.modulePath = "C:\\w.exe";
-             p.debugStatus = static_cast<std::int32_t>(0xC0000022);
-         },
-         wine, true},
-        {"no debug buffer", [](FakeProcessPlatform& f, FakeProcess&) { f.debugBufferFails = true; }, wine, true},
-        {"ntdll lacks a function",
-         [](FakeProcessPlatform& f, FakeProcess&) { f.missingFunctions = {"RtlDestroyQueryDebugBuffer"}; }, wine, true},
-        {"no ntdll", [](FakeProcessPlatform& f, FakeProcess&) { f.ntdllMissing = true; }, wine, true},
+        {"no module record (Wine's empty list, a 64-bit target, a refused query, no ntdll)",
+         [](FakeProcessPlatform&, FakeProcess&) {}, wine, true},
         {"kernel rewrites too", [](FakeProcessPlatform&, FakeProcess& p) { p.fullImageName = "\\SystemRoot\\winword.exe"; },
          "C:\\WINDOWS\\winword.exe", true},
-        {"9x line: neither route",
-         [](FakeProcessPlatform& f, FakeProcess&) {
-             f.missingFunctions = {"RtlCreateQueryDebugBuffer", "QueryFullProcessImageNameA"};
-         },
-         "", false},
-        {"limited query access refused", [](FakeProcessPlatform&, FakeProcess& p) { p.deniedAccess = 0x1000; }, "", false},
-        {"kernel has no name", [](FakeProcessPlatform&, FakeProcess& p) { p.fullImageName.clear(); }, "", true},
+        {"neither source answers (the 9x line)", [](FakeProcessPlatform&, FakeProcess& p) { p.fullImageName.clear(); }, "",
+         true},
+        {"the process cannot be opened for the kernel's name",
+         [](FakeProcessPlatform&, FakeProcess& p) { p.openRefused = true; }, "", false},
     };
     for (const Case& c : cases) {
         FakeProcessPlatform platform;
+        platform.facts.version = {};  // the ANSI routes alone, as where no version was read
         c.script(platform, platform.Add(77, "winword.exe", wine));
-        ProcessAccess access(platform);
+        ProcessAccess access(platform, platform.facts);
         EXPECT_EQ(access.GetProcessImagePath(77), c.expected) << c.what;
         EXPECT_EQ(platform.fullNameQueries.size(), c.asksKernel ? 1u : 0u) << c.what;
-        EXPECT_EQ(platform.LiveDebugBuffers(), 0u) << c.what;
         EXPECT_EQ(platform.LiveHandles(), 0u) << c.what;
     }
-}
-
-TEST(ImagePath, NtdllBindingTriesAgainUntilLoaded) {
-    FakeProcessPlatform platform;
-    platform.Add(5, "a.exe").modulePath = "C:\\a.exe";
-    platform.ntdllMissing = true;
-    ProcessAccess access(platform);
-    EXPECT_FALSE(access.BindNtdllDebugFunctions());
-    EXPECT_FALSE(access.BindNtdllDebugFunctions());
-    EXPECT_EQ(platform.loadLibraryCalls, 2);
-    platform.ntdllMissing = false;
-    EXPECT_EQ(access.GetProcessImagePath(5), "C:\\a.exe");
-    EXPECT_EQ(access.GetProcessImagePath(5), "C:\\a.exe");
-    EXPECT_EQ(platform.loadLibraryCalls, 3);
-    EXPECT_EQ(std::count(platform.procLookups.begin(), platform.procLookups.end(),
-                         "RtlQueryProcessDebugInformation"),
-              1);
 }

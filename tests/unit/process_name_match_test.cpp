@@ -5,8 +5,10 @@
 #include <string>
 
 #include "fakes/CodePages.h"
+#include "process/FileIdentity.h"
 #include "process/ProgramName.h"
 
+using norvanex::NamedProgram;
 using norvanex::ProgramNameMatches;
 using norvanex::fake::LeadBytesOf;
 
@@ -72,6 +74,9 @@ TEST(ProgramNameMatch, Table) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ProgramNameMatches(c.candidate, c.name, LeadBytesOf(c.codePage)), c.matches)
+            << c.codePage << ": \"" << c.candidate << "\" vs \"" << c.name << '"';
+        // The same answer from the name made once, with its comparable form kept.
+        EXPECT_EQ(NamedProgram(c.name, LeadBytesOf(c.codePage), {}).Matches(c.candidate), c.matches)
             << c.codePage << ": \"" << c.candidate << "\" vs \"" << c.name << '"';
     }
 }

@@ -38,8 +38,7 @@ constexpr std::size_t kFirstInstance = kObject + PerfDataBlockBuilder::kObjectHe
 
 struct NtFixture : ::testing::Test {
     FakeProcessPlatform platform;
-    ProcessAccess access{platform};
-    void SetUp() override { access.CheckPlatform(); }
+    ProcessAccess access{platform, platform.facts};
 };
 
 }  // namespace
@@ -183,77 +182,71 @@ TEST(CounterTable, MalformedIdProcessIndex) {
     }
 }
 
-TEST(CounterTable, CutAnywhere) {
-    const auto table = fake::StandardCounterTable();
-    for (std::size_t size = 0; size <= table.size(); ++size) {
-        const std::vector<std::uint8_t> exact(table.begin(), table.begin() + size);
-        try {
-            ParseCounterNameTable(exact.data(), exact.size());
-        } catch (const MalformedPerfData&) {
-        }
-    }
-}
-
 TEST_F(NtFixture, ListAppendsInOrder) {
     platform.SetPerfInstances({{u"System", 4}, {u"winword", 1234}, {u"Idle", 0}});
     ProcessNameList list{{"kept", 1}};
-    EXPECT_EQ(access.ListProcessesFromPerfData(list), 3);
+    EXPECT_EQ(access.ListProcessesFromPerfData(list), PerfListStatus::Listed);
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].name, "kept");
     EXPECT_EQ(list[2].name, "winword");
     EXPECT_EQ(list[2].id, 1234u);
-    EXPECT_EQ(
-        platform.openedKeys,
-        std::vector<std::string>{"software\\microsoft\\windows nt\\currentversion\\perflib\\009"});
-    EXPECT_EQ(platform.perfValueNames, std::vector<std::string>{"230"});
-    EXPECT_EQ(platform.adjustCalls, 1);
-    EXPECT_EQ(platform.LiveKeys(), 0u);
-    EXPECT_EQ(platform.LiveHandles(), 0u);
-    EXPECT_EQ(platform.perfDataCloses, 1);
+    EXPECT_EQ(platform.privilegeRequests, 1);
+    EXPECT_EQ(platform.perfDataReleases, 1);
 }
 
 TEST_F(NtFixture, ListStatuses) {
+    constexpr PerfListStatus kListed = PerfListStatus::Listed, kUnavailable = PerfListStatus::Unavailable;
     struct Case {
         const char* what;
         fake::Script script;
-        std::int32_t status;
+        PerfListStatus status;
+        std::size_t listed;
         bool queriesData;
     } cases[] = {
-        {"9x line", [](FakeProcessPlatform& p) { p.platformId = 1; }, -1, false},
-        {"perflib key", [](FakeProcessPlatform& p) { p.perflibOpenFails = true; }, -1, false},
-        {"Counters size", [](FakeProcessPlatform& p) { p.countersSizeFails = true; }, -2, false},
-        {"no process object", [](FakeProcessPlatform& p) { p.counters = MultiSz({"784", "ID Process"}); }, 0, false},
-        {"no id process counter", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process"}); }, 0, false},
+        {"9x line", [](FakeProcessPlatform& p) { p.facts.version.platformId = 1; }, kUnavailable, 0, false},
+        {"no version read: not the NT line", [](FakeProcessPlatform& p) { p.facts.version = {}; }, kUnavailable, 0,
+         false},
+        {"perflib key", [](FakeProcessPlatform& p) { p.perflibOpenFails = true; }, kUnavailable, 0, false},
+        {"Counters size", [](FakeProcessPlatform& p) { p.countersSizeFails = true; }, PerfListStatus::CountersUnreadable,
+         0, false},
+        {"no process object", [](FakeProcessPlatform& p) { p.counters = MultiSz({"784", "ID Process"}); }, kListed, 0,
+         false},
+        {"no id process counter", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process"}); }, kListed,
+         0, false},
         {"id process index no definition carries",
-         [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "999", "ID Process"}); }, 0, true},
-        {"zero instances", [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Build(); }, 0, true},
-        {"no signature", [](FakeProcessPlatform& p) { p.perfData[0] = 'X'; }, 0, true},
+         [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "999", "ID Process"}); }, kListed, 0,
+         true},
+        {"zero instances", [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Build(); }, kListed, 0,
+         true},
+        {"no signature", [](FakeProcessPlatform& p) { p.perfData[0] = 'X'; }, kListed, 0, true},
         {"query error",
          [](FakeProcessPlatform& p) {
-             p.perfDataQuery = [](std::uint8_t*, std::uint32_t*) { return std::int32_t{5}; };
+             p.perfDataQuery = [](std::uint8_t*, std::uint32_t*) { return PerfQuery::Failed; };
          },
-         0, true},
+         kListed, 0, true},
         {"success with size 0",
          [](FakeProcessPlatform& p) {
              p.perfDataQuery = [](std::uint8_t*, std::uint32_t* size) {
                  *size = 0;
-                 return std::int32_t{0};
+                 return PerfQuery::Read;
              };
          },
-         0, true},
+         kListed, 0, true},
         {"300 instances",
          [](FakeProcessPlatform& p) { p.perfData = PerfDataBlockBuilder().Instances(300).Build(); },
-         254, true},
+         kListed, 254, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedAccess run({[](FakeProcessPlatform& p) { p.SetPerfInstances({{u"a", 1}, {u"b", 2}}); }, c.script});
         ProcessNameList list;
         EXPECT_EQ(run.access.ListProcessesFromPerfData(list), c.status);
-        EXPECT_EQ(list.size(), static_cast<std::size_t>(std::max(c.status, 0)));
+        EXPECT_EQ(list.size(), c.listed);
         EXPECT_EQ(!run.platform.perfDataQuerySizes.empty(), c.queriesData);
-        EXPECT_EQ(run.platform.tokenOpens, run.platform.platformId == 2 ? 1 : 0);  // 9x: token untouched
-        EXPECT_EQ(run.platform.LiveKeys(), 0u);
+        // Off the NT line neither the privilege nor the data is touched; on it the data is released.
+        const int touched = run.platform.facts.NtLine() ? 1 : 0;
+        EXPECT_EQ(run.platform.privilegeRequests, touched);
+        EXPECT_EQ(run.platform.perfDataReleases, touched);
     }
 }
 
@@ -261,7 +254,8 @@ TEST_F(NtFixture, RetriesGrowByTheStep) {
     platform.SetPerfInstances({{u"a", 1}});
     platform.perfData.resize(90000);  // trailing bytes are not read
     ProcessNameList list;
-    EXPECT_EQ(access.ListProcessesFromPerfData(list), 1);
+    EXPECT_EQ(access.ListProcessesFromPerfData(list), PerfListStatus::Listed);
+    EXPECT_EQ(list.size(), 1u);
     EXPECT_EQ(platform.perfDataQuerySizes, (std::vector<std::uint32_t>{51200, 76800, 102400}));
 }
 
@@ -271,10 +265,11 @@ TEST_F(NtFixture, RetriesStopAtTheCeiling) {
         platform.perfDataQuerySizes.clear();
         platform.perfDataQuery = [shrinks](std::uint8_t*, std::uint32_t* size) {
             if (shrinks) *size = 0;  // must not send the attempts back to a small buffer forever
-            return std::int32_t{234};
+            return PerfQuery::MoreData;
         };
         ProcessNameList list;
-        EXPECT_EQ(access.ListProcessesFromPerfData(list), 0);
+        EXPECT_EQ(access.ListProcessesFromPerfData(list), PerfListStatus::Listed);
+        EXPECT_TRUE(list.empty());
         const auto& sizes = platform.perfDataQuerySizes;
         ASSERT_EQ(sizes.size(), 654u);
         for (std::size_t i = 0; i < sizes.size(); ++i) EXPECT_EQ(sizes[i], 51200 + 25600 * i);
@@ -298,7 +293,7 @@ TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
              p.perfDataQuery = [whole](std::uint8_t* data, std::uint32_t* size) {
                  std::copy(whole.begin(), whole.end(), data);
                  *size = static_cast<std::uint32_t>(whole.size() - 20);
-                 return std::int32_t{0};
+                 return PerfQuery::Read;
              };
          }},
         {"id process without index", [](FakeProcessPlatform& p) { p.counters = MultiSz({"230", "Process", "ID Process"}); }},
@@ -313,7 +308,7 @@ TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
                  if (whole.size() <= *size) ADD_FAILURE() << "the block must not fit the buffer";
                  std::copy_n(whole.begin(), *size, data);
                  *size = static_cast<std::uint32_t>(whole.size());
-                 return std::int32_t{0};
+                 return PerfQuery::Read;
              };
          }},
     };
@@ -323,25 +318,6 @@ TEST_F(NtFixture, MalformedDataRaisesAndReleasesEverything) {
         ProcessNameList list{{"kept", 1}};
         EXPECT_THROW(run.access.ListProcessesFromPerfData(list), MalformedPerfData);
         EXPECT_EQ(list.size(), 1u);
-        EXPECT_EQ(run.platform.LiveKeys(), 0u);
-        EXPECT_EQ(run.platform.perfDataCloses, 1);
-    }
-}
-
-TEST(DebugPrivilege, Statuses) {
-    struct Case {
-        const char* what;
-        fake::Script script;
-        std::int32_t status;
-    } cases[] = {
-        {"enabled", fake::Unscripted, 0},
-        {"token", [](FakeProcessPlatform& p) { p.tokenOpenFails = true; }, -2},
-        {"lookup", [](FakeProcessPlatform& p) { p.privilegeLookupFails = true; }, -3},
-        {"not all assigned", [](FakeProcessPlatform& p) { p.adjustLastError = 1300; }, -4},
-    };
-    for (const Case& c : cases) {
-        ScriptedAccess run({c.script}, false);
-        EXPECT_EQ(run.access.EnableDebugPrivilege(), c.status) << c.what;
-        EXPECT_EQ(run.platform.LiveHandles(), 0u) << c.what;  // the token is closed on every way out
+        EXPECT_EQ(run.platform.perfDataReleases, 1);
     }
 }

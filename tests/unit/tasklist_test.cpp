@@ -65,23 +65,23 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
          everySnapshotEntry, 1},
         {"9x line: the snapshot's own paths, nobody asked for another",
          [](FakeProcessPlatform& p) {
-             p.platformId = 1;
+             p.facts.version.platformId = 1;
              p.Add(1, "C:\\WINDOWS\\EXPLORER.EXE").modulePath = "C:\\elsewhere\\x.exe";
              p.Add(2, "C:\\WINDOWS\\SYSTEM\\IDLE");
          },
          {"C:\\WINDOWS\\EXPLORER.EXE", "C:\\WINDOWS\\SYSTEM\\IDLE"}, 1},
         {"the kernel's path when the debug information has none (as under Wine)",
          [](FakeProcessPlatform& p) {
-             p.Add(7, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
-             p.Add(8, "victim.exe", "Z:\\tmp\\victim.exe").hasModuleRecord = false;
+             p.Add(7, "victim.exe", "Z:\\tmp\\victim.exe");
+             p.Add(8, "victim.exe", "Z:\\tmp\\victim.exe");
          },
          {"Z:\\tmp\\victim.exe", "Z:\\tmp\\victim.exe"}, 1},
         // Code page 932: ソ (83 5C) and 表 (95 5C) end in the byte of a backslash, and are bare names.
         {"a trail byte 0x5C is no folder",
          [](FakeProcessPlatform& p) {
-             p.codePage = 932;
-             p.Add(7, "\x83\x5C.exe", "Z:\\tmp\\\x83\x5C.exe").hasModuleRecord = false;
-             p.Add(8, "\x94\x5C\x97\xCD.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe").hasModuleRecord = false;
+             p.SetCodePage(932);
+             p.Add(7, "\x83\x5C.exe", "Z:\\tmp\\\x83\x5C.exe");
+             p.Add(8, "\x94\x5C\x97\xCD.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe");
          },
          {"Z:\\tmp\\\x83\x5C.exe", "Z:\\tmp\\\x94\x5C\x97\xCD.exe"}, 1},
         {"malformed performance data: the snapshot takes over",
@@ -101,7 +101,6 @@ TEST(TaskList, CollectsFromThePerformanceDataElseTheSnapshot) {
         EXPECT_EQ(captions, c.expected);
         EXPECT_EQ(run.platform.snapshots, c.snapshots);
         EXPECT_EQ(run.platform.LiveHandles(), 0u);
-        EXPECT_EQ(run.platform.LiveDebugBuffers(), 0u);
         EXPECT_TRUE(run.platform.terminated.empty());
     }
 }
@@ -131,8 +130,7 @@ TEST(TaskList, OwnLogonSessionOnly) {
         p.Add(13, "unknown.exe", "C:\\a\\unknown.exe").session = std::nullopt;
         p.Add(p.selfId, "Norvanex.exe", "C:\\Tools\\Norvanex.exe");
         if (c.perfData) p.SetPerfInstances({{u"mine", 10}, {u"theirs", 11}, {u"unknown", 13}, {u"Norvanex", p.selfId}});
-        ProcessAccess access(p);
-        access.CheckPlatform();
+        ProcessAccess access(p, p.facts);
         Texts captions;
         for (const TaskText& task : CollectTaskTexts(access)) captions.push_back(task.text);
         EXPECT_EQ(captions, c.expected);
@@ -163,8 +161,7 @@ TEST(TaskList, NamesBeyondTheCodePageAreShownNotChosen) {
         p.Add(3, "app.exe").wideImageName = u"C:\\日本\\app.exe";
         p.Add(4, "O.exe").wideExeFile = u"Ω.exe";
         if (c.perfData) p.SetPerfInstances({{u"māil", 1}, {u"mail", 2}, {u"app", 3}, {u"Ω", 4}});
-        ProcessAccess access(p);
-        access.CheckPlatform();
+        ProcessAccess access(p, p.facts);
         EXPECT_EQ(CollectTaskTexts(access), c.expected);
     }
 }

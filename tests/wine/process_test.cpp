@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemFacts_win.h"
 #include "process/ProcessAccess.h"
+#include "process/ProcessPlatform_win.h"
 
 using namespace driver;
 using norvanex::Processes;
@@ -70,13 +72,12 @@ std::string RunCopy(const std::string& name, const std::string& caseName,
 
 CASE(EndsEveryCopyAndReportsItsPath) {
     LeaveNoVictims cleanup;
-    Processes().CheckPlatform();
     const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
     const std::string excel = CopyAs(BesideMe("victim.exe"), "Excel.EXE");
     const std::vector<DWORD> words = StartVictims(word, 3);
     StartVictims(excel, 1);
 
-    const norvanex::EndReport report = Processes().EndProcessesByName("winword.exe");
+    const norvanex::EndReport report = Processes().EndProcessesByName(Processes().Program("winword.exe"));
     const std::string& result = report.ended;
     const std::vector<std::uint32_t>& ended = report.endedIds;
     // Wine's module list is empty; the path comes from the kernel's image name, in drive-letter
@@ -88,33 +89,31 @@ CASE(EndsEveryCopyAndReportsItsPath) {
     CHECK(WaitUntil([&] { return !Processes().AnyProcessRunning(ended); }));
     CHECK_EQ(ProcessesNamed("Excel.EXE").size(), 1u);
 
-    CHECK_EQ(Upper(Processes().EndProcessesByName("excel.exe").ended), Upper(excel));
+    CHECK_EQ(Upper(Processes().EndProcessesByName(Processes().Program("excel.exe")).ended), Upper(excel));
     CHECK(WaitUntil([] { return ProcessesNamed("Excel.EXE").empty(); }));
 }
 
 CASE(FindEndsNothingAndGivesTheSnapshotString) {
     LeaveNoVictims cleanup;
-    Processes().CheckPlatform();
     const std::string excel = CopyAs(BesideMe("victim.exe"), "Excel.EXE");
     StartVictims(excel, 2);
 
     // ToolHelp names the bare file with its case on disk.
-    CHECK_EQ(Processes().FindProcessByName("EXCEL.EXE"), "Excel.EXE");
-    CHECK_EQ(Processes().FindProcessByName("excel"), "");
+    CHECK_EQ(Processes().FindProcessByName(Processes().Program("EXCEL.EXE")), "Excel.EXE");
+    CHECK_EQ(Processes().FindProcessByName(Processes().Program("excel")), "");
     Sleep(kTerminationMs);
     CHECK_EQ(ProcessesNamed("Excel.EXE").size(), 2u);
 }
 
 CASE(OnlyLettersAToZFold) {
     LeaveNoVictims cleanup;
-    Processes().CheckPlatform();
     const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
     StartVictims(word, 1);
 
-    CHECK_EQ(Processes().EndProcessesByName("winword").ended, "");
+    CHECK_EQ(Processes().EndProcessesByName(Processes().Program("winword")).ended, "");
     Sleep(kTerminationMs);
     CHECK_EQ(ProcessesNamed("winword.exe").size(), 1u);
-    CHECK_EQ(Upper(Processes().EndProcessesByName("WINWORD.EXE").ended), Upper(word));
+    CHECK_EQ(Upper(Processes().EndProcessesByName(Processes().Program("WINWORD.EXE")).ended), Upper(word));
     CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
 }
 
@@ -124,8 +123,7 @@ CASE(SparesItsOwnProcess) {
     if (const char* report = std::getenv(kReportVariable)) {
         char self[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, self, MAX_PATH);
-        Processes().CheckPlatform();
-        const norvanex::EndReport result = Processes().EndProcessesByName(FileName(self));
+        const norvanex::EndReport result = Processes().EndProcessesByName(Processes().Program(FileName(self)));
         std::ofstream(report, std::ios::binary) << result.endedIds.size() << ' ' << result.ended << '\n';
         return;
     }
@@ -148,20 +146,19 @@ CASE(SparesItsOwnProcess) {
 
 CASE(PlatformOnTheNtLine) {
     LeaveNoVictims cleanup;
-    Processes().CheckPlatform();
-    CHECK_EQ(Processes().PlatformId(), 2u);
+    CHECK_EQ(norvanex::ThisSystem().version.platformId, 2u);
     // Wine's counter table has no "process" object: nothing listed, nothing read.
     norvanex::ProcessNameList list;
-    CHECK_EQ(Processes().ListProcessesFromPerfData(list), 0);
+    CHECK(Processes().ListProcessesFromPerfData(list) == norvanex::PerfListStatus::Listed);
     CHECK(list.empty());
-    CHECK_EQ(Processes().EnableDebugPrivilege(), 0);
+    CHECK(Processes().EnableDebugPrivilege() == norvanex::PrivilegeStatus::Enabled);
 
     const std::string word = CopyAs(BesideMe("victim.exe"), "winword.exe");
     const std::vector<DWORD> pids = StartVictims(word, 1);
     CHECK_EQ(Upper(Processes().GetProcessImagePath(pids.front())), Upper(word));
-    CHECK_EQ(Processes().TerminateProcessById(pids.front()), 0);
+    CHECK(Processes().TerminateProcessById(pids.front()) == norvanex::EndStatus::Ended);
     CHECK(WaitUntil([] { return ProcessesNamed("winword.exe").empty(); }));
-    CHECK_EQ(Processes().TerminateProcessById(0xFFFFFFF0u), -2);
+    CHECK(Processes().TerminateProcessById(0xFFFFFFF0u) == norvanex::EndStatus::NotOpenedOrSpared);
 }
 
 // The module list pointer inside the debug buffer comes from the query of another process; an
@@ -191,8 +188,6 @@ CASE(ModuleListReadNeverFaults) {
         {"a pointer below any memory", reinterpret_cast<std::uint8_t*>(0x10), 0, false},
         {"a pointer at the end of the address space", reinterpret_cast<std::uint8_t*>(0xFFFFFFF0u), 0, false},
     };
-    norvanex::ProcessPlatform& platform = norvanex::SystemProcessPlatform();
-    const auto buffer = static_cast<norvanex::DebugBuffer>(reinterpret_cast<std::uintptr_t>(debugInfo));
     for (const Case& c : cases) {
         std::memset(base + 64, 0, page - 64);
         putModules(c.modules);
@@ -200,7 +195,7 @@ CASE(ModuleListReadNeverFaults) {
             putRecord(c.modules, c.count, "C:\\x.exe");
         }
         std::array<char, 256> path{};
-        CHECK_EQ(platform.ReadFirstModulePath(buffer, path), c.read);
+        CHECK_EQ(norvanex::ReadFirstModulePath(debugInfo, path), c.read);
         if (c.read) CHECK_EQ(std::string(path.data()), "C:\\x.exe");
         if (!c.read) check::Log(std::string(c.what) + ": no path");
     }
@@ -211,12 +206,12 @@ CASE(ModuleListReadNeverFaults) {
 // this test program runs the case again in that mode and writes what it saw to a file.
 CASE(PlatformInWindows98Mode) {
     if (const char* report = std::getenv(kReportVariable)) {
-        Processes().CheckPlatform();
         norvanex::ProcessNameList list;
-        const int listed = Processes().ListProcessesFromPerfData(list);
-        const int terminated = Processes().TerminateProcessById(
-            std::strtoul(std::getenv(kVictimVariable), nullptr, 10));
-        std::ofstream(report, std::ios::binary) << Processes().PlatformId() << ' ' << listed << ' '
+        const int listed = static_cast<int>(Processes().ListProcessesFromPerfData(list));
+        const int terminated = static_cast<int>(Processes().TerminateProcessById(
+            std::strtoul(std::getenv(kVictimVariable), nullptr, 10)));
+        std::ofstream(report, std::ios::binary) << norvanex::ThisSystem().version.platformId << ' ' << listed
+                                                << ' '
                                                 << list.size() << ' ' << terminated << '\n';
         return;
     }

@@ -63,7 +63,6 @@ CASE(QuestionChild) {
     const char* refused = std::getenv(kRefusedClass);
     if (refused == nullptr) return;
     norvanex::SetCannotGoOnMessage(norvanex::SayCannotGoOn);
-    norvanex::Processes().CheckPlatform();
     norvanex::App().exePath = norvanex::ThisSystem().ownPath;
     RefuseWindows(refused);
     norvanex::SystemRunDesktop desktop;

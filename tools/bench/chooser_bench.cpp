@@ -104,7 +104,6 @@ int main(int argc, char** argv) {
     const std::string folder = Folder();
     const std::string victim = folder + "\\" + kVictimName;
     if (!CopyFileA((folder + "\\bench_victim.exe").c_str(), victim.c_str(), FALSE)) Fail("cannot copy the victim");
-    norvanex::Processes().CheckPlatform();
     char path[MAX_PATH + 1] = {};
     norvanex::App().exePath.assign(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     if (CountVictims() != 0) Fail("victims of an earlier run are still there");

@@ -159,7 +159,6 @@ int main(int argc, char** argv) {
     const std::string folder = Folder();
     const std::string victim = folder + "\\" + kVictimName;
     if (!CopyFileA((folder + "\\bench_victim.exe").c_str(), victim.c_str(), FALSE)) Fail("cannot copy bench_victim.exe");
-    norvanex::Processes().CheckPlatform();
     if (CountVictims() != 0) Fail("victims of an earlier run are still there");
 
     const std::string bare = Quoted(folder + "\\bench_window.exe");

@@ -102,7 +102,6 @@ int main(int argc, char** argv) {
     if (!CopyFileA((folder + "\\bench_victim.exe").c_str(), victim.c_str(), FALSE)) {
         Fail("cannot copy bench_victim.exe");
     }
-    norvanex::Processes().CheckPlatform();
     if (CountVictims() != 0) Fail("victims of an earlier run are still there");
 
     const std::string norvanex = "\"" + folder + "\\Norvanex.exe\" ";

@@ -34,9 +34,8 @@ int main(int argc, char** argv) {
         Fail("cannot copy bench_victim.exe");
     }
 
-    norvanex::Processes().CheckPlatform();
     // The run-time bindings are made once per program; make them before anything is timed.
-    norvanex::Processes().EndProcessesByName("no-such-program.exe");
+    norvanex::Processes().EndProcessesByName(norvanex::Processes().Program("no-such-program.exe"));
     if (CountVictims() != 0) Fail("victims of an earlier run are still there");
 
     std::string table =
@@ -47,7 +46,8 @@ int main(int argc, char** argv) {
         for (int run = 0; run < runs; ++run) {
             if (!StartVictims(victim, count)) Fail("victims did not start");
             double start = NowMs();
-            const std::vector<std::uint32_t> ended = norvanex::Processes().EndProcessesByName(kVictimName).endedIds;
+            const norvanex::NamedProgram program = norvanex::Processes().Program(kVictimName);
+            const std::vector<std::uint32_t> ended = norvanex::Processes().EndProcessesByName(program).endedIds;
             ours.push_back(NowMs() - start);
             if (static_cast<int>(ended.size()) != count || !AllGone())
                 Fail("not every victim ended");

@@ -12,15 +12,14 @@ using Script = void (*)(FakeProcessPlatform&);
 inline void Unscripted(FakeProcessPlatform&) {}
 
 struct ScriptedAccess {
-    // Runs the scripts in order, then checks the platform as a run does first (unless `checked`
-    // is false: then the access knows no platform line, as before CheckPlatform).
-    explicit ScriptedAccess(std::initializer_list<Script> scripts, bool checked = true) {
+    // Runs the scripts in order. The access reads the platform's facts as they are when asked, so
+    // a row may still change them.
+    explicit ScriptedAccess(std::initializer_list<Script> scripts) {
         for (Script script : scripts) script(platform);
-        if (checked) access.CheckPlatform();
     }
 
     FakeProcessPlatform platform;
-    ProcessAccess access{platform};
+    ProcessAccess access{platform, platform.facts};
 };
 
 }  // namespace norvanex::fake
