@@ -38,17 +38,13 @@ std::uint32_t Now() { return static_cast<std::uint32_t>(GetTickCount()); }
 // The rows' columns: the caption, and what became of it.
 constexpr int kCaptionColumn = 0;
 constexpr int kStateColumn = 1;
-// In design pixels: the list's margin around the state's text, which ListView_GetStringWidth leaves
-// out, and the caption column's least width, however long the state.
-constexpr int kStateMargin = 12;
+// In design pixels: the caption column's least width, however long the state.
 constexpr int kMinCaptionWidth = 60;
 // End now and Keep running side by side while the programs are asked to close.
 constexpr int kClosingButtonWidth = 121;
 constexpr int kClosingButtonGap = 8;
 // The name of the program to start keeps the window's right margin.
 constexpr int kRightMargin = 8;
-// The focused row's tip stands below the row, right of its small icon.
-constexpr int kRowIconWidth = 16;
 
 }  // namespace
 
@@ -187,7 +183,7 @@ void KillRunMode::ShowRows() {
     // last column fills what is left (a width of its own could overflow the list by a pixel).
     RECT client{};
     GetClientRect(list, &client);
-    stateWidth += form_.Scale(kStateMargin);
+    stateWidth += form_.Scale(kListTextMargin);
     ListView_SetColumnWidth(list, kCaptionColumn,
                             std::max<int>(client.right - stateWidth, form_.Scale(kMinCaptionWidth)));
     ListView_SetColumnWidth(list, kStateColumn, LVSCW_AUTOSIZE_USEHEADER);
@@ -320,7 +316,7 @@ void KillRunMode::ShowFocusTip() {
         return;
     }
     if (!focusTip_) focusTip_ = MakeTrackingTip(form_.hwnd());
-    POINT below{place.left + form_.Scale(kRowIconWidth), place.bottom};
+    POINT below{place.left + form_.Scale(kListIconWidth), place.bottom};
     MapWindowPoints(list, nullptr, &below, 1);
     ShowTrackingTip(focusTip_, form_.hwnd(), below, form_.Scale(kClientWidth), RowTipText(static_cast<size_t>(row)));
 }

@@ -9,6 +9,11 @@
 
 namespace norvanex {
 
+// In design pixels: the margin a list view's report row keeps around a column's text, which
+// ListView_GetStringWidth leaves out, and the small icon before a row's text.
+constexpr int kListTextMargin = 12;
+constexpr int kListIconWidth = 16;
+
 // The text of `row` in `column`, however long (an image path from the kernel may exceed MAX_PATH).
 std::string ListViewText(HWND list, int row, int column = 0);
 

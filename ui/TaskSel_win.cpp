@@ -25,11 +25,8 @@ std::string Select(const TextPair& text) { return SelectText(text.english, text.
 
 // The tips' width, in design pixels: the long hint breaks into lines.
 constexpr int kTipWidth = 300;
-// The list's margin around a row's text, which ListView_GetStringWidth leaves out.
-constexpr int kTextMargin = 12;
 // A row's check box and small icon, each with its gap, before the text.
 constexpr int kCheckBoxWidth = 16;
-constexpr int kIconWidth = 16;
 constexpr int kIconGap = 16;
 // The column never narrower than this, however short the captions.
 constexpr int kMinColumnWidth = 64;
@@ -100,7 +97,7 @@ void TTaskSelect::FormRescaled() {
         SIZE extent{};
         GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(task.wide.c_str()), static_cast<int>(task.wide.size()),
                               &extent);
-        widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(kTextMargin));
+        widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(kListTextMargin));
     }
     FitColumn(texts, widestNotExact);
 }
@@ -230,7 +227,7 @@ void TTaskSelect::FillTaskList(bool keepMarks) {
             SIZE extent{};
             GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()),
                                   &extent);
-            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(kTextMargin));
+            widestNotExact = std::max(widestNotExact, static_cast<int>(extent.cx) + face_.Scale(kListTextMargin));
         }
         // A list with check boxes gives every new row a cleared one, whatever the insert asks.
         if (marks[i] && task.exact) {
@@ -293,7 +290,7 @@ void TTaskSelect::FitColumn(const std::unordered_map<std::string, int>& distinct
     }
     RECT client{};
     GetClientRect(tasks, &client);
-    const int extra = face_.Scale(kCheckBoxWidth + kIconWidth + kIconGap);
+    const int extra = face_.Scale(kCheckBoxWidth + kListIconWidth + kIconGap);
     ListView_SetColumnWidth(tasks, 0,
                             std::max<int>(face_.Scale(kMinColumnWidth), std::min<int>(widest + extra, client.right)));
 }
