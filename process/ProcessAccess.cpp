@@ -159,7 +159,7 @@ std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(const std::func
                                                                 const ProcessIds& skip, Match* self) {
     const std::uint32_t selfId = platform_.SelfId();
     std::vector<Match> matches;
-    WalkSnapshot([&](const SnapshotEntry& entry) {
+    lists_.WalkSnapshot([&](const SnapshotEntry& entry) {
         if (entry.exact && !Holds(skip, entry.processId) && matches_(entry.exeFile)) {
             if (entry.processId != selfId) {
                 if (InScope(entry.processId)) matches.push_back({entry.processId, entry.exeFile, {}, false});
@@ -347,7 +347,7 @@ std::uint32_t ProcessAccess::EndAskedProcess(AskedProcess& asked) {
 
 bool ProcessAccess::AnyProcessRunning(const std::vector<std::uint32_t>& ids) {
     bool found = false;
-    WalkSnapshot([&](const SnapshotEntry& entry) {
+    lists_.WalkSnapshot([&](const SnapshotEntry& entry) {
         if (!found && std::find(ids.begin(), ids.end(), entry.processId) != ids.end()) found = true;
     });
     return found;
