@@ -132,10 +132,13 @@ CASE(F1InTheAboutBoxOpensTheIndexAndTheBoxStays) {
 CASE(OtherKeysAndTheTaskChooserOpenNothing) {
     Editor editor(MarkerOptions(kEnglish.lcAll), kEnglish.editorCaption);
     HWND main = editor.main;
+    // The chooser comes last: as it goes, the display's focus moves back to the main window, and
+    // Wine then takes the modifiers' state from the X server, which knows nothing of keys sent with
+    // SendInput; a Shift sent just then may count as let go before the F1 after it arrives.
     struct Case { const char* name; bool inChooser; std::initializer_list<UINT> modifiers; } cases[] = {
-        {"F1 in the chooser", true, {}},
         {"Shift+F1", false, {VK_SHIFT}},
         {"Ctrl+F1", false, {VK_CONTROL}},
+        {"F1 in the chooser", true, {}},
     };
     for (const Case& c : cases) {
         check::Log(c.name);
