@@ -29,10 +29,10 @@ void KillRunMachine::Begin(const ParamFn& param, const SurvivesFn& survives, con
     if (!desktopless_) askToClose = [this](std::uint32_t processId) { return desktop_.AskToClose(processId); };
     walk_ = WalkKillRun(
         param,
-        [this](const std::string& name) { return processes_.FindProcessByName(processes_.Program(canonical_(name))); },
+        [this](const std::string& name) { return processes_.FindProcessByName(ProgramOf(name)); },
         [this](bool closing) { return desktopless_ ? Answer::No : desktop_.Confirm(closing); },
         [this](const std::string& name, const AskToClose& ask, const ProcessIds& skip) {
-            return processes_.EndProcessesByName(processes_.Program(canonical_(name)), ask, skip);
+            return processes_.EndProcessesByName(ProgramOf(name), ask, skip);
         },
         askToClose, clock, survives);
     SortRows();
@@ -200,7 +200,7 @@ void KillRunMachine::EndWait(std::uint32_t nowMs, bool kept, RunEffects& effects
 // else (Keep running) what runs is only said.
 void KillRunMachine::Sweep(bool end) {
     for (const std::string& name : walk_.names) {
-        const NamedProgram program = processes_.Program(canonical_(name));
+        const NamedProgram& program = ProgramOf(name);
         if (!end) {
             const std::string found = processes_.FindProcessByName(program, walk_.seenIds);
             if (found.empty() || RowOf(name, true)) continue;
@@ -267,6 +267,12 @@ void KillRunMachine::Finish(RunEffects& effects) {
 void KillRunMachine::SortRows() {
     std::stable_partition(walk_.rows.begin(), walk_.rows.end(),
                           [](const ResultRow& row) { return !StillRuns(row.outcome); });
+}
+
+const NamedProgram& KillRunMachine::ProgramOf(const std::string& name) {
+    auto known = programs_.find(name);
+    if (known == programs_.end()) known = programs_.emplace(name, processes_.Program(canonical_(name))).first;
+    return known->second;
 }
 
 ResultRow* KillRunMachine::RowOf(const std::string& name, bool stillRuns) {

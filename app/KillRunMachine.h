@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -93,12 +94,17 @@ private:
     void Finish(RunEffects& effects);
     void SortRows();
     ResultRow* RowOf(const std::string& name, bool stillRuns);
+    const NamedProgram& ProgramOf(const std::string& name);
     RunEffects OnClosing(RunEvent event, std::uint32_t nowMs, int row);
     RunEffects OnResult(RunEvent event, std::uint32_t nowMs);
 
     ProcessAccess& processes_;
     RunDesktop& desktop_;
     std::function<std::string(const std::string&)> canonical_;
+    // Each name of the call line as the program it names, made at its first use and kept for the
+    // run: its canonical spelling and its file's identity are read once, for the question, the
+    // walk and the end of the wait.
+    std::map<std::string, NamedProgram> programs_;
     KillWalk walk_;
     Phase phase_ = Phase::Walk;
     bool desktopless_ = false;        // started in the services' session (SessionScope::Services)

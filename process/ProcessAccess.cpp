@@ -2,7 +2,6 @@
 // on every route. The lists and the image path have classes of their own (ProcessLists, ImagePaths).
 #include "process/ProcessAccess.h"
 
-#include <algorithm>
 #include <exception>
 
 #include "process/FileIdentity.h"
@@ -12,8 +11,8 @@
 namespace norvanex {
 namespace {
 
-void Remember(std::vector<std::uint32_t>* ids, std::uint32_t id) {
-    if (ids && std::find(ids->begin(), ids->end(), id) == ids->end()) ids->push_back(id);
+void Remember(ProcessIds& ids, std::uint32_t id) {
+    if (!Holds(ids, id)) ids.push_back(id);
 }
 
 }  // namespace
@@ -111,7 +110,7 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
     std::size_t lastSurvivor = matches.size();
     RunsOn survivorWhy;
     for (std::size_t i = 0; i < matches.size(); ++i) {
-        Remember(&report.matchedIds, matches[i].id);
+        Remember(report.matchedIds, matches[i].id);
         RunsOn why;
         PlatformOwned<OsHandle> process = OpenToEnd(matches[i], static_cast<bool>(ask), why);
         // Only the last match's path is read, and before it is ended; the others would each cost a
@@ -131,7 +130,7 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
         if (process) why.error = platform_.Terminate(process.get());
         if (process && why.error == 0) {
             outcome.anyEnded = true;
-            Remember(&report.endedIds, matches[i].id);
+            Remember(report.endedIds, matches[i].id);
         } else {
             lastSurvivor = i;
             survivorWhy = why;
@@ -155,12 +154,12 @@ ProcessAccess::EndOutcome ProcessAccess::EndMatches(std::vector<Match>& matches,
 // process is never among them: ending it would cut the run short (later names not ended, the
 // program to start not opened, no window), so it is no reason to ask either. Where it matches,
 // it goes to `self`, when given.
-std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(const std::function<bool(std::string_view)>& matches_,
+std::vector<ProcessAccess::Match> ProcessAccess::SnapshotMatches(const std::function<bool(std::string_view)>& isMatch,
                                                                 const ProcessIds& skip, Match* self) {
     const std::uint32_t selfId = platform_.SelfId();
     std::vector<Match> matches;
     lists_.WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (entry.exact && !Holds(skip, entry.processId) && matches_(entry.exeFile)) {
+        if (entry.exact && !Holds(skip, entry.processId) && isMatch(entry.exeFile)) {
             if (entry.processId != selfId) {
                 if (InScope(entry.processId)) matches.push_back({entry.processId, entry.exeFile, {}, false});
             } else if (self) {
@@ -259,7 +258,7 @@ EndReport ProcessAccess::EndProcessesByName(const NamedProgram& program, const A
             isMatch = !path.empty() && program.NamesImage(path);
         }
         if (isMatch && InScope(entry.id)) {
-            Remember(&report.matchedIds, entry.id);
+            Remember(report.matchedIds, entry.id);
             // A name that did not survive the code page is no caption; its path did.
             const std::string& caption = entry.exact ? entry.name : path;
             const std::string_view stem = entry.exact ? std::string_view(entry.name) : std::string_view();
@@ -300,7 +299,7 @@ bool ProcessAccess::EndPerfDataMatch(std::uint32_t id, std::string_view stem, co
         }
     }
     if (EndById(id, stem, &error) == EndStatus::Ended) {
-        Remember(&report.endedIds, id);
+        Remember(report.endedIds, id);
         report.ended = caption;
         return true;
     }
@@ -348,7 +347,7 @@ std::uint32_t ProcessAccess::EndAskedProcess(AskedProcess& asked) {
 bool ProcessAccess::AnyProcessRunning(const std::vector<std::uint32_t>& ids) {
     bool found = false;
     lists_.WalkSnapshot([&](const SnapshotEntry& entry) {
-        if (!found && std::find(ids.begin(), ids.end(), entry.processId) != ids.end()) found = true;
+        found = found || Holds(ids, entry.processId);
     });
     return found;
 }

@@ -323,13 +323,18 @@ struct Ran {
     bool window = false;
     int results = 0;  // how often the window became the result window
     bool finished = false;
+    int mostMadeOfOneName = 0;  // how often one name was made canonical: its file read again
 };
 
 // The machine from its call line through the steps; the wait is 5 s from 0 ms, a program to start
 // is due at 1000 ms. The machine and its handles are gone when it returns.
 Ran RunOver(World& world, const std::string& callLine, const std::vector<Step>& steps) {
     ProcessAccess access(world.platform, world.platform.facts);
-    KillRunMachine run(access, world.desktop, [](const std::string& name) { return name; });
+    std::map<std::string, int> made;
+    KillRunMachine run(access, world.desktop, [&made](const std::string& name) {
+        ++made[name];
+        return name;
+    });
     run.Begin(CallLine{Split(callLine), {}}, {}, [] { return 0u; });
     run.Shown(0);
     Ran ran;
@@ -344,6 +349,7 @@ Ran RunOver(World& world, const std::string& callLine, const std::vector<Step>& 
     for (const ResultRow& row : run.Walk().rows) {
         ran.rows.push_back(row.caption + " " + WordsOf(row.outcome, row.error).state.english);
     }
+    for (const auto& name : made) ran.mostMadeOfOneName = std::max(ran.mostMadeOfOneName, name.second);
     ran.phase = run.phase();
     ran.exitCode = run.ExitCode();
     return ran;
@@ -444,6 +450,7 @@ TEST(KillRun, StateMachine) {
         EXPECT_EQ(world.desktop.opened, c.opened ? std::vector<std::string>{"C:\\go.exe"} : std::vector<std::string>{});
         EXPECT_EQ(world.desktop.brought, c.brought);
         EXPECT_EQ(world.platform.LiveHandles(), 0u);
+        EXPECT_EQ(ran.mostMadeOfOneName, 1);  // the walk, the question and the wait's end share it
     }
 }
 
